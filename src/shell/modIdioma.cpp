@@ -1,0 +1,59 @@
+#include "shell/modIdioma.h"
+
+#include "shell/textos/Textos.h"
+
+#include <algorithm>
+
+namespace modIdioma {
+
+QString Idioma = QStringLiteral("esp");
+
+namespace {
+
+using textos::TextoNumerado;
+
+std::span<const TextoNumerado> Tabla(const QString &codigo)
+{
+    // Exact, case-sensitive comparison: "ING" is not English.
+    if (codigo == u"esp") return textos::TextosEsp();
+    if (codigo == u"ing") return textos::TextosIng();
+    if (codigo == u"por") return textos::TextosPor();
+    if (codigo == u"lat") return textos::TextosLat();
+    if (codigo == u"dan") return textos::TextosDan();
+    if (codigo == u"dut") return textos::TextosDut();
+    if (codigo == u"deu") return textos::TextosDeu();
+    return {};
+}
+
+} // namespace
+
+const QStringList &CodigosIdioma()
+{
+    static const QStringList codigos = {"esp", "ing", "por", "lat", "dan", "dut", "deu"};
+    return codigos;
+}
+
+QString TextoIdioma(const QString &codigo, std::int16_t numero)
+{
+    const auto tabla = Tabla(codigo);
+    const auto it = std::lower_bound(tabla.begin(), tabla.end(), numero,
+        [](const TextoNumerado &t, std::int16_t n) { return t.numero < n; });
+    if (it == tabla.end() || it->numero != numero)
+        return {};
+    return QString::fromUtf8(it->texto.data(), static_cast<qsizetype>(it->texto.size()));
+}
+
+QString TextoIdioma(std::int16_t numero)
+{
+    return TextoIdioma(Idioma, numero);
+}
+
+QList<std::int16_t> NumerosIdioma(const QString &codigo)
+{
+    QList<std::int16_t> numeros;
+    for (const auto &t : Tabla(codigo))
+        numeros.append(t.numero);
+    return numeros;
+}
+
+} // namespace modIdioma

@@ -1,0 +1,27 @@
+#pragma once
+// Message catalogue: every visible text is looked up here by number in the
+// current interface language.
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+namespace modIdioma {
+
+// Current language code ("esp", "ing", "por", "lat", "dan", "dut", "deu").
+// Any other value is kept as it is and makes every lookup empty.
+extern QString Idioma;
+
+// The seven codes in the order the language key steps through them.
+const QStringList &CodigosIdioma();
+
+// Text of message `numero` in the current language; empty when the language
+// or the number is unknown. No fallback to another language.
+QString TextoIdioma(std::int16_t numero);
+
+// The same lookup for an explicit language code.
+QString TextoIdioma(const QString &codigo, std::int16_t numero);
+
+// Every number the language defines, ascending (empty for an unknown code).
+QList<std::int16_t> NumerosIdioma(const QString &codigo);
+
+} // namespace modIdioma

@@ -1,0 +1,74 @@
+#include "viewer/Configuracion.h"
+
+#include "shell/modGeneral.h"
+#include "shell/modIdioma.h"
+
+#include <cmath>
+#include <limits>
+
+namespace configuracion {
+
+QString RutaIni()
+{
+    return modGeneral::CarpetaPrograma() + modGeneral::Separador + QStringLiteral("tavelo.ini");
+}
+
+QString CodigoDeNombreIdioma(const QString &nombreIngles)
+{
+    const QString n = nombreIngles.toLower();
+    if (n == u"english") return QStringLiteral("ing");
+    if (n == u"portuguese") return QStringLiteral("por");
+    if (n == u"latvian") return QStringLiteral("lat");
+    if (n == u"danish") return QStringLiteral("dan");
+    if (n == u"dutch") return QStringLiteral("dut");
+    if (n == u"german") return QStringLiteral("deu");
+    return QStringLiteral("esp");
+}
+
+QString SiguienteIdioma(const QString &codigo)
+{
+    const QStringList &ciclo = modIdioma::CodigosIdioma();
+    const auto i = ciclo.indexOf(codigo);
+    return i < 0 ? codigo : ciclo[(i + 1) % ciclo.size()];
+}
+
+std::optional<std::int32_t> Entero32(const QString &texto)
+{
+    bool ok = false;
+    const double v = texto.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    const double r = std::nearbyint(v);
+    if (r < std::numeric_limits<std::int32_t>::min() || r > std::numeric_limits<std::int32_t>::max())
+        return std::nullopt;
+    return static_cast<std::int32_t>(r);
+}
+
+std::optional<bool> Booleano(const QString &texto)
+{
+    const QString t = texto.trimmed();
+    if (t.compare(u"true", Qt::CaseInsensitive) == 0)
+        return true;
+    if (t.compare(u"false", Qt::CaseInsensitive) == 0)
+        return false;
+    bool ok = false;
+    const double v = t.toDouble(&ok);
+    if (ok)
+        return v != 0;
+    return std::nullopt;
+}
+
+std::int16_t NumeroDePagina(const QString &texto)
+{
+    const auto n = Entero32(texto);
+    if (!n || *n < std::numeric_limits<std::int16_t>::min() || *n > std::numeric_limits<std::int16_t>::max())
+        return 1;
+    return static_cast<std::int16_t>(*n);
+}
+
+std::int32_t ColorABgr(int rojo, int verde, int azul)
+{
+    return (rojo & 0xff) | ((verde & 0xff) << 8) | ((azul & 0xff) << 16);
+}
+
+} // namespace configuracion

@@ -1,0 +1,156 @@
+#include "viewer/modIni.h"
+
+#include <QFile>
+#include <QList>
+#include <QSaveFile>
+
+#include <optional>
+
+namespace modIni {
+
+namespace {
+
+// Lines are kept as bytes so that anything we do not touch is written back
+// exactly as it was read, whatever its encoding.
+struct Lineas {
+    QList<QByteArray> lineas;
+    QByteArray finDeLinea = "\n";
+    bool terminaEnSalto = true;
+};
+
+Lineas Leer(const QString &archivo)
+{
+    Lineas r;
+    QFile f(archivo);
+    if (!f.open(QIODevice::ReadOnly))
+        return r;
+    const QByteArray todo = f.readAll();
+    if (todo.contains("\r\n"))
+        r.finDeLinea = "\r\n";
+    r.terminaEnSalto = todo.isEmpty() || todo.endsWith('\n');
+    r.lineas = todo.split('\n');
+    if (r.terminaEnSalto && !r.lineas.isEmpty())
+        r.lineas.removeLast();
+    for (auto &l : r.lineas)
+        if (l.endsWith('\r'))
+            l.chop(1);
+    return r;
+}
+
+QString Texto(const QByteArray &bytes)
+{
+    return QString::fromUtf8(bytes).trimmed();
+}
+
+// Section name of a "[name]" line, if it is one.
+std::optional<QString> Seccion(const QByteArray &linea)
+{
+    const QByteArray t = linea.trimmed();
+    if (!t.startsWith('['))
+        return std::nullopt;
+    const auto fin = t.indexOf(']');
+    return Texto(fin < 0 ? t.mid(1) : t.mid(1, fin - 1));
+}
+
+// Key of a "key=value" line, if it is one (comments are not keys).
+std::optional<QString> Clave(const QByteArray &linea)
+{
+    const QByteArray t = linea.trimmed();
+    if (t.startsWith(';') || t.startsWith('['))
+        return std::nullopt;
+    const auto igual = t.indexOf('=');
+    if (igual < 0)
+        return std::nullopt;
+    return Texto(t.left(igual));
+}
+
+bool Igual(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+struct Posicion {
+    qsizetype seccion = -1; // line of the section header
+    qsizetype clave = -1;   // line of the key
+    qsizetype ultima = -1;  // last non-blank line of the section
+};
+
+Posicion Buscar(const Lineas &l, const QString &seccion, const QString &clave)
+{
+    Posicion p;
+    bool dentro = false;
+    for (qsizetype i = 0; i < l.lineas.size(); ++i) {
+        if (const auto s = Seccion(l.lineas[i])) {
+            if (dentro)
+                break; // only the first section of that name counts
+            dentro = Igual(*s, seccion);
+            if (dentro)
+                p.seccion = p.ultima = i;
+            continue;
+        }
+        if (!dentro)
+            continue;
+        if (!l.lineas[i].trimmed().isEmpty())
+            p.ultima = i;
+        if (const auto k = Clave(l.lineas[i]); k && Igual(*k, clave)) {
+            p.clave = i;
+            break;
+        }
+    }
+    return p;
+}
+
+QString QuitarComillas(QString v)
+{
+    if (v.size() >= 2 && (v.front() == u'"' || v.front() == u'\'') && v.back() == v.front())
+        return v.mid(1, v.size() - 2);
+    return v;
+}
+
+} // namespace
+
+QString LeerIni(const QString &archivo, const QString &seccion, const QString &clave,
+                const QString &porDefecto)
+{
+    const Lineas l = Leer(archivo);
+    const Posicion p = Buscar(l, seccion, clave);
+    if (p.clave < 0)
+        return porDefecto;
+    const QByteArray &linea = l.lineas[p.clave];
+    QString valor = QuitarComillas(Texto(linea.mid(linea.indexOf('=') + 1)));
+    valor.truncate(LargoMaximo);
+    return valor.isEmpty() ? porDefecto : valor;
+}
+
+bool EscribirIni(const QString &archivo, const QString &seccion, const QString &clave,
+                 const QString &valor)
+{
+    if (seccion.isEmpty() || clave.isEmpty())
+        return false;
+    Lineas l = Leer(archivo);
+    const Posicion p = Buscar(l, seccion, clave);
+    const QByteArray nueva = clave.toUtf8() + '=' + valor.toUtf8();
+    if (p.clave >= 0) {
+        l.lineas[p.clave] = nueva;
+    } else if (p.seccion >= 0) {
+        l.lineas.insert(p.ultima + 1, nueva);
+    } else {
+        if (!l.lineas.isEmpty() && !l.lineas.last().trimmed().isEmpty())
+            l.lineas.append(QByteArray());
+        l.lineas.append('[' + seccion.toUtf8() + ']');
+        l.lineas.append(nueva);
+    }
+    QByteArray todo = l.lineas.join(l.finDeLinea);
+    if (l.terminaEnSalto || p.clave < 0)
+        todo += l.finDeLinea;
+    QSaveFile f(archivo);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    if (f.write(todo) != todo.size()) {
+        f.cancelWriting();
+        return false;
+    }
+    return f.commit();
+}
+
+} // namespace modIni

@@ -1,0 +1,23 @@
+#include "DialogosDePrueba.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A private program folder and temporary folder for the whole run.
+    QTemporaryDir raiz;
+    if (!raiz.isValid())
+        return 2;
+    if (qEnvironmentVariableIsEmpty("TAVELO_HOME"))
+        qputenv("TAVELO_HOME", QFile::encodeName(raiz.filePath("home")));
+    qputenv("TMPDIR", QFile::encodeName(raiz.filePath("tmp")));
+    QDir().mkpath(raiz.filePath("tmp"));
+
+    QApplication app(argc, argv);
+    modComDlg::EstablecerDialogos(std::make_unique<DialogosDePrueba>());
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,122 @@
+#include "shell/modIdioma.h"
+
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+using modIdioma::TextoIdioma;
+
+namespace {
+
+struct IdiomaTemporal {
+    explicit IdiomaTemporal(const QString &codigo) : anterior(modIdioma::Idioma) { modIdioma::Idioma = codigo; }
+    ~IdiomaTemporal() { modIdioma::Idioma = anterior; }
+    QString anterior;
+};
+
+// Pattern lists of a "|" filter: every second part.
+QStringList Patrones(const QString &filtro, QChar sep)
+{
+    const QStringList partes = filtro.split(sep);
+    QStringList patrones;
+    for (qsizetype i = 1; i < partes.size(); i += 2)
+        patrones << partes[i];
+    return patrones;
+}
+
+} // namespace
+
+TEST(Catalogo, EveryLanguageDefinesTheSame218Numbers)
+{
+    const auto ingles = modIdioma::NumerosIdioma("ing");
+    ASSERT_EQ(ingles.size(), 218);
+    EXPECT_TRUE(std::is_sorted(ingles.begin(), ingles.end()));
+    EXPECT_EQ(std::adjacent_find(ingles.begin(), ingles.end()), ingles.end());
+    for (const QString &codigo : modIdioma::CodigosIdioma())
+        EXPECT_EQ(modIdioma::NumerosIdioma(codigo), ingles) << codigo;
+}
+
+TEST(Catalogo, LookupKeepsBlanksAndHasNoFallback)
+{
+    IdiomaTemporal ing("ing");
+    EXPECT_EQ(TextoIdioma(89), "Page ");
+    EXPECT_EQ(TextoIdioma(90), " of ");
+    EXPECT_EQ(TextoIdioma(999), "");
+    EXPECT_EQ(TextoIdioma(510), "Show the file properties");
+    EXPECT_EQ(TextoIdioma(511), TextoIdioma(510));
+    EXPECT_EQ(TextoIdioma(9), "F1 to look for help");
+    EXPECT_EQ(TextoIdioma(-1), "");
+    for (const QString &codigo : modIdioma::CodigosIdioma())
+        EXPECT_EQ(TextoIdioma(codigo, 84), "") << codigo;
+    for (const char *codigo : {"ING", "xyz", "", "es"})
+        for (auto n : modIdioma::NumerosIdioma("ing"))
+            ASSERT_EQ(TextoIdioma(codigo, n), "") << n;
+}
+
+TEST(Catalogo, SpanishIsTheStartLanguage)
+{
+    IdiomaTemporal esp("esp");
+    EXPECT_EQ(TextoIdioma(9), "F1 para obtener ayuda");
+    EXPECT_EQ(TextoIdioma(200), "Error al cargar");
+    EXPECT_EQ(TextoIdioma(89), "Página ");
+}
+
+TEST(Catalogo, LanguageNamesAndCredits)
+{
+    const std::pair<const char *, const char *> nombres[] = {
+        {"esp", "Idioma: Español"}, {"ing", "Language: English"}, {"por", "Língua: Português"},
+        {"lat", "Valoda: Latviešu"}, {"dan", "Sprog: Dansk"}, {"dut", "Taal: Nederlands"},
+        {"deu", "Sprache: Deutsch"}};
+    for (const auto &[codigo, nombre] : nombres)
+        EXPECT_EQ(TextoIdioma(codigo, 7), QString::fromUtf8(nombre)) << codigo;
+    for (const char *codigo : {"esp", "ing", "por"})
+        EXPECT_EQ(TextoIdioma(codigo, 999), "") << codigo;
+    for (const char *codigo : {"lat", "dan", "dut", "deu"})
+        EXPECT_FALSE(TextoIdioma(codigo, 999).isEmpty()) << codigo;
+}
+
+TEST(Catalogo, FiltersKeepTheirStructureInEveryLanguage)
+{
+    for (const QString &codigo : modIdioma::CodigosIdioma()) {
+        SCOPED_TRACE(codigo.toStdString());
+        const QString abrir = TextoIdioma(codigo, 6);
+        EXPECT_TRUE(abrir.endsWith(u'|'));
+        EXPECT_EQ(abrir.count(u'|'), 8);
+        EXPECT_EQ(TextoIdioma(codigo, 362).count(u'|'), 1);
+        EXPECT_EQ(Patrones(TextoIdioma(codigo, 362), u'|'), QStringList{"*.cbr;*.cbz"});
+        const QString guardar = TextoIdioma(codigo, 396);
+        EXPECT_EQ(guardar.count(QChar(u'\0')), 8);
+        EXPECT_TRUE(guardar.endsWith(QChar(u'\0')));
+        EXPECT_EQ(Patrones(guardar, QChar(u'\0')), (QStringList{"*.jpg", "*.bmp", "*.png", "*.gif"}));
+    }
+    // The open filter's pattern lists match the English ones (Spanish keeps
+    // its own historic "*.zip*").
+    for (const char *codigo : {"por", "lat", "dan", "dut", "deu"})
+        EXPECT_EQ(Patrones(TextoIdioma(codigo, 6), u'|'), Patrones(TextoIdioma("ing", 6), u'|'))
+            << codigo;
+}
+
+TEST(Catalogo, TranslatedTextsAreWhole)
+{
+    // Pieces that callers join keep their outer blanks in every language, and
+    // no language leaves a number empty that English fills.
+    for (const QString &codigo : modIdioma::CodigosIdioma()) {
+        SCOPED_TRACE(codigo.toStdString());
+        for (auto n : modIdioma::NumerosIdioma("ing")) {
+            const QString en = TextoIdioma("ing", n);
+            const QString es = TextoIdioma("esp", n);
+            const QString t = TextoIdioma(codigo, n);
+            if (n == 999 || en.isEmpty())
+                continue;
+            EXPECT_FALSE(t.isEmpty()) << n;
+            // Where the two original languages agree on an outer blank, it
+            // belongs to the piece, not to the wording.
+            if (en.startsWith(u' ') == es.startsWith(u' ')) {
+                EXPECT_EQ(t.startsWith(u' '), en.startsWith(u' ')) << n << " " << t;
+            }
+            if (en.endsWith(u' ') == es.endsWith(u' ')) {
+                EXPECT_EQ(t.endsWith(u' '), en.endsWith(u' ')) << n << " " << t;
+            }
+            EXPECT_FALSE(t.contains(QChar::ReplacementCharacter)) << n;
+        }
+    }
+}

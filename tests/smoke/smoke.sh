@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Starts the real program under Xvfb with no settings and a Spanish locale,
+# checks that its window is up, that a second instance leaves at once, that
+# Esc ends it, and what it wrote.
+set -euo pipefail
+tavelo=$1
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+export TAVELO_HOME=$home TMPDIR=$home
+
+cat > "$home/run.sh" <<INNER
+#!/usr/bin/env bash
+set -euo pipefail
+env LANG=es_ES.UTF-8 LC_ALL=es_ES.UTF-8 "$tavelo" & pid=\$!
+for i in \$(seq 1 100); do
+  xdotool search --name '^Tavelo\$' >/dev/null 2>&1 && break
+  sleep 0.1
+done
+win=\$(xdotool search --name '^Tavelo\$' | head -n 1)
+[ -n "\$win" ] || { echo "no window"; exit 1; }
+for i in \$(seq 1 50); do
+  geom=\$(xwininfo -id "\$win" | grep -E 'Width|Height' | tr -s ' ' | cut -d' ' -f3 | tr '\n' 'x')
+  [ "\$geom" = "1024x768x" ] && break
+  sleep 0.1
+done
+echo "window \$win \$geom"
+[ "\$geom" = "1024x768x" ] || { echo "not full screen"; exit 1; }
+# A second instance ends at once and writes nothing.
+timeout 10 "$tavelo"; echo "second instance ended"
+[ ! -e "$home/tavelo.ini" ] || { echo "written before exit"; exit 1; }
+xdotool windowfocus --sync "\$win" key Escape
+for i in \$(seq 1 50); do kill -0 \$pid 2>/dev/null || break; sleep 0.1; done
+if kill -0 \$pid 2>/dev/null; then echo "still running after Esc"; kill \$pid; exit 1; fi
+INNER
+chmod +x "$home/run.sh"
+xvfb-run -a -s "-screen 0 1024x768x24" "$home/run.sh"
+
+ini=$home/tavelo.ini
+[ -f "$ini" ] || { echo "tavelo.ini not written"; exit 1; }
+cat "$ini"
+grep -qx 'Idioma=esp' "$ini"
+grep -qx 'Color=0' "$ini"
+grep -qx 'Barra=False' "$ini"
+grep -qx 'uPath=' "$ini"
+echo "smoke test passed"

@@ -1,0 +1,51 @@
+#include "viewer/Configuracion.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+using namespace configuracion;
+
+TEST(Configuracion, LanguageNamesMapToCodes)
+{
+    EXPECT_EQ(CodigoDeNombreIdioma("Spanish"), "esp");
+    EXPECT_EQ(CodigoDeNombreIdioma("ENGLISH"), "ing");
+    EXPECT_EQ(CodigoDeNombreIdioma("Portuguese"), "por");
+    EXPECT_EQ(CodigoDeNombreIdioma("Latvian"), "lat");
+    EXPECT_EQ(CodigoDeNombreIdioma("Danish"), "dan");
+    EXPECT_EQ(CodigoDeNombreIdioma("Dutch"), "dut");
+    EXPECT_EQ(CodigoDeNombreIdioma("German"), "deu");
+    EXPECT_EQ(CodigoDeNombreIdioma("French"), "esp");
+    EXPECT_EQ(CodigoDeNombreIdioma(""), "esp");
+}
+
+TEST(Configuracion, LanguageCycleWrapsAndIgnoresUnknownCodes)
+{
+    QString c = "esp";
+    QStringList vistos;
+    for (int i = 0; i < 7; ++i)
+        vistos << (c = SiguienteIdioma(c));
+    EXPECT_EQ(vistos, (QStringList{"ing", "por", "lat", "dan", "dut", "deu", "esp"}));
+    EXPECT_EQ(SiguienteIdioma("xyz"), "xyz");
+    EXPECT_EQ(SiguienteIdioma("ING"), "ING");
+}
+
+TEST(Configuracion, NumbersBooleansAndPages)
+{
+    EXPECT_EQ(Entero32("16777215"), 16777215);
+    EXPECT_EQ(Entero32(" 2.5 "), 2); // ties to even
+    EXPECT_EQ(Entero32("3.5"), 4);
+    EXPECT_EQ(Entero32("rojo"), std::nullopt);
+    EXPECT_EQ(Entero32("99999999999"), std::nullopt);
+    EXPECT_EQ(Booleano("True"), true);
+    EXPECT_EQ(Booleano("false"), false);
+    EXPECT_EQ(Booleano("-1"), true);
+    EXPECT_EQ(Booleano("0"), false);
+    EXPECT_EQ(Booleano("quizas"), std::nullopt);
+    EXPECT_EQ(NumeroDePagina("12"), 12);
+    EXPECT_EQ(NumeroDePagina("doce"), 1);
+    EXPECT_EQ(NumeroDePagina(""), 1);
+    EXPECT_EQ(NumeroDePagina("70000"), 1);
+    EXPECT_EQ(ColorABgr(255, 0, 0), 255);
+    EXPECT_EQ(ColorABgr(0, 0, 255), 0xff0000);
+}

@@ -1,0 +1,233 @@
+#include "shell/modGeneral.h"
+#include "shell/modIdioma.h"
+#include "viewer/Configuracion.h"
+#include "viewer/Form1.h"
+#include "viewer/modDocumento.h"
+#include "viewer/modIni.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace doc = modDocumento;
+
+namespace {
+
+// Each test starts the viewer in a program folder of its own.
+class InicioForm1 : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        anteriorHome = qgetenv("TAVELO_HOME");
+        qputenv("TAVELO_HOME", QFile::encodeName(casa.path()));
+        doc::Reiniciar();
+        Form1::FinDelProceso() = [this] { ++salidas; };
+        QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
+    }
+    void TearDown() override
+    {
+        qputenv("TAVELO_HOME", anteriorHome);
+        QLocale::setDefault(QLocale::system());
+        modIdioma::Idioma = "esp";
+    }
+    QString Ini() const { return casa.filePath("tavelo.ini"); }
+    void EscribirIni(const QByteArray &datos)
+    {
+        QFile f(Ini());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(datos);
+    }
+    QString Leer(const char *seccion, const char *clave)
+    {
+        return modIni::LeerIni(Ini(), seccion, clave, "<none>");
+    }
+
+    QTemporaryDir casa;
+    QByteArray anteriorHome;
+    int salidas = 0;
+};
+
+} // namespace
+
+TEST_F(InicioForm1, FirstStartWithSpanishLocale)
+{
+    Form1 f;
+    QSignalSpy info(&f, &Form1::InformacionPedida);
+    f.resize(800, 600);
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    EXPECT_EQ(modIdioma::Idioma, "esp");
+    EXPECT_EQ(f.ColorFondo(), 0);
+    EXPECT_FALSE(f.BarraVisible);
+    EXPECT_FALSE(f.PBBarra->isVisible());
+    EXPECT_TRUE(f.LBInfo->isVisible());
+    EXPECT_EQ(f.LBInfo->text(), "F1 para obtener ayuda");
+    EXPECT_EQ(f.UltimoMensaje, "F1 para obtener ayuda");
+    EXPECT_EQ(f.ImCerrar->toolTip(), "Izquierdo: Cerrar | Derecho: Minimizar");
+    EXPECT_EQ(info.count(), 1); // nothing to reopen: the help window is due
+    EXPECT_EQ(f.PBRef->pos(), QPoint(20, 20));
+    EXPECT_FALSE(QFile::exists(Ini())); // nothing written before exit
+
+    f.Form_KeyUp(0x1B, 0); // Esc
+    EXPECT_EQ(salidas, 1);
+    EXPECT_EQ(Leer("Config", "Idioma"), "esp");
+    EXPECT_EQ(Leer("Config", "Color"), "0");
+    EXPECT_EQ(Leer("Config", "Barra"), "False");
+    EXPECT_EQ(Leer("Config", "uPath"), "<none>"); // written empty
+    QFile ini(Ini());
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(ini.readAll().contains("uPath=\n"));
+}
+
+TEST_F(InicioForm1, LocaleDecidesOnlyWhenTheSettingIsEmpty)
+{
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    { Form1 f; EXPECT_EQ(modIdioma::Idioma, "esp"); }
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    { Form1 f; EXPECT_EQ(modIdioma::Idioma, "deu"); EXPECT_EQ(f.LBInfo->text(), modIdioma::TextoIdioma("deu", 9)); }
+    EscribirIni("[Config]\nIdioma=dut\n");
+    { Form1 f; EXPECT_EQ(modIdioma::Idioma, "dut"); }
+}
+
+TEST_F(InicioForm1, UnknownLanguageGivesEmptyTextsAndStays)
+{
+    EscribirIni("[Config]\nIdioma=xyz\n");
+    Form1 f;
+    EXPECT_EQ(modIdioma::Idioma, "xyz");
+    EXPECT_EQ(f.LBInfo->text(), "");
+    EXPECT_EQ(f.ImAbrir->toolTip(), "");
+    EXPECT_EQ(f.sCambiarIdioma(), "");
+    EXPECT_EQ(modIdioma::Idioma, "xyz");
+    f.Salir();
+    EXPECT_EQ(Leer("Config", "Idioma"), "xyz");
+}
+
+TEST_F(InicioForm1, LanguageKeyCyclesAndRetranslates)
+{
+    Form1 f;
+    EXPECT_EQ(f.sCambiarIdioma(), "Language: English");
+    EXPECT_EQ(f.LBPag->toolTip(), "Double click to edit");
+    EXPECT_EQ(f.LBMarcador->toolTip(), "Go to bookmark");
+    EXPECT_EQ(f.ImAbrir->toolTip(), "Left: Open File | Right: Open Collection");
+    for (int i = 0; i < 5; ++i)
+        f.sCambiarIdioma();
+    EXPECT_EQ(f.sCambiarIdioma(), "Idioma: Español");
+    EXPECT_FALSE(QFile::exists(Ini())); // saved only at exit
+}
+
+TEST_F(InicioForm1, SettingsAreReadAndWrittenBack)
+{
+    EscribirIni("[Config]\r\nIdioma=ing\r\nColor=255\r\nBarra=True\r\nuPath=/no/such.cbz\r\n"
+                "Propia=se queda\r\n[Ultimo]\r\nRuta=/no/such.cbz\r\nMarcador=7\r\n"
+                "[Coleccion]\r\nRuta=/comics\r\n[Ajena]\r\nx=1\r\n");
+    Form1 f;
+    EXPECT_EQ(modIdioma::Idioma, "ing");
+    EXPECT_EQ(f.ColorFondo(), 255);
+    EXPECT_EQ(f.palette().color(QPalette::Window), QColor(255, 0, 0));
+    EXPECT_EQ(f.PBZ->palette().color(QPalette::Window), QColor(255, 0, 0));
+    EXPECT_TRUE(f.BarraVisible);
+    EXPECT_EQ(doc::RutaActual, "/no/such.cbz");
+    EXPECT_EQ(doc::Marcadores[0].Ruta, "/no/such.cbz");
+    EXPECT_EQ(doc::Marcadores[0].Marcador, "7");
+    EXPECT_EQ(doc::RutaColeccion, "/comics");
+    EXPECT_FALSE(f.AbrirUltimo(true)); // the file is gone
+
+    doc::RutaActual.clear();
+    f.PonerColorFondo(0x112233);
+    f.Salir();
+    EXPECT_EQ(Leer("Config", "Color"), QString::number(0x112233));
+    EXPECT_EQ(Leer("Config", "Barra"), "False"); // the bar is not on screen
+    EXPECT_EQ(Leer("Ultimo", "Ruta"), "/no/such.cbz");   // left as it was
+    EXPECT_EQ(Leer("Ultimo", "Marcador"), "7");
+    EXPECT_EQ(Leer("Config", "Propia"), "se queda");
+    EXPECT_EQ(Leer("Ajena", "x"), "1");
+}
+
+TEST_F(InicioForm1, OpenDocumentIsRememberedAtExit)
+{
+    Form1 f;
+    doc::RutaActual = "/comics/a.cbz";
+    doc::RutaColeccion = "/comics";
+    f.PaginaActual = 12;
+    f.Salir();
+    EXPECT_EQ(Leer("Config", "uPath"), "/comics/a.cbz");
+    EXPECT_EQ(Leer("Ultimo", "Ruta"), "/comics/a.cbz");
+    EXPECT_EQ(Leer("Ultimo", "Marcador"), "12");
+    EXPECT_EQ(Leer("Coleccion", "Ruta"), "/comics");
+}
+
+TEST_F(InicioForm1, BadValuesEndTheReadingButKeepWhatWasRead)
+{
+    EscribirIni("[Config]\nIdioma=por\nColor=rojo\nBarra=quizas\nuPath=/x.cbz\n");
+    Form1 f;
+    EXPECT_EQ(modIdioma::Idioma, "por");
+    EXPECT_EQ(f.ColorFondo(), 0);     // non-numeric colour ignored
+    EXPECT_FALSE(f.BarraVisible);     // the bad boolean stops here
+    EXPECT_EQ(doc::RutaActual, "");   // not reached
+}
+
+TEST_F(InicioForm1, CommandLineSkipsTheHintAndTheResume)
+{
+    Form1 f(QStringLiteral("\"/comics/a b.cbz\""));
+    QSignalSpy info(&f, &Form1::InformacionPedida);
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    EXPECT_FALSE(f.LBInfo->isVisible());
+    EXPECT_EQ(f.UltimoMensaje, "");
+    EXPECT_EQ(info.count(), 0);
+}
+
+TEST_F(InicioForm1, MessageStaysSegundosMensajePlusOneTicks)
+{
+    Form1 f;
+    f.show();
+    f.MostrarMensaje("hola");
+    EXPECT_TRUE(f.tmrInfo.isActive());
+    for (int tick = 0; tick < f.SegundosMensaje; ++tick) {
+        f.tmrInfo_Timer();
+        EXPECT_TRUE(f.LBInfo->isVisible()) << tick;
+    }
+    f.tmrInfo_Timer();
+    EXPECT_FALSE(f.LBInfo->isVisible());
+    EXPECT_FALSE(f.tmrInfo.isActive());
+}
+
+TEST_F(InicioForm1, ExtractionFolderIsRemovedOnlyInsideTheTemporaryFolder)
+{
+    Form1 f;
+    const QString temporal = modGeneral::CarpetaTemporal();
+    QDir().mkpath(temporal + "pag/sub");
+    doc::EsComprimido = true;
+
+    f.RutaPagina = temporal + "pag/sub/1.jpg"; // empty subfolder: removed
+    f.BorrarCarpetaPagina();
+    EXPECT_FALSE(QDir(temporal + "pag/sub").exists());
+    EXPECT_TRUE(QDir(temporal + "pag").exists());
+
+    f.RutaPagina = temporal + "1.jpg"; // straight in the temporary folder
+    f.BorrarCarpetaPagina();
+    EXPECT_TRUE(QDir(temporal).exists());
+
+    QTemporaryDir fuera;
+    QDir().mkpath(fuera.filePath("vacia"));
+    f.RutaPagina = fuera.filePath("vacia/1.jpg"); // outside: never touched
+    f.BorrarCarpetaPagina();
+    EXPECT_TRUE(QDir(fuera.filePath("vacia")).exists());
+
+    ASSERT_TRUE(QFile::link(fuera.filePath("vacia"), temporal + "enlace"));
+    f.RutaPagina = temporal + "enlace/1.jpg"; // a link out of it: never followed
+    f.BorrarCarpetaPagina();
+    EXPECT_TRUE(QDir(fuera.filePath("vacia")).exists());
+    QFile::remove(temporal + "enlace");
+
+    doc::EsComprimido = false; // only archives extract
+    QDir().mkpath(temporal + "pag/otra");
+    f.RutaPagina = temporal + "pag/otra/1.jpg";
+    f.BorrarCarpetaPagina();
+    EXPECT_TRUE(QDir(temporal + "pag/otra").exists());
+    QDir(temporal + "pag").removeRecursively();
+}

@@ -1,0 +1,95 @@
+#include "viewer/modIni.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <unistd.h>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using modIni::EscribirIni;
+using modIni::LeerIni;
+
+namespace {
+
+QByteArray Contenido(const QString &ruta)
+{
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void Escribir(const QString &ruta, const QByteArray &datos)
+{
+    QFile f(ruta);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(datos);
+}
+
+} // namespace
+
+TEST(Ini, ReadsHandWrittenFilesWithoutRegardToCase)
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("tavelo.ini");
+    Escribir(ini, "; hand written\r\n[config]\r\n IDIOMA = ing \r\nuPath=\r\nColor=255\r\n"
+                  "[Otra]\r\nclave=1\r\n[CONFIG]\r\nColor=7\r\n");
+    EXPECT_EQ(LeerIni(ini, "Config", "Idioma", "x"), "ing");
+    EXPECT_EQ(LeerIni(ini, "CONFIG", "color", "0"), "255"); // first section wins
+    EXPECT_EQ(LeerIni(ini, "Config", "uPath", "def"), "def"); // empty = missing
+    EXPECT_EQ(LeerIni(ini, "Config", "Barra", "False"), "False");
+    EXPECT_EQ(LeerIni(ini, "Nada", "clave", "d"), "d");
+    EXPECT_EQ(LeerIni(ini, "Config", "clave", "d"), "d"); // key of another section
+    EXPECT_EQ(LeerIni(dir.filePath("no.ini"), "Config", "Idioma", "d"), "d");
+}
+
+TEST(Ini, ValuesAreCutTo254Characters)
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("t.ini");
+    const QString largo = QString(300, u'ñ');
+    ASSERT_TRUE(EscribirIni(ini, "Config", "uPath", largo));
+    const QString leido = LeerIni(ini, "Config", "uPath", "");
+    EXPECT_EQ(leido.size(), 254);
+    EXPECT_EQ(leido, largo.left(254));
+}
+
+TEST(Ini, WritingKeepsEveryOtherLine)
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("t.ini");
+    Escribir(ini, "; comment\r\n[Config]\r\nIdioma=esp\r\nDesconocida=42\r\n\r\n[Mio]\r\nx = y\r\n");
+    ASSERT_TRUE(EscribirIni(ini, "config", "IDIOMA", "deu"));
+    ASSERT_TRUE(EscribirIni(ini, "Config", "Color", "0"));
+    ASSERT_TRUE(EscribirIni(ini, "Ultimo", "Ruta", "/c/a.cbz"));
+    EXPECT_EQ(Contenido(ini), "; comment\r\n[Config]\r\nIDIOMA=deu\r\nDesconocida=42\r\nColor=0\r\n\r\n"
+                              "[Mio]\r\nx = y\r\n\r\n[Ultimo]\r\nRuta=/c/a.cbz\r\n");
+    EXPECT_EQ(LeerIni(ini, "Mio", "X", ""), "y");
+}
+
+TEST(Ini, FileIsCreatedOnFirstWriteAndNeverLeftHalfWritten)
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("nuevo.ini");
+    ASSERT_TRUE(EscribirIni(ini, "Config", "Idioma", "esp"));
+    EXPECT_EQ(Contenido(ini), "[Config]\nIdioma=esp\n");
+    // An unwritable folder fails the write and leaves the old file whole.
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    const bool escrito = EscribirIni(ini, "Config", "Idioma", "ing");
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (::geteuid() != 0) { // root writes anyway
+        EXPECT_FALSE(escrito);
+    }
+    const QByteArray despues = Contenido(ini);
+    EXPECT_TRUE(despues == "[Config]\nIdioma=esp\n" || despues == "[Config]\nIdioma=ing\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"nuevo.ini"});
+}
+
+TEST(Ini, QuotedValuesLoseTheirQuotes)
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("t.ini");
+    Escribir(ini, "[A]\nb=\"con espacios \"\nc='x'\nd=\"abierta\n");
+    EXPECT_EQ(LeerIni(ini, "A", "b", ""), "con espacios ");
+    EXPECT_EQ(LeerIni(ini, "A", "c", ""), "x");
+    EXPECT_EQ(LeerIni(ini, "A", "d", ""), "\"abierta");
+}

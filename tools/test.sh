@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the test build (AddressSanitizer and
+# UndefinedBehaviorSanitizer) in build-test/ and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./tools/setup-debian.sh
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVELO_SANITIZE=ON -DTAVELO_TESTS=ON
+cmake --build build-test --parallel
+cd build-test
+ctest --output-on-failure --parallel 2
