@@ -14,7 +14,7 @@ std::span<const TextoNumerado> TextosDeu()
         {4, "Go to bookmark"sv},
         {5, "Select a File"sv},
         {6, "All supported files |*.bmp;*.jpg;*.gif;*.png;*.ico;*.cbr;*.cbz;*.rar;*.zip;*.dib;*.wmf|Comic Files (cbr,cbz)|*.cbr;*.cbz|Compressed Files (rar,zip)|*.rar;*.zip|Graphic Files (bmp,jpg,gif,png,ico,dib,wmf)|*.bmp;*.jpg;*.gif;*.png;*.ico;*.dib;*.wmf|"sv},
-        {7, "Language: English"sv},
+        {7, "Sprache: Deutsch"sv},
         {8, "The last opened file was loaded"sv},
         {9, "F1 to look for help"sv},
         {10, "Mode"sv},
@@ -224,7 +224,7 @@ std::span<const TextoNumerado> TextosDeu()
         {660, "Page size > Screen size : Move the image"sv},
         {710, "Selection"sv},
         {720, "Drag and drop to open or to make a selection"sv},
-        {999, ""sv},
+        {999, "Deutsche Übersetzung: Tavelo-Team"sv},
     };
     return tabla;
 }

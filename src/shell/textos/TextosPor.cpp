@@ -14,7 +14,7 @@ std::span<const TextoNumerado> TextosPor()
         {4, "Go to bookmark"sv},
         {5, "Select a File"sv},
         {6, "All supported files |*.bmp;*.jpg;*.gif;*.png;*.ico;*.cbr;*.cbz;*.rar;*.zip;*.dib;*.wmf|Comic Files (cbr,cbz)|*.cbr;*.cbz|Compressed Files (rar,zip)|*.rar;*.zip|Graphic Files (bmp,jpg,gif,png,ico,dib,wmf)|*.bmp;*.jpg;*.gif;*.png;*.ico;*.dib;*.wmf|"sv},
-        {7, "Language: English"sv},
+        {7, "Língua: Português"sv},
         {8, "The last opened file was loaded"sv},
         {9, "F1 to look for help"sv},
         {10, "Mode"sv},
