@@ -1,0 +1,279 @@
+#include "archive/Lectores.h"
+#include "archive/Nombres.h"
+
+#include <QFile>
+
+#include <unarr.h>
+
+#include <array>
+#include <memory>
+#include <cstring>
+#include <map>
+
+namespace archivo::detalle {
+
+namespace {
+
+constexpr unsigned char Firma[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
+
+enum : std::uint8_t { BloqueMarca = 0x72, BloquePrincipal = 0x73, BloqueArchivo = 0x74, BloqueFin = 0x7B };
+enum : std::uint16_t {
+    PrincipalCabecerasCifradas = 0x0080,
+    ArchivoCifrado = 0x0004,
+    ArchivoCarpeta = 0x00E0,
+    ArchivoGrande = 0x0100,
+    ArchivoUnicode = 0x0200,
+    BloqueLargo = 0x8000,
+};
+enum : std::uint8_t { SoMsDos = 0, SoOs2 = 1, SoWin32 = 2, SoUnix = 3 };
+
+std::uint32_t Crc32(const unsigned char *datos, std::size_t n)
+{
+    static const auto tabla = [] {
+        std::array<std::uint32_t, 256> t{};
+        for (std::uint32_t i = 0; i < 256; ++i) {
+            std::uint32_t c = i;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[i] = c;
+        }
+        return t;
+    }();
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < n; ++i)
+        c = tabla[(c ^ datos[i]) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+std::uint32_t Le(const QByteArray &b, qsizetype pos, int bytes)
+{
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = (v << 8) | static_cast<unsigned char>(b[pos + i]);
+    return v;
+}
+
+// The name field of an entry flagged Unicode: the plain name, a NUL, then the
+// Unicode name packed against it (the RAR 3 name encoding).
+QString DecodificarUnicode(const QByteArray &campo)
+{
+    const qsizetype nul = campo.indexOf('\0');
+    if (nul < 0)
+        return NombreDeBytes(campo); // some archivers store plain UTF-8 here
+    const QByteArray plano = campo.left(nul);
+    const auto *cod = reinterpret_cast<const unsigned char *>(campo.constData()) + nul + 1;
+    const qsizetype largo = campo.size() - nul - 1;
+    if (largo <= 0)
+        return NombreDeBytes(plano);
+
+    const qsizetype maximo = 1024;
+    std::u16string salida;
+    qsizetype pos = 0;
+    const unsigned alto = cod[pos++];
+    unsigned banderas = 0;
+    int bits = 0;
+    auto plana = [&](std::size_t i) -> unsigned {
+        return i < static_cast<std::size_t>(plano.size()) ? static_cast<unsigned char>(plano[i]) : 0u;
+    };
+    while (pos < largo && static_cast<qsizetype>(salida.size()) < maximo) {
+        if (bits == 0) {
+            banderas = cod[pos++];
+            bits = 8;
+            if (pos >= largo)
+                break;
+        }
+        switch (banderas >> 6) {
+        case 0:
+            salida.push_back(static_cast<char16_t>(cod[pos++]));
+            break;
+        case 1:
+            salida.push_back(static_cast<char16_t>(cod[pos++] + (alto << 8)));
+            break;
+        case 2:
+            if (pos + 1 >= largo)
+                return QString::fromStdU16String(salida);
+            salida.push_back(static_cast<char16_t>(cod[pos] + (cod[pos + 1] << 8)));
+            pos += 2;
+            break;
+        default: {
+            unsigned n = cod[pos++];
+            if (n & 0x80) {
+                if (pos >= largo)
+                    return QString::fromStdU16String(salida);
+                const unsigned correccion = cod[pos++];
+                for (n = (n & 0x7F) + 2; n > 0 && static_cast<qsizetype>(salida.size()) < maximo; --n)
+                    salida.push_back(static_cast<char16_t>(((plana(salida.size()) + correccion) & 0xFF) + (alto << 8)));
+            } else {
+                for (n += 2; n > 0 && static_cast<qsizetype>(salida.size()) < maximo; --n)
+                    salida.push_back(static_cast<char16_t>(plana(salida.size())));
+            }
+            break;
+        }
+        }
+        banderas = (banderas << 2) & 0xFF;
+        bits -= 2;
+    }
+    return QString::fromStdU16String(salida);
+}
+
+struct EntradaRar4 {
+    Entrada entrada;
+    qint64 desplazamiento = 0; // where its header starts, as unarr reports it
+};
+
+std::vector<EntradaRar4> Recorrer(const QString &ruta)
+{
+    std::vector<EntradaRar4> lista;
+    QFile f(ruta);
+    if (!f.open(QIODevice::ReadOnly))
+        return lista;
+    const QByteArray firma = f.read(7);
+    if (firma.size() != 7 || std::memcmp(firma.constData(), Firma, 7) != 0)
+        return lista;
+
+    const qint64 total = f.size();
+    qint64 pos = 7;
+    while (pos + 7 <= total) {
+        if (!f.seek(pos))
+            break;
+        const QByteArray base = f.read(7);
+        if (base.size() != 7)
+            break;
+        const auto crc = static_cast<std::uint16_t>(Le(base, 0, 2));
+        const auto tipo = static_cast<std::uint8_t>(base[2]);
+        const auto banderas = static_cast<std::uint16_t>(Le(base, 3, 2));
+        const auto tamano = static_cast<std::uint16_t>(Le(base, 5, 2));
+        if (tamano < 7 || pos + tamano > total)
+            break;
+        if (!f.seek(pos))
+            break;
+        const QByteArray cab = f.read(tamano);
+        if (cab.size() != tamano)
+            break;
+        if ((Crc32(reinterpret_cast<const unsigned char *>(cab.constData()) + 2, tamano - 2) & 0xFFFF) != crc
+            && tipo != BloqueMarca)
+            break; // damaged header: what was read stays listed
+
+        std::uint64_t datos = 0;
+        if (tipo == BloquePrincipal) {
+            if (banderas & PrincipalCabecerasCifradas)
+                break; // names are encrypted; we pass no password
+        } else if (tipo == BloqueArchivo || tipo == 0x7A) {
+            if (tamano < 32)
+                break;
+            std::uint64_t empaquetado = Le(cab, 7, 4);
+            std::uint64_t desempaquetado = Le(cab, 11, 4);
+            const auto nombreLargo = static_cast<qsizetype>(Le(cab, 26, 2));
+            qsizetype posNombre = 32;
+            if (banderas & ArchivoGrande) {
+                if (tamano < 40)
+                    break;
+                empaquetado |= std::uint64_t(Le(cab, 32, 4)) << 32;
+                desempaquetado |= std::uint64_t(Le(cab, 36, 4)) << 32;
+                posNombre = 40;
+            }
+            if (posNombre + nombreLargo > tamano)
+                break;
+            datos = empaquetado;
+            if (tipo == BloqueArchivo) {
+                Entrada e;
+                e.Empaquetado = empaquetado;
+                e.Tamano = desempaquetado;
+                e.SistemaOrigen = static_cast<std::uint8_t>(cab[15]);
+                e.Crc = Le(cab, 16, 4);
+                e.FechaDos = Le(cab, 20, 4);
+                e.VersionUnp = static_cast<std::uint8_t>(cab[24]);
+                e.Metodo = static_cast<std::uint8_t>(cab[25]);
+                e.Atributos = Le(cab, 28, 4);
+                e.Banderas = banderas;
+                const QByteArray campo = cab.mid(posNombre, nombreLargo);
+                const bool windows = e.SistemaOrigen == SoMsDos || e.SistemaOrigen == SoOs2
+                                     || e.SistemaOrigen == SoWin32;
+                e.Nombre = (banderas & ArchivoUnicode) ? DecodificarUnicode(campo)
+                                                      : NombreDeBytes(campo);
+                // RAR 4 separates folders with "\\" whatever the host.
+                e.Nombre.replace(QLatin1Char('\\'), QLatin1Char('/'));
+                const std::uint32_t tipoUnix = e.Atributos & 0xF000;
+                e.Carpeta = (banderas & ArchivoCarpeta) == ArchivoCarpeta
+                            || (e.SistemaOrigen == SoUnix && tipoUnix == 0x4000)
+                            || (windows && (e.Atributos & 0x10));
+                e.Regular = !e.Carpeta
+                            && !(e.SistemaOrigen == SoUnix && tipoUnix != 0 && tipoUnix != 0x8000)
+                            && !(windows && (e.Atributos & 0x400)); // reparse point
+                lista.push_back({std::move(e), pos});
+            }
+        } else if (tipo == BloqueFin) {
+            break;
+        } else if (banderas & BloqueLargo) {
+            if (tamano < 11)
+                break;
+            datos = Le(cab, 7, 4);
+        }
+        pos += tamano + static_cast<qint64>(datos);
+    }
+    return lista;
+}
+
+struct CerrarFlujo {
+    void operator()(ar_stream *s) const { ar_close(s); }
+};
+struct CerrarArchivo {
+    void operator()(ar_archive *a) const { ar_close_archive(a); }
+};
+
+} // namespace
+
+std::vector<Entrada> ListarRar4(const QString &ruta)
+{
+    std::vector<Entrada> lista;
+    for (auto &e : Recorrer(ruta))
+        lista.push_back(std::move(e.entrada));
+    return lista;
+}
+
+Lectura LeerRar4(const QString &ruta, const Coincide &coincide, const Recibir &recibir)
+{
+    Lectura lectura;
+    std::map<qint64, QString> buscadas;
+    for (const auto &e : Recorrer(ruta)) {
+        if (!e.entrada.Regular || !coincide(e.entrada.Nombre))
+            continue;
+        ++lectura.Encontradas;
+        // Encrypted data needs a password, and RAR readings pass none.
+        if (!(e.entrada.Banderas & ArchivoCifrado) && e.entrada.Tamano <= TamanoMaximoEntrada)
+            buscadas.emplace(e.desplazamiento, e.entrada.Nombre);
+    }
+    if (buscadas.empty())
+        return lectura;
+
+#ifdef _WIN32
+    std::unique_ptr<ar_stream, CerrarFlujo> flujo(ar_open_file_w(reinterpret_cast<const wchar_t *>(ruta.utf16())));
+#else
+    std::unique_ptr<ar_stream, CerrarFlujo> flujo(ar_open_file(QFile::encodeName(ruta).constData()));
+#endif
+    if (!flujo)
+        return lectura;
+    std::unique_ptr<ar_archive, CerrarArchivo> ar(ar_open_rar_archive(flujo.get()));
+    if (!ar)
+        return lectura;
+
+    QByteArray datos;
+    while (!buscadas.empty() && ar_parse_entry(ar.get())) {
+        const auto it = buscadas.find(ar_entry_get_offset(ar.get()));
+        if (it == buscadas.end())
+            continue;
+        const QString nombre = it->second;
+        buscadas.erase(it);
+        const std::size_t tamano = ar_entry_get_size(ar.get());
+        if (tamano > TamanoMaximoEntrada)
+            continue;
+        datos.resize(static_cast<qsizetype>(tamano));
+        if (tamano == 0 || ar_entry_uncompress(ar.get(), datos.data(), tamano)) {
+            recibir(nombre, datos);
+            ++lectura.Entregadas;
+        }
+    }
+    return lectura;
+}
+
+} // namespace archivo::detalle

@@ -1,0 +1,35 @@
+#pragma once
+// ZIP archives (.cbz, .zip): one object per archive lists the entry names once
+// and extracts single entries on demand.
+#include <QString>
+#include <QStringList>
+
+namespace ModZIP {
+
+// Result codes of Decompress, as the unzip library numbers them.
+enum : int {
+    ZipBien = 0,
+    ZipSinCarpeta = 1,
+    ZipError = 2,       // the entry is damaged or could not be decrypted
+    ZipNoEsZip = 9,
+    ZipNoEncontrada = 11,
+    ZipDisco = 50,      // the file could not be written
+};
+
+// The password prompt for an encrypted entry; "" when the user gives none.
+QString PedirClaveZip();
+
+} // namespace ModZIP
+
+class ccZip {
+public:
+    void Init(const QString &archivo);
+    int Count() const;
+    QString GetFile(int i) const;          // 1-based; "" outside 1..Count
+    int Decompress(const QString &carpeta, const QString &entrada) const;
+    const QString &Name() const { return ruta_; }
+
+private:
+    QString ruta_;
+    QStringList nombres_;
+};

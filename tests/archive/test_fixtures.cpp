@@ -1,0 +1,221 @@
+// Every real archive of the shared fixtures: listed in archive order,
+// extracted by the exact listed name, bytes checked; damaged and encrypted
+// ones fail cleanly.
+#include "DialogosDePrueba.h"
+#include "Escritores.h"
+#include "archive/Archivo.h"
+#include "archive/ccZip.h"
+#include "archive/modUnRAR.h"
+
+#include <QCryptographicHash>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString Fixture(const QString &nombre)
+{
+    return prueba::CarpetaFixtures() + '/' + nombre;
+}
+
+QByteArray Md5(const QByteArray &d)
+{
+    return QCryptographicHash::hash(d, QCryptographicHash::Md5).toHex();
+}
+
+QByteArray LeerArchivo(const QString &ruta)
+{
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+QStringList Nombres(const QString &ruta)
+{
+    QStringList n;
+    for (const auto &e : archivo::ListarEntradas(ruta))
+        n << e.Nombre;
+    return n;
+}
+
+#define NECESITA_FIXTURES()                                                                  \
+    if (prueba::CarpetaFixtures().isEmpty())                                                 \
+    GTEST_SKIP() << "no shared archive fixtures in this checkout"
+
+// Entries that cannot come out without a password, without the other volumes,
+// or at all (RAR 1.5 compression, a deliberately wrong CRC).
+bool FallaEsperada(const QString &fixture, const archivo::Entrada &e)
+{
+    static const QStringList cifrados{"encrypt", "psw", "zipcrypto", "WinzipAES", "winzip_aes"};
+    static const QStringList volumenes{"multi", ".part", "rar3-old"};
+    for (const QString &t : cifrados + volumenes)
+        if (fixture.contains(t))
+            return true;
+    return fixture.endsWith("Rar15.rar")
+           || (fixture.endsWith("test_read_format_zip.zip") && e.Nombre == "file2");
+}
+
+} // namespace
+
+TEST(Fixtures, KnownComicsListInArchiveOrderWithTheirBytes)
+{
+    NECESITA_FIXTURES();
+    const QStringList ordenWindows{"тест.txt", "exe/test.exe", "jpg/test.jpg", "Empty", "exe", "jpg"};
+    struct Caso {
+        const char *archivo;
+        QStringList orden;
+    };
+    const std::vector<Caso> casos{
+        {"sharpcompress/Rar.rar", ordenWindows},
+        {"sharpcompress/Rar.solid.rar", ordenWindows},
+        {"sharpcompress/Rar5.rar", {"exe/test.exe", "jpg/test.jpg", "тест.txt", "Empty", "exe", "jpg"}},
+        {"sharpcompress/Rar5.solid.rar", ordenWindows},
+        {"sharpcompress/Rar2.rar", {"exe", "jpg", "exe/test.exe", "jpg/test.jpg", "тест.txt"}},
+        {"sharpcompress/Zip.zip64.zip", {"тест.txt", "exe/test.exe", "jpg/test.jpg"}},
+        {"sharpcompress/Zip.deflate.dd.zip", {"тест.txt", "exe/test.exe", "jpg/test.jpg"}},
+    };
+    const std::map<QString, QByteArray> md5{{"тест.txt", "2cf471dbd4190c20bea53aa8a6622eb6"},
+                                            {"exe/test.exe", "6003d00bed2d2236f17cd31d38d5b7cc"},
+                                            {"jpg/test.jpg", "c2ee89b33bd8655686a5fabaca63af2e"}};
+    for (const Caso &c : casos) {
+        const QString ruta = Fixture(c.archivo);
+        EXPECT_EQ(Nombres(ruta), c.orden) << c.archivo;
+        for (const auto &[nombre, suma] : md5) {
+            QByteArray datos;
+            archivo::LeerEntradas(ruta, [&](const QString &n) { return n == nombre; },
+                                  [&](const QString &, const QByteArray &d) { datos = d; });
+            EXPECT_EQ(Md5(datos), suma) << c.archivo << " " << nombre;
+        }
+    }
+}
+
+TEST(Fixtures, SolidRar4AndRar5PagesComeOutInAnyOrder)
+{
+    NECESITA_FIXTURES();
+    for (const char *f : {"komga/rar4-solid.rar", "komga/rar5-solid.rar", "rarfile/rar3-solid.rar"}) {
+        const QString ruta = Fixture(f);
+        QStringList nombres = Nombres(ruta);
+        ASSERT_GE(nombres.size(), 2) << f;
+        // Last entry first: a solid stream must be unpacked up to it anyway.
+        std::reverse(nombres.begin(), nombres.end());
+        for (const QString &n : nombres) {
+            int veces = 0;
+            archivo::LeerEntradas(ruta, [&](const QString &x) { return x == n; },
+                                  [&](const QString &, const QByteArray &d) { veces += d.size() > 0; });
+            EXPECT_EQ(veces, 1) << f << " " << n;
+        }
+    }
+    QByteArray pagina;
+    archivo::LeerEntradas(Fixture("komga/rar4-solid.rar"), [](const QString &n) { return n == "komga-3.png"; },
+                          [&](const QString &, const QByteArray &d) { pagina = d; });
+    EXPECT_TRUE(pagina.startsWith("\x89PNG"));
+    EXPECT_EQ(Md5(pagina), "505e306ac5f3a0956b709d680fcff5c0");
+}
+
+TEST(Fixtures, NamesAreUnicodeWhateverTheirEncoding)
+{
+    NECESITA_FIXTURES();
+    // Unicode field of RAR 3, raw UTF-8 of a Unix RAR, RAR 5, CP437 ZIP names,
+    // UTF-8 ZIP names with and without the flag.
+    EXPECT_EQ(Nombres(Fixture("rarfile/unicode2.rar")), QStringList({"𝐀𝐁𝐁𝐂.txt", "уииоотивл.txt"}));
+    EXPECT_EQ(Nombres(Fixture("rarfile/unicode.rar")), QStringList({"уииоотивл.txt", "𝐀𝐁𝐁𝐂.txt"}));
+    EXPECT_TRUE(Nombres(Fixture("libarchive/test_read_format_rar_unicode.rar"))
+                    .contains("表だよ/漢字長いファイル名long-filename-in-漢字.txt"));
+    EXPECT_EQ(Nombres(Fixture("libarchive/test_read_format_rar5_unicode.rar")).value(0), "👋🌎.txt");
+    EXPECT_EQ(Nombres(Fixture("libzip/testfile-cp437.zip")), QStringList{"üéâäàåçêëèïîìÄÅÉ"});
+    EXPECT_EQ(Nombres(Fixture("libzip/test-utf8.zip")), QStringList{"ÄÖÜäöüßćçĉéèêëē"});
+    EXPECT_EQ(Nombres(Fixture("libzip/test-utf8-unmarked.zip")), QStringList{"ÄÖÜäöüßćçĉéèêëē"});
+    EXPECT_EQ(Nombres(Fixture("sharpcompress/Zip.none.zip")).value(5), "ΓÑßΓ.txt"); // CP866 bytes read as CP437
+    const QStringList cp437 = Nombres(Fixture("libzip/test-cp437.zip"));
+    ASSERT_EQ(cp437.size(), 16);
+    EXPECT_EQ(cp437[8], "üéâäàåçêëèïîìÄÅÉ");
+    EXPECT_TRUE(cp437[15].startsWith("±≥≤⌠⌡÷≈°∙·√ⁿ²■\u00a0")) << cp437[15];
+}
+
+TEST(Fixtures, EveryListedNameExtractsToItsPath)
+{
+    NECESITA_FIXTURES();
+    QDirIterator it(prueba::CarpetaFixtures(), {"*.rar", "*.cbr", "*.zip", "*.cbz", "*.r0?"}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    int comprobadas = 0;
+    while (it.hasNext()) {
+        const QString ruta = it.next();
+        const QString fixture = ruta.mid(prueba::CarpetaFixtures().size() + 1);
+        const archivo::Formato formato = archivo::FormatoDe(ruta);
+        const bool esZip = formato == archivo::Formato::Zip;
+        ASSERT_NE(formato, archivo::Formato::Ninguno) << fixture;
+        ccZip zip;
+        zip.Init(ruta);
+        modUnRAR::EntradasRar rar;
+        modUnRAR::ListarRAR(ruta, rar);
+        const auto entradas = archivo::ListarEntradas(ruta);
+        ASSERT_EQ(static_cast<size_t>(esZip ? zip.Count() : int(rar.size())), entradas.size()) << fixture;
+        for (size_t i = 0; i < entradas.size(); ++i) {
+            const archivo::Entrada &e = entradas[i];
+            EXPECT_EQ(esZip ? zip.GetFile(int(i) + 1) : rar[i].FileName, e.Nombre) << fixture;
+            if (!e.Regular)
+                continue;
+            QTemporaryDir destino;
+            const QString carpeta = destino.path() + '/';
+            if (esZip) {
+                DialogosDePrueba::Actuales().respuestasTexto.clear();
+                zip.Decompress(carpeta, e.Nombre);
+            } else {
+                modUnRAR::ExtraerRAR(ruta, carpeta, e.Nombre, "");
+            }
+            const bool escrito = QFile::exists(carpeta + e.Nombre);
+            if (FallaEsperada(fixture, e)) {
+                if (!escrito)
+                    continue;
+            }
+            ASSERT_TRUE(escrito) << fixture << " " << e.Nombre;
+            EXPECT_EQ(static_cast<std::uint64_t>(LeerArchivo(carpeta + e.Nombre).size()), e.Tamano)
+                << fixture << " " << e.Nombre;
+            ++comprobadas;
+        }
+    }
+    EXPECT_GT(comprobadas, 150);
+}
+
+TEST(Fixtures, DamagedEncryptedAndForeignFilesFailCleanly)
+{
+    NECESITA_FIXTURES();
+    QTemporaryDir destino;
+    const QString carpeta = destino.path() + '/';
+    // A wrong CRC: nothing, not even a partial file.
+    ccZip zip;
+    zip.Init(Fixture("libarchive/test_read_format_zip.zip"));
+    EXPECT_EQ(zip.Decompress(carpeta, "file1"), 0);
+    EXPECT_NE(zip.Decompress(carpeta, "file2"), 0);
+    EXPECT_FALSE(QFile::exists(carpeta + "file2"));
+    // Encrypted headers and encrypted central directories list nothing.
+    for (const char *f : {"libarchive/test_read_format_rar4_encrypted_filenames.rar",
+                          "libarchive/test_read_format_rar5_encrypted_filenames.rar",
+                          "sharpcompress/Rar5.encrypted_filesAndHeader.rar",
+                          "libarchive/test_read_format_zip_encryption_header.zip"})
+        EXPECT_TRUE(Nombres(Fixture(f)).isEmpty()) << f;
+    // RAR passes no password: encrypted entries never come out, even where the
+    // library would hand back undecrypted bytes.
+    modUnRAR::ExtraerRAR(Fixture("rarfile/rar5-psw.rar"), carpeta, "stest2.txt", "");
+    modUnRAR::ExtraerRAR(Fixture("libarchive/test_read_format_rar4_encrypted.rar"), carpeta, "b.txt", "");
+    modUnRAR::ExtraerRAR(Fixture("libarchive/test_read_format_rar4_encrypted.rar"), carpeta, "a.txt", "");
+    EXPECT_FALSE(QFile::exists(carpeta + "stest2.txt"));
+    EXPECT_FALSE(QFile::exists(carpeta + "b.txt"));
+    EXPECT_EQ(Md5(LeerArchivo(carpeta + "a.txt")), "8bd263c23ec4275eeb8ba22a9ea63b19");
+    // A RAR 5 file named .cbr is not read as ZIP, nor a ZIP as RAR.
+    ccZip falso;
+    falso.Init(Fixture("comictagger/fake_cbr.cbr"));
+    EXPECT_EQ(falso.Count(), 0);
+    modUnRAR::EntradasRar rar;
+    modUnRAR::ListarRAR(Fixture("komga/zip.zip"), rar);
+    EXPECT_TRUE(rar.empty());
+    // Link entries give no data and the reading ends.
+    EXPECT_EQ(archivo::LeerEntradas(Fixture("libarchive/test_read_format_rar5_unicode.rar"),
+                                    [](const QString &) { return true; }, [](const QString &, const QByteArray &) {})
+                  .Entregadas,
+              1);
+    modUnRAR::ExtraerRAR(Fixture("libarchive/test_read_format_rar.rar"), carpeta, "testlink", "");
+    EXPECT_FALSE(QFileInfo::exists(carpeta + "testlink"));
+}

@@ -1,0 +1,317 @@
+// The readers over archives the tests write: the contracts of the RAR and ZIP
+// interfaces, passwords, and hostile or damaged input.
+#include "DialogosDePrueba.h"
+#include "Escritores.h"
+#include "archive/Archivo.h"
+#include "archive/EscrituraSegura.h"
+#include "archive/ccZip.h"
+#include "archive/modUnRAR.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using prueba::EntradaNueva;
+
+namespace {
+
+QByteArray Leer(const QString &ruta)
+{
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void Escribir(const QString &ruta, const QByteArray &datos)
+{
+    QFile f(ruta);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(datos);
+}
+
+// Files below `carpeta`, relative, sorted; links listed as "name->".
+QStringList Contenido(const QString &carpeta)
+{
+    QStringList lista;
+    QDir raiz(carpeta);
+    std::function<void(const QString &)> recorrer = [&](const QString &sub) {
+        for (const QFileInfo &fi : QDir(sub).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot
+                                                           | QDir::Hidden | QDir::System)) {
+            const QString rel = raiz.relativeFilePath(fi.absoluteFilePath());
+            if (fi.isSymLink())
+                lista << rel + "->";
+            else if (fi.isDir())
+                recorrer(fi.absoluteFilePath());
+            else
+                lista << rel;
+        }
+    };
+    recorrer(carpeta);
+    lista.sort();
+    return lista;
+}
+
+struct Carpetas : ::testing::Test {
+    QTemporaryDir tmp;
+    QString Ruta(const QString &n) const { return tmp.path() + '/' + n; }
+    QString destino() const { return tmp.path() + "/destino/"; }
+    void SetUp() override
+    {
+        QDir().mkpath(destino());
+        DialogosDePrueba::Actuales().respuestasTexto.clear();
+        DialogosDePrueba::Actuales().llamadas.clear();
+    }
+};
+
+const std::vector<EntradaNueva> Comic{
+    {"img/", {}, EntradaNueva::Carpeta},
+    {"img/01.jpg", "pagina uno"},
+    {"notes.txt", "notas"},
+};
+
+} // namespace
+
+using Zip = Carpetas;
+using Rar = Carpetas;
+using Hostil = Carpetas;
+
+TEST_F(Zip, ListsFoldersAndFilesAndExtractsWithInnerFolders)
+{
+    const QString cbz = Ruta("c.cbz");
+    ASSERT_TRUE(prueba::EscribirZip(cbz, Comic));
+    ccZip zip;
+    zip.Init(cbz);
+    EXPECT_EQ(zip.Name(), cbz);
+    EXPECT_EQ(zip.Count(), 3);
+    EXPECT_EQ(zip.GetFile(2), "img/01.jpg");
+    EXPECT_EQ(zip.GetFile(0), "");
+    EXPECT_EQ(zip.GetFile(zip.Count() + 1), "");
+
+    // Overwrites silently, creates the inner folder.
+    QDir().mkpath(destino() + "img");
+    Escribir(destino() + "img/01.jpg", "old");
+    EXPECT_EQ(zip.Decompress(destino(), "img/01.jpg"), 0);
+    EXPECT_EQ(Leer(destino() + "img/01.jpg"), "pagina uno");
+    EXPECT_EQ(zip.Decompress("", "img/01.jpg"), 1);
+    // Case matters; an unknown name writes nothing.
+    EXPECT_NE(zip.Decompress(destino(), "IMG/01.JPG"), 0);
+    EXPECT_NE(zip.Decompress(destino(), "missing.jpg"), 0);
+    EXPECT_EQ(Contenido(destino()), QStringList{"img/01.jpg"});
+    EXPECT_TRUE(DialogosDePrueba::Actuales().llamadas.isEmpty());
+
+    // A new Init starts over; a missing file lists nothing.
+    zip.Init(Ruta("none.cbz"));
+    EXPECT_EQ(zip.Count(), 0);
+    EXPECT_EQ(zip.Name(), Ruta("none.cbz"));
+}
+
+TEST_F(Zip, EncryptedEntryAsksOncePerExtraction)
+{
+    for (const char *cifrado : {"zipcrypt", "aes256"}) {
+        const QString cbz = Ruta(QString("secreto-%1.cbz").arg(cifrado));
+        ASSERT_TRUE(prueba::EscribirZip(cbz, {{"p1.jpg", "uno"}, {"p2.jpg", "dos"}}, cifrado, "clave"));
+        ccZip zip;
+        zip.Init(cbz);
+        ASSERT_EQ(zip.Count(), 2) << cifrado;
+        auto &d = DialogosDePrueba::Actuales();
+
+        d.llamadas.clear();
+        d.respuestasTexto = {"clave"};
+        EXPECT_EQ(zip.Decompress(destino(), "p2.jpg"), 0);
+        EXPECT_EQ(Leer(destino() + "p2.jpg"), "dos");
+        EXPECT_EQ(d.llamadas, QStringList{"PedirTexto:Please Enter The Password!:1"});
+
+        // Empty answer, wrong answer: nothing written, one prompt each.
+        d.llamadas.clear();
+        d.respuestasTexto = {"", "mala"};
+        EXPECT_NE(zip.Decompress(destino(), "p1.jpg"), 0);
+        EXPECT_NE(zip.Decompress(destino(), "p1.jpg"), 0);
+        EXPECT_EQ(d.llamadas.size(), 2);
+        EXPECT_EQ(Contenido(destino()), QStringList{"p2.jpg"}) << cifrado;
+        QFile::remove(destino() + "p2.jpg");
+    }
+}
+
+TEST_F(Rar, ContractOfTheListAndTheExtraction)
+{
+    const QString cbr = Ruta("c.cbr");
+    ASSERT_TRUE(prueba::EscribirRar4(cbr, {{"img", {}, EntradaNueva::Carpeta},
+                                           {"img/01.jpg", "uno"},
+                                           {"Page.jpg", "mayusculas"},
+                                           {"page.jpg", "minusculas"},
+                                           {"dup.jpg", "primero"},
+                                           {"dup.jpg", "segundo"}}));
+    modUnRAR::EntradasRar lista;
+    modUnRAR::ListarRAR(cbr, lista);
+    ASSERT_EQ(lista.size(), 6u);
+    EXPECT_EQ(lista[0].FileName, "img");
+    EXPECT_EQ(lista[0].Flags & 0xE0, 0xE0u);
+    EXPECT_EQ(lista[1].FileName, "img/01.jpg");
+    EXPECT_EQ(lista[1].UnpSize, 3u);
+    EXPECT_EQ(lista[1].HostOS, 3u);
+    EXPECT_EQ(lista[1].FileTime, 0x5B8E6000u);
+
+    modUnRAR::ExtraerRAR(cbr, destino(), "img/01.jpg", "");
+    EXPECT_EQ(Leer(destino() + "img/01.jpg"), "uno");
+    // Only the exact case; the last of same-named entries wins.
+    modUnRAR::ExtraerRAR(cbr, destino(), "page.jpg", "");
+    modUnRAR::ExtraerRAR(cbr, destino(), "DUP.JPG", "");
+    modUnRAR::ExtraerRAR(cbr, destino(), "dup.jpg", "");
+    EXPECT_EQ(Leer(destino() + "page.jpg"), "minusculas");
+    EXPECT_EQ(Leer(destino() + "dup.jpg"), "segundo");
+    EXPECT_EQ(Contenido(destino()), QStringList({"dup.jpg", "img/01.jpg", "page.jpg"}));
+
+    // A missing or foreign file leaves the caller's list as it was.
+    modUnRAR::EntradasRar previa(2);
+    previa[1].FileName = "kept";
+    modUnRAR::ListarRAR(Ruta("none.cbr"), previa);
+    Escribir(Ruta("text.cbr"), "not an archive at all");
+    modUnRAR::ListarRAR(Ruta("text.cbr"), previa);
+    ASSERT_EQ(previa.size(), 2u);
+    EXPECT_EQ(previa[1].FileName, "kept");
+    modUnRAR::ExtraerRAR(Ruta("none.cbr"), destino(), "img/01.jpg", "");
+}
+
+TEST_F(Hostil, NamesNeverLeaveTheDestination)
+{
+    // What an attacker would put in a comic: climbing names, absolute names,
+    // a link to the outside and a file written through it.
+    const QString fuera = Ruta("fuera");
+    QDir().mkpath(fuera);
+    const std::vector<EntradaNueva> malas{
+        {"../escape.jpg", "x"},
+        {"img/../../escape2.jpg", "x"},
+        {"/abs/page.jpg", "absoluta"},
+        {"enlace", fuera.toUtf8(), EntradaNueva::Enlace},
+        {"enlace/dentro.jpg", "x"},
+        {"ok.jpg", "bien"},
+    };
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("h.cbz"), malas));
+    ASSERT_TRUE(prueba::EscribirRar4(Ruta("h.cbr"), malas));
+
+    ccZip zip;
+    zip.Init(Ruta("h.cbz"));
+    modUnRAR::EntradasRar rar;
+    modUnRAR::ListarRAR(Ruta("h.cbr"), rar);
+    ASSERT_EQ(rar.size(), malas.size());
+    for (int i = 1; i <= zip.Count(); ++i)
+        zip.Decompress(destino(), zip.GetFile(i));
+    for (const auto &e : rar)
+        modUnRAR::ExtraerRAR(Ruta("h.cbr"), destino(), e.FileName, "");
+
+    // Climbing names are skipped, absolute ones land inside, links never made.
+    EXPECT_EQ(Contenido(destino()), QStringList({"abs/page.jpg", "enlace/dentro.jpg", "ok.jpg"}));
+    EXPECT_EQ(Contenido(tmp.path()).filter("escape").size(), 0);
+    EXPECT_TRUE(QDir(fuera).isEmpty());
+    EXPECT_EQ(Leer(destino() + "/abs/page.jpg"), "absoluta");
+}
+
+TEST_F(Hostil, ExistingLinksInTheDestinationAreNotFollowed)
+{
+    const QString fuera = Ruta("fuera");
+    QDir().mkpath(fuera);
+    Escribir(fuera + "/victima.jpg", "intacta");
+    ASSERT_TRUE(QFile::link(fuera, destino() + "img"));
+    ASSERT_TRUE(QFile::link(fuera + "/victima.jpg", destino() + "p.jpg"));
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("l.cbz"), {{"img/victima.jpg", "x"}, {"p.jpg", "nueva"}}));
+    ccZip zip;
+    zip.Init(Ruta("l.cbz"));
+    EXPECT_NE(zip.Decompress(destino(), "img/victima.jpg"), 0);
+    EXPECT_EQ(zip.Decompress(destino(), "p.jpg"), 0);
+    EXPECT_EQ(Leer(fuera + "/victima.jpg"), "intacta");
+    EXPECT_EQ(Leer(destino() + "p.jpg"), "nueva");
+    EXPECT_FALSE(QFileInfo(destino() + "p.jpg").isSymLink());
+}
+
+TEST_F(Hostil, DamagedAndTruncatedArchivesEndCleanly)
+{
+    std::vector<EntradaNueva> paginas;
+    for (int i = 0; i < 8; ++i)
+        paginas.push_back({QString("p%1.jpg").arg(i), QByteArray(5000 + i, char('a' + i))});
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("z.cbz"), paginas));
+    ASSERT_TRUE(prueba::EscribirRar4(Ruta("r.cbr"), paginas));
+    for (const QString &nombre : {QString("z.cbz"), QString("r.cbr")}) {
+        const QByteArray entero = Leer(Ruta(nombre));
+        // Cut at many points, and with bytes flipped in the middle of the data.
+        for (qsizetype corte : {qsizetype(4), qsizetype(30), entero.size() / 3, entero.size() / 2,
+                                entero.size() - 30}) {
+            const QString roto = Ruta("roto-" + nombre);
+            Escribir(roto, entero.left(corte));
+            ccZip zip;
+            zip.Init(roto);
+            modUnRAR::EntradasRar rar;
+            modUnRAR::ListarRAR(roto, rar);
+            QDir(destino()).removeRecursively();
+            for (const auto &p : paginas) {
+                zip.Decompress(destino(), p.Nombre);
+                modUnRAR::ExtraerRAR(roto, destino(), p.Nombre, "");
+            }
+            // Whatever came out is whole.
+            for (const QString &f : Contenido(destino())) {
+                const int i = f.mid(1, 1).toInt();
+                EXPECT_EQ(Leer(destino() + f), paginas[size_t(i)].Datos) << nombre << " cut " << corte;
+            }
+        }
+        QByteArray danado = entero;
+        for (qsizetype i = entero.size() / 3; i < entero.size() / 3 + 40; ++i)
+            danado[i] = char(danado[i] ^ 0x5A);
+        Escribir(Ruta("danado-" + nombre), danado);
+        QDir(destino()).removeRecursively();
+        ccZip zip;
+        zip.Init(Ruta("danado-" + nombre));
+        for (const auto &p : paginas) {
+            modUnRAR::ExtraerRAR(Ruta("danado-" + nombre), destino(), p.Nombre, "");
+            zip.Decompress(destino(), p.Nombre);
+        }
+        const QStringList salidos = Contenido(destino());
+        EXPECT_LT(salidos.size(), int(paginas.size())) << nombre;
+        for (const QString &f : salidos)
+            EXPECT_EQ(Leer(destino() + f), paginas[size_t(f.mid(1, 1).toInt())].Datos) << nombre;
+        EXPECT_TRUE(Contenido(destino()).filter(".tavelo-").isEmpty());
+    }
+}
+
+TEST(EscrituraSegura, PathsBelowTheDestination)
+{
+    using archivo::RutaDentroDe;
+    EXPECT_EQ(RutaDentroDe("/t/", "img/01.jpg"), "/t/img/01.jpg");
+    EXPECT_EQ(RutaDentroDe("/t", "./a//b.jpg"), "/t/a/b.jpg");
+    EXPECT_EQ(RutaDentroDe("/t/", "/etc/passwd"), "/t/etc/passwd");
+    EXPECT_EQ(RutaDentroDe("/t/", "C:/x/y.jpg"), "/t/x/y.jpg");
+#ifdef _WIN32
+    EXPECT_EQ(RutaDentroDe("/t/", "..\\b"), "");
+#else
+    EXPECT_EQ(RutaDentroDe("/t/", "..\\b"), "/t/..\\b"); // not a separator here
+#endif
+    EXPECT_EQ(RutaDentroDe("/t/", "a/..b/c..d"), "/t/a/..b/c..d");
+    EXPECT_EQ(RutaDentroDe("/t/", "/"), "");
+    EXPECT_EQ(RutaDentroDe("", "a"), "");
+}
+
+TEST(Archivo, FormatIsTheSignatureNotTheName)
+{
+    QTemporaryDir tmp;
+    const QString zip = tmp.path() + "/really-a-zip.cbr";
+    ASSERT_TRUE(prueba::EscribirZip(zip, {{"a.jpg", "a"}}));
+    EXPECT_EQ(archivo::FormatoDe(zip), archivo::Formato::Zip);
+    const QString rar = tmp.path() + "/really-a-rar.cbz";
+    ASSERT_TRUE(prueba::EscribirRar4(rar, {{"a.jpg", "a"}}));
+    EXPECT_EQ(archivo::FormatoDe(rar), archivo::Formato::Rar4);
+    EXPECT_EQ(archivo::FormatoDe(tmp.path()), archivo::Formato::Ninguno);
+    EXPECT_EQ(archivo::FormatoDe(tmp.path() + "/none"), archivo::Formato::Ninguno);
+}
+
+TEST(Archivo, DosTimesOfUnixTimes)
+{
+    const QDateTime t(QDate(2011, 7, 5), QTime(14, 30, 59));
+    const std::uint32_t dos = archivo::FechaDosDe(t.toSecsSinceEpoch());
+    EXPECT_EQ(dos >> 25, 31u);
+    EXPECT_EQ((dos >> 21) & 0xF, 7u);
+    EXPECT_EQ((dos >> 16) & 0x1F, 5u);
+    EXPECT_EQ((dos >> 11) & 0x1F, 14u);
+    EXPECT_EQ((dos >> 5) & 0x3F, 30u);
+    EXPECT_EQ(dos & 0x1F, 29u);
+    EXPECT_EQ(archivo::FechaDosDe(0) >> 25, 0u); // before 1980: the first DOS day
+}
