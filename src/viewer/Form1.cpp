@@ -1,15 +1,27 @@
 #include "viewer/Form1.h"
 
+#include "archive/ccZip.h"
+#include "archive/modUnRAR.h"
+#include "imaging/modPNG.h"
+#include "shell/modAnsi.h"
+#include "shell/modComDlg.h"
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
 #include "viewer/Configuracion.h"
+#include "viewer/Paginas.h"
 #include "viewer/Teclas.h"
 #include "viewer/modDocumento.h"
 #include "viewer/modIni.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QPainter>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QStyle>
@@ -29,6 +41,19 @@ QLabel *Etiqueta(QWidget *padre, const QString &nombre)
     auto *l = new QLabel(padre);
     l->setObjectName(nombre);
     return l;
+}
+
+// The busy pointer for the life of a routine, whatever way it ends.
+struct PunteroOcupado {
+    PunteroOcupado() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~PunteroOcupado() { QApplication::restoreOverrideCursor(); }
+    PunteroOcupado(const PunteroOcupado &) = delete;
+    PunteroOcupado &operator=(const PunteroOcupado &) = delete;
+};
+
+void ProcesarEventos()
+{
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 } // namespace
@@ -55,6 +80,7 @@ Form1::Form1(const QString &lineaComandos, QWidget *parent)
     PBZ->setObjectName(QStringLiteral("PBZ"));
     PBZ->setAutoFillBackground(true);
     PBZ->setAttribute(Qt::WA_TransparentForMouseEvents);
+    PBZ->hide(); // shown only while a page is dragged
 
     PBRef = Etiqueta(this, QStringLiteral("PBRef"));
     PBRef->hide();
@@ -84,6 +110,10 @@ Form1::Form1(const QString &lineaComandos, QWidget *parent)
     LBMarcador = Etiqueta(this, QStringLiteral("LBMarcador"));
     LBMarcador->setStyleSheet(estiloTexto);
     LBMarcador->hide();
+    LBAbriendo = Etiqueta(this, QStringLiteral("LBAbriendo"));
+    LBAbriendo->setStyleSheet(estiloTexto);
+    LBAbriendo->hide();
+    setAcceptDrops(true);
 
     PBBarra = new QWidget(this);
     PBBarra->setObjectName(QStringLiteral("PBBarra"));
@@ -223,21 +253,240 @@ void Form1::BorrarCarpetaPagina()
     QDir().rmdir(real); // removes it only when empty
 }
 
-bool Form1::AbrirArchivo(const QString &ruta)
+void Form1::OcultarMarcador()
 {
-    // Documents open once the page loader is in place.
-    Q_UNUSED(ruta);
-    return false;
+    LBMarcador->hide();
+}
+
+void Form1::AbrirArchivo(const QString &ruta, bool mostrar)
+{
+    namespace pg = paginas;
+    LBInfo->setText(TextoIdioma(0));
+    LBAbriendo->setText(TextoIdioma(0));
+    LBAbriendo->adjustSize();
+    ColocarControles();
+    LBAbriendo->show();
+    LBAbriendo->raise();
+    GuardarMarcadores();
+
+    if (ruta.isEmpty()) {
+        const QString anterior = doc::RutaActual;
+        if (doc::RutaActual.isEmpty())
+            doc::RutaActual = QDir::homePath();
+        const QString elegida = modComDlg::DialogoAbrir(
+            this, modGeneral::CarpetaDeRuta(doc::RutaActual), TextoIdioma(5),
+            modComDlg::FiltroQt(pg::FiltroAbrir(TextoIdioma(6)), u'|'));
+        if (elegida.isEmpty()) {
+            LBAbriendo->hide();
+            doc::RutaActual = anterior;
+            return;
+        }
+        doc::RutaActual = elegida;
+    } else {
+        doc::RutaActual = ruta;
+    }
+    doc::ExtActual = modGeneral::ExtensionDeRuta(doc::RutaActual).toUpper();
+
+    doc::Paginas = QStringList{QString()};
+    const pg::ClaseDocumento clase = pg::ClaseDe(doc::ExtActual);
+    bool sinEntradas = false;
+    if (clase == pg::ClaseDocumento::Rar) {
+        doc::EntradasRar.clear();
+        modUnRAR::ListarRAR(doc::RutaActual, doc::EntradasRar);
+        QStringList lista;
+        for (modUnRAR::EntradaRar &e : doc::EntradasRar) {
+            e.FileName = modAnsi::OemAAnsi(e.FileName);
+            lista << e.FileName;
+        }
+        pg::Ordenar(lista);
+        for (const QString &n : lista)
+            if (pg::EsPagina(n, clase))
+                doc::Paginas << n;
+        PaginaActual = 1;
+        sinEntradas = doc::EntradasRar.empty();
+    } else if (clase == pg::ClaseDocumento::Zip) {
+        doc::ZipActual = std::make_unique<ccZip>();
+        doc::ZipActual->Init(doc::RutaActual);
+        QStringList lista;
+        for (int i = 1; i <= doc::ZipActual->Count(); ++i)
+            if (pg::EsPagina(doc::ZipActual->GetFile(i), clase))
+                lista << doc::ZipActual->GetFile(i);
+        pg::Ordenar(lista);
+        doc::Paginas << lista;
+        PaginaActual = 1;
+        sinEntradas = doc::ZipActual->Count() == 0;
+    } else {
+        CarpetaFileList = modGeneral::CarpetaDeRuta(doc::RutaActual);
+        FileList = pg::ListarCarpeta(CarpetaFileList, pg::PatronImagenes());
+        const QString nombre = modGeneral::NombreDeRuta(doc::RutaActual);
+        PaginaActual = 1;
+        for (const QString &n : FileList) {
+            if (!pg::EsPagina(n, clase))
+                continue;
+            doc::Paginas << n;
+            if (n == nombre)
+                PaginaActual = std::int16_t(doc::Paginas.size() - 1);
+        }
+        doc::RutaActual = CarpetaFileList;
+    }
+
+    if (sinEntradas) {
+        MostrarMensaje(TextoIdioma(200));
+        LBAbriendo->hide();
+        if (doc::ExtActual == QLatin1String("CBR") || doc::ExtActual == QLatin1String("CBZ"))
+            RepararExtension(doc::ExtActual);
+        return;
+    }
+    if (doc::Paginas.size() <= 1) {
+        LBAbriendo->hide();
+        return;
+    }
+    if (clase != pg::ClaseDocumento::Imagenes) {
+        CarpetaFileList = modGeneral::CarpetaDeRuta(doc::RutaActual);
+        FileList = pg::ListarCarpeta(CarpetaFileList, pg::PatronComprimidos());
+    }
+
+    for (int i = 1; i < doc::Marcadores.size(); ++i) {
+        if (doc::Marcadores[i].Ruta.compare(doc::RutaActual, Qt::CaseInsensitive) != 0)
+            continue;
+        if (!doc::Marcadores[i].Marcador.isEmpty()) {
+            LBMarcador->setProperty("Tag", doc::Marcadores[i].Marcador);
+            LBMarcador->show();
+        }
+        break;
+    }
+
+    LBPag->clear();
+    LBPag->hide();
+    if (mostrar)
+        VerImagen(PaginaActual);
+    Imagen.Tag = QString::number(PaginaActual);
+    ProcesarEventos();
+    doc::NombreActual = modGeneral::NombreDeRuta(doc::RutaActual);
+    MostrarMensaje(doc::NombreActual.isEmpty() ? doc::RutaActual : doc::NombreActual);
+    LBAbriendo->hide();
+}
+
+bool Form1::CargarPaginaEn(std::int16_t pagina, ControlImagen &destino)
+{
+    if (pagina < 1 || pagina >= doc::Paginas.size())
+        return false;
+    doc::EsComprimido = paginas::EsArchivoComprimido(doc::ExtActual);
+    const paginas::ClaseDocumento clase = paginas::ClaseDe(doc::ExtActual);
+    const QString nombre = doc::Paginas[pagina];
+    if (doc::EsComprimido)
+        RutaPagina = modGeneral::CarpetaTemporal();
+    if (clase == paginas::ClaseDocumento::Rar) {
+        modUnRAR::ExtraerRAR(doc::RutaActual, RutaPagina, nombre, QString());
+    } else if (clase == paginas::ClaseDocumento::Zip) {
+        if (!doc::ZipActual)
+            return false;
+        doc::ZipActual->Decompress(RutaPagina, nombre);
+    } else {
+        RutaPagina = doc::RutaActual;
+        if (!RutaPagina.endsWith(modGeneral::Separador))
+            RutaPagina += modGeneral::Separador;
+    }
+    RutaPagina += nombre;
+
+    bool cargada = true;
+    try {
+        modPNG::CargarSegunExtension(RutaPagina, destino);
+    } catch (const ErrorImagen &) {
+        cargada = false;
+    }
+    // Only the decoded picture stays: the extracted file goes at once.
+    if (doc::EsComprimido) {
+        QFile::setPermissions(RutaPagina, QFile::ReadOwner | QFile::WriteOwner);
+        QFile::remove(RutaPagina);
+    }
+    return cargada;
+}
+
+void Form1::VerImagen(std::int16_t pagina)
+{
+    if (pagina < 1 || pagina >= doc::Paginas.size())
+        return;
+    if (paginas::ClaseDe(doc::ExtActual) == paginas::ClaseDocumento::Zip && !doc::ZipActual)
+        return;
+    const PunteroOcupado ocupado;
+    PaginaCargada = false;
+    if (!CargarPaginaEn(pagina, Imagen)) {
+        // A broken page leaves an empty screen and the reader free to go on.
+        Imagen.Picture = QImage();
+        Imagen.Tipo = TipoPicture::Ninguno;
+        MostrarMensaje(TextoIdioma(200));
+    }
+    ActualizarVista();
+    LBPag->setText(QStringLiteral("%1/%2").arg(pagina).arg(doc::Paginas.size() - 1));
+    LBPag->adjustSize();
+    LBPag->setVisible(ModoOSD == 1);
+    ColocarControles();
+    PaginaCargada = true;
 }
 
 bool Form1::bAbrirMarcador(const QString &ruta, std::int16_t pagina)
 {
     if (!modGeneral::ExisteRuta(ruta))
         return false;
-    if (!AbrirArchivo(ruta))
-        return false;
+    OcultarMarcador();
+    AbrirArchivo(ruta, false);
+    ProcesarEventos();
+    // A record from when the document had more pages opens it at the start.
+    if (pagina < 1 || pagina >= doc::Paginas.size())
+        pagina = 1;
+    VerImagen(pagina);
+    ProcesarEventos();
     PaginaActual = pagina;
+    Imagen.Tag = QString::number(PaginaActual);
     return true;
+}
+
+void Form1::SiguienteComic(int paso)
+{
+    if (!doc::EsComprimido || FileList.size() < 2)
+        return;
+    const QString buscado = doc::NombreActual.toUpper();
+    int i = -1;
+    for (int k = 0; k < FileList.size(); ++k)
+        if (FileList[k].toUpper() == buscado) {
+            i = k;
+            break;
+        }
+    if (i < 0)
+        return;
+    const int j = paginas::PosicionVecina(i, paso, int(FileList.size()));
+    AbrirArchivo(CarpetaFileList + FileList[j], true);
+}
+
+void Form1::RepararExtension(const QString &extension)
+{
+    if (bReparando) {
+        bReparando = false;
+        return;
+    }
+    QString nueva;
+    if (extension == QLatin1String("CBR")) {
+        ccZip zip;
+        zip.Init(doc::RutaActual);
+        if (zip.Count() > 0)
+            nueva = QStringLiteral("cbz");
+    } else if (extension == QLatin1String("CBZ")) {
+        modUnRAR::EntradasRar entradas;
+        modUnRAR::ListarRAR(doc::RutaActual, entradas);
+        if (!entradas.empty())
+            nueva = QStringLiteral("cbr");
+    }
+    if (nueva.isEmpty())
+        return;
+    const QString destino = doc::RutaActual.left(doc::RutaActual.size() - 3) + nueva;
+    // Like a move, a rename never replaces a file already there.
+    if (!QFile::rename(doc::RutaActual, destino))
+        return;
+    bReparando = true;
+    AbrirArchivo(destino, true);
+    MostrarMensaje(TextoIdioma(201));
+    bReparando = false;
 }
 
 void Form1::CargarMarcadores()
@@ -296,6 +545,8 @@ void Form1::ColocarControles()
     LBPag->move(width() - LBPag->width() - margen, height() - LBPag->height() - margen);
     LBMarcador->adjustSize();
     LBMarcador->move(margen, height() - LBMarcador->height() - margen);
+    LBAbriendo->adjustSize();
+    LBAbriendo->move((width() - LBAbriendo->width()) / 2, (height() - LBAbriendo->height()) / 2);
     // Messages sit centred near the bottom, sized for the screen.
     QFont f = LBInfo->font();
     f.setPixelSize(std::max(14, height() / 40));
@@ -308,6 +559,7 @@ void Form1::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     ColocarControles();
+    ActualizarVista();
     if (!bInicioHecho && isVisible()) {
         bInicioHecho = true;
         AbrirDocumentoInicial();
@@ -333,7 +585,7 @@ void Form1::AbrirDocumentoInicial()
         QString ruta = LineaComandos;
         if (ruta.size() >= 2 && ruta.front() == u'"' && ruta.back() == u'"')
             ruta = ruta.mid(1, ruta.size() - 2);
-        AbrirArchivo(ruta);
+        AbrirArchivo(ruta, true);
         return;
     }
     if (!AbrirUltimo(true))
@@ -357,6 +609,67 @@ bool Form1::eventFilter(QObject *objeto, QEvent *event)
             Salir();
             return true;
         }
+        if (objeto == ImAbrir && raton->button() == Qt::LeftButton) {
+            OcultarMarcador();
+            AbrirArchivo(QString(), true);
+            return true;
+        }
     }
     return QWidget::eventFilter(objeto, event);
+}
+
+
+void Form1::ActualizarVista()
+{
+    // Until the display modes land: the page fitted to the window, never
+    // enlarged, centred.
+    if (Imagen.Picture.isNull() || width() <= 0 || height() <= 0) {
+        Vista = QPixmap();
+    } else {
+        const qreal escala = devicePixelRatioF();
+        const QSize disponible = (QSizeF(size()) * escala).toSize();
+        QImage imagen = Imagen.Picture;
+        if (imagen.width() > disponible.width() || imagen.height() > disponible.height())
+            imagen = imagen.scaled(disponible, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        Vista = QPixmap::fromImage(imagen);
+        Vista.setDevicePixelRatio(escala);
+    }
+    update();
+}
+
+void Form1::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    if (Vista.isNull())
+        return;
+    QPainter p(this);
+    const QSizeF tamano = QSizeF(Vista.size()) / Vista.devicePixelRatio();
+    p.drawPixmap(QPointF((width() - tamano.width()) / 2, (height() - tamano.height()) / 2), Vista);
+}
+
+QString Form1::ArchivoSoltado(const QMimeData *datos) const
+{
+    if (!datos || !datos->hasUrls() || datos->urls().isEmpty())
+        return {};
+    const QUrl url = datos->urls().first();
+    if (!url.isLocalFile())
+        return {};
+    const QString ruta = url.toLocalFile();
+    return paginas::EsAbrible(ruta) ? ruta : QString();
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!ArchivoSoltado(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void Form1::dropEvent(QDropEvent *event)
+{
+    const QString ruta = ArchivoSoltado(event->mimeData());
+    if (ruta.isEmpty())
+        return;
+    event->acceptProposedAction();
+    OcultarMarcador();
+    AbrirArchivo(ruta, true);
 }

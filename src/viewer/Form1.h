@@ -1,12 +1,17 @@
 #pragma once
 // The main window: the whole viewer. Holds the view state and the on-screen
 // controls; the rules it applies live in plain functions beside it.
+#include "imaging/ControlImagen.h"
+
 #include <QLabel>
+#include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
+
+class QMimeData;
 
 class Form1 : public QWidget {
     Q_OBJECT
@@ -28,9 +33,14 @@ public:
     void Salir();
     void BorrarCarpetaPagina();
 
-    // Documents and bookmarks.
-    bool AbrirArchivo(const QString &ruta);
+    // Documents and pages. An empty path asks with the open dialog.
+    void AbrirArchivo(const QString &ruta, bool mostrar);
+    void VerImagen(std::int16_t pagina);
     bool bAbrirMarcador(const QString &ruta, std::int16_t pagina);
+    // Makes page `pagina` available and loads it into `destino`; false (with
+    // the target untouched) when it cannot be extracted or decoded.
+    bool CargarPaginaEn(std::int16_t pagina, ControlImagen &destino);
+    void SiguienteComic(int paso);
     void CargarMarcadores();
     void GuardarMarcadores();
 
@@ -46,6 +56,11 @@ public:
     bool bAvanzando = true;
     bool BarraVisible = false;
     QString RutaPagina;
+    bool PaginaCargada = true;
+    ControlImagen Imagen;
+    ControlImagen Imagen2{QImage(), TipoPicture::Ninguno, true, 0, 0, QString()};
+    QStringList FileList;        // pictures or archives of the document's folder
+    QString CarpetaFileList;
     QString UltimoMensaje;
     std::int16_t SegundosMensaje = 2;
     std::int16_t SegundosInfo = 0;
@@ -61,6 +76,7 @@ public:
     QLabel *ImCerrar = nullptr;
     QLabel *LBPag = nullptr;
     QLabel *LBMarcador = nullptr;
+    QLabel *LBAbriendo = nullptr;
     QWidget *PBBarra = nullptr;
     QWidget *PBZ = nullptr;
     QLabel *PBRef = nullptr;
@@ -75,11 +91,20 @@ protected:
     void showEvent(QShowEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *objeto, QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void AbrirDocumentoInicial();
     void ColocarControles();
+    void RepararExtension(const QString &extension);
+    void OcultarMarcador();
+    void ActualizarVista();
+    QString ArchivoSoltado(const QMimeData *datos) const;
 
+    bool bReparando = false;
+    QPixmap Vista;               // the page as painted, until the layout lands
     QString LineaComandos;
     bool bInicioHecho = false;
 };

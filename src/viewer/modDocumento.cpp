@@ -9,6 +9,8 @@ bool EsComprimido = false;
 QStringList Paginas{QString()};
 QList<RegistroMarcador> Marcadores{RegistroMarcador{}};
 QString RutaColeccion;
+std::unique_ptr<ccZip> ZipActual;
+modUnRAR::EntradasRar EntradasRar;
 
 void Reiniciar()
 {
@@ -19,6 +21,8 @@ void Reiniciar()
     Paginas = QStringList{QString()};
     Marcadores = {RegistroMarcador{}};
     RutaColeccion.clear();
+    ZipActual.reset();
+    EntradasRar.clear();
 }
 
 } // namespace modDocumento

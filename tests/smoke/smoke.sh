@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Starts the real program under Xvfb with no settings and a Spanish locale,
 # checks that its window is up, that a second instance leaves at once, that
-# Esc ends it, and what it wrote.
+# Esc ends it, and what it wrote; then opens the sample comic from the
+# command line and checks that its first page is on the screen.
 set -euo pipefail
 tavelo=$1
+muestra=$2
+here=$(cd "$(dirname "$0")" && pwd)
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 export TAVELO_HOME=$home TMPDIR=$home
@@ -42,4 +45,30 @@ grep -qx 'Idioma=esp' "$ini"
 grep -qx 'Color=0' "$ini"
 grep -qx 'Barra=False' "$ini"
 grep -qx 'uPath=' "$ini"
+
+# Second start: the sample comic from the command line, as the README runs it.
+rm -f "$home/tavelo.ini"
+cat > "$home/comic.sh" <<INNER
+#!/usr/bin/env bash
+set -euo pipefail
+"$tavelo" "$muestra" & pid=\$!
+for i in \$(seq 1 100); do
+  xdotool search --name '^Tavelo\$' >/dev/null 2>&1 && break
+  sleep 0.1
+done
+sleep 2
+xwd -root -silent > "$home/pantalla.xwd"
+win=\$(xdotool search --name '^Tavelo\$' | head -n 1)
+xdotool windowfocus --sync "\$win" key Escape
+for i in \$(seq 1 50); do kill -0 \$pid 2>/dev/null || break; sleep 0.1; done
+if kill -0 \$pid 2>/dev/null; then kill \$pid; exit 1; fi
+INNER
+chmod +x "$home/comic.sh"
+xvfb-run -a -s "-screen 0 1024x768x24" "$home/comic.sh"
+python3 "$here/../../tools/xwd2png.py" "$home/pantalla.xwd" "$home/pantalla.png"
+# The sample's first page is warm paper with black frames, on a black screen.
+python3 "$here/pixel.py" "$home/pantalla.png" 512 10 pagina
+python3 "$here/pixel.py" "$home/pantalla.png" 100 400 fondo
+grep -q '^uPath=.*Muestra.cbz$' "$home/tavelo.ini"
+grep -qx 'Marcador=1' "$home/tavelo.ini"
 echo "smoke test passed"

@@ -1,0 +1,17 @@
+#pragma once
+// A player for Windows metafiles (WMF): replays the drawing records on a
+// QPainter, enough for the clip-art and scanned-page metafiles found in
+// picture folders.
+#include <QImage>
+#include <QString>
+
+namespace ReproductorWmf {
+
+// True when the file starts like a metafile (placeable or plain).
+bool EsWmf(const QString &ruta);
+
+// The drawing at 96 dpi over white, or a null image when the file is not a
+// readable metafile.
+QImage Dibujar(const QString &ruta);
+
+} // namespace ReproductorWmf

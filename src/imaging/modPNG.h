@@ -1,0 +1,24 @@
+#pragma once
+// Picture loading: PNG through CargarImagen, everything else through the
+// standard loader. The caller chooses by the file's extension.
+#include "imaging/ControlImagen.h"
+
+#include <cstdint>
+
+namespace modPNG {
+
+// Pictures whose decoded pixels would exceed this are refused.
+inline constexpr std::uint64_t BytesMaximosPicture = 1024ull * 1024 * 1024;
+
+// PNG drawn over white; at the target's pixel size when it stretches.
+// Throws ErrorImagen 999 "GDI+ Module"; the target is untouched then.
+void CargarImagen(const QString &ruta, ControlImagen &destino);
+
+// BMP, DIB, JPEG, GIF (first frame), ICO, WMF, WebP, as they are.
+// Throws ErrorImagen 481 "Invalid picture"; the target is untouched then.
+void CargarPicture(const QString &ruta, ControlImagen &destino);
+
+// The loader the extension asks for: "PNG" in any case goes to CargarImagen.
+void CargarSegunExtension(const QString &ruta, ControlImagen &destino);
+
+} // namespace modPNG

@@ -1,0 +1,108 @@
+#include "viewer/Paginas.h"
+
+#include "shell/modGeneral.h"
+
+#include <QCollator>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace paginas {
+
+namespace {
+
+const QStringList TiposArchivo{"BMP", "JPG", "JPEG", "GIF", "PNG", "WEBP"};
+const QStringList TiposImagen{"BMP", "JPG", "JPEG", "GIF", "PNG", "WEBP", "ICO", "DIB", "WMF"};
+const QStringList TiposComprimidos{"RAR", "CBR", "ZIP", "CBZ"};
+
+QString ExtensionMayusculas(const QString &nombre)
+{
+    return modGeneral::ExtensionDeRuta(nombre).toUpper();
+}
+
+} // namespace
+
+ClaseDocumento ClaseDe(const QString &ext)
+{
+    if (ext == QLatin1String("CBR") || ext == QLatin1String("RAR"))
+        return ClaseDocumento::Rar;
+    if (ext == QLatin1String("CBZ") || ext == QLatin1String("ZIP"))
+        return ClaseDocumento::Zip;
+    return ClaseDocumento::Imagenes;
+}
+
+bool EsArchivoComprimido(const QString &ext)
+{
+    return TiposComprimidos.contains(ext);
+}
+
+bool EsPagina(const QString &nombre, ClaseDocumento clase)
+{
+    // A name without a "." has the whole name as its extension.
+    if (!nombre.contains(QLatin1Char('.')) || nombre.endsWith(QLatin1Char('/')))
+        return false;
+    const QString ext = ExtensionMayusculas(nombre);
+    return (clase == ClaseDocumento::Imagenes ? TiposImagen : TiposArchivo).contains(ext);
+}
+
+QString PatronImagenes()
+{
+    return QStringLiteral("*.bmp;*.jpg;*.jpeg;*.gif;*.png;*.webp;*.ico;*.dib;*.wmf");
+}
+
+QString PatronComprimidos()
+{
+    return QStringLiteral("*.cbr;*.cbz;*.rar;*.zip");
+}
+
+void Ordenar(QStringList &nombres)
+{
+    QCollator orden{QLocale()};
+    orden.setCaseSensitivity(Qt::CaseInsensitive);
+    orden.setNumericMode(false);
+    orden.setIgnorePunctuation(false);
+    std::stable_sort(nombres.begin(), nombres.end(), [&](const QString &a, const QString &b) {
+        return orden.compare(a, b) < 0;
+    });
+}
+
+QStringList ListarCarpeta(const QString &carpeta, const QString &patrones)
+{
+    QDir dir(carpeta);
+    QStringList nombres = dir.entryList(patrones.split(QLatin1Char(';'), Qt::SkipEmptyParts),
+                                        QDir::Files | QDir::Hidden,
+                                        QDir::NoSort);
+    Ordenar(nombres);
+    return nombres;
+}
+
+int PosicionVecina(int i, int paso, int n)
+{
+    int j = i + paso;
+    if (j >= n)
+        j = 0;
+    if (j < 0)
+        j = n - 1;
+    return j;
+}
+
+QString FiltroAbrir(const QString &filtro)
+{
+    QString resultado = filtro;
+    resultado.replace(QRegularExpression(QStringLiteral("\\*\\.jpg(?![a-z])"), QRegularExpression::CaseInsensitiveOption),
+                      QStringLiteral("*.jpg;*.jpeg;*.webp"));
+    return resultado;
+}
+
+bool EsAbrible(const QString &ruta)
+{
+    const QFileInfo fi(ruta);
+    if (!fi.isFile())
+        return false;
+    const QString ext = ExtensionMayusculas(ruta);
+    return TiposComprimidos.contains(ext) || TiposImagen.contains(ext);
+}
+
+} // namespace paginas

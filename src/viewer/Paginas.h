@@ -1,0 +1,41 @@
+#pragma once
+// The rules that turn a document into its ordered page list, and the folder
+// listings beside it. Plain functions: the window only applies them.
+#include <QString>
+#include <QStringList>
+
+namespace paginas {
+
+enum class ClaseDocumento { Rar, Zip, Imagenes };
+
+// By the upper-cased extension alone: CBR/RAR, CBZ/ZIP, anything else.
+ClaseDocumento ClaseDe(const QString &extMayusculas);
+bool EsArchivoComprimido(const QString &extMayusculas);
+
+// Whether a name is a page of a document of that class, by its extension.
+// JPEG and WebP pages count as pages everywhere.
+bool EsPagina(const QString &nombre, ClaseDocumento clase);
+
+// The patterns of a picture folder's listing and of the archives beside one.
+QString PatronImagenes();
+QString PatronComprimidos();
+
+// Case-insensitive, character by character in the user's locale; digits are
+// characters (p10 before p2). Equal names keep their order.
+void Ordenar(QStringList &nombres);
+
+// The files of `carpeta` matching any of the ";"-separated patterns (case
+// ignored), in page order; folders never.
+QStringList ListarCarpeta(const QString &carpeta, const QString &patrones);
+
+// The position `paso` away from `i` among `n`, wrapping at both ends.
+int PosicionVecina(int i, int paso, int n);
+
+// The open dialog's filter: the catalogue's, with the JPEG and WebP
+// extensions beside every "*.jpg".
+QString FiltroAbrir(const QString &filtroCatalogo);
+
+// A file the open dialog offers (what a drop from the desktop may bring).
+bool EsAbrible(const QString &ruta);
+
+} // namespace paginas
