@@ -29,7 +29,7 @@ QImage Decodificar(const QString &ruta, QByteArray *formato = nullptr)
     if (!TamanoSeguro(lector.size()))
         return {};
     if (formato)
-        *formato = lector.format();
+        *formato = QImageReader::imageFormat(ruta);
     QImage imagen = lector.read();
     if (!imagen.isNull() && !TamanoSeguro(imagen.size()))
         return {};

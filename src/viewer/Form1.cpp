@@ -275,7 +275,7 @@ void Form1::AbrirArchivo(const QString &ruta, bool mostrar)
             doc::RutaActual = QDir::homePath();
         const QString elegida = modComDlg::DialogoAbrir(
             this, modGeneral::CarpetaDeRuta(doc::RutaActual), TextoIdioma(5),
-            modComDlg::FiltroQt(pg::FiltroAbrir(TextoIdioma(6)), u'|'));
+            pg::FiltroAbrir(TextoIdioma(6)));
         if (elegida.isEmpty()) {
             LBAbriendo->hide();
             doc::RutaActual = anterior;

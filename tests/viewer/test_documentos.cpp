@@ -63,12 +63,12 @@ protected:
     void SetUp() override
     {
         doc::Reiniciar();
-        modIdioma::Idioma = "ing";
         Form1::FinDelProceso() = [] {};
         DialogosDePrueba::Actuales().respuestasTexto.clear();
         DialogosDePrueba::Actuales().llamadas.clear();
         f = std::make_unique<Form1>();
         f->resize(800, 600);
+        modIdioma::Idioma = "ing";
     }
     void TearDown() override
     {
@@ -170,4 +170,196 @@ TEST_F(Documentos, RealComicsOpenAtTheirFirstPage)
     EXPECT_EQ(Paginas().value(0), "Captain Science 001/CaptainScience#1_01.jpg");
     // The cover of a real comic: taller than wide.
     EXPECT_GT(f->Imagen.Picture.height(), f->Imagen.Picture.width());
+}
+
+TEST_F(Documentos, MisnamedComicsAreRepairedBothWays)
+{
+    ASSERT_TRUE(prueba::EscribirRar4(Ruta("rar.cbz"), {{"p1.jpg", Pagina(1)}, {"p2.jpg", Pagina(2)}}));
+    f->AbrirArchivo(Ruta("rar.cbz"), true);
+    EXPECT_FALSE(QFile::exists(Ruta("rar.cbz")));
+    EXPECT_EQ(doc::RutaActual, Ruta("rar.cbr"));
+    EXPECT_EQ(Paginas().size(), 2);
+    EXPECT_EQ(NumeroDe(f->Imagen), 1);
+    EXPECT_EQ(f->UltimoMensaje, "The error was repaired automatically");
+
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("zip.cbr"), {{"p3.jpg", Pagina(3)}}));
+    f->AbrirArchivo(Ruta("zip.cbr"), true);
+    EXPECT_EQ(doc::RutaActual, Ruta("zip.cbz"));
+    EXPECT_EQ(NumeroDe(f->Imagen), 3);
+    EXPECT_EQ(f->UltimoMensaje, "The error was repaired automatically");
+
+    // Not an archive at all: the loading error, the file left where it is.
+    Escribir(Ruta("texto.cbz"), "not an archive");
+    f->AbrirArchivo(Ruta("texto.cbz"), true);
+    EXPECT_EQ(f->UltimoMensaje, "Loading error");
+    EXPECT_TRUE(QFile::exists(Ruta("texto.cbz")));
+    // A repair never replaces a file that already has the new name.
+    ASSERT_TRUE(prueba::EscribirRar4(Ruta("dos.cbz"), {{"p1.jpg", Pagina(1)}}));
+    Escribir(Ruta("dos.cbr"), "keep me");
+    f->AbrirArchivo(Ruta("dos.cbz"), true);
+    EXPECT_EQ(f->UltimoMensaje, "Loading error");
+    EXPECT_TRUE(QFile::exists(Ruta("dos.cbz")));
+    QFile keep(Ruta("dos.cbr"));
+    ASSERT_TRUE(keep.open(QIODevice::ReadOnly));
+    EXPECT_EQ(keep.readAll(), "keep me");
+}
+
+TEST_F(Documentos, ABrokenPageShowsTheLoadingErrorAndReadingGoesOn)
+{
+    QByteArray cortada = Pagina(2);
+    cortada.truncate(cortada.size() / 3);
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("c.cbz"), {{"p1.jpg", Pagina(1)}, {"p2.jpg", "not a picture"},
+                                                    {"p3.png", cortada}, {"p4.jpg", Pagina(4)}}));
+    f->AbrirArchivo(Ruta("c.cbz"), true);
+    for (std::int16_t p : {2, 3}) {
+        f->VerImagen(p);
+        EXPECT_EQ(f->UltimoMensaje, "Loading error") << p;
+        EXPECT_TRUE(f->Imagen.Picture.isNull()) << p;
+        EXPECT_EQ(f->LBPag->text(), QString("%1/4").arg(p));
+        EXPECT_TRUE(f->PaginaCargada);
+    }
+    f->VerImagen(4);
+    EXPECT_EQ(NumeroDe(f->Imagen), 4);
+    EXPECT_TRUE(ArchivosTemporales().isEmpty());
+    // Out of range: nothing happens.
+    f->VerImagen(9);
+    EXPECT_EQ(NumeroDe(f->Imagen), 4);
+}
+
+TEST_F(Documentos, ArchivesWithoutPagesEndQuietly)
+{
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("a.cbz"), {{"p1.jpg", Pagina(1)}}));
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("b.cbz"), {{"readme.txt", "x"}}));
+    f->AbrirArchivo(Ruta("a.cbz"), true);
+    f->AbrirArchivo(Ruta("b.cbz"), true);
+    EXPECT_TRUE(Paginas().isEmpty());
+    EXPECT_EQ(NumeroDe(f->Imagen), 1); // the previous picture stays
+    EXPECT_FALSE(f->LBAbriendo->isVisible());
+}
+
+TEST_F(Documentos, NextAndPreviousComicWrapAround)
+{
+    for (const char *n : {"a.cbz", "b.cbr", "c.zip"}) {
+        const QString ruta = Ruta(QString("serie/") + n);
+        QDir().mkpath(Ruta("serie"));
+        const int numero = n[0] - 'a' + 1;
+        if (QString(n).endsWith("cbr"))
+            ASSERT_TRUE(prueba::EscribirRar4(ruta, {{"p.jpg", Pagina(numero)}}));
+        else
+            ASSERT_TRUE(prueba::EscribirZip(ruta, {{"p.jpg", Pagina(numero)}}));
+    }
+    Escribir(Ruta("serie/notes.txt"), "x");
+    f->AbrirArchivo(Ruta("serie/c.zip"), true);
+    EXPECT_EQ(f->FileList, QStringList({"a.cbz", "b.cbr", "c.zip"}));
+    f->SiguienteComic(1);
+    EXPECT_EQ(doc::NombreActual, "a.cbz");
+    EXPECT_EQ(NumeroDe(f->Imagen), 1);
+    f->SiguienteComic(-1);
+    EXPECT_EQ(doc::NombreActual, "c.zip");
+    f->SiguienteComic(-1);
+    EXPECT_EQ(doc::NombreActual, "b.cbr");
+    EXPECT_EQ(NumeroDe(f->Imagen), 2);
+
+    // Alone in its folder: nothing happens.
+    QDir().mkpath(Ruta("solo"));
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("solo/x.cbz"), {{"p.jpg", Pagina(7)}}));
+    f->AbrirArchivo(Ruta("solo/x.cbz"), true);
+    f->SiguienteComic(1);
+    EXPECT_EQ(doc::NombreActual, "x.cbz");
+}
+
+TEST_F(Documentos, ReopeningAtAPageAndStaleRecords)
+{
+    std::vector<EntradaNueva> paginas;
+    for (int i = 1; i <= 5; ++i)
+        paginas.push_back({QString("p%1.jpg").arg(i), Pagina(i)});
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("c.cbz"), paginas));
+    EXPECT_TRUE(f->bAbrirMarcador(Ruta("c.cbz"), 4));
+    EXPECT_EQ(f->PaginaActual, 4);
+    EXPECT_EQ(NumeroDe(f->Imagen), 4);
+    EXPECT_EQ(f->Imagen.Tag, "4");
+    // A page the document no longer has opens it at page 1.
+    EXPECT_TRUE(f->bAbrirMarcador(Ruta("c.cbz"), 12));
+    EXPECT_EQ(f->PaginaActual, 1);
+    EXPECT_EQ(NumeroDe(f->Imagen), 1);
+    EXPECT_FALSE(f->bAbrirMarcador(Ruta("gone.cbz"), 2));
+
+    // The resume record at start.
+    doc::Marcadores[0] = {Ruta("c.cbz"), "3"};
+    EXPECT_TRUE(f->AbrirUltimo(true));
+    EXPECT_EQ(f->PaginaActual, 3);
+    EXPECT_EQ(NumeroDe(f->Imagen), 3);
+    EXPECT_EQ(f->UltimoMensaje, "The last opened file was loaded");
+}
+
+TEST_F(Documentos, TheOpenDialogAndItsCancel)
+{
+    auto &d = DialogosDePrueba::Actuales();
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("c.cbz"), {{"p.jpg", Pagina(5)}}));
+    // No document yet: the folder that holds the home folder.
+    d.respuestasTexto = {""};
+    f->AbrirArchivo(QString(), true);
+    ASSERT_EQ(d.llamadas.size(), 1);
+    const QStringList partes = d.llamadas[0].split('|');
+    EXPECT_EQ(partes[0], "DialogoAbrir:" + modGeneral::CarpetaDeRuta(QDir::homePath()));
+    EXPECT_EQ(partes[1], "Select a File");
+    EXPECT_TRUE(d.llamadas[0].contains("*.jpeg")) << d.llamadas[0].toStdString();
+    EXPECT_TRUE(d.llamadas[0].contains("*.webp"));
+    EXPECT_EQ(doc::RutaActual, ""); // restored on cancel
+    EXPECT_FALSE(f->LBAbriendo->isVisible());
+
+    d.respuestasTexto = {Ruta("c.cbz")};
+    f->AbrirArchivo(QString(), true);
+    EXPECT_EQ(NumeroDe(f->Imagen), 5);
+    d.llamadas.clear();
+    d.respuestasTexto = {""};
+    f->AbrirArchivo(QString(), true);
+    EXPECT_TRUE(d.llamadas.value(0).startsWith("DialogoAbrir:" + tmp.path() + "/|"));
+    EXPECT_EQ(doc::RutaActual, Ruta("c.cbz"));
+}
+
+TEST_F(Documentos, DropsFromTheDesktop)
+{
+    const QString carpeta = Ruta("drop/");
+    Escribir(carpeta + "a.png", Pagina(6, "PNG"));
+    Escribir(carpeta + "notes.txt", "x");
+    auto soltar = [&](const QString &ruta) {
+        QMimeData datos;
+        datos.setUrls({QUrl::fromLocalFile(ruta)});
+        QDragEnterEvent entrar(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, &datos,
+                               Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(f.get(), &entrar);
+        if (!entrar.isAccepted())
+            return false;
+        QDropEvent soltado(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, &datos,
+                           Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(f.get(), &soltado);
+        return true;
+    };
+    f->setAcceptDrops(true);
+    EXPECT_FALSE(soltar(carpeta + "notes.txt"));
+    EXPECT_FALSE(soltar(carpeta)); // a folder
+    EXPECT_TRUE(soltar(carpeta + "a.png"));
+    EXPECT_EQ(NumeroDe(f->Imagen), 6);
+}
+
+TEST(Paginas, RulesOfThePageList)
+{
+    using namespace paginas;
+    EXPECT_TRUE(EsPagina("a/B.JpG", ClaseDocumento::Zip));
+    EXPECT_TRUE(EsPagina("x.jpeg", ClaseDocumento::Rar));
+    EXPECT_FALSE(EsPagina("x.ico", ClaseDocumento::Rar));
+    EXPECT_TRUE(EsPagina("x.ico", ClaseDocumento::Imagenes));
+    EXPECT_FALSE(EsPagina("jpg", ClaseDocumento::Zip));
+    EXPECT_FALSE(EsPagina("img.jpg/", ClaseDocumento::Zip));
+    EXPECT_EQ(ClaseDe("CBZ"), ClaseDocumento::Zip);
+    EXPECT_EQ(ClaseDe("RAR"), ClaseDocumento::Rar);
+    EXPECT_EQ(ClaseDe("JPEG"), ClaseDocumento::Imagenes);
+    QStringList n{"b.jpg", "A.jpg", "a.jpg", "10.jpg", "9.jpg"};
+    Ordenar(n);
+    EXPECT_EQ(n, QStringList({"10.jpg", "9.jpg", "A.jpg", "a.jpg", "b.jpg"}));
+    EXPECT_EQ(PosicionVecina(2, 1, 3), 0);
+    EXPECT_EQ(PosicionVecina(0, -1, 3), 2);
+    EXPECT_EQ(FiltroAbrir("All |*.bmp;*.jpg;*.gif|Graphic|*.jpg|"),
+              "All |*.bmp;*.jpg;*.jpeg;*.webp;*.gif|Graphic|*.jpg;*.jpeg;*.webp|");
 }

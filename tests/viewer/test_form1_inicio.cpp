@@ -5,6 +5,9 @@
 #include "viewer/modDocumento.h"
 #include "viewer/modIni.h"
 
+#include "../archive/Escritores.h"
+
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
@@ -172,12 +175,23 @@ TEST_F(InicioForm1, BadValuesEndTheReadingButKeepWhatWasRead)
 
 TEST_F(InicioForm1, CommandLineSkipsTheHintAndTheResume)
 {
-    Form1 f(QStringLiteral("\"/comics/a b.cbz\""));
+    const QString comic = casa.filePath("a b.cbz");
+    QImage pagina(60, 90, QImage::Format_RGB32);
+    pagina.fill(Qt::red);
+    QByteArray jpg;
+    QBuffer b(&jpg);
+    b.open(QIODevice::WriteOnly);
+    pagina.save(&b, "JPG");
+    ASSERT_TRUE(prueba::EscribirZip(comic, {{"p1.jpg", jpg}}));
+    EscribirIni("[Ultimo]\nRuta=/gone.cbz\nMarcador=3\n");
+    Form1 f("\"" + comic + "\"");
     QSignalSpy info(&f, &Form1::InformacionPedida);
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-    EXPECT_FALSE(f.LBInfo->isVisible());
-    EXPECT_EQ(f.UltimoMensaje, "");
+    QTest::qWait(20);
+    // The document's name, not the F1 hint nor the resume message.
+    EXPECT_EQ(f.UltimoMensaje, "a b.cbz");
+    EXPECT_EQ(f.Imagen.Picture.size(), QSize(60, 90));
     EXPECT_EQ(info.count(), 0);
 }
 

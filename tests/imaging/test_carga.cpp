@@ -1,0 +1,239 @@
+// Picture loading: the PNG loader over white at the holder's size, the
+// standard loader, metafiles, and pictures too large or broken to load.
+#include "imaging/ReproductorWmf.h"
+#include "imaging/modPNG.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Carga : ::testing::Test {
+    QTemporaryDir tmp;
+    QString Ruta(const QString &n) const { return tmp.path() + '/' + n; }
+    void Guardar(const QImage &imagen, const QString &nombre, const char *formato)
+    {
+        ASSERT_TRUE(imagen.save(Ruta(nombre), formato));
+    }
+    void Escribir(const QString &nombre, const QByteArray &datos)
+    {
+        QFile f(Ruta(nombre));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(datos);
+    }
+    static QImage Transparente(int w, int h)
+    {
+        QImage i(w, h, QImage::Format_ARGB32);
+        i.fill(Qt::transparent);
+        for (int y = 0; y < h / 2; ++y)
+            for (int x = 0; x < w; ++x)
+                i.setPixel(x, y, qRgba(255, 0, 0, 255));
+        return i;
+    }
+};
+
+// Little-endian writer for hand-made metafiles.
+struct Wmf {
+    QByteArray b;
+    void u16(int v) { b.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF)); }
+    void u32(std::uint32_t v) { u16(int(v & 0xFFFF)); u16(int(v >> 16)); }
+    void Registro(int funcion, std::initializer_list<int> params)
+    {
+        u32(std::uint32_t(3 + params.size()));
+        u16(funcion);
+        for (int p : params)
+            u16(p);
+    }
+};
+
+} // namespace
+
+TEST_F(Carga, PngComesOutOverWhiteAtTheHolderSize)
+{
+    Guardar(Transparente(1200, 1800), "p.png", "PNG");
+    ControlImagen natural;
+    modPNG::CargarImagen(Ruta("p.png"), natural);
+    EXPECT_EQ(natural.Picture.size(), QSize(1200, 1800));
+    EXPECT_EQ(natural.Tipo, TipoPicture::Bitmap);
+    EXPECT_EQ(natural.Picture.pixel(10, 10), qRgb(255, 0, 0));
+    EXPECT_EQ(natural.Picture.pixel(10, 1700), qRgb(255, 255, 255)); // transparent: white, never black
+
+    ControlImagen estirado;
+    estirado.Stretch = true;
+    estirado.Width = 300 * 15;
+    estirado.Height = 450 * 15;
+    modPNG::CargarImagen(Ruta("p.png"), estirado);
+    EXPECT_EQ(estirado.Picture.size(), QSize(300, 450));
+    EXPECT_EQ(estirado.Picture.pixel(150, 400), qRgb(255, 255, 255));
+
+    // Twips to pixels: ties go to the even pixel count.
+    estirado.Width = 15 * 100 + 7;   // 100.47 pixels
+    estirado.Height = 15 * 21 / 2;   // 10.5 pixels
+    modPNG::CargarImagen(Ruta("p.png"), estirado);
+    EXPECT_EQ(estirado.Picture.size(), QSize(100, 10));
+}
+
+TEST_F(Carga, ExtensionChoosesTheLoader)
+{
+    const QImage alfa = Transparente(40, 40);
+    Guardar(alfa, "a.png", "PNG");
+    Guardar(alfa, "b.PNG", "PNG");
+    Guardar(alfa, "c.jpg", "PNG"); // a PNG under a JPEG name
+    for (const char *n : {"a.png", "b.PNG"}) {
+        ControlImagen c;
+        modPNG::CargarSegunExtension(Ruta(n), c);
+        EXPECT_EQ(c.Picture.pixel(5, 35), qRgb(255, 255, 255)) << n;
+    }
+    ControlImagen estandar;
+    modPNG::CargarSegunExtension(Ruta("c.jpg"), estandar);
+    EXPECT_EQ(qAlpha(estandar.Picture.pixel(5, 35)), 0); // as it is, not over white
+
+    // Qt writes neither GIF nor ICO: a 1 x 1 GIF and a 1 x 1 icon by hand.
+    Escribir("g.gif", QByteArray::fromHex("47494638396101000100800000000000ffffff21f90401000000002c00000000010001000002024401003b"));
+    Escribir("i.ico", QByteArray::fromHex("000001000100010100000100200030000000160000002800000001000000020000000100200000000000"
+                                          "0800000000000000000000000000000000000000ff00ff0000000000"));
+    Guardar(alfa, "w.webp", "WEBP");
+    Guardar(alfa.convertToFormat(QImage::Format_RGB32), "b.bmp", "BMP");
+    ControlImagen c;
+    modPNG::CargarSegunExtension(Ruta("i.ico"), c);
+    EXPECT_EQ(c.Tipo, TipoPicture::Icono);
+    EXPECT_EQ(c.Picture.size(), QSize(1, 1));
+    for (const char *n : {"g.gif", "w.webp", "b.bmp"}) {
+        modPNG::CargarSegunExtension(Ruta(n), c);
+        EXPECT_EQ(c.Picture.size(), QString(n) == "g.gif" ? QSize(1, 1) : QSize(40, 40)) << n;
+        EXPECT_EQ(c.Tipo, TipoPicture::Bitmap) << n;
+    }
+}
+
+TEST_F(Carga, FailuresRaiseTheirErrorAndKeepThePreviousPicture)
+{
+    ControlImagen c;
+    c.Picture = QImage(7, 7, QImage::Format_RGB32);
+    try {
+        modPNG::CargarImagen(Ruta("missing.png"), c);
+        FAIL() << "no error";
+    } catch (const ErrorImagen &e) {
+        EXPECT_EQ(e.Numero, 999);
+        EXPECT_EQ(e.Fuente, "GDI+ Module");
+        EXPECT_EQ(e.Descripcion, "Error loading picture " + Ruta("missing.png"));
+    }
+    EXPECT_EQ(c.Picture.size(), QSize(7, 7));
+
+    // Truncated data and a text file under a picture name.
+    QByteArray png;
+    QBuffer b(&png);
+    b.open(QIODevice::WriteOnly);
+    Transparente(200, 200).save(&b, "PNG");
+    QFile f(Ruta("corta.png"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(png.left(60));
+    f.close();
+    QFile t(Ruta("texto.jpg"));
+    ASSERT_TRUE(t.open(QIODevice::WriteOnly));
+    t.write("not a picture");
+    t.close();
+    EXPECT_THROW(modPNG::CargarSegunExtension(Ruta("corta.png"), c), ErrorImagen);
+    EXPECT_THROW(modPNG::CargarSegunExtension(Ruta("texto.jpg"), c), ErrorImagen);
+    EXPECT_EQ(c.Picture.size(), QSize(7, 7));
+}
+
+namespace {
+
+std::uint32_t Crc32(const QByteArray &b)
+{
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (const char ch : b) {
+        c ^= std::uint8_t(ch);
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    }
+    return c ^ 0xFFFFFFFFu;
+}
+
+void Trozo(QByteArray &png, const char *tipo, const QByteArray &cuerpo)
+{
+    const auto largo = qToBigEndian(std::uint32_t(cuerpo.size()));
+    png.append(reinterpret_cast<const char *>(&largo), 4);
+    const QByteArray datos = QByteArray(tipo) + cuerpo;
+    png.append(datos);
+    const auto crc = qToBigEndian(Crc32(datos));
+    png.append(reinterpret_cast<const char *>(&crc), 4);
+}
+
+// A valid black-and-white PNG: tiny on disk, w x h pixels once decoded.
+QByteArray PngMonocromo(std::uint32_t w, std::uint32_t h)
+{
+    QByteArray ihdr;
+    for (std::uint32_t v : {w, h}) {
+        const auto be = qToBigEndian(v);
+        ihdr.append(reinterpret_cast<const char *>(&be), 4);
+    }
+    ihdr.append("\x01\x00\x00\x00\x00", 5);
+    const QByteArray filas(qsizetype(h) * (1 + (w + 7) / 8), '\0');
+    QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    Trozo(png, "IHDR", ihdr);
+    Trozo(png, "IDAT", qCompress(filas, 9).mid(4)); // zlib stream without Qt's length
+    Trozo(png, "IEND", {});
+    return png;
+}
+
+} // namespace
+
+TEST_F(Carga, PicturesTooLargeToDecodeAreRefused)
+{
+    // 17000 x 16000 pixels: 1.09 GB once a page, 40 KB on disk.
+    Escribir("enorme.png", PngMonocromo(17000, 16000));
+    ASSERT_EQ(QImageReader(Ruta("enorme.png")).size(), QSize(17000, 16000));
+    ControlImagen c;
+    EXPECT_THROW(modPNG::CargarImagen(Ruta("enorme.png"), c), ErrorImagen);
+    EXPECT_THROW(modPNG::CargarPicture(Ruta("enorme.png"), c), ErrorImagen);
+    EXPECT_TRUE(c.Picture.isNull());
+    // The same kind of file at a page's size loads.
+    Escribir("normal.png", PngMonocromo(2480, 3508));
+    modPNG::CargarImagen(Ruta("normal.png"), c);
+    EXPECT_EQ(c.Picture.size(), QSize(2480, 3508));
+}
+
+TEST_F(Carga, MetafilesShowTheirDrawing)
+{
+    // Placeable metafile, 1000 x 500 units at 1000 units per inch: 96 x 48 px.
+    Wmf w;
+    w.u32(0x9AC6CDD7u);
+    w.u16(0);
+    for (int v : {0, 0, 1000, 500})
+        w.u16(v);
+    w.u16(1000);
+    w.u32(0);
+    w.u16(0); // checksum, not checked
+    w.u16(1); w.u16(9); w.u16(0x300); w.u32(0); w.u16(2); w.u32(0); w.u16(0);
+    w.Registro(0x020B, {0, 0});        // window origin
+    w.Registro(0x020C, {500, 1000});   // window extent
+    w.Registro(0x02FC, {0, 0x00FF, 0x0000, 0}); // solid brush, red 0x000000FF
+    w.Registro(0x012D, {0});
+    w.Registro(0x041B, {500, 500, 0, 0});        // rectangle over the left half
+    w.Registro(0x0000, {});
+    QFile f(Ruta("dibujo.wmf"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(w.b);
+    f.close();
+
+    ASSERT_TRUE(ReproductorWmf::EsWmf(Ruta("dibujo.wmf")));
+    ControlImagen c;
+    modPNG::CargarSegunExtension(Ruta("dibujo.wmf"), c);
+    EXPECT_EQ(c.Tipo, TipoPicture::Metafile);
+    EXPECT_EQ(c.Picture.size(), QSize(96, 48));
+    EXPECT_EQ(c.Picture.pixel(20, 24), qRgb(255, 0, 0));
+    EXPECT_EQ(c.Picture.pixel(80, 24), qRgb(255, 255, 255));
+
+    // A file that only starts like a metafile ends cleanly.
+    f.open(QIODevice::WriteOnly);
+    f.write(w.b.left(30));
+    f.close();
+    ControlImagen d;
+    EXPECT_NO_FATAL_FAILURE(try { modPNG::CargarSegunExtension(Ruta("dibujo.wmf"), d); } catch (const ErrorImagen &) {});
+}
