@@ -14,6 +14,8 @@ struct ControlImagen {
     bool Stretch = false;  // the loaders produce the picture at Width x Height
     int Width = 0;         // twips
     int Height = 0;        // twips
+    int Left = 0;          // twips, its place in the window
+    int Top = 0;
     QString Tag;
 };
 

@@ -2,6 +2,7 @@
 
 #include "archive/ccZip.h"
 #include "archive/modUnRAR.h"
+#include "imaging/modImagen.h"
 #include "imaging/modPNG.h"
 #include "shell/modAnsi.h"
 #include "shell/modComDlg.h"
@@ -417,11 +418,16 @@ void Form1::VerImagen(std::int16_t pagina)
         Imagen.Tipo = TipoPicture::Ninguno;
         MostrarMensaje(TextoIdioma(200));
     }
-    ActualizarVista();
+    if (ModoAjuste == 8)
+        VerDosPaginas(pagina);
+    else
+        AplicaLayout(ModoAjuste);
     LBPag->setText(QStringLiteral("%1/%2").arg(pagina).arg(doc::Paginas.size() - 1));
     LBPag->adjustSize();
     LBPag->setVisible(ModoOSD == 1);
     ColocarControles();
+    Partes.DesplazParteX = 0;
+    Partes.DesplazParteY = 0;
     PaginaCargada = true;
 }
 
@@ -559,7 +565,7 @@ void Form1::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     ColocarControles();
-    ActualizarVista();
+    RehacerDiseno();
     if (!bInicioHecho && isVisible()) {
         bInicioHecho = true;
         AbrirDocumentoInicial();
@@ -619,32 +625,233 @@ bool Form1::eventFilter(QObject *objeto, QEvent *event)
 }
 
 
-void Form1::ActualizarVista()
+namespace {
+
+diseno::Natural NaturalDe(const ControlImagen &c)
 {
-    // Until the display modes land: the page fitted to the window, never
-    // enlarged, centred.
-    if (Imagen.Picture.isNull() || width() <= 0 || height() <= 0) {
-        Vista = QPixmap();
-    } else {
-        const qreal escala = devicePixelRatioF();
-        const QSize disponible = (QSizeF(size()) * escala).toSize();
-        QImage imagen = Imagen.Picture;
-        if (imagen.width() > disponible.width() || imagen.height() > disponible.height())
-            imagen = imagen.scaled(disponible, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        Vista = QPixmap::fromImage(imagen);
-        Vista.setDevicePixelRatio(escala);
+    return diseno::NaturalDePixeles(c.Picture.width(), c.Picture.height());
+}
+
+diseno::Rect RectDe(const ControlImagen &c)
+{
+    return {c.Left, c.Top, c.Width, c.Height};
+}
+
+void PonerRect(ControlImagen &c, const diseno::Rect &r)
+{
+    c.Left = r.Left;
+    c.Top = r.Top;
+    c.Width = r.Width;
+    c.Height = r.Height;
+}
+
+} // namespace
+
+diseno::Ventana Form1::Escala() const
+{
+    return {width() * Twips, height() * Twips};
+}
+
+void Form1::PrepararSuperficie()
+{
+    const qreal escala = devicePixelRatioF();
+    const QSize tamano = (QSizeF(size()) * escala).toSize();
+    if (superficie_.size() != tamano || superficie_.devicePixelRatio() != escala) {
+        superficie_ = QImage(tamano, QImage::Format_RGB32);
+        superficie_.setDevicePixelRatio(escala);
+        superficie_.fill(palette().color(QPalette::Window));
     }
+}
+
+void Form1::Pintar(const ControlImagen &c, bool borrar)
+{
+    PrepararSuperficie();
+    std::int32_t x = c.Left, y = c.Top, w = c.Width, h = c.Height;
+    // Twips to the screen's real pixels: a dense screen gets the page at its
+    // own resolution.
+    modImagen::CopiarEscalado(c.Picture, c.Tipo, superficie_, x, y, w, h, borrar,
+                              palette().color(QPalette::Window), devicePixelRatioF() / Twips);
+}
+
+void Form1::DibujaForm()
+{
+    Pintar(Imagen, true);
     update();
+}
+
+void Form1::DibujaDosPaginas()
+{
+    if (Imagen.Picture.isNull() || Imagen2.Picture.isNull())
+        return;
+    Pintar(Imagen, true);
+    Pintar(Imagen2, false);
+    update();
+}
+
+void Form1::AplicaLayout(int modo)
+{
+    PonerRect(Imagen, diseno::SegunModo(modo, NaturalDe(Imagen), Escala()));
+    DibujaForm();
+}
+
+void Form1::AplicaEfecto()
+{
+    AplicaLayout((ModoAjuste == 7 || ModoAjuste == 8) ? 1 : ModoAjuste);
+}
+
+void Form1::VerDosPaginas(std::int16_t pagina)
+{
+    const std::int16_t segunda = bAvanzando ? pagina + 1 : pagina - 1;
+    // Past either end there is no second page: the right half stays empty.
+    if (!CargarPaginaEn(segunda, Imagen2)) {
+        Imagen2.Picture = QImage();
+        Imagen2.Tipo = TipoPicture::Ninguno;
+    }
+    const diseno::Ventana v = Escala();
+    PonerRect(Imagen, diseno::AjustaMitad(NaturalDe(Imagen), v, 0));
+    PonerRect(Imagen2, diseno::AjustaMitad(NaturalDe(Imagen2), v, v.SW / 2));
+    if (Imagen2.Picture.isNull())
+        DibujaForm();
+    else
+        DibujaDosPaginas();
+    PaginaActual = segunda;
+    bAvanzandoAntes = bAvanzando;
+}
+
+void Form1::ActivaContinuo()
+{
+    const diseno::Rect actual = RectDe(Imagen);
+    Imagen2.Picture = Imagen.Picture;
+    Imagen2.Tipo = Imagen.Tipo;
+    Imagen.Tag = QString::number(PaginaActual);
+    const int n = int(doc::Paginas.size()) - 1;
+    const std::int16_t siguiente = PaginaActual >= n ? 1 : PaginaActual + 1;
+    VerImagen(siguiente);
+    Imagen2.Left = Imagen.Left;
+    Imagen2.Width = Imagen.Width;
+    Imagen2.Height = Imagen.Height;
+    std::swap(Imagen.Picture, Imagen2.Picture);
+    std::swap(Imagen.Tipo, Imagen2.Tipo);
+    PonerRect(Imagen, actual);
+    Imagen2.Top = Imagen.Top + Imagen.Height + 300;
+    DibujaDosPaginas();
+}
+
+void Form1::RehacerDiseno()
+{
+    // A new client area: the surface is remade and the page laid out again.
+    superficie_ = QImage();
+    PrepararSuperficie();
+    if (Imagen.Picture.isNull())
+        return;
+    const diseno::Ventana v = Escala();
+    if (ModoAjuste == 8) {
+        PonerRect(Imagen, diseno::AjustaMitad(NaturalDe(Imagen), v, 0));
+        PonerRect(Imagen2, diseno::AjustaMitad(NaturalDe(Imagen2), v, v.SW / 2));
+    } else if (ModoAjuste == 7) {
+        PonerRect(Imagen, diseno::AjustaPantalla(NaturalDe(Imagen), v, true));
+        const diseno::Rect siguiente = diseno::AjustaPantalla(NaturalDe(Imagen2), v, true);
+        Imagen2.Left = siguiente.Left;
+        Imagen2.Width = siguiente.Width;
+        Imagen2.Height = siguiente.Height;
+        Imagen2.Top = Imagen.Top + Imagen.Height + 300;
+    } else {
+        AplicaLayout(ModoAjuste);
+        return;
+    }
+    if (Imagen2.Picture.isNull())
+        DibujaForm();
+    else
+        DibujaDosPaginas();
+}
+
+void Form1::AplicaZoom(int paso)
+{
+    PonerRect(Imagen, diseno::AplicaZoom(RectDe(Imagen), paso));
+    if (ModoAjuste == 7 || ModoAjuste == 8) {
+        PonerRect(Imagen2, diseno::AplicaZoom(RectDe(Imagen2), paso));
+        if (ModoAjuste == 7)
+            Imagen2.Top = Imagen.Top + Imagen.Height + 300;
+        else
+            Imagen2.Left = Imagen.Left + Imagen.Width;
+        DibujaDosPaginas();
+    } else {
+        DibujaForm();
+    }
+}
+
+int Form1::PorcentajeZoom() const
+{
+    return diseno::PorcentajeZoom(NaturalDe(Imagen), RectDe(Imagen));
+}
+
+void Form1::MueveParte(int direccion)
+{
+    const int m = ModoAjuste == 7 ? ModoAnterior : ModoAjuste;
+    diseno::Rect r = RectDe(Imagen);
+    if (!diseno::ParteAplicable(m, r, Escala()))
+        return;
+    diseno::PasaParte(r, Partes, Escala(), direccion);
+    PonerRect(Imagen, r);
+    DibujaForm();
+}
+
+void Form1::ReiniciaParte()
+{
+    diseno::Rect r = RectDe(Imagen);
+    diseno::ReiniciaParte(r, Escala());
+    PonerRect(Imagen, r);
+    DibujaForm();
+}
+
+bool Form1::SigueRaton(std::int32_t x, std::int32_t y)
+{
+    diseno::Rect r = RectDe(Imagen);
+    const diseno::PasoRaton paso = diseno::SigueRaton(r, Escala(), x, y);
+    if (paso.Cambio) {
+        PonerRect(Imagen, r);
+        DibujaForm();
+        repaint();
+    }
+    return !paso.Detener;
+}
+
+void Form1::ActualizaReferencia()
+{
+    const diseno::Referencia ref = diseno::ActualizaReferencia(NaturalDe(Imagen), RectDe(Imagen), Escala());
+    if (ref.RW <= 0 || ref.RH <= 0)
+        return;
+    const qreal escala = devicePixelRatioF();
+    const QSize tamano(diseno::Entero(ref.RW / double(Twips)), diseno::Entero(ref.RH / double(Twips)));
+    QImage miniatura = modImagen::PintarEscaladoForm(Imagen.Picture, (QSizeF(tamano) * escala).toSize());
+    miniatura.setDevicePixelRatio(escala);
+    {
+        QPainter p(&miniatura);
+        p.setPen(QPen(QColor(230, 40, 40), 2));
+        p.setBrush(Qt::NoBrush);
+        const QRectF marco(ref.Marco.Left / double(Twips), ref.Marco.Top / double(Twips),
+                           ref.Marco.Width / double(Twips), ref.Marco.Height / double(Twips));
+        p.drawRect(marco.adjusted(1, 1, -1, -1));
+    }
+    PBRef->setFixedSize(tamano);
+    PBRef->setPixmap(QPixmap::fromImage(miniatura));
+    PBRef->show();
+    PBRef->raise();
+}
+
+QString Form1::InfoPagina() const
+{
+    return diseno::InfoPagina(ModoAjuste, ModoAnterior, Partes.bPartesAbajo, NaturalDe(Imagen),
+                              RectDe(Imagen), doc::Paginas.value(PaginaActual));
 }
 
 void Form1::paintEvent(QPaintEvent *event)
 {
     QWidget::paintEvent(event);
-    if (Vista.isNull())
+    if (superficie_.isNull())
         return;
     QPainter p(this);
-    const QSizeF tamano = QSizeF(Vista.size()) / Vista.devicePixelRatio();
-    p.drawPixmap(QPointF((width() - tamano.width()) / 2, (height() - tamano.height()) / 2), Vista);
+    p.drawImage(QPoint(0, 0), superficie_);
 }
 
 QString Form1::ArchivoSoltado(const QMimeData *datos) const

@@ -2,6 +2,7 @@
 // The main window: the whole viewer. Holds the view state and the on-screen
 // controls; the rules it applies live in plain functions beside it.
 #include "imaging/ControlImagen.h"
+#include "viewer/Diseno.h"
 
 #include <QLabel>
 #include <QPixmap>
@@ -58,7 +59,28 @@ public:
     QString RutaPagina;
     bool PaginaCargada = true;
     ControlImagen Imagen;
-    ControlImagen Imagen2{QImage(), TipoPicture::Ninguno, true, 0, 0, QString()};
+    // Not a stretching holder: a PNG second page keeps its own size, not the
+    // size of the page shown there before.
+    ControlImagen Imagen2;
+    bool bAvanzandoAntes = true;
+    diseno::Partes Partes;   // DesplazParteX, DesplazParteY, bPartesAbajo
+
+    // Layout and drawing.
+    void DibujaForm();
+    void DibujaDosPaginas();
+    void AplicaEfecto();
+    void AplicaLayout(int modo);   // the layout a page load applies for `modo` (1 to 7)
+    void VerDosPaginas(std::int16_t pagina);
+    void ActivaContinuo();
+    void AplicaZoom(int paso);
+    int PorcentajeZoom() const;
+    void MueveParte(int direccion);
+    void ReiniciaParte();
+    bool SigueRaton(std::int32_t x, std::int32_t y); // false: rest (stop the timer)
+    void ActualizaReferencia();
+    QString InfoPagina() const;
+    diseno::Ventana Escala() const;   // the client area in twips
+    const QImage &Superficie() const { return superficie_; }
     QStringList FileList;        // pictures or archives of the document's folder
     QString CarpetaFileList;
     QString UltimoMensaje;
@@ -100,11 +122,13 @@ private:
     void ColocarControles();
     void RepararExtension(const QString &extension);
     void OcultarMarcador();
-    void ActualizarVista();
     QString ArchivoSoltado(const QMimeData *datos) const;
+    void PrepararSuperficie();
+    void RehacerDiseno();
+    void Pintar(const ControlImagen &c, bool borrar);
 
     bool bReparando = false;
-    QPixmap Vista;               // the page as painted, until the layout lands
+    QImage superficie_;          // the window's persistent surface, device pixels
     QString LineaComandos;
     bool bInicioHecho = false;
 };
