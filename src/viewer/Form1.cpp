@@ -95,7 +95,7 @@ Form1::Form1(const QString &lineaComandos, QWidget *parent)
     ImAbrir = Etiqueta(this, QStringLiteral("ImAbrir"));
     ImAbrir->setPixmap(style()->standardIcon(QStyle::SP_DialogOpenButton).pixmap(icono, icono));
     ImCerrar = Etiqueta(this, QStringLiteral("ImCerrar"));
-    ImCerrar->setPixmap(style()->standardIcon(QStyle::SP_TitleBarCloseButton).pixmap(icono, icono));
+    ImCerrar->setPixmap(Icono(IconoBarra::Cerrar, icono, devicePixelRatioF()));
     for (QLabel *b : {ImAbrir, ImCerrar}) {
         b->setFixedSize(icono + 8, icono + 8);
         b->setAlignment(Qt::AlignCenter);
@@ -116,12 +116,16 @@ Form1::Form1(const QString &lineaComandos, QWidget *parent)
     LBAbriendo->hide();
     setAcceptDrops(true);
 
-    PBBarra = new QWidget(this);
-    PBBarra->setObjectName(QStringLiteral("PBBarra"));
-    PBBarra->hide();
+    CrearBarra();
 
     tmrInfo.setInterval(1000);
     connect(&tmrInfo, &QTimer::timeout, this, &Form1::tmrInfo_Timer);
+    tmrPaseFotos.setInterval(5000);
+    connect(&tmrPaseFotos, &QTimer::timeout, this, &Form1::tmrPaseFotos_Timer);
+    tmrDinamico.setInterval(10);
+    connect(&tmrDinamico, &QTimer::timeout, this, &Form1::tmrDinamico_Timer);
+    tmrMovH.setInterval(10);
+    connect(&tmrMovH, &QTimer::timeout, this, &Form1::tmrMovH_Timer);
 
     // Load handling. The single-instance check has already run in main.
     PaginaActual = 1;
@@ -136,6 +140,7 @@ Form1::Form1(const QString &lineaComandos, QWidget *parent)
     CargarMarcadores();
     LeerConfiguracion();
     TraduceForm();
+    PBBarra->setVisible(BarraVisible);
     PBRef->move(300 / Twips, 300 / Twips);
     if (LineaComandos.isEmpty())
         MostrarMensaje(TextoIdioma(9));
@@ -210,6 +215,7 @@ void Form1::TraduceForm()
     ImCerrar->setToolTip(TextoIdioma(16));
     LBPag->setToolTip(TextoIdioma(3));
     LBMarcador->setToolTip(TextoIdioma(4));
+    TraduceBarra();
 }
 
 QString Form1::sCambiarIdioma()
@@ -505,18 +511,6 @@ void Form1::GuardarMarcadores()
     // The bookmarks file is written here once bookmarks are kept.
 }
 
-void Form1::Form_KeyUp(int codigoTecla, int mayusculas)
-{
-    Q_UNUSED(mayusculas);
-    switch (codigoTecla) {
-    case teclas::VK_ESCAPE:
-        Salir();
-        break;
-    default:
-        break;
-    }
-}
-
 void Form1::MostrarMensaje(const QString &texto)
 {
     UltimoMensaje = texto;
@@ -529,18 +523,6 @@ void Form1::MostrarMensaje(const QString &texto)
     tmrInfo.start();
 }
 
-void Form1::tmrInfo_Timer()
-{
-    if (SegundosInfo == SegundosMensaje) {
-        tmrInfo.stop();
-        SegundosInfo = 0;
-        LBInfo->hide();
-        PBRef->hide();
-    } else {
-        ++SegundosInfo;
-    }
-}
-
 void Form1::ColocarControles()
 {
     const int margen = 12;
@@ -549,6 +531,8 @@ void Form1::ColocarControles()
     ImCerrar->move(width() - ImCerrar->width() - margen, margen);
     LBPag->adjustSize();
     LBPag->move(width() - LBPag->width() - margen, height() - LBPag->height() - margen);
+    PBBarra->adjustSize();
+    PBBarra->move((width() - PBBarra->width()) / 2, height() - PBBarra->height());
     LBMarcador->adjustSize();
     LBMarcador->move(margen, height() - LBMarcador->height() - margen);
     LBAbriendo->adjustSize();
@@ -591,6 +575,9 @@ void Form1::AbrirDocumentoInicial()
         QString ruta = LineaComandos;
         if (ruta.size() >= 2 && ruta.front() == u'"' && ruta.back() == u'"')
             ruta = ruta.mid(1, ruta.size() - 2);
+        // Kept as an absolute path so the resume record works from anywhere.
+        if (QFileInfo::exists(ruta))
+            ruta = QFileInfo(ruta).absoluteFilePath();
         AbrirArchivo(ruta, true);
         return;
     }
@@ -816,7 +803,7 @@ bool Form1::SigueRaton(std::int32_t x, std::int32_t y)
     return !paso.Detener;
 }
 
-void Form1::ActualizaReferencia()
+void Form1::ActualizaReferencia(bool mostrar)
 {
     const diseno::Referencia ref = diseno::ActualizaReferencia(NaturalDe(Imagen), RectDe(Imagen), Escala());
     if (ref.RW <= 0 || ref.RH <= 0)
@@ -835,8 +822,10 @@ void Form1::ActualizaReferencia()
     }
     PBRef->setFixedSize(tamano);
     PBRef->setPixmap(QPixmap::fromImage(miniatura));
-    PBRef->show();
-    PBRef->raise();
+    if (mostrar) {
+        PBRef->show();
+        PBRef->raise();
+    }
 }
 
 QString Form1::InfoPagina() const

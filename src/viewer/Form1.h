@@ -14,9 +14,12 @@
 
 class QMimeData;
 
+enum class IconoBarra { Primera, Anterior, Siguiente, Ultima, Cerrar };
+
 class Form1 : public QWidget {
     Q_OBJECT
 public:
+    static QPixmap Icono(IconoBarra clase, int lado, qreal escala);
     // `lineaComandos`: the document path from the command line, quoted or not.
     explicit Form1(const QString &lineaComandos = QString(), QWidget *parent = nullptr);
     ~Form1() override;
@@ -45,10 +48,19 @@ public:
     void CargarMarcadores();
     void GuardarMarcadores();
 
-    // Commands and messages.
+    // Commands and messages: every command is a key through Form_KeyUp.
     void Form_KeyUp(int codigoTecla, int mayusculas);
+    void TecladesdeInfo(int codigoTecla, int mayusculas);
     void MostrarMensaje(const QString &texto);
+    QString CambiaOSD(int modo);
+    void MuestraControles(bool mostrar);
+    void CambiaIntervalo();
     void tmrInfo_Timer();
+    void tmrPaseFotos_Timer();
+    void tmrDinamico_Timer();
+    void tmrMovH_Timer();
+    // One wheel notch (down = true); the mouse handlers complete it.
+    void RuedaMovida(bool abajo);
 
     // View state.
     std::int16_t PaginaActual = 1;
@@ -77,7 +89,7 @@ public:
     void MueveParte(int direccion);
     void ReiniciaParte();
     bool SigueRaton(std::int32_t x, std::int32_t y); // false: rest (stop the timer)
-    void ActualizaReferencia();
+    void ActualizaReferencia(bool mostrar = true);
     QString InfoPagina() const;
     diseno::Ventana Escala() const;   // the client area in twips
     const QImage &Superficie() const { return superficie_; }
@@ -102,7 +114,18 @@ public:
     QWidget *PBBarra = nullptr;
     QWidget *PBZ = nullptr;
     QLabel *PBRef = nullptr;
+    QWidget *LBBarra[12] = {};
+    QWidget *imCerrarBarra = nullptr;
+    QWidget *TB = nullptr;          // the page-number box
+    QLabel *PBH[2] = {};            // the two screens of a swipe's slide
+    int DireccionMovH = 1;
+    bool bRuedaZoom = false;        // the wheel zooms instead of turning pages
+    std::int32_t RatonX = 0;        // last pointer position, twips
+    std::int32_t RatonY = 0;
     QTimer tmrInfo;
+    QTimer tmrPaseFotos;
+    QTimer tmrDinamico;
+    QTimer tmrMovH;
 
 signals:
     // The information window is due (nothing to open at start).
@@ -122,6 +145,13 @@ private:
     void ColocarControles();
     void RepararExtension(const QString &extension);
     void OcultarMarcador();
+    void CrearBarra();
+    void TraduceBarra();
+    void PasarPagina(bool adelante, bool primeraOUltima);
+    bool Desplazar(int codigo, int mayusculas);
+    void Rotar(bool derecha);
+    void Reflejar(bool vertical);
+    void PasoContinuo(std::int32_t nuevoTop);
     QString ArchivoSoltado(const QMimeData *datos) const;
     void PrepararSuperficie();
     void RehacerDiseno();

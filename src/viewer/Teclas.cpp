@@ -45,6 +45,21 @@ Tecla CodigoVirtual(const QKeyEvent &evento)
     const auto mods = evento.modifiers();
     Tecla t;
     t.codigo = CodigoDeTecla(evento.key(), mods.testFlag(Qt::KeypadModifier));
+    // The digit row is the digit whatever Shift or the layout make of it
+    // (Shift+9 and Shift+0 are commands; French digits need Shift).
+    const quint32 nativa = evento.nativeVirtualKey();
+    const quint32 fisica = evento.nativeScanCode();
+    if (!mods.testFlag(Qt::KeypadModifier)) {
+#ifdef Q_OS_WIN
+        Q_UNUSED(fisica);
+        if (nativa >= '0' && nativa <= '9')
+            t.codigo = int(nativa);
+#else
+        Q_UNUSED(nativa);
+        if (fisica >= 10 && fisica <= 19) // X11/evdev key codes of the digit row 1..9, 0
+            t.codigo = fisica == 19 ? '0' : int('1' + (fisica - 10));
+#endif
+    }
     if (mods.testFlag(Qt::ShiftModifier)) t.mayusculas |= ShiftMask;
     if (mods.testFlag(Qt::ControlModifier)) t.mayusculas |= CtrlMask;
     if (mods.testFlag(Qt::AltModifier)) t.mayusculas |= AltMask;

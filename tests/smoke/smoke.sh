@@ -71,4 +71,38 @@ python3 "$here/pixel.py" "$home/pantalla.png" 512 10 pagina
 python3 "$here/pixel.py" "$home/pantalla.png" 100 400 fondo
 grep -q '^uPath=.*Muestra.cbz$' "$home/tavelo.ini"
 grep -qx 'Marcador=1' "$home/tavelo.ini"
+
+# Third start: read the comic to the end and back with the keyboard in every
+# display mode, then jump to the last page with the navigation bar's button.
+cat > "$home/leer.sh" <<INNER
+#!/usr/bin/env bash
+set -euo pipefail
+"$tavelo" "$muestra" & pid=\$!
+for i in \$(seq 1 100); do
+  xdotool search --name '^Tavelo\$' >/dev/null 2>&1 && break
+  sleep 0.1
+done
+sleep 1
+win=\$(xdotool search --name '^Tavelo\$' | head -n 1)
+xdotool windowfocus --sync "\$win"
+for modo in 1 2 3 4 5 6 8 7; do
+  xdotool key --delay 30 \$modo
+  for i in \$(seq 1 11); do xdotool key --delay 20 space; done
+  for i in \$(seq 1 11); do xdotool key --delay 20 BackSpace; done
+  xdotool key 7 2>/dev/null || true
+done
+xdotool key --delay 50 1 b
+sleep 0.5
+xwd -root -silent > "$home/barra.xwd"
+xdotool mousemove 381 745 click 1
+sleep 0.5
+xdotool key Escape
+for i in \$(seq 1 50); do kill -0 \$pid 2>/dev/null || break; sleep 0.1; done
+if kill -0 \$pid 2>/dev/null; then kill \$pid; exit 1; fi
+INNER
+chmod +x "$home/leer.sh"
+xvfb-run -a -s "-screen 0 1024x768x24" "$home/leer.sh"
+cat "$home/tavelo.ini"
+grep -qx 'Marcador=12' "$home/tavelo.ini" || { echo "the bar's last-page button did not reach page 12"; exit 1; }
+grep -qx 'Barra=True' "$home/tavelo.ini"
 echo "smoke test passed"

@@ -1,0 +1,235 @@
+// The on-screen controls and the timers of the main window: the navigation
+// bar, the OSD switch, the message timer, the automatic show, the dynamic
+// view and the slide of a swipe.
+#include "viewer/Form1.h"
+
+#include "shell/modGeneral.h"
+#include "shell/modIdioma.h"
+#include "viewer/Teclas.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPainter>
+#include <QStyle>
+#include <QToolButton>
+
+using modIdioma::TextoIdioma;
+
+namespace {
+
+constexpr int Twips = modGeneral::TwipsPorPixel;
+
+// The key each bar button sends: first, previous, next, last page, modes 1-8.
+struct BotonBarra {
+    int tecla;
+    int mayusculas;
+};
+constexpr BotonBarra BotonesBarra[12] = {
+    {teclas::VK_SPACE, teclas::ShiftMask}, {teclas::VK_BACK, 0}, {teclas::VK_SPACE, 0},
+    {teclas::VK_BACK, teclas::ShiftMask},  {'1', 0}, {'2', 0}, {'3', 0}, {'4', 0},
+    {'5', 0}, {'6', 0}, {'7', 0}, {'8', 0},
+};
+// Tool tips of the mode buttons: the names of the modes.
+constexpr int MensajesModos[8] = {150, 151, 152, 153, 166, 169, 171, 580};
+
+} // namespace
+
+// Light glyphs for the dark plates: legible over any page.
+QPixmap Form1::Icono(IconoBarra clase, int lado, qreal escala)
+{
+    QPixmap pm(QSize(lado, lado) * escala);
+    pm.setDevicePixelRatio(escala);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor claro(242, 242, 242);
+    p.setPen(Qt::NoPen);
+    p.setBrush(claro);
+    const qreal m = lado * 0.22, a = lado - 2 * m;
+    auto triangulo = [&](qreal x0, bool izquierda) {
+        const qreal w = a * 0.45;
+        QPolygonF t;
+        if (izquierda)
+            t << QPointF(x0 + w, m) << QPointF(x0 + w, m + a) << QPointF(x0, m + a / 2);
+        else
+            t << QPointF(x0, m) << QPointF(x0, m + a) << QPointF(x0 + w, m + a / 2);
+        p.drawPolygon(t);
+    };
+    switch (clase) {
+    case IconoBarra::Primera:
+        p.drawRect(QRectF(m, m, a * 0.12, a));
+        triangulo(m + a * 0.16, true);
+        triangulo(m + a * 0.55, true);
+        break;
+    case IconoBarra::Anterior:
+        triangulo(m + a * 0.27, true);
+        break;
+    case IconoBarra::Siguiente:
+        triangulo(m + a * 0.28, false);
+        break;
+    case IconoBarra::Ultima:
+        triangulo(m, false);
+        triangulo(m + a * 0.39, false);
+        p.drawRect(QRectF(m + a * 0.88, m, a * 0.12, a));
+        break;
+    case IconoBarra::Cerrar:
+        p.setPen(QPen(claro, lado * 0.1, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(m, m), QPointF(m + a, m + a));
+        p.drawLine(QPointF(m + a, m), QPointF(m, m + a));
+        break;
+    }
+    return pm;
+}
+
+void Form1::CrearBarra()
+{
+    PBBarra = new QWidget(this);
+    PBBarra->setObjectName(QStringLiteral("PBBarra"));
+    PBBarra->setAttribute(Qt::WA_StyledBackground);
+    PBBarra->setStyleSheet(QStringLiteral(
+        "#PBBarra { background: rgba(20, 20, 20, 200); border-top-left-radius: 10px;"
+        " border-top-right-radius: 10px; }"
+        "QToolButton { color: #f2f2f2; background: transparent; border: none; border-radius: 6px;"
+        " font-weight: bold; font-size: 15px; min-width: 34px; min-height: 34px; }"
+        "QToolButton:hover { background: rgba(255, 255, 255, 40); }"
+        "QToolButton:pressed { background: rgba(255, 255, 255, 80); }"));
+    auto *fila = new QHBoxLayout(PBBarra);
+    fila->setContentsMargins(10, 4, 10, 4);
+    fila->setSpacing(2);
+    const IconoBarra iconos[4] = {IconoBarra::Primera, IconoBarra::Anterior, IconoBarra::Siguiente,
+                                  IconoBarra::Ultima};
+    for (int i = 0; i < 12; ++i) {
+        auto *b = new QToolButton(PBBarra);
+        b->setObjectName(QStringLiteral("LBBarra%1").arg(i));
+        b->setCursor(Qt::PointingHandCursor);
+        b->setFocusPolicy(Qt::NoFocus);
+        if (i < 4) {
+            b->setIcon(Icono(iconos[i], 22, devicePixelRatioF()));
+            b->setIconSize(QSize(22, 22));
+        } else {
+            b->setText(QString::number(i - 3));
+        }
+        connect(b, &QToolButton::clicked, this, [this, i] {
+            Form_KeyUp(BotonesBarra[i].tecla, BotonesBarra[i].mayusculas);
+        });
+        LBBarra[i] = b;
+        fila->addWidget(b);
+        if (i == 3)
+            fila->addSpacing(12);
+    }
+    fila->addSpacing(12);
+    auto *cerrar = new QToolButton(PBBarra);
+    cerrar->setObjectName(QStringLiteral("imCerrarBarra"));
+    cerrar->setIcon(Icono(IconoBarra::Cerrar, 22, devicePixelRatioF()));
+    cerrar->setIconSize(QSize(22, 22));
+    cerrar->setFocusPolicy(Qt::NoFocus);
+    connect(cerrar, &QToolButton::clicked, this, [this] {
+        BarraVisible = false;
+        PBBarra->hide();
+    });
+    imCerrarBarra = cerrar;
+    fila->addWidget(cerrar);
+    PBBarra->adjustSize();
+    PBBarra->hide();
+
+    auto *caja = new QLineEdit(this);
+    caja->setObjectName(QStringLiteral("TB"));
+    caja->hide();
+    TB = caja;
+    for (QLabel *&h : PBH) {
+        h = new QLabel(this);
+        h->hide();
+    }
+}
+
+void Form1::TraduceBarra()
+{
+    for (int i = 4; i < 12; ++i)
+        LBBarra[i]->setToolTip(TextoIdioma(MensajesModos[i - 4]));
+}
+
+void Form1::MuestraControles(bool mostrar)
+{
+    ImAbrir->setVisible(mostrar);
+    ImCerrar->setVisible(mostrar);
+    LBMarcador->setVisible(mostrar && !LBMarcador->property("Tag").toString().isEmpty());
+    LBPag->setVisible(mostrar && !LBPag->text().isEmpty());
+    if (BarraVisible)
+        PBBarra->setVisible(mostrar);
+}
+
+QString Form1::CambiaOSD(int modo)
+{
+    if (modo > 2)
+        return {};
+    ModoOSD = std::int16_t(modo == -1 ? (ModoOSD + 1) % 3 : modo);
+    QString texto;
+    switch (ModoOSD) {
+    case 0:
+        MuestraControles(false);
+        texto = TextoIdioma(155);
+        break;
+    case 1:
+        MuestraControles(true);
+        texto = TextoIdioma(154);
+        break;
+    default:
+        MuestraControles(false);
+        texto = TextoIdioma(154) + " (" + TextoIdioma(174) + ")";
+        break;
+    }
+    return QStringLiteral("OSD ") + texto;
+}
+
+void Form1::CambiaIntervalo()
+{
+    static constexpr int ciclo[] = {3, 5, 7, 10, 15, 20, 30};
+    const int segundos = tmrPaseFotos.interval() / 1000;
+    for (std::size_t i = 0; i < std::size(ciclo); ++i) {
+        if (ciclo[i] == segundos) {
+            tmrPaseFotos.setInterval(ciclo[(i + 1) % std::size(ciclo)] * 1000);
+            return;
+        }
+    }
+}
+
+void Form1::tmrInfo_Timer()
+{
+    if (SegundosInfo == SegundosMensaje) {
+        tmrInfo.stop();
+        SegundosInfo = 0;
+        LBInfo->hide();
+        PBRef->hide();
+    } else {
+        ++SegundosInfo;
+    }
+}
+
+void Form1::tmrPaseFotos_Timer()
+{
+    Form_KeyUp(teclas::VK_SPACE, 0);
+}
+
+void Form1::tmrDinamico_Timer()
+{
+    const diseno::Ventana v = Escala();
+    if (RatonX < 0 || RatonX >= v.SW || RatonY < 0 || RatonY >= v.SH)
+        return;
+    if (!SigueRaton(RatonX, RatonY))
+        tmrDinamico.stop();
+}
+
+void Form1::tmrMovH_Timer()
+{
+    const int fin = 1000 / Twips;
+    const int izquierda = PBH[1]->x();
+    const bool lejos = DireccionMovH == 1 ? izquierda >= fin : izquierda <= -fin;
+    const int paso = (lejos ? 500 : 50) / Twips;
+    for (QLabel *h : PBH)
+        h->move(h->x() - DireccionMovH * paso, 0);
+    if (DireccionMovH == 1 ? PBH[1]->x() <= 0 : PBH[1]->x() >= 0) {
+        for (QLabel *h : PBH)
+            h->hide();
+        tmrMovH.stop();
+    }
+}

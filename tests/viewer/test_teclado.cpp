@@ -1,0 +1,295 @@
+// The command dispatcher on a real window over a generated comic: state and
+// message text after each key.
+#include "../archive/Escritores.h"
+#include "DialogosDePrueba.h"
+#include "shell/modIdioma.h"
+#include "viewer/Form1.h"
+#include "viewer/Teclas.h"
+#include "viewer/modDocumento.h"
+
+#include <QBuffer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace doc = modDocumento;
+using namespace teclas;
+
+namespace {
+
+QByteArray Pagina(int n, QSize tamano)
+{
+    QImage i(tamano, QImage::Format_RGB32);
+    i.fill(QColor::fromHsv((n * 50) % 360, 200, 230));
+    QByteArray d;
+    QBuffer b(&d);
+    b.open(QIODevice::WriteOnly);
+    i.save(&b, "JPG");
+    return d;
+}
+
+class Teclado : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        doc::Reiniciar();
+        Form1::FinDelProceso() = [this] { ++salidas; };
+        DialogosDePrueba::Actuales().respuestasTexto.clear();
+        DialogosDePrueba::Actuales().respuestasColor.clear();
+        DialogosDePrueba::Actuales().llamadas.clear();
+        f = std::make_unique<Form1>();
+        f->resize(800, 600);
+        modIdioma::Idioma = "ing";
+    }
+    void TearDown() override
+    {
+        f.reset();
+        doc::Reiniciar();
+    }
+    // Pages 400 x 300 (they fit the 800 x 600 window) unless told otherwise.
+    void Abrir(int paginas, QSize tamano = QSize(400, 300))
+    {
+        std::vector<prueba::EntradaNueva> e;
+        for (int i = 1; i <= paginas; ++i)
+            e.push_back({QString("p%1.jpg").arg(i, 2, 10, QChar('0')), Pagina(i, tamano)});
+        ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("c.cbz"), e));
+        f->AbrirArchivo(tmp.filePath("c.cbz"), true);
+        f->UltimoMensaje.clear();
+    }
+    void Tecla(int codigo, int mayus = 0) { f->Form_KeyUp(codigo, mayus); }
+    QTemporaryDir tmp;
+    std::unique_ptr<Form1> f;
+    int salidas = 0;
+};
+
+} // namespace
+
+TEST_F(Teclado, WithoutADocumentOnlyTheGateKeysAct)
+{
+    auto &d = DialogosDePrueba::Actuales();
+    f->UltimoMensaje.clear();
+    for (int k : {int(VK_SPACE), int('1'), int('Z'), int('B'), int('O'), int('V'), int(VK_RIGHT)})
+        Tecla(k);
+    EXPECT_EQ(f->UltimoMensaje, "");
+    EXPECT_FALSE(f->BarraVisible);
+    d.respuestasColor = {0x0000FF};
+    Tecla('C');
+    EXPECT_EQ(f->UltimoMensaje, "Background color changed");
+    EXPECT_EQ(f->ColorFondo(), 0x0000FF);
+    // A cancelled colour dialog changes and says nothing.
+    f->UltimoMensaje.clear();
+    Tecla('C');
+    EXPECT_EQ(f->UltimoMensaje, "");
+    EXPECT_EQ(f->ColorFondo(), 0x0000FF);
+    Tecla('C', ShiftMask);
+    EXPECT_EQ(f->ColorFondo(), 0);
+    Tecla('L');
+    EXPECT_EQ(f->UltimoMensaje, "There is no bookmarks list");
+    Tecla('I');
+    EXPECT_EQ(f->UltimoMensaje, "Língua: Português");
+    modIdioma::Idioma = "ing";
+    // F5 without a collection asks for the folder.
+    d.respuestasTexto = {"/comics"};
+    Tecla(VK_F1 + 4);
+    EXPECT_EQ(doc::RutaColeccion, "/comics");
+    EXPECT_TRUE(d.llamadas.contains("ElegirCarpeta:Select the collection path"));
+}
+
+TEST_F(Teclado, PageTurnsWrapAround)
+{
+    Abrir(4);
+    Tecla(VK_BACK);
+    EXPECT_EQ(f->PaginaActual, 4);
+    EXPECT_EQ(f->LBPag->text(), "4/4");
+    Tecla(VK_SPACE);
+    EXPECT_EQ(f->PaginaActual, 1);
+    Tecla(VK_NEXT);
+    Tecla(VK_RETURN);
+    EXPECT_EQ(f->PaginaActual, 3);
+    EXPECT_EQ(f->Imagen.Tag, "3");
+    Tecla(VK_SPACE, ShiftMask);
+    EXPECT_EQ(f->PaginaActual, 1);
+    Tecla(VK_PRIOR, ShiftMask);
+    EXPECT_EQ(f->PaginaActual, 4);
+    EXPECT_EQ(f->UltimoMensaje, ""); // page turns say nothing
+}
+
+TEST_F(Teclado, TwoPageModeBackspaceSequence)
+{
+    Abrir(8);
+    Tecla('8');
+    EXPECT_EQ(f->UltimoMensaje, "Fit to two pages (on / off): On");
+    EXPECT_EQ(f->PaginaActual, 2); // 1|2
+    Tecla(VK_SPACE);
+    Tecla(VK_SPACE);
+    EXPECT_EQ(f->PaginaActual, 6); // 3|4, then 5|6
+    f->ModoAjuste = 8;
+    f->bAvanzando = f->bAvanzandoAntes = true;
+    f->PaginaActual = 4;
+    f->VerImagen(4); // 4|5
+    EXPECT_EQ(f->PaginaActual, 5);
+    Tecla(VK_BACK);
+    EXPECT_EQ(f->PaginaActual, 2); // back to 4, then 3: 3|2
+    EXPECT_FALSE(f->bAvanzando);
+    Tecla('8');
+    EXPECT_EQ(f->ModoAjuste, 1);
+    EXPECT_EQ(f->UltimoMensaje, "Fit to two pages (on / off): Off");
+}
+
+TEST_F(Teclado, ContinuousModeToggleAndModesUnderIt)
+{
+    Abrir(5);
+    Tecla(VK_SPACE); // page 2
+    Tecla('7');
+    EXPECT_EQ(f->ModoAjuste, 7);
+    EXPECT_EQ(f->ModoAnterior, 1);
+    EXPECT_EQ(f->UltimoMensaje, "Continuous mode: On [Mode: 1]");
+    Tecla('3');
+    EXPECT_EQ(f->ModoAjuste, 7);
+    EXPECT_EQ(f->ModoAnterior, 3);
+    EXPECT_EQ(f->Imagen.Width, 800 * 15); // laid out in mode 3
+    // A page turn keeps continuous mode on the same mode under it.
+    Tecla(VK_SPACE);
+    EXPECT_EQ(f->ModoAjuste, 7);
+    EXPECT_EQ(f->ModoAnterior, 3);
+    Tecla('7');
+    EXPECT_EQ(f->ModoAjuste, 3);
+    EXPECT_EQ(f->UltimoMensaje, "Continuous mode: Off");
+    EXPECT_EQ(f->PaginaActual, 3);
+    EXPECT_NEAR(f->Imagen.Picture.pixelColor(5, 5).hue(), 150, 10); // page 3 again
+}
+
+TEST_F(Teclado, ArrowsScrollOnlyLargePagesWithTheExactShiftRule)
+{
+    Abrir(2, QSize(400, 300));
+    f->MostrarMensaje("x");
+    f->UltimoMensaje.clear();
+    Tecla(VK_RIGHT);
+    EXPECT_EQ(f->UltimoMensaje, ""); // fits: nothing at all
+    Abrir(2, QSize(2000, 500));
+    Tecla('2');
+    ASSERT_EQ(f->Imagen.Left, 0);
+    Tecla(VK_RIGHT, ShiftMask | CtrlMask);
+    EXPECT_EQ(f->Imagen.Left, -100);
+    Tecla(VK_RIGHT, ShiftMask);
+    EXPECT_EQ(f->Imagen.Left, -1100);
+    for (int i = 0; i < 40; ++i)
+        Tecla(VK_RIGHT, ShiftMask);
+    EXPECT_EQ(f->Imagen.Left, 800 * 15 - 2000 * 15); // never past the edge
+    const int top = f->Imagen.Top;
+    Tecla(VK_DOWN);
+    EXPECT_EQ(f->Imagen.Top, top); // not taller than the window
+}
+
+TEST_F(Teclado, ZoomInThenOutLeaves99Percent)
+{
+    Abrir(2);
+    EXPECT_EQ(f->PorcentajeZoom(), 100);
+    Tecla('Z');
+    EXPECT_EQ(f->UltimoMensaje, "Zoom + [110%]");
+    Tecla('Z', ShiftMask);
+    EXPECT_EQ(f->UltimoMensaje, "Zoom - [99%]");
+    EXPECT_FALSE(f->PBRef->isHidden());
+}
+
+TEST_F(Teclado, ForwardedKeysWithCtrlOrAltAreDropped)
+{
+    Abrir(3);
+    f->TecladesdeInfo(VK_SPACE, CtrlMask);
+    f->TecladesdeInfo(VK_SPACE, AltMask);
+    f->TecladesdeInfo(0, 0);
+    EXPECT_EQ(f->PaginaActual, 1);
+    f->TecladesdeInfo(VK_SPACE, 0);
+    EXPECT_EQ(f->PaginaActual, 2);
+    f->TecladesdeInfo(VK_SPACE, ShiftMask);
+    EXPECT_EQ(f->PaginaActual, 1);
+}
+
+TEST_F(Teclado, MessagesStayTheirSecondsPlusOneTick)
+{
+    Abrir(2);
+    Tecla('2');
+    EXPECT_EQ(f->SegundosMensaje, 2);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FALSE(f->LBInfo->isHidden()) << i;
+        f->tmrInfo_Timer();
+    }
+    EXPECT_TRUE(f->LBInfo->isHidden());
+    // F7: five seconds, and the next message from elsewhere inherits them.
+    Tecla(VK_F1 + 6);
+    EXPECT_TRUE(f->UltimoMensaje.startsWith(" | Mode: 2 |"));
+    EXPECT_EQ(f->SegundosMensaje, 5);
+    f->MostrarMensaje("from the mouse");
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_FALSE(f->LBInfo->isHidden()) << i;
+        f->tmrInfo_Timer();
+    }
+    EXPECT_TRUE(f->LBInfo->isHidden());
+}
+
+TEST_F(Teclado, AutomaticShowIntervalCycleAndOsdRepeat)
+{
+    Abrir(3);
+    Tecla('A');
+    EXPECT_TRUE(f->tmrPaseFotos.isActive());
+    EXPECT_EQ(f->UltimoMensaje, "Automatic show: Activated");
+    f->tmrPaseFotos_Timer();
+    EXPECT_EQ(f->PaginaActual, 2);
+    std::vector<int> segundos;
+    for (int i = 0; i < 7; ++i) {
+        Tecla('A', ShiftMask);
+        segundos.push_back(f->tmrPaseFotos.interval() / 1000);
+    }
+    EXPECT_EQ(segundos, (std::vector<int>{7, 10, 15, 20, 30, 3, 5}));
+    EXPECT_EQ(f->UltimoMensaje, "Interval of shown: 5s");
+    Tecla('A');
+    EXPECT_EQ(f->UltimoMensaje, "Automatic show: Desactivated");
+
+    Tecla('O');
+    EXPECT_EQ(f->UltimoMensaje, "OSD Activated (Hidden)");
+    EXPECT_TRUE(f->LBPag->isHidden());
+    f->MostrarMensaje("something else");
+    Tecla('V');
+    EXPECT_EQ(f->UltimoMensaje, "something else");
+    Tecla('O');
+    EXPECT_EQ(f->UltimoMensaje, "OSD Desactivated");
+    Tecla('V');
+    EXPECT_EQ(f->UltimoMensaje, "OSD Desactivated");
+    Tecla('O');
+    EXPECT_EQ(f->UltimoMensaje, "OSD Activated");
+    EXPECT_FALSE(f->LBPag->isHidden());
+    EXPECT_EQ(f->CambiaOSD(3), "");
+}
+
+TEST_F(Teclado, RotateMirrorBarAndExit)
+{
+    Abrir(2, QSize(400, 300));
+    Tecla('R');
+    EXPECT_EQ(f->Imagen.Picture.size(), QSize(300, 400));
+    EXPECT_EQ(f->UltimoMensaje, "Rotate right");
+    Tecla('R', ShiftMask);
+    EXPECT_EQ(f->Imagen.Picture.size(), QSize(400, 300));
+    EXPECT_EQ(f->UltimoMensaje, "Rotate left");
+    const QImage antes = f->Imagen.Picture;
+    Tecla('F');
+    EXPECT_EQ(f->UltimoMensaje, "Flip horizontal");
+    Tecla('F');
+    EXPECT_EQ(f->Imagen.Picture, antes);
+    Tecla('F', ShiftMask);
+    EXPECT_EQ(f->UltimoMensaje, "Flip vertical");
+    f->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.get()));
+    Tecla('B');
+    EXPECT_TRUE(f->BarraVisible);
+    EXPECT_FALSE(f->PBBarra->isHidden());
+    EXPECT_EQ(f->UltimoMensaje, "Navigation bar: On");
+    // Its buttons send keys.
+    QTest::mouseClick(f->LBBarra[3], Qt::LeftButton); // last page
+    EXPECT_EQ(f->PaginaActual, 2);
+    QTest::mouseClick(f->LBBarra[6], Qt::LeftButton); // mode 3
+    EXPECT_EQ(f->ModoAjuste, 3);
+    QTest::mouseClick(f->imCerrarBarra, Qt::LeftButton);
+    EXPECT_FALSE(f->BarraVisible);
+    Tecla(VK_ESCAPE);
+    EXPECT_EQ(salidas, 1);
+}
