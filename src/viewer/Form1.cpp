@@ -4,6 +4,7 @@
 #include "archive/modUnRAR.h"
 #include "imaging/modImagen.h"
 #include "imaging/modPNG.h"
+#include "shell/MouseWheel.h"
 #include "shell/modAnsi.h"
 #include "shell/modComDlg.h"
 #include "shell/modGeneral.h"
@@ -77,9 +78,8 @@ Form1::Form1(const QString &lineaComandos, QWidget *parent)
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
 
-    PBZ = new QWidget(this);
-    PBZ->setObjectName(QStringLiteral("PBZ"));
-    PBZ->setAutoFillBackground(true);
+    PBZ = Etiqueta(this, QStringLiteral("PBZ"));
+    PBZ->setScaledContents(true);
     PBZ->setAttribute(Qt::WA_TransparentForMouseEvents);
     PBZ->hide(); // shown only while a page is dragged
 
@@ -117,6 +117,10 @@ Form1::Form1(const QString &lineaComandos, QWidget *parent)
     setAcceptDrops(true);
 
     CrearBarra();
+    TB->installEventFilter(this);
+    LBPag->installEventFilter(this);
+    MouseWheel1 = new MouseWheel(this);
+    connect(MouseWheel1, &MouseWheel::WheelMove, this, &Form1::RuedaMovida);
 
     tmrInfo.setInterval(1000);
     connect(&tmrInfo, &QTimer::timeout, this, &Form1::tmrInfo_Timer);
@@ -157,7 +161,7 @@ std::int32_t Form1::ColorFondo() const
 void Form1::PonerColorFondo(std::int32_t bgr)
 {
     const QColor c(bgr & 0xff, (bgr >> 8) & 0xff, (bgr >> 16) & 0xff);
-    for (QWidget *w : {static_cast<QWidget *>(this), PBZ}) {
+    for (QWidget *w : {static_cast<QWidget *>(this)}) {
         QPalette p = w->palette();
         p.setColor(QPalette::Window, c);
         w->setPalette(p);
@@ -526,7 +530,6 @@ void Form1::MostrarMensaje(const QString &texto)
 void Form1::ColocarControles()
 {
     const int margen = 12;
-    PBZ->setGeometry(rect());
     ImAbrir->move(margen, margen);
     ImCerrar->move(width() - ImCerrar->width() - margen, margen);
     LBPag->adjustSize();
@@ -593,24 +596,6 @@ void Form1::keyReleaseEvent(QKeyEvent *event)
     if (tecla.codigo != 0)
         Form_KeyUp(tecla.codigo, tecla.mayusculas);
 }
-
-bool Form1::eventFilter(QObject *objeto, QEvent *event)
-{
-    if (event->type() == QEvent::MouseButtonRelease) {
-        const auto *raton = static_cast<QMouseEvent *>(event);
-        if (objeto == ImCerrar && raton->button() == Qt::LeftButton) {
-            Salir();
-            return true;
-        }
-        if (objeto == ImAbrir && raton->button() == Qt::LeftButton) {
-            OcultarMarcador();
-            AbrirArchivo(QString(), true);
-            return true;
-        }
-    }
-    return QWidget::eventFilter(objeto, event);
-}
-
 
 namespace {
 
@@ -868,4 +853,28 @@ void Form1::dropEvent(QDropEvent *event)
     event->acceptProposedAction();
     OcultarMarcador();
     AbrirArchivo(ruta, true);
+}
+
+bool Form1::eventFilter(QObject *objeto, QEvent *event)
+{
+    if (objeto == TB && event->type() == QEvent::KeyPress)
+        return TeclaEnCaja(static_cast<QKeyEvent *>(event));
+    if (objeto == LBPag && event->type() == QEvent::MouseButtonDblClick) {
+        AbrirCajaPagina();
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonPress && objeto == ImCerrar) {
+        const auto *raton = static_cast<QMouseEvent *>(event);
+        if (raton->button() == Qt::LeftButton)
+            Salir();
+        else if (raton->button() == Qt::RightButton)
+            Form_KeyUp('Q', 0);
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease && objeto == ImAbrir) {
+        const auto *raton = static_cast<QMouseEvent *>(event);
+        Form_KeyUp(raton->button() == Qt::LeftButton ? teclas::VK_F1 + 1 : teclas::VK_F1 + 4, 0);
+        return true;
+    }
+    return QWidget::eventFilter(objeto, event);
 }

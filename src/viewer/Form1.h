@@ -112,7 +112,7 @@ public:
     QLabel *LBMarcador = nullptr;
     QLabel *LBAbriendo = nullptr;
     QWidget *PBBarra = nullptr;
-    QWidget *PBZ = nullptr;
+    QLabel *PBZ = nullptr;
     QLabel *PBRef = nullptr;
     QWidget *LBBarra[12] = {};
     QWidget *imCerrarBarra = nullptr;
@@ -120,6 +120,12 @@ public:
     QLabel *PBH[2] = {};            // the two screens of a swipe's slide
     int DireccionMovH = 1;
     bool bRuedaZoom = false;        // the wheel zooms instead of turning pages
+    bool bArrastrando = false;      // a page drag is under way
+    bool bDesplazando = false;      // a press on a fitting page: maybe a swipe
+    std::int32_t XPulsado = 0;
+    std::int32_t AgarreX = 0;
+    std::int32_t AgarreY = 0;
+    class MouseWheel *MouseWheel1 = nullptr;
     std::int32_t RatonX = 0;        // last pointer position, twips
     std::int32_t RatonY = 0;
     QTimer tmrInfo;
@@ -137,6 +143,10 @@ protected:
     void keyReleaseEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *objeto, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
@@ -152,6 +162,11 @@ private:
     void Rotar(bool derecha);
     void Reflejar(bool vertical);
     void PasoContinuo(std::int32_t nuevoTop);
+    void TerminarArrastre();
+    void Deslizar(std::int32_t x);
+    void AbrirCajaPagina();
+    bool TeclaEnCaja(QKeyEvent *event);
+    QPixmap FotoVentana() const;
     QString ArchivoSoltado(const QMimeData *datos) const;
     void PrepararSuperficie();
     void RehacerDiseno();

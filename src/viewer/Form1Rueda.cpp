@@ -25,6 +25,7 @@ void Form1::PasoContinuo(std::int32_t nuevoTop)
         return;
     const diseno::Ventana v = Escala();
     const int modo = ModoAnterior == 7 || ModoAnterior == 8 ? 1 : ModoAnterior;
+    const bool subiendo = nuevoTop > Imagen.Top;
     Imagen.Top = nuevoTop;
     Imagen2.Top = Imagen.Top + Imagen.Height + 300;
     if (PaginaCargada && Imagen.Top < -(Imagen.Height + 300)) {
@@ -47,9 +48,10 @@ void Form1::PasoContinuo(std::int32_t nuevoTop)
         }
         PaginaCargada = true;
         Imagen2.Top = Imagen.Top + Imagen.Height + 300;
-    } else if (PaginaCargada && Imagen2.Top >= v.SH) {
-        // Scrolled up past the top of the current page: the previous page
-        // comes in above it.
+    } else if (PaginaCargada && subiendo && Imagen2.Top >= v.SH && Imagen.Top >= -300) {
+        // Scrolled up to the top of the current page: the previous page
+        // comes in above it. (Below the window alone is not enough: the next
+        // page of a page taller than the window is always there.)
         const std::int16_t anterior = std::int16_t(PaginaActual <= 1 ? n : PaginaActual - 1);
         ControlImagen previa;
         PaginaCargada = false;

@@ -1,0 +1,256 @@
+// The mouse and the wheel on a real window (offscreen), with synthesized
+// events at exact twip positions.
+#include "../archive/Escritores.h"
+#include "shell/MouseWheel.h"
+#include "shell/modIdioma.h"
+#include "viewer/Form1.h"
+#include "viewer/modDocumento.h"
+
+#include <QBuffer>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace doc = modDocumento;
+
+namespace {
+
+QByteArray Pagina(int n, QSize tamano)
+{
+    QImage i(tamano, QImage::Format_RGB32);
+    i.fill(QColor::fromHsv((n * 50) % 360, 200, 230));
+    QByteArray d;
+    QBuffer b(&d);
+    b.open(QIODevice::WriteOnly);
+    i.save(&b, "JPG");
+    return d;
+}
+
+class Raton : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        doc::Reiniciar();
+        Form1::FinDelProceso() = [] {};
+        f = std::make_unique<Form1>();
+        f->resize(800, 600);
+        modIdioma::Idioma = "ing";
+    }
+    void TearDown() override
+    {
+        f.reset();
+        doc::Reiniciar();
+    }
+    void Abrir(int paginas, QSize tamano)
+    {
+        std::vector<prueba::EntradaNueva> e;
+        for (int i = 1; i <= paginas; ++i)
+            e.push_back({QString("p%1.jpg").arg(i), Pagina(i, tamano)});
+        ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("c.cbz"), e));
+        f->AbrirArchivo(tmp.filePath("c.cbz"), true);
+    }
+    // Positions in twips, as the handlers see them.
+    void Enviar(QEvent::Type tipo, double xTwips, double yTwips, Qt::MouseButton boton,
+                Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        const QPointF p(xTwips / 15.0, yTwips / 15.0);
+        const Qt::MouseButtons botones = tipo == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(boton);
+        QMouseEvent e(tipo, p, f->mapToGlobal(p), tipo == QEvent::MouseMove ? Qt::NoButton : boton, botones, mods);
+        QCoreApplication::sendEvent(f.get(), &e);
+    }
+    void Arrastrar(double x0, double y0, double x1, double y1, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        Enviar(QEvent::MouseButtonPress, x0, y0, Qt::LeftButton, mods);
+        Enviar(QEvent::MouseMove, x1, y1, Qt::LeftButton, mods);
+        Enviar(QEvent::MouseButtonRelease, x1, y1, Qt::LeftButton, mods);
+    }
+    void Rueda(int delta)
+    {
+        QWheelEvent e(QPointF(400, 300), f->mapToGlobal(QPointF(400, 300)), QPoint(), QPoint(0, delta),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(f.get(), &e);
+        QCoreApplication::processEvents(); // WheelMove comes after the window's own handling
+    }
+    QTemporaryDir tmp;
+    std::unique_ptr<Form1> f;
+};
+
+} // namespace
+
+TEST_F(Raton, DoubleClickHalvesAndTheExactMiddle)
+{
+    Abrir(5, QSize(400, 300));
+    auto doble = [&](double x) {
+        Enviar(QEvent::MouseButtonPress, x, 3000, Qt::LeftButton);
+        Enviar(QEvent::MouseButtonRelease, x, 3000, Qt::LeftButton);
+        Enviar(QEvent::MouseButtonDblClick, x, 3000, Qt::LeftButton);
+        Enviar(QEvent::MouseButtonRelease, x, 3000, Qt::LeftButton);
+    };
+    doble(6000 - 1);
+    EXPECT_EQ(f->PaginaActual, 5); // left half: back, wrapping
+    doble(6000);                   // 800 px * 15 / 2: the middle is the right half
+    EXPECT_EQ(f->PaginaActual, 1);
+}
+
+TEST_F(Raton, SwipeNeeds700Twips)
+{
+    Abrir(3, QSize(400, 300));
+    Arrastrar(8000, 3000, 8000 - 699, 3000);
+    EXPECT_EQ(f->PaginaActual, 1);
+    Arrastrar(8000, 3000, 8000 - 700, 3000);
+    EXPECT_EQ(f->PaginaActual, 2);
+    EXPECT_TRUE(f->tmrMovH.isActive());
+    for (int i = 0; i < 200 && f->tmrMovH.isActive(); ++i)
+        f->tmrMovH_Timer();
+    EXPECT_FALSE(f->tmrMovH.isActive());
+    EXPECT_TRUE(f->PBH[1]->isHidden());
+    Arrastrar(3000, 3000, 3000 + 700, 3000);
+    EXPECT_EQ(f->PaginaActual, 1); // to the right: previous page
+}
+
+TEST_F(Raton, AWidePageDragsAcrossOnlyWithinItsEdgesFreelyWithShift)
+{
+    Abrir(2, QSize(1600, 400)); // mode 1 fits it: use 100 %
+    f->Form_KeyUp('2', 0);
+    ASSERT_EQ(f->Imagen.Width, 24000);
+    const int top = f->Imagen.Top;
+    Arrastrar(6000, 3000, 1000, 1000);
+    EXPECT_EQ(f->Imagen.Left, -5000);
+    EXPECT_EQ(f->Imagen.Top, top); // not taller: no vertical move
+    Arrastrar(6000, 3000, -30000, 3000);
+    EXPECT_EQ(f->Imagen.Left, 12000 - 24000); // never past the right edge
+    Arrastrar(6000, 3000, 90000, 3000);
+    EXPECT_EQ(f->Imagen.Left, 0);
+    Arrastrar(6000, 3000, 7000, 5000, Qt::ShiftModifier);
+    EXPECT_EQ(f->Imagen.Left, 1000);
+    EXPECT_EQ(f->Imagen.Top, top + 2000);
+    EXPECT_TRUE(f->PBZ->isHidden());
+}
+
+TEST_F(Raton, WheelInMode2WalksATallPageThenTurns)
+{
+    Abrir(3, QSize(800, 1000)); // 15000 twips tall in a 9000-twip window
+    f->Form_KeyUp('2', 0);
+    ASSERT_EQ(f->Imagen.Top, 0);
+    std::vector<int> tops;
+    for (int i = 0; i < 7; ++i) {
+        Rueda(-120);
+        tops.push_back(f->Imagen.Top);
+    }
+    // The notch that would pass the bottom leaves a 500-twip gap; the next
+    // shows the next page from its top.
+    EXPECT_EQ(tops, (std::vector<int>{-1000, -2000, -3000, -4000, -5000, -6500, 0}));
+    EXPECT_EQ(f->PaginaActual, 2); // the 7th notch showed the next page
+    // Up at the top of a page: the previous page, its bottom end first.
+    f->Imagen.Top = 0;
+    Rueda(120);
+    EXPECT_EQ(f->PaginaActual, 1);
+    EXPECT_EQ(f->Imagen.Top, 9000 - 15000 - 100);
+}
+
+TEST_F(Raton, ZoomWheelOsdOffAndSmallSteps)
+{
+    Abrir(3, QSize(400, 300));
+    Enviar(QEvent::MouseButtonPress, 100, 100, Qt::MiddleButton);
+    EXPECT_EQ(f->UltimoMensaje, "Mousewheel in mode zoom");
+    Rueda(-120);
+    EXPECT_EQ(f->PorcentajeZoom(), 90);
+    EXPECT_EQ(f->UltimoMensaje, "Zoom - [90%]");
+    Enviar(QEvent::MouseButtonPress, 100, 100, Qt::MiddleButton);
+    EXPECT_EQ(f->UltimoMensaje, "Mousewheel in mode page");
+    // Touchpad steps add up to notches.
+    for (int i = 0; i < 4; ++i)
+        Rueda(-30);
+    EXPECT_EQ(f->PaginaActual, 2);
+    Rueda(-60);
+    EXPECT_EQ(f->PaginaActual, 2);
+    Rueda(-60);
+    EXPECT_EQ(f->PaginaActual, 3);
+    // OSD off: the page label is hidden and the wheel does nothing.
+    f->Form_KeyUp('O', 0);
+    f->Form_KeyUp('O', 0);
+    ASSERT_TRUE(f->LBPag->isHidden());
+    Rueda(-120);
+    EXPECT_EQ(f->PaginaActual, 3);
+
+    MouseWheel rueda(f.get());
+    EXPECT_EQ(rueda.Acumular(100), 0);
+    EXPECT_EQ(rueda.Acumular(100), 1);
+    EXPECT_EQ(rueda.Acumular(-200), -1);
+    EXPECT_EQ(rueda.Acumular(240), 2);
+}
+
+TEST_F(Raton, ContinuousModeRunsFromPageToPage)
+{
+    Abrir(4, QSize(400, 300));
+    f->Form_KeyUp('7', 0);
+    ASSERT_EQ(f->ModoAjuste, 7);
+    const int alto = f->Imagen.Height;
+    const int top0 = f->Imagen.Top;
+    int notches = 0;
+    while (f->PaginaActual == 1 && notches < 50) {
+        Rueda(-120);
+        ++notches;
+    }
+    EXPECT_EQ(f->PaginaActual, 2);
+    // Until the page has left the window by its height and the 300-twip gap.
+    EXPECT_EQ(notches, (top0 + alto + 300) / 1000 + 1);
+    EXPECT_EQ(f->Imagen2.Top, f->Imagen.Top + f->Imagen.Height + 300);
+    // Back up: page 1 comes in above.
+    for (int i = 0; i < 30 && f->PaginaActual == 2; ++i)
+        Rueda(120);
+    EXPECT_EQ(f->PaginaActual, 1);
+    EXPECT_EQ(f->Imagen2.Top, f->Imagen.Top + f->Imagen.Height + 300);
+}
+
+TEST_F(Raton, PageNumberBox)
+{
+    Abrir(5, QSize(400, 300));
+    f->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.get()));
+    QTest::mouseDClick(f->LBPag, Qt::LeftButton);
+    auto *tb = static_cast<QLineEdit *>(f->TB);
+    ASSERT_TRUE(tb->isVisible());
+    EXPECT_EQ(tb->text(), "1");
+    EXPECT_TRUE(f->ImAbrir->isHidden());
+    for (const char *malo : {"0", "9"}) {
+        tb->setText(malo);
+        QTest::keyClick(tb, Qt::Key_Return);
+        EXPECT_TRUE(tb->isVisible()) << malo;
+        EXPECT_EQ(tb->selectedText(), malo);
+    }
+    f->Form_KeyUp(' ', 0); // keys are ignored while the box is open
+    EXPECT_EQ(f->PaginaActual, 1);
+    tb->clear();
+    QTest::keyClicks(tb, "4x");
+    EXPECT_EQ(tb->text(), "4");
+    QTest::keyClick(tb, Qt::Key_Return);
+    EXPECT_FALSE(tb->isVisible());
+    EXPECT_EQ(f->PaginaActual, 4);
+    EXPECT_FALSE(f->ImAbrir->isHidden());
+}
+
+TEST_F(Raton, ContinuousModeOverPagesTallerThanTheWindow)
+{
+    Abrir(6, QSize(1240, 1754));
+    f->Form_KeyUp('3', 0);
+    f->Form_KeyUp('7', 0);
+    const int alto = f->Imagen.Height; // 16974 twips in a 9000-twip window
+    // Down through page 1: it stays the current page until it has left.
+    for (int i = 0; i < 17; ++i)
+        Rueda(-120);
+    EXPECT_EQ(f->PaginaActual, 1);
+    EXPECT_EQ(f->Imagen.Top, -17000);
+    for (int i = 0; i < 3; ++i)
+        Rueda(-120);
+    EXPECT_EQ(f->PaginaActual, 2);
+    EXPECT_EQ(f->Imagen.Top, -20000 + alto + 300);
+    // Up inside page 2 keeps it; up to its top brings page 1 above.
+    Rueda(120);
+    EXPECT_EQ(f->PaginaActual, 2);
+    for (int i = 0; i < 5 && f->PaginaActual == 2; ++i)
+        Rueda(120);
+    EXPECT_EQ(f->PaginaActual, 1);
+    EXPECT_EQ(f->Imagen2.Top, f->Imagen.Top + alto + 300);
+}
