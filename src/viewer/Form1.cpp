@@ -9,7 +9,9 @@
 #include "shell/modComDlg.h"
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
+#include "viewer/ArchivoMarcadores.h"
 #include "viewer/Configuracion.h"
+#include "viewer/FormMarcadores.h"
 #include "viewer/Paginas.h"
 #include "viewer/Teclas.h"
 #include "viewer/modDocumento.h"
@@ -21,6 +23,8 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QListWidget>
+#include <QSaveFile>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
@@ -110,7 +114,23 @@ Form1::Form1(const QString &lineaComandos, QWidget *parent)
     LBPag->setStyleSheet(estiloTexto);
     LBMarcador = Etiqueta(this, QStringLiteral("LBMarcador"));
     LBMarcador->setStyleSheet(estiloTexto);
+    LBMarcador->setCursor(Qt::PointingHandCursor);
+    LBMarcador->installEventFilter(this);
     LBMarcador->hide();
+    SHMarcador = Etiqueta(this, QStringLiteral("SHMarcador"));
+    {
+        // A ribbon beside the label: the document has a bookmark.
+        QPixmap cinta(QSize(18, 26) * devicePixelRatioF());
+        cinta.setDevicePixelRatio(devicePixelRatioF());
+        cinta.fill(Qt::transparent);
+        QPainter p(&cinta);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(220, 50, 50));
+        p.drawPolygon(QPolygonF{QPointF(1, 0), QPointF(17, 0), QPointF(17, 26), QPointF(9, 19), QPointF(1, 26)});
+        SHMarcador->setPixmap(cinta);
+    }
+    SHMarcador->hide();
     LBAbriendo = Etiqueta(this, QStringLiteral("LBAbriendo"));
     LBAbriendo->setStyleSheet(estiloTexto);
     LBAbriendo->hide();
@@ -267,6 +287,7 @@ void Form1::BorrarCarpetaPagina()
 void Form1::OcultarMarcador()
 {
     LBMarcador->hide();
+    SHMarcador->hide();
 }
 
 void Form1::AbrirArchivo(const QString &ruta, bool mostrar)
@@ -361,8 +382,7 @@ void Form1::AbrirArchivo(const QString &ruta, bool mostrar)
         if (doc::Marcadores[i].Ruta.compare(doc::RutaActual, Qt::CaseInsensitive) != 0)
             continue;
         if (!doc::Marcadores[i].Marcador.isEmpty()) {
-            LBMarcador->setProperty("Tag", doc::Marcadores[i].Marcador);
-            LBMarcador->show();
+            PonerMarcador(doc::Marcadores[i].Marcador);
         }
         break;
     }
@@ -507,12 +527,106 @@ void Form1::RepararExtension(const QString &extension)
 
 void Form1::CargarMarcadores()
 {
-    // The bookmarks file is read here once bookmarks are kept.
+    QFile f(marcadores::RutaArchivo());
+    if (!f.open(QIODevice::ReadOnly))
+        return;
+    for (const doc::RegistroMarcador &r : marcadores::Leer(f.readAll()))
+        if (marcadores::Vigente(r.Ruta))
+            doc::Marcadores << r;
 }
 
 void Form1::GuardarMarcadores()
 {
-    // The bookmarks file is written here once bookmarks are kept.
+    // A new file renamed over the old one: a crash or a full disk never
+    // leaves the bookmarks half written.
+    QSaveFile f(marcadores::RutaArchivo());
+    if (!f.open(QIODevice::WriteOnly))
+        return;
+    f.write(marcadores::Escribir(doc::Marcadores.mid(1)));
+    f.commit();
+}
+
+void Form1::PonerMarcador(const QString &pagina)
+{
+    LBMarcador->setProperty("Tag", pagina);
+    if (pagina.isEmpty()) {
+        LBMarcador->hide();
+        SHMarcador->hide();
+        return;
+    }
+    LBMarcador->setText(TextoIdioma(163) + pagina);
+    LBMarcador->adjustSize();
+    ColocarControles();
+    LBMarcador->show();
+    SHMarcador->show();
+    LBMarcador->raise();
+    SHMarcador->raise();
+}
+
+void Form1::AgregarMarcador()
+{
+    const QString pagina = QString::number(PaginaActual);
+    bool hallado = false;
+    for (int i = 1; i < doc::Marcadores.size(); ++i) {
+        if (doc::Marcadores[i].Ruta.compare(doc::RutaActual, Qt::CaseInsensitive) == 0) {
+            doc::Marcadores[i].Marcador = pagina;
+            hallado = true;
+            break;
+        }
+    }
+    if (!hallado)
+        doc::Marcadores << doc::RegistroMarcador{doc::RutaActual, pagina};
+    PonerMarcador(pagina);
+    MostrarMensaje(TextoIdioma(163) + pagina);
+}
+
+void Form1::QuitarMarcador()
+{
+    LBMarcador->hide();
+    SHMarcador->hide();
+    if (doc::Marcadores.size() <= 1)
+        return;
+    for (int i = 1; i < doc::Marcadores.size(); ++i) {
+        if (doc::Marcadores[i].Ruta.compare(doc::RutaActual, Qt::CaseInsensitive) == 0) {
+            doc::Marcadores[i].Marcador.clear();
+            break;
+        }
+    }
+    LBMarcador->setProperty("Tag", QString());
+    MostrarMensaje(TextoIdioma(164));
+}
+
+void Form1::IrAlMarcador()
+{
+    const QString pagina = LBMarcador->property("Tag").toString();
+    if (pagina.isEmpty())
+        return;
+    std::int16_t n = configuracion::NumeroDePagina(pagina);
+    if (n < 1 || n >= doc::Paginas.size())
+        n = 1;
+    VerImagen(n);
+    ProcesarEventos();
+    PaginaActual = n;
+    if (ModoAjuste == 7) {
+        // Continuous mode is rebuilt on the same mode under it.
+        Imagen.Tag = pagina;
+        ActivaContinuo();
+    }
+    MostrarMensaje(TextoIdioma(163) + QString::number(n));
+}
+
+void Form1::ListaDeMarcadores()
+{
+    FormMarcadores lista(this, doc::Marcadores);
+    const int resultado = modComDlg::MostrarModal(lista);
+    if (resultado != QDialog::Accepted)
+        return;
+    const int p = lista.Elegido >= 0 ? lista.Elegido : lista.Lista->currentRow();
+    if (p < 0 || p + 1 >= doc::Marcadores.size())
+        return;
+    const doc::RegistroMarcador r = doc::Marcadores[p + 1];
+    // A bookmark removed this run has no page: its document opens at page 1.
+    bAbrirMarcador(r.Ruta, configuracion::NumeroDePagina(r.Marcador));
 }
 
 void Form1::MostrarMensaje(const QString &texto)
@@ -537,7 +651,9 @@ void Form1::ColocarControles()
     PBBarra->adjustSize();
     PBBarra->move((width() - PBBarra->width()) / 2, height() - PBBarra->height());
     LBMarcador->adjustSize();
-    LBMarcador->move(margen, height() - LBMarcador->height() - margen);
+    SHMarcador->adjustSize();
+    SHMarcador->move(margen, height() - SHMarcador->height() - margen);
+    LBMarcador->move(margen + SHMarcador->width() + 6, height() - LBMarcador->height() - margen);
     LBAbriendo->adjustSize();
     LBAbriendo->move((width() - LBAbriendo->width()) / 2, (height() - LBAbriendo->height()) / 2);
     // Messages sit centred near the bottom, sized for the screen.
@@ -588,9 +704,20 @@ void Form1::AbrirDocumentoInicial()
         emit InformacionPedida();
 }
 
+void Form1::keyPressEvent(QKeyEvent *event)
+{
+    if (!event->isAutoRepeat())
+        TeclasPulsadas.insert(event->key());
+    QWidget::keyPressEvent(event);
+}
+
 void Form1::keyReleaseEvent(QKeyEvent *event)
 {
     if (event->isAutoRepeat())
+        return;
+    // Only a key pressed here: the Enter that closed a list must not turn
+    // the page when its release reaches this window.
+    if (!TeclasPulsadas.remove(event->key()))
         return;
     const auto tecla = teclas::CodigoVirtual(*event);
     if (tecla.codigo != 0)
@@ -859,6 +986,14 @@ bool Form1::eventFilter(QObject *objeto, QEvent *event)
 {
     if (objeto == TB && event->type() == QEvent::KeyPress)
         return TeclaEnCaja(static_cast<QKeyEvent *>(event));
+    if (objeto == LBMarcador && event->type() == QEvent::MouseButtonRelease) {
+        const auto *raton = static_cast<QMouseEvent *>(event);
+        if (raton->button() == Qt::LeftButton)
+            IrAlMarcador();
+        else if (raton->button() == Qt::RightButton)
+            QuitarMarcador();
+        return true;
+    }
     if (objeto == LBPag && event->type() == QEvent::MouseButtonDblClick) {
         AbrirCajaPagina();
         return true;

@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QPixmap>
+#include <QSet>
 #include <QTimer>
 #include <QWidget>
 
@@ -47,6 +48,10 @@ public:
     void SiguienteComic(int paso);
     void CargarMarcadores();
     void GuardarMarcadores();
+    void AgregarMarcador();
+    void QuitarMarcador();
+    void IrAlMarcador();
+    void ListaDeMarcadores();
 
     // Commands and messages: every command is a key through Form_KeyUp.
     void Form_KeyUp(int codigoTecla, int mayusculas);
@@ -110,6 +115,7 @@ public:
     QLabel *ImCerrar = nullptr;
     QLabel *LBPag = nullptr;
     QLabel *LBMarcador = nullptr;
+    QLabel *SHMarcador = nullptr;
     QLabel *LBAbriendo = nullptr;
     QWidget *PBBarra = nullptr;
     QLabel *PBZ = nullptr;
@@ -140,6 +146,7 @@ signals:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *objeto, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
@@ -155,6 +162,7 @@ private:
     void ColocarControles();
     void RepararExtension(const QString &extension);
     void OcultarMarcador();
+    void PonerMarcador(const QString &pagina);
     void CrearBarra();
     void TraduceBarra();
     void PasarPagina(bool adelante, bool primeraOUltima);
@@ -173,6 +181,7 @@ private:
     void Pintar(const ControlImagen &c, bool borrar);
 
     bool bReparando = false;
+    QSet<int> TeclasPulsadas;    // keys whose press this window received
     QImage superficie_;          // the window's persistent surface, device pixels
     QString LineaComandos;
     bool bInicioHecho = false;

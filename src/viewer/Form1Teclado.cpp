@@ -302,11 +302,16 @@ void Form1::Form_KeyUp(int codigoTecla, int mayusculas)
         mensaje = sCambiarIdioma();
         break;
     case 'L':
-        // The bookmarks window comes with the bookmarks.
         if (doc::Marcadores.size() <= 1)
             mensaje = TextoIdioma(15);
+        else
+            ListaDeMarcadores();
         break;
     case 'M':
+        if (shift)
+            QuitarMarcador();
+        else
+            AgregarMarcador();
         break;
     case 'N':
         SiguienteComic(shift ? -1 : 1);

@@ -105,4 +105,38 @@ xvfb-run -a -s "-screen 0 1024x768x24" "$home/leer.sh"
 cat "$home/tavelo.ini"
 grep -qx 'Marcador=12' "$home/tavelo.ini" || { echo "the bar's last-page button did not reach page 12"; exit 1; }
 grep -qx 'Barra=True' "$home/tavelo.ini"
+
+# Bookmarks across starts: M on page 5, leave on page 8; start again (the
+# resume opens page 8), L, Enter: the bookmark's page 5.
+cat > "$home/marca.sh" <<INNER
+#!/usr/bin/env bash
+set -euo pipefail
+arrancar() {
+  "$tavelo" "\$@" & pid=\$!
+  for i in \$(seq 1 100); do
+    xdotool search --name '^Tavelo\$' >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  sleep 1
+  win=\$(xdotool search --name '^Tavelo\$' | head -n 1)
+  xdotool windowfocus --sync "\$win"
+}
+terminar() {
+  xdotool key Escape
+  for i in \$(seq 1 50); do kill -0 \$pid 2>/dev/null || break; sleep 0.1; done
+  if kill -0 \$pid 2>/dev/null; then kill \$pid; exit 1; fi
+}
+arrancar "$muestra"
+xdotool key --delay 80 space space space space m space space space
+terminar
+arrancar
+xdotool key --delay 200 l Return
+sleep 0.5
+terminar
+INNER
+chmod +x "$home/marca.sh"
+xvfb-run -a -s "-screen 0 1024x768x24" "$home/marca.sh"
+cat "$home/tavelo.tvl"
+grep -q 'Muestra.cbz","5"' "$home/tavelo.tvl"
+grep -qx 'Marcador=5' "$home/tavelo.ini" || { echo "the bookmark list did not open page 5"; exit 1; }
 echo "smoke test passed"

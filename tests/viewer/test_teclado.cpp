@@ -293,3 +293,15 @@ TEST_F(Teclado, RotateMirrorBarAndExit)
     Tecla(VK_ESCAPE);
     EXPECT_EQ(salidas, 1);
 }
+
+TEST_F(Teclado, OnlyKeysPressedOnTheWindowActOnRelease)
+{
+    Abrir(3);
+    QKeyEvent suelta(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(f.get(), &suelta); // the Enter that closed a list
+    EXPECT_EQ(f->PaginaActual, 1);
+    QTest::keyClick(f.get(), Qt::Key_Return);
+    EXPECT_EQ(f->PaginaActual, 2);
+    QTest::keyClick(f.get(), Qt::Key_Z, Qt::ShiftModifier);
+    EXPECT_EQ(f->UltimoMensaje, "Zoom - [90%]");
+}

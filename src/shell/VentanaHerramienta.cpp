@@ -1,0 +1,79 @@
+#include "shell/VentanaHerramienta.h"
+
+#include "shell/modIdioma.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace modFormTrans {
+
+void HacerTransparente(QWidget *ventana, double opacidad)
+{
+    ventana->setWindowOpacity(opacidad);
+}
+
+} // namespace modFormTrans
+
+VentanaHerramienta::VentanaHerramienta(QWidget *dueno, const QString &nombre, int mensajeTitulo)
+    : QDialog(dueno, Qt::Dialog | Qt::FramelessWindowHint)
+{
+    setObjectName(nombre);
+    setAttribute(Qt::WA_StyledBackground);
+    setStyleSheet(QStringLiteral(
+        "VentanaHerramienta, QDialog { background: #202226; color: #f2f2f2; border: 1px solid #50545c; }"
+        "QLabel#LBTitulo { background: #30333a; color: #f2f2f2; font-weight: bold; padding: 6px 10px; }"
+        "QToolButton#ImCerrar { background: #30333a; color: #f2f2f2; border: none; padding: 4px 10px; }"
+        "QToolButton#ImCerrar:hover { background: #b03030; }"
+        "QListWidget { background: #2a2c31; color: #f2f2f2; border: none; }"
+        "QListWidget::item:selected { background: #4a6ea8; }"));
+    auto *todo = new QVBoxLayout(this);
+    todo->setContentsMargins(0, 0, 0, 0);
+    todo->setSpacing(0);
+    auto *barra = new QHBoxLayout;
+    barra->setSpacing(0);
+    LBTitulo = new QLabel(modIdioma::TextoIdioma(mensajeTitulo), this);
+    LBTitulo->setObjectName(QStringLiteral("LBTitulo"));
+    LBTitulo->setCursor(Qt::SizeAllCursor);
+    LBTitulo->installEventFilter(this);
+    ImCerrar = new QToolButton(this);
+    ImCerrar->setObjectName(QStringLiteral("ImCerrar"));
+    ImCerrar->setText(QStringLiteral("✕"));
+    ImCerrar->setToolTip(modIdioma::TextoIdioma(400));
+    connect(ImCerrar, &QToolButton::clicked, this, &QDialog::reject);
+    barra->addWidget(LBTitulo, 1);
+    barra->addWidget(ImCerrar);
+    todo->addLayout(barra);
+    cuerpo_ = new QVBoxLayout;
+    cuerpo_->setContentsMargins(8, 8, 8, 8);
+    todo->addLayout(cuerpo_, 1);
+    modFormTrans::HacerTransparente(this, 0.9);
+}
+
+bool VentanaHerramienta::eventFilter(QObject *objeto, QEvent *evento)
+{
+    if (objeto == LBTitulo) {
+        switch (evento->type()) {
+        case QEvent::MouseButtonPress: {
+            const auto *raton = static_cast<QMouseEvent *>(evento);
+            if (raton->button() == Qt::LeftButton) {
+                arrastrando_ = true;
+                agarre_ = raton->globalPosition().toPoint() - frameGeometry().topLeft();
+            }
+            return true;
+        }
+        case QEvent::MouseMove:
+            if (arrastrando_)
+                move(static_cast<QMouseEvent *>(evento)->globalPosition().toPoint() - agarre_);
+            return true;
+        case QEvent::MouseButtonRelease:
+            arrastrando_ = false;
+            return true;
+        default:
+            break;
+        }
+    }
+    return QDialog::eventFilter(objeto, evento);
+}

@@ -1,0 +1,241 @@
+// Bookmarks: the file, adding and removing, the list window, and their life
+// across starts.
+#include "../archive/Escritores.h"
+#include "DialogosDePrueba.h"
+#include "shell/modIdioma.h"
+#include "viewer/ArchivoMarcadores.h"
+#include "viewer/Form1.h"
+#include "viewer/FormMarcadores.h"
+#include "viewer/Teclas.h"
+#include "viewer/modDocumento.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace doc = modDocumento;
+using marcadores::Registro;
+
+namespace {
+
+QByteArray Pagina()
+{
+    QImage i(200, 300, QImage::Format_RGB32);
+    i.fill(Qt::gray);
+    QByteArray d;
+    QBuffer b(&d);
+    b.open(QIODevice::WriteOnly);
+    i.save(&b, "JPG");
+    return d;
+}
+
+class Marcadores : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        anterior = qgetenv("TAVELO_HOME");
+        qputenv("TAVELO_HOME", QFile::encodeName(casa.path()));
+        Form1::FinDelProceso() = [] {};
+        std::vector<prueba::EntradaNueva> paginas;
+        for (int i = 1; i <= 8; ++i)
+            paginas.push_back({QString("p%1.jpg").arg(i), Pagina()});
+        for (const char *n : {"a.cbz", "b.cbz"})
+            ASSERT_TRUE(prueba::EscribirZip(comics.filePath(n), paginas));
+        Arrancar();
+    }
+    void TearDown() override
+    {
+        f.reset();
+        doc::Reiniciar();
+        qputenv("TAVELO_HOME", anterior);
+        DialogosDePrueba::Actuales().respuestasModal.clear();
+    }
+    // A new start of the viewer, as after an exit.
+    void Arrancar()
+    {
+        f.reset();
+        doc::Reiniciar();
+        f = std::make_unique<Form1>();
+        f->resize(800, 600);
+        modIdioma::Idioma = "ing";
+    }
+    QByteArray Archivo() const
+    {
+        QFile a(casa.filePath("tavelo.tvl"));
+        return a.open(QIODevice::ReadOnly) ? a.readAll() : QByteArray("<none>");
+    }
+    void EscribirArchivo(const QByteArray &datos)
+    {
+        QFile a(casa.filePath("tavelo.tvl"));
+        ASSERT_TRUE(a.open(QIODevice::WriteOnly));
+        a.write(datos);
+    }
+    QString A() const { return comics.filePath("a.cbz"); }
+    QString B() const { return comics.filePath("b.cbz"); }
+
+    QTemporaryDir casa;
+    QTemporaryDir comics;
+    QByteArray anterior;
+    std::unique_ptr<Form1> f;
+};
+
+} // namespace
+
+TEST(ArchivoMarcadores, ReadingRulesAndQuotesThatSurvive)
+{
+    const QList<Registro> leidos = marcadores::Leer(
+        "\"C:\\comics\\a.cbr\",\"12\"\r\n"
+        "  /x/b.cbz  ,  7 \r\n"
+        "\"/x/un, \"\"raro\"\".cbz\",\"3\"\n"
+        "\r\n"
+        "\"/x/ñ.cbz\",\"\"\r\n");
+    ASSERT_EQ(leidos.size(), 4);
+    EXPECT_EQ(leidos[0].Ruta, "C:\\comics\\a.cbr");
+    EXPECT_EQ(leidos[0].Marcador, "12");
+    EXPECT_EQ(leidos[1].Ruta, "/x/b.cbz");
+    EXPECT_EQ(leidos[1].Marcador, "7");
+    EXPECT_EQ(leidos[2].Ruta, "/x/un, \"raro\".cbz");
+    EXPECT_EQ(leidos[3].Ruta, "/x/ñ.cbz");
+
+    const QList<Registro> escribir{{"C:\\comics\\a.cbr", "12"}, {"/x/un, \"raro\".cbz", "3"}, {"/x/quitado.cbz", ""}};
+    const QByteArray texto = marcadores::Escribir(escribir);
+    EXPECT_EQ(texto, "\"C:\\comics\\a.cbr\",\"12\"\r\n\"/x/un, \"\"raro\"\".cbz\",\"3\"\r\n");
+    const QList<Registro> vuelta = marcadores::Leer(texto);
+    ASSERT_EQ(vuelta.size(), 2);
+    EXPECT_EQ(vuelta[1].Ruta, escribir[1].Ruta);
+}
+
+TEST_F(Marcadores, AddTwiceKeepsOneRecordAndTheResumeRecord)
+{
+    doc::Marcadores[0] = {A(), "2"};
+    f->AbrirArchivo(A(), true);
+    f->PaginaActual = 3;
+    f->Form_KeyUp('M', 0);
+    EXPECT_EQ(f->UltimoMensaje, "Bookmark: page 3");
+    f->PaginaActual = 5;
+    f->Form_KeyUp('M', 0);
+    ASSERT_EQ(doc::Marcadores.size(), 2);
+    EXPECT_EQ(doc::Marcadores[1].Marcador, "5");
+    EXPECT_EQ(doc::Marcadores[0].Ruta, A()); // the resume record stays
+    EXPECT_FALSE(f->LBMarcador->isHidden());
+    EXPECT_FALSE(f->SHMarcador->isHidden());
+    EXPECT_EQ(f->LBMarcador->property("Tag").toString(), "5");
+    // The left button goes to it; the right button removes it.
+    f->VerImagen(1);
+    f->PaginaActual = 1;
+    QMouseEvent izq(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(f->LBMarcador, &izq);
+    EXPECT_EQ(f->PaginaActual, 5);
+    QMouseEvent der(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::RightButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(f->LBMarcador, &der);
+    EXPECT_EQ(f->UltimoMensaje, "Bookmark removed");
+    EXPECT_TRUE(f->LBMarcador->isHidden());
+    EXPECT_EQ(doc::Marcadores[1].Marcador, "");
+}
+
+TEST_F(Marcadores, ARemovedBookmarkListsUntilTheNextStart)
+{
+    f->AbrirArchivo(A(), true);
+    f->Form_KeyUp('M', 0);
+    f->AbrirArchivo(B(), true);
+    f->PaginaActual = 4;
+    f->Form_KeyUp('M', 0);
+    f->Form_KeyUp('M', teclas::ShiftMask);
+    {
+        FormMarcadores lista(f.get(), doc::Marcadores);
+        EXPECT_EQ(lista.Lista->count(), 2); // the removed one still lists
+    }
+    f->AbrirArchivo(A(), true); // writes the file
+    EXPECT_EQ(Archivo(), "\"" + A().toUtf8() + "\",\"1\"\r\n");
+    // Reading it at the next start shows the label for a's bookmark.
+    Arrancar();
+    EXPECT_EQ(doc::Marcadores.size(), 2);
+    f->AbrirArchivo(A(), true);
+    EXPECT_FALSE(f->LBMarcador->isHidden());
+    EXPECT_EQ(f->LBMarcador->property("Tag").toString(), "1");
+}
+
+TEST_F(Marcadores, FilesReadAtStartDropVanishedPathsAndKeepCaseTwins)
+{
+    const QString carpeta = comics.filePath("pics/");
+    QDir().mkpath(carpeta);
+    QFile foto(carpeta + "x.jpg");
+    ASSERT_TRUE(foto.open(QIODevice::WriteOnly));
+    foto.write(Pagina());
+    foto.close();
+    QDir().mkpath(comics.filePath("vacia"));
+    QFile::copy(A(), comics.filePath("A.CBZ")); // a twin differing only in case
+    const QByteArray a = A().toUtf8();
+    QByteArray mayus = a;
+    mayus.replace("a.cbz", "A.CBZ");
+    EscribirArchivo("\"" + a + "\",\"6\"\r\n\"/gone/x.cbz\",\"2\"\r\n\"" + carpeta.toUtf8() + "\",\"1\"\r\n\""
+                    + comics.filePath("vacia/").toUtf8() + "\",\"1\"\r\n\"" + mayus + "\",\"2\"\r\n");
+    Arrancar();
+    ASSERT_EQ(doc::Marcadores.size(), 4); // a, pics/, A.CBZ; the gone file and the empty folder dropped
+    EXPECT_EQ(doc::Marcadores[2].Ruta, carpeta);
+    FormMarcadores lista(f.get(), doc::Marcadores);
+    EXPECT_EQ(lista.Lista->item(1)->text(), carpeta); // a picture folder lists as its path
+    EXPECT_EQ(lista.Lista->item(0)->text(), "a.cbz");
+    f->AbrirArchivo(A(), true);
+    EXPECT_EQ(f->LBMarcador->property("Tag").toString(), "6"); // the first one wins
+}
+
+TEST_F(Marcadores, TheListOpensTheChosenBookmarkAndARemovedOneAtPage1)
+{
+    f->AbrirArchivo(A(), true);
+    f->PaginaActual = 6;
+    f->Form_KeyUp('M', 0);
+    f->AbrirArchivo(B(), true);
+    auto &d = DialogosDePrueba::Actuales();
+    d.respuestasModal = {QDialog::Accepted};
+    d.llamadas.clear();
+    f->Form_KeyUp('L', 0);
+    EXPECT_EQ(d.llamadas, QStringList{"MostrarModal:FormMarcadores"});
+    EXPECT_EQ(doc::RutaActual, A());
+    EXPECT_EQ(f->PaginaActual, 6);
+    f->Form_KeyUp('M', teclas::ShiftMask);
+    f->AbrirArchivo(B(), true);
+    d.respuestasModal = {QDialog::Accepted};
+    f->Form_KeyUp('L', 0);
+    EXPECT_EQ(doc::RutaActual, A());
+    EXPECT_EQ(f->PaginaActual, 1);
+    // Closed without a choice: nothing opens.
+    f->AbrirArchivo(B(), true);
+    d.respuestasModal = {QDialog::Rejected};
+    f->Form_KeyUp('L', 0);
+    EXPECT_EQ(doc::RutaActual, B());
+
+    // In the window itself Enter chooses the selected row.
+    FormMarcadores lista(f.get(), doc::Marcadores);
+    lista.Lista->setCurrentRow(0);
+    QTest::keyClick(lista.Lista, Qt::Key_Return);
+    EXPECT_EQ(lista.Elegido, 0);
+    EXPECT_EQ(lista.result(), QDialog::Accepted);
+    EXPECT_EQ(lista.ImCerrar->toolTip(), "Exit");
+    EXPECT_EQ(lista.LBTitulo->text(), "List of bookmarks");
+    EXPECT_NEAR(lista.windowOpacity(), 0.9, 0.01);
+}
+
+TEST_F(Marcadores, AnUnwritableProgramFolderLosesNothingInMemory)
+{
+    f->AbrirArchivo(A(), true);
+    f->Form_KeyUp('M', 0);
+    f->AbrirArchivo(B(), true);
+    const QByteArray antes = Archivo();
+    // A folder nobody can write to, not even root.
+    qputenv("TAVELO_HOME", "/proc/self");
+    f->PaginaActual = 3;
+    f->Form_KeyUp('M', 0);
+    f->AbrirArchivo(A(), true); // the write fails silently
+    qputenv("TAVELO_HOME", QFile::encodeName(casa.path()));
+    ASSERT_EQ(doc::Marcadores.size(), 3);
+    EXPECT_EQ(doc::Marcadores[2].Marcador, "3");
+    EXPECT_EQ(Archivo(), antes);
+    f->GuardarMarcadores(); // writable again: everything is there
+    EXPECT_EQ(marcadores::Leer(Archivo()).size(), 2);
+}
