@@ -2,6 +2,7 @@
 // over archives and folders the tests make.
 #include "../archive/Escritores.h"
 #include "DialogosDePrueba.h"
+#include "PruebaForm1.h"
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
 #include "viewer/Form1.h"
@@ -58,28 +59,12 @@ QStringList ArchivosTemporales()
     return lista;
 }
 
-class Documentos : public ::testing::Test {
+class Documentos : public prueba::PruebaForm1 {
 protected:
-    void SetUp() override
-    {
-        doc::Reiniciar();
-        Form1::FinDelProceso() = [] {};
-        DialogosDePrueba::Actuales().respuestasTexto.clear();
-        DialogosDePrueba::Actuales().llamadas.clear();
-        f = std::make_unique<Form1>();
-        f->resize(800, 600);
-        modIdioma::Idioma = "ing";
-    }
-    void TearDown() override
-    {
-        f.reset();
-        doc::Reiniciar();
-    }
     QString Ruta(const QString &n) const { return tmp.path() + '/' + n; }
     QStringList Paginas() const { return doc::Paginas.mid(1); }
 
     QTemporaryDir tmp;
-    std::unique_ptr<Form1> f;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 // The window applying the layouts: what lands on its surface, in every mode
 // that composes more than one page.
 #include "../archive/Escritores.h"
+#include "PruebaForm1.h"
 #include "shell/modIdioma.h"
 #include "viewer/Form1.h"
 #include "viewer/modDocumento.h"
@@ -17,37 +18,21 @@ const QColor Colores[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::cyan, Qt
 
 QByteArray PaginaDeColor(int n, QSize tamano = QSize(600, 900))
 {
-    QImage i(tamano, QImage::Format_RGB32);
-    i.fill(Colores[(n - 1) % 6]);
-    QByteArray d;
-    QBuffer b(&d);
-    b.open(QIODevice::WriteOnly);
-    i.save(&b, "PNG");
-    return d;
+    return prueba::PaginaDeColor(Colores[(n - 1) % 6], tamano, "PNG");
 }
 
-class Diseno1 : public ::testing::Test {
+class Diseno1 : public prueba::PruebaForm1 {
 protected:
     void SetUp() override
     {
-        doc::Reiniciar();
-        Form1::FinDelProceso() = [] {};
+        PruebaForm1::SetUp();
         std::vector<prueba::EntradaNueva> paginas;
         for (int i = 1; i <= 6; ++i)
             paginas.push_back({QString("p%1.png").arg(i), PaginaDeColor(i)});
         ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("c.cbz"), paginas));
-        f = std::make_unique<Form1>();
-        f->resize(800, 600);
-        modIdioma::Idioma = "ing";
-    }
-    void TearDown() override
-    {
-        f.reset();
-        doc::Reiniciar();
     }
     QColor En(int x, int y) const { return f->Superficie().pixelColor(x, y); }
     QTemporaryDir tmp;
-    std::unique_ptr<Form1> f;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 // The mouse and the wheel on a real window (offscreen), with synthesized
 // events at exact twip positions.
 #include "../archive/Escritores.h"
+#include "PruebaForm1.h"
 #include "shell/MouseWheel.h"
 #include "shell/modIdioma.h"
 #include "viewer/Form1.h"
@@ -16,37 +17,13 @@ namespace doc = modDocumento;
 
 namespace {
 
-QByteArray Pagina(int n, QSize tamano)
-{
-    QImage i(tamano, QImage::Format_RGB32);
-    i.fill(QColor::fromHsv((n * 50) % 360, 200, 230));
-    QByteArray d;
-    QBuffer b(&d);
-    b.open(QIODevice::WriteOnly);
-    i.save(&b, "JPG");
-    return d;
-}
-
-class Raton : public ::testing::Test {
+class Raton : public prueba::PruebaForm1 {
 protected:
-    void SetUp() override
-    {
-        doc::Reiniciar();
-        Form1::FinDelProceso() = [] {};
-        f = std::make_unique<Form1>();
-        f->resize(800, 600);
-        modIdioma::Idioma = "ing";
-    }
-    void TearDown() override
-    {
-        f.reset();
-        doc::Reiniciar();
-    }
     void Abrir(int paginas, QSize tamano)
     {
         std::vector<prueba::EntradaNueva> e;
         for (int i = 1; i <= paginas; ++i)
-            e.push_back({QString("p%1.jpg").arg(i), Pagina(i, tamano)});
+            e.push_back({QString("p%1.jpg").arg(i), prueba::PaginaNumero(i, tamano)});
         ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("c.cbz"), e));
         f->AbrirArchivo(tmp.filePath("c.cbz"), true);
     }
@@ -73,7 +50,6 @@ protected:
         QCoreApplication::processEvents(); // WheelMove comes after the window's own handling
     }
     QTemporaryDir tmp;
-    std::unique_ptr<Form1> f;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 // The command dispatcher on a real window over a generated comic: state and
 // message text after each key.
 #include "../archive/Escritores.h"
+#include "PruebaForm1.h"
 #include "DialogosDePrueba.h"
 #include "shell/modIdioma.h"
 #include "viewer/Form1.h"
@@ -17,49 +18,20 @@ using namespace teclas;
 
 namespace {
 
-QByteArray Pagina(int n, QSize tamano)
-{
-    QImage i(tamano, QImage::Format_RGB32);
-    i.fill(QColor::fromHsv((n * 50) % 360, 200, 230));
-    QByteArray d;
-    QBuffer b(&d);
-    b.open(QIODevice::WriteOnly);
-    i.save(&b, "JPG");
-    return d;
-}
-
-class Teclado : public ::testing::Test {
+class Teclado : public prueba::PruebaForm1 {
 protected:
-    void SetUp() override
-    {
-        doc::Reiniciar();
-        Form1::FinDelProceso() = [this] { ++salidas; };
-        DialogosDePrueba::Actuales().respuestasTexto.clear();
-        DialogosDePrueba::Actuales().respuestasColor.clear();
-        DialogosDePrueba::Actuales().llamadas.clear();
-        f = std::make_unique<Form1>();
-        f->resize(800, 600);
-        modIdioma::Idioma = "ing";
-    }
-    void TearDown() override
-    {
-        f.reset();
-        doc::Reiniciar();
-    }
     // Pages 400 x 300 (they fit the 800 x 600 window) unless told otherwise.
     void Abrir(int paginas, QSize tamano = QSize(400, 300))
     {
         std::vector<prueba::EntradaNueva> e;
         for (int i = 1; i <= paginas; ++i)
-            e.push_back({QString("p%1.jpg").arg(i, 2, 10, QChar('0')), Pagina(i, tamano)});
+            e.push_back({QString("p%1.jpg").arg(i, 2, 10, QChar('0')), prueba::PaginaNumero(i, tamano)});
         ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("c.cbz"), e));
         f->AbrirArchivo(tmp.filePath("c.cbz"), true);
         f->UltimoMensaje.clear();
     }
     void Tecla(int codigo, int mayus = 0) { f->Form_KeyUp(codigo, mayus); }
     QTemporaryDir tmp;
-    std::unique_ptr<Form1> f;
-    int salidas = 0;
 };
 
 } // namespace
