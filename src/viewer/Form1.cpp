@@ -922,7 +922,13 @@ void Form1::ActualizaReferencia(bool mostrar)
         return;
     const qreal escala = devicePixelRatioF();
     const QSize tamano(diseno::Entero(ref.RW / double(Twips)), diseno::Entero(ref.RH / double(Twips)));
-    QImage miniatura = modImagen::PintarEscaladoForm(Imagen.Picture, (QSizeF(tamano) * escala).toSize());
+    // The thumbnail is made once per picture and size; drags only move the frame.
+    const QSize pixeles = (QSizeF(tamano) * escala).toSize();
+    if (miniaturaDe_ != Imagen.Picture.cacheKey() || miniatura_.size() != pixeles) {
+        miniatura_ = modImagen::PintarEscaladoForm(Imagen.Picture, pixeles);
+        miniaturaDe_ = Imagen.Picture.cacheKey();
+    }
+    QImage miniatura = miniatura_;
     miniatura.setDevicePixelRatio(escala);
     {
         QPainter p(&miniatura);

@@ -182,6 +182,8 @@ private:
 
     bool bReparando = false;
     QSet<int> TeclasPulsadas;    // keys whose press this window received
+    QImage miniatura_;           // the navigator's thumbnail, without its frame
+    qint64 miniaturaDe_ = 0;
     QImage superficie_;          // the window's persistent surface, device pixels
     QString LineaComandos;
     bool bInicioHecho = false;
