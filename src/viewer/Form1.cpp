@@ -12,6 +12,7 @@
 #include "viewer/ArchivoMarcadores.h"
 #include "viewer/Configuracion.h"
 #include "viewer/FormMarcadores.h"
+#include "viewer/Form1Comun.h"
 #include "viewer/Paginas.h"
 #include "viewer/Teclas.h"
 #include "viewer/modDocumento.h"
@@ -36,6 +37,8 @@
 #include <cstdlib>
 
 using modIdioma::TextoIdioma;
+using form1::ProcesarEventos;
+using form1::PunteroOcupado;
 namespace doc = modDocumento;
 
 namespace {
@@ -47,19 +50,6 @@ QLabel *Etiqueta(QWidget *padre, const QString &nombre)
     auto *l = new QLabel(padre);
     l->setObjectName(nombre);
     return l;
-}
-
-// The busy pointer for the life of a routine, whatever way it ends.
-struct PunteroOcupado {
-    PunteroOcupado() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~PunteroOcupado() { QApplication::restoreOverrideCursor(); }
-    PunteroOcupado(const PunteroOcupado &) = delete;
-    PunteroOcupado &operator=(const PunteroOcupado &) = delete;
-};
-
-void ProcesarEventos()
-{
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 } // namespace

@@ -6,10 +6,10 @@
 #include "shell/MouseWheel.h"
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
+#include "viewer/Form1Comun.h"
 #include "viewer/Teclas.h"
 #include "viewer/modDocumento.h"
 
-#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -230,7 +230,7 @@ bool Form1::TeclaEnCaja(QKeyEvent *event)
         if (ok && n >= 1 && n < doc::Paginas.size()) {
             PaginaActual = std::int16_t(n);
             VerImagen(PaginaActual);
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            form1::ProcesarEventos();
             if (ModoAjuste == 7) {
                 Imagen.Tag = QString::number(n);
                 ActivaContinuo();

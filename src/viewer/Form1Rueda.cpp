@@ -2,21 +2,12 @@
 // and runs continuous mode from page to page.
 #include "viewer/Form1.h"
 
+#include "viewer/Form1Comun.h"
 #include "viewer/Teclas.h"
 #include "viewer/modDocumento.h"
 
-#include <QCoreApplication>
 
 namespace doc = modDocumento;
-
-namespace {
-
-void Procesar()
-{
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
-} // namespace
 
 void Form1::PasoContinuo(std::int32_t nuevoTop)
 {
@@ -32,12 +23,7 @@ void Form1::PasoContinuo(std::int32_t nuevoTop)
         // The current page has left the window: its successor takes its
         // place and the one after it is stacked below.
         PaginaActual = std::int16_t(PaginaActual >= n ? 1 : PaginaActual + 1);
-        Imagen.Picture = Imagen2.Picture;
-        Imagen.Tipo = Imagen2.Tipo;
-        Imagen.Left = Imagen2.Left;
-        Imagen.Width = Imagen2.Width;
-        Imagen.Height = Imagen2.Height;
-        Imagen.Top = Imagen2.Top;
+        Imagen = Imagen2; // picture and place; the tag is written below
         const std::int16_t siguiente = std::int16_t(PaginaActual >= n ? 1 : PaginaActual + 1);
         PaginaCargada = false;
         if (CargarPaginaEn(siguiente, Imagen2)) {
@@ -56,11 +42,9 @@ void Form1::PasoContinuo(std::int32_t nuevoTop)
         ControlImagen previa;
         PaginaCargada = false;
         if (CargarPaginaEn(anterior, previa)) {
-            Imagen2.Picture = Imagen.Picture;
-            Imagen2.Tipo = Imagen.Tipo;
-            Imagen2.Left = Imagen.Left;
-            Imagen2.Width = Imagen.Width;
-            Imagen2.Height = Imagen.Height;
+            const std::int32_t top2 = Imagen2.Top;
+            Imagen2 = Imagen; // the current page moves down to second place
+            Imagen2.Top = top2;
             const diseno::Rect r = diseno::SegunModo(modo, diseno::NaturalDePixeles(previa.Picture.width(), previa.Picture.height()), v);
             Imagen.Picture = previa.Picture;
             Imagen.Tipo = previa.Tipo;
@@ -102,7 +86,7 @@ void Form1::RuedaMovida(bool abajo)
                 break;
             PaginaActual = std::int16_t(PaginaActual - 1 < 1 ? n : PaginaActual - 1);
             VerImagen(PaginaActual);
-            Procesar();
+            form1::ProcesarEventos();
             Imagen.Tag = QString::number(PaginaActual);
             if (Imagen.Height >= v.SH)
                 Imagen.Top = v.SH - Imagen.Height - 100; // its bottom end first
@@ -112,7 +96,7 @@ void Form1::RuedaMovida(bool abajo)
                 break;
             PaginaActual = std::int16_t(PaginaActual + 1 > n ? 1 : PaginaActual + 1);
             VerImagen(PaginaActual);
-            Procesar();
+            form1::ProcesarEventos();
             Imagen.Tag = QString::number(PaginaActual);
         } else {
             std::int32_t top = Imagen.Top + paso * 1000;

@@ -6,11 +6,10 @@
 #include "shell/modComDlg.h"
 #include "shell/modIdioma.h"
 #include "viewer/Configuracion.h"
+#include "viewer/Form1Comun.h"
 #include "viewer/Teclas.h"
 #include "viewer/modDocumento.h"
 
-#include <QApplication>
-#include <QCoreApplication>
 
 #include <algorithm>
 
@@ -19,13 +18,6 @@ using namespace teclas;
 namespace doc = modDocumento;
 
 namespace {
-
-struct Ocupado {
-    Ocupado() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Ocupado() { QApplication::restoreOverrideCursor(); }
-    Ocupado(const Ocupado &) = delete;
-    Ocupado &operator=(const Ocupado &) = delete;
-};
 
 bool EsTeclaDeLaPuerta(int codigo)
 {
@@ -67,7 +59,7 @@ void Form1::PasarPagina(bool adelante, bool primeraOUltima)
     }
     PaginaActual = std::int16_t(p);
     VerImagen(PaginaActual);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    form1::ProcesarEventos();
     Imagen.Tag = QString::number(PaginaActual);
 }
 
@@ -97,7 +89,7 @@ bool Form1::Desplazar(int codigo, int mayusculas)
 
 void Form1::Rotar(bool derecha)
 {
-    const Ocupado ocupado;
+    const form1::PunteroOcupado ocupado;
     modImagen::CajaImagen PBO{Imagen.Picture, Imagen.Tipo, Imagen.Picture, Imagen.Picture.width(),
                               Imagen.Picture.height()};
     modImagen::CajaImagen PBD;
@@ -111,7 +103,7 @@ void Form1::Rotar(bool derecha)
 
 void Form1::Reflejar(bool vertical)
 {
-    const Ocupado ocupado;
+    const form1::PunteroOcupado ocupado;
     modImagen::CajaImagen PBO{Imagen.Picture, Imagen.Tipo, Imagen.Picture, Imagen.Picture.width(),
                               Imagen.Picture.height()};
     modImagen::CajaImagen PBD;
