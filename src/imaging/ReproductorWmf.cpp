@@ -12,6 +12,10 @@
 namespace ReproductorWmf {
 
 namespace {
+constexpr qint64 TamanoMaximo = 64 * 1024 * 1024;
+}
+
+namespace {
 
 constexpr std::uint32_t ClavePlaceable = 0x9AC6CDD7u;
 constexpr int LadoMaximo = 8000; // pixels; a metafile claiming more is refused
@@ -368,16 +372,27 @@ bool EsWmf(const QString &ruta)
     QFile f(ruta);
     if (!f.open(QIODevice::ReadOnly))
         return false;
+    return EsWmfDatos(f.read(64));
+}
+
+bool EsWmfDatos(const QByteArray &datos)
+{
     Cabecera c;
-    return LeerCabecera(f.read(64), c);
+    return LeerCabecera(datos.left(64), c);
 }
 
 QImage Dibujar(const QString &ruta)
 {
     QFile f(ruta);
-    if (!f.open(QIODevice::ReadOnly) || f.size() > 64 * 1024 * 1024)
+    if (!f.open(QIODevice::ReadOnly) || f.size() > TamanoMaximo)
         return {};
-    const QByteArray b = f.readAll();
+    return DibujarDatos(f.readAll());
+}
+
+QImage DibujarDatos(const QByteArray &b)
+{
+    if (b.size() > TamanoMaximo)
+        return {};
     Cabecera c;
     if (!LeerCabecera(b, c))
         return {};

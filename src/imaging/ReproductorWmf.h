@@ -2,6 +2,7 @@
 // A player for Windows metafiles (WMF): replays the drawing records on a
 // QPainter, enough for the clip-art and scanned-page metafiles found in
 // picture folders.
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 
@@ -13,5 +14,9 @@ bool EsWmf(const QString &ruta);
 // The drawing at 96 dpi over white, or a null image when the file is not a
 // readable metafile.
 QImage Dibujar(const QString &ruta);
+
+// The same for a file already in memory.
+bool EsWmfDatos(const QByteArray &datos);
+QImage DibujarDatos(const QByteArray &datos);
 
 } // namespace ReproductorWmf

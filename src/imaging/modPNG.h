@@ -3,7 +3,10 @@
 // standard loader. The caller chooses by the file's extension.
 #include "imaging/ControlImagen.h"
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
 
 namespace modPNG {
 
@@ -20,5 +23,18 @@ void CargarPicture(const QString &ruta, ControlImagen &destino);
 
 // The loader the extension asks for: "PNG" in any case goes to CargarImagen.
 void CargarSegunExtension(const QString &ruta, ControlImagen &destino);
+
+// A page from its encoded bytes, as the loader its name's extension chooses
+// would give it; a bitmap shown smaller than it is comes reduced to exactly
+// `tamanoMostrado(natural size)` (pixels), with Natural and Origen set. False
+// when `cancelar` stopped it; errors as the loaders above.
+bool CargarPagina(const std::shared_ptr<const OrigenPicture> &origen,
+                  const std::function<QSize(QSize)> &tamanoMostrado, ControlImagen &destino,
+                  const std::atomic<bool> *cancelar = nullptr);
+
+// A reduced picture decoded whole again (zoom, turns, mirrors, effects and
+// saving need every pixel). False when that failed; the holder keeps its
+// reduced picture then.
+bool Completar(ControlImagen &c);
 
 } // namespace modPNG

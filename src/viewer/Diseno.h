@@ -38,6 +38,7 @@ std::int32_t Entero(double v);
 struct Ventana {
     std::int32_t SW = 0;
     std::int32_t SH = 0;
+    bool operator==(const Ventana &) const = default;
 };
 
 Rect AjustaReal(const Natural &n, const Ventana &v, bool centrar);

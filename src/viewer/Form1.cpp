@@ -14,6 +14,7 @@
 #include "viewer/FormMarcadores.h"
 #include "viewer/Form1Comun.h"
 #include "viewer/Paginas.h"
+#include "viewer/PreparadorPaginas.h"
 #include "viewer/Teclas.h"
 #include "viewer/modDocumento.h"
 #include "viewer/modIni.h"
@@ -64,7 +65,8 @@ std::function<void()> &Form1::FinDelProceso()
 }
 
 Form1::Form1(const QString &lineaComandos, QWidget *parent)
-    : QWidget(parent), LineaComandos(lineaComandos.trimmed())
+    : QWidget(parent), LineaComandos(lineaComandos.trimmed()),
+      preparador_(std::make_unique<PreparadorPaginas>())
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tavelo"));
@@ -310,6 +312,7 @@ void Form1::AbrirArchivo(const QString &ruta, bool mostrar)
     doc::ExtActual = modGeneral::ExtensionDeRuta(doc::RutaActual).toUpper();
 
     doc::Paginas = QStringList{QString()};
+    preparador_->Olvidar();
     const pg::ClaseDocumento clase = pg::ClaseDe(doc::ExtActual);
     bool sinEntradas = false;
     if (clase == pg::ClaseDocumento::Rar) {
@@ -394,22 +397,42 @@ bool Form1::CargarPaginaEn(std::int16_t pagina, ControlImagen &destino)
         return false;
     doc::EsComprimido = paginas::EsArchivoComprimido(doc::ExtActual);
     const paginas::ClaseDocumento clase = paginas::ClaseDe(doc::ExtActual);
+    if (clase == paginas::ClaseDocumento::Zip && !doc::ZipActual)
+        return false;
     const QString nombre = doc::Paginas[pagina];
-    if (doc::EsComprimido)
+    if (doc::EsComprimido) {
         RutaPagina = modGeneral::CarpetaTemporal();
-    if (clase == paginas::ClaseDocumento::Rar) {
-        modUnRAR::ExtraerRAR(doc::RutaActual, RutaPagina, nombre, QString());
-    } else if (clase == paginas::ClaseDocumento::Zip) {
-        if (!doc::ZipActual)
-            return false;
-        doc::ZipActual->Decompress(RutaPagina, nombre);
     } else {
         RutaPagina = doc::RutaActual;
         if (!RutaPagina.endsWith(modGeneral::Separador))
             RutaPagina += modGeneral::Separador;
     }
     RutaPagina += nombre;
+    // Pages come read into memory; only a page whose data would not come
+    // out that way (a password to ask) goes through the temporary folder.
+    preparador_->Abrir({doc::RutaActual, clase, doc::Paginas});
+    const auto preparada = preparador_->Obtener(PedidoPara(pagina, destino));
+    if (!preparada)
+        return false;
+    switch (preparada->Estado) {
+    case PaginaPreparada::Estado::Lista:
+        CopiarPicture(destino, preparada->Imagen);
+        return true;
+    case PaginaPreparada::Estado::Error:
+        return false;
+    case PaginaPreparada::Estado::Extraer:
+        break;
+    }
+    return ExtraerYCargar(nombre, destino);
+}
 
+bool Form1::ExtraerYCargar(const QString &nombre, ControlImagen &destino)
+{
+    const QString carpeta = modGeneral::CarpetaTemporal();
+    if (paginas::ClaseDe(doc::ExtActual) == paginas::ClaseDocumento::Rar)
+        modUnRAR::ExtraerRAR(doc::RutaActual, carpeta, nombre, QString());
+    else
+        doc::ZipActual->Decompress(carpeta, nombre);
     bool cargada = true;
     try {
         modPNG::CargarSegunExtension(RutaPagina, destino);
@@ -417,11 +440,39 @@ bool Form1::CargarPaginaEn(std::int16_t pagina, ControlImagen &destino)
         cargada = false;
     }
     // Only the decoded picture stays: the extracted file goes at once.
-    if (doc::EsComprimido) {
-        QFile::setPermissions(RutaPagina, QFile::ReadOwner | QFile::WriteOwner);
-        QFile::remove(RutaPagina);
-    }
+    QFile::setPermissions(RutaPagina, QFile::ReadOwner | QFile::WriteOwner);
+    QFile::remove(RutaPagina);
     return cargada;
+}
+
+PedidoPagina Form1::PedidoPara(std::int16_t pagina, const ControlImagen &destino) const
+{
+    PedidoPagina p;
+    p.Pagina = pagina;
+    p.Modo = ModoAjuste;
+    p.Ventana = Escala();
+    p.PixelesPorTwip = devicePixelRatioF() / Twips;
+    if (destino.Stretch) {
+        p.EstirarW = destino.Width;
+        p.EstirarH = destino.Height;
+    }
+    return p;
+}
+
+void Form1::AnticiparVecinas(std::int16_t desde)
+{
+    const int n = int(doc::Paginas.size()) - 1;
+    if (n < 2)
+        return;
+    // The next pages in the direction of reading (the next two spreads in
+    // two-page mode), then the one behind for a reader who turns back.
+    const int adelante = ModoAjuste == 8 ? 4 : 3;
+    const int paso = bAvanzando ? 1 : -1;
+    std::vector<PedidoPagina> pedidos;
+    for (int k = 1; k <= adelante; ++k)
+        pedidos.push_back(PedidoPara(std::int16_t(paginas::PosicionVecina(desde - 1, paso * k, n) + 1), Imagen));
+    pedidos.push_back(PedidoPara(std::int16_t(paginas::PosicionVecina(desde - 1, -paso, n) + 1), Imagen));
+    preparador_->Anticipar(pedidos);
 }
 
 void Form1::VerImagen(std::int16_t pagina)
@@ -434,8 +485,7 @@ void Form1::VerImagen(std::int16_t pagina)
     PaginaCargada = false;
     if (!CargarPaginaEn(pagina, Imagen)) {
         // A broken page leaves an empty screen and the reader free to go on.
-        Imagen.Picture = QImage();
-        Imagen.Tipo = TipoPicture::Ninguno;
+        VaciarPicture(Imagen);
         MostrarMensaje(TextoIdioma(200));
     }
     if (ModoAjuste == 8)
@@ -449,6 +499,9 @@ void Form1::VerImagen(std::int16_t pagina)
     Partes.DesplazParteX = 0;
     Partes.DesplazParteY = 0;
     PaginaCargada = true;
+    // A spread ends on its second page, when there is one.
+    const bool segunda = ModoAjuste == 8 && PaginaActual >= 1 && PaginaActual < doc::Paginas.size();
+    AnticiparVecinas(segunda ? PaginaActual : pagina);
 }
 
 bool Form1::bAbrirMarcador(const QString &ruta, std::int16_t pagina)
@@ -718,7 +771,8 @@ namespace {
 
 diseno::Natural NaturalDe(const ControlImagen &c)
 {
-    return diseno::NaturalDePixeles(c.Picture.width(), c.Picture.height());
+    const QSize n = TamanoNatural(c);
+    return diseno::NaturalDePixeles(n.width(), n.height());
 }
 
 diseno::Rect RectDe(const ControlImagen &c)
@@ -752,10 +806,16 @@ void Form1::PrepararSuperficie()
     }
 }
 
-void Form1::Pintar(const ControlImagen &c, bool borrar)
+void Form1::Pintar(ControlImagen &c, bool borrar)
 {
     PrepararSuperficie();
     std::int32_t x = c.Left, y = c.Top, w = c.Width, h = c.Height;
+    // A page held at the size it was laid out at needs all of itself when
+    // it is shown larger (zoom, a new layout).
+    const double pixeles = devicePixelRatioF() / Twips;
+    if (!c.Natural.isEmpty()
+        && (diseno::Entero(w * pixeles) > c.Picture.width() || diseno::Entero(h * pixeles) > c.Picture.height()))
+        modPNG::Completar(c);
     // Twips to the screen's real pixels: a dense screen gets the page at its
     // own resolution.
     modImagen::CopiarEscalado(c.Picture, c.Tipo, superficie_, x, y, w, h, borrar,
@@ -793,8 +853,7 @@ void Form1::VerDosPaginas(std::int16_t pagina)
     const std::int16_t segunda = bAvanzando ? pagina + 1 : pagina - 1;
     // Past either end there is no second page: the right half stays empty.
     if (!CargarPaginaEn(segunda, Imagen2)) {
-        Imagen2.Picture = QImage();
-        Imagen2.Tipo = TipoPicture::Ninguno;
+        VaciarPicture(Imagen2);
     }
     const diseno::Ventana v = Escala();
     PonerRect(Imagen, diseno::AjustaMitad(NaturalDe(Imagen), v, 0));
@@ -810,8 +869,7 @@ void Form1::VerDosPaginas(std::int16_t pagina)
 void Form1::ActivaContinuo()
 {
     const diseno::Rect actual = RectDe(Imagen);
-    Imagen2.Picture = Imagen.Picture;
-    Imagen2.Tipo = Imagen.Tipo;
+    CopiarPicture(Imagen2, Imagen);
     Imagen.Tag = QString::number(PaginaActual);
     const int n = int(doc::Paginas.size()) - 1;
     const std::int16_t siguiente = PaginaActual >= n ? 1 : PaginaActual + 1;
@@ -819,8 +877,7 @@ void Form1::ActivaContinuo()
     Imagen2.Left = Imagen.Left;
     Imagen2.Width = Imagen.Width;
     Imagen2.Height = Imagen.Height;
-    std::swap(Imagen.Picture, Imagen2.Picture);
-    std::swap(Imagen.Tipo, Imagen2.Tipo);
+    IntercambiarPicture(Imagen, Imagen2);
     PonerRect(Imagen, actual);
     Imagen2.Top = Imagen.Top + Imagen.Height + 300;
     DibujaDosPaginas();

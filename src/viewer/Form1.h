@@ -12,8 +12,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class QMimeData;
+class PreparadorPaginas;
+struct PedidoPagina;
 
 enum class IconoBarra { Primera, Anterior, Siguiente, Ultima, Cerrar };
 
@@ -45,6 +48,8 @@ public:
     // Makes page `pagina` available and loads it into `destino`; false (with
     // the target untouched) when it cannot be extracted or decoded.
     bool CargarPaginaEn(std::int16_t pagina, ControlImagen &destino);
+    // Where pages are read, decoded and kept ahead of the reader.
+    PreparadorPaginas &Preparador() { return *preparador_; }
     void SiguienteComic(int paso);
     void CargarMarcadores();
     void GuardarMarcadores();
@@ -178,7 +183,10 @@ private:
     QString ArchivoSoltado(const QMimeData *datos) const;
     void PrepararSuperficie();
     void RehacerDiseno();
-    void Pintar(const ControlImagen &c, bool borrar);
+    void Pintar(ControlImagen &c, bool borrar);
+    PedidoPagina PedidoPara(std::int16_t pagina, const ControlImagen &destino) const;
+    void AnticiparVecinas(std::int16_t desde);
+    bool ExtraerYCargar(const QString &nombre, ControlImagen &destino);
 
     bool bReparando = false;
     QSet<int> TeclasPulsadas;    // keys whose press this window received
@@ -187,4 +195,5 @@ private:
     QImage superficie_;          // the window's persistent surface, device pixels
     QString LineaComandos;
     bool bInicioHecho = false;
+    std::unique_ptr<PreparadorPaginas> preparador_;
 };

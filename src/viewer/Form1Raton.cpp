@@ -6,6 +6,7 @@
 #include "shell/MouseWheel.h"
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
+#include "imaging/modPNG.h"
 #include "viewer/Form1Comun.h"
 #include "viewer/Teclas.h"
 #include "viewer/modDocumento.h"
@@ -54,6 +55,8 @@ void Form1::mousePressEvent(QMouseEvent *event)
             const QSize tamano(int(Imagen.Width / double(Twips) * escala), int(Imagen.Height / double(Twips) * escala));
             if (ModoAjuste < 7 && qint64(tamano.width()) * tamano.height() <= PixelesMaximosArrastre) {
                 // The page rides on PBZ while the surface shows the background.
+                if (tamano.width() > Imagen.Picture.width() || tamano.height() > Imagen.Picture.height())
+                    modPNG::Completar(Imagen);
                 QPixmap copia = QPixmap::fromImage(Imagen.Picture.scaled(tamano, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
                 copia.setDevicePixelRatio(escala);
                 auto *pbz = static_cast<QLabel *>(PBZ);

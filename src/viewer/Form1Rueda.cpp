@@ -27,7 +27,7 @@ void Form1::PasoContinuo(std::int32_t nuevoTop)
         const std::int16_t siguiente = std::int16_t(PaginaActual >= n ? 1 : PaginaActual + 1);
         PaginaCargada = false;
         if (CargarPaginaEn(siguiente, Imagen2)) {
-            const diseno::Rect r = diseno::SegunModo(modo, diseno::NaturalDePixeles(Imagen2.Picture.width(), Imagen2.Picture.height()), v);
+            const diseno::Rect r = diseno::SegunModo(modo, diseno::NaturalDePixeles(TamanoNatural(Imagen2).width(), TamanoNatural(Imagen2).height()), v);
             Imagen2.Left = r.Left;
             Imagen2.Width = r.Width;
             Imagen2.Height = r.Height;
@@ -45,9 +45,8 @@ void Form1::PasoContinuo(std::int32_t nuevoTop)
             const std::int32_t top2 = Imagen2.Top;
             Imagen2 = Imagen; // the current page moves down to second place
             Imagen2.Top = top2;
-            const diseno::Rect r = diseno::SegunModo(modo, diseno::NaturalDePixeles(previa.Picture.width(), previa.Picture.height()), v);
-            Imagen.Picture = previa.Picture;
-            Imagen.Tipo = previa.Tipo;
+            const diseno::Rect r = diseno::SegunModo(modo, diseno::NaturalDePixeles(TamanoNatural(previa).width(), TamanoNatural(previa).height()), v);
+            CopiarPicture(Imagen, previa);
             Imagen.Left = r.Left;
             Imagen.Width = r.Width;
             Imagen.Height = r.Height;

@@ -3,6 +3,7 @@
 #include "viewer/Form1.h"
 
 #include "imaging/modImagen.h"
+#include "imaging/modPNG.h"
 #include "shell/modComDlg.h"
 #include "shell/modIdioma.h"
 #include "viewer/Configuracion.h"
@@ -90,6 +91,7 @@ bool Form1::Desplazar(int codigo, int mayusculas)
 void Form1::Rotar(bool derecha)
 {
     const form1::PunteroOcupado ocupado;
+    modPNG::Completar(Imagen); // turns work on every pixel
     modImagen::CajaImagen PBO{Imagen.Picture, Imagen.Tipo, Imagen.Picture, Imagen.Picture.width(),
                               Imagen.Picture.height()};
     modImagen::CajaImagen PBD;
@@ -104,6 +106,7 @@ void Form1::Rotar(bool derecha)
 void Form1::Reflejar(bool vertical)
 {
     const form1::PunteroOcupado ocupado;
+    modPNG::Completar(Imagen);
     modImagen::CajaImagen PBO{Imagen.Picture, Imagen.Tipo, Imagen.Picture, Imagen.Picture.width(),
                               Imagen.Picture.height()};
     modImagen::CajaImagen PBD;

@@ -38,7 +38,7 @@ QByteArray Pagina(int n, const char *formato = "JPG")
 
 int NumeroDe(const ControlImagen &c)
 {
-    return c.Picture.isNull() ? -1 : c.Picture.width() - 100;
+    return c.Picture.isNull() ? -1 : TamanoNatural(c).width() - 100;
 }
 
 void Escribir(const QString &ruta, const QByteArray &datos)

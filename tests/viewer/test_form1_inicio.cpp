@@ -191,7 +191,7 @@ TEST_F(InicioForm1, CommandLineSkipsTheHintAndTheResume)
     QTest::qWait(20);
     // The document's name, not the F1 hint nor the resume message.
     EXPECT_EQ(f.UltimoMensaje, "a b.cbz");
-    EXPECT_EQ(f.Imagen.Picture.size(), QSize(60, 90));
+    EXPECT_EQ(TamanoNatural(f.Imagen), QSize(60, 90));
     EXPECT_EQ(info.count(), 0);
 }
 

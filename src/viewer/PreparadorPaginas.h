@@ -1,0 +1,104 @@
+#pragma once
+// Pages made ready before they are asked for: read from the document into
+// memory, decoded and reduced to the size they will be shown at on a worker
+// thread, and kept in a cache bounded by a memory budget. It knows nothing of
+// windows: the caller says how each page will be laid out.
+#include "imaging/ControlImagen.h"
+#include "viewer/Diseno.h"
+#include "viewer/Paginas.h"
+
+#include <QStringList>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+// How a page will be laid out when it is shown.
+struct PedidoPagina {
+    std::int16_t Pagina = 0;
+    int Modo = 1;                   // 1 to 7 as a page load lays out; 8 one half
+    diseno::Ventana Ventana;
+    double PixelesPorTwip = 1.0 / 15;
+    std::int32_t EstirarW = 0;      // a stretching holder's size, twips (PNG pages)
+    std::int32_t EstirarH = 0;
+    bool operator==(const PedidoPagina &) const = default;
+};
+
+// The size in pixels a page of `natural` pixels is shown at for the request.
+QSize TamanoMostrado(const PedidoPagina &p, QSize natural);
+
+struct PaginaPreparada {
+    enum class Estado {
+        Lista,
+        Error,     // not decodable: message 200
+        Extraer,   // its data did not come out in memory (a password?): extract it
+    };
+    Estado Estado = Estado::Error;
+    ControlImagen Imagen;      // the picture and what belongs to it
+    PedidoPagina Para;
+    std::shared_ptr<const OrigenPicture> Datos;
+    std::size_t Bytes() const;
+};
+
+class PreparadorPaginas {
+public:
+    struct Documento {
+        QString Ruta;            // the archive, or the picture folder
+        paginas::ClaseDocumento Clase = paginas::ClaseDocumento::Imagenes;
+        QStringList Paginas;     // 1-based: element 0 is unused
+        bool operator==(const Documento &) const = default;
+    };
+
+    static constexpr std::size_t PresupuestoPorDefecto = 160u * 1024 * 1024;
+
+    explicit PreparadorPaginas(std::size_t presupuesto = PresupuestoPorDefecto);
+    ~PreparadorPaginas();
+    PreparadorPaginas(const PreparadorPaginas &) = delete;
+    PreparadorPaginas &operator=(const PreparadorPaginas &) = delete;
+
+    // A different document forgets every page of the previous one; opening
+    // one again (its files may have changed) as well.
+    void Abrir(const Documento &d);
+    void Olvidar();
+
+    // The page as requested: from the cache, from the worker when it is on it,
+    // or prepared right here. Null only for a page outside the document.
+    std::shared_ptr<const PaginaPreparada> Obtener(const PedidoPagina &p);
+
+    // The pages to prepare next, nearest first; replaces the previous wish.
+    void Anticipar(const std::vector<PedidoPagina> &pedidos);
+
+    // For tests and the benchmark.
+    std::size_t BytesEnCache() const;
+    bool EnCache(const PedidoPagina &p) const;
+    void EsperarInactivo();
+
+private:
+    using Entrada = std::shared_ptr<const PaginaPreparada>;
+    void Trabajar();
+    void OlvidarConCerrojo();
+    Entrada Buscar(const PedidoPagina &p) const;      // with the lock held
+    void Guardar(const Entrada &e);                   // with the lock held
+    int Distancia(int a, int b) const;
+
+    const std::size_t presupuesto_;
+    mutable std::mutex m_;
+    std::condition_variable cv_;
+    Documento doc_;
+    std::uint64_t generacion_ = 0;
+    std::map<int, Entrada> cache_;
+    std::size_t bytes_ = 0;
+    std::deque<PedidoPagina> cola_;
+    std::optional<PedidoPagina> enCurso_;
+    std::atomic<bool> cancelar_{false};
+    int centro_ = 1;
+    bool salir_ = false;
+    std::thread hilo_;
+};
