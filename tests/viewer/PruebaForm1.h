@@ -2,11 +2,13 @@
 // What the window tests share: a fresh Form1 of 800 x 600 in English over an
 // empty document state, dialogs that answer nothing, and generated pages.
 #include "DialogosDePrueba.h"
+#include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
 #include "viewer/Form1.h"
 #include "viewer/modDocumento.h"
 
 #include <QBuffer>
+#include <QDirIterator>
 #include <QImage>
 #include <gtest/gtest.h>
 
@@ -29,6 +31,16 @@ inline QByteArray PaginaDeColor(const QColor &color, QSize tamano, const char *f
 inline QByteArray PaginaNumero(int n, QSize tamano, const char *formato = "JPG")
 {
     return PaginaDeColor(QColor::fromHsv((n * 50) % 360, 200, 230), tamano, formato);
+}
+
+// Page files left in the temporary folder (folders may stay until exit).
+inline QStringList ArchivosTemporales()
+{
+    QStringList lista;
+    QDirIterator it(modGeneral::CarpetaTemporal(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        lista << it.next();
+    return lista;
 }
 
 class PruebaForm1 : public ::testing::Test {

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 namespace doc = modDocumento;
+using prueba::ArchivosTemporales;
 using prueba::EntradaNueva;
 
 namespace {
@@ -49,15 +50,6 @@ void Escribir(const QString &ruta, const QByteArray &datos)
     f.write(datos);
 }
 
-// Page files left in the temporary folder (folders may stay until exit).
-QStringList ArchivosTemporales()
-{
-    QStringList lista;
-    QDirIterator it(modGeneral::CarpetaTemporal(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        lista << it.next();
-    return lista;
-}
 
 class Documentos : public prueba::PruebaForm1 {
 protected:

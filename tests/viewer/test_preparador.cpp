@@ -12,6 +12,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using prueba::ArchivosTemporales;
 using prueba::EntradaNueva;
 
 namespace {
@@ -52,15 +53,6 @@ PedidoPagina Pedido(int pagina, int modo = 1)
     p.Modo = modo;
     p.Ventana = {800 * 15, 600 * 15};
     return p;
-}
-
-QStringList ArchivosTemporales()
-{
-    QStringList lista;
-    QDirIterator it(modGeneral::CarpetaTemporal(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        lista << it.next();
-    return lista;
 }
 
 } // namespace
