@@ -15,7 +15,7 @@
 #include "archive/ccZip.h"
 #include "shell/modGeneral.h"
 #include "viewer/Form1.h"
-#include "viewer/modDocumento.h"
+#include "documento/modDocumento.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -9,14 +9,14 @@
 #include "shell/modComDlg.h"
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
-#include "viewer/ArchivoMarcadores.h"
+#include "documento/ArchivoMarcadores.h"
 #include "viewer/Configuracion.h"
 #include "viewer/FormMarcadores.h"
 #include "viewer/Form1Comun.h"
-#include "viewer/Paginas.h"
-#include "viewer/PreparadorPaginas.h"
+#include "documento/Paginas.h"
+#include "documento/PreparadorPaginas.h"
 #include "viewer/Teclas.h"
-#include "viewer/modDocumento.h"
+#include "documento/modDocumento.h"
 #include "viewer/modIni.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 // The main window: the whole viewer. Holds the view state and the on-screen
 // controls; the rules it applies live in plain functions beside it.
 #include "imaging/ControlImagen.h"
-#include "viewer/Diseno.h"
+#include "imaging/Diseno.h"
 
 #include <QLabel>
 #include <QPixmap>

@@ -9,7 +9,7 @@
 #include "imaging/modPNG.h"
 #include "viewer/Form1Comun.h"
 #include "viewer/Teclas.h"
-#include "viewer/modDocumento.h"
+#include "documento/modDocumento.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

@@ -4,7 +4,7 @@
 
 #include "viewer/Form1Comun.h"
 #include "viewer/Teclas.h"
-#include "viewer/modDocumento.h"
+#include "documento/modDocumento.h"
 
 
 namespace doc = modDocumento;

@@ -9,7 +9,7 @@
 #include "viewer/Configuracion.h"
 #include "viewer/Form1Comun.h"
 #include "viewer/Teclas.h"
-#include "viewer/modDocumento.h"
+#include "documento/modDocumento.h"
 
 
 #include <algorithm>

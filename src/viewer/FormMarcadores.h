@@ -1,7 +1,7 @@
 #pragma once
 // The list of bookmarks: choosing one closes the list and reports its index.
 #include "shell/VentanaHerramienta.h"
-#include "viewer/modDocumento.h"
+#include "documento/modDocumento.h"
 
 class QListWidget;
 

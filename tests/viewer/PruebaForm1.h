@@ -5,7 +5,7 @@
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
 #include "viewer/Form1.h"
-#include "viewer/modDocumento.h"
+#include "documento/modDocumento.h"
 
 #include <QBuffer>
 #include <QDirIterator>

@@ -1,6 +1,6 @@
 // The layout arithmetic, held to its rules in twips.
 #include "shell/modIdioma.h"
-#include "viewer/Diseno.h"
+#include "imaging/Diseno.h"
 
 #include <gtest/gtest.h>
 

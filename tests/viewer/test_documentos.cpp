@@ -6,8 +6,8 @@
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
 #include "viewer/Form1.h"
-#include "viewer/Paginas.h"
-#include "viewer/modDocumento.h"
+#include "documento/Paginas.h"
+#include "documento/modDocumento.h"
 
 #include <QBuffer>
 #include <QDir>

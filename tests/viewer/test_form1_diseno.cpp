@@ -4,7 +4,7 @@
 #include "PruebaForm1.h"
 #include "shell/modIdioma.h"
 #include "viewer/Form1.h"
-#include "viewer/modDocumento.h"
+#include "documento/modDocumento.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>

@@ -2,7 +2,7 @@
 #include "shell/modIdioma.h"
 #include "viewer/Configuracion.h"
 #include "viewer/Form1.h"
-#include "viewer/modDocumento.h"
+#include "documento/modDocumento.h"
 #include "viewer/modIni.h"
 
 #include "../archive/Escritores.h"

@@ -3,11 +3,11 @@
 #include "../archive/Escritores.h"
 #include "DialogosDePrueba.h"
 #include "shell/modIdioma.h"
-#include "viewer/ArchivoMarcadores.h"
+#include "documento/ArchivoMarcadores.h"
 #include "viewer/Form1.h"
 #include "viewer/FormMarcadores.h"
 #include "viewer/Teclas.h"
-#include "viewer/modDocumento.h"
+#include "documento/modDocumento.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -4,7 +4,7 @@
 #include "DialogosDePrueba.h"
 #include "PruebaForm1.h"
 #include "shell/modGeneral.h"
-#include "viewer/PreparadorPaginas.h"
+#include "documento/PreparadorPaginas.h"
 
 #include <QDirIterator>
 #include <QKeyEvent>

@@ -5,7 +5,7 @@
 #include "shell/MouseWheel.h"
 #include "shell/modIdioma.h"
 #include "viewer/Form1.h"
-#include "viewer/modDocumento.h"
+#include "documento/modDocumento.h"
 
 #include <QBuffer>
 #include <QLineEdit>

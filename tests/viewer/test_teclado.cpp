@@ -6,7 +6,7 @@
 #include "shell/modIdioma.h"
 #include "viewer/Form1.h"
 #include "viewer/Teclas.h"
-#include "viewer/modDocumento.h"
+#include "documento/modDocumento.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "viewer/modDocumento.h"
+#include "documento/modDocumento.h"
 
 namespace modDocumento {
 

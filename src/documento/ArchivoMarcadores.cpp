@@ -1,7 +1,7 @@
-#include "viewer/ArchivoMarcadores.h"
+#include "documento/ArchivoMarcadores.h"
 
 #include "shell/modGeneral.h"
-#include "viewer/Paginas.h"
+#include "documento/Paginas.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

@@ -1,4 +1,4 @@
-#include "viewer/Paginas.h"
+#include "documento/Paginas.h"
 
 #include "shell/modGeneral.h"
 

@@ -4,8 +4,8 @@
 // thread, and kept in a cache bounded by a memory budget. It knows nothing of
 // windows: the caller says how each page will be laid out.
 #include "imaging/ControlImagen.h"
-#include "viewer/Diseno.h"
-#include "viewer/Paginas.h"
+#include "imaging/Diseno.h"
+#include "documento/Paginas.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "viewer/Diseno.h"
+#include "imaging/Diseno.h"
 
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"

@@ -3,7 +3,7 @@
 // the page each in double quotes, separated by a comma. A double quote inside
 // a field is written twice, so paths holding quotes or commas survive; files
 // written without that (no path had a quote) read the same.
-#include "viewer/modDocumento.h"
+#include "documento/modDocumento.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "viewer/PreparadorPaginas.h"
+#include "documento/PreparadorPaginas.h"
 
 #include "archive/Archivo.h"
 #include "archive/EscrituraSegura.h"
