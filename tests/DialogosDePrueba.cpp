@@ -42,6 +42,13 @@ QString DialogosDePrueba::PedirTexto(QWidget *, const QString &indicacion, bool 
 int DialogosDePrueba::MostrarModal(QDialog &ventana)
 {
     llamadas << "MostrarModal:" + ventana.objectName();
+    if (!alMostrarModal.isEmpty()) {
+        const auto accion = alMostrarModal.takeFirst();
+        ventana.show();
+        const int resultado = accion(ventana);
+        ventana.hide();
+        return resultado;
+    }
     return respuestasModal.isEmpty() ? QDialog::Rejected : respuestasModal.takeFirst();
 }
 

@@ -7,10 +7,15 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 struct DialogosDePrueba final : modComDlg::Dialogos {
     QStringList respuestasTexto; // for folder, open, save and text prompts
     QList<int> respuestasColor;
     QList<int> respuestasModal;
+    // Run in turn, in place of the modal loop, with the window shown: the test
+    // acts on the window and returns its result code. Before respuestasModal.
+    QList<std::function<int(QDialog &)>> alMostrarModal;
     QStringList llamadas;        // "ElegirCarpeta:<prompt>", ...
 
     QString ElegirCarpeta(QWidget *, const QString &indicacion) override;
