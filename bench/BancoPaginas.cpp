@@ -15,7 +15,6 @@
 #include "archive/ccZip.h"
 #include "shell/modGeneral.h"
 #include "viewer/Form1.h"
-#include "documento/modDocumento.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -443,10 +442,10 @@ bool Parecido(const QColor &a, const QColor &b)
 }
 
 // Where the current page's own colour is on the screen, whatever its layout.
-QPoint Marca(const Form1 &f)
+QPoint Marca(Form1 &f)
 {
     constexpr int tw = modGeneral::TwipsPorPixel;
-    return QPoint(int((f.Imagen.Left + MarcaX * f.Imagen.Width) / tw), int((f.Imagen.Top + MarcaY * f.Imagen.Height) / tw));
+    return QPoint(int((f.Vista().Imagen.Left + MarcaX * f.Vista().Imagen.Width) / tw), int((f.Vista().Imagen.Top + MarcaY * f.Vista().Imagen.Height) / tw));
 }
 
 // Milliseconds from `accion` (a key release, an open) until the screen shows
@@ -540,7 +539,7 @@ int HijoLeer(const QString &ruta, int modo, bool entero)
         return 1;
     }
     Esperar(Lectura);
-    const int paginas = int(modDocumento::Paginas.size()) - 1;
+    const int paginas = int(f.Doc().Paginas.size()) - 1;
     const int paso = modo == 8 ? 2 : 1;   // a spread turns two pages
 
     // What no page pipeline can remove: painting the window and reading it back.
@@ -557,12 +556,12 @@ int HijoLeer(const QString &ruta, int modo, bool entero)
 
     // As the page box jumps.
     const auto saltarA = [&](int p) {
-        f.PaginaActual = std::int16_t(p);
-        f.VerImagen(f.PaginaActual);
+        f.Vista().PaginaActual = std::int16_t(p);
+        f.VerImagen(f.Vista().PaginaActual);
         QCoreApplication::processEvents();
-        if (f.ModoAjuste == 7) {
-            f.Imagen.Tag = QString::number(p);
-            f.ActivaContinuo();
+        if (f.Vista().ModoAjuste == diseno::Modo::Continuo) {
+            f.Vista().Imagen.Tag = QString::number(p);
+            f.Vista().ActivaContinuo();
         }
     };
     std::vector<double> frios;
@@ -858,7 +857,7 @@ int main(int argc, char **argv)
 {
     if (argc >= 5 && argv[1] == std::string("--hijo")) {
         QApplication app(argc, argv);
-        Form1::FinDelProceso() = [] {};
+        Comandos::FinDelProceso() = [] {};
         const QString ruta = QFile::decodeName(argv[3]);
         const int r = argv[2] == std::string("abrir") ? HijoAbrir(ruta, QFile::decodeName(argv[4]))
                       : argc >= 6                     ? HijoLeer(ruta, std::atoi(argv[4]), argv[5] == std::string("1"))

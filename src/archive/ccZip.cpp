@@ -3,18 +3,8 @@
 #include "archive/Archivo.h"
 #include "archive/EscrituraSegura.h"
 #include "shell/modAnsi.h"
-#include "shell/modComDlg.h"
 
 #include <QFileInfo>
-
-namespace ModZIP {
-
-QString PedirClaveZip()
-{
-    return modComDlg::PedirTexto(nullptr, QStringLiteral("Please Enter The Password!"), true);
-}
-
-} // namespace ModZIP
 
 void ccZip::Init(const QString &archivo)
 {
@@ -38,7 +28,8 @@ QString ccZip::GetFile(int i) const
     return nombres_[i - 1];
 }
 
-int ccZip::Decompress(const QString &carpeta, const QString &entrada) const
+int ccZip::Decompress(const QString &carpeta, const QString &entrada,
+                      const archivo::PedirClave &pedirClave) const
 {
     if (carpeta.isEmpty())
         return ModZIP::ZipSinCarpeta;
@@ -54,7 +45,7 @@ int ccZip::Decompress(const QString &carpeta, const QString &entrada) const
             else
                 ++fallidas;
         },
-        &ModZIP::PedirClaveZip);
+        pedirClave);
     if (lectura.Encontradas == 0)
         return ModZIP::ZipNoEncontrada;
     if (fallidas > 0)

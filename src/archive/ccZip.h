@@ -1,6 +1,8 @@
 #pragma once
 // ZIP archives (.cbz, .zip): one object per archive lists the entry names once
 // and extracts single entries on demand.
+#include "archive/Archivo.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -16,9 +18,6 @@ enum : int {
     ZipDisco = 50,      // the file could not be written
 };
 
-// The password prompt for an encrypted entry; "" when the user gives none.
-QString PedirClaveZip();
-
 } // namespace ModZIP
 
 class ccZip {
@@ -26,7 +25,9 @@ public:
     void Init(const QString &archivo);
     int Count() const;
     QString GetFile(int i) const;          // 1-based; "" outside 1..Count
-    int Decompress(const QString &carpeta, const QString &entrada) const;
+    // `pedirClave` is asked once, when an encrypted entry needs a password.
+    int Decompress(const QString &carpeta, const QString &entrada,
+                   const archivo::PedirClave &pedirClave = {}) const;
     const QString &Name() const { return ruta_; }
 
 private:

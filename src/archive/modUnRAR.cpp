@@ -43,19 +43,21 @@ void ListarRAR(const QString &archivo, EntradasRar &entradas)
     entradas = std::move(lista);
 }
 
-void ExtraerRAR(const QString &archivo, const QString &destino, const QString &entrada,
+bool ExtraerRAR(const QString &archivo, const QString &destino, const QString &entrada,
                 const QString &clave)
 {
     if (!EsRar(archivo))
-        return;
+        return false;
+    bool escrita = false;
     archivo::LeerEntradas(
         archivo,
         [&](const QString &nombre) { return modAnsi::OemAAnsi(nombre) == entrada; },
         [&](const QString &, const QByteArray &datos) {
             // Same-named entries each land over the previous one.
-            archivo::EscribirEntrada(destino, modAnsi::AnsiAOem(entrada), datos);
+            escrita = archivo::EscribirEntrada(destino, modAnsi::AnsiAOem(entrada), datos) || escrita;
         },
         {}, clave);
+    return escrita;
 }
 
 } // namespace modUnRAR

@@ -28,9 +28,8 @@ using EntradasRar = std::vector<EntradaRar>;
 void ListarRAR(const QString &archivo, EntradasRar &entradas);
 
 // Extracts every entry named exactly `entrada` into `destino`, recreating its
-// inner folders and replacing what is there. Failures are silent: the caller
-// finds no file.
-void ExtraerRAR(const QString &archivo, const QString &destino, const QString &entrada,
+// inner folders and replacing what is there. False when no file came out.
+bool ExtraerRAR(const QString &archivo, const QString &destino, const QString &entrada,
                 const QString &clave);
 
 } // namespace modUnRAR

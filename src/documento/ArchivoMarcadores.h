@@ -3,14 +3,18 @@
 // the page each in double quotes, separated by a comma. A double quote inside
 // a field is written twice, so paths holding quotes or commas survive; files
 // written without that (no path had a quote) read the same.
-#include "documento/modDocumento.h"
-
 #include <QByteArray>
 #include <QList>
+#include <QString>
+
+struct RegistroMarcador {
+    QString Ruta;
+    QString Marcador; // page number as text; empty: removed this run
+};
 
 namespace marcadores {
 
-using Registro = modDocumento::RegistroMarcador;
+using Registro = RegistroMarcador;
 
 QString RutaArchivo(); // in the program's folder
 

@@ -1,53 +1,12 @@
 #include "documento/PreparadorPaginas.h"
 
-#include "archive/Archivo.h"
-#include "archive/EscrituraSegura.h"
 #include "archive/Nombres.h"
+#include "documento/FuentePaginas.h"
 #include "imaging/modPNG.h"
-#include "shell/modAnsi.h"
-#include "shell/modGeneral.h"
-
-#include <QFile>
 
 #include <algorithm>
 
 namespace {
-
-enum class Leida { Bien, NoEsta, NoSalio };
-
-// The page's bytes, from the archive or the folder, as the extraction path
-// would have written them.
-Leida LeerPagina(const PreparadorPaginas::Documento &d, const QString &nombre, QByteArray &datos)
-{
-    if (d.Clase == paginas::ClaseDocumento::Imagenes) {
-        QString ruta = d.Ruta;
-        if (!ruta.endsWith(modGeneral::Separador))
-            ruta += modGeneral::Separador;
-        QFile f(ruta + nombre);
-        if (!f.open(QIODevice::ReadOnly) || quint64(f.size()) > archivo::TamanoMaximoEntrada)
-            return Leida::NoEsta;
-        datos = f.readAll();
-        return Leida::Bien;
-    }
-    // A name the extraction path refuses to write is no page either.
-    if (archivo::RutaDentroDe(QStringLiteral("/"), modAnsi::AnsiAOem(nombre)).isEmpty())
-        return Leida::NoEsta;
-    bool recibida = false;
-    const archivo::Lectura l = archivo::LeerEntradas(
-        d.Ruta, [&](const QString &n) { return modAnsi::OemAAnsi(n) == nombre; },
-        [&](const QString &, const QByteArray &b) {
-            datos = b; // same-named entries: the last one wins, as on disk
-            recibida = true;
-        });
-    if (recibida)
-        return Leida::Bien;
-    return l.Encontradas > 0 ? Leida::NoSalio : Leida::NoEsta;
-}
-
-bool EsPng(const QString &nombre)
-{
-    return modGeneral::ExtensionDeRuta(nombre).toUpper() == QLatin1String("PNG");
-}
 
 // Whether a prepared page serves a request. Only PNG pages depend on the
 // size of the holder they are loaded into.
@@ -56,13 +15,13 @@ bool Sirve(const PaginaPreparada &e, const PedidoPagina &p)
     if (e.Para == p)
         return true;
     PedidoPagina a = e.Para, b = p;
-    if (e.Datos && EsPng(e.Datos->Nombre))
+    if (e.Datos && modPNG::EsPng(e.Datos->Nombre))
         return false;
     a.EstirarW = b.EstirarW = a.EstirarH = b.EstirarH = 0;
     return a == b;
 }
 
-std::shared_ptr<PaginaPreparada> Preparar(const PreparadorPaginas::Documento &d, const PedidoPagina &p,
+std::shared_ptr<PaginaPreparada> Preparar(const PreparadorPaginas::Contenido &d, const PedidoPagina &p,
                                           std::shared_ptr<const OrigenPicture> datos,
                                           const std::atomic<bool> *cancelar)
 {
@@ -71,14 +30,14 @@ std::shared_ptr<PaginaPreparada> Preparar(const PreparadorPaginas::Documento &d,
     if (!datos) {
         auto leidos = std::make_shared<OrigenPicture>();
         leidos->Nombre = d.Paginas.value(p.Pagina);
-        switch (LeerPagina(d, leidos->Nombre, leidos->Datos)) {
-        case Leida::NoEsta:
+        switch (d.Fuente->Leer(leidos->Nombre, leidos->Datos)) {
+        case FuentePaginas::Leida::NoEsta:
             e->Estado = PaginaPreparada::Estado::Error;
             return e;
-        case Leida::NoSalio:
+        case FuentePaginas::Leida::NoSalio:
             e->Estado = PaginaPreparada::Estado::Extraer;
             return e;
-        case Leida::Bien:
+        case FuentePaginas::Leida::Bien:
             break;
         }
         datos = std::move(leidos);
@@ -106,7 +65,7 @@ QSize TamanoMostrado(const PedidoPagina &p, QSize natural)
     if (natural.isEmpty())
         return {};
     const diseno::Natural n = diseno::NaturalDePixeles(natural.width(), natural.height());
-    const diseno::Rect r = p.Modo == 8 ? diseno::AjustaMitad(n, p.Ventana, 0)
+    const diseno::Rect r = p.Modo == diseno::Modo::DosPaginas ? diseno::AjustaMitad(n, p.Ventana, 0)
                                        : diseno::SegunModo(p.Modo, n, p.Ventana);
     // The same conversion the painting applies to a holder's twips.
     return {diseno::Entero(r.Width * p.PixelesPorTwip), diseno::Entero(r.Height * p.PixelesPorTwip)};
@@ -134,7 +93,7 @@ PreparadorPaginas::~PreparadorPaginas()
     hilo_.join();
 }
 
-void PreparadorPaginas::Abrir(const Documento &d)
+void PreparadorPaginas::Abrir(const Contenido &d)
 {
     std::lock_guard l(m_);
     if (d == doc_)
@@ -213,7 +172,7 @@ std::shared_ptr<const PaginaPreparada> PreparadorPaginas::Obtener(const PedidoPa
     }
     const auto i = cache_.find(p.Pagina);
     std::shared_ptr<const OrigenPicture> datos = i != cache_.end() ? i->second->Datos : nullptr;
-    const Documento d = doc_;
+    const Contenido d = doc_;
     const std::uint64_t generacion = generacion_;
     l.unlock();
     const Entrada e = Preparar(d, p, std::move(datos), nullptr);
@@ -250,7 +209,7 @@ void PreparadorPaginas::Trabajar()
         cancelar_ = false;
         const auto i = cache_.find(p.Pagina);
         std::shared_ptr<const OrigenPicture> datos = i != cache_.end() ? i->second->Datos : nullptr;
-        const Documento d = doc_;
+        const Contenido d = doc_;
         const std::uint64_t generacion = generacion_;
         l.unlock();
         const Entrada e = Preparar(d, p, std::move(datos), &cancelar_);

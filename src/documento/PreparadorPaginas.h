@@ -5,7 +5,6 @@
 // windows: the caller says how each page will be laid out.
 #include "imaging/ControlImagen.h"
 #include "imaging/Diseno.h"
-#include "documento/Paginas.h"
 
 #include <QStringList>
 
@@ -20,10 +19,12 @@
 #include <thread>
 #include <vector>
 
+class FuentePaginas;
+
 // How a page will be laid out when it is shown.
 struct PedidoPagina {
     std::int16_t Pagina = 0;
-    int Modo = 1;                   // 1 to 7 as a page load lays out; 8 one half
+    diseno::Modo Modo = diseno::Modo::Pantalla; // DosPaginas: one half
     diseno::Ventana Ventana;
     double PixelesPorTwip = 1.0 / 15;
     std::int32_t EstirarW = 0;      // a stretching holder's size, twips (PNG pages)
@@ -49,11 +50,11 @@ struct PaginaPreparada {
 
 class PreparadorPaginas {
 public:
-    struct Documento {
-        QString Ruta;            // the archive, or the picture folder
-        paginas::ClaseDocumento Clase = paginas::ClaseDocumento::Imagenes;
+    // What the pages are read from. Sources are never changed once open.
+    struct Contenido {
+        std::shared_ptr<const FuentePaginas> Fuente;
         QStringList Paginas;     // 1-based: element 0 is unused
-        bool operator==(const Documento &) const = default;
+        bool operator==(const Contenido &) const = default;
     };
 
     static constexpr std::size_t PresupuestoPorDefecto = 160u * 1024 * 1024;
@@ -65,7 +66,7 @@ public:
 
     // A different document forgets every page of the previous one; opening
     // one again (its files may have changed) as well.
-    void Abrir(const Documento &d);
+    void Abrir(const Contenido &d);
     void Olvidar();
 
     // The page as requested: from the cache, from the worker when it is on it,
@@ -91,7 +92,7 @@ private:
     const std::size_t presupuesto_;
     mutable std::mutex m_;
     std::condition_variable cv_;
-    Documento doc_;
+    Contenido doc_;
     std::uint64_t generacion_ = 0;
     std::map<int, Entrada> cache_;
     std::size_t bytes_ = 0;

@@ -170,17 +170,17 @@ Rect AjustaMitad(const Natural &n, const Ventana &v, std::int32_t x)
     return r;
 }
 
-Rect SegunModo(int modo, const Natural &n, const Ventana &v)
+Rect SegunModo(Modo modo, const Natural &n, const Ventana &v)
 {
     switch (modo) {
-    case 2:
-    case 6:
+    case Modo::Real:
+    case Modo::Dinamico:
         return AjustaReal(n, v, false);
-    case 3:
+    case Modo::Ancho:
         return AjustaAncho(n, v);
-    case 4:
+    case Modo::Alto:
         return AjustaAlto(n, v);
-    case 5:
+    case Modo::Estirado:
         return AdaptaPantalla(v);
     default:
         return AjustaPantalla(n, v, true);
@@ -305,16 +305,16 @@ Referencia ActualizaReferencia(const Natural &n, const Rect &r, const Ventana &v
     return ref;
 }
 
-QString InfoPagina(int modoAjuste, int modoAnterior, bool partesAbajo, const Natural &n,
+QString InfoPagina(Modo modoAjuste, Modo modoAnterior, bool partesAbajo, const Natural &n,
                    const Rect &r, const QString &nombre)
 {
     using modIdioma::TextoIdioma;
     const QString sep = QStringLiteral(" | ");
     QString t = sep;
-    if (modoAjuste == 7)
-        t += TextoIdioma(10) + ": " + QString::number(modoAnterior) + " - " + TextoIdioma(171);
+    if (modoAjuste == Modo::Continuo)
+        t += TextoIdioma(10) + ": " + QString::number(Numero(modoAnterior)) + " - " + TextoIdioma(171);
     else
-        t += TextoIdioma(10) + ": " + QString::number(modoAjuste);
+        t += TextoIdioma(10) + ": " + QString::number(Numero(modoAjuste));
     t += sep + TextoIdioma(partesAbajo ? 167 : 168);
     t += sep + TextoIdioma(11) + " ";
     t += TextoIdioma(12) + ": " + QString::number(n.AnchoPixeles()) + "x"

@@ -8,6 +8,25 @@
 
 namespace diseno {
 
+// The display modes; each number is the key that chooses it.
+enum class Modo : std::int16_t {
+    Pantalla = 1,   // fit to the screen
+    Real = 2,       // 100 %
+    Ancho = 3,      // fit to the width
+    Alto = 4,       // fit to the height
+    Estirado = 5,   // stretched to the window
+    Dinamico = 6,   // follows the pointer
+    Continuo = 7,   // the next page below, on top of the mode under it
+    DosPaginas = 8, // two pages side by side
+};
+
+inline int Numero(Modo m) { return static_cast<int>(m); }
+// Modes 1 to 5 lay out one page by themselves; 6 to 8 do more.
+inline bool EsModoSimple(Modo m) { return Numero(m) < Numero(Modo::Dinamico); }
+
+// Gap between the pages stacked in continuous mode, twips.
+inline constexpr std::int32_t HuecoContinuo = 300;
+
 // A control's rectangle in the window, in twips.
 struct Rect {
     std::int32_t Left = 0;
@@ -49,7 +68,7 @@ Rect AdaptaPantalla(const Ventana &v);
 Rect AjustaMitad(const Natural &n, const Ventana &v, std::int32_t x);
 
 // The layout a page load applies in modes 1 to 7 (8 lays out two halves).
-Rect SegunModo(int modo, const Natural &n, const Ventana &v);
+Rect SegunModo(Modo modo, const Natural &n, const Ventana &v);
 
 // One zoom step of `paso` percent about the rectangle's centre.
 Rect AplicaZoom(const Rect &r, int paso);
@@ -84,7 +103,7 @@ struct Referencia {
 Referencia ActualizaReferencia(const Natural &n, const Rect &r, const Ventana &v);
 
 // The page information line (messages in the current language).
-QString InfoPagina(int modoAjuste, int modoAnterior, bool partesAbajo, const Natural &n,
+QString InfoPagina(Modo modoAjuste, Modo modoAnterior, bool partesAbajo, const Natural &n,
                    const Rect &r, const QString &nombre);
 
 } // namespace diseno

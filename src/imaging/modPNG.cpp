@@ -99,12 +99,12 @@ TipoPicture TipoDeFormato(const QByteArray &formato)
     return formato == "ico" || formato == "cur" ? TipoPicture::Icono : TipoPicture::Bitmap;
 }
 
+} // namespace
+
 bool EsPng(const QString &ruta)
 {
     return modGeneral::ExtensionDeRuta(ruta).toUpper() == QLatin1String("PNG");
 }
-
-} // namespace
 
 void CargarImagen(const QString &ruta, ControlImagen &destino)
 {

@@ -21,6 +21,9 @@ void CargarImagen(const QString &ruta, ControlImagen &destino);
 // Throws ErrorImagen 481 "Invalid picture"; the target is untouched then.
 void CargarPicture(const QString &ruta, ControlImagen &destino);
 
+// Whether a name's extension is "PNG" in any case: the loader over white.
+bool EsPng(const QString &ruta);
+
 // The loader the extension asks for: "PNG" in any case goes to CargarImagen.
 void CargarSegunExtension(const QString &ruta, ControlImagen &destino);
 

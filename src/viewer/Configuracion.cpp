@@ -1,7 +1,12 @@
 #include "viewer/Configuracion.h"
 
+#include "documento/Documento.h"
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
+#include "viewer/EstadoVista.h"
+#include "viewer/modIni.h"
+
+#include <QLocale>
 
 #include <cmath>
 #include <limits>
@@ -69,6 +74,47 @@ std::int16_t NumeroDePagina(const QString &texto)
 std::int32_t ColorABgr(int rojo, int verde, int azul)
 {
     return (rojo & 0xff) | ((verde & 0xff) << 8) | ((azul & 0xff) << 16);
+}
+
+QString IdiomaDelSistema()
+{
+    // QLocale() is the system locale unless a default was set.
+    return CodigoDeNombreIdioma(QLocale::languageToString(QLocale().language()));
+}
+
+void Leer(EstadoVista &vista, Documento &documento)
+{
+    const QString ini = RutaIni();
+    const QString idioma = modIni::LeerIni(ini, "Config", "Idioma", "");
+    modIdioma::Idioma = idioma.isEmpty() ? IdiomaDelSistema() : idioma;
+    if (const auto bgr = Entero32(modIni::LeerIni(ini, "Config", "Color", "0")))
+        vista.PonerColorFondo(*bgr);
+    const auto barra = Booleano(modIni::LeerIni(ini, "Config", "Barra", "False"));
+    if (!barra)
+        return;
+    vista.BarraVisible = *barra;
+    documento.RutaActual = modIni::LeerIni(ini, "Config", "uPath", "");
+    documento.Marcadores[0].Ruta = modIni::LeerIni(ini, "Ultimo", "Ruta", "");
+    documento.Marcadores[0].Marcador = modIni::LeerIni(ini, "Ultimo", "Marcador", "");
+    documento.RutaColeccion = modIni::LeerIni(ini, "Coleccion", "Ruta", "");
+}
+
+bool Guardar(const EstadoVista &vista, const Documento &documento, bool barraEnPantalla)
+{
+    const QString ini = RutaIni();
+    auto escribir = [&](const char *seccion, const char *clave, const QString &valor) {
+        return modIni::EscribirIni(ini, seccion, clave, valor);
+    };
+    if (!escribir("Config", "Idioma", modIdioma::Idioma)
+        || !escribir("Config", "Color", QString::number(vista.ColorFondo()))
+        || !escribir("Config", "Barra", barraEnPantalla ? "True" : "False")
+        || !escribir("Config", "uPath", documento.RutaActual))
+        return false;
+    if (!documento.RutaActual.isEmpty()
+        && (!escribir("Ultimo", "Ruta", documento.RutaActual)
+            || !escribir("Ultimo", "Marcador", QString::number(vista.PaginaActual))))
+        return false;
+    return documento.RutaColeccion.isEmpty() || escribir("Coleccion", "Ruta", documento.RutaColeccion);
 }
 
 } // namespace configuracion

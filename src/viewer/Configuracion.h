@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <optional>
 
+class Documento;
+class EstadoVista;
+
 namespace configuracion {
 
 // Path of "tavelo.ini" in the program's folder.
@@ -26,6 +29,18 @@ std::optional<bool> Booleano(const QString &texto);
 // A page number from a settings or bookmark field; 1 when it is not a
 // number or does not fit a 16-bit page.
 std::int16_t NumeroDePagina(const QString &texto);
+
+// The language of the system's locale.
+QString IdiomaDelSistema();
+
+// Reads "tavelo.ini" into the view and the document: language, colour, bar,
+// the last document and its page, the collection root. A bar value that is
+// not a boolean ends the reading there.
+void Leer(EstadoVista &vista, Documento &documento);
+
+// Writes them back; `barraEnPantalla` is whether the bar is visible now.
+// False at the first key that could not be written (the earlier ones stay).
+bool Guardar(const EstadoVista &vista, const Documento &documento, bool barraEnPantalla);
 
 // 0x00BBGGRR <-> colour.
 std::int32_t ColorABgr(int rojo, int verde, int azul);

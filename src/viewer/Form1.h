@@ -1,8 +1,10 @@
 #pragma once
-// The main window: the whole viewer. Holds the view state and the on-screen
-// controls; the rules it applies live in plain functions beside it.
-#include "imaging/ControlImagen.h"
-#include "imaging/Diseno.h"
+// The main window: paints the view, places the on-screen controls and turns
+// Qt's events into the virtual keys of the command dispatcher. The document,
+// the view and the commands live in their own objects, which it owns.
+#include "documento/Documento.h"
+#include "viewer/Comandos.h"
+#include "viewer/EstadoVista.h"
 
 #include <QLabel>
 #include <QPixmap>
@@ -11,16 +13,14 @@
 #include <QWidget>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 
 class QMimeData;
-class PreparadorPaginas;
-struct PedidoPagina;
+class Navegador;
 
 enum class IconoBarra { Primera, Anterior, Siguiente, Ultima, Cerrar };
 
-class Form1 : public QWidget {
+class Form1 : public QWidget, public Pantalla {
     Q_OBJECT
 public:
     static QPixmap Icono(IconoBarra clase, int lado, qreal escala);
@@ -28,91 +28,31 @@ public:
     explicit Form1(const QString &lineaComandos = QString(), QWidget *parent = nullptr);
     ~Form1() override;
 
-    // How the process ends after Salir; tests replace it.
-    static std::function<void()> &FinDelProceso();
+    Documento &Doc() { return *documento_; }
+    EstadoVista &Vista() { return *vista_; }
+    Comandos &Ordenes() { return *comandos_; }
 
-    // Start-up, settings and exit.
-    void LeerConfiguracion();
-    void GuardarConfiguracion();
-    void IdiomaDelSistema();
+    // What the other windows call on the main window.
+    void Form_KeyUp(int codigoTecla, int mayusculas) { comandos_->Form_KeyUp(codigoTecla, mayusculas); }
+    void TecladesdeInfo(int codigoTecla, int mayusculas) { comandos_->TecladesdeInfo(codigoTecla, mayusculas); }
+    void AbrirArchivo(const QString &ruta, bool mostrar) { comandos_->AbrirArchivo(ruta, mostrar); }
+    bool bAbrirMarcador(const QString &ruta, std::int16_t pagina) { return comandos_->bAbrirMarcador(ruta, pagina); }
+    void VerImagen(std::int16_t pagina) { vista_->VerImagen(pagina); }
+    void MostrarMensaje(const QString &texto) { vista_->MostrarMensaje(texto); }
+    void DibujaForm() { vista_->DibujaForm(); }
+    void AplicaEfecto() { vista_->AplicaEfecto(); }
+    QString sCambiarIdioma() { return comandos_->sCambiarIdioma(); }
     void TraduceForm();
-    QString sCambiarIdioma();
-    bool AbrirUltimo(bool anunciar);
-    void Salir();
-    void BorrarCarpetaPagina();
 
-    // Documents and pages. An empty path asks with the open dialog.
-    void AbrirArchivo(const QString &ruta, bool mostrar);
-    void VerImagen(std::int16_t pagina);
-    bool bAbrirMarcador(const QString &ruta, std::int16_t pagina);
-    // Makes page `pagina` available and loads it into `destino`; false (with
-    // the target untouched) when it cannot be extracted or decoded.
-    bool CargarPaginaEn(std::int16_t pagina, ControlImagen &destino);
-    // Where pages are read, decoded and kept ahead of the reader.
-    PreparadorPaginas &Preparador() { return *preparador_; }
-    void SiguienteComic(int paso);
-    void CargarMarcadores();
-    void GuardarMarcadores();
-    void AgregarMarcador();
-    void QuitarMarcador();
-    void IrAlMarcador();
-    void ListaDeMarcadores();
+    // Pantalla: what the dispatcher asks of the window.
+    QWidget *Dueno() override { return this; }
+    bool NumeroPaginaVisible() const override { return !LBPag->isHidden(); }
+    bool BarraEnPantalla() const override { return PBBarra->isVisible(); }
+    void MuestraControles(bool mostrar) override;
 
-    // Commands and messages: every command is a key through Form_KeyUp.
-    void Form_KeyUp(int codigoTecla, int mayusculas);
-    void TecladesdeInfo(int codigoTecla, int mayusculas);
-    void MostrarMensaje(const QString &texto);
-    QString CambiaOSD(int modo);
-    void MuestraControles(bool mostrar);
-    void CambiaIntervalo();
-    void tmrInfo_Timer();
-    void tmrPaseFotos_Timer();
-    void tmrDinamico_Timer();
-    void tmrMovH_Timer();
-    // One wheel notch (down = true); the mouse handlers complete it.
-    void RuedaMovida(bool abajo);
-
-    // View state.
-    std::int16_t PaginaActual = 1;
-    std::int16_t ModoAjuste = 1;
-    std::int16_t ModoAnterior = 1;
-    bool bAvanzando = true;
-    bool BarraVisible = false;
-    QString RutaPagina;
-    bool PaginaCargada = true;
-    ControlImagen Imagen;
-    // Not a stretching holder: a PNG second page keeps its own size, not the
-    // size of the page shown there before.
-    ControlImagen Imagen2;
-    bool bAvanzandoAntes = true;
-    diseno::Partes Partes;   // DesplazParteX, DesplazParteY, bPartesAbajo
-
-    // Layout and drawing.
-    void DibujaForm();
-    void DibujaDosPaginas();
-    void AplicaEfecto();
-    void AplicaLayout(int modo);   // the layout a page load applies for `modo` (1 to 7)
-    void VerDosPaginas(std::int16_t pagina);
-    void ActivaContinuo();
-    void AplicaZoom(int paso);
-    int PorcentajeZoom() const;
-    void MueveParte(int direccion);
-    void ReiniciaParte();
-    bool SigueRaton(std::int32_t x, std::int32_t y); // false: rest (stop the timer)
-    void ActualizaReferencia(bool mostrar = true);
-    QString InfoPagina() const;
-    diseno::Ventana Escala() const;   // the client area in twips
     const QImage &Superficie() const { return superficie_; }
-    QStringList FileList;        // pictures or archives of the document's folder
-    QString CarpetaFileList;
-    QString UltimoMensaje;
-    std::int16_t SegundosMensaje = 2;
-    std::int16_t SegundosInfo = 0;
-    std::int16_t ModoOSD = 1;
-
-    // Background colour as 0x00BBGGRR.
-    std::int32_t ColorFondo() const;
-    void PonerColorFondo(std::int32_t bgr);
+    void tmrInfo_Timer();
+    void tmrMovH_Timer();
 
     // On-screen controls.
     QLabel *LBInfo = nullptr;
@@ -124,29 +64,21 @@ public:
     QLabel *LBAbriendo = nullptr;
     QWidget *PBBarra = nullptr;
     QLabel *PBZ = nullptr;
-    QLabel *PBRef = nullptr;
+    Navegador *PBRef = nullptr;
     QWidget *LBBarra[12] = {};
     QWidget *imCerrarBarra = nullptr;
     QWidget *TB = nullptr;          // the page-number box
     QLabel *PBH[2] = {};            // the two screens of a swipe's slide
     int DireccionMovH = 1;
-    bool bRuedaZoom = false;        // the wheel zooms instead of turning pages
     bool bArrastrando = false;      // a page drag is under way
     bool bDesplazando = false;      // a press on a fitting page: maybe a swipe
     std::int32_t XPulsado = 0;
     std::int32_t AgarreX = 0;
     std::int32_t AgarreY = 0;
     class MouseWheel *MouseWheel1 = nullptr;
-    std::int32_t RatonX = 0;        // last pointer position, twips
-    std::int32_t RatonY = 0;
+    std::int16_t SegundosInfo = 0;
     QTimer tmrInfo;
-    QTimer tmrPaseFotos;
-    QTimer tmrDinamico;
     QTimer tmrMovH;
-
-signals:
-    // The information window is due (nothing to open at start).
-    void InformacionPedida();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -163,37 +95,32 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    void AbrirDocumentoInicial();
+    void Conectar();
+    void Empezar();
     void ColocarControles();
-    void RepararExtension(const QString &extension);
-    void OcultarMarcador();
-    void PonerMarcador(const QString &pagina);
     void CrearBarra();
     void TraduceBarra();
-    void PasarPagina(bool adelante, bool primeraOUltima);
-    bool Desplazar(int codigo, int mayusculas);
-    void Rotar(bool derecha);
-    void Reflejar(bool vertical);
-    void PasoContinuo(std::int32_t nuevoTop);
+    void MostrarMensajeEnPantalla(const QString &texto);
+    void MostrarNumeroPagina(std::int16_t pagina, bool nueva);
+    void MostrarMarcador();
+    void MostrarAbriendo(bool abriendo);
+    void AplicarBarra();
     void TerminarArrastre();
     void Deslizar(std::int32_t x);
     void AbrirCajaPagina();
     bool TeclaEnCaja(QKeyEvent *event);
-    QPixmap FotoVentana() const;
+    void CerrarCajaPagina();
     QString ArchivoSoltado(const QMimeData *datos) const;
     void PrepararSuperficie();
-    void RehacerDiseno();
     void Pintar(ControlImagen &c, bool borrar);
-    PedidoPagina PedidoPara(std::int16_t pagina, const ControlImagen &destino) const;
-    void AnticiparVecinas(std::int16_t desde);
-    bool ExtraerYCargar(const QString &nombre, ControlImagen &destino);
+    void PintarVista(bool dosPaginas);
+    QColor Fondo() const;
 
-    bool bReparando = false;
+    std::unique_ptr<Documento> documento_;
+    std::unique_ptr<EstadoVista> vista_;
+    std::unique_ptr<Comandos> comandos_;
     QSet<int> TeclasPulsadas;    // keys whose press this window received
-    QImage miniatura_;           // the navigator's thumbnail, without its frame
-    qint64 miniaturaDe_ = 0;
     QImage superficie_;          // the window's persistent surface, device pixels
     QString LineaComandos;
     bool bInicioHecho = false;
-    std::unique_ptr<PreparadorPaginas> preparador_;
 };

@@ -6,6 +6,7 @@
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
 #include "viewer/Teclas.h"
+#include "views/Navegador.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -124,7 +125,7 @@ void Form1::CrearBarra()
     cerrar->setIconSize(QSize(22, 22));
     cerrar->setFocusPolicy(Qt::NoFocus);
     connect(cerrar, &QToolButton::clicked, this, [this] {
-        BarraVisible = false;
+        vista_->BarraVisible = false;
         PBBarra->hide();
     });
     imCerrarBarra = cerrar;
@@ -152,50 +153,22 @@ void Form1::MuestraControles(bool mostrar)
 {
     ImAbrir->setVisible(mostrar);
     ImCerrar->setVisible(mostrar);
-    LBMarcador->setVisible(mostrar && !LBMarcador->property("Tag").toString().isEmpty());
+    LBMarcador->setVisible(mostrar && !comandos_->Marcador.isEmpty());
     LBPag->setVisible(mostrar && !LBPag->text().isEmpty());
-    if (BarraVisible)
+    if (vista_->BarraVisible)
         PBBarra->setVisible(mostrar);
 }
 
-QString Form1::CambiaOSD(int modo)
+void Form1::AplicarBarra()
 {
-    if (modo > 2)
-        return {};
-    ModoOSD = std::int16_t(modo == -1 ? (ModoOSD + 1) % 3 : modo);
-    QString texto;
-    switch (ModoOSD) {
-    case 0:
-        MuestraControles(false);
-        texto = TextoIdioma(155);
-        break;
-    case 1:
-        MuestraControles(true);
-        texto = TextoIdioma(154);
-        break;
-    default:
-        MuestraControles(false);
-        texto = TextoIdioma(154) + " (" + TextoIdioma(174) + ")";
-        break;
-    }
-    return QStringLiteral("OSD ") + texto;
-}
-
-void Form1::CambiaIntervalo()
-{
-    static constexpr int ciclo[] = {3, 5, 7, 10, 15, 20, 30};
-    const int segundos = tmrPaseFotos.interval() / 1000;
-    for (std::size_t i = 0; i < std::size(ciclo); ++i) {
-        if (ciclo[i] == segundos) {
-            tmrPaseFotos.setInterval(ciclo[(i + 1) % std::size(ciclo)] * 1000);
-            return;
-        }
-    }
+    PBBarra->setVisible(vista_->BarraVisible);
+    if (vista_->BarraVisible)
+        PBBarra->raise();
 }
 
 void Form1::tmrInfo_Timer()
 {
-    if (SegundosInfo == SegundosMensaje) {
+    if (SegundosInfo == vista_->SegundosMensaje) {
         tmrInfo.stop();
         SegundosInfo = 0;
         LBInfo->hide();
@@ -203,20 +176,6 @@ void Form1::tmrInfo_Timer()
     } else {
         ++SegundosInfo;
     }
-}
-
-void Form1::tmrPaseFotos_Timer()
-{
-    Form_KeyUp(teclas::VK_SPACE, 0);
-}
-
-void Form1::tmrDinamico_Timer()
-{
-    const diseno::Ventana v = Escala();
-    if (RatonX < 0 || RatonX >= v.SW || RatonY < 0 || RatonY >= v.SH)
-        return;
-    if (!SigueRaton(RatonX, RatonY))
-        tmrDinamico.stop();
 }
 
 void Form1::tmrMovH_Timer()

@@ -3,13 +3,12 @@
 // key sent to Form_KeyUp.
 #include "viewer/Form1.h"
 
-#include "shell/MouseWheel.h"
+#include "imaging/modPNG.h"
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
-#include "imaging/modPNG.h"
-#include "viewer/Form1Comun.h"
+#include "viewer/Ocupado.h"
 #include "viewer/Teclas.h"
-#include "documento/modDocumento.h"
+#include "views/Navegador.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -18,13 +17,15 @@
 #include <algorithm>
 
 using modIdioma::TextoIdioma;
-namespace doc = modDocumento;
+using diseno::Modo;
 
 namespace {
 
 constexpr int Twips = modGeneral::TwipsPorPixel;
 // Beyond this many pixels the drag redraws the page instead of carrying a copy.
 constexpr qint64 PixelesMaximosArrastre = 40'000'000;
+// How far a press on a fitting page must travel to turn it.
+constexpr std::int32_t DistanciaDeslizar = 700;
 
 std::int32_t EnTwips(qreal pixeles)
 {
@@ -33,39 +34,36 @@ std::int32_t EnTwips(qreal pixeles)
 
 } // namespace
 
-QPixmap Form1::FotoVentana() const
-{
-    return QPixmap::fromImage(Superficie());
-}
-
 void Form1::mousePressEvent(QMouseEvent *event)
 {
+    EstadoVista &v = *vista_;
+    ControlImagen &imagen = v.Imagen;
     const std::int32_t X = EnTwips(event->position().x());
     const std::int32_t Y = EnTwips(event->position().y());
     XPulsado = X;
-    AgarreX = X - Imagen.Left;
-    AgarreY = Y - Imagen.Top;
-    const diseno::Ventana v = Escala();
+    AgarreX = X - imagen.Left;
+    AgarreY = Y - imagen.Top;
+    const diseno::Ventana &ventana = v.Escala();
     switch (event->button()) {
     case Qt::LeftButton:
-        if (ModoAjuste == 6 || Imagen.Picture.isNull())
+        if (v.ModoAjuste == Modo::Dinamico || imagen.Picture.isNull())
             break;
-        if (Imagen.Width > v.SW || Imagen.Height > v.SH || ModoAjuste >= 7) {
+        if (imagen.Width > ventana.SW || imagen.Height > ventana.SH || !diseno::EsModoSimple(v.ModoAjuste)) {
             const qreal escala = devicePixelRatioF();
-            const QSize tamano(int(Imagen.Width / double(Twips) * escala), int(Imagen.Height / double(Twips) * escala));
-            if (ModoAjuste < 7 && qint64(tamano.width()) * tamano.height() <= PixelesMaximosArrastre) {
+            const QSize tamano(int(imagen.Width / double(Twips) * escala), int(imagen.Height / double(Twips) * escala));
+            if (diseno::EsModoSimple(v.ModoAjuste) && qint64(tamano.width()) * tamano.height() <= PixelesMaximosArrastre) {
                 // The page rides on PBZ while the surface shows the background.
-                if (tamano.width() > Imagen.Picture.width() || tamano.height() > Imagen.Picture.height())
-                    modPNG::Completar(Imagen);
-                QPixmap copia = QPixmap::fromImage(Imagen.Picture.scaled(tamano, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+                if (tamano.width() > imagen.Picture.width() || tamano.height() > imagen.Picture.height())
+                    modPNG::Completar(imagen);
+                QPixmap copia = QPixmap::fromImage(
+                    imagen.Picture.scaled(tamano, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
                 copia.setDevicePixelRatio(escala);
-                auto *pbz = static_cast<QLabel *>(PBZ);
-                pbz->setPixmap(copia);
-                pbz->setGeometry(Imagen.Left / Twips, Imagen.Top / Twips, Imagen.Width / Twips, Imagen.Height / Twips);
+                PBZ->setPixmap(copia);
+                PBZ->setGeometry(imagen.Left / Twips, imagen.Top / Twips, imagen.Width / Twips, imagen.Height / Twips);
                 ControlImagen vacia;
                 Pintar(vacia, true);
-                pbz->show();
-                pbz->lower();
+                PBZ->show();
+                PBZ->lower();
                 update();
             }
             bArrastrando = true;
@@ -75,13 +73,13 @@ void Form1::mousePressEvent(QMouseEvent *event)
         }
         break;
     case Qt::RightButton:
-        emit InformacionPedida();
+        emit comandos_->InformacionPedida();
         if (bArrastrando)
             TerminarArrastre();
         break;
     case Qt::MiddleButton:
-        bRuedaZoom = !bRuedaZoom;
-        MostrarMensaje(TextoIdioma(175) + " " + TextoIdioma(bRuedaZoom ? 176 : 177).toLower());
+        v.bRuedaZoom = !v.bRuedaZoom;
+        MostrarMensaje(TextoIdioma(175) + " " + TextoIdioma(v.bRuedaZoom ? 176 : 177).toLower());
         break;
     default:
         break;
@@ -90,58 +88,47 @@ void Form1::mousePressEvent(QMouseEvent *event)
 
 void Form1::mouseMoveEvent(QMouseEvent *event)
 {
+    EstadoVista &v = *vista_;
+    ControlImagen &imagen = v.Imagen;
     const std::int32_t X = EnTwips(event->position().x());
     const std::int32_t Y = EnTwips(event->position().y());
-    RatonX = X;
-    RatonY = Y;
-    if (ModoOSD == 2) {
+    v.RatonX = X;
+    v.RatonY = Y;
+    if (v.ModoOSD == 2) {
         const bool cerca = modGeneral::RatonSobreControl(ImCerrar, X, Y)
                            || modGeneral::RatonSobreControl(ImAbrir, X, Y)
                            || modGeneral::RatonSobreControl(LBPag, X, Y)
-                           || (BarraVisible && modGeneral::RatonSobreControl(PBBarra, X, Y));
+                           || (v.BarraVisible && modGeneral::RatonSobreControl(PBBarra, X, Y));
         MuestraControles(cerca);
     }
-    if (ModoAjuste == 6) {
-        if (!tmrDinamico.isActive())
-            tmrDinamico.start();
+    if (v.ModoAjuste == Modo::Dinamico) {
+        if (!v.tmrDinamico.isActive())
+            v.tmrDinamico.start();
         return;
     }
     if (!bArrastrando)
         return;
-    const diseno::Ventana v = Escala();
+    const diseno::Ventana &ventana = v.Escala();
     std::int32_t left = X - AgarreX;
     std::int32_t top = Y - AgarreY;
-    if (ModoAjuste < 7) {
-        if (!(event->modifiers() & Qt::ShiftModifier)) {
-            left = Imagen.Width > v.SW ? std::clamp(left, v.SW - Imagen.Width, 0) : Imagen.Left;
-            top = Imagen.Height > v.SH ? std::clamp(top, v.SH - Imagen.Height, 0) : Imagen.Top;
-        }
-        Imagen.Left = left;
-        Imagen.Top = top;
-        ActualizaReferencia(true);
-        if (PBZ->isVisible())
-            PBZ->move(Imagen.Left / Twips, Imagen.Top / Twips);
-        else
-            DibujaForm();
-    } else if (ModoAjuste == 7) {
-        Imagen.Left = left;
-        Imagen2.Left = left;
-        const std::int16_t antes = PaginaActual;
-        PasoContinuo(top);
-        if (PaginaActual != antes)
-            AgarreY = Y - Imagen.Top; // the grab now holds the new current page
-    } else {
-        const std::int32_t dx = left - Imagen.Left;
-        const std::int32_t dy = top - Imagen.Top;
-        Imagen.Left += dx;
-        Imagen.Top += dy;
-        Imagen2.Left += dx;
-        Imagen2.Top += dy;
-        if (Imagen2.Picture.isNull())
-            DibujaForm();
-        else
-            DibujaDosPaginas();
+    if (!diseno::EsModoSimple(v.ModoAjuste)) {
+        const std::int16_t antes = v.PaginaActual;
+        v.MoverPaginas(left, top);
+        if (v.EsContinuo() && v.PaginaActual != antes)
+            AgarreY = Y - imagen.Top; // the grab now holds the new current page
+        return;
     }
+    if (!(event->modifiers() & Qt::ShiftModifier)) {
+        left = imagen.Width > ventana.SW ? std::clamp(left, ventana.SW - imagen.Width, 0) : imagen.Left;
+        top = imagen.Height > ventana.SH ? std::clamp(top, ventana.SH - imagen.Height, 0) : imagen.Top;
+    }
+    imagen.Left = left;
+    imagen.Top = top;
+    v.ActualizaReferencia(true);
+    if (PBZ->isVisible())
+        PBZ->move(imagen.Left / Twips, imagen.Top / Twips);
+    else
+        v.DibujaForm();
 }
 
 void Form1::TerminarArrastre()
@@ -149,20 +136,18 @@ void Form1::TerminarArrastre()
     bArrastrando = false;
     unsetCursor();
     PBZ->hide();
-    if (ModoAjuste < 7 || Imagen2.Picture.isNull())
-        DibujaForm();
-    else
-        DibujaDosPaginas();
+    vista_->DibujaSegunModo();
 }
 
 void Form1::mouseReleaseEvent(QMouseEvent *event)
 {
     const std::int32_t X = EnTwips(event->position().x());
-    const diseno::Ventana v = Escala();
+    const diseno::Ventana &ventana = vista_->Escala();
+    const ControlImagen &imagen = vista_->Imagen;
     if (bArrastrando) {
         TerminarArrastre();
     } else if (event->button() == Qt::LeftButton && bDesplazando) {
-        if (Imagen.Height <= v.SH && Imagen.Width <= v.SW)
+        if (imagen.Height <= ventana.SH && imagen.Width <= ventana.SW)
             Deslizar(X);
         bDesplazando = false;
     }
@@ -171,17 +156,17 @@ void Form1::mouseReleaseEvent(QMouseEvent *event)
 
 void Form1::Deslizar(std::int32_t X)
 {
-    if (std::abs(X - XPulsado) < 700)
+    if (std::abs(X - XPulsado) < DistanciaDeslizar)
         return;
     // The old screen and the new one slide across, the new one pushing in.
-    PBH[0]->setPixmap(FotoVentana());
+    PBH[0]->setPixmap(QPixmap::fromImage(superficie_));
     PBH[0]->setGeometry(rect());
     PBH[0]->show();
     PBH[0]->raise();
     const bool siguiente = X < XPulsado;
     Form_KeyUp(siguiente ? teclas::VK_SPACE : teclas::VK_BACK, 0);
     DireccionMovH = siguiente ? 1 : -1;
-    PBH[1]->setPixmap(FotoVentana());
+    PBH[1]->setPixmap(QPixmap::fromImage(superficie_));
     PBH[1]->setGeometry(QRect(QPoint(DireccionMovH * width(), 0), size()));
     PBH[1]->show();
     PBH[1]->raise();
@@ -192,12 +177,12 @@ void Form1::mouseDoubleClickEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    if (doc::Paginas.size() <= 1) {
+    if (!documento_->HayDocumento()) {
         Form_KeyUp('U', 0);
         return;
     }
     // The exact middle counts as the right half.
-    Form_KeyUp(XPulsado < Escala().SW / 2.0 ? teclas::VK_BACK : teclas::VK_SPACE, 0);
+    Form_KeyUp(XPulsado < vista_->Escala().SW / 2.0 ? teclas::VK_BACK : teclas::VK_SPACE, 0);
 }
 
 void Form1::AbrirCajaPagina()
@@ -212,7 +197,18 @@ void Form1::AbrirCajaPagina()
     caja->raise();
     caja->setFocus();
     caja->selectAll();
+    vista_->CajaPaginaAbierta = true;
     ImAbrir->hide();
+}
+
+void Form1::CerrarCajaPagina()
+{
+    auto *caja = static_cast<QLineEdit *>(TB);
+    ImAbrir->setVisible(vista_->ModoOSD == 1);
+    caja->hide();
+    caja->clear();
+    vista_->CajaPaginaAbierta = false;
+    setFocus();
 }
 
 bool Form1::TeclaEnCaja(QKeyEvent *event)
@@ -221,30 +217,25 @@ bool Form1::TeclaEnCaja(QKeyEvent *event)
     const int k = event->key();
     if (k == Qt::Key_Escape) {
         // Not in the original box, but a reader must be able to leave it.
-        caja->hide();
-        caja->clear();
-        ImAbrir->setVisible(ModoOSD == 1);
-        setFocus();
+        CerrarCajaPagina();
         return true;
     }
     if (k == Qt::Key_Return || k == Qt::Key_Enter) {
         bool ok = false;
         const int n = caja->text().toInt(&ok);
-        if (ok && n >= 1 && n < doc::Paginas.size()) {
-            PaginaActual = std::int16_t(n);
-            VerImagen(PaginaActual);
-            form1::ProcesarEventos();
-            if (ModoAjuste == 7) {
-                Imagen.Tag = QString::number(n);
-                ActivaContinuo();
-            }
-            ImAbrir->setVisible(ModoOSD == 1);
-            caja->hide();
-            caja->clear();
-            setFocus();
-        } else {
+        if (!ok || !documento_->EsPagina(n)) {
             caja->selectAll();
+            return true;
         }
+        EstadoVista &v = *vista_;
+        v.PaginaActual = std::int16_t(n);
+        v.VerImagen(v.PaginaActual);
+        visor::ProcesarEventos();
+        if (v.EsContinuo()) {
+            v.Imagen.Tag = QString::number(n);
+            v.ActivaContinuo();
+        }
+        CerrarCajaPagina();
         return true;
     }
     if (k == Qt::Key_Backspace || (k >= Qt::Key_0 && k <= Qt::Key_9))

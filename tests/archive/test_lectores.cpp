@@ -6,6 +6,7 @@
 #include "archive/EscrituraSegura.h"
 #include "archive/ccZip.h"
 #include "archive/modUnRAR.h"
+#include "shell/modComDlg.h"
 
 #include <QDir>
 #include <QFile>
@@ -116,18 +117,22 @@ TEST_F(Zip, EncryptedEntryAsksOncePerExtraction)
         zip.Init(cbz);
         ASSERT_EQ(zip.Count(), 2) << cifrado;
         auto &d = DialogosDePrueba::Actuales();
+        // The caller hands the archive layer its prompt.
+        const archivo::PedirClave pedir = [] {
+            return modComDlg::PedirTexto(nullptr, "Please Enter The Password!", true);
+        };
 
         d.llamadas.clear();
         d.respuestasTexto = {"clave"};
-        EXPECT_EQ(zip.Decompress(destino(), "p2.jpg"), 0);
+        EXPECT_EQ(zip.Decompress(destino(), "p2.jpg", pedir), 0);
         EXPECT_EQ(Leer(destino() + "p2.jpg"), "dos");
         EXPECT_EQ(d.llamadas, QStringList{"PedirTexto:Please Enter The Password!:1"});
 
         // Empty answer, wrong answer: nothing written, one prompt each.
         d.llamadas.clear();
         d.respuestasTexto = {"", "mala"};
-        EXPECT_NE(zip.Decompress(destino(), "p1.jpg"), 0);
-        EXPECT_NE(zip.Decompress(destino(), "p1.jpg"), 0);
+        EXPECT_NE(zip.Decompress(destino(), "p1.jpg", pedir), 0);
+        EXPECT_NE(zip.Decompress(destino(), "p1.jpg", pedir), 0);
         EXPECT_EQ(d.llamadas.size(), 2);
         EXPECT_EQ(Contenido(destino()), QStringList{"p2.jpg"}) << cifrado;
         QFile::remove(destino() + "p2.jpg");

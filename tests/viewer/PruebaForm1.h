@@ -5,7 +5,7 @@
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
 #include "viewer/Form1.h"
-#include "documento/modDocumento.h"
+#include "views/Navegador.h"
 
 #include <QBuffer>
 #include <QDirIterator>
@@ -47,8 +47,7 @@ class PruebaForm1 : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        modDocumento::Reiniciar();
-        Form1::FinDelProceso() = [this] { ++salidas; };
+        Comandos::FinDelProceso() = [this] { ++salidas; };
         auto &d = DialogosDePrueba::Actuales();
         d.respuestasTexto.clear();
         d.respuestasColor.clear();
@@ -61,7 +60,6 @@ protected:
     void TearDown() override
     {
         f.reset();
-        modDocumento::Reiniciar();
     }
     std::unique_ptr<Form1> f;
     int salidas = 0;

@@ -19,16 +19,16 @@ Natural Px(int w, int h)
 
 TEST(Diseno, SmallPagesStayAtTheirSizeCentredInMode1)
 {
-    const Rect r = SegunModo(1, Px(400, 300), Pantalla);
+    const Rect r = SegunModo(Modo(1), Px(400, 300), Pantalla);
     EXPECT_EQ(r, (Rect{(15360 - 6000) / 2, (11520 - 4500) / 2, 6000, 4500}));
     // A tall page fills the height and is centred across.
-    const Rect alta = SegunModo(1, Px(1200, 1800), Pantalla);
+    const Rect alta = SegunModo(Modo(1), Px(1200, 1800), Pantalla);
     EXPECT_EQ(alta.Top, 0);
     EXPECT_EQ(alta.Height, Pantalla.SH);
     EXPECT_EQ(alta.Width, Entero(11520 * 0.67));
     EXPECT_EQ(alta.Left, Entero((15360 - alta.Width) / 2.0));
     // A wide one fills the width.
-    const Rect ancha = SegunModo(1, Px(3000, 1000), Pantalla);
+    const Rect ancha = SegunModo(Modo(1), Px(3000, 1000), Pantalla);
     EXPECT_EQ(ancha.Width, Pantalla.SW);
     EXPECT_EQ(ancha.Left, 0);
     EXPECT_EQ(ancha.Top, Entero((11520 - ancha.Height) / 2.0));
@@ -37,21 +37,21 @@ TEST(Diseno, SmallPagesStayAtTheirSizeCentredInMode1)
 TEST(Diseno, PanoramaInModes3And4AndTheOtherFits)
 {
     const Natural panorama = Px(4000, 1000);
-    const Rect ancho = SegunModo(3, panorama, Pantalla);
+    const Rect ancho = SegunModo(Modo(3), panorama, Pantalla);
     EXPECT_EQ(ancho.Width, Pantalla.SW);
     EXPECT_EQ(ancho.Height, 3840);
     EXPECT_EQ(ancho.Top, (11520 - 3840) / 2); // centred vertically
     EXPECT_EQ(ancho.Left, 0);
-    const Rect alto = SegunModo(4, panorama, Pantalla);
+    const Rect alto = SegunModo(Modo(4), panorama, Pantalla);
     EXPECT_EQ(alto.Height, Pantalla.SH);
     EXPECT_EQ(alto.Width, 46080);
     EXPECT_EQ(alto.Left, 0); // starts at the left edge
     EXPECT_EQ(alto.Top, 0);
-    EXPECT_EQ(SegunModo(5, panorama, Pantalla), (Rect{0, 0, Pantalla.SW, Pantalla.SH}));
+    EXPECT_EQ(SegunModo(Modo(5), panorama, Pantalla), (Rect{0, 0, Pantalla.SW, Pantalla.SH}));
     // 100%: larger in both directions shows the top-left corner; in one only,
     // centred along the other.
-    EXPECT_EQ(SegunModo(2, Px(2000, 2000), Pantalla), (Rect{0, 0, 30000, 30000}));
-    EXPECT_EQ(SegunModo(2, Px(2000, 500), Pantalla), (Rect{0, (11520 - 7500) / 2, 30000, 7500}));
+    EXPECT_EQ(SegunModo(Modo(2), Px(2000, 2000), Pantalla), (Rect{0, 0, 30000, 30000}));
+    EXPECT_EQ(SegunModo(Modo(2), Px(2000, 500), Pantalla), (Rect{0, (11520 - 7500) / 2, 30000, 7500}));
     EXPECT_EQ(AjustaReal(Px(2000, 2000), Pantalla, true), (Rect{7680 - 15000, 5760 - 15000, 30000, 30000}));
 }
 
@@ -71,7 +71,7 @@ TEST(Diseno, HalvesOfATwoPageSpread)
 
 TEST(Diseno, TenZoomStepsInAndOutEndNear99PercentPowTen)
 {
-    const Rect inicio = SegunModo(1, Px(1200, 1800), Pantalla);
+    const Rect inicio = SegunModo(Modo(1), Px(1200, 1800), Pantalla);
     Rect r = inicio;
     for (int i = 0; i < 10; ++i)
         r = AplicaZoom(r, 10);
@@ -181,10 +181,10 @@ TEST(Diseno, NavigatorFrameAndPageInformation)
 
     modIdioma::Idioma = "ing";
     const Rect mitad{0, 0, 600 * 15, 900 * 15};
-    EXPECT_EQ(InfoPagina(1, 1, false, Px(1200, 1800), mitad, "p01.jpg"),
+    EXPECT_EQ(InfoPagina(Modo(1), Modo(1), false, Px(1200, 1800), mitad, "p01.jpg"),
               " | Mode: 1 | Pass parts: Right - Down | Image Real: 1200x1800px | Image Actual: 600x900px"
               " | Zoom: 50% | Name: p01.jpg | ");
-    EXPECT_TRUE(InfoPagina(7, 3, true, Px(1200, 1800), mitad, "x")
+    EXPECT_TRUE(InfoPagina(Modo(7), Modo(3), true, Px(1200, 1800), mitad, "x")
                     .startsWith(" | Mode: 3 - Continuous mode: On | Pass parts: Down - Right | "));
     modIdioma::Idioma = "esp";
 }

@@ -7,7 +7,6 @@
 #include "shell/modIdioma.h"
 #include "viewer/Form1.h"
 #include "documento/Paginas.h"
-#include "documento/modDocumento.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -19,7 +18,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-namespace doc = modDocumento;
 using prueba::ArchivosTemporales;
 using prueba::EntradaNueva;
 
@@ -54,7 +52,7 @@ void Escribir(const QString &ruta, const QByteArray &datos)
 class Documentos : public prueba::PruebaForm1 {
 protected:
     QString Ruta(const QString &n) const { return tmp.path() + '/' + n; }
-    QStringList Paginas() const { return doc::Paginas.mid(1); }
+    QStringList Paginas() const { return f->Doc().Paginas.mid(1); }
 
     QTemporaryDir tmp;
 };
@@ -67,12 +65,12 @@ TEST_F(Documentos, PageOrderIsCaseInsensitiveCharacterByCharacter)
                                                     {"P1.JPG", Pagina(1)}}));
     f->AbrirArchivo(Ruta("c.cbz"), true);
     EXPECT_EQ(Paginas(), QStringList({"P1.JPG", "p10.jpg", "p2.jpg"}));
-    EXPECT_EQ(f->PaginaActual, 1);
-    EXPECT_EQ(NumeroDe(f->Imagen), 1);
+    EXPECT_EQ(f->Vista().PaginaActual, 1);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 1);
     EXPECT_EQ(f->LBPag->text(), "1/3");
-    EXPECT_EQ(f->UltimoMensaje, "c.cbz");
-    EXPECT_EQ(doc::NombreActual, "c.cbz");
-    EXPECT_EQ(doc::ExtActual, "CBZ");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "c.cbz");
+    EXPECT_EQ(f->Doc().NombreActual, "c.cbz");
+    EXPECT_EQ(f->Doc().ExtActual, "CBZ");
     EXPECT_TRUE(ArchivosTemporales().isEmpty());
 }
 
@@ -88,11 +86,11 @@ TEST_F(Documentos, OnlyPictureEntriesArePagesWithTheirFolders)
     for (const char *nombre : {"c.zip", "c.rar"}) {
         f->AbrirArchivo(Ruta(nombre), true);
         EXPECT_EQ(Paginas(), QStringList({"img/01.jpg", "w.webp", "z.jpeg"})) << nombre;
-        EXPECT_EQ(NumeroDe(f->Imagen), 1) << nombre;
-        EXPECT_EQ(f->RutaPagina, modGeneral::CarpetaTemporal() + "img/01.jpg");
+        EXPECT_EQ(NumeroDe(f->Vista().Imagen), 1) << nombre;
+        EXPECT_EQ(f->Vista().RutaPagina, modGeneral::CarpetaTemporal() + "img/01.jpg");
         for (std::int16_t p = 2; p <= 3; ++p) {
             f->VerImagen(p);
-            EXPECT_EQ(NumeroDe(f->Imagen), p == 2 ? 4 : 3) << nombre;
+            EXPECT_EQ(NumeroDe(f->Vista().Imagen), p == 2 ? 4 : 3) << nombre;
         }
         EXPECT_TRUE(ArchivosTemporales().isEmpty()) << ArchivosTemporales().join(",").toStdString();
     }
@@ -108,15 +106,15 @@ TEST_F(Documentos, APictureStandsForItsFolder)
     Escribir(carpeta + "d.jpeg", Pagina(4));
     f->AbrirArchivo(carpeta + "b.png", true);
     EXPECT_EQ(Paginas(), QStringList({"a.jpg", "b.png", "c.gif", "d.jpeg"}));
-    EXPECT_EQ(f->PaginaActual, 2);
-    EXPECT_EQ(NumeroDe(f->Imagen), 2);
-    EXPECT_EQ(doc::RutaActual, carpeta);
-    EXPECT_EQ(f->UltimoMensaje, carpeta);
-    EXPECT_EQ(f->RutaPagina, carpeta + "b.png");
+    EXPECT_EQ(f->Vista().PaginaActual, 2);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 2);
+    EXPECT_EQ(f->Doc().RutaActual, carpeta);
+    EXPECT_EQ(f->Vista().UltimoMensaje, carpeta);
+    EXPECT_EQ(f->Vista().RutaPagina, carpeta + "b.png");
     // A JPEG picture opens directly, at its own page.
     f->AbrirArchivo(carpeta + "d.jpeg", true);
-    EXPECT_EQ(f->PaginaActual, 4);
-    EXPECT_EQ(NumeroDe(f->Imagen), 4);
+    EXPECT_EQ(f->Vista().PaginaActual, 4);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 4);
     EXPECT_TRUE(QFile::exists(carpeta + "d.jpeg")); // pictures of a folder are never deleted
 }
 
@@ -136,17 +134,17 @@ TEST_F(Documentos, RealComicsOpenAtTheirFirstPage)
                           Caso{"comicbox/Captain Science #001.cbz", 5, {}}}) {
         f->AbrirArchivo(fixtures + '/' + c.archivo, true);
         ASSERT_EQ(Paginas().size(), c.paginas) << c.archivo;
-        EXPECT_FALSE(f->Imagen.Picture.isNull()) << c.archivo;
+        EXPECT_FALSE(f->Vista().Imagen.Picture.isNull()) << c.archivo;
         for (std::int16_t p = 1; p <= c.paginas; ++p) {
             f->VerImagen(p);
-            EXPECT_FALSE(f->Imagen.Picture.isNull()) << c.archivo << " page " << p;
+            EXPECT_FALSE(f->Vista().Imagen.Picture.isNull()) << c.archivo << " page " << p;
         }
         EXPECT_TRUE(ArchivosTemporales().isEmpty()) << c.archivo;
     }
     // Captain Science: the pages sit in an inner folder.
     EXPECT_EQ(Paginas().value(0), "Captain Science 001/CaptainScience#1_01.jpg");
     // The cover of a real comic: taller than wide.
-    EXPECT_GT(f->Imagen.Picture.height(), f->Imagen.Picture.width());
+    EXPECT_GT(f->Vista().Imagen.Picture.height(), f->Vista().Imagen.Picture.width());
 }
 
 TEST_F(Documentos, MisnamedComicsAreRepairedBothWays)
@@ -154,27 +152,27 @@ TEST_F(Documentos, MisnamedComicsAreRepairedBothWays)
     ASSERT_TRUE(prueba::EscribirRar4(Ruta("rar.cbz"), {{"p1.jpg", Pagina(1)}, {"p2.jpg", Pagina(2)}}));
     f->AbrirArchivo(Ruta("rar.cbz"), true);
     EXPECT_FALSE(QFile::exists(Ruta("rar.cbz")));
-    EXPECT_EQ(doc::RutaActual, Ruta("rar.cbr"));
+    EXPECT_EQ(f->Doc().RutaActual, Ruta("rar.cbr"));
     EXPECT_EQ(Paginas().size(), 2);
-    EXPECT_EQ(NumeroDe(f->Imagen), 1);
-    EXPECT_EQ(f->UltimoMensaje, "The error was repaired automatically");
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 1);
+    EXPECT_EQ(f->Vista().UltimoMensaje, "The error was repaired automatically");
 
     ASSERT_TRUE(prueba::EscribirZip(Ruta("zip.cbr"), {{"p3.jpg", Pagina(3)}}));
     f->AbrirArchivo(Ruta("zip.cbr"), true);
-    EXPECT_EQ(doc::RutaActual, Ruta("zip.cbz"));
-    EXPECT_EQ(NumeroDe(f->Imagen), 3);
-    EXPECT_EQ(f->UltimoMensaje, "The error was repaired automatically");
+    EXPECT_EQ(f->Doc().RutaActual, Ruta("zip.cbz"));
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 3);
+    EXPECT_EQ(f->Vista().UltimoMensaje, "The error was repaired automatically");
 
     // Not an archive at all: the loading error, the file left where it is.
     Escribir(Ruta("texto.cbz"), "not an archive");
     f->AbrirArchivo(Ruta("texto.cbz"), true);
-    EXPECT_EQ(f->UltimoMensaje, "Loading error");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Loading error");
     EXPECT_TRUE(QFile::exists(Ruta("texto.cbz")));
     // A repair never replaces a file that already has the new name.
     ASSERT_TRUE(prueba::EscribirRar4(Ruta("dos.cbz"), {{"p1.jpg", Pagina(1)}}));
     Escribir(Ruta("dos.cbr"), "keep me");
     f->AbrirArchivo(Ruta("dos.cbz"), true);
-    EXPECT_EQ(f->UltimoMensaje, "Loading error");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Loading error");
     EXPECT_TRUE(QFile::exists(Ruta("dos.cbz")));
     QFile keep(Ruta("dos.cbr"));
     ASSERT_TRUE(keep.open(QIODevice::ReadOnly));
@@ -190,17 +188,17 @@ TEST_F(Documentos, ABrokenPageShowsTheLoadingErrorAndReadingGoesOn)
     f->AbrirArchivo(Ruta("c.cbz"), true);
     for (std::int16_t p : {2, 3}) {
         f->VerImagen(p);
-        EXPECT_EQ(f->UltimoMensaje, "Loading error") << p;
-        EXPECT_TRUE(f->Imagen.Picture.isNull()) << p;
+        EXPECT_EQ(f->Vista().UltimoMensaje, "Loading error") << p;
+        EXPECT_TRUE(f->Vista().Imagen.Picture.isNull()) << p;
         EXPECT_EQ(f->LBPag->text(), QString("%1/4").arg(p));
-        EXPECT_TRUE(f->PaginaCargada);
+        EXPECT_TRUE(f->Vista().PaginaCargada);
     }
     f->VerImagen(4);
-    EXPECT_EQ(NumeroDe(f->Imagen), 4);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 4);
     EXPECT_TRUE(ArchivosTemporales().isEmpty());
     // Out of range: nothing happens.
     f->VerImagen(9);
-    EXPECT_EQ(NumeroDe(f->Imagen), 4);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 4);
 }
 
 TEST_F(Documentos, ArchivesWithoutPagesEndQuietly)
@@ -210,7 +208,7 @@ TEST_F(Documentos, ArchivesWithoutPagesEndQuietly)
     f->AbrirArchivo(Ruta("a.cbz"), true);
     f->AbrirArchivo(Ruta("b.cbz"), true);
     EXPECT_TRUE(Paginas().isEmpty());
-    EXPECT_EQ(NumeroDe(f->Imagen), 1); // the previous picture stays
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 1); // the previous picture stays
     EXPECT_FALSE(f->LBAbriendo->isVisible());
 }
 
@@ -227,22 +225,22 @@ TEST_F(Documentos, NextAndPreviousComicWrapAround)
     }
     Escribir(Ruta("serie/notes.txt"), "x");
     f->AbrirArchivo(Ruta("serie/c.zip"), true);
-    EXPECT_EQ(f->FileList, QStringList({"a.cbz", "b.cbr", "c.zip"}));
-    f->SiguienteComic(1);
-    EXPECT_EQ(doc::NombreActual, "a.cbz");
-    EXPECT_EQ(NumeroDe(f->Imagen), 1);
-    f->SiguienteComic(-1);
-    EXPECT_EQ(doc::NombreActual, "c.zip");
-    f->SiguienteComic(-1);
-    EXPECT_EQ(doc::NombreActual, "b.cbr");
-    EXPECT_EQ(NumeroDe(f->Imagen), 2);
+    EXPECT_EQ(f->Doc().FileList, QStringList({"a.cbz", "b.cbr", "c.zip"}));
+    f->Ordenes().SiguienteComic(1);
+    EXPECT_EQ(f->Doc().NombreActual, "a.cbz");
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 1);
+    f->Ordenes().SiguienteComic(-1);
+    EXPECT_EQ(f->Doc().NombreActual, "c.zip");
+    f->Ordenes().SiguienteComic(-1);
+    EXPECT_EQ(f->Doc().NombreActual, "b.cbr");
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 2);
 
     // Alone in its folder: nothing happens.
     QDir().mkpath(Ruta("solo"));
     ASSERT_TRUE(prueba::EscribirZip(Ruta("solo/x.cbz"), {{"p.jpg", Pagina(7)}}));
     f->AbrirArchivo(Ruta("solo/x.cbz"), true);
-    f->SiguienteComic(1);
-    EXPECT_EQ(doc::NombreActual, "x.cbz");
+    f->Ordenes().SiguienteComic(1);
+    EXPECT_EQ(f->Doc().NombreActual, "x.cbz");
 }
 
 TEST_F(Documentos, ReopeningAtAPageAndStaleRecords)
@@ -252,21 +250,21 @@ TEST_F(Documentos, ReopeningAtAPageAndStaleRecords)
         paginas.push_back({QString("p%1.jpg").arg(i), Pagina(i)});
     ASSERT_TRUE(prueba::EscribirZip(Ruta("c.cbz"), paginas));
     EXPECT_TRUE(f->bAbrirMarcador(Ruta("c.cbz"), 4));
-    EXPECT_EQ(f->PaginaActual, 4);
-    EXPECT_EQ(NumeroDe(f->Imagen), 4);
-    EXPECT_EQ(f->Imagen.Tag, "4");
+    EXPECT_EQ(f->Vista().PaginaActual, 4);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 4);
+    EXPECT_EQ(f->Vista().Imagen.Tag, "4");
     // A page the document no longer has opens it at page 1.
     EXPECT_TRUE(f->bAbrirMarcador(Ruta("c.cbz"), 12));
-    EXPECT_EQ(f->PaginaActual, 1);
-    EXPECT_EQ(NumeroDe(f->Imagen), 1);
+    EXPECT_EQ(f->Vista().PaginaActual, 1);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 1);
     EXPECT_FALSE(f->bAbrirMarcador(Ruta("gone.cbz"), 2));
 
     // The resume record at start.
-    doc::Marcadores[0] = {Ruta("c.cbz"), "3"};
-    EXPECT_TRUE(f->AbrirUltimo(true));
-    EXPECT_EQ(f->PaginaActual, 3);
-    EXPECT_EQ(NumeroDe(f->Imagen), 3);
-    EXPECT_EQ(f->UltimoMensaje, "The last opened file was loaded");
+    f->Doc().Marcadores[0] = {Ruta("c.cbz"), "3"};
+    EXPECT_TRUE(f->Ordenes().AbrirUltimo(true));
+    EXPECT_EQ(f->Vista().PaginaActual, 3);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 3);
+    EXPECT_EQ(f->Vista().UltimoMensaje, "The last opened file was loaded");
 }
 
 TEST_F(Documentos, TheOpenDialogAndItsCancel)
@@ -282,17 +280,17 @@ TEST_F(Documentos, TheOpenDialogAndItsCancel)
     EXPECT_EQ(partes[1], "Select a File");
     EXPECT_TRUE(d.llamadas[0].contains("*.jpeg")) << d.llamadas[0].toStdString();
     EXPECT_TRUE(d.llamadas[0].contains("*.webp"));
-    EXPECT_EQ(doc::RutaActual, ""); // restored on cancel
+    EXPECT_EQ(f->Doc().RutaActual, ""); // restored on cancel
     EXPECT_FALSE(f->LBAbriendo->isVisible());
 
     d.respuestasTexto = {Ruta("c.cbz")};
     f->AbrirArchivo(QString(), true);
-    EXPECT_EQ(NumeroDe(f->Imagen), 5);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 5);
     d.llamadas.clear();
     d.respuestasTexto = {""};
     f->AbrirArchivo(QString(), true);
     EXPECT_TRUE(d.llamadas.value(0).startsWith("DialogoAbrir:" + tmp.path() + "/|"));
-    EXPECT_EQ(doc::RutaActual, Ruta("c.cbz"));
+    EXPECT_EQ(f->Doc().RutaActual, Ruta("c.cbz"));
 }
 
 TEST_F(Documentos, DropsFromTheDesktop)
@@ -317,7 +315,7 @@ TEST_F(Documentos, DropsFromTheDesktop)
     EXPECT_FALSE(soltar(carpeta + "notes.txt"));
     EXPECT_FALSE(soltar(carpeta)); // a folder
     EXPECT_TRUE(soltar(carpeta + "a.png"));
-    EXPECT_EQ(NumeroDe(f->Imagen), 6);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 6);
 }
 
 TEST(Paginas, RulesOfThePageList)

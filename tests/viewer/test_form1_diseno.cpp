@@ -4,13 +4,11 @@
 #include "PruebaForm1.h"
 #include "shell/modIdioma.h"
 #include "viewer/Form1.h"
-#include "documento/modDocumento.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace doc = modDocumento;
 
 namespace {
 
@@ -39,26 +37,26 @@ protected:
 
 TEST_F(Diseno1, TwoPageSpreadForwardAndBack)
 {
-    f->ModoAjuste = 8;
+    f->Vista().ModoAjuste = diseno::Modo::DosPaginas;
     f->AbrirArchivo(tmp.filePath("c.cbz"), false);
-    f->bAvanzando = true;
+    f->Vista().bAvanzando = true;
     f->VerImagen(4);
-    EXPECT_EQ(f->PaginaActual, 5);
+    EXPECT_EQ(f->Vista().PaginaActual, 5);
     EXPECT_EQ(En(200, 300), Colores[3]); // page 4 on the left
     EXPECT_EQ(En(600, 300), Colores[4]); // page 5 on the right
     // Back: the direction changes, so the page moves one first (5 to 4), then
     // the turn to 3; 3 is shown on the left and 2 on the right.
-    f->bAvanzando = false;
-    f->PaginaActual = 4;
-    f->PaginaActual = 3;
-    f->VerImagen(f->PaginaActual);
-    EXPECT_EQ(f->PaginaActual, 2);
+    f->Vista().bAvanzando = false;
+    f->Vista().PaginaActual = 4;
+    f->Vista().PaginaActual = 3;
+    f->VerImagen(f->Vista().PaginaActual);
+    EXPECT_EQ(f->Vista().PaginaActual, 2);
     EXPECT_EQ(En(200, 300), Colores[2]);
     EXPECT_EQ(En(600, 300), Colores[1]);
-    EXPECT_FALSE(f->bAvanzandoAntes);
+    EXPECT_FALSE(f->Vista().bAvanzandoAntes);
     // Before page 1 there is no second page: the right half is background.
     f->VerImagen(1);
-    EXPECT_EQ(f->PaginaActual, 0);
+    EXPECT_EQ(f->Vista().PaginaActual, 0);
     EXPECT_EQ(En(200, 300), Colores[0]);
     EXPECT_EQ(En(600, 300), QColor(Qt::black));
 }
@@ -66,25 +64,25 @@ TEST_F(Diseno1, TwoPageSpreadForwardAndBack)
 TEST_F(Diseno1, ContinuousModeStacksTheNextPage300TwipsBelow)
 {
     f->AbrirArchivo(tmp.filePath("c.cbz"), true);
-    f->ModoAjuste = 3; // fit the width: 800 x 1200 px, taller than the window
+    f->Vista().ModoAjuste = diseno::Modo::Ancho; // fit the width: 800 x 1200 px, taller than the window
     f->VerImagen(2);
-    f->PaginaActual = 2;
-    f->ActivaContinuo();
-    f->ModoAnterior = 3;
-    f->ModoAjuste = 7;
-    EXPECT_EQ(f->Imagen.Tag, "2");
-    EXPECT_EQ(f->Imagen.Picture.pixelColor(0, 0), Colores[1]);
-    EXPECT_EQ(f->Imagen2.Picture.pixelColor(0, 0), Colores[2]);
-    EXPECT_EQ(f->Imagen2.Top, f->Imagen.Top + f->Imagen.Height + 300);
+    f->Vista().PaginaActual = 2;
+    f->Vista().ActivaContinuo();
+    f->Vista().ModoAnterior = diseno::Modo::Ancho;
+    f->Vista().ModoAjuste = diseno::Modo::Continuo;
+    EXPECT_EQ(f->Vista().Imagen.Tag, "2");
+    EXPECT_EQ(f->Vista().Imagen.Picture.pixelColor(0, 0), Colores[1]);
+    EXPECT_EQ(f->Vista().Imagen2.Picture.pixelColor(0, 0), Colores[2]);
+    EXPECT_EQ(f->Vista().Imagen2.Top, f->Vista().Imagen.Top + f->Vista().Imagen.Height + 300);
     // Scrolled to the join: the gap of 20 px shows the background.
-    f->Imagen.Top = -(f->Imagen.Height - 600 * 15 + 300 * 15);
-    f->Imagen2.Top = f->Imagen.Top + f->Imagen.Height + 300;
-    f->DibujaDosPaginas();
-    const int finPagina = (f->Imagen.Top + f->Imagen.Height) / 15;
+    f->Vista().Imagen.Top = -(f->Vista().Imagen.Height - 600 * 15 + 300 * 15);
+    f->Vista().Imagen2.Top = f->Vista().Imagen.Top + f->Vista().Imagen.Height + 300;
+    f->Vista().DibujaDosPaginas();
+    const int finPagina = (f->Vista().Imagen.Top + f->Vista().Imagen.Height) / 15;
     EXPECT_EQ(En(400, finPagina - 5), Colores[1]);
     EXPECT_EQ(En(400, finPagina + 10), QColor(Qt::black));
     EXPECT_EQ(En(400, finPagina + 25), Colores[2]);
-    EXPECT_TRUE(f->InfoPagina().startsWith(" | Mode: 3 - Continuous mode: On"));
+    EXPECT_TRUE(f->Vista().InfoPagina().startsWith(" | Mode: 3 - Continuous mode: On"));
 }
 
 TEST_F(Diseno1, ZoomKeepsTheCentreAndMode1CentresSmallPages)
@@ -92,18 +90,18 @@ TEST_F(Diseno1, ZoomKeepsTheCentreAndMode1CentresSmallPages)
     std::vector<prueba::EntradaNueva> pequena{{"p.png", PaginaDeColor(3, QSize(200, 100))}};
     ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("s.cbz"), pequena));
     f->AbrirArchivo(tmp.filePath("s.cbz"), true);
-    EXPECT_EQ(f->PorcentajeZoom(), 100);
+    EXPECT_EQ(f->Vista().PorcentajeZoom(), 100);
     EXPECT_EQ(En(400, 300), Colores[2]);
     EXPECT_EQ(En(299, 249), QColor(Qt::black));
     EXPECT_EQ(En(301, 251), Colores[2]);
     for (int i = 0; i < 10; ++i)
-        f->AplicaZoom(10);
-    EXPECT_EQ(f->PorcentajeZoom(), 260); // 1.1^10, step by step
+        f->Vista().AplicaZoom(10);
+    EXPECT_EQ(f->Vista().PorcentajeZoom(), 260); // 1.1^10, step by step
 
-    EXPECT_NEAR(f->Imagen.Left + f->Imagen.Width / 2.0, 400 * 15, 20);
+    EXPECT_NEAR(f->Vista().Imagen.Left + f->Vista().Imagen.Width / 2.0, 400 * 15, 20);
     EXPECT_EQ(En(150, 300), Colores[2]); // 518 px wide about the centre
     EXPECT_EQ(En(130, 300), QColor(Qt::black));
-    f->ActualizaReferencia();
+    f->Vista().ActualizaReferencia(true);
     EXPECT_FALSE(f->PBRef->isHidden());
     EXPECT_EQ(f->PBRef->width(), 100);
 }

@@ -2,7 +2,7 @@
 #include "shell/modIdioma.h"
 #include "viewer/Configuracion.h"
 #include "viewer/Form1.h"
-#include "documento/modDocumento.h"
+#include "views/Navegador.h"
 #include "viewer/modIni.h"
 
 #include "../archive/Escritores.h"
@@ -16,7 +16,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-namespace doc = modDocumento;
 
 namespace {
 
@@ -27,8 +26,7 @@ protected:
     {
         anteriorHome = qgetenv("TAVELO_HOME");
         qputenv("TAVELO_HOME", QFile::encodeName(casa.path()));
-        doc::Reiniciar();
-        Form1::FinDelProceso() = [this] { ++salidas; };
+        Comandos::FinDelProceso() = [this] { ++salidas; };
         QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
     }
     void TearDown() override
@@ -59,17 +57,17 @@ protected:
 TEST_F(InicioForm1, FirstStartWithSpanishLocale)
 {
     Form1 f;
-    QSignalSpy info(&f, &Form1::InformacionPedida);
+    QSignalSpy info(&f.Ordenes(), &Comandos::InformacionPedida);
     f.resize(800, 600);
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     EXPECT_EQ(modIdioma::Idioma, "esp");
-    EXPECT_EQ(f.ColorFondo(), 0);
-    EXPECT_FALSE(f.BarraVisible);
+    EXPECT_EQ(f.Vista().ColorFondo(), 0);
+    EXPECT_FALSE(f.Vista().BarraVisible);
     EXPECT_FALSE(f.PBBarra->isVisible());
     EXPECT_TRUE(f.LBInfo->isVisible());
     EXPECT_EQ(f.LBInfo->text(), "F1 para obtener ayuda");
-    EXPECT_EQ(f.UltimoMensaje, "F1 para obtener ayuda");
+    EXPECT_EQ(f.Vista().UltimoMensaje, "F1 para obtener ayuda");
     EXPECT_EQ(f.ImCerrar->toolTip(), "Izquierdo: Cerrar | Derecho: Minimizar");
     EXPECT_EQ(info.count(), 1); // nothing to reopen: the help window is due
     EXPECT_EQ(f.PBRef->pos(), QPoint(20, 20));
@@ -105,7 +103,7 @@ TEST_F(InicioForm1, UnknownLanguageGivesEmptyTextsAndStays)
     EXPECT_EQ(f.ImAbrir->toolTip(), "");
     EXPECT_EQ(f.sCambiarIdioma(), "");
     EXPECT_EQ(modIdioma::Idioma, "xyz");
-    f.Salir();
+    f.Ordenes().Salir();
     EXPECT_EQ(Leer("Config", "Idioma"), "xyz");
 }
 
@@ -129,19 +127,19 @@ TEST_F(InicioForm1, SettingsAreReadAndWrittenBack)
                 "[Coleccion]\r\nRuta=/comics\r\n[Ajena]\r\nx=1\r\n");
     Form1 f;
     EXPECT_EQ(modIdioma::Idioma, "ing");
-    EXPECT_EQ(f.ColorFondo(), 255);
+    EXPECT_EQ(f.Vista().ColorFondo(), 255);
     EXPECT_EQ(f.palette().color(QPalette::Window), QColor(255, 0, 0));
     EXPECT_EQ(f.PBZ->palette().color(QPalette::Window), QColor(255, 0, 0));
-    EXPECT_TRUE(f.BarraVisible);
-    EXPECT_EQ(doc::RutaActual, "/no/such.cbz");
-    EXPECT_EQ(doc::Marcadores[0].Ruta, "/no/such.cbz");
-    EXPECT_EQ(doc::Marcadores[0].Marcador, "7");
-    EXPECT_EQ(doc::RutaColeccion, "/comics");
-    EXPECT_FALSE(f.AbrirUltimo(true)); // the file is gone
+    EXPECT_TRUE(f.Vista().BarraVisible);
+    EXPECT_EQ(f.Doc().RutaActual, "/no/such.cbz");
+    EXPECT_EQ(f.Doc().Marcadores[0].Ruta, "/no/such.cbz");
+    EXPECT_EQ(f.Doc().Marcadores[0].Marcador, "7");
+    EXPECT_EQ(f.Doc().RutaColeccion, "/comics");
+    EXPECT_FALSE(f.Ordenes().AbrirUltimo(true)); // the file is gone
 
-    doc::RutaActual.clear();
-    f.PonerColorFondo(0x112233);
-    f.Salir();
+    f.Doc().RutaActual.clear();
+    f.Vista().PonerColorFondo(0x112233);
+    f.Ordenes().Salir();
     EXPECT_EQ(Leer("Config", "Color"), QString::number(0x112233));
     EXPECT_EQ(Leer("Config", "Barra"), "False"); // the bar is not on screen
     EXPECT_EQ(Leer("Ultimo", "Ruta"), "/no/such.cbz");   // left as it was
@@ -153,10 +151,10 @@ TEST_F(InicioForm1, SettingsAreReadAndWrittenBack)
 TEST_F(InicioForm1, OpenDocumentIsRememberedAtExit)
 {
     Form1 f;
-    doc::RutaActual = "/comics/a.cbz";
-    doc::RutaColeccion = "/comics";
-    f.PaginaActual = 12;
-    f.Salir();
+    f.Doc().RutaActual = "/comics/a.cbz";
+    f.Doc().RutaColeccion = "/comics";
+    f.Vista().PaginaActual = 12;
+    f.Ordenes().Salir();
     EXPECT_EQ(Leer("Config", "uPath"), "/comics/a.cbz");
     EXPECT_EQ(Leer("Ultimo", "Ruta"), "/comics/a.cbz");
     EXPECT_EQ(Leer("Ultimo", "Marcador"), "12");
@@ -168,9 +166,9 @@ TEST_F(InicioForm1, BadValuesEndTheReadingButKeepWhatWasRead)
     EscribirIni("[Config]\nIdioma=por\nColor=rojo\nBarra=quizas\nuPath=/x.cbz\n");
     Form1 f;
     EXPECT_EQ(modIdioma::Idioma, "por");
-    EXPECT_EQ(f.ColorFondo(), 0);     // non-numeric colour ignored
-    EXPECT_FALSE(f.BarraVisible);     // the bad boolean stops here
-    EXPECT_EQ(doc::RutaActual, "");   // not reached
+    EXPECT_EQ(f.Vista().ColorFondo(), 0);     // non-numeric colour ignored
+    EXPECT_FALSE(f.Vista().BarraVisible);     // the bad boolean stops here
+    EXPECT_EQ(f.Doc().RutaActual, "");   // not reached
 }
 
 TEST_F(InicioForm1, CommandLineSkipsTheHintAndTheResume)
@@ -185,13 +183,13 @@ TEST_F(InicioForm1, CommandLineSkipsTheHintAndTheResume)
     ASSERT_TRUE(prueba::EscribirZip(comic, {{"p1.jpg", jpg}}));
     EscribirIni("[Ultimo]\nRuta=/gone.cbz\nMarcador=3\n");
     Form1 f("\"" + comic + "\"");
-    QSignalSpy info(&f, &Form1::InformacionPedida);
+    QSignalSpy info(&f.Ordenes(), &Comandos::InformacionPedida);
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     QTest::qWait(20);
     // The document's name, not the F1 hint nor the resume message.
-    EXPECT_EQ(f.UltimoMensaje, "a b.cbz");
-    EXPECT_EQ(TamanoNatural(f.Imagen), QSize(60, 90));
+    EXPECT_EQ(f.Vista().UltimoMensaje, "a b.cbz");
+    EXPECT_EQ(TamanoNatural(f.Vista().Imagen), QSize(60, 90));
     EXPECT_EQ(info.count(), 0);
 }
 
@@ -201,7 +199,7 @@ TEST_F(InicioForm1, MessageStaysSegundosMensajePlusOneTicks)
     f.show();
     f.MostrarMensaje("hola");
     EXPECT_TRUE(f.tmrInfo.isActive());
-    for (int tick = 0; tick < f.SegundosMensaje; ++tick) {
+    for (int tick = 0; tick < f.Vista().SegundosMensaje; ++tick) {
         f.tmrInfo_Timer();
         EXPECT_TRUE(f.LBInfo->isVisible()) << tick;
     }
@@ -215,33 +213,33 @@ TEST_F(InicioForm1, ExtractionFolderIsRemovedOnlyInsideTheTemporaryFolder)
     Form1 f;
     const QString temporal = modGeneral::CarpetaTemporal();
     QDir().mkpath(temporal + "pag/sub");
-    doc::EsComprimido = true;
+    f.Doc().EsComprimido = true;
 
-    f.RutaPagina = temporal + "pag/sub/1.jpg"; // empty subfolder: removed
-    f.BorrarCarpetaPagina();
+    f.Vista().RutaPagina = temporal + "pag/sub/1.jpg"; // empty subfolder: removed
+    f.Ordenes().BorrarCarpetaPagina();
     EXPECT_FALSE(QDir(temporal + "pag/sub").exists());
     EXPECT_TRUE(QDir(temporal + "pag").exists());
 
-    f.RutaPagina = temporal + "1.jpg"; // straight in the temporary folder
-    f.BorrarCarpetaPagina();
+    f.Vista().RutaPagina = temporal + "1.jpg"; // straight in the temporary folder
+    f.Ordenes().BorrarCarpetaPagina();
     EXPECT_TRUE(QDir(temporal).exists());
 
     QTemporaryDir fuera;
     QDir().mkpath(fuera.filePath("vacia"));
-    f.RutaPagina = fuera.filePath("vacia/1.jpg"); // outside: never touched
-    f.BorrarCarpetaPagina();
+    f.Vista().RutaPagina = fuera.filePath("vacia/1.jpg"); // outside: never touched
+    f.Ordenes().BorrarCarpetaPagina();
     EXPECT_TRUE(QDir(fuera.filePath("vacia")).exists());
 
     ASSERT_TRUE(QFile::link(fuera.filePath("vacia"), temporal + "enlace"));
-    f.RutaPagina = temporal + "enlace/1.jpg"; // a link out of it: never followed
-    f.BorrarCarpetaPagina();
+    f.Vista().RutaPagina = temporal + "enlace/1.jpg"; // a link out of it: never followed
+    f.Ordenes().BorrarCarpetaPagina();
     EXPECT_TRUE(QDir(fuera.filePath("vacia")).exists());
     QFile::remove(temporal + "enlace");
 
-    doc::EsComprimido = false; // only archives extract
+    f.Doc().EsComprimido = false; // only archives extract
     QDir().mkpath(temporal + "pag/otra");
-    f.RutaPagina = temporal + "pag/otra/1.jpg";
-    f.BorrarCarpetaPagina();
+    f.Vista().RutaPagina = temporal + "pag/otra/1.jpg";
+    f.Ordenes().BorrarCarpetaPagina();
     EXPECT_TRUE(QDir(temporal + "pag/otra").exists());
     QDir(temporal + "pag").removeRecursively();
 }

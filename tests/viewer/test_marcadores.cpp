@@ -5,9 +5,8 @@
 #include "shell/modIdioma.h"
 #include "documento/ArchivoMarcadores.h"
 #include "viewer/Form1.h"
-#include "viewer/FormMarcadores.h"
+#include "views/FormMarcadores.h"
 #include "viewer/Teclas.h"
-#include "documento/modDocumento.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -18,7 +17,6 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
-namespace doc = modDocumento;
 using marcadores::Registro;
 
 namespace {
@@ -40,7 +38,7 @@ protected:
     {
         anterior = qgetenv("TAVELO_HOME");
         qputenv("TAVELO_HOME", QFile::encodeName(casa.path()));
-        Form1::FinDelProceso() = [] {};
+        Comandos::FinDelProceso() = [] {};
         std::vector<prueba::EntradaNueva> paginas;
         for (int i = 1; i <= 8; ++i)
             paginas.push_back({QString("p%1.jpg").arg(i), Pagina()});
@@ -51,7 +49,6 @@ protected:
     void TearDown() override
     {
         f.reset();
-        doc::Reiniciar();
         qputenv("TAVELO_HOME", anterior);
         DialogosDePrueba::Actuales().respuestasModal.clear();
     }
@@ -59,7 +56,6 @@ protected:
     void Arrancar()
     {
         f.reset();
-        doc::Reiniciar();
         f = std::make_unique<Form1>();
         f->resize(800, 600);
         modIdioma::Idioma = "ing";
@@ -112,30 +108,30 @@ TEST(ArchivoMarcadores, ReadingRulesAndQuotesThatSurvive)
 
 TEST_F(Marcadores, AddTwiceKeepsOneRecordAndTheResumeRecord)
 {
-    doc::Marcadores[0] = {A(), "2"};
+    f->Doc().Marcadores[0] = {A(), "2"};
     f->AbrirArchivo(A(), true);
-    f->PaginaActual = 3;
+    f->Vista().PaginaActual = 3;
     f->Form_KeyUp('M', 0);
-    EXPECT_EQ(f->UltimoMensaje, "Bookmark: page 3");
-    f->PaginaActual = 5;
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Bookmark: page 3");
+    f->Vista().PaginaActual = 5;
     f->Form_KeyUp('M', 0);
-    ASSERT_EQ(doc::Marcadores.size(), 2);
-    EXPECT_EQ(doc::Marcadores[1].Marcador, "5");
-    EXPECT_EQ(doc::Marcadores[0].Ruta, A()); // the resume record stays
+    ASSERT_EQ(f->Doc().Marcadores.size(), 2);
+    EXPECT_EQ(f->Doc().Marcadores[1].Marcador, "5");
+    EXPECT_EQ(f->Doc().Marcadores[0].Ruta, A()); // the resume record stays
     EXPECT_FALSE(f->LBMarcador->isHidden());
     EXPECT_FALSE(f->SHMarcador->isHidden());
     EXPECT_EQ(f->LBMarcador->property("Tag").toString(), "5");
     // The left button goes to it; the right button removes it.
     f->VerImagen(1);
-    f->PaginaActual = 1;
+    f->Vista().PaginaActual = 1;
     QMouseEvent izq(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(f->LBMarcador, &izq);
-    EXPECT_EQ(f->PaginaActual, 5);
+    EXPECT_EQ(f->Vista().PaginaActual, 5);
     QMouseEvent der(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::RightButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(f->LBMarcador, &der);
-    EXPECT_EQ(f->UltimoMensaje, "Bookmark removed");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Bookmark removed");
     EXPECT_TRUE(f->LBMarcador->isHidden());
-    EXPECT_EQ(doc::Marcadores[1].Marcador, "");
+    EXPECT_EQ(f->Doc().Marcadores[1].Marcador, "");
 }
 
 TEST_F(Marcadores, ARemovedBookmarkListsUntilTheNextStart)
@@ -143,18 +139,18 @@ TEST_F(Marcadores, ARemovedBookmarkListsUntilTheNextStart)
     f->AbrirArchivo(A(), true);
     f->Form_KeyUp('M', 0);
     f->AbrirArchivo(B(), true);
-    f->PaginaActual = 4;
+    f->Vista().PaginaActual = 4;
     f->Form_KeyUp('M', 0);
     f->Form_KeyUp('M', teclas::ShiftMask);
     {
-        FormMarcadores lista(f.get(), doc::Marcadores);
+        FormMarcadores lista(f.get(), f->Doc().Marcadores);
         EXPECT_EQ(lista.Lista->count(), 2); // the removed one still lists
     }
     f->AbrirArchivo(A(), true); // writes the file
     EXPECT_EQ(Archivo(), "\"" + A().toUtf8() + "\",\"1\"\r\n");
     // Reading it at the next start shows the label for a's bookmark.
     Arrancar();
-    EXPECT_EQ(doc::Marcadores.size(), 2);
+    EXPECT_EQ(f->Doc().Marcadores.size(), 2);
     f->AbrirArchivo(A(), true);
     EXPECT_FALSE(f->LBMarcador->isHidden());
     EXPECT_EQ(f->LBMarcador->property("Tag").toString(), "1");
@@ -176,9 +172,9 @@ TEST_F(Marcadores, FilesReadAtStartDropVanishedPathsAndKeepCaseTwins)
     EscribirArchivo("\"" + a + "\",\"6\"\r\n\"/gone/x.cbz\",\"2\"\r\n\"" + carpeta.toUtf8() + "\",\"1\"\r\n\""
                     + comics.filePath("vacia/").toUtf8() + "\",\"1\"\r\n\"" + mayus + "\",\"2\"\r\n");
     Arrancar();
-    ASSERT_EQ(doc::Marcadores.size(), 4); // a, pics/, A.CBZ; the gone file and the empty folder dropped
-    EXPECT_EQ(doc::Marcadores[2].Ruta, carpeta);
-    FormMarcadores lista(f.get(), doc::Marcadores);
+    ASSERT_EQ(f->Doc().Marcadores.size(), 4); // a, pics/, A.CBZ; the gone file and the empty folder dropped
+    EXPECT_EQ(f->Doc().Marcadores[2].Ruta, carpeta);
+    FormMarcadores lista(f.get(), f->Doc().Marcadores);
     EXPECT_EQ(lista.Lista->item(1)->text(), carpeta); // a picture folder lists as its path
     EXPECT_EQ(lista.Lista->item(0)->text(), "a.cbz");
     f->AbrirArchivo(A(), true);
@@ -188,7 +184,7 @@ TEST_F(Marcadores, FilesReadAtStartDropVanishedPathsAndKeepCaseTwins)
 TEST_F(Marcadores, TheListOpensTheChosenBookmarkAndARemovedOneAtPage1)
 {
     f->AbrirArchivo(A(), true);
-    f->PaginaActual = 6;
+    f->Vista().PaginaActual = 6;
     f->Form_KeyUp('M', 0);
     f->AbrirArchivo(B(), true);
     auto &d = DialogosDePrueba::Actuales();
@@ -196,22 +192,22 @@ TEST_F(Marcadores, TheListOpensTheChosenBookmarkAndARemovedOneAtPage1)
     d.llamadas.clear();
     f->Form_KeyUp('L', 0);
     EXPECT_EQ(d.llamadas, QStringList{"MostrarModal:FormMarcadores"});
-    EXPECT_EQ(doc::RutaActual, A());
-    EXPECT_EQ(f->PaginaActual, 6);
+    EXPECT_EQ(f->Doc().RutaActual, A());
+    EXPECT_EQ(f->Vista().PaginaActual, 6);
     f->Form_KeyUp('M', teclas::ShiftMask);
     f->AbrirArchivo(B(), true);
     d.respuestasModal = {QDialog::Accepted};
     f->Form_KeyUp('L', 0);
-    EXPECT_EQ(doc::RutaActual, A());
-    EXPECT_EQ(f->PaginaActual, 1);
+    EXPECT_EQ(f->Doc().RutaActual, A());
+    EXPECT_EQ(f->Vista().PaginaActual, 1);
     // Closed without a choice: nothing opens.
     f->AbrirArchivo(B(), true);
     d.respuestasModal = {QDialog::Rejected};
     f->Form_KeyUp('L', 0);
-    EXPECT_EQ(doc::RutaActual, B());
+    EXPECT_EQ(f->Doc().RutaActual, B());
 
     // In the window itself Enter chooses the selected row.
-    FormMarcadores lista(f.get(), doc::Marcadores);
+    FormMarcadores lista(f.get(), f->Doc().Marcadores);
     lista.Lista->setCurrentRow(0);
     QTest::keyClick(lista.Lista, Qt::Key_Return);
     EXPECT_EQ(lista.Elegido, 0);
@@ -229,13 +225,13 @@ TEST_F(Marcadores, AnUnwritableProgramFolderLosesNothingInMemory)
     const QByteArray antes = Archivo();
     // A folder nobody can write to, not even root.
     qputenv("TAVELO_HOME", "/proc/self");
-    f->PaginaActual = 3;
+    f->Vista().PaginaActual = 3;
     f->Form_KeyUp('M', 0);
     f->AbrirArchivo(A(), true); // the write fails silently
     qputenv("TAVELO_HOME", QFile::encodeName(casa.path()));
-    ASSERT_EQ(doc::Marcadores.size(), 3);
-    EXPECT_EQ(doc::Marcadores[2].Marcador, "3");
+    ASSERT_EQ(f->Doc().Marcadores.size(), 3);
+    EXPECT_EQ(f->Doc().Marcadores[2].Marcador, "3");
     EXPECT_EQ(Archivo(), antes);
-    f->GuardarMarcadores(); // writable again: everything is there
+    f->Doc().GuardarMarcadores(); // writable again: everything is there
     EXPECT_EQ(marcadores::Leer(Archivo()).size(), 2);
 }

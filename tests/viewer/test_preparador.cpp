@@ -4,6 +4,7 @@
 #include "DialogosDePrueba.h"
 #include "PruebaForm1.h"
 #include "shell/modGeneral.h"
+#include "documento/FuentePaginas.h"
 #include "documento/PreparadorPaginas.h"
 
 #include <QDirIterator>
@@ -38,19 +39,24 @@ int PaginaDe(const QColor &c)
     return 0;
 }
 
-PreparadorPaginas::Documento DocumentoDe(const QString &ruta, int n = Paginas)
+PreparadorPaginas::Contenido ZipDe(const QString &ruta, const QStringList &paginas)
 {
-    PreparadorPaginas::Documento d{ruta, paginas::ClaseDocumento::Zip, {QString()}};
+    return {FuentePaginas::Para(ruta, "CBZ"), QStringList{QString()} + paginas};
+}
+
+PreparadorPaginas::Contenido DocumentoDe(const QString &ruta, int n = Paginas)
+{
+    QStringList nombres;
     for (int i = 1; i <= n; ++i)
-        d.Paginas << QString("p%1.jpg").arg(i, 2, 10, QChar('0'));
-    return d;
+        nombres << QString("p%1.jpg").arg(i, 2, 10, QChar('0'));
+    return ZipDe(ruta, nombres);
 }
 
 PedidoPagina Pedido(int pagina, int modo = 1)
 {
     PedidoPagina p;
     p.Pagina = std::int16_t(pagina);
-    p.Modo = modo;
+    p.Modo = diseno::Modo(modo);
     p.Ventana = {800 * 15, 600 * 15};
     return p;
 }
@@ -98,6 +104,34 @@ TEST(Preparador, PagesComeReducedToTheirLayoutAndTheCacheKeepsItsBudget)
     EXPECT_EQ(p.Obtener(Pedido(4)), nullptr);
 }
 
+TEST(Preparador, OverBudgetTheFarthestPageGoesCountingAcrossTheEnds)
+{
+    QTemporaryDir d;
+    const QString zip = d.filePath("c.cbz");
+    ASSERT_TRUE(prueba::EscribirZip(zip, Comic()));
+    std::size_t unaPagina = 0;
+    {
+        PreparadorPaginas medida;
+        medida.Abrir(DocumentoDe(zip));
+        medida.Obtener(Pedido(1));
+        unaPagina = medida.BytesEnCache();
+    }
+    // Room for three pages.
+    PreparadorPaginas p(unaPagina * 7 / 2);
+    p.Abrir(DocumentoDe(zip));
+    p.Obtener(Pedido(Paginas)); // reading the last page
+    p.Anticipar({Pedido(1), Pedido(6)});
+    p.EsperarInactivo();
+    ASSERT_TRUE(p.EnCache(Pedido(1)) && p.EnCache(Pedido(6)));
+    p.Anticipar({Pedido(Paginas - 1)});
+    p.EsperarInactivo();
+    // Page 1 is next to the last one, page 6 is six pages away.
+    EXPECT_TRUE(p.EnCache(Pedido(Paginas)));
+    EXPECT_TRUE(p.EnCache(Pedido(Paginas - 1)));
+    EXPECT_TRUE(p.EnCache(Pedido(1)));
+    EXPECT_FALSE(p.EnCache(Pedido(6)));
+}
+
 TEST(Preparador, BrokenHostileAndLockedPagesSayWhatToDo)
 {
     QTemporaryDir d;
@@ -107,11 +141,11 @@ TEST(Preparador, BrokenHostileAndLockedPagesSayWhatToDo)
     ASSERT_TRUE(prueba::EscribirZip(cifrado, {{"p01.jpg", prueba::PaginaNumero(1, {50, 50})}}, "zipcrypt", "x"));
     DialogosDePrueba::Actuales().llamadas.clear();
     PreparadorPaginas p;
-    p.Abrir({zip, paginas::ClaseDocumento::Zip, {QString(), "p01.jpg", "../p02.jpg", "p03.jpg"}});
+    p.Abrir(ZipDe(zip, {"p01.jpg", "../p02.jpg", "p03.jpg"}));
     EXPECT_EQ(p.Obtener(Pedido(1))->Estado, PaginaPreparada::Estado::Error);
     EXPECT_EQ(p.Obtener(Pedido(2))->Estado, PaginaPreparada::Estado::Error); // never written, never shown
     EXPECT_EQ(p.Obtener(Pedido(3))->Estado, PaginaPreparada::Estado::Error);
-    p.Abrir({cifrado, paginas::ClaseDocumento::Zip, {QString(), "p01.jpg"}});
+    p.Abrir(ZipDe(cifrado, {"p01.jpg"}));
     EXPECT_EQ(p.Obtener(Pedido(1))->Estado, PaginaPreparada::Estado::Extraer);
     EXPECT_TRUE(DialogosDePrueba::Actuales().llamadas.isEmpty()); // nothing asked from here
 }
@@ -154,10 +188,10 @@ TEST_F(LecturaRapida, FiftyQuickKeysEndOnTheRightPageAndPaintInOrder)
     QCoreApplication::processEvents();
     f->repaint();
     const int esperada = (50 % Paginas) + 1; // wrapping after the last page
-    EXPECT_EQ(f->PaginaActual, esperada);
+    EXPECT_EQ(f->Vista().PaginaActual, esperada);
     EXPECT_EQ(f->LBPag->text(), QString("%1/%2").arg(esperada).arg(Paginas));
     EXPECT_EQ(PaginaEnPantalla(), esperada);
-    EXPECT_EQ(PaginaDe(f->Imagen.Picture.pixelColor(5, 5)), esperada);
+    EXPECT_EQ(PaginaDe(f->Vista().Imagen.Picture.pixelColor(5, 5)), esperada);
     ASSERT_FALSE(pintadas.empty());
     EXPECT_EQ(pintadas.back(), esperada);
     // Never a page from before the one painted last: pages only go forward.
@@ -176,36 +210,36 @@ TEST_F(LecturaRapida, ReadingAheadWritesNoPageFileAndEveryModeShowsTheRightPage)
             f->Form_KeyUp(' ', 0);
             QTest::qWait(20); // the worker reads ahead meanwhile
             EXPECT_TRUE(ArchivosTemporales().isEmpty()) << ArchivosTemporales().join(' ');
-            const int pagina = modo == 8 ? f->PaginaActual - 1 : f->PaginaActual;
-            EXPECT_EQ(PaginaDe(f->Imagen.Picture.pixelColor(5, 5)), pagina) << modo;
+            const int pagina = modo == 8 ? f->Vista().PaginaActual - 1 : f->Vista().PaginaActual;
+            EXPECT_EQ(PaginaDe(f->Vista().Imagen.Picture.pixelColor(5, 5)), pagina) << modo;
         }
     }
-    f->Preparador().EsperarInactivo();
+    f->Doc().Preparador().EsperarInactivo();
     EXPECT_TRUE(ArchivosTemporales().isEmpty());
     // The next pages are ready before they are asked for.
     PedidoPagina siguiente;
-    siguiente.Pagina = std::int16_t(f->PaginaActual % Paginas + 1);
-    siguiente.Ventana = f->Escala();
+    siguiente.Pagina = std::int16_t(f->Vista().PaginaActual % Paginas + 1);
+    siguiente.Ventana = f->Vista().Escala();
     siguiente.PixelesPorTwip = f->devicePixelRatioF() / 15;
-    EXPECT_TRUE(f->Preparador().EnCache(siguiente));
-    EXPECT_LE(f->Preparador().BytesEnCache(), PreparadorPaginas::PresupuestoPorDefecto);
+    EXPECT_TRUE(f->Doc().Preparador().EnCache(siguiente));
+    EXPECT_LE(f->Doc().Preparador().BytesEnCache(), PreparadorPaginas::PresupuestoPorDefecto);
 }
 
 TEST_F(LecturaRapida, AReducedPageGivesEveryPixelToZoomAndTurns)
 {
     AbrirComic({1800, 2600});
-    ASSERT_FALSE(f->Imagen.Natural.isEmpty()); // held at its shown size
-    EXPECT_EQ(f->Imagen.Picture.height(), 600);
-    EXPECT_EQ(f->PorcentajeZoom(), 23); // of the page's own size
+    ASSERT_FALSE(f->Vista().Imagen.Natural.isEmpty()); // held at its shown size
+    EXPECT_EQ(f->Vista().Imagen.Picture.height(), 600);
+    EXPECT_EQ(f->Vista().PorcentajeZoom(), 23); // of the page's own size
     for (int i = 0; i < 12; ++i)
         f->Form_KeyUp('Z', 0);
-    EXPECT_TRUE(f->Imagen.Natural.isEmpty());
-    EXPECT_EQ(f->Imagen.Picture.size(), QSize(1800, 2600));
+    EXPECT_TRUE(f->Vista().Imagen.Natural.isEmpty());
+    EXPECT_EQ(f->Vista().Imagen.Picture.size(), QSize(1800, 2600));
     f->Form_KeyUp(' ', 0);
-    ASSERT_FALSE(f->Imagen.Natural.isEmpty());
+    ASSERT_FALSE(f->Vista().Imagen.Natural.isEmpty());
     f->Form_KeyUp('R', 0);
-    EXPECT_EQ(f->Imagen.Picture.size(), QSize(2600, 1800));
-    EXPECT_EQ(PaginaDe(f->Imagen.Picture.pixelColor(5, 5)), 2);
+    EXPECT_EQ(f->Vista().Imagen.Picture.size(), QSize(2600, 1800));
+    EXPECT_EQ(PaginaDe(f->Vista().Imagen.Picture.pixelColor(5, 5)), 2);
 }
 
 TEST_F(LecturaRapida, ALockedPageStillAsksOnceAndLeavesNoFile)
@@ -217,6 +251,6 @@ TEST_F(LecturaRapida, ALockedPageStillAsksOnceAndLeavesNoFile)
     f->show();
     f->AbrirArchivo(ruta, true);
     EXPECT_EQ(dialogos.llamadas.filter("PedirTexto").size(), 1) << dialogos.llamadas.join(" | ").toStdString();
-    EXPECT_EQ(PaginaDe(f->Imagen.Picture.pixelColor(5, 5)), 1);
+    EXPECT_EQ(PaginaDe(f->Vista().Imagen.Picture.pixelColor(5, 5)), 1);
     EXPECT_TRUE(ArchivosTemporales().isEmpty());
 }

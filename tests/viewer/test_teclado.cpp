@@ -6,14 +6,12 @@
 #include "shell/modIdioma.h"
 #include "viewer/Form1.h"
 #include "viewer/Teclas.h"
-#include "documento/modDocumento.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
-namespace doc = modDocumento;
 using namespace teclas;
 
 namespace {
@@ -28,7 +26,7 @@ protected:
             e.push_back({QString("p%1.jpg").arg(i, 2, 10, QChar('0')), prueba::PaginaNumero(i, tamano)});
         ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("c.cbz"), e));
         f->AbrirArchivo(tmp.filePath("c.cbz"), true);
-        f->UltimoMensaje.clear();
+        f->Vista().UltimoMensaje.clear();
     }
     void Tecla(int codigo, int mayus = 0) { f->Form_KeyUp(codigo, mayus); }
     QTemporaryDir tmp;
@@ -39,31 +37,31 @@ protected:
 TEST_F(Teclado, WithoutADocumentOnlyTheGateKeysAct)
 {
     auto &d = DialogosDePrueba::Actuales();
-    f->UltimoMensaje.clear();
+    f->Vista().UltimoMensaje.clear();
     for (int k : {int(VK_SPACE), int('1'), int('Z'), int('B'), int('O'), int('V'), int(VK_RIGHT)})
         Tecla(k);
-    EXPECT_EQ(f->UltimoMensaje, "");
-    EXPECT_FALSE(f->BarraVisible);
+    EXPECT_EQ(f->Vista().UltimoMensaje, "");
+    EXPECT_FALSE(f->Vista().BarraVisible);
     d.respuestasColor = {0x0000FF};
     Tecla('C');
-    EXPECT_EQ(f->UltimoMensaje, "Background color changed");
-    EXPECT_EQ(f->ColorFondo(), 0x0000FF);
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Background color changed");
+    EXPECT_EQ(f->Vista().ColorFondo(), 0x0000FF);
     // A cancelled colour dialog changes and says nothing.
-    f->UltimoMensaje.clear();
+    f->Vista().UltimoMensaje.clear();
     Tecla('C');
-    EXPECT_EQ(f->UltimoMensaje, "");
-    EXPECT_EQ(f->ColorFondo(), 0x0000FF);
+    EXPECT_EQ(f->Vista().UltimoMensaje, "");
+    EXPECT_EQ(f->Vista().ColorFondo(), 0x0000FF);
     Tecla('C', ShiftMask);
-    EXPECT_EQ(f->ColorFondo(), 0);
+    EXPECT_EQ(f->Vista().ColorFondo(), 0);
     Tecla('L');
-    EXPECT_EQ(f->UltimoMensaje, "There is no bookmarks list");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "There is no bookmarks list");
     Tecla('I');
-    EXPECT_EQ(f->UltimoMensaje, "Língua: Português");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Língua: Português");
     modIdioma::Idioma = "ing";
     // F5 without a collection asks for the folder.
     d.respuestasTexto = {"/comics"};
     Tecla(VK_F1 + 4);
-    EXPECT_EQ(doc::RutaColeccion, "/comics");
+    EXPECT_EQ(f->Doc().RutaColeccion, "/comics");
     EXPECT_TRUE(d.llamadas.contains("ElegirCarpeta:Select the collection path"));
 }
 
@@ -71,41 +69,41 @@ TEST_F(Teclado, PageTurnsWrapAround)
 {
     Abrir(4);
     Tecla(VK_BACK);
-    EXPECT_EQ(f->PaginaActual, 4);
+    EXPECT_EQ(f->Vista().PaginaActual, 4);
     EXPECT_EQ(f->LBPag->text(), "4/4");
     Tecla(VK_SPACE);
-    EXPECT_EQ(f->PaginaActual, 1);
+    EXPECT_EQ(f->Vista().PaginaActual, 1);
     Tecla(VK_NEXT);
     Tecla(VK_RETURN);
-    EXPECT_EQ(f->PaginaActual, 3);
-    EXPECT_EQ(f->Imagen.Tag, "3");
+    EXPECT_EQ(f->Vista().PaginaActual, 3);
+    EXPECT_EQ(f->Vista().Imagen.Tag, "3");
     Tecla(VK_SPACE, ShiftMask);
-    EXPECT_EQ(f->PaginaActual, 1);
+    EXPECT_EQ(f->Vista().PaginaActual, 1);
     Tecla(VK_PRIOR, ShiftMask);
-    EXPECT_EQ(f->PaginaActual, 4);
-    EXPECT_EQ(f->UltimoMensaje, ""); // page turns say nothing
+    EXPECT_EQ(f->Vista().PaginaActual, 4);
+    EXPECT_EQ(f->Vista().UltimoMensaje, ""); // page turns say nothing
 }
 
 TEST_F(Teclado, TwoPageModeBackspaceSequence)
 {
     Abrir(8);
     Tecla('8');
-    EXPECT_EQ(f->UltimoMensaje, "Fit to two pages (on / off): On");
-    EXPECT_EQ(f->PaginaActual, 2); // 1|2
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Fit to two pages (on / off): On");
+    EXPECT_EQ(f->Vista().PaginaActual, 2); // 1|2
     Tecla(VK_SPACE);
     Tecla(VK_SPACE);
-    EXPECT_EQ(f->PaginaActual, 6); // 3|4, then 5|6
-    f->ModoAjuste = 8;
-    f->bAvanzando = f->bAvanzandoAntes = true;
-    f->PaginaActual = 4;
+    EXPECT_EQ(f->Vista().PaginaActual, 6); // 3|4, then 5|6
+    f->Vista().ModoAjuste = diseno::Modo::DosPaginas;
+    f->Vista().bAvanzando = f->Vista().bAvanzandoAntes = true;
+    f->Vista().PaginaActual = 4;
     f->VerImagen(4); // 4|5
-    EXPECT_EQ(f->PaginaActual, 5);
+    EXPECT_EQ(f->Vista().PaginaActual, 5);
     Tecla(VK_BACK);
-    EXPECT_EQ(f->PaginaActual, 2); // back to 4, then 3: 3|2
-    EXPECT_FALSE(f->bAvanzando);
+    EXPECT_EQ(f->Vista().PaginaActual, 2); // back to 4, then 3: 3|2
+    EXPECT_FALSE(f->Vista().bAvanzando);
     Tecla('8');
-    EXPECT_EQ(f->ModoAjuste, 1);
-    EXPECT_EQ(f->UltimoMensaje, "Fit to two pages (on / off): Off");
+    EXPECT_EQ(f->Vista().ModoAjuste, diseno::Modo::Pantalla);
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Fit to two pages (on / off): Off");
 }
 
 TEST_F(Teclado, ContinuousModeToggleAndModesUnderIt)
@@ -113,54 +111,54 @@ TEST_F(Teclado, ContinuousModeToggleAndModesUnderIt)
     Abrir(5);
     Tecla(VK_SPACE); // page 2
     Tecla('7');
-    EXPECT_EQ(f->ModoAjuste, 7);
-    EXPECT_EQ(f->ModoAnterior, 1);
-    EXPECT_EQ(f->UltimoMensaje, "Continuous mode: On [Mode: 1]");
+    EXPECT_EQ(f->Vista().ModoAjuste, diseno::Modo::Continuo);
+    EXPECT_EQ(f->Vista().ModoAnterior, diseno::Modo::Pantalla);
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Continuous mode: On [Mode: 1]");
     Tecla('3');
-    EXPECT_EQ(f->ModoAjuste, 7);
-    EXPECT_EQ(f->ModoAnterior, 3);
-    EXPECT_EQ(f->Imagen.Width, 800 * 15); // laid out in mode 3
+    EXPECT_EQ(f->Vista().ModoAjuste, diseno::Modo::Continuo);
+    EXPECT_EQ(f->Vista().ModoAnterior, diseno::Modo::Ancho);
+    EXPECT_EQ(f->Vista().Imagen.Width, 800 * 15); // laid out in mode 3
     // A page turn keeps continuous mode on the same mode under it.
     Tecla(VK_SPACE);
-    EXPECT_EQ(f->ModoAjuste, 7);
-    EXPECT_EQ(f->ModoAnterior, 3);
+    EXPECT_EQ(f->Vista().ModoAjuste, diseno::Modo::Continuo);
+    EXPECT_EQ(f->Vista().ModoAnterior, diseno::Modo::Ancho);
     Tecla('7');
-    EXPECT_EQ(f->ModoAjuste, 3);
-    EXPECT_EQ(f->UltimoMensaje, "Continuous mode: Off");
-    EXPECT_EQ(f->PaginaActual, 3);
-    EXPECT_NEAR(f->Imagen.Picture.pixelColor(5, 5).hue(), 150, 10); // page 3 again
+    EXPECT_EQ(f->Vista().ModoAjuste, diseno::Modo::Ancho);
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Continuous mode: Off");
+    EXPECT_EQ(f->Vista().PaginaActual, 3);
+    EXPECT_NEAR(f->Vista().Imagen.Picture.pixelColor(5, 5).hue(), 150, 10); // page 3 again
 }
 
 TEST_F(Teclado, ArrowsScrollOnlyLargePagesWithTheExactShiftRule)
 {
     Abrir(2, QSize(400, 300));
     f->MostrarMensaje("x");
-    f->UltimoMensaje.clear();
+    f->Vista().UltimoMensaje.clear();
     Tecla(VK_RIGHT);
-    EXPECT_EQ(f->UltimoMensaje, ""); // fits: nothing at all
+    EXPECT_EQ(f->Vista().UltimoMensaje, ""); // fits: nothing at all
     Abrir(2, QSize(2000, 500));
     Tecla('2');
-    ASSERT_EQ(f->Imagen.Left, 0);
+    ASSERT_EQ(f->Vista().Imagen.Left, 0);
     Tecla(VK_RIGHT, ShiftMask | CtrlMask);
-    EXPECT_EQ(f->Imagen.Left, -100);
+    EXPECT_EQ(f->Vista().Imagen.Left, -100);
     Tecla(VK_RIGHT, ShiftMask);
-    EXPECT_EQ(f->Imagen.Left, -1100);
+    EXPECT_EQ(f->Vista().Imagen.Left, -1100);
     for (int i = 0; i < 40; ++i)
         Tecla(VK_RIGHT, ShiftMask);
-    EXPECT_EQ(f->Imagen.Left, 800 * 15 - 2000 * 15); // never past the edge
-    const int top = f->Imagen.Top;
+    EXPECT_EQ(f->Vista().Imagen.Left, 800 * 15 - 2000 * 15); // never past the edge
+    const int top = f->Vista().Imagen.Top;
     Tecla(VK_DOWN);
-    EXPECT_EQ(f->Imagen.Top, top); // not taller than the window
+    EXPECT_EQ(f->Vista().Imagen.Top, top); // not taller than the window
 }
 
 TEST_F(Teclado, ZoomInThenOutLeaves99Percent)
 {
     Abrir(2);
-    EXPECT_EQ(f->PorcentajeZoom(), 100);
+    EXPECT_EQ(f->Vista().PorcentajeZoom(), 100);
     Tecla('Z');
-    EXPECT_EQ(f->UltimoMensaje, "Zoom + [110%]");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Zoom + [110%]");
     Tecla('Z', ShiftMask);
-    EXPECT_EQ(f->UltimoMensaje, "Zoom - [99%]");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Zoom - [99%]");
     EXPECT_FALSE(f->PBRef->isHidden());
 }
 
@@ -170,18 +168,18 @@ TEST_F(Teclado, ForwardedKeysWithCtrlOrAltAreDropped)
     f->TecladesdeInfo(VK_SPACE, CtrlMask);
     f->TecladesdeInfo(VK_SPACE, AltMask);
     f->TecladesdeInfo(0, 0);
-    EXPECT_EQ(f->PaginaActual, 1);
+    EXPECT_EQ(f->Vista().PaginaActual, 1);
     f->TecladesdeInfo(VK_SPACE, 0);
-    EXPECT_EQ(f->PaginaActual, 2);
+    EXPECT_EQ(f->Vista().PaginaActual, 2);
     f->TecladesdeInfo(VK_SPACE, ShiftMask);
-    EXPECT_EQ(f->PaginaActual, 1);
+    EXPECT_EQ(f->Vista().PaginaActual, 1);
 }
 
 TEST_F(Teclado, MessagesStayTheirSecondsPlusOneTick)
 {
     Abrir(2);
     Tecla('2');
-    EXPECT_EQ(f->SegundosMensaje, 2);
+    EXPECT_EQ(f->Vista().SegundosMensaje, 2);
     for (int i = 0; i < 3; ++i) {
         EXPECT_FALSE(f->LBInfo->isHidden()) << i;
         f->tmrInfo_Timer();
@@ -189,8 +187,8 @@ TEST_F(Teclado, MessagesStayTheirSecondsPlusOneTick)
     EXPECT_TRUE(f->LBInfo->isHidden());
     // F7: five seconds, and the next message from elsewhere inherits them.
     Tecla(VK_F1 + 6);
-    EXPECT_TRUE(f->UltimoMensaje.startsWith(" | Mode: 2 |"));
-    EXPECT_EQ(f->SegundosMensaje, 5);
+    EXPECT_TRUE(f->Vista().UltimoMensaje.startsWith(" | Mode: 2 |"));
+    EXPECT_EQ(f->Vista().SegundosMensaje, 5);
     f->MostrarMensaje("from the mouse");
     for (int i = 0; i < 6; ++i) {
         EXPECT_FALSE(f->LBInfo->isHidden()) << i;
@@ -203,65 +201,65 @@ TEST_F(Teclado, AutomaticShowIntervalCycleAndOsdRepeat)
 {
     Abrir(3);
     Tecla('A');
-    EXPECT_TRUE(f->tmrPaseFotos.isActive());
-    EXPECT_EQ(f->UltimoMensaje, "Automatic show: Activated");
-    f->tmrPaseFotos_Timer();
-    EXPECT_EQ(f->PaginaActual, 2);
+    EXPECT_TRUE(f->Ordenes().tmrPaseFotos.isActive());
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Automatic show: Activated");
+    f->Ordenes().tmrPaseFotos_Timer();
+    EXPECT_EQ(f->Vista().PaginaActual, 2);
     std::vector<int> segundos;
     for (int i = 0; i < 7; ++i) {
         Tecla('A', ShiftMask);
-        segundos.push_back(f->tmrPaseFotos.interval() / 1000);
+        segundos.push_back(f->Ordenes().tmrPaseFotos.interval() / 1000);
     }
     EXPECT_EQ(segundos, (std::vector<int>{7, 10, 15, 20, 30, 3, 5}));
-    EXPECT_EQ(f->UltimoMensaje, "Interval of shown: 5s");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Interval of shown: 5s");
     Tecla('A');
-    EXPECT_EQ(f->UltimoMensaje, "Automatic show: Desactivated");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Automatic show: Desactivated");
 
     Tecla('O');
-    EXPECT_EQ(f->UltimoMensaje, "OSD Activated (Hidden)");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "OSD Activated (Hidden)");
     EXPECT_TRUE(f->LBPag->isHidden());
     f->MostrarMensaje("something else");
     Tecla('V');
-    EXPECT_EQ(f->UltimoMensaje, "something else");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "something else");
     Tecla('O');
-    EXPECT_EQ(f->UltimoMensaje, "OSD Desactivated");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "OSD Desactivated");
     Tecla('V');
-    EXPECT_EQ(f->UltimoMensaje, "OSD Desactivated");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "OSD Desactivated");
     Tecla('O');
-    EXPECT_EQ(f->UltimoMensaje, "OSD Activated");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "OSD Activated");
     EXPECT_FALSE(f->LBPag->isHidden());
-    EXPECT_EQ(f->CambiaOSD(3), "");
+    EXPECT_EQ(f->Ordenes().CambiaOSD(3), "");
 }
 
 TEST_F(Teclado, RotateMirrorBarAndExit)
 {
     Abrir(2, QSize(400, 300));
     Tecla('R');
-    EXPECT_EQ(f->Imagen.Picture.size(), QSize(300, 400));
-    EXPECT_EQ(f->UltimoMensaje, "Rotate right");
+    EXPECT_EQ(f->Vista().Imagen.Picture.size(), QSize(300, 400));
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Rotate right");
     Tecla('R', ShiftMask);
-    EXPECT_EQ(f->Imagen.Picture.size(), QSize(400, 300));
-    EXPECT_EQ(f->UltimoMensaje, "Rotate left");
-    const QImage antes = f->Imagen.Picture;
+    EXPECT_EQ(f->Vista().Imagen.Picture.size(), QSize(400, 300));
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Rotate left");
+    const QImage antes = f->Vista().Imagen.Picture;
     Tecla('F');
-    EXPECT_EQ(f->UltimoMensaje, "Flip horizontal");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Flip horizontal");
     Tecla('F');
-    EXPECT_EQ(f->Imagen.Picture, antes);
+    EXPECT_EQ(f->Vista().Imagen.Picture, antes);
     Tecla('F', ShiftMask);
-    EXPECT_EQ(f->UltimoMensaje, "Flip vertical");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Flip vertical");
     f->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(f.get()));
     Tecla('B');
-    EXPECT_TRUE(f->BarraVisible);
+    EXPECT_TRUE(f->Vista().BarraVisible);
     EXPECT_FALSE(f->PBBarra->isHidden());
-    EXPECT_EQ(f->UltimoMensaje, "Navigation bar: On");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Navigation bar: On");
     // Its buttons send keys.
     QTest::mouseClick(f->LBBarra[3], Qt::LeftButton); // last page
-    EXPECT_EQ(f->PaginaActual, 2);
+    EXPECT_EQ(f->Vista().PaginaActual, 2);
     QTest::mouseClick(f->LBBarra[6], Qt::LeftButton); // mode 3
-    EXPECT_EQ(f->ModoAjuste, 3);
+    EXPECT_EQ(f->Vista().ModoAjuste, diseno::Modo::Ancho);
     QTest::mouseClick(f->imCerrarBarra, Qt::LeftButton);
-    EXPECT_FALSE(f->BarraVisible);
+    EXPECT_FALSE(f->Vista().BarraVisible);
     Tecla(VK_ESCAPE);
     EXPECT_EQ(salidas, 1);
 }
@@ -271,9 +269,9 @@ TEST_F(Teclado, OnlyKeysPressedOnTheWindowActOnRelease)
     Abrir(3);
     QKeyEvent suelta(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
     QCoreApplication::sendEvent(f.get(), &suelta); // the Enter that closed a list
-    EXPECT_EQ(f->PaginaActual, 1);
+    EXPECT_EQ(f->Vista().PaginaActual, 1);
     QTest::keyClick(f.get(), Qt::Key_Return);
-    EXPECT_EQ(f->PaginaActual, 2);
+    EXPECT_EQ(f->Vista().PaginaActual, 2);
     QTest::keyClick(f.get(), Qt::Key_Z, Qt::ShiftModifier);
-    EXPECT_EQ(f->UltimoMensaje, "Zoom - [90%]");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Zoom - [90%]");
 }

@@ -1,8 +1,8 @@
 #pragma once
-// Small helpers shared by the files that make up the main window.
+// The busy pointer and the event pump every long command of the viewer uses.
 #include <QApplication>
 
-namespace form1 {
+namespace visor {
 
 // The busy pointer for the life of a routine, whatever way it ends.
 struct PunteroOcupado {
@@ -18,4 +18,4 @@ inline void ProcesarEventos()
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-} // namespace form1
+} // namespace visor

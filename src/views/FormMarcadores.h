@@ -1,14 +1,14 @@
 #pragma once
 // The list of bookmarks: choosing one closes the list and reports its index.
 #include "shell/VentanaHerramienta.h"
-#include "documento/modDocumento.h"
+#include "documento/ArchivoMarcadores.h"
 
 class QListWidget;
 
 class FormMarcadores : public VentanaHerramienta {
     Q_OBJECT
 public:
-    FormMarcadores(QWidget *dueno, const QList<modDocumento::RegistroMarcador> &marcadores);
+    FormMarcadores(QWidget *dueno, const QList<RegistroMarcador> &marcadores);
 
     QListWidget *Lista = nullptr;
     int Elegido = -1; // 0-based position of the chosen bookmark (record Elegido + 1)

@@ -1,4 +1,4 @@
-#include "viewer/FormMarcadores.h"
+#include "views/FormMarcadores.h"
 
 #include "shell/modGeneral.h"
 
@@ -6,7 +6,7 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
-FormMarcadores::FormMarcadores(QWidget *dueno, const QList<modDocumento::RegistroMarcador> &marcadores)
+FormMarcadores::FormMarcadores(QWidget *dueno, const QList<RegistroMarcador> &marcadores)
     : VentanaHerramienta(dueno, QStringLiteral("FormMarcadores"), 330)
 {
     Lista = new QListWidget(this);

@@ -1,0 +1,467 @@
+#include "viewer/EstadoVista.h"
+
+#include "imaging/modImagen.h"
+#include "imaging/modPNG.h"
+#include "shell/modComDlg.h"
+#include "shell/modGeneral.h"
+#include "shell/modIdioma.h"
+#include "viewer/Ocupado.h"
+
+#include <QFile>
+
+#include <algorithm>
+
+using modIdioma::TextoIdioma;
+using diseno::Modo;
+
+diseno::Natural NaturalDe(const ControlImagen &c)
+{
+    const QSize n = TamanoNatural(c);
+    return diseno::NaturalDePixeles(n.width(), n.height());
+}
+
+diseno::Rect RectDe(const ControlImagen &c)
+{
+    return {c.Left, c.Top, c.Width, c.Height};
+}
+
+void PonerRect(ControlImagen &c, const diseno::Rect &r)
+{
+    c.Left = r.Left;
+    c.Top = r.Top;
+    c.Width = r.Width;
+    c.Height = r.Height;
+}
+
+namespace {
+
+// Placed below the page above it, across the same width.
+void ApilarDebajo(ControlImagen &abajo, const ControlImagen &arriba)
+{
+    abajo.Top = arriba.Top + arriba.Height + diseno::HuecoContinuo;
+}
+
+QString PedirClaveZip()
+{
+    return modComDlg::PedirTexto(nullptr, QStringLiteral("Please Enter The Password!"), true);
+}
+
+} // namespace
+
+EstadoVista::EstadoVista(Documento &documento, QObject *parent) : QObject(parent), doc_(documento)
+{
+    tmrDinamico.setInterval(10);
+    connect(&tmrDinamico, &QTimer::timeout, this, [this] {
+        const diseno::Ventana v = Escala();
+        if (RatonX < 0 || RatonX >= v.SW || RatonY < 0 || RatonY >= v.SH)
+            return;
+        if (!SigueRaton(RatonX, RatonY))
+            tmrDinamico.stop();
+    });
+}
+
+void EstadoVista::PonerVentana(const diseno::Ventana &v, double pixelesPorTwip)
+{
+    medida_ = {v, pixelesPorTwip};
+    medir_ = nullptr;
+}
+
+void EstadoVista::PonerColorFondo(std::int32_t bgr)
+{
+    colorFondo_ = bgr;
+    emit ColorCambiado();
+}
+
+void EstadoVista::MostrarMensaje(const QString &texto)
+{
+    UltimoMensaje = texto;
+    emit MensajePedido(texto);
+}
+
+// ---- Pages -----------------------------------------------------------------
+
+bool EstadoVista::CargarPaginaEn(std::int16_t pagina, ControlImagen &destino)
+{
+    if (!doc_.EsPagina(pagina) || !doc_.Fuente())
+        return false;
+    const QString nombre = doc_.Paginas[pagina];
+    if (doc_.EsComprimido) {
+        RutaPagina = modGeneral::CarpetaTemporal();
+    } else {
+        RutaPagina = doc_.RutaActual;
+        if (!RutaPagina.endsWith(modGeneral::Separador))
+            RutaPagina += modGeneral::Separador;
+    }
+    RutaPagina += nombre;
+    // Pages come read into memory; only a page whose data would not come
+    // out that way (a password to ask) goes through the temporary folder.
+    const auto preparada = doc_.Preparador().Obtener(PedidoPara(pagina, destino));
+    if (!preparada)
+        return false;
+    switch (preparada->Estado) {
+    case PaginaPreparada::Estado::Lista:
+        CopiarPicture(destino, preparada->Imagen);
+        return true;
+    case PaginaPreparada::Estado::Error:
+        return false;
+    case PaginaPreparada::Estado::Extraer:
+        break;
+    }
+    return ExtraerYCargar(nombre, destino);
+}
+
+bool EstadoVista::ExtraerYCargar(const QString &nombre, ControlImagen &destino)
+{
+    if (!doc_.ExtraerPagina(nombre, modGeneral::CarpetaTemporal(), &PedirClaveZip))
+        return false;
+    bool cargada = true;
+    try {
+        modPNG::CargarSegunExtension(RutaPagina, destino);
+    } catch (const ErrorImagen &) {
+        cargada = false;
+    }
+    // Only the decoded picture stays: the extracted file goes at once.
+    QFile::setPermissions(RutaPagina, QFile::ReadOwner | QFile::WriteOwner);
+    QFile::remove(RutaPagina);
+    return cargada;
+}
+
+PedidoPagina EstadoVista::PedidoPara(std::int16_t pagina, const ControlImagen &destino) const
+{
+    PedidoPagina p;
+    p.Pagina = pagina;
+    p.Modo = ModoAjuste;
+    const Medida m = Medir();
+    p.Ventana = m.Ventana;
+    p.PixelesPorTwip = m.PixelesPorTwip;
+    if (destino.Stretch) {
+        p.EstirarW = destino.Width;
+        p.EstirarH = destino.Height;
+    }
+    return p;
+}
+
+void EstadoVista::AnticiparVecinas(std::int16_t desde)
+{
+    if (doc_.NumeroPaginas() < 2)
+        return;
+    // The next pages in the direction of reading (the next two spreads in
+    // two-page mode), then the one behind for a reader who turns back.
+    const int adelante = ModoAjuste == Modo::DosPaginas ? 4 : 3;
+    const int paso = bAvanzando ? 1 : -1;
+    std::vector<PedidoPagina> pedidos;
+    for (int k = 1; k <= adelante; ++k)
+        pedidos.push_back(PedidoPara(doc_.PaginaVecina(desde, paso * k), Imagen));
+    pedidos.push_back(PedidoPara(doc_.PaginaVecina(desde, -paso), Imagen));
+    doc_.Preparador().Anticipar(pedidos);
+}
+
+void EstadoVista::VerImagen(std::int16_t pagina)
+{
+    if (!doc_.EsPagina(pagina) || !doc_.Fuente())
+        return;
+    const visor::PunteroOcupado ocupado;
+    PaginaCargada = false;
+    if (!CargarPaginaEn(pagina, Imagen)) {
+        // A broken page leaves an empty screen and the reader free to go on.
+        VaciarPicture(Imagen);
+        MostrarMensaje(TextoIdioma(200));
+    }
+    if (ModoAjuste == Modo::DosPaginas)
+        VerDosPaginas(pagina);
+    else
+        AplicaLayout(ModoAjuste);
+    emit PaginaMostrada(pagina, true);
+    Partes.DesplazParteX = 0;
+    Partes.DesplazParteY = 0;
+    PaginaCargada = true;
+    // A spread ends on its second page, when there is one.
+    const bool segunda = ModoAjuste == Modo::DosPaginas && doc_.EsPagina(PaginaActual);
+    AnticiparVecinas(segunda ? PaginaActual : pagina);
+}
+
+void EstadoVista::IrAPagina(std::int16_t pagina)
+{
+    PaginaActual = doc_.EsPagina(pagina) ? pagina : doc_.PaginaVecina(pagina, 0);
+    VerImagen(PaginaActual);
+    visor::ProcesarEventos();
+    Etiquetar();
+}
+
+void EstadoVista::PasarPagina(bool adelante, bool primeraOUltima)
+{
+    bAvanzando = adelante;
+    // A spread leaves the page on its second half: turning back first
+    // undoes that extra page.
+    if (ModoAjuste == Modo::DosPaginas && bAvanzando != bAvanzandoAntes)
+        PaginaActual = std::int16_t(PaginaActual + (adelante ? 1 : -1));
+    if (primeraOUltima)
+        IrAPagina(std::int16_t(adelante ? 1 : doc_.NumeroPaginas()));
+    else
+        IrAPagina(doc_.PaginaVecina(PaginaActual, adelante ? 1 : -1));
+}
+
+// ---- Layout ----------------------------------------------------------------
+
+void EstadoVista::AplicaLayout(Modo modo)
+{
+    const diseno::Ventana v = Escala();
+    PonerRect(Imagen, diseno::SegunModo(modo, NaturalDe(Imagen), v));
+    DibujaForm();
+}
+
+void EstadoVista::AplicaEfecto()
+{
+    const bool dos = ModoAjuste == Modo::Continuo || ModoAjuste == Modo::DosPaginas;
+    AplicaLayout(dos ? Modo::Pantalla : ModoAjuste);
+}
+
+void EstadoVista::DibujaDosPaginas()
+{
+    if (Imagen.Picture.isNull() || Imagen2.Picture.isNull())
+        return;
+    emit DibujoPedido(true);
+}
+
+void EstadoVista::DibujaSegunModo()
+{
+    if ((ModoAjuste == Modo::Continuo || ModoAjuste == Modo::DosPaginas) && !Imagen2.Picture.isNull())
+        DibujaDosPaginas();
+    else
+        DibujaForm();
+}
+
+void EstadoVista::VerDosPaginas(std::int16_t pagina)
+{
+    const diseno::Ventana v = Escala();
+    const std::int16_t segunda = std::int16_t(bAvanzando ? pagina + 1 : pagina - 1);
+    // Past either end there is no second page: the right half stays empty.
+    if (!CargarPaginaEn(segunda, Imagen2))
+        VaciarPicture(Imagen2);
+    PonerRect(Imagen, diseno::AjustaMitad(NaturalDe(Imagen), v, 0));
+    PonerRect(Imagen2, diseno::AjustaMitad(NaturalDe(Imagen2), v, v.SW / 2));
+    if (Imagen2.Picture.isNull())
+        DibujaForm();
+    else
+        DibujaDosPaginas();
+    PaginaActual = segunda;
+    bAvanzandoAntes = bAvanzando;
+}
+
+void EstadoVista::ActivaContinuo()
+{
+    const diseno::Rect actual = RectDe(Imagen);
+    CopiarPicture(Imagen2, Imagen);
+    Etiquetar();
+    VerImagen(doc_.PaginaVecina(PaginaActual, 1));
+    Imagen2.Left = Imagen.Left;
+    Imagen2.Width = Imagen.Width;
+    Imagen2.Height = Imagen.Height;
+    IntercambiarPicture(Imagen, Imagen2);
+    PonerRect(Imagen, actual);
+    ApilarDebajo(Imagen2, Imagen);
+    DibujaDosPaginas();
+}
+
+void EstadoVista::RehacerDiseno()
+{
+    const diseno::Ventana v = Escala();
+    if (Imagen.Picture.isNull())
+        return;
+    if (ModoAjuste == Modo::DosPaginas) {
+        PonerRect(Imagen, diseno::AjustaMitad(NaturalDe(Imagen), v, 0));
+        PonerRect(Imagen2, diseno::AjustaMitad(NaturalDe(Imagen2), v, v.SW / 2));
+    } else if (ModoAjuste == Modo::Continuo) {
+        PonerRect(Imagen, diseno::AjustaPantalla(NaturalDe(Imagen), v, true));
+        const diseno::Rect siguiente = diseno::AjustaPantalla(NaturalDe(Imagen2), v, true);
+        Imagen2.Left = siguiente.Left;
+        Imagen2.Width = siguiente.Width;
+        Imagen2.Height = siguiente.Height;
+        ApilarDebajo(Imagen2, Imagen);
+    } else {
+        AplicaLayout(ModoAjuste);
+        return;
+    }
+    if (Imagen2.Picture.isNull())
+        DibujaForm();
+    else
+        DibujaDosPaginas();
+}
+
+void EstadoVista::AplicaZoom(int paso)
+{
+    PonerRect(Imagen, diseno::AplicaZoom(RectDe(Imagen), paso));
+    if (ModoAjuste == Modo::Continuo || ModoAjuste == Modo::DosPaginas) {
+        PonerRect(Imagen2, diseno::AplicaZoom(RectDe(Imagen2), paso));
+        if (ModoAjuste == Modo::Continuo)
+            ApilarDebajo(Imagen2, Imagen);
+        else
+            Imagen2.Left = Imagen.Left + Imagen.Width;
+        DibujaDosPaginas();
+    } else {
+        DibujaForm();
+    }
+}
+
+int EstadoVista::PorcentajeZoom() const
+{
+    return diseno::PorcentajeZoom(NaturalDe(Imagen), RectDe(Imagen));
+}
+
+void EstadoVista::MueveParte(int direccion)
+{
+    const diseno::Ventana v = Escala();
+    diseno::Rect r = RectDe(Imagen);
+    if (!diseno::ParteAplicable(diseno::Numero(ModoDePagina()), r, v))
+        return;
+    diseno::PasaParte(r, Partes, v, direccion);
+    PonerRect(Imagen, r);
+    DibujaForm();
+}
+
+void EstadoVista::ReiniciaParte()
+{
+    const diseno::Ventana v = Escala();
+    diseno::Rect r = RectDe(Imagen);
+    diseno::ReiniciaParte(r, v);
+    PonerRect(Imagen, r);
+    DibujaForm();
+}
+
+bool EstadoVista::SigueRaton(std::int32_t x, std::int32_t y)
+{
+    const diseno::Ventana v = Escala();
+    diseno::Rect r = RectDe(Imagen);
+    const diseno::PasoRaton paso = diseno::SigueRaton(r, v, x, y);
+    if (paso.Cambio) {
+        PonerRect(Imagen, r);
+        DibujaForm();
+    }
+    return !paso.Detener;
+}
+
+bool EstadoVista::Desplazar(bool vertical, std::int32_t paso)
+{
+    const diseno::Ventana v = Escala();
+    if (vertical ? Imagen.Height <= v.SH : Imagen.Width <= v.SW)
+        return false;
+    if (vertical) {
+        Imagen.Top = std::clamp(Imagen.Top + paso, v.SH - Imagen.Height, 0);
+        DibujaForm();
+    } else {
+        Imagen.Left = std::clamp(Imagen.Left + paso, v.SW - Imagen.Width, 0);
+        if (ModoAjuste == Modo::Continuo) {
+            Imagen2.Left = Imagen.Left;
+            DibujaDosPaginas();
+        } else {
+            DibujaForm();
+        }
+    }
+    return true;
+}
+
+void EstadoVista::PonerContinua(ControlImagen &c) const
+{
+    const diseno::Ventana v = Escala();
+    const Modo m = ModoAnterior == Modo::Continuo || ModoAnterior == Modo::DosPaginas ? Modo::Pantalla
+                                                                                     : ModoAnterior;
+    const diseno::Rect r = diseno::SegunModo(m, NaturalDe(c), v);
+    c.Left = r.Left;
+    c.Width = r.Width;
+    c.Height = r.Height;
+}
+
+void EstadoVista::PasoContinuo(std::int32_t nuevoTop)
+{
+    const diseno::Ventana v = Escala();
+    if (doc_.NumeroPaginas() < 1)
+        return;
+    const bool subiendo = nuevoTop > Imagen.Top;
+    Imagen.Top = nuevoTop;
+    ApilarDebajo(Imagen2, Imagen);
+    if (PaginaCargada && Imagen.Top < -(Imagen.Height + diseno::HuecoContinuo)) {
+        // The current page has left the window: its successor takes its
+        // place and the one after it is stacked below.
+        PaginaActual = doc_.PaginaVecina(PaginaActual, 1);
+        Imagen = Imagen2; // picture and place; the tag is written below
+        PaginaCargada = false;
+        if (CargarPaginaEn(doc_.PaginaVecina(PaginaActual, 1), Imagen2))
+            PonerContinua(Imagen2);
+        PaginaCargada = true;
+        ApilarDebajo(Imagen2, Imagen);
+    } else if (PaginaCargada && subiendo && Imagen2.Top >= v.SH
+               && Imagen.Top >= -diseno::HuecoContinuo) {
+        // Scrolled up to the top of the current page: the previous page
+        // comes in above it. (Below the window alone is not enough: the next
+        // page of a page taller than the window is always there.)
+        const std::int16_t anterior = doc_.PaginaVecina(PaginaActual, -1);
+        ControlImagen previa;
+        PaginaCargada = false;
+        if (CargarPaginaEn(anterior, previa)) {
+            const std::int32_t top2 = Imagen2.Top;
+            Imagen2 = Imagen; // the current page moves down to second place
+            Imagen2.Top = top2;
+            CopiarPicture(Imagen, previa);
+            PonerContinua(Imagen);
+            Imagen.Top = Imagen2.Top - diseno::HuecoContinuo - Imagen.Height;
+            PaginaActual = anterior;
+        }
+        PaginaCargada = true;
+    }
+    Etiquetar();
+    emit PaginaMostrada(PaginaActual, false);
+    DibujaDosPaginas();
+}
+
+void EstadoVista::MoverPaginas(std::int32_t left, std::int32_t top)
+{
+    if (ModoAjuste == Modo::Continuo) {
+        Imagen.Left = left;
+        Imagen2.Left = left;
+        PasoContinuo(top);
+        return;
+    }
+    const std::int32_t dx = left - Imagen.Left;
+    const std::int32_t dy = top - Imagen.Top;
+    Imagen.Left += dx;
+    Imagen.Top += dy;
+    Imagen2.Left += dx;
+    Imagen2.Top += dy;
+    if (Imagen2.Picture.isNull())
+        DibujaForm();
+    else
+        DibujaDosPaginas();
+}
+
+void EstadoVista::Rotar(bool derecha)
+{
+    const visor::PunteroOcupado ocupado;
+    modPNG::Completar(Imagen); // turns work on every pixel
+    modImagen::CajaImagen PBO{Imagen.Picture, Imagen.Tipo, Imagen.Picture, Imagen.Picture.width(),
+                              Imagen.Picture.height()};
+    modImagen::CajaImagen PBD;
+    if (modImagen::RotarImagen(PBO, PBD, 0, 0, derecha ? 90.0f : -90.0f)
+        && Imagen.Tipo == TipoPicture::Bitmap) {
+        Imagen.Picture = PBD.Image.convertToFormat(QImage::Format_RGB32);
+        AplicaLayout(Modo::Pantalla);
+        ModoAjuste = Modo::Pantalla;
+    }
+}
+
+void EstadoVista::Reflejar(bool vertical)
+{
+    const visor::PunteroOcupado ocupado;
+    modPNG::Completar(Imagen);
+    modImagen::CajaImagen PBO{Imagen.Picture, Imagen.Tipo, Imagen.Picture, Imagen.Picture.width(),
+                              Imagen.Picture.height()};
+    modImagen::CajaImagen PBD;
+    modImagen::ReflejarImagen(PBO, PBD, vertical);
+    Imagen.Picture = PBD.Image;
+    AplicaEfecto();
+}
+
+QString EstadoVista::InfoPagina() const
+{
+    return diseno::InfoPagina(ModoAjuste, ModoAnterior, Partes.bPartesAbajo, NaturalDe(Imagen),
+                              RectDe(Imagen), doc_.Paginas.value(PaginaActual));
+}

@@ -1,0 +1,40 @@
+#include "views/Ventanas.h"
+
+#include "shell/modComDlg.h"
+#include "shell/modIdioma.h"
+#include "viewer/Comandos.h"
+#include "viewer/Configuracion.h"
+#include "views/FormMarcadores.h"
+
+#include <QListWidget>
+
+using modIdioma::TextoIdioma;
+
+namespace {
+
+void ListaDeMarcadores(Comandos &comandos)
+{
+    const QList<RegistroMarcador> &marcadores = comandos.Doc().Marcadores;
+    FormMarcadores lista(comandos.Dueno(), marcadores);
+    if (modComDlg::MostrarModal(lista) != QDialog::Accepted)
+        return;
+    const int p = lista.Elegido >= 0 ? lista.Elegido : lista.Lista->currentRow();
+    if (p < 0 || p + 1 >= marcadores.size())
+        return;
+    const RegistroMarcador r = marcadores[p + 1];
+    // A bookmark removed this run has no page: its document opens at page 1.
+    comandos.bAbrirMarcador(r.Ruta, configuracion::NumeroDePagina(r.Marcador));
+}
+
+} // namespace
+
+void RegistrarVentanas(Comandos &comandos)
+{
+    using C = Comandos;
+    comandos.Registrar({'L', C::Mayus::Igual, C::Puerta, [&comandos](C::Ejecucion &e) {
+                            if (comandos.Doc().Marcadores.size() <= 1)
+                                e.Mensaje = TextoIdioma(15);
+                            else
+                                ListaDeMarcadores(comandos);
+                        }});
+}
