@@ -13,6 +13,7 @@
 // measurement runs in a child process of its own (--hijo), so peak memory
 // belongs to one document.
 #include "archive/ccZip.h"
+#include "constructores/Constructores.h"
 #include "shell/modGeneral.h"
 #include "viewer/Form1.h"
 
@@ -37,8 +38,6 @@
 #include <xcb/xcb.h>
 #endif
 
-#include <archive.h>
-#include <archive_entry.h>
 #include <jpeglib.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -242,7 +241,7 @@ QByteArray Codificar(const QImage &i, const char *formato, int calidad)
     return d;
 }
 
-using Paginas = std::vector<std::pair<QString, QByteArray>>;
+using Paginas = std::vector<constructores::EntradaNueva>;
 
 // Drawn and encoded on every core: this is set-up, not measured.
 Paginas Generar(int n, QSize tamano, const char *formato, int calidad, const char *extension)
@@ -262,21 +261,7 @@ Paginas Generar(int n, QSize tamano, const char *formato, int calidad, const cha
 
 bool EscribirZip(const QString &ruta, const Paginas &paginas, bool deflate)
 {
-    std::unique_ptr<archive, decltype(&archive_write_free)> a(archive_write_new(), archive_write_free);
-    archive_write_set_format_zip(a.get());
-    if (!deflate)
-        archive_write_set_options(a.get(), "zip:compression=store");
-    bool ok = archive_write_open_filename(a.get(), QFile::encodeName(ruta).constData()) == ARCHIVE_OK;
-    for (const auto &[nombre, datos] : paginas) {
-        std::unique_ptr<archive_entry, decltype(&archive_entry_free)> e(archive_entry_new(), archive_entry_free);
-        archive_entry_set_pathname_utf8(e.get(), nombre.toUtf8().constData());
-        archive_entry_set_filetype(e.get(), AE_IFREG);
-        archive_entry_set_perm(e.get(), 0644);
-        archive_entry_set_size(e.get(), datos.size());
-        ok = ok && archive_write_header(a.get(), e.get()) == ARCHIVE_OK
-             && archive_write_data(a.get(), datos.constData(), size_t(datos.size())) == datos.size();
-    }
-    return archive_write_close(a.get()) == ARCHIVE_OK && ok;
+    return constructores::EscribirZip(ruta, paginas, {}, {}, deflate);
 }
 
 // ---------------------------------------------------------------- measuring
@@ -720,11 +705,11 @@ int Padre(int argc, char **argv)
     avance(QStringLiteral("drawing %1 pages of 2480 x 3508 (JPEG q90) and %2 of 1600 x 2400 (PNG)").arg(n).arg(nPng));
     const Paginas jpg = Generar(n, TamanoJpeg, "JPG", 90, "jpg");
     const Paginas png = Generar(nPng, TamanoPng, "PNG", -1, "png");
-    qint64 bytes = 0, menor = jpg.front().second.size(), mayor = 0;
+    qint64 bytes = 0, menor = jpg.front().Datos.size(), mayor = 0;
     for (const auto &pg : jpg) {
-        bytes += pg.second.size();
-        menor = std::min(menor, pg.second.size());
-        mayor = std::max(mayor, pg.second.size());
+        bytes += pg.Datos.size();
+        menor = std::min(menor, pg.Datos.size());
+        mayor = std::max(mayor, pg.Datos.size());
     }
     avance(QStringLiteral("JPEG pages: %1 MB on average").arg(bytes / double(n) / 1e6, 0, 'f', 2));
     const QString deflate = raiz + "/deflate.cbz", stored = raiz + "/stored.cbz", pngs = raiz + "/png.cbz";
@@ -736,7 +721,7 @@ int Padre(int argc, char **argv)
     escrito = EscribirZip(otro, {{"a.jpg", Codificar(gris, "JPG", 90)}, {"b.jpg", Codificar(gris, "JPG", 90)}}, true)
               && escrito;
     QDir().mkpath(carpeta);
-    for (const auto &[nombre, datos] : jpg) {
+    for (const auto &[nombre, datos, tipo] : jpg) {
         QFile f(carpeta + nombre);
         escrito = f.open(QIODevice::WriteOnly) && f.write(datos) == datos.size() && escrito;
     }
@@ -752,7 +737,7 @@ int Padre(int argc, char **argv)
         ccZip zip;
         zip.Init(zipRuta);
         std::vector<double> directo, suelo;
-        for (const auto &[nombre, datos] : paginas) {
+        for (const auto &[nombre, datos, tipo] : paginas) {
             directo.push_back(Ms([&] { Directo(zip, nombre, extraer); }));
             suelo.push_back(Ms([&] {
                 if (esJpeg)
@@ -765,7 +750,7 @@ int Padre(int argc, char **argv)
     };
     const auto [refDirecto, refSuelo] = referencias(deflate, jpg, true);
     const auto [refDirectoPng, refSueloPng] = referencias(pngs, png, false);
-    const Decodificada muestra = Suelo(jpg.front().second);
+    const Decodificada muestra = Suelo(jpg.front().Datos);
 
     // Each child has its own settings and temporary folders.
     const auto entornoHijo = [&](const QString &nombre) {

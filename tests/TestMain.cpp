@@ -1,8 +1,18 @@
+#include "Constructores.h"
 #include "DialogosDePrueba.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <QApplication>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+QString prueba::CarpetaFixtures()
+{
+    const QString carpeta = QStringLiteral(TAVELO_FIXTURES "/archives");
+    return QFileInfo(carpeta).isDir() ? QDir(carpeta).canonicalPath() : QString();
+}
 
 int main(int argc, char **argv)
 {

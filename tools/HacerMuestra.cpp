@@ -8,11 +8,9 @@
 #include <QImage>
 #include <QPainter>
 
-#include <archive.h>
-#include <archive_entry.h>
+#include "constructores/Constructores.h"
 
 #include <cstdio>
-#include <memory>
 
 namespace {
 
@@ -50,38 +48,6 @@ QImage DibujarPagina(int numero, int total)
     return pagina;
 }
 
-struct CerrarArchivo {
-    void operator()(archive *a) const { archive_write_free(a); }
-};
-
-bool EmpaquetarCbz(const QString &cbz, const QDir &carpeta, const QStringList &nombres)
-{
-    const QString parcial = cbz + ".part";
-    std::unique_ptr<archive, CerrarArchivo> a(archive_write_new());
-    archive_write_set_format_zip(a.get());
-    if (archive_write_open_filename(a.get(), QFile::encodeName(parcial).constData()) != ARCHIVE_OK)
-        return false;
-    for (const QString &nombre : nombres) {
-        QFile f(carpeta.filePath(nombre));
-        if (!f.open(QIODevice::ReadOnly))
-            return false;
-        const QByteArray datos = f.readAll();
-        std::unique_ptr<archive_entry, decltype(&archive_entry_free)> e(archive_entry_new(),
-                                                                         archive_entry_free);
-        archive_entry_set_pathname_utf8(e.get(), nombre.toUtf8().constData());
-        archive_entry_set_size(e.get(), datos.size());
-        archive_entry_set_filetype(e.get(), AE_IFREG);
-        archive_entry_set_perm(e.get(), 0644);
-        if (archive_write_header(a.get(), e.get()) != ARCHIVE_OK
-            || archive_write_data(a.get(), datos.constData(), datos.size()) != datos.size())
-            return false;
-    }
-    if (archive_write_close(a.get()) != ARCHIVE_OK)
-        return false;
-    QFile::remove(cbz);
-    return QFile::rename(parcial, cbz);
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -104,14 +70,15 @@ int main(int argc, char *argv[])
     if (!salida.mkpath(nombreCarpeta))
         return 1;
     QDir paginas(salida.filePath(nombreCarpeta));
-    QStringList nombres;
+    std::vector<constructores::EntradaNueva> entradas;
     for (int i = 1; i <= total; ++i) {
         const QString nombre = QStringLiteral("pagina%1.jpg").arg(i, 3, 10, QLatin1Char('0'));
-        if (!DibujarPagina(i, total).save(paginas.filePath(nombre), "JPG", 90))
+        QFile f(paginas.filePath(nombre));
+        if (!DibujarPagina(i, total).save(paginas.filePath(nombre), "JPG", 90) || !f.open(QIODevice::ReadOnly))
             return 1;
-        nombres << nombre;
+        entradas.push_back({nombre, f.readAll()});
     }
-    if (!EmpaquetarCbz(salida.filePath(QStringLiteral("Muestra.cbz")), paginas, nombres))
+    if (!constructores::EscribirZip(salida.filePath(QStringLiteral("Muestra.cbz")), entradas))
         return 1;
     std::printf("%s\n", qPrintable(salida.filePath(QStringLiteral("Muestra.cbz"))));
     return 0;

@@ -2,7 +2,7 @@
 // extracted by the exact listed name, bytes checked; damaged and encrypted
 // ones fail cleanly.
 #include "DialogosDePrueba.h"
-#include "Escritores.h"
+#include "Constructores.h"
 #include "archive/Archivo.h"
 #include "archive/ccZip.h"
 #include "archive/modUnRAR.h"

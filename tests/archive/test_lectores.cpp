@@ -1,7 +1,7 @@
 // The readers over archives the tests write: the contracts of the RAR and ZIP
 // interfaces, passwords, and hostile or damaged input.
 #include "DialogosDePrueba.h"
-#include "Escritores.h"
+#include "Constructores.h"
 #include "archive/Archivo.h"
 #include "archive/EscrituraSegura.h"
 #include "archive/ccZip.h"

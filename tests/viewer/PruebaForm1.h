@@ -1,6 +1,7 @@
 #pragma once
 // What the window tests share: a fresh Form1 of 800 x 600 in English over an
 // empty document state, dialogs that answer nothing, and generated pages.
+#include "Constructores.h"
 #include "DialogosDePrueba.h"
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
@@ -15,23 +16,6 @@
 #include <memory>
 
 namespace prueba {
-
-// A page of one colour; page n gets hue n * 50.
-inline QByteArray PaginaDeColor(const QColor &color, QSize tamano, const char *formato = "JPG")
-{
-    QImage i(tamano, QImage::Format_RGB32);
-    i.fill(color);
-    QByteArray d;
-    QBuffer b(&d);
-    b.open(QIODevice::WriteOnly);
-    i.save(&b, formato);
-    return d;
-}
-
-inline QByteArray PaginaNumero(int n, QSize tamano, const char *formato = "JPG")
-{
-    return PaginaDeColor(QColor::fromHsv((n * 50) % 360, 200, 230), tamano, formato);
-}
 
 // Page files left in the temporary folder (folders may stay until exit).
 inline QStringList ArchivosTemporales()

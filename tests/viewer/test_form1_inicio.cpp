@@ -5,7 +5,7 @@
 #include "views/Navegador.h"
 #include "viewer/modIni.h"
 
-#include "../archive/Escritores.h"
+#include "Constructores.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,6 +1,6 @@
 // Bookmarks: the file, adding and removing, the list window, and their life
 // across starts.
-#include "../archive/Escritores.h"
+#include "Constructores.h"
 #include "DialogosDePrueba.h"
 #include "shell/modIdioma.h"
 #include "documento/ArchivoMarcadores.h"
@@ -17,7 +17,6 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
-using marcadores::Registro;
 
 namespace {
 
@@ -81,30 +80,6 @@ protected:
 };
 
 } // namespace
-
-TEST(ArchivoMarcadores, ReadingRulesAndQuotesThatSurvive)
-{
-    const QList<Registro> leidos = marcadores::Leer(
-        "\"C:\\comics\\a.cbr\",\"12\"\r\n"
-        "  /x/b.cbz  ,  7 \r\n"
-        "\"/x/un, \"\"raro\"\".cbz\",\"3\"\n"
-        "\r\n"
-        "\"/x/ñ.cbz\",\"\"\r\n");
-    ASSERT_EQ(leidos.size(), 4);
-    EXPECT_EQ(leidos[0].Ruta, "C:\\comics\\a.cbr");
-    EXPECT_EQ(leidos[0].Marcador, "12");
-    EXPECT_EQ(leidos[1].Ruta, "/x/b.cbz");
-    EXPECT_EQ(leidos[1].Marcador, "7");
-    EXPECT_EQ(leidos[2].Ruta, "/x/un, \"raro\".cbz");
-    EXPECT_EQ(leidos[3].Ruta, "/x/ñ.cbz");
-
-    const QList<Registro> escribir{{"C:\\comics\\a.cbr", "12"}, {"/x/un, \"raro\".cbz", "3"}, {"/x/quitado.cbz", ""}};
-    const QByteArray texto = marcadores::Escribir(escribir);
-    EXPECT_EQ(texto, "\"C:\\comics\\a.cbr\",\"12\"\r\n\"/x/un, \"\"raro\"\".cbz\",\"3\"\r\n");
-    const QList<Registro> vuelta = marcadores::Leer(texto);
-    ASSERT_EQ(vuelta.size(), 2);
-    EXPECT_EQ(vuelta[1].Ruta, escribir[1].Ruta);
-}
 
 TEST_F(Marcadores, AddTwiceKeepsOneRecordAndTheResumeRecord)
 {

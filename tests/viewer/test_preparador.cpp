@@ -1,6 +1,6 @@
 // Pages prepared ahead of the reader: the cache, its budget, the worker, and
 // the window reading with them (fast keys, the temporary folder, passwords).
-#include "../archive/Escritores.h"
+#include "Constructores.h"
 #include "DialogosDePrueba.h"
 #include "PruebaForm1.h"
 #include "shell/modGeneral.h"

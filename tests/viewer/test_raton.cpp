@@ -1,6 +1,6 @@
 // The mouse and the wheel on a real window (offscreen), with synthesized
 // events at exact twip positions.
-#include "../archive/Escritores.h"
+#include "Constructores.h"
 #include "PruebaForm1.h"
 #include "shell/MouseWheel.h"
 #include "shell/modIdioma.h"

@@ -1,6 +1,6 @@
 // The command dispatcher on a real window over a generated comic: state and
 // message text after each key.
-#include "../archive/Escritores.h"
+#include "Constructores.h"
 #include "PruebaForm1.h"
 #include "DialogosDePrueba.h"
 #include "shell/modIdioma.h"

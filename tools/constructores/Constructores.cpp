@@ -1,8 +1,10 @@
-#include "Escritores.h"
+#include "constructores/Constructores.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -10,19 +12,22 @@
 #include <array>
 #include <memory>
 
-namespace prueba {
+namespace constructores {
 
 bool EscribirZip(const QString &ruta, const std::vector<EntradaNueva> &entradas,
-                 const QString &cifrado, const QString &clave)
+                 const QString &cifrado, const QString &clave, bool comprimir)
 {
+    const QString parcial = ruta + ".part";
     std::unique_ptr<archive, decltype(&archive_write_free)> a(archive_write_new(), archive_write_free);
     archive_write_set_format_zip(a.get());
+    if (!comprimir && archive_write_set_options(a.get(), "zip:compression=store") != ARCHIVE_OK)
+        return false;
     if (!cifrado.isEmpty()) {
         if (archive_write_set_options(a.get(), ("zip:encryption=" + cifrado).toUtf8().constData()) != ARCHIVE_OK
             || archive_write_set_passphrase(a.get(), clave.toUtf8().constData()) != ARCHIVE_OK)
             return false;
     }
-    if (archive_write_open_filename(a.get(), QFile::encodeName(ruta).constData()) != ARCHIVE_OK)
+    if (archive_write_open_filename(a.get(), QFile::encodeName(parcial).constData()) != ARCHIVE_OK)
         return false;
     for (const EntradaNueva &e : entradas) {
         std::unique_ptr<archive_entry, decltype(&archive_entry_free)> ae(archive_entry_new(), archive_entry_free);
@@ -46,7 +51,10 @@ bool EscribirZip(const QString &ruta, const std::vector<EntradaNueva> &entradas,
             && archive_write_data(a.get(), e.Datos.constData(), static_cast<size_t>(e.Datos.size())) != e.Datos.size())
             return false;
     }
-    return archive_write_close(a.get()) == ARCHIVE_OK;
+    if (archive_write_close(a.get()) != ARCHIVE_OK)
+        return false;
+    QFile::remove(ruta);
+    return QFile::rename(parcial, ruta);
 }
 
 namespace {
@@ -126,10 +134,20 @@ bool EscribirRar4(const QString &ruta, const std::vector<EntradaNueva> &entradas
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(salida) == salida.size();
 }
 
-QString CarpetaFixtures()
+QByteArray PaginaDeColor(const QColor &color, QSize tamano, const char *formato)
 {
-    const QString carpeta = QStringLiteral(TAVELO_FIXTURES "/archives");
-    return QFileInfo(carpeta).isDir() ? QDir(carpeta).canonicalPath() : QString();
+    QImage i(tamano, QImage::Format_RGB32);
+    i.fill(color);
+    QByteArray d;
+    QBuffer b(&d);
+    b.open(QIODevice::WriteOnly);
+    i.save(&b, formato);
+    return d;
 }
 
-} // namespace prueba
+QByteArray PaginaNumero(int n, QSize tamano, const char *formato)
+{
+    return PaginaDeColor(QColor::fromHsv((n * 50) % 360, 200, 230), tamano, formato);
+}
+
+} // namespace constructores

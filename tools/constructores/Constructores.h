@@ -1,0 +1,35 @@
+#pragma once
+// What the tests, the benchmarks and the sample comic are built from: ZIP
+// archives through libarchive, stored RAR 4 archives written by hand (for
+// cases the real fixtures lack), and plain pages.
+#include <QByteArray>
+#include <QColor>
+#include <QSize>
+#include <QString>
+
+#include <vector>
+
+namespace constructores {
+
+struct EntradaNueva {
+    enum Tipo { Archivo, Carpeta, Enlace };
+    QString Nombre;
+    QByteArray Datos;   // for links: the target
+    Tipo tipo = Archivo;
+};
+
+// `cifrado` is "" (none), "zipcrypt", "aes128" or "aes256". Written beside
+// `ruta` and renamed over it, so a reader never sees half an archive.
+bool EscribirZip(const QString &ruta, const std::vector<EntradaNueva> &entradas,
+                 const QString &cifrado = {}, const QString &clave = {}, bool comprimir = true);
+
+// Names are stored as UTF-8 bytes from a Unix host, with "\" between folders as
+// RAR 4 does.
+bool EscribirRar4(const QString &ruta, const std::vector<EntradaNueva> &entradas);
+
+// A page of one colour, encoded ("JPG", "PNG", ...); page n of PaginaNumero
+// has hue n * 50.
+QByteArray PaginaDeColor(const QColor &color, QSize tamano, const char *formato = "JPG");
+QByteArray PaginaNumero(int n, QSize tamano, const char *formato = "JPG");
+
+} // namespace constructores
