@@ -199,25 +199,98 @@ TEST(Efectos, BlursSoftenInOrderOfStrengthAndEdgeContrastSharpens)
         EXPECT_NEAR(Media(Aplicar(original, efecto)), Media(original), 1.0);
 }
 
+namespace {
+
+// Plain reference filters, edges repeated: one pass of box means of radius
+// r, across then down, each rounded to the nearest (halves up).
+QImage CajaDeReferencia(const QImage &i, int r)
+{
+    const int n = 2 * r + 1;
+    auto media = [n](int s) { return (s + n / 2) / n; };
+    QImage h(i.size(), i.format()), v(i.size(), i.format());
+    for (int y = 0; y < i.height(); ++y)
+        for (int x = 0; x < i.width(); ++x) {
+            int c[4] = {};
+            for (int k = -r; k <= r; ++k) {
+                const QRgb p = i.pixel(std::clamp(x + k, 0, i.width() - 1), y);
+                c[0] += qRed(p), c[1] += qGreen(p), c[2] += qBlue(p), c[3] += qAlpha(p);
+            }
+            h.setPixel(x, y, qRgba(media(c[0]), media(c[1]), media(c[2]), media(c[3])));
+        }
+    for (int y = 0; y < i.height(); ++y)
+        for (int x = 0; x < i.width(); ++x) {
+            int c[4] = {};
+            for (int k = -r; k <= r; ++k) {
+                const QRgb p = h.pixel(x, std::clamp(y + k, 0, i.height() - 1));
+                c[0] += qRed(p), c[1] += qGreen(p), c[2] += qBlue(p), c[3] += qAlpha(p);
+            }
+            v.setPixel(x, y, qRgba(media(c[0]), media(c[1]), media(c[2]), media(c[3])));
+        }
+    return v;
+}
+
+QImage SobelDeReferencia(const QImage &i)
+{
+    auto luz = [&](int x, int y) {
+        const QRgb p = i.pixel(std::clamp(x, 0, i.width() - 1), std::clamp(y, 0, i.height() - 1));
+        return (77 * qRed(p) + 150 * qGreen(p) + 29 * qBlue(p) + 128) >> 8;
+    };
+    QImage s(i.size(), QImage::Format_RGB32);
+    for (int y = 0; y < i.height(); ++y)
+        for (int x = 0; x < i.width(); ++x) {
+            const int gx = luz(x + 1, y - 1) + 2 * luz(x + 1, y) + luz(x + 1, y + 1)
+                           - luz(x - 1, y - 1) - 2 * luz(x - 1, y) - luz(x - 1, y + 1);
+            const int gy = luz(x - 1, y + 1) + 2 * luz(x, y + 1) + luz(x + 1, y + 1)
+                           - luz(x - 1, y - 1) - 2 * luz(x, y - 1) - luz(x + 1, y - 1);
+            const int v = std::min((std::abs(gx) + std::abs(gy)) / 2, 255);
+            s.setPixel(x, y, qRgb(v, v, v));
+        }
+    return s;
+}
+
+} // namespace
+
 TEST(Efectos, BandsOfRowsJoinWithoutSeams)
 {
-    // Tall enough to be split between threads: the 3 x 3 mean is checked at
-    // every pixel, band edges included (each pass rounds, hence 1 of slack).
-    QImage ruido(97, 700, QImage::Format_RGB32);
+    // Tall enough to be split between threads, odd sizes: every pixel of
+    // every filter matches the plain reference, band edges included.
+    QImage ruido(97, 701, QImage::Format_RGB32);
     auto *azar = QRandomGenerator::global();
     for (int y = 0; y < ruido.height(); ++y)
         for (int x = 0; x < ruido.width(); ++x)
             ruido.setPixel(x, y, azar->generate() | 0xff000000u);
-    const QImage suave = Aplicar(ruido, [](ccEfectos &e) { e.Suavizar(); });
+    EXPECT_EQ(Aplicar(ruido, [](ccEfectos &e) { e.Suavizar(); }), CajaDeReferencia(ruido, 1));
+    EXPECT_EQ(Aplicar(ruido, [](ccEfectos &e) { e.Difuminar(); }),
+              CajaDeReferencia(CajaDeReferencia(ruido, 2), 2));
+    EXPECT_EQ(Aplicar(ruido, [](ccEfectos &e) { e.Desenfocar(); }),
+              CajaDeReferencia(CajaDeReferencia(ruido, 5), 5));
+    QImage nitida = CajaDeReferencia(ruido, 2);
     for (int y = 0; y < ruido.height(); ++y)
         for (int x = 0; x < ruido.width(); ++x) {
-            int suma = 0;
-            for (int dy = -1; dy <= 1; ++dy)
-                for (int dx = -1; dx <= 1; ++dx)
-                    suma += qGreen(ruido.pixel(std::clamp(x + dx, 0, ruido.width() - 1),
-                                               std::clamp(y + dy, 0, ruido.height() - 1)));
-            ASSERT_NEAR(qGreen(suave.pixel(x, y)), suma / 9.0, 1.0) << x << "," << y;
+            const QRgb o = ruido.pixel(x, y), b = nitida.pixel(x, y);
+            auto canal = [](int a, int m) { return std::clamp(2 * a - m, 0, 255); };
+            nitida.setPixel(x, y, qRgb(canal(qRed(o), qRed(b)), canal(qGreen(o), qGreen(b)),
+                                       canal(qBlue(o), qBlue(b))));
         }
+    EXPECT_EQ(Aplicar(ruido, [](ccEfectos &e) { e.ContrastarBordes(); }), nitida);
+    EXPECT_EQ(Aplicar(ruido, [](ccEfectos &e) { e.Perfilar(); }), SobelDeReferencia(ruido));
+    // Saturation runs four pixels at a time and the rest one by one: rows of
+    // five of one colour come out as five of one colour, give or take one.
+    QImage cinco(5, 400, QImage::Format_RGB32);
+    for (int y = 0; y < cinco.height(); ++y)
+        for (int x = 0; x < 5; ++x)
+            cinco.setPixel(x, y, ruido.pixel(0, y));
+    for (int paso : {10, -10}) {
+        const QImage saturada = Aplicar(cinco, [paso](ccEfectos &e) {
+            paso > 0 ? e.SaturacionMas(paso) : e.SaturacionMenos(paso);
+        });
+        for (int y = 0; y < cinco.height(); ++y) {
+            const QRgb simd = saturada.pixel(0, y), uno = saturada.pixel(4, y);
+            ASSERT_LE(std::abs(qRed(simd) - qRed(uno)), 1) << y;
+            ASSERT_LE(std::abs(qGreen(simd) - qGreen(uno)), 1) << y;
+            ASSERT_LE(std::abs(qBlue(simd) - qBlue(uno)), 1) << y;
+        }
+    }
 }
 
 TEST(Efectos, OutlineDrawsDarkEdgesOnWhite)
