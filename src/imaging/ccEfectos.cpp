@@ -3,10 +3,10 @@
 #include "imaging/modPNG.h"
 
 #include <algorithm>
-#include <barrier>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -19,37 +19,65 @@ namespace {
 // Below this a band costs more to start than it saves.
 constexpr int FilasMinimasPorFranja = 64;
 
-int NumeroFranjas(int filas)
+// Rows [Desde, Hasta) of the picture, worked by one thread.
+struct Franja {
+    int Desde;
+    int Hasta;
+};
+
+// One band per core, of nearly equal height.
+std::vector<Franja> Franjas(int filas)
 {
     const int nucleos = std::max(1, int(std::thread::hardware_concurrency()));
-    return std::clamp(filas / FilasMinimasPorFranja, 1, nucleos);
+    const int n = std::clamp(filas / FilasMinimasPorFranja, 1, nucleos);
+    std::vector<Franja> franjas;
+    for (int i = 0; i < n; ++i)
+        franjas.push_back({filas * i / n, filas * (i + 1) / n});
+    return franjas;
 }
 
-// Runs trabajo(desde, hasta, esperar) over bands of rows, one band per core,
-// and returns when every band is done. Each band calls esperar() once; it
-// returns when all of them have called it.
+// Runs trabajo(i) for every band i at once and returns when all are done. A
+// band no thread could be started for runs on this one.
 template <class F>
-void PorFranjasSincronizadas(int filas, const F &trabajo)
+void PorFranjas(std::size_t franjas, const F &trabajo)
 {
-    const int franjas = NumeroFranjas(filas);
-    std::barrier<> barrera(franjas);
-    auto esperar = [&barrera] { barrera.arrive_and_wait(); };
     std::vector<std::jthread> otras;
-    otras.reserve(std::size_t(franjas - 1));
-    for (int i = 1; i < franjas; ++i)
-        otras.emplace_back([&trabajo, &esperar, filas, franjas, i] {
-            trabajo(filas * i / franjas, filas * (i + 1) / franjas, esperar);
-        });
-    trabajo(0, filas / franjas, esperar);
+    otras.reserve(franjas);
+    std::size_t i = 1;
+    try {
+        for (; i < franjas; ++i)
+            otras.emplace_back([&trabajo, i] { trabajo(i); });
+    } catch (const std::system_error &) {
+    }
+    trabajo(std::size_t(0));
+    for (; i < franjas; ++i)
+        trabajo(i);
 }
 
-// The same for work whose bands need not meet.
+// The same over rows: trabajo(desde, hasta).
 template <class F>
 void PorFranjas(int filas, const F &trabajo)
 {
-    PorFranjasSincronizadas(filas, [&trabajo](int desde, int hasta, const auto &esperar) {
-        esperar();
-        trabajo(desde, hasta);
+    const std::vector<Franja> franjas = Franjas(filas);
+    PorFranjas(franjas.size(), [&](std::size_t i) { trabajo(franjas[i].Desde, franjas[i].Hasta); });
+}
+
+// pixel(c) for every pixel of the picture, in bands.
+template <class F>
+void CadaPixel(QImage &imagen, const F &pixel)
+{
+    if (imagen.isNull())
+        return;
+    std::uint8_t *base = imagen.bits();
+    const qsizetype bpl = imagen.bytesPerLine();
+    const int ancho = imagen.width();
+    PorFranjas(imagen.height(), [&](int desde, int hasta) {
+        for (int y = desde; y < hasta; ++y) {
+            auto *p = reinterpret_cast<QRgb *>(base + bpl * y);
+            // A local bound: the stores through p cannot change it.
+            for (int x = 0, fin = ancho; x < fin; ++x)
+                p[x] = pixel(p[x]);
+        }
     });
 }
 
@@ -147,7 +175,7 @@ void CajaFila(const std::uint8_t *fila, std::uint8_t *destino, int ancho, int ra
 // One pass of box means of radius r down and across the picture, in place:
 // escribir(fila, medias) puts each row's means into its row. Each band keeps
 // the rows it still needs, across only, in a ring; the rows next to it that
-// another band changes are read before any band writes.
+// another band changes are taken before any band writes.
 template <class Escribir>
 void CajaEnSitio(std::uint8_t *base, qsizetype bpl, int ancho, int alto, int radio,
                  const Escribir &escribir)
@@ -156,53 +184,65 @@ void CajaEnSitio(std::uint8_t *base, qsizetype bpl, int ancho, int alto, int rad
     const int anillo = n + 1; // rows y - r .. y + r + 1
     const std::size_t bytes = std::size_t(bpl);
     auto fuente = [&](int y) { return base + bpl * std::clamp(y, 0, alto - 1); };
-    PorFranjasSincronizadas(alto, [&](int desde, int hasta, const auto &esperar) {
-        std::vector<std::uint8_t> filas(std::size_t(anillo) * bytes);
-        std::vector<std::uint8_t> debajo(std::size_t(radio + 1) * bytes);
-        std::vector<std::uint16_t> suma(bytes, 0);
-        std::vector<std::uint8_t> medias(bytes), relleno;
-        auto ranura = [&](int y) {
-            return filas.data() + bytes * std::size_t((y - desde + radio) % anillo);
-        };
-        for (int y = desde - radio; y <= desde + radio; ++y)
-            CajaFila(fuente(y), ranura(y), ancho, radio, relleno);
-        for (int j = 0; j <= radio; ++j)
-            CajaFila(fuente(hasta + j), debajo.data() + bytes * std::size_t(j), ancho, radio,
-                     relleno);
-        esperar();
-        for (int y = desde - radio; y <= desde + radio; ++y) {
-            const std::uint8_t *f = ranura(y);
+    struct Estado {
+        std::vector<std::uint8_t> filas, debajo, medias, relleno;
+        std::vector<std::uint16_t> suma;
+    };
+    const std::vector<Franja> franjas = Franjas(alto);
+    std::vector<Estado> estados(franjas.size());
+    auto ranura = [&](Estado &e, const Franja &f, int y) {
+        return e.filas.data() + bytes * std::size_t((y - f.Desde + radio) % anillo);
+    };
+    for (std::size_t k = 0; k < franjas.size(); ++k) {
+        const Franja &f = franjas[k];
+        Estado &e = estados[k];
+        e.filas.resize(std::size_t(anillo) * bytes);
+        e.debajo.resize(std::size_t(radio + 1) * bytes);
+        e.medias.resize(bytes);
+        e.suma.assign(bytes, 0);
+        for (int y = f.Desde - radio; y <= f.Desde + radio; ++y) {
+            std::uint8_t *fila = ranura(e, f, y);
+            CajaFila(fuente(y), fila, ancho, radio, e.relleno);
             for (std::size_t i = 0; i < bytes; ++i)
-                suma[i] = std::uint16_t(suma[i] + f[i]);
+                e.suma[i] = std::uint16_t(e.suma[i] + fila[i]);
         }
-        const std::uint32_t rec = Reciproco(n);
+        for (int j = 0; j <= radio; ++j)
+            CajaFila(fuente(f.Hasta + j), e.debajo.data() + bytes * std::size_t(j), ancho, radio,
+                     e.relleno);
+    }
+    const std::uint32_t rec = Reciproco(n);
+    PorFranjas(franjas.size(), [&](std::size_t k) {
+        const Franja &f = franjas[k];
+        Estado &e = estados[k];
+        std::uint16_t *suma = e.suma.data();
+        std::uint8_t *medias = e.medias.data();
 #if defined(__SSE2__)
         const __m128i rec16 = _mm_set1_epi16(std::int16_t(rec));
         const __m128i mitad = _mm_set1_epi16(std::int16_t(n / 2));
         const __m128i cero = _mm_setzero_si128();
 #endif
-        for (int y = desde; y < hasta; ++y) {
+        for (int y = f.Desde; y < f.Hasta; ++y) {
             const int entra = y + radio + 1;
-            std::uint8_t *nueva = ranura(entra);
-            if (entra < hasta)
-                CajaFila(fuente(entra), nueva, ancho, radio, relleno);
+            std::uint8_t *nueva = ranura(e, f, entra);
+            if (entra < f.Hasta)
+                CajaFila(fuente(entra), nueva, ancho, radio, e.relleno);
             else
-                std::memcpy(nueva, debajo.data() + bytes * std::size_t(entra - hasta), bytes);
-            const std::uint8_t *vieja = ranura(y - radio);
+                std::memcpy(nueva, e.debajo.data() + bytes * std::size_t(entra - f.Hasta), bytes);
+            const std::uint8_t *vieja = ranura(e, f, y - radio);
             std::size_t i = 0;
 #if defined(__SSE2__)
             for (; i + 16 <= bytes; i += 16) {
-                auto *s = reinterpret_cast<__m128i *>(suma.data() + i);
+                auto *s = reinterpret_cast<__m128i *>(suma + i);
                 __m128i bajo = _mm_loadu_si128(s), alto16 = _mm_loadu_si128(s + 1);
-                _mm_storeu_si128(reinterpret_cast<__m128i *>(medias.data() + i),
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(medias + i),
                                  _mm_packus_epi16(_mm_mulhi_epu16(_mm_add_epi16(bajo, mitad), rec16),
                                                   _mm_mulhi_epu16(_mm_add_epi16(alto16, mitad), rec16)));
-                const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i *>(nueva + i));
-                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(vieja + i));
-                bajo = _mm_sub_epi16(_mm_add_epi16(bajo, _mm_unpacklo_epi8(e, cero)),
-                                     _mm_unpacklo_epi8(v, cero));
-                alto16 = _mm_sub_epi16(_mm_add_epi16(alto16, _mm_unpackhi_epi8(e, cero)),
-                                       _mm_unpackhi_epi8(v, cero));
+                const __m128i en = _mm_loadu_si128(reinterpret_cast<const __m128i *>(nueva + i));
+                const __m128i sa = _mm_loadu_si128(reinterpret_cast<const __m128i *>(vieja + i));
+                bajo = _mm_sub_epi16(_mm_add_epi16(bajo, _mm_unpacklo_epi8(en, cero)),
+                                     _mm_unpacklo_epi8(sa, cero));
+                alto16 = _mm_sub_epi16(_mm_add_epi16(alto16, _mm_unpackhi_epi8(en, cero)),
+                                       _mm_unpackhi_epi8(sa, cero));
                 _mm_storeu_si128(s, bajo);
                 _mm_storeu_si128(s + 1, alto16);
             }
@@ -211,7 +251,7 @@ void CajaEnSitio(std::uint8_t *base, qsizetype bpl, int ancho, int alto, int rad
                 medias[i] = MediaVentana(suma[i], n, rec);
                 suma[i] = std::uint16_t(suma[i] + nueva[i] - vieja[i]);
             }
-            escribir(base + bpl * y, medias.data());
+            escribir(base + bpl * y, medias);
         }
     });
 }
@@ -250,20 +290,9 @@ bool ccEfectos::Cargar(const QImage &picture)
 
 void ccEfectos::AplicarTabla(const std::uint8_t (&tabla)[256])
 {
-    if (trabajo_.isNull())
-        return;
-    std::uint8_t *base = trabajo_.bits();
-    const qsizetype bpl = trabajo_.bytesPerLine();
-    const int ancho = trabajo_.width();
-    PorFranjas(trabajo_.height(), [&](int desde, int hasta) {
-        for (int y = desde; y < hasta; ++y) {
-            auto *p = reinterpret_cast<QRgb *>(base + bpl * y);
-            for (int x = 0, fin = ancho; x < fin; ++x) {
-                const QRgb c = p[x];
-                p[x] = (c & 0xff000000u) | (QRgb(tabla[qRed(c)]) << 16)
-                       | (QRgb(tabla[qGreen(c)]) << 8) | tabla[qBlue(c)];
-            }
-        }
+    CadaPixel(trabajo_, [&tabla](QRgb c) {
+        return (c & 0xff000000u) | (QRgb(tabla[qRed(c)]) << 16) | (QRgb(tabla[qGreen(c)]) << 8)
+               | tabla[qBlue(c)];
     });
 }
 
@@ -405,20 +434,8 @@ void ccEfectos::SaturacionMenos(std::int32_t valor)
 
 void ccEfectos::EscalaGrises()
 {
-    if (trabajo_.isNull())
-        return;
-    std::uint8_t *base = trabajo_.bits();
-    const qsizetype bpl = trabajo_.bytesPerLine();
-    const int ancho = trabajo_.width();
-    PorFranjas(trabajo_.height(), [&](int desde, int hasta) {
-        for (int y = desde; y < hasta; ++y) {
-            auto *p = reinterpret_cast<QRgb *>(base + bpl * y);
-            for (int x = 0, fin = ancho; x < fin; ++x) {
-                const QRgb c = p[x];
-                const QRgb l = QRgb(Luminancia(qRed(c), qGreen(c), qBlue(c)));
-                p[x] = (c & 0xff000000u) | (l << 16) | (l << 8) | l;
-            }
-        }
+    CadaPixel(trabajo_, [](QRgb c) {
+        return (c & 0xff000000u) | (QRgb(Luminancia(qRed(c), qGreen(c), qBlue(c))) * 0x010101u);
     });
 }
 
@@ -499,22 +516,28 @@ void ccEfectos::Perfilar()
         l[ancho + 1] = l[ancho];
     };
     // Sobel on the luminance, doubled so that a step of half the scale
-    // already draws a full line. Each band keeps three rows of luminance.
-    PorFranjasSincronizadas(alto, [&](int desde, int hasta, const auto &esperar) {
-        std::vector<std::uint8_t> filas(4 * w), bordes(static_cast<std::size_t>(ancho));
-        auto ranura = [&](int y) { return filas.data() + w * std::size_t((y - desde + 1) % 3); };
-        std::uint8_t *debajo = filas.data() + 3 * w;
-        luz(fuente(desde - 1), ranura(desde - 1));
-        luz(fuente(desde), ranura(desde));
-        luz(fuente(hasta), debajo);
-        esperar();
-        for (int y = desde; y < hasta; ++y) {
-            std::uint8_t *b = ranura(y + 1);
-            if (y + 1 < hasta)
+    // already draws a full line. Each band keeps three rows of luminance; the
+    // rows next to it are taken before any band writes.
+    const std::vector<Franja> franjas = Franjas(alto);
+    std::vector<std::vector<std::uint8_t>> filas(franjas.size(), std::vector<std::uint8_t>(4 * w));
+    auto ranura = [&](std::size_t k, int y) {
+        return filas[k].data() + w * std::size_t((y - franjas[k].Desde + 1) % 3);
+    };
+    for (std::size_t k = 0; k < franjas.size(); ++k) {
+        luz(fuente(franjas[k].Desde - 1), ranura(k, franjas[k].Desde - 1));
+        luz(fuente(franjas[k].Desde), ranura(k, franjas[k].Desde));
+        luz(fuente(franjas[k].Hasta), filas[k].data() + 3 * w);
+    }
+    PorFranjas(franjas.size(), [&](std::size_t k) {
+        const std::uint8_t *debajo = filas[k].data() + 3 * w;
+        std::vector<std::uint8_t> bordes(static_cast<std::size_t>(ancho));
+        for (int y = franjas[k].Desde; y < franjas[k].Hasta; ++y) {
+            std::uint8_t *b = ranura(k, y + 1);
+            if (y + 1 < franjas[k].Hasta)
                 luz(fuente(y + 1), b);
             else
                 std::memcpy(b, debajo, w);
-            const std::uint8_t *a = ranura(y - 1), *m = ranura(y);
+            const std::uint8_t *a = ranura(k, y - 1), *m = ranura(k, y);
             for (int x = 0, fin = ancho; x < fin; ++x) {
                 const int gx = (a[x + 2] + 2 * m[x + 2] + b[x + 2]) - (a[x] + 2 * m[x] + b[x]);
                 const int gy = (b[x] + 2 * b[x + 1] + b[x + 2]) - (a[x] + 2 * a[x + 1] + a[x + 2]);

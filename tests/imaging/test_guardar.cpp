@@ -2,6 +2,7 @@
 // a good palette, what is drawn for icons and reduced pages, and a failed
 // write that loses nothing.
 #include "CalidadJpeg.h"
+#include "CarpetaSoloLectura.h"
 #include "DialogosDePrueba.h"
 #include "imaging/modGrafConv.h"
 #include "imaging/modPNG.h"
@@ -221,19 +222,13 @@ TEST_F(Guardar, AFailedWriteLeavesTheOldFileWhole)
 
 TEST_F(Guardar, AReadOnlyFolderGetsNothing)
 {
-    QString soloLectura = Ruta("cerrada");
-    ASSERT_TRUE(QDir().mkdir(soloLectura));
-    QFile::setPermissions(soloLectura, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    if (QFileInfo(soloLectura).isWritable())
-        soloLectura = QStringLiteral("/proc"); // root writes anywhere but here
+    const prueba::CarpetaSoloLectura cerrada(Ruta("cerrada"));
     const ControlImagen c = Holder(Degradado(40, 30));
     for (int formato = 0; formato <= 2; ++formato)
-        EXPECT_FALSE(gc::GuardarConGDIPlus(c, soloLectura + "/x." + QString::number(formato), 85,
+        EXPECT_FALSE(gc::GuardarConGDIPlus(c, cerrada.Ruta + "/x." + QString::number(formato), 85,
                                            formato));
-    EXPECT_FALSE(gc::GuardarPicture(c, soloLectura + "/x.bmp"));
-    EXPECT_TRUE(QDir(soloLectura).entryList({"x.*"}, QDir::Files | QDir::Hidden).isEmpty());
-    QFile::setPermissions(Ruta("cerrada"), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                              | QFileDevice::ExeOwner);
+    EXPECT_FALSE(gc::GuardarPicture(c, cerrada.Ruta + "/x.bmp"));
+    EXPECT_TRUE(QDir(cerrada.Ruta).entryList({"x.*"}, QDir::Files | QDir::Hidden).isEmpty());
 }
 
 TEST_F(Guardar, NoEncoderShowsItsFixedBox)

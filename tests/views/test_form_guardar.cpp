@@ -1,6 +1,7 @@
 // The save window: the quality label, the real or screen image, and saving
 // through the dialogs, with the overwrite question and failures told.
 #include "CalidadJpeg.h"
+#include "CarpetaSoloLectura.h"
 #include "DialogosDePrueba.h"
 #include "shell/modIdioma.h"
 #include "views/FormGuardar.h"
@@ -224,16 +225,10 @@ TEST_F(Guardar, TheScreenImageIsTheWholeSurface)
 
 TEST_F(Guardar, AReadOnlyFolderGetsNothingAndTheUserIsTold)
 {
-    QString cerrada = Ruta("cerrada");
-    ASSERT_TRUE(QDir().mkdir(cerrada));
-    QFile::setPermissions(cerrada, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    if (QFileInfo(cerrada).isWritable())
-        cerrada = QStringLiteral("/proc"); // root writes anywhere but here
-    GuardarComo(cerrada + "/foto.jpg");
-    EXPECT_FALSE(QFileInfo::exists(cerrada + "/foto.jpg"));
+    const prueba::CarpetaSoloLectura cerrada(Ruta("cerrada"));
+    GuardarComo(cerrada.Ruta + "/foto.jpg");
+    EXPECT_FALSE(QFileInfo::exists(cerrada.Ruta + "/foto.jpg"));
     EXPECT_EQ(mensajes, QStringList{modIdioma::TextoIdioma(1020)});
-    QFile::setPermissions(Ruta("cerrada"), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                | QFileDevice::ExeOwner);
 }
 
 TEST_F(Guardar, OpensModallyThroughTheDialogs)
