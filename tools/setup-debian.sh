@@ -3,7 +3,7 @@
 set -euo pipefail
 PKGS=(cmake g++ ninja-build pkg-config
       qt6-base-dev qt6-image-formats-plugins libqt6svg6
-      libarchive-dev libjpeg-dev libunarr-dev
+      libarchive-dev libjpeg-dev libunarr-dev libgif-dev libimagequant-dev
       libgtest-dev googletest
       xvfb xauth x11-apps x11-utils xdotool fonts-dejavu-core)
 missing=()

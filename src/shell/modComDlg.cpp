@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 
 namespace modComDlg {
 
@@ -36,6 +37,7 @@ public:
         QFileDialog dialogo(nullptr, titulo, QString(), filtroQt);
         dialogo.setAcceptMode(QFileDialog::AcceptSave);
         dialogo.setDefaultSuffix(extension);
+        dialogo.setOption(QFileDialog::DontConfirmOverwrite); // the caller asks
         if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty())
             return {};
         return dialogo.selectedFiles().constFirst();
@@ -123,6 +125,15 @@ QString PedirTexto(QWidget *dueno, const QString &indicacion, bool oculto)
 int MostrarModal(QDialog &ventana)
 {
     return DialogosActuales().MostrarModal(ventana);
+}
+
+int CajaMensaje(QWidget *dueno, const QString &texto, const QString &titulo, EstiloCaja estilo)
+{
+    const bool pregunta = estilo == EstiloCaja::PreguntaSiNo;
+    QMessageBox caja(pregunta ? QMessageBox::Question : QMessageBox::NoIcon, titulo, texto,
+                     pregunta ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, dueno);
+    caja.setObjectName(QStringLiteral("CajaMensaje"));
+    return MostrarModal(caja);
 }
 
 } // namespace modComDlg

@@ -46,4 +46,10 @@ QString DialogoGuardar(const QString &filtro, const QString &titulo);
 QString PedirTexto(QWidget *dueno, const QString &indicacion, bool oculto);
 int MostrarModal(QDialog &ventana);
 
+// A message box shown through MostrarModal (object name "CajaMensaje"): OK
+// only, or a Yes / No question with the question icon. Returns the
+// QMessageBox::StandardButton pressed, 0 when it was closed otherwise.
+enum class EstiloCaja { Aceptar, PreguntaSiNo };
+int CajaMensaje(QWidget *dueno, const QString &texto, const QString &titulo, EstiloCaja estilo);
+
 } // namespace modComDlg

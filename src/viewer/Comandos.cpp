@@ -59,6 +59,11 @@ QWidget *Comandos::Dueno() const
     return pantalla_ ? pantalla_->Dueno() : nullptr;
 }
 
+QImage Comandos::ImagenPantalla() const
+{
+    return pantalla_ ? pantalla_->ImagenPantalla() : QImage();
+}
+
 void Comandos::Registrar(Comando c)
 {
     std::erase_if(tabla_, [&](const Comando &o) { return o.Tecla == c.Tecla && o.Regla == c.Regla; });

@@ -8,6 +8,7 @@
 #include "viewer/EstadoVista.h"
 #include "viewer/Teclas.h"
 
+#include <QImage>
 #include <QObject>
 #include <QTimer>
 
@@ -24,6 +25,8 @@ public:
     virtual bool NumeroPaginaVisible() const = 0; // the page label is on screen
     virtual bool BarraEnPantalla() const = 0;
     virtual void MuestraControles(bool mostrar) = 0;
+    // Exactly what the window shows now, background included, at device pixels.
+    virtual QImage ImagenPantalla() const = 0;
 };
 
 class Comandos : public QObject {
@@ -99,6 +102,7 @@ public:
     Documento &Doc() { return doc_; }
     EstadoVista &Vista() { return vista_; }
     QWidget *Dueno() const;
+    QImage ImagenPantalla() const;
 
     QTimer tmrPaseFotos;
     QString Marcador; // the open document's bookmark page, as its label shows it

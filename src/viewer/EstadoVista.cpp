@@ -160,7 +160,7 @@ void EstadoVista::VerImagen(std::int16_t pagina)
 {
     if (!doc_.EsPagina(pagina) || !doc_.Fuente())
         return;
-    const visor::PunteroOcupado ocupado;
+    const PunteroOcupado ocupado;
     PaginaCargada = false;
     if (!CargarPaginaEn(pagina, Imagen)) {
         // A broken page leaves an empty screen and the reader free to go on.
@@ -435,7 +435,7 @@ void EstadoVista::MoverPaginas(std::int32_t left, std::int32_t top)
 
 void EstadoVista::Rotar(bool derecha)
 {
-    const visor::PunteroOcupado ocupado;
+    const PunteroOcupado ocupado;
     modPNG::Completar(Imagen); // turns work on every pixel
     modImagen::CajaImagen PBO{Imagen.Picture, Imagen.Tipo, Imagen.Picture, Imagen.Picture.width(),
                               Imagen.Picture.height()};
@@ -450,7 +450,7 @@ void EstadoVista::Rotar(bool derecha)
 
 void EstadoVista::Reflejar(bool vertical)
 {
-    const visor::PunteroOcupado ocupado;
+    const PunteroOcupado ocupado;
     modPNG::Completar(Imagen);
     modImagen::CajaImagen PBO{Imagen.Picture, Imagen.Tipo, Imagen.Picture, Imagen.Picture.width(),
                               Imagen.Picture.height()};

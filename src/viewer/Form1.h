@@ -49,6 +49,7 @@ public:
     bool NumeroPaginaVisible() const override { return !LBPag->isHidden(); }
     bool BarraEnPantalla() const override { return PBBarra->isVisible(); }
     void MuestraControles(bool mostrar) override;
+    QImage ImagenPantalla() const override { return superficie_; }
 
     const QImage &Superficie() const { return superficie_; }
     void tmrInfo_Timer();

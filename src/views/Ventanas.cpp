@@ -4,6 +4,8 @@
 #include "shell/modIdioma.h"
 #include "viewer/Comandos.h"
 #include "viewer/Configuracion.h"
+#include "views/FormEfectos.h"
+#include "views/FormGuardar.h"
 #include "views/FormMarcadores.h"
 
 #include <QListWidget>
@@ -31,10 +33,26 @@ void ListaDeMarcadores(Comandos &comandos)
 void RegistrarVentanas(Comandos &comandos)
 {
     using C = Comandos;
+    using diseno::Modo;
+    EstadoVista &vista = comandos.Vista();
+    const auto mensaje = [&vista](const QString &texto) { vista.MostrarMensaje(texto); };
     comandos.Registrar({'L', C::Mayus::Igual, C::Puerta, [&comandos](C::Ejecucion &e) {
                             if (comandos.Doc().Marcadores.size() <= 1)
                                 e.Mensaje = TextoIdioma(15);
                             else
                                 ListaDeMarcadores(comandos);
+                        }});
+    comandos.Registrar({'E', C::Mayus::Igual, 0, [&comandos, &vista, mensaje](C::Ejecucion &) {
+                            vista.MostrarMensaje(TextoIdioma(165));
+                            if (vista.ModoAjuste == Modo::Continuo || vista.ModoAjuste == Modo::DosPaginas) {
+                                vista.AplicaLayout(Modo::Pantalla);
+                                vista.ModoAjuste = Modo::Pantalla;
+                            }
+                            FormEfectos::Abrir(comandos.Dueno(), vista.Imagen, [&vista] { vista.AplicaEfecto(); },
+                                               mensaje);
+                        }});
+    comandos.Registrar({teclas::VK_F1 + 2, C::Mayus::Igual, 0, [&comandos, &vista, mensaje](C::Ejecucion &) {
+                            FormGuardar::Abrir(comandos.Dueno(), vista.Imagen,
+                                               [&comandos] { return comandos.ImagenPantalla(); }, mensaje);
                         }});
 }

@@ -11,7 +11,20 @@ home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 export TAVELO_HOME=$home TMPDIR=$home
 ini=$home/tavelo.ini
-fase() { xvfb-run -a -s "-screen 0 1024x768x24" "$here/fases.sh" "$1" "$tavelo" "$muestra" "$home"; }
+# Each phase gets an X server of its own. The server picks its display number
+# itself (-displayfd), so runs side by side never race for the same one.
+fase() {
+  local numero=$home/display
+  : > "$numero"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numero" 2>/dev/null &
+  local xvfb=$!
+  for i in $(seq 1 100); do [ -s "$numero" ] && break; sleep 0.1; done
+  [ -s "$numero" ] || { echo "no X server"; kill "$xvfb"; exit 1; }
+  local estado=0
+  DISPLAY=:$(head -n 1 "$numero") "$here/fases.sh" "$1" "$tavelo" "$muestra" "$home" || estado=$?
+  kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null || true
+  return $estado
+}
 
 fase inicio
 [ -f "$ini" ] || { echo "tavelo.ini not written"; exit 1; }

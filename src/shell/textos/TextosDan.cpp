@@ -225,6 +225,8 @@ std::span<const TextoNumerado> TextosDan()
         {710, "Markering"sv},
         {720, "Træk og slip for at åbne eller markere"sv},
         {999, "Dansk oversættelse: Tavelo-holdet"sv},
+        {1020, "Billedet kunne ikke gemmes"sv},
+        {1021, "Ikke gemt: navnet skal ende på .jpg, .jpeg, .png, .bmp eller .gif"sv},
     };
     return tabla;
 }

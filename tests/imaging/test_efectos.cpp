@@ -1,0 +1,388 @@
+// The effects component: each operation moves a picture the way its name
+// says, operations add up, the result keeps the natural size, and nothing is
+// written anywhere.
+#include "imaging/ccEfectos.h"
+#include "imaging/modPNG.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+namespace {
+
+// Colour gradients on the left, grey squares with hard edges on the right,
+// every channel between 30 and 200.
+QImage Prueba(int ancho = 160, int alto = 120)
+{
+    QImage i(ancho, alto, QImage::Format_RGB32);
+    for (int y = 0; y < alto; ++y) {
+        for (int x = 0; x < ancho; ++x) {
+            if (x < ancho / 2) {
+                i.setPixel(x, y, qRgb(30 + 170 * x / (ancho / 2), 200 - 170 * y / alto,
+                                      30 + (x * y) % 170));
+            } else {
+                const bool claro = ((x / 8) + (y / 8)) % 2 == 0;
+                i.setPixel(x, y, claro ? qRgb(170, 170, 170) : qRgb(80, 80, 80));
+            }
+        }
+    }
+    return i;
+}
+
+double Luz(QRgb c)
+{
+    return 0.299 * qRed(c) + 0.587 * qGreen(c) + 0.114 * qBlue(c);
+}
+
+double Media(const QImage &i)
+{
+    double suma = 0;
+    for (int y = 0; y < i.height(); ++y)
+        for (int x = 0; x < i.width(); ++x) {
+            const QRgb c = i.pixel(x, y);
+            suma += qRed(c) + qGreen(c) + qBlue(c);
+        }
+    return suma / (3.0 * i.width() * i.height());
+}
+
+double Desviacion(const QImage &i)
+{
+    double suma = 0, cuadrados = 0;
+    const double n = double(i.width()) * i.height();
+    for (int y = 0; y < i.height(); ++y)
+        for (int x = 0; x < i.width(); ++x) {
+            const double l = Luz(i.pixel(x, y));
+            suma += l;
+            cuadrados += l * l;
+        }
+    return std::sqrt(cuadrados / n - (suma / n) * (suma / n));
+}
+
+// Mean HSL saturation.
+double Saturacion(const QImage &i)
+{
+    double suma = 0;
+    for (int y = 0; y < i.height(); ++y)
+        for (int x = 0; x < i.width(); ++x)
+            suma += QColor(i.pixel(x, y)).hslSaturationF();
+    return suma / (double(i.width()) * i.height());
+}
+
+// Mean luminance step between neighbours.
+double EnergiaBordes(const QImage &i)
+{
+    double suma = 0;
+    for (int y = 0; y + 1 < i.height(); ++y)
+        for (int x = 0; x + 1 < i.width(); ++x) {
+            const double l = Luz(i.pixel(x, y));
+            suma += std::abs(Luz(i.pixel(x + 1, y)) - l) + std::abs(Luz(i.pixel(x, y + 1)) - l);
+        }
+    return suma / (double(i.width()) * i.height());
+}
+
+QImage Aplicar(const QImage &picture, const std::function<void(ccEfectos &)> &efecto)
+{
+    ccEfectos e;
+    EXPECT_TRUE(e.Cargar(picture));
+    efecto(e);
+    return e.Resultado();
+}
+
+QByteArray Jpeg(const QImage &i)
+{
+    QByteArray datos;
+    QBuffer b(&datos);
+    b.open(QIODevice::WriteOnly);
+    i.save(&b, "JPG", 95);
+    return datos;
+}
+
+} // namespace
+
+TEST(Efectos, BrightnessStepsAddUpAndTakeAway)
+{
+    const QImage original = Prueba();
+    ccEfectos e;
+    ASSERT_TRUE(e.Cargar(original));
+    for (int i = 0; i < 3; ++i)
+        e.BrilloMas(10);
+    const QImage tres = e.Resultado();
+    e.BrilloMenos(-10);
+    const QImage dos = e.Resultado();
+    ASSERT_EQ(tres.size(), original.size());
+    for (int y = 0; y < original.height(); ++y)
+        for (int x = 0; x < original.width(); ++x) {
+            const QRgb o = original.pixel(x, y);
+            ASSERT_EQ(tres.pixel(x, y), qRgb(qRed(o) + 30, qGreen(o) + 30, qBlue(o) + 30));
+            ASSERT_EQ(dos.pixel(x, y), qRgb(qRed(o) + 20, qGreen(o) + 20, qBlue(o) + 20));
+        }
+    // The caller's picture is a copy the component never writes to.
+    EXPECT_EQ(original, Prueba());
+}
+
+TEST(Efectos, ContrastAndGammaMoveTheTones)
+{
+    const QImage original = Prueba();
+    const double media = Media(original), desviacion = Desviacion(original);
+
+    const QImage mas = Aplicar(original, [](ccEfectos &e) { e.ContrasteMas(10); });
+    const QImage menos = Aplicar(original, [](ccEfectos &e) { e.ContrasteMenos(10); });
+    EXPECT_GT(Desviacion(mas), desviacion * 1.05);
+    EXPECT_LT(Desviacion(menos), desviacion * 0.95);
+    EXPECT_NEAR(Media(mas), media, 4.0);
+    EXPECT_NEAR(Media(menos), media, 4.0);
+
+    const QImage gamma = Aplicar(original, [](ccEfectos &e) { e.Gamma(50); });
+    EXPECT_GT(Media(gamma), media + 15) << "gamma 50 brightens visibly";
+    QImage extremos(2, 1, QImage::Format_RGB32);
+    extremos.setPixel(0, 0, qRgb(0, 0, 0));
+    extremos.setPixel(1, 0, qRgb(255, 255, 255));
+    const QImage g = Aplicar(extremos, [](ccEfectos &e) { e.Gamma(50); });
+    EXPECT_EQ(g.pixel(0, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(g.pixel(1, 0), qRgb(255, 255, 255));
+}
+
+TEST(Efectos, SaturationKeepsGreysAndLightness)
+{
+    const QImage original = Prueba();
+    const QImage mas = Aplicar(original, [](ccEfectos &e) { e.SaturacionMas(10); });
+    const QImage menos = Aplicar(original, [](ccEfectos &e) { e.SaturacionMenos(10); });
+    EXPECT_GT(Saturacion(mas), Saturacion(original) * 1.03);
+    EXPECT_LT(Saturacion(menos), Saturacion(original) * 0.97);
+    for (int y = 0; y < original.height(); y += 7)
+        for (int x = 0; x < original.width(); x += 5) {
+            const QColor o(original.pixel(x, y)), m(mas.pixel(x, y));
+            EXPECT_NEAR(m.lightnessF(), o.lightnessF(), 0.01);
+            if (o.hslSaturationF() > 0.1) {
+                const double giro = std::abs(m.hslHueF() - o.hslHueF());
+                EXPECT_LT(std::min(giro, 1.0 - giro), 0.02);
+            }
+            if (x >= original.width() / 2) { // the grey squares
+                EXPECT_EQ(mas.pixel(x, y), original.pixel(x, y));
+            }
+        }
+    // Full saturation is as far as it goes.
+    QImage rojo(1, 1, QImage::Format_RGB32);
+    rojo.setPixel(0, 0, qRgb(200, 40, 40));
+    ccEfectos e;
+    e.Cargar(rojo);
+    for (int i = 0; i < 30; ++i)
+        e.SaturacionMas(10);
+    EXPECT_EQ(e.Resultado().pixel(0, 0), qRgb(240, 0, 0));
+}
+
+TEST(Efectos, BlursSoftenInOrderOfStrengthAndEdgeContrastSharpens)
+{
+    const QImage original = Prueba();
+    const double energia = EnergiaBordes(original);
+    const double suave = EnergiaBordes(Aplicar(original, [](ccEfectos &e) { e.Suavizar(); }));
+    const double difuso = EnergiaBordes(Aplicar(original, [](ccEfectos &e) { e.Difuminar(); }));
+    const double desenfocado = EnergiaBordes(Aplicar(original, [](ccEfectos &e) { e.Desenfocar(); }));
+    EXPECT_LT(suave, energia * 0.9);
+    EXPECT_LT(difuso, suave);
+    EXPECT_LT(desenfocado, difuso * 0.8) << "out of focus is stronger than blur";
+    const QImage nitido = Aplicar(original, [](ccEfectos &e) { e.ContrastarBordes(); });
+    EXPECT_GT(EnergiaBordes(nitido), energia * 1.2);
+    EXPECT_NEAR(Media(nitido), Media(original), 2.0);
+    for (const auto &efecto : std::initializer_list<std::function<void(ccEfectos &)>>{
+             [](ccEfectos &e) { e.Suavizar(); }, [](ccEfectos &e) { e.Difuminar(); },
+             [](ccEfectos &e) { e.Desenfocar(); }})
+        EXPECT_NEAR(Media(Aplicar(original, efecto)), Media(original), 1.0);
+}
+
+namespace {
+
+// Plain reference filters, edges repeated: one pass of box means of radius
+// r, across then down, each rounded to the nearest (halves up).
+QImage CajaDeReferencia(const QImage &i, int r)
+{
+    const int n = 2 * r + 1;
+    auto media = [n](int s) { return (s + n / 2) / n; };
+    QImage h(i.size(), i.format()), v(i.size(), i.format());
+    for (int y = 0; y < i.height(); ++y)
+        for (int x = 0; x < i.width(); ++x) {
+            int c[4] = {};
+            for (int k = -r; k <= r; ++k) {
+                const QRgb p = i.pixel(std::clamp(x + k, 0, i.width() - 1), y);
+                c[0] += qRed(p), c[1] += qGreen(p), c[2] += qBlue(p), c[3] += qAlpha(p);
+            }
+            h.setPixel(x, y, qRgba(media(c[0]), media(c[1]), media(c[2]), media(c[3])));
+        }
+    for (int y = 0; y < i.height(); ++y)
+        for (int x = 0; x < i.width(); ++x) {
+            int c[4] = {};
+            for (int k = -r; k <= r; ++k) {
+                const QRgb p = h.pixel(x, std::clamp(y + k, 0, i.height() - 1));
+                c[0] += qRed(p), c[1] += qGreen(p), c[2] += qBlue(p), c[3] += qAlpha(p);
+            }
+            v.setPixel(x, y, qRgba(media(c[0]), media(c[1]), media(c[2]), media(c[3])));
+        }
+    return v;
+}
+
+QImage SobelDeReferencia(const QImage &i)
+{
+    auto luz = [&](int x, int y) {
+        const QRgb p = i.pixel(std::clamp(x, 0, i.width() - 1), std::clamp(y, 0, i.height() - 1));
+        return (77 * qRed(p) + 150 * qGreen(p) + 29 * qBlue(p) + 128) >> 8;
+    };
+    QImage s(i.size(), QImage::Format_RGB32);
+    for (int y = 0; y < i.height(); ++y)
+        for (int x = 0; x < i.width(); ++x) {
+            const int gx = luz(x + 1, y - 1) + 2 * luz(x + 1, y) + luz(x + 1, y + 1)
+                           - luz(x - 1, y - 1) - 2 * luz(x - 1, y) - luz(x - 1, y + 1);
+            const int gy = luz(x - 1, y + 1) + 2 * luz(x, y + 1) + luz(x + 1, y + 1)
+                           - luz(x - 1, y - 1) - 2 * luz(x, y - 1) - luz(x + 1, y - 1);
+            const int v = std::min((std::abs(gx) + std::abs(gy)) / 2, 255);
+            s.setPixel(x, y, qRgb(v, v, v));
+        }
+    return s;
+}
+
+} // namespace
+
+TEST(Efectos, BandsOfRowsJoinWithoutSeams)
+{
+    // Tall enough to be split between threads, odd sizes: every pixel of
+    // every filter matches the plain reference, band edges included.
+    QImage ruido(97, 701, QImage::Format_RGB32);
+    auto *azar = QRandomGenerator::global();
+    for (int y = 0; y < ruido.height(); ++y)
+        for (int x = 0; x < ruido.width(); ++x)
+            ruido.setPixel(x, y, azar->generate() | 0xff000000u);
+    EXPECT_EQ(Aplicar(ruido, [](ccEfectos &e) { e.Suavizar(); }), CajaDeReferencia(ruido, 1));
+    EXPECT_EQ(Aplicar(ruido, [](ccEfectos &e) { e.Difuminar(); }),
+              CajaDeReferencia(CajaDeReferencia(ruido, 2), 2));
+    EXPECT_EQ(Aplicar(ruido, [](ccEfectos &e) { e.Desenfocar(); }),
+              CajaDeReferencia(CajaDeReferencia(ruido, 5), 5));
+    QImage nitida = CajaDeReferencia(ruido, 2);
+    for (int y = 0; y < ruido.height(); ++y)
+        for (int x = 0; x < ruido.width(); ++x) {
+            const QRgb o = ruido.pixel(x, y), b = nitida.pixel(x, y);
+            auto canal = [](int a, int m) { return std::clamp(2 * a - m, 0, 255); };
+            nitida.setPixel(x, y, qRgb(canal(qRed(o), qRed(b)), canal(qGreen(o), qGreen(b)),
+                                       canal(qBlue(o), qBlue(b))));
+        }
+    EXPECT_EQ(Aplicar(ruido, [](ccEfectos &e) { e.ContrastarBordes(); }), nitida);
+    EXPECT_EQ(Aplicar(ruido, [](ccEfectos &e) { e.Perfilar(); }), SobelDeReferencia(ruido));
+    // Saturation runs four pixels at a time and the rest one by one: rows of
+    // five of one colour come out as five of one colour, give or take one.
+    QImage cinco(5, 400, QImage::Format_RGB32);
+    for (int y = 0; y < cinco.height(); ++y)
+        for (int x = 0; x < 5; ++x)
+            cinco.setPixel(x, y, ruido.pixel(0, y));
+    for (int paso : {10, -10}) {
+        const QImage saturada = Aplicar(cinco, [paso](ccEfectos &e) {
+            paso > 0 ? e.SaturacionMas(paso) : e.SaturacionMenos(paso);
+        });
+        for (int y = 0; y < cinco.height(); ++y) {
+            const QRgb simd = saturada.pixel(0, y), uno = saturada.pixel(4, y);
+            ASSERT_LE(std::abs(qRed(simd) - qRed(uno)), 1) << y;
+            ASSERT_LE(std::abs(qGreen(simd) - qGreen(uno)), 1) << y;
+            ASSERT_LE(std::abs(qBlue(simd) - qBlue(uno)), 1) << y;
+        }
+    }
+}
+
+TEST(Efectos, OutlineDrawsDarkEdgesOnWhite)
+{
+    QImage cuadro(60, 60, QImage::Format_RGB32);
+    cuadro.fill(qRgb(40, 90, 160));
+    for (int y = 20; y < 40; ++y)
+        for (int x = 20; x < 40; ++x)
+            cuadro.setPixel(x, y, qRgb(250, 230, 60));
+    const QImage perfil = Aplicar(cuadro, [](ccEfectos &e) {
+        e.Perfilar();
+        e.PerfilarFin();
+    });
+    EXPECT_EQ(perfil.pixel(5, 5), qRgb(255, 255, 255));
+    EXPECT_EQ(perfil.pixel(30, 30), qRgb(255, 255, 255));
+    for (const QPoint borde : {QPoint(30, 19), QPoint(30, 20), QPoint(19, 30), QPoint(39, 30)}) {
+        const QRgb c = perfil.pixel(borde);
+        EXPECT_LT(qRed(c), 100) << borde.x() << "," << borde.y();
+        EXPECT_TRUE(qRed(c) == qGreen(c) && qGreen(c) == qBlue(c));
+    }
+}
+
+TEST(Efectos, GreyScaleByLuminanceKeepsAlpha)
+{
+    QImage i(3, 1, QImage::Format_ARGB32);
+    i.setPixel(0, 0, qRgba(255, 0, 0, 255));
+    i.setPixel(1, 0, qRgba(0, 255, 0, 255));
+    i.setPixel(2, 0, qRgba(0, 0, 255, 0));
+    const QImage gris = Aplicar(i, [](ccEfectos &e) { e.EscalaGrises(); });
+    ASSERT_TRUE(gris.hasAlphaChannel());
+    EXPECT_EQ(gris.pixel(0, 0), qRgba(77, 77, 77, 255));
+    EXPECT_EQ(gris.pixel(1, 0), qRgba(149, 149, 149, 255));
+    EXPECT_EQ(qAlpha(gris.pixel(2, 0)), 0);
+    EXPECT_EQ(qRed(gris.pixel(2, 0)), 29);
+    const QImage imagen = Aplicar(Prueba(), [](ccEfectos &e) { e.EscalaGrises(); });
+    for (int y = 0; y < imagen.height(); ++y)
+        for (int x = 0; x < imagen.width(); ++x) {
+            const QRgb c = imagen.pixel(x, y);
+            ASSERT_TRUE(qRed(c) == qGreen(c) && qGreen(c) == qBlue(c));
+        }
+}
+
+TEST(Efectos, AReducedPageIsWorkedAtItsNaturalSize)
+{
+    // The page is held at a quarter of its size, as the main window shows it.
+    auto origen = std::make_shared<OrigenPicture>(OrigenPicture{Jpeg(Prueba(640, 480)), "p.jpg"});
+    ControlImagen caja;
+    ASSERT_TRUE(modPNG::CargarPagina(origen, [](QSize) { return QSize(160, 120); }, caja));
+    ASSERT_EQ(caja.Picture.size(), QSize(160, 120));
+    ASSERT_EQ(caja.Natural, QSize(640, 480));
+
+    ccEfectos e;
+    e.AsignarCaja(caja);
+    ASSERT_TRUE(e.Cargar());
+    e.BrilloMas(10);
+    EXPECT_EQ(e.Resultado().size(), QSize(640, 480));
+    // The box keeps what it held: undo gives back that very picture.
+    EXPECT_EQ(caja.Picture.size(), QSize(160, 120));
+    EXPECT_EQ(caja.Natural, QSize(640, 480));
+}
+
+TEST(Efectos, WithoutAPictureNothingHappens)
+{
+    ccEfectos e;
+    EXPECT_FALSE(e.Cargar());
+    EXPECT_FALSE(e.Cargar(QImage()));
+    e.BrilloMas(10);
+    e.Desenfocar();
+    e.Perfilar();
+    e.ContrastarBordes();
+    EXPECT_TRUE(e.Resultado().isNull());
+}
+
+TEST(Efectos, ThePageFileIsNeverTouched)
+{
+    QTemporaryDir carpeta;
+    const QString ruta = carpeta.filePath("pagina.png");
+    ASSERT_TRUE(Prueba().save(ruta));
+    QFile f(ruta);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray antes = f.readAll();
+    f.close();
+    ControlImagen caja;
+    modPNG::CargarSegunExtension(ruta, caja);
+    ccEfectos e;
+    e.AsignarCaja(caja);
+    ASSERT_TRUE(e.Cargar());
+    e.BrilloMas(10), e.BrilloMenos(-10), e.ContrasteMas(10), e.ContrasteMenos(10);
+    e.SaturacionMas(10), e.SaturacionMenos(10), e.Desenfocar(), e.Difuminar(), e.Suavizar();
+    e.Gamma(50), e.ContrastarBordes(), e.Perfilar(), e.PerfilarFin(), e.EscalaGrises();
+    ASSERT_FALSE(e.Resultado().isNull());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), antes);
+    EXPECT_EQ(QDir(carpeta.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"pagina.png"});
+}

@@ -1,0 +1,250 @@
+// Writing pictures: the type a name asks for, JPEG at its quality, GIF over
+// a good palette, what is drawn for icons and reduced pages, and a failed
+// write that loses nothing.
+#include "CalidadJpeg.h"
+#include "CarpetaSoloLectura.h"
+#include "DialogosDePrueba.h"
+#include "imaging/modGrafConv.h"
+#include "imaging/modPNG.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QMessageBox>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace gc = modGrafConv;
+
+namespace {
+
+// Smooth colour gradients: thousands of colours, the worst case for a palette.
+QImage Degradado(int ancho = 256, int alto = 160)
+{
+    QImage i(ancho, alto, QImage::Format_RGB32);
+    for (int y = 0; y < alto; ++y)
+        for (int x = 0; x < ancho; ++x)
+            i.setPixel(x, y, qRgb(255 * x / (ancho - 1), 255 * y / (alto - 1),
+                                  128 + 127 * (x - y) / std::max(ancho, alto)));
+    return i;
+}
+
+ControlImagen Holder(const QImage &i, TipoPicture tipo = TipoPicture::Bitmap)
+{
+    ControlImagen c;
+    c.Picture = i;
+    c.Tipo = tipo;
+    return c;
+}
+
+QByteArray Leer(const QString &ruta)
+{
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+double ErrorMedio(const QImage &a, const QImage &b)
+{
+    double suma = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            suma += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q))
+                    + std::abs(qBlue(p) - qBlue(q));
+        }
+    return suma / (3.0 * a.width() * a.height());
+}
+
+struct Guardar : ::testing::Test {
+    QTemporaryDir carpeta;
+    QString Ruta(const QString &n) const { return carpeta.filePath(n); }
+    QStringList Archivos() const
+    {
+        return QDir(carpeta.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+    void TearDown() override
+    {
+        auto &d = DialogosDePrueba::Actuales();
+        d.alMostrarModal.clear();
+        d.respuestasModal.clear();
+        d.llamadas.clear();
+    }
+};
+
+} // namespace
+
+TEST(ReglaExtension, TheNameChoosesTheType)
+{
+    EXPECT_EQ(gc::FormatoDeRuta("/a/Foto.JPG"), gc::Formato::Jpeg);
+    EXPECT_EQ(gc::FormatoDeRuta("/a/foto.jpeg"), gc::Formato::Jpeg);
+    EXPECT_EQ(gc::FormatoDeRuta("/a/foto.JpEg"), gc::Formato::Jpeg);
+    EXPECT_EQ(gc::FormatoDeRuta("/a/foto.Png"), gc::Formato::Png);
+    EXPECT_EQ(gc::FormatoDeRuta("/a/foto.gif"), gc::Formato::Gif);
+    EXPECT_EQ(gc::FormatoDeRuta("/a/foto.bmp"), gc::Formato::Bmp);
+    EXPECT_EQ(gc::FormatoDeRuta("/a/foto.tif"), std::nullopt);
+    EXPECT_EQ(gc::FormatoDeRuta("/a.png/foto"), std::nullopt);
+    EXPECT_EQ(gc::FormatoDeRuta("/a/foto."), std::nullopt);
+    // The dialog's default extension, for names without one.
+    EXPECT_EQ(gc::RutaConExtension("/a/foto"), "/a/foto.bmp");
+    EXPECT_EQ(gc::RutaConExtension("/a.b/foto"), "/a.b/foto.bmp");
+    EXPECT_EQ(gc::RutaConExtension("/a/foto.png"), "/a/foto.png");
+    EXPECT_EQ(gc::RutaConExtension(""), "");
+    EXPECT_EQ(gc::TipoMime(0), "image/jpeg");
+    EXPECT_EQ(gc::TipoMime(1), "image/gif");
+    EXPECT_EQ(gc::TipoMime(2), "image/png");
+    EXPECT_EQ(gc::TipoMime(3), "image/bmp");
+    EXPECT_EQ(gc::TipoMime(4), "");
+}
+
+TEST(ReglaExtension, EveryFormatHasItsEncoder)
+{
+    ASSERT_TRUE(gc::IniciarGDIPlus());
+    for (int formato = 0; formato <= 3; ++formato) {
+        gc::Encoder e;
+        EXPECT_TRUE(gc::BuscarEncoder(gc::TipoMime(formato).toUpper(), e)) << formato;
+        EXPECT_EQ(e.Mime.toLower(), gc::TipoMime(formato));
+    }
+    gc::Encoder e;
+    EXPECT_FALSE(gc::BuscarEncoder("image/x-nada", e));
+    EXPECT_FALSE(gc::BuscarEncoder("", e));
+    gc::TerminarGDIPlus();
+}
+
+TEST_F(Guardar, JpegCarriesTheQualityAsked)
+{
+    const ControlImagen c = Holder(Degradado());
+    for (int calidad : {5, 40, 85, 100}) {
+        const QString ruta = Ruta(QStringLiteral("q%1.JPG").arg(calidad));
+        ASSERT_TRUE(gc::GuardarConGDIPlus(c, ruta, calidad, int(gc::Formato::Jpeg)));
+        EXPECT_EQ(prueba::TablaLuminancia(Leer(ruta)), prueba::TablaParaCalidad(calidad)) << calidad;
+    }
+    // Out of range is clamped to the range.
+    ASSERT_TRUE(gc::GuardarConGDIPlus(c, Ruta("alta.jpg"), 250, 0));
+    EXPECT_EQ(prueba::TablaLuminancia(Leer(Ruta("alta.jpg"))), prueba::TablaParaCalidad(100));
+}
+
+TEST_F(Guardar, GifKeepsAGoodPaletteOfAtMost256Colours)
+{
+    const QImage original = Degradado();
+    ASSERT_TRUE(gc::GuardarConGDIPlus(Holder(original), Ruta("g.gif"), 85, int(gc::Formato::Gif)));
+    QImageReader lector(Ruta("g.gif"));
+    EXPECT_EQ(lector.format(), "gif");
+    const QImage leida = lector.read().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(leida.size(), original.size());
+    QSet<QRgb> colores;
+    for (int y = 0; y < leida.height(); ++y)
+        for (int x = 0; x < leida.width(); ++x)
+            colores.insert(leida.pixel(x, y));
+    EXPECT_LE(colores.size(), 256);
+    EXPECT_GT(colores.size(), 64) << "the palette follows the picture";
+    // Against a cut to 256 evenly spread colours (3 bits of red and green, 2
+    // of blue, each at the middle of its step).
+    QImage corte = original;
+    for (int y = 0; y < corte.height(); ++y)
+        for (int x = 0; x < corte.width(); ++x) {
+            const QRgb c = corte.pixel(x, y);
+            corte.setPixel(x, y, qRgb((qRed(c) & 0xe0) + 16, (qGreen(c) & 0xe0) + 16,
+                                      (qBlue(c) & 0xc0) + 32));
+        }
+    EXPECT_LT(ErrorMedio(leida, original), 6.0);
+    EXPECT_LT(ErrorMedio(leida, original), ErrorMedio(corte, original) / 2);
+}
+
+TEST_F(Guardar, PngAndBmpAreExact)
+{
+    const QImage original = Degradado(90, 70);
+    ASSERT_TRUE(gc::GuardarConGDIPlus(Holder(original), Ruta("p.png"), 85, int(gc::Formato::Png)));
+    ASSERT_TRUE(gc::GuardarPicture(Holder(original), Ruta("b.bmp")));
+    EXPECT_TRUE(Leer(Ruta("b.bmp")).startsWith("BM"));
+    EXPECT_EQ(QImage(Ruta("p.png")).convertToFormat(QImage::Format_RGB32), original);
+    EXPECT_EQ(QImage(Ruta("b.bmp")).convertToFormat(QImage::Format_RGB32), original);
+}
+
+TEST_F(Guardar, IconsAndReducedPagesAreDrawnAtTheirNaturalSize)
+{
+    QImage icono(32, 32, QImage::Format_ARGB32);
+    icono.fill(Qt::transparent);
+    for (int y = 8; y < 24; ++y)
+        for (int x = 8; x < 24; ++x)
+            icono.setPixel(x, y, qRgba(200, 0, 0, 255));
+    for (int formato : {0, 1, 2}) {
+        const QString ruta = Ruta(QStringLiteral("icono%1").arg(formato));
+        ASSERT_TRUE(gc::GuardarConGDIPlus(Holder(icono, TipoPicture::Icono), ruta, 95, formato));
+        const QImage leida(ruta);
+        ASSERT_EQ(leida.size(), QSize(32, 32)) << formato;
+        EXPECT_GT(qRed(leida.pixel(2, 2)), 240) << "transparent parts over white";
+        EXPECT_GT(qGreen(leida.pixel(2, 2)), 240);
+        EXPECT_LT(qGreen(leida.pixel(16, 16)), 30);
+    }
+    ASSERT_TRUE(gc::GuardarConGDIPlus(Holder(icono, TipoPicture::Metafile), Ruta("wmf.png"), 85, 2));
+    EXPECT_EQ(QImage(Ruta("wmf.png")).size(), QSize(32, 32));
+
+    QByteArray jpeg;
+    QBuffer b(&jpeg);
+    b.open(QIODevice::WriteOnly);
+    Degradado(400, 300).save(&b, "JPG", 90);
+    ControlImagen reducida;
+    ASSERT_TRUE(modPNG::CargarPagina(std::make_shared<OrigenPicture>(OrigenPicture{jpeg, "p.jpg"}),
+                                     [](QSize) { return QSize(100, 75); }, reducida));
+    ASSERT_EQ(reducida.Picture.size(), QSize(100, 75));
+    ASSERT_TRUE(gc::GuardarConGDIPlus(reducida, Ruta("entera.png"), 85, 2));
+    EXPECT_EQ(QImage(Ruta("entera.png")).size(), QSize(400, 300));
+}
+
+TEST_F(Guardar, AFailedWriteLeavesTheOldFileWhole)
+{
+    const QByteArray antes("the picture the user already had");
+    {
+        QFile f(Ruta("viejo.gif"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(antes);
+    }
+    // Wider than a GIF can record: the encoder fails half way.
+    QImage ancha(70000, 1, QImage::Format_RGB32);
+    ancha.fill(Qt::red);
+    EXPECT_FALSE(gc::GuardarConGDIPlus(Holder(ancha), Ruta("viejo.gif"), 85, 1));
+    EXPECT_EQ(Leer(Ruta("viejo.gif")), antes);
+    EXPECT_EQ(Archivos(), QStringList{"viejo.gif"});
+    // Nothing to save writes nothing.
+    EXPECT_FALSE(gc::GuardarConGDIPlus(ControlImagen{}, Ruta("nada.png"), 85, 2));
+    EXPECT_FALSE(gc::GuardarPicture(ControlImagen{}, Ruta("nada.bmp")));
+    EXPECT_EQ(Archivos(), QStringList{"viejo.gif"});
+    // A good write replaces it whole.
+    ASSERT_TRUE(gc::GuardarConGDIPlus(Holder(Degradado(20, 20)), Ruta("viejo.gif"), 85, 1));
+    EXPECT_TRUE(Leer(Ruta("viejo.gif")).startsWith("GIF8"));
+}
+
+TEST_F(Guardar, AReadOnlyFolderGetsNothing)
+{
+    const prueba::CarpetaSoloLectura cerrada(Ruta("cerrada"));
+    const ControlImagen c = Holder(Degradado(40, 30));
+    for (int formato = 0; formato <= 2; ++formato)
+        EXPECT_FALSE(gc::GuardarConGDIPlus(c, cerrada.Ruta + "/x." + QString::number(formato), 85,
+                                           formato));
+    EXPECT_FALSE(gc::GuardarPicture(c, cerrada.Ruta + "/x.bmp"));
+    EXPECT_TRUE(QDir(cerrada.Ruta).entryList({"x.*"}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST_F(Guardar, NoEncoderShowsItsFixedBox)
+{
+    QString titulo, texto;
+    QMessageBox::StandardButtons botones;
+    DialogosDePrueba::Actuales().alMostrarModal << [&](QDialog &d) {
+        auto &caja = dynamic_cast<QMessageBox &>(d);
+        titulo = caja.windowTitle();
+        texto = caja.text();
+        botones = caja.standardButtons();
+        return int(QMessageBox::Ok);
+    };
+    EXPECT_FALSE(gc::GuardarConGDIPlus(Holder(Degradado(8, 8)), Ruta("x.tif"), 85, 7));
+    EXPECT_EQ(titulo, "Encoder Error");
+    EXPECT_EQ(texto, "Konnte keinen passenden Encoder ermitteln.");
+    EXPECT_EQ(botones, QMessageBox::Ok);
+    EXPECT_TRUE(Archivos().isEmpty());
+}

@@ -1,0 +1,84 @@
+// Tool windows opened from the main window by their keys, driven while they
+// are modal: what they leave on the real view.
+#include "PruebaForm1.h"
+#include "viewer/Teclas.h"
+#include "views/FormEfectos.h"
+#include "views/FormGuardar.h"
+
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace teclas;
+
+namespace {
+
+class Ventanas : public prueba::PruebaForm1 {
+protected:
+    void SetUp() override
+    {
+        PruebaForm1::SetUp();
+        std::vector<prueba::EntradaNueva> e;
+        for (int i = 1; i <= 3; ++i)
+            e.push_back({QString("p%1.png").arg(i), prueba::PaginaNumero(i, {400, 300}, "PNG")});
+        ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("c.cbz"), e));
+        f->show();
+        f->AbrirArchivo(tmp.filePath("c.cbz"), true);
+    }
+    int Brillo() const { return qGray(f->Vista().Imagen.Picture.pixel(20, 20)); }
+    QTemporaryDir tmp;
+};
+
+} // namespace
+
+TEST_F(Ventanas, TheEffectsPanelWorksOnTheShownPageOnly)
+{
+    auto &d = DialogosDePrueba::Actuales();
+    const QImage original = f->Vista().Imagen.Picture;
+    const int brillo = Brillo();
+    QString mensajeAlAbrir;
+    d.alMostrarModal << [&](QDialog &ventana) {
+        mensajeAlAbrir = f->Vista().UltimoMensaje;
+        auto &panel = dynamic_cast<FormEfectos &>(ventana);
+        for (int i = 0; i < 3; ++i)
+            QTest::mouseClick(panel.Imagen[0], Qt::LeftButton); // brightness (+)
+        EXPECT_NEAR(Brillo(), brillo + 30, 2);
+        QTest::mouseClick(panel.ImCerrar, Qt::RightButton); // undo
+        EXPECT_EQ(f->Vista().Imagen.Picture, original);
+        QTest::mouseClick(panel.Imagen[0], Qt::LeftButton);
+        QTest::mouseClick(panel.ImCerrar, Qt::LeftButton); // close, keeping it
+        return panel.result();
+    };
+    f->Form_KeyUp('E', 0);
+    EXPECT_EQ(mensajeAlAbrir, "Opening effects ...");
+    EXPECT_NEAR(Brillo(), brillo + 10, 2);
+    // The next page and back: the page as it is, without the effect.
+    f->Form_KeyUp(VK_SPACE, 0);
+    f->Form_KeyUp(VK_BACK, 0);
+    EXPECT_EQ(Brillo(), brillo);
+
+    // From two-page mode the panel works on mode 1.
+    f->Form_KeyUp('8', 0);
+    d.alMostrarModal << [](QDialog &ventana) { return ventana.result(); };
+    f->Form_KeyUp('E', 0);
+    EXPECT_EQ(f->Vista().ModoAjuste, diseno::Modo::Pantalla);
+}
+
+TEST_F(Ventanas, TheScreenImageIsTheWindowAsDrawn)
+{
+    auto &d = DialogosDePrueba::Actuales();
+    const QString destino = tmp.filePath("pantalla.png");
+    d.alMostrarModal << [&](QDialog &ventana) {
+        auto &guardar = dynamic_cast<FormGuardar &>(ventana);
+        QTest::mouseClick(guardar.OpGuardar[1], Qt::LeftButton); // the screen image
+        d.respuestasTexto = {destino};
+        QTest::mouseClick(guardar.ImGuardar, Qt::LeftButton);
+        return guardar.result();
+    };
+    f->Form_KeyUp(VK_F1 + 2, 0);
+    const QImage guardada(destino);
+    ASSERT_FALSE(guardada.isNull());
+    EXPECT_EQ(guardada.size(), f->Superficie().size());
+    EXPECT_EQ(guardada.pixelColor(0, 0), QColor(Qt::black)); // the background is there too
+}

@@ -1,0 +1,233 @@
+// The save window: the quality label, the real or screen image, and saving
+// through the dialogs, with the overwrite question and failures told.
+#include "CalidadJpeg.h"
+#include "CarpetaSoloLectura.h"
+#include "DialogosDePrueba.h"
+#include "shell/modIdioma.h"
+#include "views/FormGuardar.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QLabel>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QImage Pagina()
+{
+    QImage i(120, 90, QImage::Format_RGB32);
+    for (int y = 0; y < i.height(); ++y)
+        for (int x = 0; x < i.width(); ++x)
+            i.setPixel(x, y, qRgb(2 * x, 2 * y, 128));
+    return i;
+}
+
+// The main window's surface: the page in the middle of its background.
+QImage Pantalla()
+{
+    QImage i(300, 200, QImage::Format_RGB32);
+    i.fill(qRgb(10, 120, 30));
+    const QImage pagina = Pagina();
+    for (int y = 55; y < 145; ++y)
+        for (int x = 90; x < 210; ++x)
+            i.setPixel(x, y, pagina.pixel(x - 90, y - 55));
+    return i;
+}
+
+QByteArray Leer(const QString &ruta)
+{
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+struct Guardar : ::testing::Test {
+    QTemporaryDir carpeta;
+    ControlImagen imagen;
+    QStringList mensajes;
+    std::unique_ptr<FormGuardar> ventana;
+
+    void SetUp() override
+    {
+        imagen.Picture = Pagina();
+        imagen.Tipo = TipoPicture::Bitmap;
+        ventana = std::make_unique<FormGuardar>(
+            nullptr, imagen, [] { return Pantalla(); },
+            [this](const QString &m) { mensajes << m; });
+        ventana->show();
+    }
+    void TearDown() override
+    {
+        auto &d = DialogosDePrueba::Actuales();
+        d.alMostrarModal.clear();
+        d.respuestasModal.clear();
+        d.respuestasTexto.clear();
+        d.llamadas.clear();
+    }
+    QString Ruta(const QString &n) const { return carpeta.filePath(n); }
+    // The user names the file and presses the save button.
+    void GuardarComo(const QString &ruta)
+    {
+        DialogosDePrueba::Actuales().respuestasTexto << ruta;
+        QTest::mouseClick(ventana->ImGuardar, Qt::LeftButton);
+    }
+    QStringList Archivos() const
+    {
+        return QDir(carpeta.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+};
+
+} // namespace
+
+TEST_F(Guardar, QualityLabelStepsByFiveAndWraps)
+{
+    EXPECT_EQ(FormGuardar::SiguienteCalidad(100), 5);
+    EXPECT_EQ(FormGuardar::SiguienteCalidad(5), 10);
+    QStringList vistos;
+    for (int i = 0; i < 4; ++i) {
+        QTest::mouseClick(ventana->LBPor, Qt::LeftButton);
+        vistos << ventana->LBPor->text();
+    }
+    EXPECT_EQ(vistos, (QStringList{"90", "95", "100", "5"})) << "from 85";
+    EXPECT_FALSE(ventana->tmrPor->isActive());
+}
+
+TEST_F(Guardar, HoldingTheLabelRepeatsFromTheThirdTick)
+{
+    EXPECT_EQ(ventana->tmrPor->interval(), 300);
+    QTest::mousePress(ventana->LBPor, Qt::LeftButton);
+    EXPECT_TRUE(ventana->tmrPor->isActive());
+    ventana->tmrPor_Timer();
+    ventana->tmrPor_Timer();
+    EXPECT_EQ(ventana->LBPor->text(), "85");
+    ventana->tmrPor_Timer();
+    EXPECT_EQ(ventana->LBPor->text(), "90");
+    ventana->tmrPor_Timer();
+    EXPECT_EQ(ventana->LBPor->text(), "95");
+    QTest::mouseRelease(ventana->LBPor, Qt::LeftButton);
+    EXPECT_FALSE(ventana->tmrPor->isActive());
+    EXPECT_EQ(ventana->LBPor->text(), "100") << "the release is one more click";
+    // A new press starts counting again.
+    QTest::mousePress(ventana->LBPor, Qt::LeftButton);
+    ventana->tmrPor_Timer();
+    EXPECT_EQ(ventana->LBPor->text(), "100");
+    QTest::mouseRelease(ventana->LBPor, Qt::LeftButton);
+    EXPECT_EQ(ventana->LBPor->text(), "5");
+}
+
+TEST_F(Guardar, CapitalJpgIsAJpegOfTheQualityShown)
+{
+    QTest::mouseClick(ventana->LBPor, Qt::LeftButton); // 90
+    GuardarComo(Ruta("Foto.JPG"));
+    EXPECT_FALSE(ventana->isVisible()) << "the window closes after saving";
+    const QByteArray datos = Leer(Ruta("Foto.JPG"));
+    EXPECT_EQ(prueba::TablaLuminancia(datos), prueba::TablaParaCalidad(90));
+    EXPECT_EQ(QImage::fromData(datos).size(), Pagina().size());
+    EXPECT_TRUE(mensajes.isEmpty());
+    const auto &llamadas = DialogosDePrueba::Actuales().llamadas;
+    ASSERT_EQ(llamadas.size(), 1);
+    EXPECT_TRUE(llamadas[0].startsWith("DialogoGuardar:"));
+    EXPECT_TRUE(llamadas[0].endsWith("|" + modIdioma::TextoIdioma(390) + "|bmp"));
+}
+
+TEST_F(Guardar, ExtensionsChooseTheWriter)
+{
+    GuardarComo(Ruta("sin_extension"));
+    EXPECT_TRUE(Leer(Ruta("sin_extension.bmp")).startsWith("BM"));
+    SetUp();
+    GuardarComo(Ruta("foto.jpeg"));
+    EXPECT_EQ(QImageReader(Ruta("foto.jpeg")).format(), "jpeg");
+    SetUp();
+    GuardarComo(Ruta("foto.gif"));
+    EXPECT_EQ(QImageReader(Ruta("foto.gif")).format(), "gif");
+    SetUp();
+    GuardarComo(Ruta("foto.png"));
+    EXPECT_EQ(QImage(Ruta("foto.png")).convertToFormat(QImage::Format_RGB32), Pagina());
+    EXPECT_TRUE(mensajes.isEmpty());
+    // Another type writes nothing and says so.
+    SetUp();
+    GuardarComo(Ruta("foto.tif"));
+    EXPECT_FALSE(QFileInfo::exists(Ruta("foto.tif")));
+    EXPECT_EQ(mensajes, QStringList{modIdioma::TextoIdioma(1021)});
+}
+
+TEST_F(Guardar, CancelWritesNothingAndCloses)
+{
+    QTest::mouseClick(ventana->ImGuardar, Qt::LeftButton);
+    EXPECT_FALSE(ventana->isVisible());
+    EXPECT_TRUE(Archivos().isEmpty());
+    EXPECT_TRUE(mensajes.isEmpty());
+}
+
+TEST_F(Guardar, TheOverwriteQuestionGuardsTheOldFile)
+{
+    const QByteArray viejo("an older picture");
+    {
+        QFile f(Ruta("foto.png"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(viejo);
+    }
+    QString texto, titulo;
+    auto &d = DialogosDePrueba::Actuales();
+    d.alMostrarModal << [&](QDialog &caja) {
+        texto = dynamic_cast<QMessageBox &>(caja).text();
+        titulo = caja.windowTitle();
+        return int(QMessageBox::No);
+    };
+    GuardarComo(Ruta("foto.png"));
+    EXPECT_EQ(texto, modIdioma::TextoIdioma(394));
+    EXPECT_EQ(titulo, modIdioma::TextoIdioma(395));
+    EXPECT_EQ(Leer(Ruta("foto.png")), viejo);
+    EXPECT_FALSE(ventana->isVisible());
+    EXPECT_EQ(Archivos(), QStringList{"foto.png"});
+
+    SetUp();
+    d.respuestasModal << QMessageBox::Yes;
+    GuardarComo(Ruta("foto.png"));
+    EXPECT_EQ(QImage(Ruta("foto.png")).convertToFormat(QImage::Format_RGB32), Pagina());
+}
+
+TEST_F(Guardar, TheScreenImageIsTheWholeSurface)
+{
+    QTest::mouseClick(ventana->LBOpcion[1], Qt::LeftButton);
+    EXPECT_TRUE(ventana->OpGuardar[1]->isChecked());
+    GuardarComo(Ruta("pantalla.png"));
+    const QImage leida = QImage(Ruta("pantalla.png")).convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(leida.size(), QSize(300, 200));
+    EXPECT_EQ(leida.pixel(3, 3), qRgb(10, 120, 30));
+    EXPECT_EQ(leida, Pantalla());
+    // And back to the page itself.
+    SetUp();
+    QTest::mouseClick(ventana->LBOpcion[1], Qt::LeftButton);
+    QTest::mouseClick(ventana->OpGuardar[0], Qt::LeftButton);
+    GuardarComo(Ruta("real.png"));
+    EXPECT_EQ(QImage(Ruta("real.png")).size(), Pagina().size());
+}
+
+TEST_F(Guardar, AReadOnlyFolderGetsNothingAndTheUserIsTold)
+{
+    const prueba::CarpetaSoloLectura cerrada(Ruta("cerrada"));
+    GuardarComo(cerrada.Ruta + "/foto.jpg");
+    EXPECT_FALSE(QFileInfo::exists(cerrada.Ruta + "/foto.jpg"));
+    EXPECT_EQ(mensajes, QStringList{modIdioma::TextoIdioma(1020)});
+}
+
+TEST_F(Guardar, OpensModallyThroughTheDialogs)
+{
+    ventana.reset();
+    auto &d = DialogosDePrueba::Actuales();
+    d.alMostrarModal << [](QDialog &v) {
+        QTest::mouseClick(dynamic_cast<FormGuardar &>(v).ImCerrar, Qt::LeftButton);
+        return v.result();
+    };
+    FormGuardar::Abrir(nullptr, imagen, {}, {});
+    EXPECT_EQ(d.llamadas, QStringList{"MostrarModal:FormGuardar"});
+}
