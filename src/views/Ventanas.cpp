@@ -4,7 +4,10 @@
 #include "shell/modIdioma.h"
 #include "viewer/Comandos.h"
 #include "viewer/Configuracion.h"
+#include "views/FormLupa.h"
 #include "views/FormMarcadores.h"
+#include "views/FormPartes.h"
+#include "views/FormZoom.h"
 
 #include <QListWidget>
 
@@ -36,5 +39,25 @@ void RegistrarVentanas(Comandos &comandos)
                                 e.Mensaje = TextoIdioma(15);
                             else
                                 ListaDeMarcadores(comandos);
+                        }});
+
+    // The zoom window, the magnifier and the move-by-parts window.
+    comandos.Registrar({teclas::VK_F1 + 7, C::Mayus::Igual, 0, [&comandos](C::Ejecucion &) {
+                            if (comandos.Vista().Imagen.Picture.isNull())
+                                return; // no page to show in miniature
+                            FormZoom ventana(comandos);
+                            modComDlg::MostrarModal(ventana);
+                        }});
+    comandos.Registrar({teclas::VK_F1 + 8, C::Mayus::Igual, 0, [&comandos](C::Ejecucion &) {
+                            FormLupa ventana(comandos);
+                            modComDlg::MostrarModal(ventana);
+                        }});
+    comandos.Registrar({'D', C::Mayus::Igual, 0, [&comandos](C::Ejecucion &) {
+                            {
+                                FormPartes ventana(comandos);
+                                modComDlg::MostrarModal(ventana);
+                            }
+                            // The order now in force, once the window has gone.
+                            comandos.MostrarMensaje(TextoIdioma(comandos.Vista().Partes.bPartesAbajo ? 167 : 168));
                         }});
 }

@@ -225,6 +225,8 @@ std::span<const TextoNumerado> TextosDan()
         {710, "Markering"sv},
         {720, "Træk og slip for at åbne eller markere"sv},
         {999, "Dansk oversættelse: Tavelo-holdet"sv},
+        {1080, "Zoom ( + )"sv},
+        {1081, "Zoom ( - )"sv},
     };
     return tabla;
 }

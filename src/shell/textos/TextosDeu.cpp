@@ -225,6 +225,8 @@ std::span<const TextoNumerado> TextosDeu()
         {710, "Auswahl"sv},
         {720, "Ziehen zum Öffnen oder Auswählen"sv},
         {999, "Deutsche Übersetzung: Tavelo-Team"sv},
+        {1080, "Zoom ( + )"sv},
+        {1081, "Zoom ( - )"sv},
     };
     return tabla;
 }

@@ -225,6 +225,8 @@ std::span<const TextoNumerado> TextosDut()
         {710, "Selectie"sv},
         {720, "Slepen om te openen of te selecteren"sv},
         {999, "Nederlandse vertaling: Tavelo-team"sv},
+        {1080, "Zoom ( + )"sv},
+        {1081, "Zoom ( - )"sv},
     };
     return tabla;
 }

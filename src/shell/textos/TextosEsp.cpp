@@ -225,6 +225,8 @@ std::span<const TextoNumerado> TextosEsp()
         {710, "Selección"sv},
         {720, "Arrastrar para abrir o seleccionar"sv},
         {999, ""sv},
+        {1080, "Zoom ( + )"sv},
+        {1081, "Zoom ( - )"sv},
     };
     return tabla;
 }

@@ -225,6 +225,8 @@ std::span<const TextoNumerado> TextosIng()
         {710, "Selection"sv},
         {720, "Drag and drop to open or to make a selection"sv},
         {999, ""sv},
+        {1080, "Zoom ( + )"sv},
+        {1081, "Zoom ( - )"sv},
     };
     return tabla;
 }

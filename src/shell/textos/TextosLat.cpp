@@ -225,6 +225,8 @@ std::span<const TextoNumerado> TextosLat()
         {710, "Atlase"sv},
         {720, "Velciet un nometiet, lai atvērtu vai atlasītu"sv},
         {999, "Tulkojums latviešu valodā: Tavelo komanda"sv},
+        {1080, "Tālummaiņa ( + )"sv},
+        {1081, "Tālummaiņa ( - )"sv},
     };
     return tabla;
 }

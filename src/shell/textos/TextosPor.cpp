@@ -225,6 +225,8 @@ std::span<const TextoNumerado> TextosPor()
         {710, "Seleção"sv},
         {720, "Arraste para abrir ou selecionar"sv},
         {999, ""sv},
+        {1080, "Zoom ( + )"sv},
+        {1081, "Zoom ( - )"sv},
     };
     return tabla;
 }
