@@ -6,7 +6,10 @@
 #include "viewer/Configuracion.h"
 #include "views/FormEfectos.h"
 #include "views/FormGuardar.h"
+#include "views/FormLupa.h"
 #include "views/FormMarcadores.h"
+#include "views/FormPartes.h"
+#include "views/FormZoom.h"
 
 #include <QListWidget>
 
@@ -54,5 +57,25 @@ void RegistrarVentanas(Comandos &comandos)
     comandos.Registrar({teclas::VK_F1 + 2, C::Mayus::Igual, 0, [&comandos, &vista, mensaje](C::Ejecucion &) {
                             FormGuardar::Abrir(comandos.Dueno(), vista.Imagen,
                                                [&comandos] { return comandos.ImagenPantalla(); }, mensaje);
+                        }});
+
+    // The zoom window, the magnifier and the move-by-parts window.
+    comandos.Registrar({teclas::VK_F1 + 7, C::Mayus::Igual, 0, [&comandos](C::Ejecucion &) {
+                            if (comandos.Vista().Imagen.Picture.isNull())
+                                return; // no page to show in miniature
+                            FormZoom ventana(comandos);
+                            modComDlg::MostrarModal(ventana);
+                        }});
+    comandos.Registrar({teclas::VK_F1 + 8, C::Mayus::Igual, 0, [&comandos](C::Ejecucion &) {
+                            FormLupa ventana(comandos);
+                            modComDlg::MostrarModal(ventana);
+                        }});
+    comandos.Registrar({'D', C::Mayus::Igual, 0, [&comandos](C::Ejecucion &e) {
+                            {
+                                FormPartes ventana(comandos);
+                                modComDlg::MostrarModal(ventana);
+                            }
+                            // The order now in force, once the window has gone.
+                            e.Mensaje = TextoIdioma(comandos.Vista().Partes.bPartesAbajo ? 167 : 168);
                         }});
 }

@@ -27,7 +27,7 @@ QStringList Patrones(const QString &filtro, QChar sep)
 
 } // namespace
 
-TEST(Catalogo, EveryLanguageDefinesTheSame218Numbers)
+TEST(Catalogo, EveryLanguageDefinesTheSameNumbers)
 {
     // 218 numbers of our first catalogue, then the texts added from 1000 on.
     const auto ingles = modIdioma::NumerosIdioma("ing");

@@ -227,6 +227,8 @@ std::span<const TextoNumerado> TextosDan()
         {999, "Dansk oversættelse: Tavelo-holdet"sv},
         {1020, "Billedet kunne ikke gemmes"sv},
         {1021, "Ikke gemt: navnet skal ende på .jpg, .jpeg, .png, .bmp eller .gif"sv},
+        {1080, "Zoom ( + )"sv},
+        {1081, "Zoom ( - )"sv},
     };
     return tabla;
 }

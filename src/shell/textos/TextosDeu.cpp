@@ -227,6 +227,8 @@ std::span<const TextoNumerado> TextosDeu()
         {999, "Deutsche Übersetzung: Tavelo-Team"sv},
         {1020, "Das Bild konnte nicht gespeichert werden"sv},
         {1021, "Nicht gespeichert: der Name muss auf .jpg, .jpeg, .png, .bmp oder .gif enden"sv},
+        {1080, "Zoom ( + )"sv},
+        {1081, "Zoom ( - )"sv},
     };
     return tabla;
 }

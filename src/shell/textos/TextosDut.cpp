@@ -227,6 +227,8 @@ std::span<const TextoNumerado> TextosDut()
         {999, "Nederlandse vertaling: Tavelo-team"sv},
         {1020, "De afbeelding kon niet worden opgeslagen"sv},
         {1021, "Niet opgeslagen: de naam moet eindigen op .jpg, .jpeg, .png, .bmp of .gif"sv},
+        {1080, "Zoom ( + )"sv},
+        {1081, "Zoom ( - )"sv},
     };
     return tabla;
 }

@@ -227,6 +227,8 @@ std::span<const TextoNumerado> TextosEsp()
         {999, ""sv},
         {1020, "No se pudo guardar la imagen"sv},
         {1021, "No se guardó: el nombre debe terminar en .jpg, .jpeg, .png, .bmp o .gif"sv},
+        {1080, "Zoom ( + )"sv},
+        {1081, "Zoom ( - )"sv},
     };
     return tabla;
 }

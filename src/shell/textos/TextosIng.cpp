@@ -227,6 +227,8 @@ std::span<const TextoNumerado> TextosIng()
         {999, ""sv},
         {1020, "The image could not be saved"sv},
         {1021, "Not saved: the name must end in .jpg, .jpeg, .png, .bmp or .gif"sv},
+        {1080, "Zoom ( + )"sv},
+        {1081, "Zoom ( - )"sv},
     };
     return tabla;
 }

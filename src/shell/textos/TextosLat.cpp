@@ -227,6 +227,8 @@ std::span<const TextoNumerado> TextosLat()
         {999, "Tulkojums latviešu valodā: Tavelo komanda"sv},
         {1020, "Attēlu neizdevās saglabāt"sv},
         {1021, "Nav saglabāts: nosaukumam jābeidzas ar .jpg, .jpeg, .png, .bmp vai .gif"sv},
+        {1080, "Tālummaiņa ( + )"sv},
+        {1081, "Tālummaiņa ( - )"sv},
     };
     return tabla;
 }

@@ -227,6 +227,8 @@ std::span<const TextoNumerado> TextosPor()
         {999, ""sv},
         {1020, "Não foi possível salvar a imagem"sv},
         {1021, "Não salvo: o nome deve terminar em .jpg, .jpeg, .png, .bmp ou .gif"sv},
+        {1080, "Zoom ( + )"sv},
+        {1081, "Zoom ( - )"sv},
     };
     return tabla;
 }

@@ -1,0 +1,71 @@
+#pragma once
+// What the tool-window tests share: the real main window over a generated
+// comic, and a way to act on a window while the dispatcher holds it modal.
+#include "viewer/PruebaForm1.h"
+
+#include <QBuffer>
+#include <QDialog>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <functional>
+
+namespace prueba {
+
+// Red, green, blue and yellow quarters (top left, top right, bottom left,
+// bottom right): where the view is scrolled to shows in its colour.
+inline QByteArray PaginaCuartos(QSize tamano, const char *formato = "PNG")
+{
+    QImage i(tamano, QImage::Format_RGB32);
+    QPainter p(&i);
+    const int w = tamano.width() / 2, h = tamano.height() / 2;
+    p.fillRect(0, 0, w, h, Qt::red);
+    p.fillRect(w, 0, tamano.width() - w, h, Qt::green);
+    p.fillRect(0, h, w, tamano.height() - h, Qt::blue);
+    p.fillRect(w, h, tamano.width() - w, tamano.height() - h, Qt::yellow);
+    p.end();
+    QByteArray d;
+    QBuffer b(&d);
+    b.open(QIODevice::WriteOnly);
+    i.save(&b, formato);
+    return d;
+}
+
+class PruebaVentanas : public PruebaForm1 {
+protected:
+    // A comic of one page of that size, shown in `modo`; a JPEG page is held
+    // at the size it is shown at.
+    void Abrir(QSize tamano, diseno::Modo modo = diseno::Modo::Pantalla, const char *formato = "PNG")
+    {
+        f->Vista().ModoAjuste = modo;
+        const QString nombre = QStringLiteral("p1.") + QString::fromLatin1(formato).toLower();
+        ASSERT_TRUE(EscribirZip(tmp.filePath("c.cbz"), {{nombre, PaginaCuartos(tamano, formato)}}));
+        f->AbrirArchivo(tmp.filePath("c.cbz"), true);
+        ASSERT_FALSE(f->Vista().Imagen.Picture.isNull());
+        f->Vista().UltimoMensaje.clear();
+    }
+    // Presses `tecla` on the main window and runs `accion` on the window it
+    // opens, of type V; false when no window opened.
+    template <class V>
+    bool ConVentana(int tecla, const std::function<void(V &)> &accion, int mayusculas = 0)
+    {
+        auto &d = DialogosDePrueba::Actuales();
+        d.llamadas.clear();
+        bool abierta = false;
+        d.alMostrarModal = {[&](QDialog &ventana) {
+            V *v = dynamic_cast<V *>(&ventana);
+            abierta = v != nullptr;
+            if (v)
+                accion(*v);
+            return ventana.result();
+        }};
+        f->Form_KeyUp(tecla, mayusculas);
+        d.alMostrarModal.clear();
+        return abierta;
+    }
+    QColor En(int x, int y) const { return f->Superficie().pixelColor(x, y); }
+
+    QTemporaryDir tmp;
+};
+
+} // namespace prueba

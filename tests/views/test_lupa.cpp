@@ -1,0 +1,122 @@
+// The magnifier: its zoom limits and title, what it shows around the
+// pointer, nothing over itself, and its keys.
+#include "PruebaVentanas.h"
+#include "views/FormLupa.h"
+
+#include <QLabel>
+#include <QLocale>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+constexpr int F9 = teclas::VK_F1 + 8;
+
+class Lupa : public prueba::PruebaVentanas {};
+
+QString Con(const char *texto)
+{
+    return QString::fromLatin1(texto).replace(u'.', QLocale::system().decimalPoint());
+}
+
+} // namespace
+
+TEST_F(Lupa, ZoomRunsFrom1xTo20xAndTheTitleShowsTheFactor)
+{
+    Abrir({400, 300});
+    ASSERT_TRUE(ConVentana<FormLupa>(F9, [](FormLupa &l) {
+        EXPECT_EQ(l.LBTitulo->text(), "Magnify (2x)");
+        EXPECT_EQ(l.ImZoom[0]->toolTip(), "Zoom ( + )");
+        EXPECT_EQ(l.ImZoom[1]->toolTip(), "Zoom ( - )");
+        EXPECT_EQ(l.ImCerrar->toolTip(), "Exit");
+        QTest::mouseClick(l.ImZoom[0], Qt::LeftButton);
+        EXPECT_EQ(l.LBTitulo->text(), Con("Lupa (2.2x)"));
+        QTest::mouseClick(l.ImZoom[0], Qt::LeftButton);
+        EXPECT_EQ(l.LBTitulo->text(), Con("Lupa (2.5x)"));
+        for (int i = 0; i < 10; ++i)
+            QTest::mouseClick(l.ImZoom[0], Qt::LeftButton);
+        EXPECT_EQ(l.altoLupa, 10);
+        EXPECT_EQ(l.anchoLupa, 10);
+        EXPECT_EQ(l.LBTitulo->text(), "Lupa (20x)");
+        // Towards the user the wheel zooms in: nothing beyond 20x.
+        l.MouseWheel1_WheelMove(true);
+        EXPECT_EQ(l.altoLupa, 10);
+        for (int i = 0; i < 25; ++i)
+            l.MouseWheel1_WheelMove(false);
+        EXPECT_EQ(l.altoLupa, 200);
+        EXPECT_EQ(l.LBTitulo->text(), "Lupa (1x)");
+        l.ImZoom_Click(1);
+        EXPECT_EQ(l.altoLupa, 200);
+    }));
+}
+
+TEST_F(Lupa, ItMagnifiesWhatLiesAroundThePointerAndNothingOverItself)
+{
+    Abrir({400, 300}); // red, green, blue, yellow quarters in the middle of 800 x 600
+    f->Vista().PonerColorFondo(0x00FFFFFF);
+    f->Vista().DibujaForm();
+    // Offscreen there is no screen to read: the main window is the source.
+    EXPECT_EQ(lupa::CapturaDeLaPlataforma(), lupa::Captura::VentanaPrincipal);
+    ASSERT_TRUE(ConVentana<FormLupa>(F9, [&](FormLupa &l) {
+        l.Timer1.stop();
+        EXPECT_EQ(l.Captura, lupa::Captura::VentanaPrincipal);
+        EXPECT_EQ(l.PB->size(), QSize(200, 200));
+        // The centre of the page: its four colours, each twice as large.
+        l.Capturar(f->mapToGlobal(QPoint(400, 300)));
+        const QImage &v = l.Vista();
+        EXPECT_EQ(v.pixelColor(50, 50), QColor(Qt::red));
+        EXPECT_EQ(v.pixelColor(150, 50), QColor(Qt::green));
+        EXPECT_EQ(v.pixelColor(50, 150), QColor(Qt::blue));
+        EXPECT_EQ(v.pixelColor(150, 150), QColor(Qt::yellow));
+        EXPECT_EQ(v.pixelColor(98, 98), QColor(Qt::red)); // whole pixels, no blending
+        // One click in: 90 pixels now fill the view.
+        l.ImZoom_Click(0);
+        l.Capturar(f->mapToGlobal(QPoint(200, 150)));
+        EXPECT_EQ(l.Vista().pixelColor(3, 3), QColor(Qt::white));   // the background
+        EXPECT_EQ(l.Vista().pixelColor(199, 199), QColor(Qt::red)); // the page's corner
+        // At the main window's edge the rest lies outside it: black.
+        l.Capturar(f->mapToGlobal(QPoint(0, 300)));
+        EXPECT_EQ(l.Vista().pixelColor(50, 100), QColor(Qt::black));
+        EXPECT_EQ(l.Vista().pixelColor(150, 100), QColor(Qt::white));
+        // Over the magnifier, borders included: an empty view.
+        for (QPoint p : {l.frameGeometry().center(),
+                         l.frameGeometry().topLeft() + QPoint(l.frameGeometry().width(), 0)}) {
+            l.Capturar(p);
+            EXPECT_EQ(l.Vista().pixelColor(150, 150), QColor(Qt::black));
+        }
+    }));
+}
+
+TEST_F(Lupa, F9ClosesItAndADoubleClickOnTheTitleDocksIt)
+{
+    Abrir({400, 300});
+    ASSERT_TRUE(ConVentana<FormLupa>(F9, [&](FormLupa &l) {
+        const QRect g = f->geometry();
+        EXPECT_EQ(l.geometry().right(), g.right()); // the main window's top right corner
+        EXPECT_EQ(l.geometry().top(), g.top());
+        l.move(100, 100);
+        QTest::mouseDClick(l.LBTitulo, Qt::LeftButton);
+        EXPECT_EQ(l.geometry().right(), l.screen()->geometry().right());
+        EXPECT_EQ(l.geometry().top(), 0);
+        QTest::keyClick(&l, Qt::Key_Escape); // only F9 closes
+        QTest::keyClick(&l, Qt::Key_Z);
+        EXPECT_TRUE(l.isVisible());
+        QTest::keyClick(&l, Qt::Key_F9);
+        EXPECT_FALSE(l.isVisible());
+    }));
+    EXPECT_EQ(salidas, 0);
+}
+
+TEST(LupaCalculo, TheSourceIsCentredOnThePointerAndMayLeaveTheScreen)
+{
+    EXPECT_EQ(lupa::Origen({5, 5}, 100, 100), QRect(-45, -45, 100, 100));
+    EXPECT_EQ(lupa::Origen({500, 400}, 90, 90), QRect(455, 355, 90, 90));
+    const QRect ventana(100, 100, 50, 40);
+    EXPECT_TRUE(lupa::SobreSiMisma({150, 140}, ventana)); // right and bottom borders count
+    EXPECT_FALSE(lupa::SobreSiMisma({151, 140}, ventana));
+    EXPECT_FALSE(lupa::SobreSiMisma({99, 120}, ventana));
+    EXPECT_EQ(lupa::PasoZoom(100, 0), 90);
+    EXPECT_EQ(lupa::PasoZoom(10, 0), 10);
+    EXPECT_EQ(lupa::PasoZoom(200, 1), 200);
+    EXPECT_EQ(lupa::Factor(30), QLocale::system().toString(6.7, 'f', 1));
+}

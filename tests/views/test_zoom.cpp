@@ -1,0 +1,208 @@
+// The zoom window on the real main window: its shape and place, the frame
+// over the visible part, zooming with Z and the wheel, dragging, closing.
+#include "PruebaVentanas.h"
+#include "views/FormZoom.h"
+
+#include <QTest>
+#include <QWheelEvent>
+
+using diseno::Modo;
+
+namespace {
+
+constexpr int F8 = teclas::VK_F1 + 7;
+
+class Zoom : public prueba::PruebaVentanas {
+protected:
+    static void Raton(QWidget *w, QEvent::Type tipo, QPointF pos, Qt::MouseButton boton = Qt::LeftButton)
+    {
+        const Qt::MouseButtons botones = tipo == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(boton);
+        QMouseEvent e(tipo, pos, w->mapToGlobal(pos), tipo == QEvent::MouseMove ? Qt::NoButton : boton, botones,
+                      Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &e);
+    }
+    static QPointF Centro(const zoom::Marco &c)
+    {
+        return {(c.Left + c.Width / 2.0) / 15, (c.Top + c.Height / 2.0) / 15};
+    }
+    diseno::Rect Imagen() const { return RectDe(f->Vista().Imagen); }
+};
+
+} // namespace
+
+TEST_F(Zoom, TheWindowTakesThePagesProportionsAtTheTopRightCorner)
+{
+    Abrir({2400, 1600}); // landscape, r = 1.5
+    ASSERT_TRUE(ConVentana<FormZoom>(F8, [](FormZoom &z) {
+        EXPECT_EQ(z.PB->size(), QSize(300, 200)); // 4500 x 3000 twips
+        EXPECT_EQ(z.Nav(), (diseno::Ventana{4500, 3000}));
+        // 300 twips from the screen's top right corner.
+        const QRect pantalla = z.screen()->geometry();
+        EXPECT_EQ(z.geometry().right() + 1, pantalla.right() + 1 - 20);
+        EXPECT_EQ(z.geometry().top(), 20);
+        EXPECT_EQ(z.LBTitulo->text(), "Zoom");
+    }));
+    Abrir({1200, 1800}); // portrait: the height stays, the width is 2/3 of it
+    ASSERT_TRUE(ConVentana<FormZoom>(F8, [](FormZoom &z) { EXPECT_EQ(z.PB->size(), QSize(200, 300)); }));
+}
+
+TEST_F(Zoom, WithTheWholePageVisibleTheFrameStaysHiddenAndDraggingDoesNothing)
+{
+    Abrir({400, 300}); // fits: shown whole at 100 %
+    const diseno::Rect antes = Imagen();
+    ASSERT_TRUE(ConVentana<FormZoom>(F8, [&](FormZoom &z) {
+        EXPECT_FALSE(z.Cuadro.Visible);
+        // The screen's proportions (1.33) across the whole width.
+        EXPECT_EQ(z.Cuadro, (diseno::Rect{0, 0, 4500, 3383}));
+        Raton(z.PB, QEvent::MouseButtonPress, {150, 100});
+        Raton(z.PB, QEvent::MouseMove, {60, 40});
+        Raton(z.PB, QEvent::MouseButtonRelease, {60, 40});
+        EXPECT_FALSE(z.arrastrando);
+        EXPECT_EQ(z.Cuadro, (diseno::Rect{0, 0, 4500, 3383}));
+        EXPECT_TRUE(z.isVisible());
+    }));
+    EXPECT_EQ(Imagen(), antes);
+}
+
+TEST_F(Zoom, ZShrinksTheFrameAboutItsCentreAndMagnifiesTheView)
+{
+    Abrir({2400, 1800}, Modo::Real); // 36000 x 27000 twips in a 12000 x 9000 window
+    ASSERT_TRUE(ConVentana<FormZoom>(F8, [&](FormZoom &z) {
+        ASSERT_TRUE(z.Cuadro.Visible);
+        EXPECT_EQ(z.Cuadro, (diseno::Rect{0, 0, 1500, 1125}));
+        // The frame in light red, three pixels wide, on the miniature.
+        const QImage pb = z.PB->grab().toImage();
+        EXPECT_EQ(pb.pixelColor(1, 40), QColor(255, 128, 128));
+        EXPECT_EQ(pb.pixelColor(98, 40), QColor(255, 128, 128));
+        EXPECT_NE(pb.pixelColor(96, 40), QColor(255, 128, 128));
+
+        QTest::keyClick(&z, Qt::Key_Z);
+        EXPECT_EQ(z.Cuadro, (diseno::Rect{250, 188, 1000, 750}));
+        EXPECT_EQ(Imagen().Height, 27000 * 3 / 2);
+        EXPECT_EQ(Imagen().Width, 36000 * 3 / 2);
+        EXPECT_EQ(Imagen().Left, -3000);
+        // The main view was repainted at the new size: its top left is still red.
+        EXPECT_EQ(En(10, 10), QColor(Qt::red));
+
+        QTest::keyClick(&z, Qt::Key_Z, Qt::ShiftModifier);
+        EXPECT_EQ(z.Cuadro.Height, 1000); // 4/3
+        EXPECT_NEAR(z.Cuadro.Width, 1333, 1);
+        EXPECT_EQ(Imagen().Height, 40500 * 3 / 4);
+        EXPECT_NEAR(Imagen().Width, 54000 * 3 / 4, 15);
+        EXPECT_TRUE(z.isVisible());
+    }));
+}
+
+TEST_F(Zoom, ShrinkingStopsAt90TwipsAndGrowingIsClampedToTheWindowAndTheScreen)
+{
+    Abrir({2400, 1800}, Modo::Real);
+    ASSERT_TRUE(ConVentana<FormZoom>(F8, [&](FormZoom &z) {
+        for (int i = 0; i < 20; ++i)
+            QTest::keyClick(&z, Qt::Key_Z);
+        EXPECT_LE(std::min(z.Cuadro.Width, z.Cuadro.Height), 90);
+        EXPECT_GT(std::min(z.Cuadro.Width, z.Cuadro.Height), 90 * 2 / 3 - 1);
+        const zoom::Marco menor = z.Cuadro;
+        const diseno::Rect imagen = Imagen();
+        QTest::keyClick(&z, Qt::Key_Z);
+        EXPECT_EQ(z.Cuadro, menor);
+        EXPECT_EQ(Imagen(), imagen);
+
+        for (int i = 0; i < 30; ++i) {
+            QTest::keyClick(&z, Qt::Key_Z, Qt::ShiftModifier);
+            EXPECT_GE(z.Cuadro.Left, 0);
+            EXPECT_GE(z.Cuadro.Top, 0);
+            EXPECT_LE(z.Cuadro.Width, z.Nav().SW);
+            EXPECT_LE(z.Cuadro.Height, 3383); // 4500 / 1.33, the screen's shape
+        }
+        EXPECT_EQ(z.Cuadro, (diseno::Rect{0, 0, 4500, 3383}));
+    }));
+}
+
+TEST_F(Zoom, DraggingTheFrameScrollsTheMainViewAndStopsAtTheEdges)
+{
+    Abrir({2400, 1800}, Modo::Real);
+    ASSERT_TRUE(ConVentana<FormZoom>(F8, [&](FormZoom &z) {
+        Raton(z.PB, QEvent::MouseButtonPress, Centro(z.Cuadro));
+        EXPECT_TRUE(z.arrastrando);
+        EXPECT_EQ(Imagen().Left, 0); // the page waits for the first move
+        Raton(z.PB, QEvent::MouseMove, {1000, 1000});
+        EXPECT_EQ(z.Cuadro, (diseno::Rect{4500 - 1500, 3375 - 1125, 1500, 1125}));
+        EXPECT_EQ(Imagen(), (diseno::Rect{-24000, -18000, 36000, 27000})); // the bottom right corner
+        EXPECT_EQ(En(400, 300), QColor(Qt::yellow));
+        Raton(z.PB, QEvent::MouseMove, {-40, -40});
+        EXPECT_EQ(z.Cuadro, (diseno::Rect{0, 0, 1500, 1125}));
+        EXPECT_EQ(Imagen(), (diseno::Rect{0, 0, 36000, 27000}));
+        EXPECT_EQ(En(400, 300), QColor(Qt::red));
+        Raton(z.PB, QEvent::MouseMove, {150, 5}); // top right
+        EXPECT_EQ(z.Cuadro.Top, 0);
+        EXPECT_EQ(En(400, 300), QColor(Qt::green));
+        Raton(z.PB, QEvent::MouseButtonRelease, {150, 5});
+        EXPECT_FALSE(z.arrastrando);
+        const diseno::Rect soltada = Imagen();
+        Raton(z.PB, QEvent::MouseMove, {10, 200});
+        EXPECT_EQ(Imagen(), soltada);
+    }));
+}
+
+TEST_F(Zoom, APageNarrowerThanTheScreenScrollsOnlyDownwardsAndStaysCentred)
+{
+    Abrir({600, 1800}, Modo::Real); // 9000 twips wide in a 12000-wide window: centred
+    ASSERT_EQ(Imagen(), (diseno::Rect{1500, 0, 9000, 27000}));
+    ASSERT_TRUE(ConVentana<FormZoom>(F8, [&](FormZoom &z) {
+        ASSERT_TRUE(z.Cuadro.Visible);
+        EXPECT_GT(z.Cuadro.Width, z.Nav().SW);
+        Raton(z.PB, QEvent::MouseButtonPress, {90, 50});
+        Raton(z.PB, QEvent::MouseMove, {95, 1000});
+        EXPECT_EQ(Imagen(), (diseno::Rect{1500, -18000, 9000, 27000})); // the bottom, still centred
+        EXPECT_EQ(En(50, 300), QColor(Qt::black));
+        EXPECT_EQ(En(150, 300), QColor(Qt::blue));
+        // The frame is drawn at the miniature's edges.
+        const QImage pb = z.PB->grab().toImage();
+        EXPECT_EQ(pb.pixelColor(98, 250), QColor(255, 128, 128));
+    }));
+}
+
+TEST_F(Zoom, AReducedPageIsCompletedWhenTheZoomNeedsItsPixels)
+{
+    f->show();
+    Abrir({2400, 1800}, Modo::Pantalla, "JPG"); // fit to the screen: held at 800 x 600
+    ASSERT_FALSE(f->Vista().Imagen.Natural.isEmpty());
+    ASSERT_TRUE(ConVentana<FormZoom>(F8, [&](FormZoom &z) {
+        QTest::keyClick(&z, Qt::Key_Z);
+        EXPECT_TRUE(z.Cuadro.Visible);
+    }));
+    EXPECT_TRUE(f->Vista().Imagen.Natural.isEmpty());
+    EXPECT_EQ(f->Vista().Imagen.Picture.size(), QSize(2400, 1800));
+}
+
+TEST_F(Zoom, TheWheelZoomsAndTheRightButtonEscapeAndF8Close)
+{
+    Abrir({2400, 1800}, Modo::Real);
+    ASSERT_TRUE(ConVentana<FormZoom>(F8, [&](FormZoom &z) {
+        // Towards the user: a larger frame, a smaller page.
+        QWheelEvent rueda(QPointF(50, 50), z.PB->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(&z, &rueda);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(z.Cuadro.Height, 1500);
+        EXPECT_EQ(Imagen().Height, 20250);
+        QTest::keyClick(&z, Qt::Key_Space); // other keys do nothing
+        EXPECT_TRUE(z.isVisible());
+        Raton(z.PB, QEvent::MouseButtonPress, {50, 50}, Qt::RightButton);
+        EXPECT_FALSE(z.isVisible());
+    }));
+    for (Qt::Key k : {Qt::Key_Escape, Qt::Key_F8})
+        ASSERT_TRUE(ConVentana<FormZoom>(F8, [&](FormZoom &z) {
+            QTest::keyPress(&z, k);
+            EXPECT_TRUE(z.isVisible()); // on the release
+            QTest::keyRelease(&z, k);
+            EXPECT_FALSE(z.isVisible());
+        }));
+    EXPECT_EQ(salidas, 0); // Escape closed the window, not the viewer
+}
+
+TEST_F(Zoom, NoWindowWithoutADocument)
+{
+    EXPECT_FALSE(ConVentana<FormZoom>(F8, [](FormZoom &) {}));
+    EXPECT_TRUE(DialogosDePrueba::Actuales().llamadas.isEmpty());
+}
