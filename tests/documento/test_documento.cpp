@@ -16,21 +16,11 @@ using prueba::EntradaNueva;
 
 namespace {
 
-// A page whose width tells which one it is: 100 + n.
+using prueba::NumeroDe;
+
 QByteArray Pagina(int n, const char *formato = "JPG")
 {
-    QImage imagen(100 + n, 150, QImage::Format_RGB32);
-    imagen.fill(QColor::fromHsv((n * 37) % 360, 200, 220));
-    QByteArray datos;
-    QBuffer b(&datos);
-    b.open(QIODevice::WriteOnly);
-    imagen.save(&b, formato);
-    return datos;
-}
-
-int NumeroDe(const ControlImagen &c)
-{
-    return c.Picture.isNull() ? -1 : TamanoNatural(c).width() - 100;
+    return prueba::PaginaMarcada(n, formato);
 }
 
 class Documentos : public ::testing::Test {

@@ -174,13 +174,7 @@ TEST_F(InicioForm1, BadValuesEndTheReadingButKeepWhatWasRead)
 TEST_F(InicioForm1, CommandLineSkipsTheHintAndTheResume)
 {
     const QString comic = casa.filePath("a b.cbz");
-    QImage pagina(60, 90, QImage::Format_RGB32);
-    pagina.fill(Qt::red);
-    QByteArray jpg;
-    QBuffer b(&jpg);
-    b.open(QIODevice::WriteOnly);
-    pagina.save(&b, "JPG");
-    ASSERT_TRUE(prueba::EscribirZip(comic, {{"p1.jpg", jpg}}));
+    ASSERT_TRUE(prueba::EscribirZip(comic, {{"p1.jpg", prueba::PaginaDeColor(Qt::red, {60, 90})}}));
     EscribirIni("[Ultimo]\nRuta=/gone.cbz\nMarcador=3\n");
     Form1 f("\"" + comic + "\"");
     QSignalSpy info(&f.Ordenes(), &Comandos::InformacionPedida);

@@ -22,13 +22,7 @@ namespace {
 
 QByteArray Pagina()
 {
-    QImage i(200, 300, QImage::Format_RGB32);
-    i.fill(Qt::gray);
-    QByteArray d;
-    QBuffer b(&d);
-    b.open(QIODevice::WriteOnly);
-    i.save(&b, "JPG");
-    return d;
+    return prueba::PaginaDeColor(Qt::gray, {200, 300});
 }
 
 class Marcadores : public ::testing::Test {
