@@ -225,6 +225,10 @@ std::span<const TextoNumerado> TextosDan()
         {710, "Markering"sv},
         {720, "Træk og slip for at åbne eller markere"sv},
         {999, "Dansk oversættelse: Tavelo-holdet"sv},
+        {1060, "Liste lavet med Tavelo, tegneseriefremviseren"sv},
+        {1061, "Samlingens læsestatus kunne ikke gemmes i:"sv},
+        {1062, "Listen er åbnet i teksteditoren og ligger i udklipsholderen"sv},
+        {1063, "Ingen teksteditor kunne åbnes: listen ligger i udklipsholderen"sv},
     };
     return tabla;
 }

@@ -225,6 +225,10 @@ std::span<const TextoNumerado> TextosDeu()
         {710, "Auswahl"sv},
         {720, "Ziehen zum Öffnen oder Auswählen"sv},
         {999, "Deutsche Übersetzung: Tavelo-Team"sv},
+        {1060, "Liste erstellt mit Tavelo, dem Comic-Betrachter"sv},
+        {1061, "Der Lesestatus der Sammlung konnte nicht gespeichert werden in:"sv},
+        {1062, "Die Liste ist im Texteditor geöffnet und in der Zwischenablage"sv},
+        {1063, "Es konnte kein Texteditor geöffnet werden: die Liste ist in der Zwischenablage"sv},
     };
     return tabla;
 }

@@ -225,6 +225,10 @@ std::span<const TextoNumerado> TextosDut()
         {710, "Selectie"sv},
         {720, "Slepen om te openen of te selecteren"sv},
         {999, "Nederlandse vertaling: Tavelo-team"sv},
+        {1060, "Lijst gemaakt met Tavelo, de stripviewer"sv},
+        {1061, "De leesstatus van de collectie kon niet worden opgeslagen in:"sv},
+        {1062, "De lijst staat open in de teksteditor en op het klembord"sv},
+        {1063, "Er kon geen teksteditor worden geopend: de lijst staat op het klembord"sv},
     };
     return tabla;
 }

@@ -225,6 +225,10 @@ std::span<const TextoNumerado> TextosEsp()
         {710, "Selección"sv},
         {720, "Arrastrar para abrir o seleccionar"sv},
         {999, ""sv},
+        {1060, "Lista hecha con Tavelo, el visor de cómics"sv},
+        {1061, "No se pudieron guardar los estados de lectura de la colección en:"sv},
+        {1062, "La lista está abierta en el editor de textos y en el portapapeles"sv},
+        {1063, "No se pudo abrir un editor de textos: la lista está en el portapapeles"sv},
     };
     return tabla;
 }

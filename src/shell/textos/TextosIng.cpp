@@ -225,6 +225,10 @@ std::span<const TextoNumerado> TextosIng()
         {710, "Selection"sv},
         {720, "Drag and drop to open or to make a selection"sv},
         {999, ""sv},
+        {1060, "List made with Tavelo, the comic viewer"sv},
+        {1061, "The read states of the collection could not be saved in:"sv},
+        {1062, "The list is open in the text editor and on the clipboard"sv},
+        {1063, "No text editor could be opened: the list is on the clipboard"sv},
     };
     return tabla;
 }

@@ -225,6 +225,10 @@ std::span<const TextoNumerado> TextosLat()
         {710, "Atlase"sv},
         {720, "Velciet un nometiet, lai atvērtu vai atlasītu"sv},
         {999, "Tulkojums latviešu valodā: Tavelo komanda"sv},
+        {1060, "Saraksts izveidots ar Tavelo, komiksu skatītāju"sv},
+        {1061, "Kolekcijas lasīšanas stāvokļus neizdevās saglabāt:"sv},
+        {1062, "Saraksts ir atvērts teksta redaktorā un starpliktuvē"sv},
+        {1063, "Teksta redaktoru neizdevās atvērt: saraksts ir starpliktuvē"sv},
     };
     return tabla;
 }

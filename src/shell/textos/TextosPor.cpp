@@ -225,6 +225,10 @@ std::span<const TextoNumerado> TextosPor()
         {710, "Seleção"sv},
         {720, "Arraste para abrir ou selecionar"sv},
         {999, ""sv},
+        {1060, "Lista feita com o Tavelo, o visualizador de quadrinhos"sv},
+        {1061, "Não foi possível salvar os estados de leitura da coleção em:"sv},
+        {1062, "A lista está aberta no editor de textos e na área de transferência"sv},
+        {1063, "Não foi possível abrir um editor de textos: a lista está na área de transferência"sv},
     };
     return tabla;
 }

@@ -1,0 +1,22 @@
+#pragma once
+// The collection windows' pictures, drawn here: the three read-state markers
+// and the buttons' icons.
+#include <QColor>
+#include <QIcon>
+#include <QPixmap>
+
+namespace iconos {
+
+// The read-state colours: not read, read, reading.
+QColor ColorEstado(int estado);
+
+// The 16 x 16 marker of a read state (0, 1 or 2), for `escala` device pixels
+// per pixel.
+QPixmap Marcador(int estado, qreal escala);
+
+QIcon Carpeta();   // choose the collection folder
+QIcon Control();   // open the numbering control
+QIcon Opcion(int opcion); // 0 the comics I have, 1 all of them, 2 the ones I need
+QIcon Bloc();      // send the list to the editor
+
+} // namespace iconos
