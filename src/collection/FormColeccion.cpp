@@ -155,12 +155,22 @@ void SuperficieSeleccion::dropEvent(QDropEvent *evento)
 
 // ---- EtiquetaRuta
 
-void EtiquetaRuta::paintEvent(QPaintEvent *)
+void EtiquetaRuta::paintEvent(QPaintEvent *evento)
 {
+    QFrame::paintEvent(evento); // the box the style gives it
     QPainter g(this);
+    g.setRenderHint(QPainter::Antialiasing);
     const QRect r = contentsRect();
+    constexpr int Flecha = 12; // the filter opens below: a small arrow says so
     g.setPen(palette().color(QPalette::WindowText));
-    g.drawText(r, Qt::AlignVCenter | Qt::AlignLeft, fontMetrics().elidedText(text(), Qt::ElideMiddle, r.width()));
+    g.drawText(r.adjusted(0, 0, -Flecha - 6, 0), Qt::AlignVCenter | Qt::AlignLeft,
+               fontMetrics().elidedText(text(), Qt::ElideMiddle, r.width() - Flecha - 6));
+    if (text().isEmpty())
+        return;
+    const QPointF c(r.right() - Flecha / 2.0, r.center().y() + 0.5);
+    g.setPen(Qt::NoPen);
+    g.setBrush(palette().color(QPalette::WindowText));
+    g.drawPolygon(QPolygonF{c + QPointF(-4.5, -2.5), c + QPointF(4.5, -2.5), c + QPointF(0, 2.5)});
 }
 
 // ---- FormColeccion
@@ -168,7 +178,16 @@ void EtiquetaRuta::paintEvent(QPaintEvent *)
 FormColeccion::FormColeccion(QWidget *dueno, AbrirComicEnVisor abrirComic)
     : VentanaHerramienta(dueno, QStringLiteral("FormColeccion"), 66), abrirComic_(std::move(abrirComic))
 {
-    setStyleSheet(styleSheet() + QStringLiteral(
+    // The tool window's style sheet reaches only the children it had when it
+    // was set: ours goes on a body of our own.
+    auto *hoja = new QWidget(this);
+    hoja->setObjectName(QStringLiteral("Contenido"));
+    hoja->setStyleSheet(QStringLiteral(
+        "QLabel { color: #f2f2f2; }"
+        "QScrollBar:vertical { background: #26282c; width: 12px; margin: 0; }"
+        "QScrollBar::handle:vertical { background: #4a4d55; min-height: 24px; border-radius: 4px; margin: 2px; }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"
         "QToolButton { background: transparent; border: none; border-radius: 4px; padding: 3px; }"
         "QToolButton:hover { background: #3a3d44; }"
         "QLabel#LBRoot { background: #2a2c31; color: #c8cacf; border: 1px solid #3a3d44;"
@@ -183,28 +202,33 @@ FormColeccion::FormColeccion(QWidget *dueno, AbrirComicEnVisor abrirComic)
         "QListWidget#LstDir::item { padding: 3px 6px; }"
         "QListWidget#LstDir::item:hover { background: #3a4c6c; }"));
     setMouseTracking(true);
+    hoja->setMouseTracking(true);
+    auto *todo = new QVBoxLayout(hoja);
+    todo->setContentsMargins(0, 0, 0, 0);
+    todo->setSpacing(8);
+    Cuerpo()->addWidget(hoja, 1);
 
     auto *barra = new QHBoxLayout;
     barra->setSpacing(6);
-    ImAbrir = BotonIcono(this, QStringLiteral("ImAbrir"), iconos::Carpeta());
+    ImAbrir = BotonIcono(hoja, QStringLiteral("ImAbrir"), iconos::Carpeta());
     ImAbrir->installEventFilter(this);
-    LBRoot = new EtiquetaRuta(this);
+    LBRoot = new EtiquetaRuta(hoja);
     LBRoot->setObjectName(QStringLiteral("LBRoot"));
     LBRoot->setCursor(Qt::PointingHandCursor);
     LBRoot->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     LBRoot->installEventFilter(this);
-    ImControl = BotonIcono(this, QStringLiteral("ImControl"), iconos::Control());
+    ImControl = BotonIcono(hoja, QStringLiteral("ImControl"), iconos::Control());
     connect(ImControl, &QToolButton::clicked, this, &FormColeccion::AbrirControl);
     barra->addWidget(ImAbrir);
     barra->addWidget(LBRoot, 1);
     barra->addWidget(ImControl);
-    Cuerpo()->addLayout(barra);
+    todo->addLayout(barra);
 
     auto *contenido = new QHBoxLayout;
     contenido->setSpacing(10);
     auto *zonaLista = new QGridLayout;
-    ucListado1 = new ucListado(this);
-    LBVacio = new QLabel(this);
+    ucListado1 = new ucListado(hoja);
+    LBVacio = new QLabel(hoja);
     LBVacio->setObjectName(QStringLiteral("LBVacio"));
     LBVacio->setAlignment(Qt::AlignCenter);
     LBVacio->setWordWrap(true);
@@ -214,7 +238,7 @@ FormColeccion::FormColeccion(QWidget *dueno, AbrirComicEnVisor abrirComic)
 
     auto *columnaPortada = new QVBoxLayout;
     columnaPortada->setSpacing(8);
-    FrPB = new QFrame(this);
+    FrPB = new QFrame(hoja);
     FrPB->setObjectName(QStringLiteral("FrPB"));
     FrPB->setFixedSize(APixeles(LadoPortada) + 16, APixeles(LadoPortada) + 16);
     FrPB->installEventFilter(this);
@@ -222,7 +246,7 @@ FormColeccion::FormColeccion(QWidget *dueno, AbrirComicEnVisor abrirComic)
     PB->setObjectName(QStringLiteral("PB"));
     PB->hide();
     PB->AlArrastrar = [this](PortadaArrastrable *p) { Arrastrar(p); };
-    FrInfo = new QFrame(this);
+    FrInfo = new QFrame(hoja);
     FrInfo->setObjectName(QStringLiteral("FrInfo"));
     auto *info = new QVBoxLayout(FrInfo);
     info->setContentsMargins(4, 0, 4, 0);
@@ -241,9 +265,9 @@ FormColeccion::FormColeccion(QWidget *dueno, AbrirComicEnVisor abrirComic)
 
     auto *columnaSeleccion = new QVBoxLayout;
     columnaSeleccion->setSpacing(0);
-    LBSeleccion = new QLabel(this);
+    LBSeleccion = new QLabel(hoja);
     LBSeleccion->setObjectName(QStringLiteral("LBSeleccion"));
-    PBLista = new SuperficieSeleccion(this);
+    PBLista = new SuperficieSeleccion(hoja);
     PBLista->setObjectName(QStringLiteral("PBLista"));
     PBLista->setFixedWidth(APixeles(LadoPortada) + 30);
     PBLista->installEventFilter(this);
@@ -255,9 +279,9 @@ FormColeccion::FormColeccion(QWidget *dueno, AbrirComicEnVisor abrirComic)
     columnaSeleccion->addWidget(LBSeleccion);
     columnaSeleccion->addWidget(PBLista, 1);
     contenido->addLayout(columnaSeleccion);
-    Cuerpo()->addLayout(contenido, 1);
+    todo->addLayout(contenido, 1);
 
-    LstDir = new QListWidget(this);
+    LstDir = new QListWidget(hoja);
     LstDir->setObjectName(QStringLiteral("LstDir"));
     LstDir->hide();
     connect(LstDir, &QListWidget::itemClicked, this,
@@ -380,7 +404,7 @@ void FormColeccion::MostrarFiltro()
 {
     if (LBRoot->text().isEmpty())
         return;
-    const QPoint abajo = LBRoot->mapTo(this, QPoint(0, LBRoot->height()));
+    const QPoint abajo = LBRoot->mapTo(LstDir->parentWidget(), QPoint(0, LBRoot->height()));
     const int alto = LstDir->sizeHintForRow(0) * std::min(LstDir->count(), FilasFiltroVisibles)
                      + 2 * LstDir->frameWidth();
     LstDir->setGeometry(abajo.x(), abajo.y(), std::min(LBRoot->width(), AnchoFiltroMaximo), alto);

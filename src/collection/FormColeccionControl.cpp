@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QFile>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -30,13 +31,23 @@ constexpr int MensajeCierre = 1060;
 constexpr int MensajeEnviado = 1062;
 constexpr int MensajeNoEnviado = 1063;
 constexpr int MensajeFalta = 361;
+const QColor ColorFalta(0xe8, 0x8a, 0x80);
 
 } // namespace
 
 FormColeccionControl::FormColeccionControl(QWidget *dueno, const QString &rutaControl)
     : VentanaHerramienta(dueno, QStringLiteral("FormColeccionControl"), 350), RutaControl(rutaControl)
 {
-    setStyleSheet(styleSheet() + QStringLiteral(
+    // The tool window's style sheet reaches only the children it had when it
+    // was set: ours goes on a body of our own.
+    auto *hoja = new QWidget(this);
+    hoja->setObjectName(QStringLiteral("Contenido"));
+    hoja->setStyleSheet(QStringLiteral(
+        "QLabel { color: #f2f2f2; }"
+        "QScrollBar:vertical { background: #26282c; width: 12px; margin: 0; }"
+        "QScrollBar::handle:vertical { background: #4a4d55; min-height: 24px; border-radius: 4px; margin: 2px; }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"
         "QToolButton { background: #2a2c31; border: 1px solid #3a3d44; border-radius: 4px; padding: 4px; }"
         "QToolButton:hover { background: #3a3d44; border-color: #5a6070; }"
         "QToolButton:disabled { background: #24262a; border-color: #2c2e33; }"
@@ -46,30 +57,34 @@ FormColeccionControl::FormColeccionControl(QWidget *dueno, const QString &rutaCo
         "QLabel#Label11, QLabel#Label12 { color: #9a9ca3; }"
         "QLabel#LBLista { color: #c8cacf; font-weight: bold; padding-top: 6px; }"
         "QLabel#LBAviso { color: #9a9ca3; }"
+        "QListWidget { background: #2a2c31; color: #f2f2f2; border: none; }"
         "QListWidget::item { padding: 1px 4px; }"));
+    auto *cuerpo = new QVBoxLayout(hoja);
+    cuerpo->setContentsMargins(0, 0, 0, 0);
+    cuerpo->setSpacing(8);
+    Cuerpo()->addWidget(hoja, 1);
 
     for (int i = 0; i < int(Label1.size()); ++i) {
-        Label1[i] = new QLabel(this);
+        Label1[i] = new QLabel(hoja);
         Label1[i]->setObjectName(QStringLiteral("Label1%1").arg(i));
     }
-    Cuerpo()->setSpacing(8);
-    Cuerpo()->addWidget(Label1[0]);
+    cuerpo->addWidget(Label1[0]);
 
     auto *fila = new QHBoxLayout;
-    TBEle = new QLineEdit(this);
+    TBEle = new QLineEdit(hoja);
     TBEle->setObjectName(QStringLiteral("TBEle"));
     TBEle->setReadOnly(true); // only selected with the mouse
-    LBExaminar = new QToolButton(this);
+    LBExaminar = new QToolButton(hoja);
     LBExaminar->setObjectName(QStringLiteral("LBExaminar"));
     LBExaminar->setText(QStringLiteral("..."));
     connect(LBExaminar, &QToolButton::clicked, this, &FormColeccionControl::ElegirComic);
     fila->addWidget(TBEle, 1);
     fila->addWidget(LBExaminar);
-    Cuerpo()->addLayout(fila);
+    cuerpo->addLayout(fila);
 
     auto *botones = new QHBoxLayout;
     for (int i = 0; i < int(ImOpcion.size()); ++i) {
-        ImOpcion[i] = new QToolButton(this);
+        ImOpcion[i] = new QToolButton(hoja);
         ImOpcion[i]->setObjectName(QStringLiteral("ImOpcion%1").arg(i));
         ImOpcion[i]->setIcon(iconos::Opcion(i));
         ImOpcion[i]->setIconSize(QSize(24, 24));
@@ -77,7 +92,7 @@ FormColeccionControl::FormColeccionControl(QWidget *dueno, const QString &rutaCo
         botones->addWidget(ImOpcion[i]);
     }
     botones->addStretch(1);
-    ImBlock = new QToolButton(this);
+    ImBlock = new QToolButton(hoja);
     ImBlock->setObjectName(QStringLiteral("ImBlock"));
     ImBlock->setIcon(iconos::Bloc());
     ImBlock->setIconSize(QSize(24, 24));
@@ -87,32 +102,32 @@ FormColeccionControl::FormColeccionControl(QWidget *dueno, const QString &rutaCo
     ImBlock->hide();
     connect(ImBlock, &QToolButton::clicked, this, &FormColeccionControl::EnviarBlocNotas);
     botones->addWidget(ImBlock);
-    Cuerpo()->addLayout(botones);
+    cuerpo->addLayout(botones);
 
     auto *extremos = new QGridLayout;
     extremos->setHorizontalSpacing(8);
     for (int i = 0; i < int(LBEle.size()); ++i) {
-        LBEle[i] = new QLabel(this);
+        LBEle[i] = new QLabel(hoja);
         LBEle[i]->setObjectName(QStringLiteral("LBEle%1").arg(i));
         LBEle[i]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         extremos->addWidget(Label1[i + 1], i, 0);
         extremos->addWidget(LBEle[i], i, 1);
     }
     extremos->setColumnStretch(1, 1);
-    Cuerpo()->addLayout(extremos);
+    cuerpo->addLayout(extremos);
 
-    LBLista = new QLabel(this);
+    LBLista = new QLabel(hoja);
     LBLista->setObjectName(QStringLiteral("LBLista"));
-    Cuerpo()->addWidget(LBLista);
-    Lista = new QListWidget(this);
+    cuerpo->addWidget(LBLista);
+    Lista = new QListWidget(hoja);
     Lista->setObjectName(QStringLiteral("Lista"));
     // The name box keeps the focus, and with it the user's selection.
     Lista->setFocusPolicy(Qt::NoFocus);
-    Cuerpo()->addWidget(Lista, 1);
-    LBAviso = new QLabel(this);
+    cuerpo->addWidget(Lista, 1);
+    LBAviso = new QLabel(hoja);
     LBAviso->setObjectName(QStringLiteral("LBAviso"));
     LBAviso->setWordWrap(true);
-    Cuerpo()->addWidget(LBAviso);
+    cuerpo->addWidget(LBAviso);
 
     PonerTextosControl();
     PrepararElemento(QString());
@@ -201,6 +216,10 @@ bool FormColeccionControl::GenerarLista(int opcion)
     LBEle[1]->setToolTip(lista->Ultimo);
     Lista->clear();
     Lista->addItems(lista->Lineas);
+    // The missing numbers stand out from the comics there.
+    for (int i = 0; i < Lista->count(); ++i)
+        if (!FileList.contains(Lista->item(i)->text()))
+            Lista->item(i)->setForeground(ColorFalta);
     LBLista->setText(LBLista->text() + QStringLiteral(" (%1) :").arg(Lista->count()));
     LBAviso->clear();
     return true;
@@ -236,6 +255,8 @@ bool FormColeccionControl::EnviarBlocNotas()
     const QByteArray bytes = texto.toUtf8();
     const bool escrito = f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit();
     const bool abierto = escrito && QDesktopServices::openUrl(QUrl::fromLocalFile(ArchivoBloc));
+    if (escrito && !abierto)
+        QFile::remove(ArchivoBloc); // nobody will read it
     LBAviso->setText(TextoIdioma(abierto ? MensajeEnviado : MensajeNoEnviado));
     return abierto;
 }

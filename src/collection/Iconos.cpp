@@ -83,10 +83,17 @@ QPixmap Marcador(int estado, qreal escala)
     QPainter g(&p);
     g.setRenderHint(QPainter::Antialiasing);
     const QColor c = ColorEstado(estado);
+    const QColor blanco(0xff, 0xff, 0xff);
+    if (estado != 1 && estado != 2) {
+        // Not read: a ring, so a shelf of unread comics stays quiet.
+        g.setPen(QPen(c, 2.0));
+        g.setBrush(QColor(c.red(), c.green(), c.blue(), 40));
+        g.drawEllipse(QRectF(3, 3, 10, 10));
+        return p;
+    }
     g.setPen(QPen(c.lighter(135), 1.0));
     g.setBrush(c);
     g.drawEllipse(QRectF(2.5, 2.5, 11, 11));
-    const QColor blanco(0xff, 0xff, 0xff);
     switch (estado) {
     case 1: // read: a tick
         g.setPen(QPen(blanco, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -97,11 +104,6 @@ QPixmap Marcador(int estado, qreal escala)
         g.setBrush(blanco);
         g.drawRect(QRectF(5.0, 6.0, 2.6, 4.2));
         g.drawRect(QRectF(8.4, 6.0, 2.6, 4.2));
-        break;
-    default: // not read: an empty centre
-        g.setPen(Qt::NoPen);
-        g.setBrush(c.darker(160));
-        g.drawEllipse(QRectF(5.5, 5.5, 5, 5));
         break;
     }
     return p;

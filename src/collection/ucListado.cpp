@@ -269,6 +269,11 @@ void ucListado::Pintar(QPainter &g)
 {
     g.fillRect(PB->rect(), getBackColor());
     const qreal escala = PB->devicePixelRatioF();
+    if (escala != escalaMarcadores_) {
+        for (int e = 0; e < int(marcadores_.size()); ++e)
+            marcadores_[e] = iconos::Marcador(e, escala);
+        escalaMarcadores_ = escala;
+    }
     const QFont normal = PB->font();
     QFont negrita = normal;
     negrita.setBold(true);
@@ -289,8 +294,7 @@ void ucListado::Pintar(QPainter &g)
         const QRect caja = n.adjusted(MargenTexto, 0, -MargenTexto, 0);
         g.drawText(caja, Qt::AlignVCenter | Qt::AlignLeft,
                    g.fontMetrics().elidedText(Nombres[item], Qt::ElideRight, caja.width()));
-        g.drawPixmap(RectMarcador(fila).topLeft(),
-                     iconos::Marcador(listado::EstadoMostrado(Estados[item]), escala));
+        g.drawPixmap(RectMarcador(fila).topLeft(), marcadores_[listado::EstadoMostrado(Estados[item])]);
     }
 }
 

@@ -3,14 +3,16 @@
 // with its own scroll bar. It paints only the rows that fit and fills them
 // from its arrays as it scrolls, so a list of thousands of comics costs the
 // same two widgets as a list of ten.
+#include "collection/Listado.h"
+
 #include <QColor>
 #include <QFrame>
 #include <QList>
+#include <QPixmap>
 #include <QStringList>
 
+#include <array>
 #include <cstdint>
-
-#include "collection/Listado.h"
 
 class QScrollBar;
 
@@ -105,5 +107,7 @@ private:
     int resaltada_ = -1;
     bool highLight_ = false;
     QColor colorNormal_ = ColorTexto;
+    std::array<QPixmap, 3> marcadores_; // drawn once per screen density
+    qreal escalaMarcadores_ = 0;
     Sitio pulsado_;
 };

@@ -111,6 +111,16 @@ TEST_F(Coleccion, MarkerClicksThenEscapeWriteTheStateFile)
     EXPECT_EQ(Estados(), "\"otro.cbz\",\"2\"\r\n\"hero 02.cbz\",\"1\"\r\n");
     EXPECT_EQ(doc::RutaColeccion, raiz);
     EXPECT_TRUE(abiertos.isEmpty());
+
+    // Read back on the next opening; the close button saves too.
+    FormColeccion g(nullptr, Apuntar());
+    EXPECT_EQ(g.ucListado1->Estado(0), 0);
+    EXPECT_EQ(g.ucListado1->Estado(1), 1);
+    g.show();
+    Clic(g, 2, true);
+    QTest::mouseClick(g.ImCerrar, Qt::LeftButton);
+    EXPECT_FALSE(g.isVisible());
+    EXPECT_EQ(Estados(), "\"otro.cbz\",\"2\"\r\n\"hero 02.cbz\",\"1\"\r\n\"zeta.cbr\",\"1\"\r\n");
 }
 
 TEST_F(Coleccion, WithoutAFolderTheStatesAreReadOnceOneIsChosen)
