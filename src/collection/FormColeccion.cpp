@@ -182,12 +182,7 @@ FormColeccion::FormColeccion(QWidget *dueno, AbrirComicEnVisor abrirComic)
     // was set: ours goes on a body of our own.
     auto *hoja = new QWidget(this);
     hoja->setObjectName(QStringLiteral("Contenido"));
-    hoja->setStyleSheet(QStringLiteral(
-        "QLabel { color: #f2f2f2; }"
-        "QScrollBar:vertical { background: #26282c; width: 12px; margin: 0; }"
-        "QScrollBar::handle:vertical { background: #4a4d55; min-height: 24px; border-radius: 4px; margin: 2px; }"
-        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
-        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"
+    hoja->setStyleSheet(iconos::EstiloComun() + QStringLiteral(
         "QToolButton { background: transparent; border: none; border-radius: 4px; padding: 3px; }"
         "QToolButton:hover { background: #3a3d44; }"
         "QLabel#LBRoot { background: #2a2c31; color: #c8cacf; border: 1px solid #3a3d44;"

@@ -42,12 +42,7 @@ FormColeccionControl::FormColeccionControl(QWidget *dueno, const QString &rutaCo
     // was set: ours goes on a body of our own.
     auto *hoja = new QWidget(this);
     hoja->setObjectName(QStringLiteral("Contenido"));
-    hoja->setStyleSheet(QStringLiteral(
-        "QLabel { color: #f2f2f2; }"
-        "QScrollBar:vertical { background: #26282c; width: 12px; margin: 0; }"
-        "QScrollBar::handle:vertical { background: #4a4d55; min-height: 24px; border-radius: 4px; margin: 2px; }"
-        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
-        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"
+    hoja->setStyleSheet(iconos::EstiloComun() + QStringLiteral(
         "QToolButton { background: #2a2c31; border: 1px solid #3a3d44; border-radius: 4px; padding: 4px; }"
         "QToolButton:hover { background: #3a3d44; border-color: #5a6070; }"
         "QToolButton:disabled { background: #24262a; border-color: #2c2e33; }"

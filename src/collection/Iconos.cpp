@@ -172,4 +172,14 @@ QIcon Bloc()
     });
 }
 
+QString EstiloComun()
+{
+    return QStringLiteral(
+        "QLabel { color: #f2f2f2; }"
+        "QScrollBar:vertical { background: #26282c; width: 12px; margin: 0; }"
+        "QScrollBar::handle:vertical { background: #4a4d55; min-height: 24px; border-radius: 4px; margin: 2px; }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }");
+}
+
 } // namespace iconos

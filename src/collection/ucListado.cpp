@@ -265,6 +265,21 @@ void ucListado::ClicMarcador(int fila)
     emit ImageClick();
 }
 
+void ucListado::Pulsar(const Sitio &s, bool doble)
+{
+    if (s.Donde == Parte::Marcador) {
+        ClicMarcador(s.Fila);
+        return;
+    }
+    indice_ = primeraFila_ + s.Fila;
+    seleccion_ = indice_;
+    PB->update();
+    if (doble)
+        emit LBDblClick();
+    else
+        emit LBClick();
+}
+
 void ucListado::Pintar(QPainter &g)
 {
     g.fillRect(PB->rect(), getBackColor());
@@ -345,32 +360,16 @@ bool ucListado::eventFilter(QObject *objeto, QEvent *evento)
         if (raton->button() != Qt::LeftButton || antes.Donde == Parte::Ninguna)
             return true;
         const Sitio s = SitioEn(raton->position().toPoint());
-        if (s.Fila != antes.Fila || s.Donde != antes.Donde)
-            return true;
-        if (s.Donde == Parte::Marcador) {
-            ClicMarcador(s.Fila);
-        } else {
-            indice_ = primeraFila_ + s.Fila;
-            seleccion_ = indice_;
-            PB->update();
-            emit LBClick();
-        }
+        if (s.Fila == antes.Fila && s.Donde == antes.Donde)
+            Pulsar(s, false);
         return true;
     }
     case QEvent::MouseButtonDblClick: {
         const auto *raton = static_cast<QMouseEvent *>(evento);
         pulsado_ = {};
         const Sitio s = SitioEn(raton->position().toPoint());
-        if (raton->button() != Qt::LeftButton || s.Donde == Parte::Ninguna)
-            return true;
-        if (s.Donde == Parte::Marcador) {
-            ClicMarcador(s.Fila); // a quick second click on a marker is one more step
-        } else {
-            indice_ = primeraFila_ + s.Fila;
-            seleccion_ = indice_;
-            PB->update();
-            emit LBDblClick();
-        }
+        if (raton->button() == Qt::LeftButton && s.Donde != Parte::Ninguna)
+            Pulsar(s, true); // a quick second click on a marker is one more step
         return true;
     }
     case QEvent::ToolTip: {

@@ -90,6 +90,7 @@ private:
     void Resaltar(int fila);
     void QuitarResaltado();
     void ClicMarcador(int fila);
+    void Pulsar(const Sitio &s, bool doble);
     bool FilaConItem(int fila) const;
     Sitio SitioEn(QPoint p) const;
     void Pintar(QPainter &g);

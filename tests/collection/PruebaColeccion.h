@@ -4,28 +4,21 @@
 #include "archive/Escritores.h"
 #include "collection/Coleccion.h"
 #include "shell/modIdioma.h"
+#include "viewer/PruebaForm1.h"
 
-#include <QBuffer>
 #include <QColor>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
 namespace prueba {
 
-inline QByteArray Imagen(QSize tamano, const char *formato, QColor color = QColor(200, 40, 40))
-{
-    QImage img(tamano, QImage::Format_RGB32);
-    img.fill(color);
-    QByteArray bytes;
-    QBuffer b(&bytes);
-    b.open(QIODevice::WriteOnly);
-    img.save(&b, formato);
-    return bytes;
-}
+// Pages of one colour, as the viewer's tests draw them.
+inline const QColor Rojo(200, 40, 40);
 
 inline void Vacio(const QString &ruta)
 {
@@ -35,12 +28,12 @@ inline void Vacio(const QString &ruta)
 }
 
 // A comic of three JPEG pages of `tamano`.
-inline void Comic(const QString &ruta, QSize tamano = {60, 90}, QColor color = QColor(200, 40, 40))
+inline void Comic(const QString &ruta, QSize tamano = {60, 90}, QColor color = Rojo)
 {
     QDir().mkpath(QFileInfo(ruta).absolutePath());
-    ASSERT_TRUE(EscribirZip(ruta, {{"01.jpg", Imagen(tamano, "JPG", color)},
-                                   {"02.jpg", Imagen(tamano, "JPG")},
-                                   {"03.jpg", Imagen(tamano, "JPG")}}));
+    ASSERT_TRUE(EscribirZip(ruta, {{"01.jpg", PaginaDeColor(color, tamano)},
+                                   {"02.jpg", PaginaDeColor(Rojo, tamano)},
+                                   {"03.jpg", PaginaDeColor(Rojo, tamano)}}));
 }
 
 inline QString LeerTexto(const QString &ruta)
@@ -56,20 +49,16 @@ inline void Escribir(const QString &ruta, const QByteArray &bytes)
     f.write(bytes);
 }
 
-// Every file under a folder, relative to it.
-inline QStringList Archivos(const QString &carpeta)
-{
-    QStringList r;
-    QDir d(carpeta);
-    for (const QFileInfo &fi : d.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
-        if (fi.isDir())
-            for (const QString &n : Archivos(fi.absoluteFilePath()))
-                r << fi.fileName() + "/" + n;
-        else
-            r << fi.fileName();
-    }
-    return r;
-}
+// Takes the URLs the desktop would open.
+class Escritorio : public QObject {
+    Q_OBJECT
+public:
+    Escritorio() { QDesktopServices::setUrlHandler("file", this, "Abrir"); }
+    ~Escritorio() override { QDesktopServices::unsetUrlHandler("file"); }
+    QList<QUrl> abiertas;
+public slots:
+    void Abrir(const QUrl &url) { abiertas << url; }
+};
 
 struct IdiomaIngles {
     IdiomaIngles() : anterior(modIdioma::Idioma) { modIdioma::Idioma = "ing"; }

@@ -6,7 +6,6 @@
 #include "shell/modGeneral.h"
 
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,17 +17,6 @@
 namespace doc = modDocumento;
 
 namespace {
-
-// Takes the URLs the desktop would open.
-class Escritorio : public QObject {
-    Q_OBJECT
-public:
-    Escritorio() { QDesktopServices::setUrlHandler("file", this, "Abrir"); }
-    ~Escritorio() override { QDesktopServices::unsetUrlHandler("file"); }
-    QList<QUrl> abiertas;
-public slots:
-    void Abrir(const QUrl &url) { abiertas << url; }
-};
 
 class Control : public ::testing::Test {
 protected:
@@ -133,7 +121,7 @@ TEST_F(Control, AnotherComicThroughTheOpenDialog)
 
 TEST_F(Control, TheListGoesToTheEditorAndTheClipboard)
 {
-    Escritorio escritorio;
+    prueba::Escritorio escritorio;
     FormColeccionControl c(nullptr, carpeta);
     c.show();
     EXPECT_FALSE(c.EnviarBlocNotas()); // nothing listed yet
@@ -156,4 +144,3 @@ TEST_F(Control, TheListGoesToTheEditorAndTheClipboard)
     QFile::remove(archivo);
 }
 
-#include "test_control.moc"

@@ -157,6 +157,19 @@ TEST_F(Coleccion, ACancelledPickerChangesNothing)
     QTest::mouseClick(g.ImAbrir, Qt::LeftButton);
     EXPECT_EQ(dialogos.llamadas.size(), 3);
     EXPECT_TRUE(g.RaizColeccion.isEmpty());
+    prueba::Escritorio escritorio;
+    QTest::mouseClick(g.ImAbrir, Qt::RightButton); // no folder to show yet
+    EXPECT_TRUE(escritorio.abiertas.isEmpty());
+}
+
+TEST_F(Coleccion, TheRightButtonShowsTheFolderInTheFileManager)
+{
+    prueba::Escritorio escritorio;
+    FormColeccion f(nullptr, Apuntar());
+    f.FiltrarCarpeta(1);
+    QTest::mouseClick(f.ImAbrir, Qt::RightButton);
+    EXPECT_EQ(escritorio.abiertas, QList<QUrl>{QUrl::fromLocalFile(raiz + "/Marvel")});
+    EXPECT_TRUE(dialogos.llamadas.isEmpty());
 }
 
 TEST_F(Coleccion, TheFilterAndTheRootAgainAfterClosing)

@@ -1,7 +1,6 @@
 #include "PruebaColeccion.h"
 
 #include "collection/Portada.h"
-#include "shell/modGeneral.h"
 
 using prueba::EntradaNueva;
 
@@ -33,18 +32,17 @@ TEST(Portada, TheFirstPictureInPageOrderFromMemoryAtTheBoxSize)
     QTemporaryDir t;
     const QString cbz = t.filePath("c.cbz");
     ASSERT_TRUE(prueba::EscribirZip(
-        cbz, {{"p10.jpg", prueba::Imagen({40, 40}, "JPG")},
+        cbz, {{"p10.jpg", prueba::PaginaDeColor(prueba::Rojo, {40, 40}, "JPG")},
               {"info.txt", "hola"},
               {"__MACOSX/", {}, EntradaNueva::Carpeta},
               {"__MACOSX/._P02.jpeg", "basura"},
               {"._P02.jpeg", "basura"},
-              {"P02.jpeg", prueba::Imagen({1200, 1800}, "JPG", QColor(10, 200, 10))},
-              {"p03.webp", prueba::Imagen({40, 40}, "WEBP")},
+              {"P02.jpeg", prueba::PaginaDeColor(QColor(10, 200, 10), {1200, 1800}, "JPG")},
+              {"p03.webp", prueba::PaginaDeColor(prueba::Rojo, {40, 40}, "WEBP")},
               {"carpeta.jpg/", {}, EntradaNueva::Carpeta}}));
     EXPECT_EQ(portada::PaginasDeArchivo(cbz), (QStringList{"P02.jpeg", "p03.webp", "p10.jpg"}));
 
-    const QString temporal = modGeneral::CarpetaTemporal();
-    const QStringList antes = prueba::Archivos(temporal);
+    const QStringList antes = prueba::ArchivosTemporales();
     const auto p = portada::LeerPortada(cbz, 150);
     ASSERT_TRUE(p);
     EXPECT_EQ(p->Entrada, "P02.jpeg"); // a comic of ".jpeg" pages has a front page
@@ -52,16 +50,16 @@ TEST(Portada, TheFirstPictureInPageOrderFromMemoryAtTheBoxSize)
     EXPECT_EQ(p->Natural, QSize(1200, 1800));
     EXPECT_EQ(p->Imagen.size(), QSize(100, 150));
     EXPECT_GT(QColor(p->Imagen.pixel(50, 75)).green(), 150);
-    EXPECT_EQ(prueba::Archivos(temporal), antes);
+    EXPECT_EQ(prueba::ArchivosTemporales(), antes);
 }
 
 TEST(Portada, RarFoldersAndPngPages)
 {
     QTemporaryDir t;
     const QString cbr = t.filePath("c.cbr");
-    ASSERT_TRUE(prueba::EscribirRar4(cbr, {{"b/01.png", prueba::Imagen({400, 200}, "PNG")},
-                                           {"a/02.png", prueba::Imagen({400, 200}, "PNG", QColor(0, 0, 250))},
-                                           {"../fuera.png", prueba::Imagen({4, 4}, "PNG")}}));
+    ASSERT_TRUE(prueba::EscribirRar4(cbr, {{"b/01.png", prueba::PaginaDeColor(prueba::Rojo, {400, 200}, "PNG")},
+                                           {"a/02.png", prueba::PaginaDeColor(QColor(0, 0, 250), {400, 200}, "PNG")},
+                                           {"../fuera.png", prueba::PaginaDeColor(prueba::Rojo, {4, 4}, "PNG")}}));
     const auto p = portada::LeerPortada(cbr, 100);
     ASSERT_TRUE(p);
     EXPECT_EQ(p->Entrada, "a/02.png");
