@@ -41,17 +41,13 @@ constexpr int AnchoFiltroMaximo = 420;  // pixels
 constexpr int FilasFiltroVisibles = 12;
 constexpr int LadoArrastre = 120;       // pixels: the picture under the pointer while dragging
 constexpr int FueraDePantalla = 300;    // twips beyond the screen's right edge
+constexpr int AnchoDiseno = 15000;      // twips: the window's size when it opens
+constexpr int AltoDiseno = 10200;
+constexpr int MargenContorno = 150;     // twips: the strip's outline in from each side
+constexpr int MargenPortada = 8;        // pixels around the front page in its frame
+constexpr int MargenTira = 15;          // pixels beside the strip's pages
 const QColor FondoPortada(0x17, 0x18, 0x1b);
 
-int APixeles(int twips)
-{
-    return diseno::Entero(double(twips) / modGeneral::TwipsPorPixel);
-}
-
-int ATwips(int pixeles)
-{
-    return pixeles * modGeneral::TwipsPorPixel;
-}
 
 QToolButton *BotonIcono(QWidget *padre, const QString &nombre, const QIcon &icono)
 {
@@ -119,8 +115,9 @@ void SuperficieSeleccion::paintEvent(QPaintEvent *)
     QPainter g(this);
     g.setRenderHint(QPainter::Antialiasing);
     g.fillRect(rect(), FondoPortada);
-    // The strip's outline: 150 twips in from the left, 300 narrower.
-    const QRectF marco(APixeles(150) + 0.5, 4.5, width() - APixeles(300) - 1, height() - 9);
+    // The strip's outline: in from the left, as much narrower on the right.
+    const QRectF marco(listado::Pixeles(MargenContorno) + 0.5, 4.5,
+                       width() - listado::Pixeles(2 * MargenContorno) - 1, height() - 9);
     g.setPen(QPen(QColor(0x3a, 0x3d, 0x44), 1.0, Qt::DashLine));
     g.drawRoundedRect(marco, 6, 6);
     if (Vacia) {
@@ -235,7 +232,8 @@ FormColeccion::FormColeccion(QWidget *dueno, AbrirComicEnVisor abrirComic)
     columnaPortada->setSpacing(8);
     FrPB = new QFrame(hoja);
     FrPB->setObjectName(QStringLiteral("FrPB"));
-    FrPB->setFixedSize(APixeles(LadoPortada) + 16, APixeles(LadoPortada) + 16);
+    FrPB->setFixedSize(listado::Pixeles(LadoPortada) + 2 * MargenPortada,
+                       listado::Pixeles(LadoPortada) + 2 * MargenPortada);
     FrPB->installEventFilter(this);
     PB = new PortadaArrastrable(FrPB);
     PB->setObjectName(QStringLiteral("PB"));
@@ -264,7 +262,7 @@ FormColeccion::FormColeccion(QWidget *dueno, AbrirComicEnVisor abrirComic)
     LBSeleccion->setObjectName(QStringLiteral("LBSeleccion"));
     PBLista = new SuperficieSeleccion(hoja);
     PBLista->setObjectName(QStringLiteral("PBLista"));
-    PBLista->setFixedWidth(APixeles(LadoPortada) + 30);
+    PBLista->setFixedWidth(listado::Pixeles(LadoPortada) + 2 * MargenTira);
     PBLista->installEventFilter(this);
     PBLista->Acepta = [this](QObject *origen) { return origen == PB; };
     PBLista->AlSoltar = [this](QObject *origen) {
@@ -291,7 +289,7 @@ FormColeccion::FormColeccion(QWidget *dueno, AbrirComicEnVisor abrirComic)
 
     PonerTextos();
     modFormTrans::HacerTransparente(this, 1.0);
-    resize(APixeles(15000), APixeles(10200));
+    resize(listado::Pixeles(AnchoDiseno), listado::Pixeles(AltoDiseno));
 
     // Load: the collection folder, else ask for it.
     MostrarVacio();
@@ -435,7 +433,7 @@ void FormColeccion::AbrirPortada(const QString &ruta)
     QSize caja; // pixels
     const auto portada = portada::LeerPortada(ruta, [&](QSize natural) {
         const QSize twips = portada::TamanoEnCaja(natural, LadoPortada);
-        caja = QSize(std::max(1, APixeles(twips.width())), std::max(1, APixeles(twips.height())));
+        caja = QSize(std::max(1, listado::Pixeles(twips.width())), std::max(1, listado::Pixeles(twips.height())));
         return QSize(diseno::Entero(caja.width() * escala), diseno::Entero(caja.height() * escala));
     });
     if (!portada)
@@ -521,7 +519,7 @@ void FormColeccion::AbrirControl()
     const QPoint antes = pos();
     const QScreen *pantalla = screen();
     const int anchoPantalla = pantalla ? pantalla->geometry().right() + 1 : 0;
-    move(anchoPantalla + APixeles(FueraDePantalla), y());
+    move(anchoPantalla + listado::Pixeles(FueraDePantalla), y());
     FormColeccionControl control(this, doc::RutaColeccion);
     // Where this window was, not beside it off the screen.
     control.move(antes + QPoint(width() - control.width(), height() - control.height()) / 2);
@@ -541,14 +539,13 @@ bool FormColeccion::AgregarSeleccion(QObject *origen)
     int top = ArribaPrefe;
     if (!PBPrefe.isEmpty()) {
         const PortadaArrastrable *ultimo = PBPrefe.constLast();
-        const int topUltimo = ultimo->property("TopTwips").toInt();
-        if (topUltimo + ATwips(ultimo->height()) + BandaPrefe >= ATwips(PBLista->height()))
+        if (ultimo->TopTwips + listado::Twips(ultimo->height()) + BandaPrefe >= listado::Twips(PBLista->height()))
             return false; // the strip is full
-        top = topUltimo + BandaPrefe;
+        top = ultimo->TopTwips + BandaPrefe;
     }
     auto *nuevo = new PortadaArrastrable(PBLista);
     nuevo->setObjectName(QStringLiteral("PBPrefe%1").arg(PBPrefe.size() + 1));
-    nuevo->setProperty("TopTwips", top);
+    nuevo->TopTwips = top;
     nuevo->resize(PB->size());
     nuevo->PonerImagen(PB->Imagen());
     nuevo->Tag = PB->Tag;
@@ -566,7 +563,7 @@ bool FormColeccion::AgregarSeleccion(QObject *origen)
 void FormColeccion::ColocarPrefe()
 {
     for (PortadaArrastrable *p : PBPrefe)
-        p->move(PBLista->width() / 2 - p->width() / 2, APixeles(p->property("TopTwips").toInt()));
+        p->move(PBLista->width() / 2 - p->width() / 2, listado::Pixeles(p->TopTwips));
 }
 
 void FormColeccion::OrdenaPrefe()

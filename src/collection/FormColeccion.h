@@ -30,6 +30,7 @@ public:
     const QImage &Imagen() const { return imagen_; }
 
     QString Tag; // the comic's path
+    int TopTwips = 0; // its place in the selection strip
     std::function<void(PortadaArrastrable *)> AlArrastrar;
 
 protected:

@@ -1,10 +1,21 @@
 #include "collection/Listado.h"
 
 #include "imaging/Diseno.h"
+#include "shell/modGeneral.h"
 
 #include <algorithm>
 
 namespace listado {
+
+int Pixeles(int twips)
+{
+    return diseno::Entero(double(twips) / modGeneral::TwipsPorPixel);
+}
+
+int Twips(int pixeles)
+{
+    return pixeles * modGeneral::TwipsPorPixel;
+}
 
 QList<int> TopesFilas(int alto)
 {

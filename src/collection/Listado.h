@@ -16,6 +16,10 @@ inline constexpr int PasoFila = AltoFila + SeparacionFilas;
 inline constexpr int AnchoScroll = 255;
 inline constexpr int RangoScroll = 32767;   // the scroll bar counts in 16 bits
 
+// Twips to the nearest whole pixel, and back.
+int Pixeles(int twips);
+int Twips(int pixeles);
+
 enum Estado : std::int16_t { NoLeido = 0, Leido = 1, Leyendo = 2 };
 
 // The tops of the rows that fit in a surface `alto` high; the first row is

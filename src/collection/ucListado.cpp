@@ -22,11 +22,7 @@ constexpr QColor ColorResaltado{0x80, 0x80, 0x80};
 constexpr QColor ColorSeleccion{0x2e, 0x31, 0x36};
 constexpr QColor ColorTextoSeleccion{0xd8, 0xd8, 0xd8};
 constexpr int MensajeEstado = 68;      // 68, 69, 70: the tooltips of the three states
-
-int APixeles(int twips)
-{
-    return diseno::Entero(double(twips) / modGeneral::TwipsPorPixel);
-}
+constexpr int AnchoMinimo = 3000;      // twips
 
 } // namespace
 
@@ -47,12 +43,12 @@ ucListado::ucListado(QWidget *padre) : QWidget(padre)
         "QScrollBar::handle:vertical:hover { background: #5e5e5e; }"
         "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
         "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }")
-                               .arg(APixeles(listado::AnchoScroll)));
+                               .arg(listado::Pixeles(listado::AnchoScroll)));
     VScroll->hide();
     connect(VScroll, &QScrollBar::valueChanged, this, &ucListado::MostrarDesde);
     topes_ = {listado::ArribaPrimeraFila};
     setBackColor(ColorFondo);
-    setMinimumSize(APixeles(3000), APixeles(listado::PasoFila * 3));
+    setMinimumSize(listado::Pixeles(AnchoMinimo), listado::Pixeles(listado::PasoFila * 3));
 }
 
 ucListado::~ucListado() = default;
@@ -142,7 +138,7 @@ int ucListado::AnchoTwips() const
 
 void ucListado::CrearFilas()
 {
-    VScroll->setGeometry(PB->width() - APixeles(listado::AnchoScroll), 0, APixeles(listado::AnchoScroll),
+    VScroll->setGeometry(PB->width() - listado::Pixeles(listado::AnchoScroll), 0, listado::Pixeles(listado::AnchoScroll),
                          PB->height());
     topes_ = listado::TopesFilas(AltoTwips());
 }
@@ -196,9 +192,9 @@ QRect ucListado::RectNombre(int fila) const
     if (!FilaConItem(fila))
         return {};
     const int top = topes_[fila];
-    return QRect(APixeles(listado::IzquierdaFila), APixeles(top),
-                 APixeles(listado::AnchoNombre(AnchoTwips())),
-                 APixeles(top + listado::AltoFila) - APixeles(top));
+    return QRect(listado::Pixeles(listado::IzquierdaFila), listado::Pixeles(top),
+                 listado::Pixeles(listado::AnchoNombre(AnchoTwips())),
+                 listado::Pixeles(top + listado::AltoFila) - listado::Pixeles(top));
 }
 
 QRect ucListado::RectMarcador(int fila) const
@@ -206,7 +202,7 @@ QRect ucListado::RectMarcador(int fila) const
     if (!FilaConItem(fila))
         return {};
     const QRect n = RectNombre(fila);
-    return QRect(APixeles(IzquierdaMarcador), n.top() + (n.height() - LadoMarcador) / 2, LadoMarcador,
+    return QRect(listado::Pixeles(IzquierdaMarcador), n.top() + (n.height() - LadoMarcador) / 2, LadoMarcador,
                  LadoMarcador);
 }
 
