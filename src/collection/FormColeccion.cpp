@@ -191,7 +191,6 @@ FormColeccion::FormColeccion(QWidget *dueno, AbrirComicEnVisor abrirComic)
         "QFrame#FrInfo QLabel { color: #b4b7be; padding: 1px 2px; }"
         "QFrame#FrInfo QLabel#LBInfo3 { color: #f2f2f2; font-weight: bold; }"
         "QListWidget#LstDir { background: #2a2c31; color: #e6e7ea; border: 1px solid #50545c; }"
-        "QListWidget#LstDir::item { padding: 3px 6px; }"
         "QListWidget#LstDir::item:hover { background: #3a4c6c; }"));
     setMouseTracking(true);
     hoja->setMouseTracking(true);
