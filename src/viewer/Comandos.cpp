@@ -143,14 +143,6 @@ void Comandos::RegistrarBasicos()
                    OcultarMarcador();
                    AbrirArchivo(QString(), true);
                }});
-    Registrar({F + 5, Mayus::Igual, Puerta, [this](Ejecucion &) {
-                   // Without a collection folder the folder is asked for first.
-                   if (doc_.RutaColeccion.isEmpty()) {
-                       const QString carpeta = modComDlg::ElegirCarpeta(Dueno(), TextoIdioma(63));
-                       if (!carpeta.isEmpty())
-                           doc_.RutaColeccion = carpeta;
-                   }
-               }});
     Registrar({F + 7, Mayus::Igual, MensajeLargo, [this](Ejecucion &e) { e.Mensaje = vista_.InfoPagina(); }});
     // Keys whose windows are not there yet keep their place in the gate and
     // in continuous mode.

@@ -1,5 +1,6 @@
 #include "viewer/Form1.h"
 
+#include "collection/FormColeccion.h"
 #include "imaging/modImagen.h"
 #include "imaging/modPNG.h"
 #include "shell/MouseWheel.h"
@@ -106,6 +107,7 @@ Form1::Form1(const QString &lineaComandos, QWidget *parent)
     tmrInfo.setInterval(1000);
     tmrMovH.setInterval(10);
     RegistrarVentanas(*comandos_);
+    RegistrarColeccion(*comandos_);
     vista_->MedirCon([this] {
         return EstadoVista::Medida{{width() * Twips, height() * Twips}, devicePixelRatioF() / Twips};
     });

@@ -2,9 +2,12 @@
 // are modal: what they leave on the real view.
 #include "PruebaForm1.h"
 #include "viewer/Teclas.h"
+#include "collection/FormColeccion.h"
+#include "collection/ucListado.h"
 #include "views/FormEfectos.h"
 #include "views/FormGuardar.h"
 
+#include <QDir>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -81,4 +84,28 @@ TEST_F(Ventanas, TheScreenImageIsTheWindowAsDrawn)
     ASSERT_FALSE(guardada.isNull());
     EXPECT_EQ(guardada.size(), f->Superficie().size());
     EXPECT_EQ(guardada.pixelColor(0, 0), QColor(Qt::black)); // the background is there too
+}
+
+TEST_F(Ventanas, F5OpensTheCollectionAndADoubleClickOpensTheComic)
+{
+    auto &d = DialogosDePrueba::Actuales();
+    // No collection folder yet: F5 only asks for it.
+    const QString raiz = tmp.filePath("coleccion");
+    QDir().mkpath(raiz);
+    ASSERT_TRUE(prueba::EscribirZip(raiz + "/Hero 01.cbz", {{"p1.jpg", prueba::PaginaMarcada(7)}}));
+    d.respuestasTexto = {raiz};
+    f->Form_KeyUp(VK_F1 + 4, 0);
+    EXPECT_EQ(f->Doc().RutaColeccion, raiz);
+    EXPECT_FALSE(d.llamadas.contains("MostrarModal:FormColeccion"));
+
+    d.alMostrarModal << [](QDialog &ventana) {
+        auto &coleccion = dynamic_cast<FormColeccion &>(ventana);
+        QTest::mouseDClick(coleccion.ucListado1->PB, Qt::LeftButton, {}, coleccion.ucListado1->RectNombre(0).center());
+        return coleccion.result();
+    };
+    f->Form_KeyUp(VK_F1 + 4, 0);
+    EXPECT_TRUE(d.llamadas.contains("MostrarModal:FormColeccion"));
+    EXPECT_EQ(f->Doc().RutaActual, raiz + "/Hero 01.cbz");
+    EXPECT_EQ(prueba::NumeroDe(f->Vista().Imagen), 7);
+    EXPECT_EQ(f->Vista().PaginaActual, 1);
 }

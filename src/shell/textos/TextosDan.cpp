@@ -227,6 +227,10 @@ std::span<const TextoNumerado> TextosDan()
         {999, "Dansk oversættelse: Tavelo-holdet"sv},
         {1020, "Billedet kunne ikke gemmes"sv},
         {1021, "Ikke gemt: navnet skal ende på .jpg, .jpeg, .png, .bmp eller .gif"sv},
+        {1060, "Liste lavet med Tavelo, tegneseriefremviseren"sv},
+        {1061, "Samlingens læsestatus kunne ikke gemmes i:"sv},
+        {1062, "Listen er åbnet i teksteditoren og ligger i udklipsholderen"sv},
+        {1063, "Ingen teksteditor kunne åbnes: listen ligger i udklipsholderen"sv},
         {1080, "Zoom ( + )"sv},
         {1081, "Zoom ( - )"sv},
     };

@@ -227,6 +227,10 @@ std::span<const TextoNumerado> TextosDeu()
         {999, "Deutsche Übersetzung: Tavelo-Team"sv},
         {1020, "Das Bild konnte nicht gespeichert werden"sv},
         {1021, "Nicht gespeichert: der Name muss auf .jpg, .jpeg, .png, .bmp oder .gif enden"sv},
+        {1060, "Liste erstellt mit Tavelo, dem Comic-Betrachter"sv},
+        {1061, "Der Lesestatus der Sammlung konnte nicht gespeichert werden in:"sv},
+        {1062, "Die Liste ist im Texteditor geöffnet und in der Zwischenablage"sv},
+        {1063, "Es konnte kein Texteditor geöffnet werden: die Liste ist in der Zwischenablage"sv},
         {1080, "Zoom ( + )"sv},
         {1081, "Zoom ( - )"sv},
     };

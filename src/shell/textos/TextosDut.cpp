@@ -227,6 +227,10 @@ std::span<const TextoNumerado> TextosDut()
         {999, "Nederlandse vertaling: Tavelo-team"sv},
         {1020, "De afbeelding kon niet worden opgeslagen"sv},
         {1021, "Niet opgeslagen: de naam moet eindigen op .jpg, .jpeg, .png, .bmp of .gif"sv},
+        {1060, "Lijst gemaakt met Tavelo, de stripviewer"sv},
+        {1061, "De leesstatus van de collectie kon niet worden opgeslagen in:"sv},
+        {1062, "De lijst staat open in de teksteditor en op het klembord"sv},
+        {1063, "Er kon geen teksteditor worden geopend: de lijst staat op het klembord"sv},
         {1080, "Zoom ( + )"sv},
         {1081, "Zoom ( - )"sv},
     };

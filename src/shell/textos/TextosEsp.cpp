@@ -227,6 +227,10 @@ std::span<const TextoNumerado> TextosEsp()
         {999, ""sv},
         {1020, "No se pudo guardar la imagen"sv},
         {1021, "No se guardó: el nombre debe terminar en .jpg, .jpeg, .png, .bmp o .gif"sv},
+        {1060, "Lista hecha con Tavelo, el visor de cómics"sv},
+        {1061, "No se pudieron guardar los estados de lectura de la colección en:"sv},
+        {1062, "La lista está abierta en el editor de textos y en el portapapeles"sv},
+        {1063, "No se pudo abrir un editor de textos: la lista está en el portapapeles"sv},
         {1080, "Zoom ( + )"sv},
         {1081, "Zoom ( - )"sv},
     };

@@ -227,6 +227,10 @@ std::span<const TextoNumerado> TextosIng()
         {999, ""sv},
         {1020, "The image could not be saved"sv},
         {1021, "Not saved: the name must end in .jpg, .jpeg, .png, .bmp or .gif"sv},
+        {1060, "List made with Tavelo, the comic viewer"sv},
+        {1061, "The read states of the collection could not be saved in:"sv},
+        {1062, "The list is open in the text editor and on the clipboard"sv},
+        {1063, "No text editor could be opened: the list is on the clipboard"sv},
         {1080, "Zoom ( + )"sv},
         {1081, "Zoom ( - )"sv},
     };

@@ -227,6 +227,10 @@ std::span<const TextoNumerado> TextosLat()
         {999, "Tulkojums latviešu valodā: Tavelo komanda"sv},
         {1020, "Attēlu neizdevās saglabāt"sv},
         {1021, "Nav saglabāts: nosaukumam jābeidzas ar .jpg, .jpeg, .png, .bmp vai .gif"sv},
+        {1060, "Saraksts izveidots ar Tavelo, komiksu skatītāju"sv},
+        {1061, "Kolekcijas lasīšanas stāvokļus neizdevās saglabāt:"sv},
+        {1062, "Saraksts ir atvērts teksta redaktorā un starpliktuvē"sv},
+        {1063, "Teksta redaktoru neizdevās atvērt: saraksts ir starpliktuvē"sv},
         {1080, "Tālummaiņa ( + )"sv},
         {1081, "Tālummaiņa ( - )"sv},
     };

@@ -227,6 +227,10 @@ std::span<const TextoNumerado> TextosPor()
         {999, ""sv},
         {1020, "Não foi possível salvar a imagem"sv},
         {1021, "Não salvo: o nome deve terminar em .jpg, .jpeg, .png, .bmp ou .gif"sv},
+        {1060, "Lista feita com o Tavelo, o visualizador de quadrinhos"sv},
+        {1061, "Não foi possível salvar os estados de leitura da coleção em:"sv},
+        {1062, "A lista está aberta no editor de textos e na área de transferência"sv},
+        {1063, "Não foi possível abrir um editor de textos: a lista está na área de transferência"sv},
         {1080, "Zoom ( + )"sv},
         {1081, "Zoom ( - )"sv},
     };

@@ -1,0 +1,350 @@
+#include "DialogosDePrueba.h"
+#include "PruebaColeccion.h"
+
+#include "collection/FormColeccion.h"
+#include "collection/FormColeccionControl.h"
+#include "collection/ucListado.h"
+#include "documento/Documento.h"
+
+#include <QListWidget>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QMimeData>
+#include <QScreen>
+#include <QTest>
+#include <QUrl>
+#include <QWheelEvent>
+
+
+namespace {
+
+class Coleccion : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        raiz = dir.path();
+        prueba::Comic(raiz + "/Hero 01.cbz", {60, 90});
+        prueba::Comic(raiz + "/hero 02.cbz", {90, 60}, QColor(20, 20, 220));
+        prueba::Vacio(raiz + "/Zeta.cbr"); // no pages: no front page
+        prueba::Comic(raiz + "/Marvel/hero 01.cbz");
+        prueba::Comic(raiz + "/Marvel/X-Men 01.cbz", {60, 90}, QColor(20, 220, 20));
+        prueba::Comic(raiz + "/Marvel/Viejo/z.cbz");
+        QDir(raiz).mkpath("Vacia");
+        QFile::remove(coleccion::RutaEstados());
+        documento.RutaColeccion = raiz;
+        dialogos.respuestasTexto.clear();
+        dialogos.llamadas.clear();
+    }
+    void TearDown() override
+    {
+        QFile::remove(coleccion::RutaEstados());
+        documento.RutaColeccion.clear();
+    }
+    QString Estados() const { return prueba::LeerTexto(coleccion::RutaEstados()); }
+    FormColeccion::AbrirComicEnVisor Apuntar()
+    {
+        return [this](const QString &ruta) {
+            abiertos << ruta;
+            estadosAlAbrir = Estados();
+        };
+    }
+    void Clic(FormColeccion &f, int fila, bool marcador = false)
+    {
+        const QRect r = marcador ? f.ucListado1->RectMarcador(fila) : f.ucListado1->RectNombre(fila);
+        QTest::mouseClick(f.ucListado1->PB, Qt::LeftButton, {}, r.center());
+    }
+
+    prueba::IdiomaIngles ingles;
+    Documento documento;
+    QTemporaryDir dir;
+    QString raiz;
+    QStringList abiertos;
+    QString estadosAlAbrir;
+    DialogosDePrueba &dialogos = DialogosDePrueba::Actuales();
+};
+
+} // namespace
+
+TEST_F(Coleccion, OpensOnTheCollectionFolderWithItsStatesAndFirstFrontPage)
+{
+    prueba::Escribir(coleccion::RutaEstados(), "\"HERO 01.CBZ\",\"1\"\r\n\"otro.cbz\",\"2\"\r\n");
+    FormColeccion f(nullptr, documento, Apuntar());
+    EXPECT_TRUE(dialogos.llamadas.isEmpty());
+    EXPECT_EQ(f.LBTitulo->text(), "My Comics Collection (5)");
+    EXPECT_EQ(f.LBRoot->text(), raiz);
+    QStringList nombres;
+    for (const auto &c : f.ListaComics)
+        nombres << c.Nombre;
+    EXPECT_EQ(nombres, (QStringList{"Hero 01.cbz", "hero 02.cbz", "Zeta.cbr", "hero 01.cbz", "X-Men 01.cbz"}));
+    EXPECT_EQ(f.ucListado1->getListCount(), 5);
+    EXPECT_TRUE(f.ucListado1->getHighLight());
+    EXPECT_EQ(f.ucListado1->Estado(0), 1);
+    EXPECT_EQ(f.ucListado1->Estado(1), 0);
+    EXPECT_EQ(f.ucListado1->Estado(3), 1); // the same name in a sub-folder shares it
+    EXPECT_EQ(f.PB->Tag, raiz + "/Hero 01.cbz");
+    EXPECT_FALSE(f.PB->Imagen().isNull());
+    EXPECT_EQ(f.LBInfo[0]->text(), "cbz");
+    EXPECT_TRUE(f.LBInfo[1]->text().endsWith(" bytes") || f.LBInfo[1]->text().endsWith(" Kb"));
+    EXPECT_EQ(f.LBInfo[2]->text(), "60 x 90 px");
+    EXPECT_EQ(f.LBInfo[3]->text(), "Comic 1 / 5");
+    EXPECT_EQ(f.LBInfo[4]->text(), "3 pages");
+    ASSERT_EQ(f.LstDir->count(), 3);
+    EXPECT_EQ(f.LstDir->item(0)->text(), "All directories of my comics collection");
+    EXPECT_EQ(f.LstDir->item(1)->text(), "Marvel");
+    EXPECT_EQ(f.ImAbrir->toolTip(), "Select the collection path | Right: to open file by drag and drop.");
+    EXPECT_EQ(f.ImControl->toolTip(), "Control of the collection");
+    EXPECT_EQ(f.LBSeleccion->text(), "Selection");
+}
+
+TEST_F(Coleccion, MarkerClicksThenEscapeWriteTheStateFile)
+{
+    prueba::Escribir(coleccion::RutaEstados(), "\"HERO 01.CBZ\",\"1\"\r\n\"otro.cbz\",\"2\"\r\n");
+    FormColeccion f(nullptr, documento, Apuntar());
+    f.show();
+    Clic(f, 1, true); // hero 02: read
+    Clic(f, 0, true); // Hero 01: reading
+    Clic(f, 0, true); // Hero 01: not read again
+    EXPECT_EQ(f.PB->Tag, raiz + "/Hero 01.cbz"); // a marker does not select
+    QTest::keyClick(&f, Qt::Key_Escape);
+    EXPECT_FALSE(f.isVisible());
+    // A record at 0 is dropped; the one of a comic not listed here stays.
+    EXPECT_EQ(Estados(), "\"otro.cbz\",\"2\"\r\n\"hero 02.cbz\",\"1\"\r\n");
+    EXPECT_EQ(documento.RutaColeccion, raiz);
+    EXPECT_TRUE(abiertos.isEmpty());
+
+    // Read back on the next opening; the close button saves too.
+    FormColeccion g(nullptr, documento, Apuntar());
+    EXPECT_EQ(g.ucListado1->Estado(0), 0);
+    EXPECT_EQ(g.ucListado1->Estado(1), 1);
+    g.show();
+    Clic(g, 2, true);
+    QTest::mouseClick(g.ImCerrar, Qt::LeftButton);
+    EXPECT_FALSE(g.isVisible());
+    EXPECT_EQ(Estados(), "\"otro.cbz\",\"2\"\r\n\"hero 02.cbz\",\"1\"\r\n\"zeta.cbr\",\"1\"\r\n");
+}
+
+TEST_F(Coleccion, WithoutAFolderTheStatesAreReadOnceOneIsChosen)
+{
+    documento.RutaColeccion.clear();
+    prueba::Escribir(coleccion::RutaEstados(), "\"zeta.cbr\",\"2\"\r\n");
+    dialogos.respuestasTexto << raiz;
+    FormColeccion f(nullptr, documento, Apuntar());
+    EXPECT_EQ(dialogos.llamadas, QStringList{"ElegirCarpeta:Select the collection path"});
+    EXPECT_EQ(documento.RutaColeccion, raiz);
+    EXPECT_EQ(f.RaizColeccion, raiz);
+    EXPECT_EQ(f.ucListado1->Estado(2), 2);
+    EXPECT_EQ(f.PB->Tag, raiz + "/Hero 01.cbz");
+    f.show();
+    Clic(f, 0, true);
+    f.CierraFormColeccion();
+    EXPECT_EQ(Estados(), "\"zeta.cbr\",\"2\"\r\n\"hero 01.cbz\",\"1\"\r\n");
+}
+
+TEST_F(Coleccion, ACancelledPickerChangesNothing)
+{
+    documento.RutaColeccion.clear();
+    prueba::Escribir(coleccion::RutaEstados(), "\"zeta.cbr\",\"2\"\r\n");
+    FormColeccion f(nullptr, documento, Apuntar());
+    f.show();
+    EXPECT_FALSE(f.ucListado1->isVisible());
+    EXPECT_TRUE(f.LBVacio->isVisible());
+    EXPECT_EQ(f.LBVacio->text(), "Select the collection path");
+    f.CierraFormColeccion();
+    EXPECT_EQ(Estados(), "\"zeta.cbr\",\"2\"\r\n");
+    EXPECT_EQ(documento.RutaColeccion, "");
+    // The picker through the folder button, cancelled again.
+    FormColeccion g(nullptr, documento, Apuntar());
+    QTest::mouseClick(g.ImAbrir, Qt::LeftButton);
+    EXPECT_EQ(dialogos.llamadas.size(), 3);
+    EXPECT_TRUE(g.RaizColeccion.isEmpty());
+    prueba::Escritorio escritorio;
+    QTest::mouseClick(g.ImAbrir, Qt::RightButton); // no folder to show yet
+    EXPECT_TRUE(escritorio.abiertas.isEmpty());
+}
+
+TEST_F(Coleccion, TheRightButtonShowsTheFolderInTheFileManager)
+{
+    prueba::Escritorio escritorio;
+    FormColeccion f(nullptr, documento, Apuntar());
+    f.FiltrarCarpeta(1);
+    QTest::mouseClick(f.ImAbrir, Qt::RightButton);
+    EXPECT_EQ(escritorio.abiertas, QList<QUrl>{QUrl::fromLocalFile(raiz + "/Marvel")});
+    EXPECT_TRUE(dialogos.llamadas.isEmpty());
+}
+
+TEST_F(Coleccion, TheFilterAndTheRootAgainAfterClosing)
+{
+    FormColeccion f(nullptr, documento, Apuntar());
+    f.show();
+    QTest::mouseClick(f.LBRoot, Qt::LeftButton);
+    EXPECT_TRUE(f.LstDir->isVisible());
+    // Line 0 while the root is shown: only the filter hides.
+    f.FiltrarCarpeta(0);
+    EXPECT_FALSE(f.LstDir->isVisible());
+    EXPECT_EQ(f.ListaComics.size(), 5);
+
+    f.FiltrarCarpeta(1);
+    EXPECT_EQ(documento.RutaColeccion, raiz + "/Marvel");
+    EXPECT_EQ(f.LBTitulo->text(), "My Comics Collection (3)"); // and its own sub-folders
+    EXPECT_EQ(f.LBRoot->text(), raiz + "/Marvel");
+    EXPECT_EQ(f.PB->Tag, raiz + "/Marvel/hero 01.cbz");
+    EXPECT_EQ(f.LstDir->count(), 3); // it keeps listing the root's sub-folders
+
+    f.FiltrarCarpeta(2);
+    EXPECT_EQ(f.LBTitulo->text(), "My Comics Collection (0)");
+    EXPECT_FALSE(f.ucListado1->isVisible());
+    EXPECT_TRUE(f.PB->Tag.isEmpty());
+
+    f.FiltrarCarpeta(0);
+    EXPECT_EQ(documento.RutaColeccion, raiz);
+    EXPECT_EQ(f.ListaComics.size(), 5);
+    f.FiltrarCarpeta(1);
+    f.CierraFormColeccion();
+    EXPECT_EQ(documento.RutaColeccion, raiz);
+}
+
+TEST_F(Coleccion, SelectingALineShowsItsFrontPageAndAFailureKeepsThePrevious)
+{
+    FormColeccion f(nullptr, documento, Apuntar());
+    f.show();
+    Clic(f, 4);
+    EXPECT_EQ(f.PB->Tag, raiz + "/Marvel/X-Men 01.cbz");
+    EXPECT_GT(QColor(f.PB->Imagen().pixel(f.PB->Imagen().rect().center())).green(), 150);
+    EXPECT_EQ(f.LBInfo[3]->text(), "Comic 5 / 5");
+    Clic(f, 1);
+    EXPECT_EQ(f.PB->Tag, raiz + "/hero 02.cbz");
+    // Wider than high: the box is as wide as the square and less high.
+    EXPECT_GT(f.PB->width(), f.PB->height());
+    EXPECT_EQ(f.LBInfo[2]->text(), "90 x 60 px");
+    Clic(f, 2); // no pages
+    EXPECT_EQ(f.PB->Tag, raiz + "/hero 02.cbz");
+    EXPECT_EQ(f.LBInfo[3]->text(), "Comic 2 / 5");
+    // The front page box sits in the middle of its frame.
+    EXPECT_EQ(f.PB->geometry().center().x(), f.FrPB->rect().center().x());
+}
+
+TEST_F(Coleccion, ADoubleClickSavesClosesAndOpensTheComic)
+{
+    FormColeccion f(nullptr, documento, Apuntar());
+    f.show();
+    Clic(f, 1, true);
+    QTest::mouseDClick(f.ucListado1->PB, Qt::LeftButton, {}, f.ucListado1->RectNombre(1).center());
+    EXPECT_EQ(abiertos, QStringList{raiz + "/hero 02.cbz"});
+    EXPECT_EQ(estadosAlAbrir, "\"hero 02.cbz\",\"1\"\r\n");
+    EXPECT_FALSE(f.isVisible());
+}
+
+TEST_F(Coleccion, TheSelectionStripTakesOnlyTheFrontPageBoxOnce)
+{
+    FormColeccion f(nullptr, documento, Apuntar());
+    f.show();
+    EXPECT_FALSE(f.AgregarSeleccion(nullptr));
+    EXPECT_TRUE(f.AgregarSeleccion(f.PB));
+    EXPECT_FALSE(f.AgregarSeleccion(f.PB));
+    Clic(f, 1);
+    EXPECT_TRUE(f.AgregarSeleccion(f.PB));
+    ASSERT_EQ(f.PBPrefe.size(), 2);
+    EXPECT_FALSE(f.AgregarSeleccion(f.PBPrefe[0]));
+    EXPECT_EQ(f.PBPrefe[0]->Tag, raiz + "/Hero 01.cbz");
+    EXPECT_EQ(f.PBPrefe[0]->toolTip(), "Hero 01.cbz");
+    EXPECT_EQ(f.PBPrefe[1]->Tag, raiz + "/hero 02.cbz");
+    EXPECT_EQ(f.PBPrefe[1]->size(), f.PB->size());
+    EXPECT_EQ(f.PBPrefe[0]->y(), 4);  // 60 twips
+    EXPECT_EQ(f.PBPrefe[1]->y(), 17); // 200 twips below
+    EXPECT_EQ(f.PBPrefe[1]->geometry().center().x(), f.PBLista->rect().center().x());
+}
+
+TEST_F(Coleccion, AFrontPageDroppedOnTheMainWindowOpensThere)
+{
+    const QMimeData *datos = FormColeccion::DatosArrastre(raiz + "/Hero 01.cbz");
+    EXPECT_EQ(datos->urls(), QList<QUrl>{QUrl::fromLocalFile(raiz + "/Hero 01.cbz")});
+    EXPECT_EQ(QString::fromUtf8(datos->data(FormColeccion::FormatoArrastre)), raiz + "/Hero 01.cbz");
+    delete datos;
+
+    QWidget visor;
+    visor.setGeometry(0, 0, 1200, 900);
+    visor.show();
+    const QString ruta = raiz + "/Hero 01.cbz";
+    {
+        FormColeccion f(&visor, documento, Apuntar());
+        f.show();
+        f.move(100, 100);
+        f.TerminarArrastre(ruta, Qt::IgnoreAction, nullptr, f.frameGeometry().center());
+        f.TerminarArrastre(ruta, Qt::CopyAction, nullptr, QPoint(1150, 850)); // another program took it
+        EXPECT_TRUE(abiertos.isEmpty());
+        EXPECT_TRUE(f.isVisible());
+        f.TerminarArrastre(ruta, Qt::CopyAction, f.PBLista, QPoint(1150, 850));
+        EXPECT_TRUE(f.isVisible());
+        // Blocked by this window, the main window could not take it itself.
+        f.TerminarArrastre(ruta, Qt::IgnoreAction, nullptr, QPoint(1150, 850));
+        EXPECT_EQ(abiertos, QStringList{ruta});
+        EXPECT_FALSE(f.isVisible());
+        EXPECT_TRUE(QFile::exists(coleccion::RutaEstados()));
+    }
+    {
+        // The main window took it and opened it: this window only closes.
+        FormColeccion f(&visor, documento, Apuntar());
+        f.show();
+        f.TerminarArrastre(ruta, Qt::CopyAction, &visor, QPoint(1150, 850));
+        EXPECT_FALSE(f.isVisible());
+        EXPECT_EQ(abiertos.size(), 1);
+    }
+}
+
+TEST_F(Coleccion, TheWheelScrollsTheList)
+{
+    for (int i = 0; i < 60; ++i)
+        prueba::Vacio(raiz + QStringLiteral("/Marvel/m%1.cbz").arg(i, 2, 10, QChar('0')));
+    FormColeccion f(nullptr, documento, Apuntar());
+    f.show();
+    ASSERT_TRUE(f.ucListado1->VScroll->isVisible());
+    const QPointF sitio = f.ucListado1->RectNombre(0).center();
+    QWheelEvent abajo(sitio, f.ucListado1->PB->mapToGlobal(sitio), {}, {0, -240}, Qt::NoButton, {},
+                      Qt::NoScrollPhase, false);
+    // The window system's wheel travels up from the list to the window.
+    QApplication::sendEvent(&f, &abajo);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.ucListado1->PrimeraFila(), 2);
+    QWheelEvent arriba(sitio, f.ucListado1->PB->mapToGlobal(sitio), {}, {0, 120}, Qt::NoButton, {},
+                       Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&f, &arriba);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.ucListado1->PrimeraFila(), 1);
+}
+
+TEST_F(Coleccion, AStateFileThatCannotBeReadIsNeverReplaced)
+{
+    // Something there that no one can read as a file.
+    ASSERT_TRUE(QDir().mkpath(coleccion::RutaEstados() + "/dentro"));
+    dialogos.respuestasModal << QDialog::Accepted;
+    {
+        FormColeccion f(nullptr, documento, Apuntar());
+        f.show();
+        Clic(f, 0, true);
+        f.CierraFormColeccion();
+        EXPECT_FALSE(f.isVisible());
+    }
+    EXPECT_TRUE(dialogos.llamadas.contains("MostrarModal:CajaMensaje"));
+    EXPECT_TRUE(QFileInfo::exists(coleccion::RutaEstados() + "/dentro"));
+    QDir(coleccion::RutaEstados()).removeRecursively();
+}
+
+TEST_F(Coleccion, TheControlOpensOnTheCurrentFolderWhileThisWindowStepsAside)
+{
+    FormColeccion f(nullptr, documento, Apuntar());
+    f.show();
+    f.move(50, 60);
+    f.FiltrarCarpeta(1);
+    const QPoint antes = f.pos();
+    QString rutaControl;
+    int x = 0;
+    dialogos.alMostrarModal << [&](QDialog &d) {
+        rutaControl = static_cast<FormColeccionControl &>(d).RutaControl;
+        x = f.x();
+        return int(QDialog::Rejected);
+    };
+    QTest::mouseClick(f.ImControl, Qt::LeftButton);
+    EXPECT_EQ(rutaControl, raiz + "/Marvel");
+    EXPECT_GT(x, f.screen()->geometry().right());
+    EXPECT_EQ(f.pos(), antes);
+}

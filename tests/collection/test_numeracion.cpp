@@ -1,0 +1,126 @@
+#include "collection/Numeracion.h"
+
+#include <gtest/gtest.h>
+
+using namespace numeracion;
+
+namespace {
+
+const QString Falta = " - I haven't got this one";
+
+QStringList Lineas(const QStringList &archivos, const QString &nombre, Seleccion sel, Opcion o)
+{
+    const auto l = GenerarLista(archivos, nombre, sel, o, Falta);
+    return l ? l->Lineas : QStringList{"(nada)"};
+}
+
+} // namespace
+
+TEST(Numeracion, TheExampleOfThreeHeroes)
+{
+    const QStringList f{"Hero 01.cbr", "Hero 02.cbr", "Hero 04.cbz"};
+    const auto sel = PalabraNumerica("Hero 01.cbr");
+    ASSERT_EQ(sel, (Seleccion{5, 2}));
+    const auto l = GenerarLista(f, "Hero 01.cbr", *sel, Opcion::Faltan, Falta);
+    ASSERT_TRUE(l);
+    EXPECT_EQ(l->Primero, "Hero 01.cbr");
+    EXPECT_EQ(l->Ultimo, "Hero 04.cbz");
+    EXPECT_EQ(l->Lineas, QStringList{"03" + Falta});
+    EXPECT_EQ(Lineas(f, "Hero 01.cbr", *sel, Opcion::Todos),
+              (QStringList{"Hero 01.cbr", "Hero 02.cbr", "03" + Falta, "Hero 04.cbz"}));
+    EXPECT_EQ(Lineas(f, "Hero 01.cbr", *sel, Opcion::Tengo), f);
+}
+
+TEST(Numeracion, FromZeroOnlyWhenTheSeriesStartsAtZero)
+{
+    const QStringList cero{"S 00.cbz", "S 02.cbz"};
+    EXPECT_EQ(Lineas(cero, "S 00.cbz", {2, 2}, Opcion::Faltan), QStringList{"01" + Falta});
+    const QStringList tres{"S 03.cbz", "S 05.cbz"};
+    EXPECT_EQ(Lineas(tres, "S 03.cbz", {2, 2}, Opcion::Faltan),
+              (QStringList{"01" + Falta, "02" + Falta, "04" + Falta}));
+}
+
+TEST(Numeracion, MissingNumbersTakeAsManyDigitsAsTheSelection)
+{
+    EXPECT_EQ(Lineas({"Hero 7.cbr", "Hero 9.cbr"}, "Hero 7.cbr", {5, 1}, Opcion::Faltan),
+              (QStringList{"1" + Falta, "2" + Falta, "3" + Falta, "4" + Falta, "5" + Falta, "6" + Falta,
+                           "8" + Falta}));
+    const QStringList tres = Lineas({"Hero 007.cbr", "Hero 010.cbr"}, "Hero 007.cbr", {5, 3}, Opcion::Faltan);
+    ASSERT_EQ(tres.size(), 8);
+    EXPECT_EQ(tres.first(), "001" + Falta);
+    EXPECT_EQ(tres.last(), "009" + Falta);
+}
+
+TEST(Numeracion, RepeatedNumbersListTheFirstAndEndWithTheLast)
+{
+    const QStringList f{"X 01 a.cbz", "X 01 b.cbz", "X 02 a.cbz", "X 02 b.cbz"};
+    const auto l = GenerarLista(f, f[0], {2, 2}, Opcion::Todos, Falta);
+    ASSERT_TRUE(l);
+    EXPECT_EQ(l->Lineas, (QStringList{"X 01 a.cbz", "X 02 a.cbz"}));
+    EXPECT_EQ(l->Primero, "X 01 b.cbz");
+    EXPECT_EQ(l->Ultimo, "X 02 b.cbz");
+}
+
+TEST(Numeracion, ANameWithoutTheNumberIsSkippedAndTheListStillBuilt)
+{
+    const QStringList f{"Hero 01.cbr", "Hero.cbr", "Hero 99999.cbr", "Hero 03.cbr", "ab"};
+    EXPECT_EQ(Lineas(f, "Hero 01.cbr", {5, 2}, Opcion::Todos),
+              (QStringList{"Hero 01.cbr", "02" + Falta, "Hero 03.cbr"}));
+    EXPECT_EQ(NumeroDe("Hero 32767.cbr", 1), 32767);
+    EXPECT_EQ(NumeroDe("Hero 32768.cbr", 1), std::nullopt);
+    EXPECT_EQ(NumeroDe("ab", 0), std::nullopt);
+    EXPECT_EQ(SinExtension("a.c"), "");
+}
+
+TEST(Numeracion, TheSelectedWordCountsNotTheFirstHoldingItsDigits)
+{
+    // "19" also lies inside the year: the third word is the number.
+    const QStringList f{"X 1991 19.cbz", "X 1991 21.cbz"};
+    EXPECT_EQ(PalabraNumerica("X 1991 19.cbz"), (Seleccion{2, 4}));
+    EXPECT_EQ(Lineas(f, f[0], {7, 2}, Opcion::Faltan).size(), 19); // 1 to 21 but 19 and 21
+    // The pre-selection is where the word is, not the first place its text appears.
+    EXPECT_EQ(PalabraNumerica("Hero2 2.cbr"), (Seleccion{6, 1}));
+    EXPECT_EQ(PalabraNumerica("Sin numero.cbz"), std::nullopt);
+}
+
+TEST(Numeracion, NoNumericSelectionNoList)
+{
+    const QStringList f{"Hero 01.cbr"};
+    EXPECT_FALSE(GenerarLista(f, f[0], {0, 4}, Opcion::Todos, Falta));
+    EXPECT_FALSE(GenerarLista(f, f[0], {5, 0}, Opcion::Todos, Falta));
+    EXPECT_FALSE(GenerarLista(f, f[0], {-1, 0}, Opcion::Todos, Falta));
+}
+
+TEST(Numeracion, ALowestNumberAbove10000LeavesTheFirstEmpty)
+{
+    const QStringList f{"S 10001.cbz", "S 10002.cbz"};
+    auto l = GenerarLista(f, f[0], {2, 5}, Opcion::Tengo, Falta);
+    ASSERT_TRUE(l);
+    EXPECT_EQ(l->Primero, "");
+    EXPECT_EQ(l->Ultimo, "S 10002.cbz");
+    l = GenerarLista(QStringList{"S 10000.cbz"} + f, f[0], {2, 5}, Opcion::Tengo, Falta);
+    EXPECT_EQ(l->Primero, "S 10000.cbz");
+}
+
+TEST(Numeracion, TheTextForTheEditor)
+{
+    DatosBloc d;
+    d.Titulo = "Control of the collection";
+    d.Carpeta = "/c/Hero";
+    d.Fecha = QDate(2026, 3, 7);
+    d.TextoPrimero = "First one:";
+    d.Primero = "Hero 01.cbr";
+    d.TextoUltimo = "Last one:";
+    d.Ultimo = "Hero 04.cbz";
+    d.TituloLista = "List of comics that I need (1) :";
+    d.Lineas = {"03" + Falta};
+    d.Version = "0.1.0";
+    d.Cierre = "List made with Tavelo, the comic viewer";
+    const QString regla(49, '_');
+    const QString fecha = QLocale().toString(d.Fecha, "dd MMMM yyyy");
+    EXPECT_EQ(TextoBloc(d), regla + "\n\nControl of the collection\n/c/Hero\n\n" + fecha + "\n" + regla
+                                + "\n\nFirst one: Hero 01.cbr\nLast one: Hero 04.cbz\n\n"
+                                  "List of comics that I need (1) :\n\n03"
+                                + Falta + " \n" + regla
+                                + "\nTavelo v0.1.0\nList made with Tavelo, the comic viewer\n");
+}

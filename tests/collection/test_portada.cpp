@@ -1,0 +1,83 @@
+#include "PruebaColeccion.h"
+
+#include "collection/Portada.h"
+
+using prueba::EntradaNueva;
+
+TEST(Portada, MacLeftoversAreNeverPages)
+{
+    EXPECT_TRUE(portada::EsMetadatoMac("__MACOSX/"));
+    EXPECT_TRUE(portada::EsMetadatoMac("__MACOSX/cap1/._01.jpg"));
+    EXPECT_TRUE(portada::EsMetadatoMac("cap1/._01.jpg"));
+    EXPECT_TRUE(portada::EsMetadatoMac("._01.jpg"));
+    EXPECT_TRUE(portada::EsMetadatoMac("cap1\\__MACOSX\\01.jpg"));
+    EXPECT_FALSE(portada::EsMetadatoMac("cap1/01.jpg"));
+    EXPECT_FALSE(portada::EsMetadatoMac("_01.jpg"));
+    EXPECT_FALSE(portada::EsMetadatoMac("a._01.jpg"));
+    EXPECT_FALSE(portada::EsMetadatoMac(""));
+}
+
+TEST(Portada, BoxSizeKeepsTheAspect)
+{
+    EXPECT_EQ(portada::TamanoEnCaja({2000, 1000}, 1500), QSize(1500, 750));
+    EXPECT_EQ(portada::TamanoEnCaja({1000, 2000}, 1500), QSize(750, 1500));
+    EXPECT_EQ(portada::TamanoEnCaja({700, 700}, 1500), QSize(1500, 1500));
+    EXPECT_EQ(portada::TamanoEnCaja({3, 2}, 5), QSize(5, 3)); // 3.33 to the nearest
+    EXPECT_EQ(portada::TamanoEnCaja({10000, 1}, 100), QSize(100, 1));
+    EXPECT_EQ(portada::TamanoEnCaja({}, 100), QSize());
+}
+
+TEST(Portada, TheFirstPictureInPageOrderFromMemoryAtTheBoxSize)
+{
+    QTemporaryDir t;
+    const QString cbz = t.filePath("c.cbz");
+    ASSERT_TRUE(prueba::EscribirZip(
+        cbz, {{"p10.jpg", prueba::PaginaDeColor(prueba::Rojo, {40, 40}, "JPG")},
+              {"info.txt", "hola"},
+              {"__MACOSX/", {}, EntradaNueva::Carpeta},
+              {"__MACOSX/._P02.jpeg", "basura"},
+              {"._P02.jpeg", "basura"},
+              {"P02.jpeg", prueba::PaginaDeColor(QColor(10, 200, 10), {1200, 1800}, "JPG")},
+              {"p03.webp", prueba::PaginaDeColor(prueba::Rojo, {40, 40}, "WEBP")},
+              {"carpeta.jpg/", {}, EntradaNueva::Carpeta}}));
+    EXPECT_EQ(portada::PaginasDeArchivo(cbz), (QStringList{"P02.jpeg", "p03.webp", "p10.jpg"}));
+
+    const QStringList antes = prueba::ArchivosTemporales();
+    const auto p = portada::LeerPortada(cbz, 150);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->Entrada, "P02.jpeg"); // a comic of ".jpeg" pages has a front page
+    EXPECT_EQ(p->Paginas, 3);
+    EXPECT_EQ(p->Natural, QSize(1200, 1800));
+    EXPECT_EQ(p->Imagen.size(), QSize(100, 150));
+    EXPECT_GT(QColor(p->Imagen.pixel(50, 75)).green(), 150);
+    EXPECT_EQ(prueba::ArchivosTemporales(), antes);
+}
+
+TEST(Portada, RarFoldersAndPngPages)
+{
+    QTemporaryDir t;
+    const QString cbr = t.filePath("c.cbr");
+    ASSERT_TRUE(prueba::EscribirRar4(cbr, {{"b/01.png", prueba::PaginaDeColor(prueba::Rojo, {400, 200}, "PNG")},
+                                           {"a/02.png", prueba::PaginaDeColor(QColor(0, 0, 250), {400, 200}, "PNG")},
+                                           {"../fuera.png", prueba::PaginaDeColor(prueba::Rojo, {4, 4}, "PNG")}}));
+    const auto p = portada::LeerPortada(cbr, 100);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->Entrada, "a/02.png");
+    EXPECT_EQ(p->Paginas, 2); // a name that would leave the folder is no page
+    EXPECT_EQ(p->Imagen.size(), QSize(100, 50));
+    EXPECT_GT(QColor(p->Imagen.pixel(50, 25)).blue(), 200);
+}
+
+TEST(Portada, NothingWithoutAReadablePicture)
+{
+    QTemporaryDir t;
+    const QString sin = t.filePath("sin.cbz");
+    ASSERT_TRUE(prueba::EscribirZip(sin, {{"leeme.txt", "x"}}));
+    EXPECT_FALSE(portada::LeerPortada(sin, 100));
+    const QString roto = t.filePath("roto.cbz");
+    ASSERT_TRUE(prueba::EscribirZip(roto, {{"01.jpg", "no es un jpeg"}}));
+    EXPECT_FALSE(portada::LeerPortada(roto, 100));
+    EXPECT_FALSE(portada::LeerPortada(t.filePath("no existe.cbz"), 100));
+    prueba::Vacio(t.filePath("vacio.cbr"));
+    EXPECT_FALSE(portada::LeerPortada(t.filePath("vacio.cbr"), 100));
+}
