@@ -273,68 +273,16 @@ TEST_F(Hostil, DamagedAndTruncatedArchivesEndCleanly)
     }
 }
 
-namespace {
-
-std::uint32_t Crc32(const QByteArray &b)
-{
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (const char ch : b) {
-        c ^= std::uint8_t(ch);
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    }
-    return c ^ 0xFFFFFFFFu;
-}
-
-void Le(QByteArray &b, std::uint64_t v, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        b.append(char((v >> (8 * i)) & 0xFF));
-}
-
-// A RAR 4 block: CRC of the rest, type, flags, size, then the body.
-QByteArray Bloque4(int tipo, int banderas, const QByteArray &cuerpo)
-{
-    QByteArray resto;
-    resto.append(char(tipo));
-    Le(resto, std::uint64_t(banderas), 2);
-    Le(resto, std::uint64_t(7 + cuerpo.size()), 2);
-    resto += cuerpo;
-    QByteArray b;
-    Le(b, Crc32(resto) & 0xFFFF, 2);
-    return b + resto;
-}
-
-// A stored RAR 4 file header with 64-bit sizes.
-QByteArray Archivo4(std::uint64_t empaquetado, std::uint64_t desempaquetado, const QByteArray &nombre,
-                    const QByteArray &datos = {})
-{
-    QByteArray c;
-    Le(c, empaquetado & 0xFFFFFFFF, 4);
-    Le(c, desempaquetado & 0xFFFFFFFF, 4);
-    c.append(char(3));            // Unix
-    Le(c, Crc32(datos), 4);
-    Le(c, 0x21000000, 4);         // DOS time
-    c.append(char(29)).append(char(0x30)); // version, stored
-    Le(c, std::uint64_t(nombre.size()), 2);
-    Le(c, 0x81A4, 4);             // regular file
-    Le(c, empaquetado >> 32, 4);
-    Le(c, desempaquetado >> 32, 4);
-    return Bloque4(0x74, 0x8000 | 0x0100, c + nombre) + datos;
-}
-
-} // namespace
-
 TEST(Rar4Hostil, SizesFromTheFileAreCheckedBeforeTheyMoveTheWalk)
 {
-    const QByteArray firma("Rar!\x1a\x07\x00", 7);
-    const QByteArray principal = Bloque4(0x73, 0, QByteArray(6, '\0'));
-    const qint64 cabecera = Archivo4(0, 0, "p.jpg").size();
+    using prueba::BloqueRar4;
+    const QByteArray inicio = prueba::InicioRar4();
+    const qint64 cabecera = BloqueRar4("p.jpg", {}, 0, 0).size();
     // Packed sizes that would stand still, go back, or overflow the position:
     // the entry is listed and the walk ends there.
     for (const std::uint64_t empaquetado :
          {std::uint64_t(-cabecera), std::uint64_t(-1), std::uint64_t(0x7FFFFFFFFFFFFFF0), std::uint64_t(1) << 62}) {
-        const QByteArray rar = firma + principal + Archivo4(empaquetado, 10, "p.jpg") + Archivo4(4, 4, "q.jpg", "abcd");
+        const QByteArray rar = inicio + BloqueRar4("p.jpg", {}, empaquetado, 10) + BloqueRar4("q.jpg", "abcd", 4, 4);
         const auto lista = archivo::ListarEntradasDatos(rar);
         ASSERT_EQ(lista.size(), 1u) << empaquetado;
         EXPECT_EQ(lista[0].Nombre, "p.jpg");
@@ -344,8 +292,8 @@ TEST(Rar4Hostil, SizesFromTheFileAreCheckedBeforeTheyMoveTheWalk)
     }
     // A stored entry declaring far more than the file holds gives nothing,
     // and the entries around it still come out.
-    const QByteArray rar = firma + principal + Archivo4(4, 4, "a.jpg", "abcd")
-                           + Archivo4(4, 200u * 1024 * 1024, "b.jpg", "efgh") + Archivo4(4, 4, "c.jpg", "ijkl");
+    const QByteArray rar = inicio + BloqueRar4("a.jpg", "abcd", 4, 4)
+                           + BloqueRar4("b.jpg", "efgh", 4, 200u * 1024 * 1024) + BloqueRar4("c.jpg", "ijkl", 4, 4);
     QStringList salidas;
     const archivo::Lectura l = archivo::LeerEntradasDatos(
         rar, [](const QString &) { return true; },
