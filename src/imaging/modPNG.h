@@ -12,9 +12,9 @@ namespace modPNG {
 
 // No decoded picture is larger than this. Over it, a picture whose reader
 // scales while decoding (PNG, JPEG) comes reduced to fit, its real size in
-// the holder's Natural; any other is refused. A quarter of the memory a
-// single page may take, so that the turned and scaled copies fit beside it.
-inline constexpr std::uint64_t BytesMaximosPicture = 256ull * 1024 * 1024;
+// the holder's Natural; any other is refused. An eighth of the memory a
+// single page may take (1 GB): a quarter turn holds four copies at once.
+inline constexpr std::uint64_t BytesMaximosPicture = 128ull * 1024 * 1024;
 
 // PNG drawn over white; at the target's pixel size when it stretches.
 // Throws ErrorImagen 999 "GDI+ Module"; the target is untouched then.

@@ -190,15 +190,15 @@ QByteArray PngMonocromo(std::uint32_t w, std::uint32_t h, std::uint32_t blancas 
 
 TEST_F(Carga, HugePicturesComeReducedToFitWithTheirRealSize)
 {
-    // 9000 x 8000 pixels: 288 MB once a page, over the limit; 20 KB on disk.
-    const QSize real(9000, 8000);
-    Escribir("enorme.png", PngMonocromo(9000, 8000, 4000));
+    // 6500 x 6000 pixels: 156 MB once a page, over the limit; 10 KB on disk.
+    const QSize real(6500, 6000);
+    Escribir("enorme.png", PngMonocromo(6500, 6000, 3000));
     ASSERT_GT(std::uint64_t(real.width()) * real.height() * 4, modPNG::BytesMaximosPicture);
     auto comprobar = [&](const ControlImagen &c) {
         EXPECT_EQ(TamanoNatural(c), real);
         EXPECT_LE(std::uint64_t(c.Picture.sizeInBytes()), modPNG::BytesMaximosPicture);
-        EXPECT_GT(c.Picture.width(), 8000); // reduced just enough
-        EXPECT_NEAR(double(c.Picture.width()) / c.Picture.height(), 9000.0 / 8000.0, 0.001);
+        EXPECT_GT(c.Picture.width(), 6000); // reduced just enough
+        EXPECT_NEAR(double(c.Picture.width()) / c.Picture.height(), 6500.0 / 6000.0, 0.001);
         EXPECT_EQ(c.Picture.pixel(c.Picture.width() / 2, 10), qRgb(255, 255, 255));
         EXPECT_EQ(c.Picture.pixel(c.Picture.width() / 2, c.Picture.height() - 10), qRgb(0, 0, 0));
     };
@@ -222,7 +222,7 @@ TEST_F(Carga, HugePicturesComeReducedToFitWithTheirRealSize)
 
     // A picture that cannot be read row by row is refused: an interlaced PNG,
     // a BMP whose header alone claims 20000 x 20000.
-    Escribir("entrelazado.png", PngMonocromo(9000, 8000, 0, true));
+    Escribir("entrelazado.png", PngMonocromo(6500, 6000, 0, true));
     EXPECT_THROW(modPNG::CargarImagen(Ruta("entrelazado.png"), c), ErrorImagen);
     QByteArray bmp = QByteArray::fromHex("424d000000000000000036000000" "28000000" "204e0000" "204e0000"
                                          "01002000" "00000000" "00000000" "00000000" "00000000" "00000000"
