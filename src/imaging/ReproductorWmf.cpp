@@ -103,6 +103,16 @@ public:
         zona_ = QRectF(lienzo_).adjusted(-margen, -margen, margen, margen);
     }
 
+    // States the file saved and never restored are given back before the
+    // painter ends.
+    ~Reproductor()
+    {
+        for (; guardados_ > 0; --guardados_)
+            p_.restore();
+    }
+    Reproductor(const Reproductor &) = delete;
+    Reproductor &operator=(const Reproductor &) = delete;
+
     // False once the drawing has gone past one of its bounds: it stops there.
     bool Bien() const { return bien_; }
 
@@ -294,10 +304,12 @@ public:
             break;
         }
         case 0x001E: // SaveDC
-            if (++guardados_ > GuardadosMaximos)
+            if (guardados_ >= GuardadosMaximos) {
                 bien_ = false;
-            else
+            } else {
+                ++guardados_;
                 p_.save();
+            }
             break;
         case 0x0127: // RestoreDC
             if (guardados_ > 0) {
