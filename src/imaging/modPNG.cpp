@@ -26,6 +26,14 @@ bool Cabe(const QSize &s)
 
 enum class Resultado { Hecho, Error, Cancelado };
 
+// The formats pages come in. Whatever else a Qt plugin could read (SVG,
+// TIFF, ...) is no page, and some of those take work without bound.
+bool FormatoDePagina(const QByteArray &formato)
+{
+    static const QByteArrayList formatos{"png", "jpeg", "jpg", "bmp", "dib", "gif", "ico", "cur", "webp"};
+    return formatos.contains(formato);
+}
+
 struct Decodificada {
     QImage imagen;
     QSize natural;     // its own size
@@ -49,6 +57,8 @@ Resultado Decodificar(const QByteArray &datos, const QString &nombre, const Plaz
     d.formato = lector.format();
     if (d.formato.isEmpty()) // formats without a signature of their own (icons) go by the name
         d.formato = modGeneral::ExtensionDeRuta(nombre).toLower().toLatin1();
+    if (!FormatoDePagina(d.formato))
+        return Resultado::Error;
     const QSize declarado = lector.size();
     if (declarado.isValid() && !Cabe(declarado)) {
         d.tope = decodificadorJpeg::AjustarAlLimite(declarado, BytesMaximosPicture);

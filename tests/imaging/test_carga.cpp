@@ -361,3 +361,20 @@ TEST(Metarchivo, PlaybackStopsWhenCancelled)
     EXPECT_TRUE(modPNG::CargarPagina(origen, {}, c));
     EXPECT_EQ(c.Picture.size(), QSize(96, 96));
 }
+
+TEST_F(Carga, OnlyPageFormatsAreDecoded)
+{
+    // An SVG or a TIFF under a picture's name is no page, whatever plugin
+    // could read it.
+    Escribir("dibujo.jpg", "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'>"
+                           "<rect width='10' height='10'/></svg>");
+    QImage tiff(8, 8, QImage::Format_RGB32);
+    tiff.fill(Qt::red);
+    Guardar(tiff, "foto.bmp", "TIFF");
+    ControlImagen c;
+    for (const char *n : {"dibujo.jpg", "foto.bmp"})
+        EXPECT_THROW(modPNG::CargarSegunExtension(Ruta(n), c), ErrorImagen) << n;
+    Guardar(tiff, "foto.gif", "BMP"); // a page format under another page name still loads
+    modPNG::CargarSegunExtension(Ruta("foto.gif"), c);
+    EXPECT_EQ(c.Picture.size(), QSize(8, 8));
+}
