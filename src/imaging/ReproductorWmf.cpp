@@ -1,4 +1,5 @@
 #include "imaging/ReproductorWmf.h"
+#include "imaging/modPNG.h"
 
 #include <QFile>
 #include <QPainter>
@@ -532,7 +533,8 @@ QImage DibujarDatos(const QByteArray &b, const Plazo &plazo)
         while (tamano.width() > 2000 || tamano.height() > 2000)
             tamano /= 2;
     }
-    if (tamano.isEmpty() || tamano.width() > LadoMaximo || tamano.height() > LadoMaximo)
+    if (tamano.isEmpty() || tamano.width() > LadoMaximo || tamano.height() > LadoMaximo
+        || std::uint64_t(tamano.width()) * std::uint64_t(tamano.height()) * 4 > modPNG::BytesMaximosPicture)
         return {};
 
     QImage imagen(tamano, QImage::Format_RGB32);
