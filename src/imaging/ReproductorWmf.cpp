@@ -133,7 +133,8 @@ public:
             Objeto o;
             o.clase = Objeto::Pluma;
             const std::uint16_t estilo = l.u16();
-            const int ancho = l.i16();
+            // A negative width would make Qt's dash stroker stand still.
+            const int ancho = std::abs(int(l.i16()));
             l.i16();
             const QColor c = Color(l.u32());
             if ((estilo & 0x0F) == 5) {
@@ -216,7 +217,7 @@ public:
         case 0x041B: { const QRect r = Rect(l); if (Dibujable(r, true)) p_.drawRect(r); break; }
         case 0x0418: { const QRect r = Rect(l); if (Dibujable(r, true)) p_.drawEllipse(r); break; }
         case 0x061C: {
-            const int h = l.i16(); const int w = l.i16();
+            const int h = std::abs(int(l.i16())); const int w = std::abs(int(l.i16()));
             const QRect r = Rect(l);
             if (Dibujable(r, true))
                 p_.drawRoundedRect(r, w / 2.0, h / 2.0);
