@@ -9,6 +9,7 @@
 # memory over 2 GB.
 #   GUARDAR_CORPUS=1  minimise the grown corpus back into fuzz/corpus/<target>.
 #   NICE=19           run the fuzzers at that niceness (default 19).
+#   TIEMPO_MAXIMO=5   seconds of wall time one input may take (default 5).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 segundos=${1:?usage: tools/fuzz.sh SECONDS [TARGET...]}
@@ -33,7 +34,7 @@ for o in "${objetivos[@]}"; do
   echo "== $o: ${segundos}s"
   set +e
   nice -n "${NICE:-19}" "build-fuzz/fuzz_$o" "$trabajo" "fuzz/corpus/$o" \
-      -max_total_time="$segundos" -timeout=5 -rss_limit_mb=2048 -malloc_limit_mb=2048 \
+      -max_total_time="$segundos" -timeout="${TIEMPO_MAXIMO:-5}" -rss_limit_mb=2048 -malloc_limit_mb=2048 \
       -max_len=1048576 -print_final_stats=1 -artifact_prefix="$hallazgos/" > "$registro" 2>&1
   rc=$?
   set -e
