@@ -58,6 +58,9 @@ Form1::Form1(const QString &lineaComandos, QWidget *parent)
     setWindowFlags(Qt::FramelessWindowHint | Qt::Window);
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
+    // The dynamic view and the OSD shown under the pointer follow moves
+    // with no button held.
+    setMouseTracking(true);
 
     PBZ = Etiqueta(this, QStringLiteral("PBZ"));
     PBZ->setScaledContents(true);
@@ -68,6 +71,7 @@ Form1::Form1(const QString &lineaComandos, QWidget *parent)
     LBInfo = Etiqueta(this, QStringLiteral("LBInfo"));
     LBInfo->setStyleSheet(QStringLiteral(
         "QLabel { background: rgba(20, 20, 20, 190); color: #f2f2f2; border-radius: 8px; padding: 8px 16px; }"));
+    LBInfo->setAttribute(Qt::WA_TransparentForMouseEvents); // the pointer reaches the page under it
     LBInfo->hide();
 
     ImAbrir = Etiqueta(this, QStringLiteral("ImAbrir"));
