@@ -126,6 +126,7 @@ void Comandos::RegistrarBasicos()
 {
     auto modo = [this](int tecla, Modo m, int mensaje, bool porcentaje) {
         Registrar({tecla, Mayus::Igual, RehaceReferencia, [this, m, mensaje, porcentaje](Ejecucion &e) {
+                       vista_.DejarDosPaginas();
                        vista_.AplicaLayout(m);
                        vista_.ModoAjuste = m;
                        e.Mensaje = porcentaje ? ConPorcentaje(mensaje, vista_.PorcentajeZoom())
@@ -168,6 +169,7 @@ void Comandos::RegistrarBasicos()
     modo('5', Modo::Estirado, 166, true);
     Registrar({'6', Mayus::Igual, 0, [this](Ejecucion &e) {
                    vista_.tmrDinamico.start();
+                   vista_.DejarDosPaginas();
                    vista_.ModoAjuste = Modo::Dinamico;
                    e.Mensaje = ConPorcentaje(169, vista_.PorcentajeZoom());
                }});
@@ -184,6 +186,7 @@ void Comandos::RegistrarBasicos()
                        return;
                    }
                    if (vista_.ModoAjuste == Modo::DosPaginas) {
+                       vista_.DejarDosPaginas();
                        vista_.AplicaLayout(Modo::Pantalla);
                        vista_.ModoAjuste = Modo::Pantalla;
                    }
@@ -195,6 +198,7 @@ void Comandos::RegistrarBasicos()
                }});
     Registrar({'8', Mayus::Igual, 0, [this](Ejecucion &) {
                    if (vista_.ModoAjuste == Modo::DosPaginas) {
+                       vista_.DejarDosPaginas();
                        vista_.AplicaLayout(Modo::Pantalla);
                        vista_.ModoAjuste = Modo::Pantalla;
                        MostrarMensaje(TextoIdioma(580) + ": Off");
