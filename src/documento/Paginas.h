@@ -13,7 +13,8 @@ ClaseDocumento ClaseDe(const QString &extMayusculas);
 bool EsArchivoComprimido(const QString &extMayusculas);
 
 // Whether a name is a page of a document of that class, by its extension.
-// JPEG and WebP pages count as pages everywhere.
+// JPEG and WebP pages count as pages everywhere; what a Mac leaves beside
+// the files ("__MACOSX/", "._name") never does.
 bool EsPagina(const QString &nombre, ClaseDocumento clase);
 
 // The patterns of a picture folder's listing and of the archives beside one.
