@@ -344,6 +344,11 @@ void Comandos::RuedaMovida(bool abajo)
 
 void Comandos::AbrirArchivo(const QString &ruta, bool mostrar)
 {
+    AbrirComo(ruta, mostrar, QString());
+}
+
+void Comandos::AbrirComo(const QString &ruta, bool mostrar, const QString &leerComo)
+{
     emit Abriendo(true);
     if (!doc_.GuardarMarcadores())
         qWarning("tavelo: the bookmarks could not be written");
@@ -359,7 +364,7 @@ void Comandos::AbrirArchivo(const QString &ruta, bool mostrar)
         }
     }
 
-    const Documento::Apertura apertura = doc_.Abrir(elegida);
+    const Documento::Apertura apertura = doc_.Abrir(elegida, leerComo);
     vista_.PaginaActual = apertura.Inicial;
     if (apertura.SinEntradas) {
         MostrarMensaje(TextoIdioma(200));
@@ -394,12 +399,15 @@ void Comandos::RepararExtension(const QString &extension)
     if (nueva.isEmpty())
         return;
     const QString destino = doc_.RutaActual.left(doc_.RutaActual.size() - 3) + nueva;
-    // Like a move, a rename never replaces a file already there.
-    if (!QFile::rename(doc_.RutaActual, destino))
-        return;
     bReparando = true;
-    AbrirArchivo(destino, true);
-    MostrarMensaje(TextoIdioma(201));
+    // Like a move, a rename never replaces a file already there. Without
+    // the new name the archive is read where it is, as what it is.
+    if (QFile::rename(doc_.RutaActual, destino)) {
+        AbrirArchivo(destino, true);
+        MostrarMensaje(TextoIdioma(201));
+    } else {
+        AbrirComo(doc_.RutaActual, true, nueva);
+    }
     bReparando = false;
 }
 

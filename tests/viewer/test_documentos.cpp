@@ -112,15 +112,26 @@ TEST_F(Documentos, MisnamedComicsAreRepairedBothWays)
     f->AbrirArchivo(Ruta("texto.cbz"), true);
     EXPECT_EQ(f->Vista().UltimoMensaje, "Loading error");
     EXPECT_TRUE(QFile::exists(Ruta("texto.cbz")));
-    // A repair never replaces a file that already has the new name.
+    // A repair never replaces a file that already has the new name: the
+    // archive is read where it is, by its content, and nothing more is said.
     ASSERT_TRUE(prueba::EscribirRar4(Ruta("dos.cbz"), {{"p1.jpg", Pagina(1)}}));
     Escribir(Ruta("dos.cbr"), "keep me");
     f->AbrirArchivo(Ruta("dos.cbz"), true);
-    EXPECT_EQ(f->Vista().UltimoMensaje, "Loading error");
-    EXPECT_TRUE(QFile::exists(Ruta("dos.cbz")));
+    EXPECT_EQ(f->Doc().RutaActual, Ruta("dos.cbz"));
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 1);
+    EXPECT_EQ(f->LBPag->text(), "1/1");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "dos.cbz");
     QFile keep(Ruta("dos.cbr"));
     ASSERT_TRUE(keep.open(QIODevice::ReadOnly));
     EXPECT_EQ(keep.readAll(), "keep me");
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("tres.cbr"), {{"p4.jpg", Pagina(4)}, {"p5.jpg", Pagina(5)}}));
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("tres.cbz"), {{"p6.jpg", Pagina(6)}}));
+    f->AbrirArchivo(Ruta("tres.cbr"), true);
+    EXPECT_EQ(f->Doc().RutaActual, Ruta("tres.cbr"));
+    EXPECT_EQ(Paginas(), QStringList({"p4.jpg", "p5.jpg"}));
+    EXPECT_EQ(f->Vista().UltimoMensaje, "tres.cbr");
+    f->Form_KeyUp(' ', 0);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 5);
 }
 
 TEST_F(Documentos, ABrokenPageShowsTheLoadingErrorAndReadingGoesOn)
