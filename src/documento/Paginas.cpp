@@ -114,6 +114,8 @@ QString FiltroAbrir(const QString &filtro)
 bool EsAbrible(const QString &ruta)
 {
     const QFileInfo fi(ruta);
+    if (fi.isDir())
+        return true; // read as its pictures
     if (!fi.isFile())
         return false;
     const QString ext = ExtensionMayusculas(ruta);

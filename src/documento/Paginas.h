@@ -36,7 +36,8 @@ int PosicionVecina(int i, int paso, int n);
 // extensions beside every "*.jpg".
 QString FiltroAbrir(const QString &filtroCatalogo);
 
-// A file the open dialog offers (what a drop from the desktop may bring).
+// A file the open dialog offers, or a folder (what a drop from the desktop
+// may bring).
 bool EsAbrible(const QString &ruta);
 
 } // namespace paginas

@@ -374,18 +374,21 @@ void Comandos::AbrirComo(const QString &ruta, bool mostrar, const QString &leerC
         return;
     }
     if (!doc_.HayDocumento()) {
+        // Nothing in it is a page: said, rather than a screen that stays as it was.
+        MostrarMensaje(TextoIdioma(1000));
         emit Abriendo(false);
         return;
     }
     MostrarMarcador(doc_.MarcadorDe(doc_.RutaActual));
 
     vista_.OcultarNumeroPagina(); // no page number until the page is there
-    if (mostrar)
-        vista_.VerImagen(vista_.PaginaActual);
+    const bool leida = !mostrar || vista_.VerImagen(vista_.PaginaActual);
     vista_.Etiquetar();
     visor::ProcesarEventos();
     doc_.NombreActual = modGeneral::NombreDeRuta(doc_.RutaActual);
-    MostrarMensaje(doc_.NombreActual.isEmpty() ? doc_.RutaActual : doc_.NombreActual);
+    // A first page that could not be read keeps its loading error on screen.
+    if (leida)
+        MostrarMensaje(doc_.NombreActual.isEmpty() ? doc_.RutaActual : doc_.NombreActual);
     emit Abriendo(false);
 }
 
@@ -421,7 +424,7 @@ bool Comandos::bAbrirMarcador(const QString &ruta, std::int16_t pagina)
     // A record from when the document had more pages opens it at the start.
     if (!doc_.EsPagina(pagina))
         pagina = 1;
-    vista_.VerImagen(pagina);
+    bPaginaIlegible = !vista_.VerImagen(pagina);
     visor::ProcesarEventos();
     vista_.PaginaActual = pagina;
     vista_.Etiquetar();
@@ -434,7 +437,7 @@ bool Comandos::AbrirUltimo(bool anunciar)
     if (ultimo.Ruta.isEmpty())
         return false;
     const bool abierto = bAbrirMarcador(ultimo.Ruta, configuracion::NumeroDePagina(ultimo.Marcador));
-    if (abierto && anunciar)
+    if (abierto && anunciar && !bPaginaIlegible)
         MostrarMensaje(TextoIdioma(8));
     return abierto;
 }

@@ -122,4 +122,5 @@ private:
     Pantalla *pantalla_;
     std::vector<Comando> tabla_;
     bool bReparando = false;
+    bool bPaginaIlegible = false; // the page bAbrirMarcador showed could not be read
 };

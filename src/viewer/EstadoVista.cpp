@@ -156,13 +156,14 @@ void EstadoVista::AnticiparVecinas(std::int16_t desde)
     doc_.Preparador().Anticipar(pedidos);
 }
 
-void EstadoVista::VerImagen(std::int16_t pagina)
+bool EstadoVista::VerImagen(std::int16_t pagina)
 {
     if (!doc_.EsPagina(pagina) || !doc_.Fuente())
-        return;
+        return false;
     const visor::PunteroOcupado ocupado;
     PaginaCargada = false;
-    if (!CargarPaginaEn(pagina, Imagen)) {
+    const bool leida = CargarPaginaEn(pagina, Imagen);
+    if (!leida) {
         // A broken page leaves an empty screen and the reader free to go on.
         VaciarPicture(Imagen);
         MostrarMensaje(TextoIdioma(200));
@@ -178,6 +179,7 @@ void EstadoVista::VerImagen(std::int16_t pagina)
     // A spread ends on its second page, when there is one.
     const bool segunda = ModoAjuste == Modo::DosPaginas && doc_.EsPagina(PaginaActual);
     AnticiparVecinas(segunda ? PaginaActual : pagina);
+    return leida;
 }
 
 void EstadoVista::IrAPagina(std::int16_t pagina)

@@ -69,7 +69,8 @@ public:
     void PonerColorFondo(std::int32_t bgr);
 
     // Pages.
-    void VerImagen(std::int16_t pagina);
+    // False when the page could not be read (the loading error is shown).
+    bool VerImagen(std::int16_t pagina);
     // Makes `pagina` the current page and shows it; the tag follows.
     void IrAPagina(std::int16_t pagina);
     void PasarPagina(bool adelante, bool primeraOUltima);

@@ -28,7 +28,8 @@ QStringList Patrones(const QString &filtro, QChar sep)
 TEST(Catalogo, EveryLanguageDefinesTheSame218Numbers)
 {
     const auto ingles = modIdioma::NumerosIdioma("ing");
-    ASSERT_EQ(ingles.size(), 218);
+    // The catalogue's own 218 numbers; texts added since start at 1000.
+    ASSERT_EQ(std::count_if(ingles.begin(), ingles.end(), [](auto n) { return n < 1000; }), 218);
     EXPECT_TRUE(std::is_sorted(ingles.begin(), ingles.end()));
     EXPECT_EQ(std::adjacent_find(ingles.begin(), ingles.end()), ingles.end());
     for (const QString &codigo : modIdioma::CodigosIdioma())

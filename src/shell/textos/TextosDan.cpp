@@ -225,6 +225,7 @@ std::span<const TextoNumerado> TextosDan()
         {710, "Markering"sv},
         {720, "Træk og slip for at åbne eller markere"sv},
         {999, "Dansk oversættelse: Tavelo-holdet"sv},
+        {1000, "Dette dokument har ingen sider"sv},
     };
     return tabla;
 }

@@ -225,6 +225,7 @@ std::span<const TextoNumerado> TextosDeu()
         {710, "Auswahl"sv},
         {720, "Ziehen zum Öffnen oder Auswählen"sv},
         {999, "Deutsche Übersetzung: Tavelo-Team"sv},
+        {1000, "Dieses Dokument hat keine Seiten"sv},
     };
     return tabla;
 }

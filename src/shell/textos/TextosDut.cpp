@@ -225,6 +225,7 @@ std::span<const TextoNumerado> TextosDut()
         {710, "Selectie"sv},
         {720, "Slepen om te openen of te selecteren"sv},
         {999, "Nederlandse vertaling: Tavelo-team"sv},
+        {1000, "Dit document heeft geen pagina's"sv},
     };
     return tabla;
 }

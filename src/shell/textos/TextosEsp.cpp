@@ -225,6 +225,7 @@ std::span<const TextoNumerado> TextosEsp()
         {710, "Selección"sv},
         {720, "Arrastrar para abrir o seleccionar"sv},
         {999, ""sv},
+        {1000, "Este documento no tiene páginas"sv},
     };
     return tabla;
 }

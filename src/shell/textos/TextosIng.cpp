@@ -225,6 +225,7 @@ std::span<const TextoNumerado> TextosIng()
         {710, "Selection"sv},
         {720, "Drag and drop to open or to make a selection"sv},
         {999, ""sv},
+        {1000, "This document has no pages"sv},
     };
     return tabla;
 }

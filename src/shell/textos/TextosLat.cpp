@@ -225,6 +225,7 @@ std::span<const TextoNumerado> TextosLat()
         {710, "Atlase"sv},
         {720, "Velciet un nometiet, lai atvērtu vai atlasītu"sv},
         {999, "Tulkojums latviešu valodā: Tavelo komanda"sv},
+        {1000, "Šim dokumentam nav lappušu"sv},
     };
     return tabla;
 }

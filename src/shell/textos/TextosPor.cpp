@@ -225,6 +225,7 @@ std::span<const TextoNumerado> TextosPor()
         {710, "Seleção"sv},
         {720, "Arraste para abrir ou selecionar"sv},
         {999, ""sv},
+        {1000, "Este documento não tem páginas"sv},
     };
     return tabla;
 }
