@@ -101,6 +101,7 @@ private:
     void CrearBarra();
     void TraduceBarra();
     void MostrarMensajeEnPantalla(const QString &texto);
+    void ColocarMensaje();
     void MostrarNumeroPagina(std::int16_t pagina, bool nueva);
     void MostrarMarcador();
     void MostrarAbriendo(bool abriendo);
@@ -122,5 +123,6 @@ private:
     QSet<int> TeclasPulsadas;    // keys whose press this window received
     QImage superficie_;          // the window's persistent surface, device pixels
     QString LineaComandos;
+    QString MensajeCompleto;     // the message as given, before it is fitted to the window
     bool bInicioHecho = false;
 };

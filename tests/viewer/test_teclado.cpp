@@ -237,6 +237,37 @@ TEST_F(Teclado, MessagesStayTheirSecondsPlusOneTick)
     EXPECT_TRUE(f->LBInfo->isHidden());
 }
 
+TEST_F(Teclado, MessagesFitTheWindow)
+{
+    const QString largo = QString("pagina_") + QString(120, 'x') + ".jpg";
+    ASSERT_TRUE(prueba::EscribirZip(tmp.filePath(largo + ".cbz"), {{largo, prueba::PaginaNumero(1, {400, 300})}}));
+    f->AbrirArchivo(tmp.filePath(largo + ".cbz"), true);
+    auto dentro = [&] {
+        const QRect r = f->LBInfo->geometry();
+        EXPECT_TRUE(f->rect().contains(r)) << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+    };
+    for (int ancho : {800, 400}) {
+        f->resize(ancho, 600);
+        f->MostrarMensaje(largo + ".cbz"); // the comic's name
+        dentro();
+        EXPECT_TRUE(f->LBInfo->text().contains(QStringLiteral("…"))) << ancho;
+        EXPECT_TRUE(f->LBInfo->text().endsWith(".cbz"));
+        // F7: a long line of words wraps; the name in it is cut in the middle.
+        Tecla(VK_F1 + 6);
+        dentro();
+        EXPECT_TRUE(f->LBInfo->wordWrap());
+        EXPECT_GT(f->LBInfo->height(), 2 * f->LBInfo->fontMetrics().height());
+        EXPECT_TRUE(f->LBInfo->text().startsWith(" | Mode: 1 |"));
+        EXPECT_TRUE(f->LBInfo->text().contains(QStringLiteral("…")));
+        EXPECT_EQ(f->Vista().UltimoMensaje, f->Vista().InfoPagina()); // V repeats it whole
+    }
+    // A short message stays on one line, as wide as it needs.
+    f->MostrarMensaje("Zoom + [110%]");
+    EXPECT_FALSE(f->LBInfo->wordWrap());
+    EXPECT_EQ(f->LBInfo->text(), "Zoom + [110%]");
+    EXPECT_LT(f->LBInfo->width(), 300);
+}
+
 TEST_F(Teclado, AutomaticShowIntervalCycleAndOsdRepeat)
 {
     Abrir(3);
