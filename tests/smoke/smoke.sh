@@ -11,7 +11,11 @@ home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 export TAVELO_HOME=$home TMPDIR=$home
 ini=$home/tavelo.ini
-fase() { xvfb-run -a -s "-screen 0 1024x768x24" "$here/fases.sh" "$1" "$tavelo" "$muestra" "$home"; }
+fase() {
+  xvfb-run -a -s "-screen 0 1024x768x24" "$here/fases.sh" "$1" "$tavelo" "$muestra" "$home"
+  # An orderly exit leaves no lock behind in the temporary folder.
+  if find "$home" -name '*.lock*' | grep .; then echo "lock file left after $1"; exit 1; fi
+}
 
 fase inicio
 [ -f "$ini" ] || { echo "tavelo.ini not written"; exit 1; }
