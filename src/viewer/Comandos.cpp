@@ -518,6 +518,7 @@ void Comandos::IrAlMarcador()
 QString Comandos::sCambiarIdioma()
 {
     modIdioma::Idioma = configuracion::SiguienteIdioma(modIdioma::Idioma);
+    modIdioma::TraducirQt();
     emit IdiomaCambiado();
     return TextoIdioma(7);
 }
@@ -555,6 +556,7 @@ void Comandos::CambiaIntervalo()
 void Comandos::LeerConfiguracion()
 {
     configuracion::Leer(vista_, doc_);
+    modIdioma::TraducirQt();
 }
 
 bool Comandos::GuardarConfiguracion() const

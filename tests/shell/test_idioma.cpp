@@ -1,5 +1,6 @@
 #include "shell/modIdioma.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -120,4 +121,32 @@ TEST(Catalogo, TranslatedTextsAreWhole)
             EXPECT_FALSE(t.contains(QChar::ReplacementCharacter)) << n;
         }
     }
+}
+
+TEST(Catalogo, QtsOwnDialogsFollowTheLanguage)
+{
+    EXPECT_EQ(modIdioma::LocaleQt("por"), "pt_BR");
+    EXPECT_EQ(modIdioma::LocaleQt("lat"), "lv");
+    EXPECT_EQ(modIdioma::LocaleQt("dut"), "nl");
+    EXPECT_EQ(modIdioma::LocaleQt("xyz"), "");
+    auto abrir = [] { return QCoreApplication::translate("QFileDialog", "Open"); };
+    auto color = [] { return QCoreApplication::translate("QColorDialog", "Select Color"); };
+    {
+        IdiomaTemporal esp("esp");
+        modIdioma::TraducirQt();
+        EXPECT_EQ(abrir(), "Abrir");
+        EXPECT_EQ(color(), "Selecciona color");
+    }
+    {
+        IdiomaTemporal deu("deu");
+        modIdioma::TraducirQt();
+        EXPECT_EQ(abrir(), QString::fromUtf8("Öffnen"));
+    }
+    {
+        // A language Qt does not know leaves its dialogs in English.
+        IdiomaTemporal xyz("xyz");
+        modIdioma::TraducirQt();
+        EXPECT_EQ(abrir(), "Open");
+    }
+    modIdioma::TraducirQt();
 }
