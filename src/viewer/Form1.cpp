@@ -82,6 +82,7 @@ Form1::Form1(const QString &lineaComandos, QWidget *parent)
     LBInfo = Etiqueta(this, QStringLiteral("LBInfo"));
     LBInfo->setStyleSheet(QStringLiteral(
         "QLabel { background: rgba(20, 20, 20, 190); color: #f2f2f2; border-radius: 8px; padding: 8px 16px; }"));
+    LBInfo->setAlignment(Qt::AlignCenter); // a wrapped message reads centred
     LBInfo->setAttribute(Qt::WA_TransparentForMouseEvents); // the pointer reaches the page under it
     LBInfo->hide();
 
