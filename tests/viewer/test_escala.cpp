@@ -1,5 +1,5 @@
-// The window on a dense screen. CTest runs this file three times, with
-// QT_SCALE_FACTOR unset, 1.5 and 2: every run expects the same page
+// The window on a dense screen. CTest runs this file four times, with
+// QT_SCALE_FACTOR unset, 1.25, 1.5 and 2: every run expects the same page
 // rectangles in twips (logical pixels), and a surface in device pixels with
 // the page painted at the matching device pixels.
 #include "Constructores.h"
