@@ -6,6 +6,7 @@ PKGS=(cmake g++ ninja-build pkg-config
       libarchive-dev libjpeg-dev libpng-dev libunarr-dev libgif-dev libimagequant-dev
       clang libclang-rt-14-dev
       libgtest-dev googletest
+      qt6-translations-l10n
       xvfb xauth x11-apps x11-utils xdotool fonts-dejavu-core)
 missing=()
 for p in "${PKGS[@]}"; do

@@ -48,6 +48,8 @@ void RegistrarVentanas(Comandos &comandos)
     comandos.Registrar({'E', C::Mayus::Igual, 0, [&comandos, &vista, mensaje](C::Ejecucion &) {
                             vista.MostrarMensaje(TextoIdioma(165));
                             if (vista.ModoAjuste == Modo::Continuo || vista.ModoAjuste == Modo::DosPaginas) {
+                                if (vista.ModoAjuste == Modo::DosPaginas)
+                                    vista.DejarDosPaginas();
                                 vista.AplicaLayout(Modo::Pantalla);
                                 vista.ModoAjuste = Modo::Pantalla;
                             }
