@@ -9,6 +9,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 CargaMiniaturas::CargaMiniaturas(const FuentePaginas &fuente, const QStringList &paginas, Tamano tamano,
                                  int hilos, QObject *parent)
     : QObject(parent), fuente_(fuente), paginas_(paginas), tamano_(std::move(tamano)),
@@ -16,8 +18,12 @@ CargaMiniaturas::CargaMiniaturas(const FuentePaginas &fuente, const QStringList 
 {
     archivo::AsegurarLocaleUtf8(); // here, once: the threads must never change it
     taller_ = std::make_unique<TallerDecodificacion>(
-        [this](const TallerDecodificacion::Trabajo &t, const std::atomic<bool> &c) { Decodificar(t, c); }, hilos);
-    lector_ = std::thread([this] { Leer(); });
+        [this](const TallerDecodificacion::Trabajo &t, const std::atomic<bool> &c) { Decodificar(t, c); }, hilos,
+        Cortesia);
+    lector_ = std::thread([this] {
+        TallerDecodificacion::BajarPrioridad(Cortesia);
+        Leer();
+    });
 }
 
 CargaMiniaturas::~CargaMiniaturas()

@@ -28,8 +28,11 @@ public:
     // For page `pagina` of natural size `natural`, its thumbnail's size in
     // pixels; called on the workers.
     using Tamano = std::function<QSize(int pagina, QSize natural)>;
+    static constexpr int Cortesia = 4;
 
     // `paginas` is 1-based (element 0 unused). The source must outlive this.
+    // The reading and the decoding run a few steps below the interface
+    // thread, which then always has a core to place thumbnails and take keys.
     CargaMiniaturas(const FuentePaginas &fuente, const QStringList &paginas, Tamano tamano, int hilos = 0,
                     QObject *parent = nullptr);
     ~CargaMiniaturas() override; // cancels, and waits for the threads

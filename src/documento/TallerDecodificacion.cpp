@@ -2,6 +2,12 @@
 
 #include <algorithm>
 
+#ifdef __linux__
+#include <cerrno>
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 std::size_t BytesDe(const TallerDecodificacion::Trabajo &t)
@@ -11,14 +17,34 @@ std::size_t BytesDe(const TallerDecodificacion::Trabajo &t)
 
 } // namespace
 
-TallerDecodificacion::TallerDecodificacion(Decodificar decodificar, int hilos, std::size_t bytesEnCola)
+TallerDecodificacion::TallerDecodificacion(Decodificar decodificar, int hilos, int cortesia,
+                                           std::size_t bytesEnCola)
     : decodificar_(std::move(decodificar)), bytesEnCola_(bytesEnCola)
 {
     if (hilos <= 0)
         hilos = int(std::max(1u, std::thread::hardware_concurrency()));
     hilos_.reserve(std::size_t(hilos));
     for (int i = 0; i < hilos; ++i)
-        hilos_.emplace_back([this] { Trabajar(); });
+        hilos_.emplace_back([this, cortesia] {
+            BajarPrioridad(cortesia);
+            Trabajar();
+        });
+}
+
+void TallerDecodificacion::BajarPrioridad(int cortesia)
+{
+#ifdef __linux__
+    // A thread's nice value is its own on Linux.
+    if (cortesia > 0) {
+        const id_t hilo = id_t(::gettid());
+        errno = 0;
+        const int actual = ::getpriority(PRIO_PROCESS, hilo);
+        if (errno == 0)
+            ::setpriority(PRIO_PROCESS, hilo, std::min(actual + cortesia, 19));
+    }
+#else
+    (void)cortesia;
+#endif
 }
 
 TallerDecodificacion::~TallerDecodificacion()

@@ -28,8 +28,10 @@ public:
 
     static constexpr std::size_t BytesEnColaPorDefecto = 16u * 1024 * 1024;
 
-    // `hilos` 0: one per core the machine runs at once.
-    explicit TallerDecodificacion(Decodificar decodificar, int hilos = 0,
+    // `hilos` 0: one per core the machine runs at once. `cortesia`: how much
+    // lower than the thread that makes it the workers run (a nice
+    // increment), so that the interface thread gets a core when it asks.
+    explicit TallerDecodificacion(Decodificar decodificar, int hilos = 0, int cortesia = 0,
                                   std::size_t bytesEnCola = BytesEnColaPorDefecto);
     ~TallerDecodificacion(); // cancels, and waits for the workers to end
     TallerDecodificacion(const TallerDecodificacion &) = delete;
@@ -48,6 +50,9 @@ public:
     void EsperarInactivo();
 
     int Hilos() const { return int(hilos_.size()); }
+
+    // Lowers the calling thread's priority by `cortesia` nice steps.
+    static void BajarPrioridad(int cortesia);
 
 private:
     void Trabajar();

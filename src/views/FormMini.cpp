@@ -140,6 +140,8 @@ FormMini::FormMini(Comandos &comandos)
     setWindowTitle(QStringLiteral("Miniaturas de Tavelo"));
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
+    // Every pixel is painted here, and once: no clearing first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     setStyleSheet(QStringLiteral(
         "QToolButton { background: #30333a; color: #f2f2f2; border: none; }"
         "QToolButton:hover { background: #4a6ea8; }"
@@ -168,7 +170,6 @@ FormMini::FormMini(Comandos &comandos)
     Shficha.resize(1);
     PBI.resize(1);
     LBI.resize(1);
-    PrepararFondo();
 }
 
 FormMini::~FormMini() = default;
@@ -198,7 +199,6 @@ void FormMini::PrepararFondo()
         efectos.BrilloMas(BrilloFondo);
         fondo_ = efectos.Resultado();
     }
-    update();
 }
 
 void FormMini::showEvent(QShowEvent *evento)
@@ -216,9 +216,13 @@ void FormMini::showEvent(QShowEvent *evento)
     ImReload->setIconSize(ImReload->size() - QSize(4, 4));
     LBInfo->setGeometry(Px(mini::IzquierdaPlantilla), Px(ArribaInfo),
                         std::max(0, ImReload->x() - Px(2 * mini::IzquierdaPlantilla)), Px(AltoInfo));
+    // The cached grid makes the darkened screen needless. The workers start
+    // first: the background is made while they decode.
     DesdeCache = CargarCacheMini();
-    if (!DesdeCache)
+    if (!DesdeCache) {
         CrearMiniaturas(NumeroPaginas());
+        PrepararFondo();
+    }
     MostrarEstadoMini();
     ImCerrar->setToolTip(TextoIdioma(MensajeCerrar));
     LBInfo->setToolTip(TextoIdioma(MensajeCancelar));
@@ -304,7 +308,6 @@ bool FormMini::CargarCacheMini()
     fondo_ = std::move(cache->Imagen);
     LBI.resize(1);
     LBI.insert(LBI.end(), cache->Fichas.begin(), cache->Fichas.end());
-    update();
     return true;
 }
 
@@ -363,9 +366,10 @@ void FormMini::RecargarMini()
     PBI.resize(1);
     LBI.resize(1);
     Cancelado = DesdeCache = CargaCompleta = false;
-    PrepararFondo();
     LBInfo->clear();
     CrearMiniaturas(NumeroPaginas());
+    PrepararFondo();
+    update();
     if (!carga_)
         MostrarEstadoMini();
 }
@@ -404,9 +408,10 @@ void FormMini::MoverSombra(const diseno::Rect *r)
 void FormMini::paintEvent(QPaintEvent *evento)
 {
     QPainter p(this);
-    p.fillRect(evento->rect(), Qt::black);
     const double escala = Escala();
-    if (!fondo_.isNull()) {
+    if (fondo_.isNull()) {
+        p.fillRect(evento->rect(), Qt::black);
+    } else {
         const QSize dispositivo = (QSizeF(size()) * escala).toSize();
         if (fondo_.size() == dispositivo) {
             p.save();
@@ -487,6 +492,13 @@ void FormMini::keyReleaseEvent(QKeyEvent *evento)
 {
     evento->accept();
 }
+
+void FormMini::focusInEvent(QFocusEvent *)
+{
+    // Nothing here shows the focus: no repaint of the whole window.
+}
+
+void FormMini::focusOutEvent(QFocusEvent *) {}
 
 void FormMini::mouseMoveEvent(QMouseEvent *evento)
 {

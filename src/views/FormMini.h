@@ -117,6 +117,8 @@ protected:
     void paintEvent(QPaintEvent *evento) override;
     void keyPressEvent(QKeyEvent *evento) override;
     void keyReleaseEvent(QKeyEvent *evento) override;
+    void focusInEvent(QFocusEvent *evento) override;
+    void focusOutEvent(QFocusEvent *evento) override;
     void mouseMoveEvent(QMouseEvent *evento) override;
     void mouseDoubleClickEvent(QMouseEvent *evento) override;
 
