@@ -1,6 +1,9 @@
 #include "Banco.h"
 
 #include <QBuffer>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -22,6 +25,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -403,6 +407,48 @@ void BajoXvfb(int argc, char **argv)
     std::fprintf(stderr, "tavelo-bench: no xvfb-run (%s); measuring offscreen\n", std::strerror(errno));
     unsetenv("TAVELO_BENCH_XVFB");
     qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+QString PlataformaDeHijos(int argc, char **argv, bool offscreen, const QString &runtime)
+{
+    if (offscreen)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    else
+        BajoXvfb(argc, argv);
+    const QString plataforma = qEnvironmentVariable("QT_QPA_PLATFORM", QStringLiteral("xcb"));
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    }
+    return plataforma;
+}
+
+QProcessEnvironment EntornoHijo(const QString &carpeta, const QString &plataforma)
+{
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert("QT_QPA_PLATFORM", plataforma);
+    for (const char *v : {"TAVELO_HOME", "TMPDIR", "XDG_RUNTIME_DIR"}) {
+        const QString d = carpeta + "/" + v;
+        QDir(d).removeRecursively();
+        QDir().mkpath(d);
+        QFile::setPermissions(d, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        e.insert(v, d);
+    }
+    return e;
+}
+
+Avance::Avance() : inicio_(QDateTime::currentMSecsSinceEpoch()) {}
+
+double Avance::Segundos() const
+{
+    return (QDateTime::currentMSecsSinceEpoch() - inicio_) / 1000.0;
+}
+
+void Avance::operator()(const QString &texto) const
+{
+    std::fprintf(stderr, "[%3.0f s] %s\n", std::floor(Segundos()), qPrintable(texto));
 }
 
 } // namespace banco

@@ -84,4 +84,24 @@ Medidas Hijo(const QStringList &argumentos, const QProcessEnvironment &entorno);
 // Re-runs this program under a virtual X server when there is no display.
 void BajoXvfb(int argc, char **argv);
 
+// The parent's start: under Xvfb unless `offscreen`; the parent itself only
+// draws, offscreen, with `runtime` as its runtime folder when it has none.
+// Returns the platform the children show their windows on.
+QString PlataformaDeHijos(int argc, char **argv, bool offscreen, const QString &runtime);
+
+// A child's environment: that platform, and settings and temporary folders
+// of its own, made afresh under `carpeta`.
+QProcessEnvironment EntornoHijo(const QString &carpeta, const QString &plataforma);
+
+// Progress lines on stderr, with the seconds since the start.
+class Avance {
+public:
+    Avance();
+    void operator()(const QString &texto) const;
+    double Segundos() const;
+
+private:
+    qint64 inicio_;
+};
+
 } // namespace banco

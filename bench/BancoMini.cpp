@@ -17,6 +17,7 @@
 #include "documento/CargaMiniaturas.h"
 #include "documento/Documento.h"
 #include "imaging/DecodificadorJpeg.h"
+#include "imaging/Miniatura.h"
 #include "shell/modComDlg.h"
 #include "shell/modGeneral.h"
 #include "viewer/Form1.h"
@@ -126,6 +127,27 @@ struct Dialogos final : modComDlg::Dialogos {
     }
 };
 
+// Runs `paso` every millisecond while the window is open, until it says the
+// measurement is done or the cap is reached; then closes the window (which
+// writes the cache of a fresh grid), timing that into `cierre`.
+void Sondear(FormMini &v, const QElapsedTimer &reloj, std::function<bool()> paso, double *cierre = nullptr)
+{
+    auto *sondeo = new QTimer(&v);
+    sondeo->setTimerType(Qt::PreciseTimer);
+    sondeo->setInterval(1);
+    QObject::connect(sondeo, &QTimer::timeout, &v, [&v, &reloj, sondeo, cierre, paso = std::move(paso)] {
+        if (!paso() && reloj.elapsed() <= TopeMs)
+            return;
+        sondeo->stop();
+        QElapsedTimer t;
+        t.start();
+        v.ImCerrar->click();
+        if (cierre)
+            *cierre = double(t.nsecsElapsed()) / 1e6;
+    });
+    sondeo->start();
+}
+
 // One child: the comic opened and settled, then F10 on a cold cache, the
 // grid closed (written to the cache), and F10 again.
 int Medir(const QString &ruta)
@@ -145,49 +167,39 @@ int Medir(const QString &ruta)
         temporal.remove(x);
 
     struct Medida {
-        double fila = -1, completa = -1, cerrar = -1;
+        double fila = -1, completa = -1;
         long maximoKb = 0;
         int vistas = 0;
     } m;
     QElapsedTimer reloj;
+    double cierre = -1;
     const long antesKb = ResidenteKb();
     // Polled between events: the state says when a thumbnail is placed, the
     // X server when it is on the screen.
     dialogos.medir = [&](FormMini &v) {
-        auto *sondeo = new QTimer(&v);
-        sondeo->setTimerType(Qt::PreciseTimer);
-        sondeo->setInterval(1);
         const Pantallazo x(v);
         const auto enPantalla = [&v, x](int i) {
             const auto k = std::size_t(i);
             return k < v.PBI.size() && v.PBI[k].Visible
                    && Parecido(x.Leer(MarcaEn(mini::EnPixeles(v.PBI[k].Rect, 1.0))), ColorPagina(i));
         };
-        QObject::connect(sondeo, &QTimer::timeout, &v, [&, sondeo, enPantalla] {
+        Sondear(v, reloj, [&, enPantalla] {
             m.maximoKb = std::max(m.maximoKb, ResidenteKb() - antesKb);
             if (m.fila < 0 && enPantalla(lado))
                 m.fila = double(reloj.nsecsElapsed()) / 1e6;
-            if (m.fila >= 0 && v.CargaCompleta && enPantalla(n)) {
-                m.completa = double(reloj.nsecsElapsed()) / 1e6;
-                sondeo->stop();
-                for (std::size_t i = 1; i < v.PBI.size(); ++i)
-                    m.vistas += v.PBI[i].Visible;
-                QElapsedTimer cierre;
-                cierre.start();
-                v.ImCerrar->click(); // writes the cache
-                m.cerrar = double(cierre.nsecsElapsed()) / 1e6;
-            } else if (reloj.elapsed() > TopeMs) {
-                sondeo->stop();
-                v.ImCerrar->click();
-            }
-        });
-        sondeo->start();
+            if (m.fila < 0 || !v.CargaCompleta || !enPantalla(n))
+                return false;
+            m.completa = double(reloj.nsecsElapsed()) / 1e6;
+            for (std::size_t i = 1; i < v.PBI.size(); ++i)
+                m.vistas += v.PBI[i].Visible;
+            return true;
+        }, &cierre);
     };
     reloj.start();
     f.Form_KeyUp(F10, 0);
     Resultado("fila", std::vector<double>{m.fila});
     Resultado("completa", std::vector<double>{m.completa});
-    Resultado("cerrar", std::vector<double>{m.cerrar});
+    Resultado("cerrar", std::vector<double>{cierre});
     Resultado("memoria", m.maximoKb / 1024);
     Resultado("antes", antesKb / 1024);
     Resultado("vistas", long(m.vistas));
@@ -196,23 +208,15 @@ int Medir(const QString &ruta)
     double cache = -1;
     bool desdeCache = false;
     dialogos.medir = [&](FormMini &v) {
-        auto *sondeo = new QTimer(&v);
-        sondeo->setTimerType(Qt::PreciseTimer);
-        sondeo->setInterval(1);
         const Pantallazo x(v);
         const QRect ultima = CajaDe(n, n, TamanoJpeg);
-        QObject::connect(sondeo, &QTimer::timeout, &v, [&, sondeo, x, ultima] {
-            if (v.DesdeCache && v.LBI.size() == std::size_t(n) + 1 && Parecido(x.Leer(MarcaEn(ultima)), ColorPagina(n))) {
-                cache = double(reloj.nsecsElapsed()) / 1e6;
-                sondeo->stop();
-                desdeCache = true;
-                v.ImCerrar->click();
-            } else if (reloj.elapsed() > TopeMs) {
-                sondeo->stop();
-                v.ImCerrar->click();
-            }
+        Sondear(v, reloj, [&, x, ultima] {
+            if (!v.DesdeCache || v.LBI.size() != std::size_t(n) + 1 || !Parecido(x.Leer(MarcaEn(ultima)), ColorPagina(n)))
+                return false;
+            cache = double(reloj.nsecsElapsed()) / 1e6;
+            desdeCache = true;
+            return true;
         });
-        sondeo->start();
     };
     reloj.start();
     f.Form_KeyUp(F10, 0);
@@ -226,6 +230,38 @@ QString Lista(const std::vector<double> &v)
     for (double x : v)
         l << QString::number(x, 'f', 2);
     return l.join(' ');
+}
+
+// One thread, per page (the best of two passes over every page): libjpeg-turbo
+// at the floor's scale, inflating the entry, and the thumbnail's own decode
+// (the same, reduced to its box).
+struct PorPagina {
+    double decodificar = 0, inflar = 0, miniatura = 0;
+};
+PorPagina UnHilo(const QString &comic, const Paginas &paginas, unsigned escala, QSize caja)
+{
+    PorPagina r{1e9, 1e9, 1e9};
+    const double n = double(paginas.size());
+    std::vector<unsigned char> buffer;
+    for (int pasada = 0; pasada < 2; ++pasada) {
+        r.decodificar = std::min(r.decodificar, Ms([&] {
+                                     for (const auto &p : paginas)
+                                         Decodificar(p.Datos, escala, buffer);
+                                 }) / n);
+        r.inflar = std::min(r.inflar, Ms([&] {
+                                archivo::LeerEntradas(comic, [](const QString &) { return true; },
+                                                      [](const QString &, const QByteArray &) {});
+                            }) / n);
+        r.miniatura = std::min(r.miniatura, Ms([&] {
+                                   for (const auto &p : paginas) {
+                                       auto o = std::make_shared<OrigenPicture>();
+                                       o->Datos = p.Datos;
+                                       o->Nombre = p.Nombre;
+                                       miniatura::Decodificar(o, [&](QSize) { return caja; });
+                                   }
+                               }) / n);
+    }
+    return r;
 }
 
 // The reading alone: one pass over the archive, every entry in memory; ms.
@@ -274,19 +310,10 @@ int Padre(int argc, char **argv)
             return 2;
         }
     }
-    if (offscreen)
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    else
-        BajoXvfb(argc, argv);
-    const QString plataforma = qEnvironmentVariable("QT_QPA_PLATFORM", QStringLiteral("xcb"));
-    qputenv("QT_QPA_PLATFORM", "offscreen"); // the parent only draws
     QTemporaryDir temporal;
+    const QString plataforma = PlataformaDeHijos(argc, argv, offscreen, temporal.filePath("runtime"));
     QGuiApplication app(argc, argv);
-    QElapsedTimer total;
-    total.start();
-    const auto avance = [&](const QString &texto) {
-        std::fprintf(stderr, "[%3lld s] %s\n", total.elapsed() / 1000, qPrintable(texto));
-    };
+    const Avance avance;
 
     const QString raiz = dir.isEmpty() ? temporal.path() : QDir(dir).absolutePath();
     QDir().mkpath(raiz);
@@ -314,18 +341,7 @@ int Padre(int argc, char **argv)
     const unsigned escala = unsigned(decodificadorJpeg::EscalaDct(TamanoJpeg, caja));
     const unsigned hilos = std::max(1u, std::thread::hardware_concurrency());
 
-    const auto entorno = [&](int k) {
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert("QT_QPA_PLATFORM", plataforma);
-        for (const char *v : {"TAVELO_HOME", "TMPDIR", "XDG_RUNTIME_DIR"}) {
-            const QString d = raiz + QStringLiteral("/hijos/%1/").arg(k) + v;
-            QDir(d).removeRecursively();
-            QDir().mkpath(d);
-            QFile::setPermissions(d, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-            e.insert(v, d);
-        }
-        return e;
-    };
+    const auto entorno = [&](int k) { return EntornoHijo(raiz + QStringLiteral("/hijos/%1").arg(k), plataforma); };
     // The first row alone: its pages decoded the same way.
     const Paginas primeraFila(paginas.begin(), paginas.begin() + std::min<int>(n, mini::Lado(n)));
     std::vector<double> razones, razonesFila;
@@ -363,6 +379,8 @@ int Padre(int argc, char **argv)
         antes.push_back(m("antes"));
     }
 
+    avance("one thread, page by page");
+    const PorPagina unHilo = UnHilo(comic, paginas, escala, caja);
     const double suelo = Mediana(suelos);
     double cargaMedia[3] = {0, 0, 0};
     if (std::FILE *carga = std::fopen("/proc/loadavg", "r")) {
@@ -382,8 +400,14 @@ int Padre(int argc, char **argv)
     std::printf("  the first row's %zu pages        %8.1f ms\n", primeraFila.size(), Mediana(suelosFila));
     std::printf("beside it, on the same pages\n");
     std::printf("  %-30s %8.1f ms   (one thread: inflating every entry)\n", "reading the CBZ alone", Mediana(lecturas));
-    std::printf("  %-30s %8.1f ms   (reading, decoding, reducing; no window)\n\n", "thumbnails without a window",
+    std::printf("  %-30s %8.1f ms   (reading, decoding, reducing; no window)\n", "thumbnails without a window",
                 Mediana(solas));
+    std::printf("one page on one thread (best of two passes over all)\n");
+    std::printf("  %-30s %8.2f ms\n", "libjpeg-turbo at the floor's scale", unHilo.decodificar);
+    std::printf("  %-30s %8.2f ms\n", "inflating its entry", unHilo.inflar);
+    std::printf("  %-30s %8.2f ms   (DCT-scaled and reduced to its box)\n", "the thumbnail's decode", unHilo.miniatura);
+    std::printf("  so no schedule over %u cores makes the grid in less than %.2f x the floor\n\n", hilos,
+                (unHilo.miniatura + unHilo.inflar) / unHilo.decodificar);
     const auto linea = [&](const char *que, const std::vector<double> &v, double objetivo, bool sobreSuelo) {
         if (v.empty()) {
             std::printf("  %-30s   failed\n", que);
@@ -416,7 +440,7 @@ int Padre(int argc, char **argv)
     std::printf("\nruns failed: %d. Times from the F10 key until the thumbnails' own colours are read back\n"
                 "from the X server (first row: page %d; whole grid: page %d); the cached grid: page %d's\n"
                 "colour in the cached picture with every hot spot in place. Total %.0f s.\n",
-                fallos, mini::Lado(n), n, n, total.elapsed() / 1000.0);
+                fallos, mini::Lado(n), n, n, avance.Segundos());
     return 0;
 }
 

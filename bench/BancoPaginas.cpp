@@ -290,25 +290,11 @@ int Padre(int argc, char **argv)
             return 2;
         }
     }
-    if (offscreen)
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    else
-        BajoXvfb(argc, argv);
-    const QString plataforma = qEnvironmentVariable("QT_QPA_PLATFORM", QStringLiteral("xcb"));
-    // The parent only draws; the children show the window.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir temporal;
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        QDir().mkpath(temporal.filePath("runtime"));
-        QFile::setPermissions(temporal.filePath("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(temporal.filePath("runtime")));
-    }
+    // The parent only draws; the children show the window.
+    const QString plataforma = PlataformaDeHijos(argc, argv, offscreen, temporal.filePath("runtime"));
     QGuiApplication app(argc, argv);
-    QElapsedTimer total;
-    total.start();
-    const auto avance = [&](const QString &texto) {
-        std::fprintf(stderr, "[%3lld s] %s\n", total.elapsed() / 1000, qPrintable(texto));
-    };
+    const Avance avance;
 
     const QString raiz = dir.isEmpty() ? temporal.path() : QDir(dir).absolutePath();
     QDir().mkpath(raiz);
@@ -364,18 +350,7 @@ int Padre(int argc, char **argv)
     const Decodificada muestra = Suelo(jpg.front().Datos);
 
     // Each child has its own settings and temporary folders.
-    const auto entornoHijo = [&](const QString &nombre) {
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert("QT_QPA_PLATFORM", plataforma);
-        for (const char *v : {"TAVELO_HOME", "TMPDIR", "XDG_RUNTIME_DIR"}) {
-            const QString d = raiz + "/hijos/" + nombre + "/" + v;
-            QDir(d).removeRecursively();
-            QDir().mkpath(d);
-            QFile::setPermissions(d, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-            e.insert(v, d);
-        }
-        return e;
-    };
+    const auto entornoHijo = [&](const QString &nombre) { return EntornoHijo(raiz + "/hijos/" + nombre, plataforma); };
     struct Documento {
         const char *nombre, *clave;
         QString ruta;
@@ -443,7 +418,7 @@ int Padre(int argc, char **argv)
                 "failed: the page never showed within %d s. repaint: the same page repainted and read back.\n"
                 "Memory: after reading the whole document forward, after %d jumps with %d ms each and after\n"
                 "%d more without waiting; each document in a process of its own. Total %.0f s.\n",
-                Lectura, TopeMs / 1000, Saltos, Lectura, Saltos, total.elapsed() / 1000.0);
+                Lectura, TopeMs / 1000, Saltos, Lectura, Saltos, avance.Segundos());
     return 0;
 }
 

@@ -188,7 +188,6 @@ TEST_F(Carga, AFolderIsReadFileByFileAndCancellingHandsNothingMore)
     }
     CargaMiniaturas carga(*d.Fuente(), d.Paginas, Quinto, 1);
     carga.Cancelar();
-    QTest::qWait(20);
     EXPECT_TRUE(carga.Tomar().empty());
 }
 
