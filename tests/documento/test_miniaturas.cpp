@@ -17,6 +17,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 namespace {
@@ -168,6 +169,24 @@ TEST_F(Carga, AnArchiveInAnotherOrderComesBackInPageOrderWithDamagedPagesEmpty)
     QDirIterator it(modGeneral::CarpetaTemporal(), QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext())
         EXPECT_FALSE(it.next().contains(QRegularExpression("/p[0-9][.]")));
+}
+
+TEST_F(Carga, ARarArchiveIsReadInOnePassAndASameNamedEntryGivesBothPagesItsPicture)
+{
+    // Two entries of one name: both pages show the later one, as the
+    // viewer does.
+    ASSERT_TRUE(prueba::EscribirRar4(Ruta("c.cbr"), {{"p1.jpg", prueba::PaginaNumero(1, {60, 80})},
+                                                     {"p2.jpg", prueba::PaginaNumero(2, {70, 80})},
+                                                     {"p2.jpg", prueba::PaginaNumero(3, {90, 80})}}));
+    d.Abrir(Ruta("c.cbr"));
+    ASSERT_EQ(d.NumeroPaginas(), 3);
+    CargaMiniaturas carga(*d.Fuente(), d.Paginas, Quinto, 1);
+    std::map<int, QSize> ultima;
+    for (const auto &m : TodasLas(carga))
+        ultima[m.Pagina] = m.Natural;
+    EXPECT_EQ(ultima[1], QSize(60, 80));
+    EXPECT_EQ(ultima[2], QSize(90, 80));
+    EXPECT_EQ(ultima[3], QSize(90, 80));
 }
 
 TEST_F(Carga, AFolderIsReadFileByFileAndCancellingHandsNothingMore)
