@@ -8,6 +8,7 @@
 #include "views/FormGuardar.h"
 #include "views/FormLupa.h"
 #include "views/FormMarcadores.h"
+#include "views/FormMini.h"
 #include "views/FormPartes.h"
 #include "views/FormZoom.h"
 
@@ -79,5 +80,21 @@ void RegistrarVentanas(Comandos &comandos)
                             }
                             // The order now in force, once the window has gone.
                             e.Mensaje = TextoIdioma(comandos.Vista().Partes.bPartesAbajo ? 167 : 168);
+                        }});
+
+    // The mini pages; the page chosen there is shown once the window has gone.
+    comandos.Registrar({teclas::VK_F1 + 9, C::Mayus::Igual, C::PasaPagina, [&comandos](C::Ejecucion &) {
+                            std::int16_t elegida = -1;
+                            {
+                                FormMini ventana(comandos);
+                                modComDlg::MostrarModal(ventana);
+                                elegida = ventana.PaginaElegida;
+                            }
+                            if (elegida == -1)
+                                return; // closed: the current page stays
+                            EstadoVista &v = comandos.Vista();
+                            v.VerImagen(elegida);
+                            v.PaginaActual = elegida;
+                            v.Etiquetar();
                         }});
 }
