@@ -53,7 +53,7 @@ bool ConLector(const QByteArray &datos, const std::function<QSize(QSize)> &taman
     QImageReader lector(&b);
     lector.setDecideFormatFromContent(true);
     lector.setAutoTransform(true); // camera pictures carry their orientation
-    if (!lector.canRead())
+    if (!lector.canRead() || !modPNG::FormatoDePagina(lector.format()))
         return false;
     const QSize crudo = lector.size(); // before any turn
     if (crudo.isValid() && !Seguro(crudo))
@@ -86,7 +86,7 @@ Resultado Decodificar(const std::shared_ptr<const OrigenPicture> &origen, const 
     if (!origen)
         return r;
     decodificadorJpeg::Salida s;
-    switch (decodificadorJpeg::Decodificar(origen->Datos, tamano, modPNG::BytesMaximosPicture, cancelar, s)) {
+    switch (decodificadorJpeg::Decodificar(origen->Datos, tamano, modPNG::BytesMaximosPicture, Plazo(cancelar), s)) {
     case decodificadorJpeg::Resultado::Hecho:
         r.Natural = s.Natural;
         r.Imagen = AlTamano(std::move(s.Imagen), Pedido(tamano, s.Natural));

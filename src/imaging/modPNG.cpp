@@ -26,14 +26,6 @@ bool Cabe(const QSize &s)
 
 enum class Resultado { Hecho, Error, Cancelado };
 
-// The formats pages come in. Whatever else a Qt plugin could read (SVG,
-// TIFF, ...) is no page, and some of those take work without bound.
-bool FormatoDePagina(const QByteArray &formato)
-{
-    static const QByteArrayList formatos{"png", "jpeg", "jpg", "bmp", "dib", "gif", "ico", "cur", "webp"};
-    return formatos.contains(formato);
-}
-
 struct Decodificada {
     QImage imagen;
     QSize natural;     // its own size
@@ -150,6 +142,12 @@ TipoPicture TipoDeFormato(const QByteArray &formato)
 }
 
 } // namespace
+
+bool FormatoDePagina(const QByteArray &formato)
+{
+    static const QByteArrayList formatos{"png", "jpeg", "jpg", "bmp", "dib", "gif", "ico", "cur", "webp"};
+    return formatos.contains(formato);
+}
 
 bool EsPng(const QString &ruta)
 {

@@ -24,6 +24,10 @@ void CargarImagen(const QString &ruta, ControlImagen &destino);
 // Throws ErrorImagen 481 "Invalid picture"; the target is untouched then.
 void CargarPicture(const QString &ruta, ControlImagen &destino);
 
+// The formats a page may be in (Qt's name for them). Anything else a reader
+// plugin could decode under a page's name (SVG, TIFF...) is refused.
+bool FormatoDePagina(const QByteArray &formato);
+
 // Whether a name's extension is "PNG" in any case: the loader over white.
 bool EsPng(const QString &ruta);
 
