@@ -28,10 +28,17 @@ QByteArray Md5(const QByteArray &d)
     return QCryptographicHash::hash(d, QCryptographicHash::Md5).toHex();
 }
 
-QByteArray LeerArchivo(const QString &ruta)
+using prueba::LeerBytes;
+
+// Every archive among the fixtures, split volumes included.
+QStringList TodasLasFixtures()
 {
-    QFile f(ruta);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    QStringList rutas;
+    QDirIterator it(prueba::CarpetaFixtures(), {"*.rar", "*.cbr", "*.zip", "*.cbz", "*.r0?"}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        rutas << it.next();
+    return rutas;
 }
 
 QStringList Nombres(const QString &ruta)
@@ -139,11 +146,8 @@ TEST(Fixtures, NamesAreUnicodeWhateverTheirEncoding)
 TEST(Fixtures, EveryListedNameExtractsToItsPath)
 {
     NECESITA_FIXTURES();
-    QDirIterator it(prueba::CarpetaFixtures(), {"*.rar", "*.cbr", "*.zip", "*.cbz", "*.r0?"}, QDir::Files,
-                    QDirIterator::Subdirectories);
     int comprobadas = 0;
-    while (it.hasNext()) {
-        const QString ruta = it.next();
+    for (const QString &ruta : TodasLasFixtures()) {
         const QString fixture = ruta.mid(prueba::CarpetaFixtures().size() + 1);
         const archivo::Formato formato = archivo::FormatoDe(ruta);
         const bool esZip = formato == archivo::Formato::Zip;
@@ -173,7 +177,7 @@ TEST(Fixtures, EveryListedNameExtractsToItsPath)
                     continue;
             }
             ASSERT_TRUE(escrito) << fixture << " " << e.Nombre;
-            EXPECT_EQ(static_cast<std::uint64_t>(LeerArchivo(carpeta + e.Nombre).size()), e.Tamano)
+            EXPECT_EQ(static_cast<std::uint64_t>(LeerBytes(carpeta + e.Nombre).size()), e.Tamano)
                 << fixture << " " << e.Nombre;
             ++comprobadas;
         }
@@ -205,7 +209,7 @@ TEST(Fixtures, DamagedEncryptedAndForeignFilesFailCleanly)
     modUnRAR::ExtraerRAR(Fixture("libarchive/test_read_format_rar4_encrypted.rar"), carpeta, "a.txt", "");
     EXPECT_FALSE(QFile::exists(carpeta + "stest2.txt"));
     EXPECT_FALSE(QFile::exists(carpeta + "b.txt"));
-    EXPECT_EQ(Md5(LeerArchivo(carpeta + "a.txt")), "8bd263c23ec4275eeb8ba22a9ea63b19");
+    EXPECT_EQ(Md5(LeerBytes(carpeta + "a.txt")), "8bd263c23ec4275eeb8ba22a9ea63b19");
     // A RAR 5 file named .cbr is not read as ZIP, nor a ZIP as RAR.
     ccZip falso;
     falso.Init(Fixture("comictagger/fake_cbr.cbr"));
@@ -225,12 +229,9 @@ TEST(Fixtures, DamagedEncryptedAndForeignFilesFailCleanly)
 TEST(Fixtures, ArchivesInMemoryReadAsTheirFiles)
 {
     NECESITA_FIXTURES();
-    QDirIterator it(prueba::CarpetaFixtures(), {"*.rar", "*.cbr", "*.zip", "*.cbz", "*.r0?"}, QDir::Files,
-                    QDirIterator::Subdirectories);
     int comparadas = 0;
-    while (it.hasNext()) {
-        const QString ruta = it.next();
-        const QByteArray bytes = LeerArchivo(ruta);
+    for (const QString &ruta : TodasLasFixtures()) {
+        const QByteArray bytes = LeerBytes(ruta);
         EXPECT_EQ(archivo::FormatoDeDatos(bytes), archivo::FormatoDe(ruta)) << ruta;
         const auto enArchivo = archivo::ListarEntradas(ruta);
         const auto enMemoria = archivo::ListarEntradasDatos(bytes);

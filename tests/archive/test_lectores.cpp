@@ -19,18 +19,8 @@ using prueba::EntradaNueva;
 
 namespace {
 
-QByteArray Leer(const QString &ruta)
-{
-    QFile f(ruta);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void Escribir(const QString &ruta, const QByteArray &datos)
-{
-    QFile f(ruta);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(datos);
-}
+using prueba::EscribirBytes;
+using prueba::LeerBytes;
 
 // Files below `carpeta`, relative, sorted; links listed as "name->".
 QStringList Contenido(const QString &carpeta)
@@ -92,9 +82,9 @@ TEST_F(Zip, ListsFoldersAndFilesAndExtractsWithInnerFolders)
 
     // Overwrites silently, creates the inner folder.
     QDir().mkpath(destino() + "img");
-    Escribir(destino() + "img/01.jpg", "old");
+    EscribirBytes(destino() + "img/01.jpg", "old");
     EXPECT_EQ(zip.Decompress(destino(), "img/01.jpg"), 0);
-    EXPECT_EQ(Leer(destino() + "img/01.jpg"), "pagina uno");
+    EXPECT_EQ(LeerBytes(destino() + "img/01.jpg"), "pagina uno");
     EXPECT_EQ(zip.Decompress("", "img/01.jpg"), 1);
     // Case matters; an unknown name writes nothing.
     EXPECT_NE(zip.Decompress(destino(), "IMG/01.JPG"), 0);
@@ -125,7 +115,7 @@ TEST_F(Zip, EncryptedEntryAsksOncePerExtraction)
         d.llamadas.clear();
         d.respuestasTexto = {"clave"};
         EXPECT_EQ(zip.Decompress(destino(), "p2.jpg", pedir), 0);
-        EXPECT_EQ(Leer(destino() + "p2.jpg"), "dos");
+        EXPECT_EQ(LeerBytes(destino() + "p2.jpg"), "dos");
         EXPECT_EQ(d.llamadas, QStringList{"PedirTexto:Please Enter The Password!:1"});
 
         // Empty answer, wrong answer: nothing written, one prompt each.
@@ -159,20 +149,20 @@ TEST_F(Rar, ContractOfTheListAndTheExtraction)
     EXPECT_EQ(lista[1].FileTime, 0x5B8E6000u);
 
     modUnRAR::ExtraerRAR(cbr, destino(), "img/01.jpg", "");
-    EXPECT_EQ(Leer(destino() + "img/01.jpg"), "uno");
+    EXPECT_EQ(LeerBytes(destino() + "img/01.jpg"), "uno");
     // Only the exact case; the last of same-named entries wins.
     modUnRAR::ExtraerRAR(cbr, destino(), "page.jpg", "");
     modUnRAR::ExtraerRAR(cbr, destino(), "DUP.JPG", "");
     modUnRAR::ExtraerRAR(cbr, destino(), "dup.jpg", "");
-    EXPECT_EQ(Leer(destino() + "page.jpg"), "minusculas");
-    EXPECT_EQ(Leer(destino() + "dup.jpg"), "segundo");
+    EXPECT_EQ(LeerBytes(destino() + "page.jpg"), "minusculas");
+    EXPECT_EQ(LeerBytes(destino() + "dup.jpg"), "segundo");
     EXPECT_EQ(Contenido(destino()), QStringList({"dup.jpg", "img/01.jpg", "page.jpg"}));
 
     // A missing or foreign file leaves the caller's list as it was.
     modUnRAR::EntradasRar previa(2);
     previa[1].FileName = "kept";
     modUnRAR::ListarRAR(Ruta("none.cbr"), previa);
-    Escribir(Ruta("text.cbr"), "not an archive at all");
+    EscribirBytes(Ruta("text.cbr"), "not an archive at all");
     modUnRAR::ListarRAR(Ruta("text.cbr"), previa);
     ASSERT_EQ(previa.size(), 2u);
     EXPECT_EQ(previa[1].FileName, "kept");
@@ -210,14 +200,14 @@ TEST_F(Hostil, NamesNeverLeaveTheDestination)
     EXPECT_EQ(Contenido(destino()), QStringList({"abs/page.jpg", "enlace/dentro.jpg", "ok.jpg"}));
     EXPECT_EQ(Contenido(tmp.path()).filter("escape").size(), 0);
     EXPECT_TRUE(QDir(fuera).isEmpty());
-    EXPECT_EQ(Leer(destino() + "/abs/page.jpg"), "absoluta");
+    EXPECT_EQ(LeerBytes(destino() + "/abs/page.jpg"), "absoluta");
 }
 
 TEST_F(Hostil, ExistingLinksInTheDestinationAreNotFollowed)
 {
     const QString fuera = Ruta("fuera");
     QDir().mkpath(fuera);
-    Escribir(fuera + "/victima.jpg", "intacta");
+    EscribirBytes(fuera + "/victima.jpg", "intacta");
     ASSERT_TRUE(QFile::link(fuera, destino() + "img"));
     ASSERT_TRUE(QFile::link(fuera + "/victima.jpg", destino() + "p.jpg"));
     ASSERT_TRUE(prueba::EscribirZip(Ruta("l.cbz"), {{"img/victima.jpg", "x"}, {"p.jpg", "nueva"}}));
@@ -225,8 +215,8 @@ TEST_F(Hostil, ExistingLinksInTheDestinationAreNotFollowed)
     zip.Init(Ruta("l.cbz"));
     EXPECT_NE(zip.Decompress(destino(), "img/victima.jpg"), 0);
     EXPECT_EQ(zip.Decompress(destino(), "p.jpg"), 0);
-    EXPECT_EQ(Leer(fuera + "/victima.jpg"), "intacta");
-    EXPECT_EQ(Leer(destino() + "p.jpg"), "nueva");
+    EXPECT_EQ(LeerBytes(fuera + "/victima.jpg"), "intacta");
+    EXPECT_EQ(LeerBytes(destino() + "p.jpg"), "nueva");
     EXPECT_FALSE(QFileInfo(destino() + "p.jpg").isSymLink());
 }
 
@@ -237,44 +227,37 @@ TEST_F(Hostil, DamagedAndTruncatedArchivesEndCleanly)
         paginas.push_back({QString("p%1.jpg").arg(i), QByteArray(5000 + i, char('a' + i))});
     ASSERT_TRUE(prueba::EscribirZip(Ruta("z.cbz"), paginas));
     ASSERT_TRUE(prueba::EscribirRar4(Ruta("r.cbr"), paginas));
+    // Every page out of `roto` through both readers: whatever comes out is
+    // whole, and no temporary file is left.
+    auto extraer = [&](const QString &roto, const QString &caso) {
+        QDir(destino()).removeRecursively();
+        ccZip zip;
+        zip.Init(roto);
+        modUnRAR::EntradasRar rar;
+        modUnRAR::ListarRAR(roto, rar);
+        for (const auto &p : paginas) {
+            zip.Decompress(destino(), p.Nombre);
+            modUnRAR::ExtraerRAR(roto, destino(), p.Nombre, "");
+        }
+        const QStringList salidos = Contenido(destino());
+        for (const QString &f : salidos)
+            EXPECT_EQ(LeerBytes(destino() + f), paginas[size_t(f.mid(1, 1).toInt())].Datos) << caso;
+        EXPECT_TRUE(salidos.filter(".tavelo-").isEmpty()) << caso;
+        return salidos.size();
+    };
     for (const QString &nombre : {QString("z.cbz"), QString("r.cbr")}) {
-        const QByteArray entero = Leer(Ruta(nombre));
+        const QByteArray entero = LeerBytes(Ruta(nombre));
         // Cut at many points, and with bytes flipped in the middle of the data.
         for (qsizetype corte : {qsizetype(4), qsizetype(30), entero.size() / 3, entero.size() / 2,
                                 entero.size() - 30}) {
-            const QString roto = Ruta("roto-" + nombre);
-            Escribir(roto, entero.left(corte));
-            ccZip zip;
-            zip.Init(roto);
-            modUnRAR::EntradasRar rar;
-            modUnRAR::ListarRAR(roto, rar);
-            QDir(destino()).removeRecursively();
-            for (const auto &p : paginas) {
-                zip.Decompress(destino(), p.Nombre);
-                modUnRAR::ExtraerRAR(roto, destino(), p.Nombre, "");
-            }
-            // Whatever came out is whole.
-            for (const QString &f : Contenido(destino())) {
-                const int i = f.mid(1, 1).toInt();
-                EXPECT_EQ(Leer(destino() + f), paginas[size_t(i)].Datos) << nombre << " cut " << corte;
-            }
+            EscribirBytes(Ruta("roto-" + nombre), entero.left(corte));
+            extraer(Ruta("roto-" + nombre), nombre + " cut " + QString::number(corte));
         }
         QByteArray danado = entero;
         for (qsizetype i = entero.size() / 3; i < entero.size() / 3 + 40; ++i)
             danado[i] = char(danado[i] ^ 0x5A);
-        Escribir(Ruta("danado-" + nombre), danado);
-        QDir(destino()).removeRecursively();
-        ccZip zip;
-        zip.Init(Ruta("danado-" + nombre));
-        for (const auto &p : paginas) {
-            modUnRAR::ExtraerRAR(Ruta("danado-" + nombre), destino(), p.Nombre, "");
-            zip.Decompress(destino(), p.Nombre);
-        }
-        const QStringList salidos = Contenido(destino());
-        EXPECT_LT(salidos.size(), int(paginas.size())) << nombre;
-        for (const QString &f : salidos)
-            EXPECT_EQ(Leer(destino() + f), paginas[size_t(f.mid(1, 1).toInt())].Datos) << nombre;
-        EXPECT_TRUE(Contenido(destino()).filter(".tavelo-").isEmpty());
+        EscribirBytes(Ruta("danado-" + nombre), danado);
+        EXPECT_LT(extraer(Ruta("danado-" + nombre), nombre), qsizetype(paginas.size())) << nombre;
     }
 }
 

@@ -6,8 +6,6 @@
 #include "documento/Paginas.h"
 #include "viewer/EstadoVista.h"
 
-#include <QBuffer>
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -26,13 +24,7 @@ QByteArray Pagina(int n, const char *formato = "JPG")
 class Documentos : public ::testing::Test {
 protected:
     QString Ruta(const QString &n) const { return tmp.path() + '/' + n; }
-    void Escribir(const QString &n, const QByteArray &datos) const
-    {
-        QDir().mkpath(QFileInfo(Ruta(n)).path());
-        QFile f(Ruta(n));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(datos);
-    }
+    void Escribir(const QString &n, const QByteArray &datos) const { prueba::EscribirBytes(Ruta(n), datos); }
     QStringList Paginas() const { return d.Paginas.mid(1); }
     // The page as the pipeline prepares it for a window of 800 x 600.
     int Leida(int pagina)
@@ -156,7 +148,7 @@ TEST_F(Documentos, EmptyForeignAndMisnamedArchives)
 TEST_F(Documentos, NeighboursWrapAroundBothEnds)
 {
     for (const char *n : {"a.cbz", "b.cbz", "c.zip"})
-        ASSERT_TRUE(prueba::EscribirZip(Ruta(n), {{"p1.jpg", Pagina(1)}, {"p2.jpg", Pagina(2)}, {"p3.jpg", Pagina(3)}}));
+        ASSERT_TRUE(prueba::EscribirZip(Ruta(n), prueba::PaginasNumeradas(3, [](int i) { return Pagina(i); })));
     d.Abrir(Ruta("c.zip"));
     d.NombreActual = "c.zip";
     EXPECT_EQ(d.ComicVecino(1), Ruta("a.cbz"));
@@ -233,10 +225,7 @@ TEST_F(Documentos, RealComicsListAndReadEveryPage)
 
 TEST_F(Documentos, TheViewTurnsPagesWithoutAWindow)
 {
-    std::vector<EntradaNueva> paginas;
-    for (int i = 1; i <= 5; ++i)
-        paginas.push_back({QString("p%1.jpg").arg(i), Pagina(i)});
-    ASSERT_TRUE(prueba::EscribirZip(Ruta("c.cbz"), paginas));
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("c.cbz"), prueba::PaginasNumeradas(5, [](int i) { return Pagina(i); })));
     d.Abrir(Ruta("c.cbz"));
     EstadoVista v(d);
     v.PonerVentana({800 * 15, 600 * 15}, 1.0 / 15);

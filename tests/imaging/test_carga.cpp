@@ -1,11 +1,9 @@
 // Picture loading: the PNG loader over white at the holder's size, the
 // standard loader, metafiles, and pictures too large or broken to load.
+#include "Constructores.h"
 #include "imaging/ReproductorWmf.h"
 #include "imaging/modPNG.h"
 
-#include <QBuffer>
-#include <QFile>
-#include <QImageReader>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -20,12 +18,7 @@ struct Carga : ::testing::Test {
     {
         ASSERT_TRUE(imagen.save(Ruta(nombre), formato));
     }
-    void Escribir(const QString &nombre, const QByteArray &datos)
-    {
-        QFile f(Ruta(nombre));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(datos);
-    }
+    void Escribir(const QString &nombre, const QByteArray &datos) { prueba::EscribirBytes(Ruta(nombre), datos); }
     static QImage Transparente(int w, int h)
     {
         QImage i(w, h, QImage::Format_ARGB32);
@@ -50,6 +43,22 @@ struct Wmf {
             u16(p);
     }
 };
+
+// A placeable metafile of 1000 x `alto` units at 1000 per inch (96 px wide)
+// with room for `objetos` objects, no records yet.
+Wmf MetafileVacio(int alto = 1000, int objetos = 1)
+{
+    Wmf w;
+    w.u32(0x9AC6CDD7u);
+    w.u16(0);
+    for (int v : {0, 0, 1000, alto})
+        w.u16(v);
+    w.u16(1000);
+    w.u32(0);
+    w.u16(0); // checksum, not checked
+    w.u16(1); w.u16(9); w.u16(0x300); w.u32(0); w.u16(objetos); w.u32(0); w.u16(0);
+    return w;
+}
 
 } // namespace
 
@@ -125,18 +134,8 @@ TEST_F(Carga, FailuresRaiseTheirErrorAndKeepThePreviousPicture)
     EXPECT_EQ(c.Picture.size(), QSize(7, 7));
 
     // Truncated data and a text file under a picture name.
-    QByteArray png;
-    QBuffer b(&png);
-    b.open(QIODevice::WriteOnly);
-    Transparente(200, 200).save(&b, "PNG");
-    QFile f(Ruta("corta.png"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(png.left(60));
-    f.close();
-    QFile t(Ruta("texto.jpg"));
-    ASSERT_TRUE(t.open(QIODevice::WriteOnly));
-    t.write("not a picture");
-    t.close();
+    Escribir("corta.png", prueba::Codificar(Transparente(200, 200), "PNG").left(60));
+    Escribir("texto.jpg", "not a picture");
     EXPECT_THROW(modPNG::CargarSegunExtension(Ruta("corta.png"), c), ErrorImagen);
     EXPECT_THROW(modPNG::CargarSegunExtension(Ruta("texto.jpg"), c), ErrorImagen);
     EXPECT_EQ(c.Picture.size(), QSize(7, 7));
@@ -208,13 +207,9 @@ TEST_F(Carga, HugePicturesComeReducedToFitWithTheirRealSize)
     modPNG::CargarPicture(Ruta("enorme.png"), c);
     comprobar(c);
     // As a page: nothing more to decode later, the real size stays.
-    auto origen = std::make_shared<OrigenPicture>();
-    origen->Nombre = QStringLiteral("enorme.png");
-    QFile f(Ruta("enorme.png"));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    origen->Datos = f.readAll();
     ControlImagen pagina;
-    ASSERT_TRUE(modPNG::CargarPagina(origen, [](QSize n) { return n / 8; }, pagina));
+    ASSERT_TRUE(modPNG::CargarPagina(prueba::Origen(prueba::LeerBytes(Ruta("enorme.png")), "enorme.png"),
+                                     [](QSize n) { return n / 8; }, pagina));
     comprobar(pagina);
     EXPECT_FALSE(pagina.Origen);
     EXPECT_TRUE(modPNG::Completar(pagina));
@@ -240,26 +235,15 @@ TEST_F(Carga, HugePicturesComeReducedToFitWithTheirRealSize)
 
 TEST_F(Carga, MetafilesShowTheirDrawing)
 {
-    // Placeable metafile, 1000 x 500 units at 1000 units per inch: 96 x 48 px.
-    Wmf w;
-    w.u32(0x9AC6CDD7u);
-    w.u16(0);
-    for (int v : {0, 0, 1000, 500})
-        w.u16(v);
-    w.u16(1000);
-    w.u32(0);
-    w.u16(0); // checksum, not checked
-    w.u16(1); w.u16(9); w.u16(0x300); w.u32(0); w.u16(2); w.u32(0); w.u16(0);
+    // 1000 x 500 units at 1000 units per inch: 96 x 48 px.
+    Wmf w = MetafileVacio(500, 2);
     w.Registro(0x020B, {0, 0});        // window origin
     w.Registro(0x020C, {500, 1000});   // window extent
     w.Registro(0x02FC, {0, 0x00FF, 0x0000, 0}); // solid brush, red 0x000000FF
     w.Registro(0x012D, {0});
     w.Registro(0x041B, {500, 500, 0, 0});        // rectangle over the left half
     w.Registro(0x0000, {});
-    QFile f(Ruta("dibujo.wmf"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(w.b);
-    f.close();
+    Escribir("dibujo.wmf", w.b);
 
     ASSERT_TRUE(ReproductorWmf::EsWmf(Ruta("dibujo.wmf")));
     ControlImagen c;
@@ -270,29 +254,12 @@ TEST_F(Carga, MetafilesShowTheirDrawing)
     EXPECT_EQ(c.Picture.pixel(80, 24), qRgb(255, 255, 255));
 
     // A file that only starts like a metafile ends cleanly.
-    f.open(QIODevice::WriteOnly);
-    f.write(w.b.left(30));
-    f.close();
+    Escribir("dibujo.wmf", w.b.left(30));
     ControlImagen d;
     EXPECT_NO_FATAL_FAILURE(try { modPNG::CargarSegunExtension(Ruta("dibujo.wmf"), d); } catch (const ErrorImagen &) {});
 }
 
 namespace {
-
-// A placeable metafile of 1000 x 1000 units at 1000 per inch (96 x 96 px).
-Wmf MetafileVacio()
-{
-    Wmf w;
-    w.u32(0x9AC6CDD7u);
-    w.u16(0);
-    for (int v : {0, 0, 1000, 1000})
-        w.u16(v);
-    w.u16(1000);
-    w.u32(0);
-    w.u16(0);
-    w.u16(1); w.u16(9); w.u16(0x300); w.u32(0); w.u16(1); w.u32(0); w.u16(0);
-    return w;
-}
 
 QImage Reproducir(Wmf w)
 {
@@ -355,7 +322,7 @@ TEST(Metarchivo, PlaybackStopsWhenCancelled)
     const std::atomic<bool> cancelar{true};
     EXPECT_TRUE(ReproductorWmf::DibujarDatos(w.b, Plazo(&cancelar)).isNull());
     ControlImagen c;
-    const auto origen = std::make_shared<const OrigenPicture>(OrigenPicture{w.b, QStringLiteral("p.wmf")});
+    const auto origen = prueba::Origen(w.b, "p.wmf");
     EXPECT_FALSE(modPNG::CargarPagina(origen, {}, c, &cancelar));
     EXPECT_TRUE(c.Picture.isNull());
     EXPECT_TRUE(modPNG::CargarPagina(origen, {}, c));

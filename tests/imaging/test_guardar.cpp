@@ -2,15 +2,13 @@
 // a good palette, what is drawn for icons and reduced pages, and a failed
 // write that loses nothing.
 #include "CalidadJpeg.h"
+#include "Constructores.h"
 #include "CarpetaSoloLectura.h"
 #include "DialogosDePrueba.h"
 #include "imaging/modGrafConv.h"
 #include "imaging/modPNG.h"
 
-#include <QBuffer>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 #include <QMessageBox>
 #include <QSet>
@@ -43,11 +41,7 @@ ControlImagen Holder(const QImage &i, TipoPicture tipo = TipoPicture::Bitmap)
     return c;
 }
 
-QByteArray Leer(const QString &ruta)
-{
-    QFile f(ruta);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using prueba::LeerBytes;
 
 double ErrorMedio(const QImage &a, const QImage &b)
 {
@@ -122,11 +116,11 @@ TEST_F(Guardar, JpegCarriesTheQualityAsked)
     for (int calidad : {5, 40, 85, 100}) {
         const QString ruta = Ruta(QStringLiteral("q%1.JPG").arg(calidad));
         ASSERT_TRUE(gc::GuardarConGDIPlus(c, ruta, calidad, int(gc::Formato::Jpeg)));
-        EXPECT_EQ(prueba::TablaLuminancia(Leer(ruta)), prueba::TablaParaCalidad(calidad)) << calidad;
+        EXPECT_EQ(prueba::TablaLuminancia(LeerBytes(ruta)), prueba::TablaParaCalidad(calidad)) << calidad;
     }
     // Out of range is clamped to the range.
     ASSERT_TRUE(gc::GuardarConGDIPlus(c, Ruta("alta.jpg"), 250, 0));
-    EXPECT_EQ(prueba::TablaLuminancia(Leer(Ruta("alta.jpg"))), prueba::TablaParaCalidad(100));
+    EXPECT_EQ(prueba::TablaLuminancia(LeerBytes(Ruta("alta.jpg"))), prueba::TablaParaCalidad(100));
 }
 
 TEST_F(Guardar, GifKeepsAGoodPaletteOfAtMost256Colours)
@@ -161,7 +155,7 @@ TEST_F(Guardar, PngAndBmpAreExact)
     const QImage original = Degradado(90, 70);
     ASSERT_TRUE(gc::GuardarConGDIPlus(Holder(original), Ruta("p.png"), 85, int(gc::Formato::Png)));
     ASSERT_TRUE(gc::GuardarPicture(Holder(original), Ruta("b.bmp")));
-    EXPECT_TRUE(Leer(Ruta("b.bmp")).startsWith("BM"));
+    EXPECT_TRUE(LeerBytes(Ruta("b.bmp")).startsWith("BM"));
     EXPECT_EQ(QImage(Ruta("p.png")).convertToFormat(QImage::Format_RGB32), original);
     EXPECT_EQ(QImage(Ruta("b.bmp")).convertToFormat(QImage::Format_RGB32), original);
 }
@@ -185,12 +179,8 @@ TEST_F(Guardar, IconsAndReducedPagesAreDrawnAtTheirNaturalSize)
     ASSERT_TRUE(gc::GuardarConGDIPlus(Holder(icono, TipoPicture::Metafile), Ruta("wmf.png"), 85, 2));
     EXPECT_EQ(QImage(Ruta("wmf.png")).size(), QSize(32, 32));
 
-    QByteArray jpeg;
-    QBuffer b(&jpeg);
-    b.open(QIODevice::WriteOnly);
-    Degradado(400, 300).save(&b, "JPG", 90);
     ControlImagen reducida;
-    ASSERT_TRUE(modPNG::CargarPagina(std::make_shared<OrigenPicture>(OrigenPicture{jpeg, "p.jpg"}),
+    ASSERT_TRUE(modPNG::CargarPagina(prueba::Origen(prueba::Codificar(Degradado(400, 300)), "p.jpg"),
                                      [](QSize) { return QSize(100, 75); }, reducida));
     ASSERT_EQ(reducida.Picture.size(), QSize(100, 75));
     ASSERT_TRUE(gc::GuardarConGDIPlus(reducida, Ruta("entera.png"), 85, 2));
@@ -200,16 +190,12 @@ TEST_F(Guardar, IconsAndReducedPagesAreDrawnAtTheirNaturalSize)
 TEST_F(Guardar, AFailedWriteLeavesTheOldFileWhole)
 {
     const QByteArray antes("the picture the user already had");
-    {
-        QFile f(Ruta("viejo.gif"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(antes);
-    }
+    prueba::EscribirBytes(Ruta("viejo.gif"), antes);
     // Wider than a GIF can record: the encoder fails half way.
     QImage ancha(70000, 1, QImage::Format_RGB32);
     ancha.fill(Qt::red);
     EXPECT_FALSE(gc::GuardarConGDIPlus(Holder(ancha), Ruta("viejo.gif"), 85, 1));
-    EXPECT_EQ(Leer(Ruta("viejo.gif")), antes);
+    EXPECT_EQ(LeerBytes(Ruta("viejo.gif")), antes);
     EXPECT_EQ(Archivos(), QStringList{"viejo.gif"});
     // Nothing to save writes nothing.
     EXPECT_FALSE(gc::GuardarConGDIPlus(ControlImagen{}, Ruta("nada.png"), 85, 2));
@@ -217,7 +203,7 @@ TEST_F(Guardar, AFailedWriteLeavesTheOldFileWhole)
     EXPECT_EQ(Archivos(), QStringList{"viejo.gif"});
     // A good write replaces it whole.
     ASSERT_TRUE(gc::GuardarConGDIPlus(Holder(Degradado(20, 20)), Ruta("viejo.gif"), 85, 1));
-    EXPECT_TRUE(Leer(Ruta("viejo.gif")).startsWith("GIF8"));
+    EXPECT_TRUE(LeerBytes(Ruta("viejo.gif")).startsWith("GIF8"));
 }
 
 TEST_F(Guardar, AReadOnlyFolderGetsNothing)

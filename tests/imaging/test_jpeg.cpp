@@ -1,14 +1,12 @@
 // Pages decoded from memory: JPEG through libjpeg-turbo with DCT reduction,
 // everything else through the standard loaders, and the way back to every
 // pixel of a reduced page.
+#include "Constructores.h"
 #include "imaging/DecodificadorJpeg.h"
 #include "imaging/modPNG.h"
 
-#include <QBuffer>
 #include <QColor>
-#include <QImageWriter>
 #include <QPainter>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace jpg = decodificadorJpeg;
@@ -29,19 +27,8 @@ QImage Dibujo(QSize tamano)
     return i;
 }
 
-QByteArray Codificar(const QImage &i, const char *formato = "JPG", int calidad = 90)
-{
-    QByteArray d;
-    QBuffer b(&d);
-    b.open(QIODevice::WriteOnly);
-    i.save(&b, formato, calidad);
-    return d;
-}
-
-std::shared_ptr<const OrigenPicture> Origen(QByteArray datos, const char *nombre)
-{
-    return std::make_shared<const OrigenPicture>(OrigenPicture{std::move(datos), QString::fromLatin1(nombre)});
-}
+using prueba::Codificar;
+using prueba::Origen;
 
 int DiferenciaMaxima(const QImage &a, const QImage &b)
 {

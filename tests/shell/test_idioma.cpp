@@ -55,14 +55,6 @@ TEST(Catalogo, LookupKeepsBlanksAndHasNoFallback)
             ASSERT_EQ(TextoIdioma(codigo, n), "") << n;
 }
 
-TEST(Catalogo, SpanishIsTheStartLanguage)
-{
-    IdiomaTemporal esp("esp");
-    EXPECT_EQ(TextoIdioma(9), "F1 para obtener ayuda");
-    EXPECT_EQ(TextoIdioma(200), "Error al cargar");
-    EXPECT_EQ(TextoIdioma(89), "Página ");
-}
-
 TEST(Catalogo, LanguageNamesAndCredits)
 {
     const std::pair<const char *, const char *> nombres[] = {

@@ -11,6 +11,7 @@
 #include <QBuffer>
 #include <QDirIterator>
 #include <QImage>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -45,8 +46,23 @@ protected:
     {
         f.reset();
     }
+    // A comic c.cbz of pages p1.jpg ... (see PaginasNumeradas) in tmp.
+    QString EscribirComic(int paginas, const std::function<QByteArray(int)> &pagina,
+                          const QString &extension = "jpg", int cifras = 1)
+    {
+        const QString ruta = tmp.filePath("c.cbz");
+        EXPECT_TRUE(EscribirZip(ruta, PaginasNumeradas(paginas, pagina, extension, cifras)));
+        return ruta;
+    }
+    // The same comic, opened and shown from its first page.
+    void AbrirComic(int paginas, const std::function<QByteArray(int)> &pagina, const QString &extension = "jpg",
+                    int cifras = 1)
+    {
+        f->AbrirArchivo(EscribirComic(paginas, pagina, extension, cifras), true);
+    }
     std::unique_ptr<Form1> f;
     int salidas = 0;
+    QTemporaryDir tmp;
 };
 
 } // namespace prueba

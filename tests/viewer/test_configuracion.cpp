@@ -8,15 +8,11 @@ using namespace configuracion;
 
 TEST(Configuracion, LanguageNamesMapToCodes)
 {
-    EXPECT_EQ(CodigoDeNombreIdioma("Spanish"), "esp");
-    EXPECT_EQ(CodigoDeNombreIdioma("ENGLISH"), "ing");
-    EXPECT_EQ(CodigoDeNombreIdioma("Portuguese"), "por");
-    EXPECT_EQ(CodigoDeNombreIdioma("Latvian"), "lat");
-    EXPECT_EQ(CodigoDeNombreIdioma("Danish"), "dan");
-    EXPECT_EQ(CodigoDeNombreIdioma("Dutch"), "dut");
-    EXPECT_EQ(CodigoDeNombreIdioma("German"), "deu");
-    EXPECT_EQ(CodigoDeNombreIdioma("French"), "esp");
-    EXPECT_EQ(CodigoDeNombreIdioma(""), "esp");
+    const std::pair<const char *, const char *> casos[] = {
+        {"Spanish", "esp"}, {"ENGLISH", "ing"}, {"Portuguese", "por"}, {"Latvian", "lat"}, {"Danish", "dan"},
+        {"Dutch", "dut"},   {"German", "deu"},  {"French", "esp"},     {"", "esp"}};
+    for (const auto &[nombre, codigo] : casos)
+        EXPECT_EQ(CodigoDeNombreIdioma(nombre), codigo) << nombre;
 }
 
 TEST(Configuracion, LanguageCycleWrapsAndIgnoresUnknownCodes)

@@ -7,7 +7,6 @@
 #include "viewer/Form1.h"
 #include "views/Navegador.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -33,11 +32,7 @@ protected:
     }
     void Abrir(QSize tamano)
     {
-        std::vector<prueba::EntradaNueva> e;
-        for (int i = 1; i <= 4; ++i)
-            e.push_back({QString("p%1.png").arg(i), prueba::PaginaDeColor(Colores[i - 1], tamano, "PNG")});
-        ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("c.cbz"), e));
-        f->AbrirArchivo(tmp.filePath("c.cbz"), true);
+        AbrirComic(4, [=](int i) { return prueba::PaginaDeColor(Colores[i - 1], tamano, "PNG"); }, "png");
     }
     static std::tuple<int, int, int, int> Rect(const ControlImagen &c)
     {
@@ -55,7 +50,6 @@ protected:
         EXPECT_EQ(f->Superficie().devicePixelRatio(), factor);
     }
     double factor = 1;
-    QTemporaryDir tmp;
 };
 
 } // namespace

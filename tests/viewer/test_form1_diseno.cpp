@@ -5,8 +5,6 @@
 #include "shell/modIdioma.h"
 #include "viewer/Form1.h"
 
-#include <QBuffer>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 
@@ -24,13 +22,9 @@ protected:
     void SetUp() override
     {
         PruebaForm1::SetUp();
-        std::vector<prueba::EntradaNueva> paginas;
-        for (int i = 1; i <= 6; ++i)
-            paginas.push_back({QString("p%1.png").arg(i), PaginaDeColor(i)});
-        ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("c.cbz"), paginas));
+        EscribirComic(6, [](int i) { return PaginaDeColor(i); }, "png");
     }
     QColor En(int x, int y) const { return f->Superficie().pixelColor(x, y); }
-    QTemporaryDir tmp;
 };
 
 } // namespace

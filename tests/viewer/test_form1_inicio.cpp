@@ -195,21 +195,6 @@ TEST_F(InicioForm1, CommandLineSkipsTheHintAndTheResume)
     EXPECT_EQ(info.count(), 0);
 }
 
-TEST_F(InicioForm1, MessageStaysSegundosMensajePlusOneTicks)
-{
-    Form1 f;
-    f.show();
-    f.MostrarMensaje("hola");
-    EXPECT_TRUE(f.tmrInfo.isActive());
-    for (int tick = 0; tick < f.Vista().SegundosMensaje; ++tick) {
-        f.tmrInfo_Timer();
-        EXPECT_TRUE(f.LBInfo->isVisible()) << tick;
-    }
-    f.tmrInfo_Timer();
-    EXPECT_FALSE(f.LBInfo->isVisible());
-    EXPECT_FALSE(f.tmrInfo.isActive());
-}
-
 TEST_F(InicioForm1, ExtractionFolderIsRemovedOnlyInsideTheTemporaryFolder)
 {
     Form1 f;

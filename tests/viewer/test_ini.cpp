@@ -1,3 +1,4 @@
+#include "Constructores.h"
 #include "viewer/modIni.h"
 
 #include <QDir>
@@ -10,29 +11,15 @@
 using modIni::EscribirIni;
 using modIni::LeerIni;
 
-namespace {
-
-QByteArray Contenido(const QString &ruta)
-{
-    QFile f(ruta);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void Escribir(const QString &ruta, const QByteArray &datos)
-{
-    QFile f(ruta);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(datos);
-}
-
-} // namespace
+using prueba::EscribirBytes;
+using prueba::LeerBytes;
 
 TEST(Ini, ReadsHandWrittenFilesWithoutRegardToCase)
 {
     QTemporaryDir dir;
     const QString ini = dir.filePath("tavelo.ini");
-    Escribir(ini, "; hand written\r\n[config]\r\n IDIOMA = ing \r\nuPath=\r\nColor=255\r\n"
-                  "[Otra]\r\nclave=1\r\n[CONFIG]\r\nColor=7\r\n");
+    EscribirBytes(ini, "; hand written\r\n[config]\r\n IDIOMA = ing \r\nuPath=\r\nColor=255\r\n"
+                       "[Otra]\r\nclave=1\r\n[CONFIG]\r\nColor=7\r\n");
     EXPECT_EQ(LeerIni(ini, "Config", "Idioma", "x"), "ing");
     EXPECT_EQ(LeerIni(ini, "CONFIG", "color", "0"), "255"); // first section wins
     EXPECT_EQ(LeerIni(ini, "Config", "uPath", "def"), "def"); // empty = missing
@@ -57,11 +44,11 @@ TEST(Ini, WritingKeepsEveryOtherLine)
 {
     QTemporaryDir dir;
     const QString ini = dir.filePath("t.ini");
-    Escribir(ini, "; comment\r\n[Config]\r\nIdioma=esp\r\nDesconocida=42\r\n\r\n[Mio]\r\nx = y\r\n");
+    EscribirBytes(ini, "; comment\r\n[Config]\r\nIdioma=esp\r\nDesconocida=42\r\n\r\n[Mio]\r\nx = y\r\n");
     ASSERT_TRUE(EscribirIni(ini, "config", "IDIOMA", "deu"));
     ASSERT_TRUE(EscribirIni(ini, "Config", "Color", "0"));
     ASSERT_TRUE(EscribirIni(ini, "Ultimo", "Ruta", "/c/a.cbz"));
-    EXPECT_EQ(Contenido(ini), "; comment\r\n[Config]\r\nIDIOMA=deu\r\nDesconocida=42\r\nColor=0\r\n\r\n"
+    EXPECT_EQ(LeerBytes(ini), "; comment\r\n[Config]\r\nIDIOMA=deu\r\nDesconocida=42\r\nColor=0\r\n\r\n"
                               "[Mio]\r\nx = y\r\n\r\n[Ultimo]\r\nRuta=/c/a.cbz\r\n");
     EXPECT_EQ(LeerIni(ini, "Mio", "X", ""), "y");
 }
@@ -71,7 +58,7 @@ TEST(Ini, FileIsCreatedOnFirstWriteAndNeverLeftHalfWritten)
     QTemporaryDir dir;
     const QString ini = dir.filePath("nuevo.ini");
     ASSERT_TRUE(EscribirIni(ini, "Config", "Idioma", "esp"));
-    EXPECT_EQ(Contenido(ini), "[Config]\nIdioma=esp\n");
+    EXPECT_EQ(LeerBytes(ini), "[Config]\nIdioma=esp\n");
     // An unwritable folder fails the write and leaves the old file whole.
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
     const bool escrito = EscribirIni(ini, "Config", "Idioma", "ing");
@@ -79,7 +66,7 @@ TEST(Ini, FileIsCreatedOnFirstWriteAndNeverLeftHalfWritten)
     if (::geteuid() != 0) { // root writes anyway
         EXPECT_FALSE(escrito);
     }
-    const QByteArray despues = Contenido(ini);
+    const QByteArray despues = LeerBytes(ini);
     EXPECT_TRUE(despues == "[Config]\nIdioma=esp\n" || despues == "[Config]\nIdioma=ing\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"nuevo.ini"});
 }
@@ -88,7 +75,7 @@ TEST(Ini, QuotedValuesLoseTheirQuotes)
 {
     QTemporaryDir dir;
     const QString ini = dir.filePath("t.ini");
-    Escribir(ini, "[A]\nb=\"con espacios \"\nc='x'\nd=\"abierta\n");
+    EscribirBytes(ini, "[A]\nb=\"con espacios \"\nc='x'\nd=\"abierta\n");
     EXPECT_EQ(LeerIni(ini, "A", "b", ""), "con espacios ");
     EXPECT_EQ(LeerIni(ini, "A", "c", ""), "x");
     EXPECT_EQ(LeerIni(ini, "A", "d", ""), "\"abierta");

@@ -8,7 +8,6 @@
 #include "views/FormMarcadores.h"
 #include "viewer/Teclas.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
@@ -32,11 +31,9 @@ protected:
         anterior = qgetenv("TAVELO_HOME");
         qputenv("TAVELO_HOME", QFile::encodeName(casa.path()));
         Comandos::FinDelProceso() = [] {};
-        std::vector<prueba::EntradaNueva> paginas;
-        for (int i = 1; i <= 8; ++i)
-            paginas.push_back({QString("p%1.jpg").arg(i), Pagina()});
         for (const char *n : {"a.cbz", "b.cbz"})
-            ASSERT_TRUE(prueba::EscribirZip(comics.filePath(n), paginas));
+            ASSERT_TRUE(prueba::EscribirZip(comics.filePath(n),
+                                            prueba::PaginasNumeradas(8, [](int) { return Pagina(); })));
         Arrancar();
     }
     void TearDown() override
@@ -53,17 +50,8 @@ protected:
         f->resize(800, 600);
         modIdioma::Idioma = "ing";
     }
-    QByteArray Archivo() const
-    {
-        QFile a(casa.filePath("tavelo.tvl"));
-        return a.open(QIODevice::ReadOnly) ? a.readAll() : QByteArray("<none>");
-    }
-    void EscribirArchivo(const QByteArray &datos)
-    {
-        QFile a(casa.filePath("tavelo.tvl"));
-        ASSERT_TRUE(a.open(QIODevice::WriteOnly));
-        a.write(datos);
-    }
+    QByteArray Archivo() const { return prueba::LeerBytes(casa.filePath("tavelo.tvl")); }
+    void EscribirArchivo(const QByteArray &datos) { prueba::EscribirBytes(casa.filePath("tavelo.tvl"), datos); }
     QString A() const { return comics.filePath("a.cbz"); }
     QString B() const { return comics.filePath("b.cbz"); }
 
@@ -128,11 +116,7 @@ TEST_F(Marcadores, ARemovedBookmarkListsUntilTheNextStart)
 TEST_F(Marcadores, FilesReadAtStartDropVanishedPathsAndKeepCaseTwins)
 {
     const QString carpeta = comics.filePath("pics/");
-    QDir().mkpath(carpeta);
-    QFile foto(carpeta + "x.jpg");
-    ASSERT_TRUE(foto.open(QIODevice::WriteOnly));
-    foto.write(Pagina());
-    foto.close();
+    prueba::EscribirBytes(carpeta + "x.jpg", Pagina());
     QDir().mkpath(comics.filePath("vacia"));
     QFile::copy(A(), comics.filePath("A.CBZ")); // a twin differing only in case
     const QByteArray a = A().toUtf8();

@@ -6,9 +6,7 @@
 #include "shell/modIdioma.h"
 #include "viewer/Form1.h"
 
-#include <QBuffer>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -19,11 +17,7 @@ class Raton : public prueba::PruebaForm1 {
 protected:
     void Abrir(int paginas, QSize tamano)
     {
-        std::vector<prueba::EntradaNueva> e;
-        for (int i = 1; i <= paginas; ++i)
-            e.push_back({QString("p%1.jpg").arg(i), prueba::PaginaNumero(i, tamano)});
-        ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("c.cbz"), e));
-        f->AbrirArchivo(tmp.filePath("c.cbz"), true);
+        AbrirComic(paginas, [=](int i) { return prueba::PaginaNumero(i, tamano); });
     }
     // Positions in twips, as the handlers see them.
     void Enviar(QEvent::Type tipo, double xTwips, double yTwips, Qt::MouseButton boton,
@@ -47,7 +41,6 @@ protected:
         QCoreApplication::sendEvent(f.get(), &e);
         QCoreApplication::processEvents(); // WheelMove comes after the window's own handling
     }
-    QTemporaryDir tmp;
 };
 
 } // namespace

@@ -7,8 +7,6 @@
 #include "viewer/Form1.h"
 #include "viewer/Teclas.h"
 
-#include <QBuffer>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -21,15 +19,10 @@ protected:
     // Pages 400 x 300 (they fit the 800 x 600 window) unless told otherwise.
     void Abrir(int paginas, QSize tamano = QSize(400, 300))
     {
-        std::vector<prueba::EntradaNueva> e;
-        for (int i = 1; i <= paginas; ++i)
-            e.push_back({QString("p%1.jpg").arg(i, 2, 10, QChar('0')), prueba::PaginaNumero(i, tamano)});
-        ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("c.cbz"), e));
-        f->AbrirArchivo(tmp.filePath("c.cbz"), true);
+        AbrirComic(paginas, [=](int i) { return prueba::PaginaNumero(i, tamano); }, "jpg", 2);
         f->Vista().UltimoMensaje.clear();
     }
     void Tecla(int codigo, int mayus = 0) { f->Form_KeyUp(codigo, mayus); }
-    QTemporaryDir tmp;
 };
 
 } // namespace
@@ -225,6 +218,7 @@ TEST_F(Teclado, MessagesStayTheirSecondsPlusOneTick)
         f->tmrInfo_Timer();
     }
     EXPECT_TRUE(f->LBInfo->isHidden());
+    EXPECT_FALSE(f->tmrInfo.isActive());
     // F7: five seconds, and the next message from elsewhere inherits them.
     Tecla(VK_F1 + 6);
     EXPECT_TRUE(f->Vista().UltimoMensaje.startsWith(" | Mode: 2 |"));

@@ -9,7 +9,6 @@
 
 #include <QDir>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -22,15 +21,10 @@ protected:
     void SetUp() override
     {
         PruebaForm1::SetUp();
-        std::vector<prueba::EntradaNueva> e;
-        for (int i = 1; i <= 3; ++i)
-            e.push_back({QString("p%1.png").arg(i), prueba::PaginaNumero(i, {400, 300}, "PNG")});
-        ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("c.cbz"), e));
         f->show();
-        f->AbrirArchivo(tmp.filePath("c.cbz"), true);
+        AbrirComic(3, [](int i) { return prueba::PaginaNumero(i, {400, 300}, "PNG"); }, "png");
     }
     int Brillo() const { return qGray(f->Vista().Imagen.Picture.pixel(20, 20)); }
-    QTemporaryDir tmp;
 };
 
 } // namespace

@@ -3,10 +3,8 @@
 // comic, and a way to act on a window while the dispatcher holds it modal.
 #include "viewer/PruebaForm1.h"
 
-#include <QBuffer>
 #include <QDialog>
 #include <QPainter>
-#include <QTemporaryDir>
 
 #include <functional>
 
@@ -24,11 +22,7 @@ inline QByteArray PaginaCuartos(QSize tamano, const char *formato = "PNG")
     p.fillRect(0, h, w, tamano.height() - h, Qt::blue);
     p.fillRect(w, h, tamano.width() - w, tamano.height() - h, Qt::yellow);
     p.end();
-    QByteArray d;
-    QBuffer b(&d);
-    b.open(QIODevice::WriteOnly);
-    i.save(&b, formato);
-    return d;
+    return Codificar(i, formato, -1);
 }
 
 class PruebaVentanas : public PruebaForm1 {
@@ -64,8 +58,6 @@ protected:
         return abierta;
     }
     QColor En(int x, int y) const { return f->Superficie().pixelColor(x, y); }
-
-    QTemporaryDir tmp;
 };
 
 } // namespace prueba

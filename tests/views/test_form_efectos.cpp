@@ -1,13 +1,13 @@
 // The effects panel over a page holder: effects add up, undo brings back the
 // picture it opened with, closing keeps the effects, and only E and Escape
 // close it from the keyboard.
+#include "Constructores.h"
 #include "DialogosDePrueba.h"
 #include "imaging/modPNG.h"
 #include "shell/modIdioma.h"
 #include "views/FormEfectos.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QLabel>
 #include <QTest>
 #include <QToolButton>
@@ -160,11 +160,7 @@ TEST_F(Efectos, EveryButtonChangesThePage)
 
 TEST_F(Efectos, AReducedPageIsWorkedWholeAndUndoneToWhatWasShown)
 {
-    QByteArray jpeg;
-    QBuffer b(&jpeg);
-    b.open(QIODevice::WriteOnly);
-    Pagina(320, 240).save(&b, "JPG", 95);
-    ASSERT_TRUE(modPNG::CargarPagina(std::make_shared<OrigenPicture>(OrigenPicture{jpeg, "p.jpg"}),
+    ASSERT_TRUE(modPNG::CargarPagina(prueba::Origen(prueba::Codificar(Pagina(320, 240), "JPG", 95), "p.jpg"),
                                      [](QSize) { return QSize(80, 60); }, imagen));
     const QImage mostrada = imagen.Picture;
     Abrir();

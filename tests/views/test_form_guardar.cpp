@@ -2,12 +2,12 @@
 // through the dialogs, with the overwrite question and failures told.
 #include "CalidadJpeg.h"
 #include "CarpetaSoloLectura.h"
+#include "Constructores.h"
 #include "DialogosDePrueba.h"
 #include "shell/modIdioma.h"
 #include "views/FormGuardar.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QLabel>
@@ -43,11 +43,7 @@ QImage Pantalla()
     return i;
 }
 
-QByteArray Leer(const QString &ruta)
-{
-    QFile f(ruta);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using prueba::LeerBytes;
 
 struct Guardar : ::testing::Test {
     QTemporaryDir carpeta;
@@ -128,7 +124,7 @@ TEST_F(Guardar, CapitalJpgIsAJpegOfTheQualityShown)
     QTest::mouseClick(ventana->LBPor, Qt::LeftButton); // 90
     GuardarComo(Ruta("Foto.JPG"));
     EXPECT_FALSE(ventana->isVisible()) << "the window closes after saving";
-    const QByteArray datos = Leer(Ruta("Foto.JPG"));
+    const QByteArray datos = LeerBytes(Ruta("Foto.JPG"));
     EXPECT_EQ(prueba::TablaLuminancia(datos), prueba::TablaParaCalidad(90));
     EXPECT_EQ(QImage::fromData(datos).size(), Pagina().size());
     EXPECT_TRUE(mensajes.isEmpty());
@@ -140,16 +136,17 @@ TEST_F(Guardar, CapitalJpgIsAJpegOfTheQualityShown)
 
 TEST_F(Guardar, ExtensionsChooseTheWriter)
 {
-    GuardarComo(Ruta("sin_extension"));
-    EXPECT_TRUE(Leer(Ruta("sin_extension.bmp")).startsWith("BM"));
-    SetUp();
-    GuardarComo(Ruta("foto.jpeg"));
-    EXPECT_EQ(QImageReader(Ruta("foto.jpeg")).format(), "jpeg");
-    SetUp();
-    GuardarComo(Ruta("foto.gif"));
-    EXPECT_EQ(QImageReader(Ruta("foto.gif")).format(), "gif");
-    SetUp();
-    GuardarComo(Ruta("foto.png"));
+    // The name typed, the file written, the type inside it; a name without
+    // an extension takes the dialog's default.
+    const std::tuple<QString, QString, QByteArray> casos[] = {{"sin_extension", "sin_extension.bmp", "bmp"},
+                                                              {"foto.jpeg", "foto.jpeg", "jpeg"},
+                                                              {"foto.gif", "foto.gif", "gif"},
+                                                              {"foto.png", "foto.png", "png"}};
+    for (const auto &[nombre, archivo, tipo] : casos) {
+        SetUp();
+        GuardarComo(Ruta(nombre));
+        EXPECT_EQ(QImageReader(Ruta(archivo)).format(), tipo) << nombre.toStdString();
+    }
     EXPECT_EQ(QImage(Ruta("foto.png")).convertToFormat(QImage::Format_RGB32), Pagina());
     EXPECT_TRUE(mensajes.isEmpty());
     // Another type writes nothing and says so.
@@ -170,11 +167,7 @@ TEST_F(Guardar, CancelWritesNothingAndCloses)
 TEST_F(Guardar, TheOverwriteQuestionGuardsTheOldFile)
 {
     const QByteArray viejo("an older picture");
-    {
-        QFile f(Ruta("foto.png"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(viejo);
-    }
+    prueba::EscribirBytes(Ruta("foto.png"), viejo);
     QString texto, titulo;
     auto &d = DialogosDePrueba::Actuales();
     d.alMostrarModal << [&](QDialog &caja) {
@@ -185,7 +178,7 @@ TEST_F(Guardar, TheOverwriteQuestionGuardsTheOldFile)
     GuardarComo(Ruta("foto.png"));
     EXPECT_EQ(texto, modIdioma::TextoIdioma(394));
     EXPECT_EQ(titulo, modIdioma::TextoIdioma(395));
-    EXPECT_EQ(Leer(Ruta("foto.png")), viejo);
+    EXPECT_EQ(LeerBytes(Ruta("foto.png")), viejo);
     EXPECT_FALSE(ventana->isVisible());
     EXPECT_EQ(Archivos(), QStringList{"foto.png"});
 
