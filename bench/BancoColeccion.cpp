@@ -208,7 +208,7 @@ int main(int argc, char **argv)
         const double decodificar = Mediana(Repetir(Vueltas, [&] {
             decodificadorJpeg::Salida salida;
             decodificadorJpeg::Decodificar(datos, [](QSize n) { return portada::TamanoEnCaja(n, 220); },
-                                           std::uint64_t(1) << 30, nullptr, salida);
+                                           std::uint64_t(1) << 30, Plazo(), salida);
         }));
         std::printf("  %-14s read + decoded %6.1f  (pages listed %.1f, entry read %.1f, decoded %.1f)\n",
                     ruta.endsWith("cbz") ? "deflated CBZ" : "stored RAR 4", solo, lista, lectura, decodificar);

@@ -10,9 +10,15 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tavelo"));
 
-    const InstanciaUnica instancia(modGeneral::CarpetaPrograma());
+    InstanciaUnica instancia(modGeneral::CarpetaPrograma());
     if (!instancia.EsLaPrimera())
         return 0;
+    // The orderly exit ends the process at once, past every destructor: the
+    // lock is let go just before, so no lock file is left behind.
+    Comandos::FinDelProceso() = [&instancia, fin = Comandos::FinDelProceso()] {
+        instancia.Soltar();
+        fin();
+    };
 
     QStringList argumentos = QApplication::arguments();
     argumentos.removeFirst();

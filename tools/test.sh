@@ -8,3 +8,7 @@ cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVELO_SANITIZE=ON 
 cmake --build build-test --parallel
 cd build-test
 ctest --output-on-failure --parallel 2
+cd ..
+# A short run of every fuzz target (clang build in build-fuzz/): fails on a
+# new crash, leak, hang over 5 s or memory over 2 GB.
+./tools/fuzz.sh "${TAVELO_FUZZ_SEGUNDOS:-30}"

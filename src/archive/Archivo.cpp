@@ -9,12 +9,10 @@
 
 namespace archivo {
 
-Formato FormatoDe(const QString &ruta)
+namespace {
+
+Formato FormatoDeCabeza(const QByteArray &cabeza)
 {
-    QFile f(ruta);
-    if (!QFileInfo(ruta).isFile() || !f.open(QIODevice::ReadOnly))
-        return Formato::Ninguno;
-    const QByteArray cabeza = f.read(8);
     if (cabeza.startsWith(QByteArrayLiteral("Rar!\x1a\x07\x01\x00")))
         return Formato::Rar5;
     if (cabeza.startsWith(QByteArray("Rar!\x1a\x07\x00", 7)))
@@ -25,33 +23,70 @@ Formato FormatoDe(const QString &ruta)
     return Formato::Ninguno;
 }
 
-std::vector<Entrada> ListarEntradas(const QString &ruta)
+std::vector<Entrada> Listar(const detalle::Fuente &f, Formato formato)
 {
-    switch (const Formato formato = FormatoDe(ruta)) {
+    switch (formato) {
     case Formato::Rar4:
-        return detalle::ListarRar4(ruta);
+        return detalle::ListarRar4(f);
     case Formato::Rar5:
     case Formato::Zip:
-        return detalle::ListarLibarchive(ruta, formato);
+        return detalle::ListarLibarchive(f, formato);
     case Formato::Ninguno:
         break;
     }
     return {};
 }
 
-Lectura LeerEntradas(const QString &ruta, const Coincide &coincide, const Recibir &recibir,
-                     const PedirClave &pedirClave, const QString &clave)
+Lectura Leer(const detalle::Fuente &f, Formato formato, const Coincide &coincide,
+             const Recibir &recibir, const PedirClave &pedirClave, const QString &clave)
 {
-    switch (const Formato formato = FormatoDe(ruta)) {
+    switch (formato) {
     case Formato::Rar4:
-        return detalle::LeerRar4(ruta, coincide, recibir);
+        return detalle::LeerRar4(f, coincide, recibir);
     case Formato::Rar5:
     case Formato::Zip:
-        return detalle::LeerLibarchive(ruta, formato, coincide, recibir, pedirClave, clave);
+        return detalle::LeerLibarchive(f, formato, coincide, recibir, pedirClave, clave);
     case Formato::Ninguno:
         break;
     }
     return {};
+}
+
+} // namespace
+
+Formato FormatoDe(const QString &ruta)
+{
+    QFile f(ruta);
+    if (!QFileInfo(ruta).isFile() || !f.open(QIODevice::ReadOnly))
+        return Formato::Ninguno;
+    return FormatoDeCabeza(f.read(8));
+}
+
+Formato FormatoDeDatos(const QByteArray &datos)
+{
+    return FormatoDeCabeza(datos.left(8));
+}
+
+std::vector<Entrada> ListarEntradas(const QString &ruta)
+{
+    return Listar({ruta, nullptr}, FormatoDe(ruta));
+}
+
+std::vector<Entrada> ListarEntradasDatos(const QByteArray &datos)
+{
+    return Listar({{}, &datos}, FormatoDeDatos(datos));
+}
+
+Lectura LeerEntradas(const QString &ruta, const Coincide &coincide, const Recibir &recibir,
+                     const PedirClave &pedirClave, const QString &clave)
+{
+    return Leer({ruta, nullptr}, FormatoDe(ruta), coincide, recibir, pedirClave, clave);
+}
+
+Lectura LeerEntradasDatos(const QByteArray &datos, const Coincide &coincide, const Recibir &recibir,
+                          const PedirClave &pedirClave, const QString &clave)
+{
+    return Leer({{}, &datos}, FormatoDeDatos(datos), coincide, recibir, pedirClave, clave);
 }
 
 std::uint32_t FechaDosDe(std::int64_t segundosUnix)
@@ -67,5 +102,33 @@ std::uint32_t FechaDosDe(std::int64_t segundosUnix)
            | (std::uint32_t(d.day()) << 16) | (std::uint32_t(t.hour()) << 11)
            | (std::uint32_t(t.minute()) << 5) | std::uint32_t(t.second() / 2);
 }
+
+namespace detalle {
+
+LectorFuente::LectorFuente(const Fuente &f) : datos_(f.Datos)
+{
+    if (datos_) {
+        tamano_ = datos_->size();
+        abierto_ = true;
+    } else {
+        archivo_.setFileName(f.Ruta);
+        abierto_ = archivo_.open(QIODevice::ReadOnly);
+        tamano_ = abierto_ ? archivo_.size() : 0;
+    }
+}
+
+QByteArray LectorFuente::Leer(qint64 pos, qint64 n)
+{
+    if (!abierto_ || pos < 0 || n <= 0 || pos >= tamano_)
+        return {};
+    n = std::min(n, tamano_ - pos);
+    if (datos_)
+        return datos_->mid(pos, n);
+    if (!archivo_.seek(pos))
+        return {};
+    return archivo_.read(n);
+}
+
+} // namespace detalle
 
 } // namespace archivo

@@ -13,9 +13,9 @@ namespace archivo {
 
 enum class Formato { Ninguno, Rar4, Rar5, Zip };
 
-// Largest entry we are willing to unpack: far above any real page, far below
-// what would exhaust memory.
-inline constexpr std::uint64_t TamanoMaximoEntrada = 512ull * 1024 * 1024;
+// Largest entry we are willing to unpack: far above any real page, and small
+// enough that the entry and its decoded picture stay well inside memory.
+inline constexpr std::uint64_t TamanoMaximoEntrada = 256ull * 1024 * 1024;
 
 struct Entrada {
     QString Nombre;              // Unicode, "/" between folders
@@ -33,10 +33,13 @@ struct Entrada {
 };
 
 Formato FormatoDe(const QString &ruta);
+Formato FormatoDeDatos(const QByteArray &datos);
 
 // Empty when the file is missing, not an archive, or its headers are unreadable
 // from the first one; a damaged header later ends the list there.
 std::vector<Entrada> ListarEntradas(const QString &ruta);
+// The same for an archive already in memory.
+std::vector<Entrada> ListarEntradasDatos(const QByteArray &datos);
 
 // Asked at most once per reading, when an encrypted entry needs it; an empty
 // answer means "do not decrypt".
@@ -55,6 +58,9 @@ struct Lectura {
 // undecryptable entries are skipped; links and devices never give data.
 Lectura LeerEntradas(const QString &ruta, const Coincide &coincide, const Recibir &recibir,
                      const PedirClave &pedirClave = {}, const QString &clave = {});
+Lectura LeerEntradasDatos(const QByteArray &datos, const Coincide &coincide,
+                          const Recibir &recibir, const PedirClave &pedirClave = {},
+                          const QString &clave = {});
 
 // DOS packed date and time (local time) of a Unix time stamp.
 std::uint32_t FechaDosDe(std::int64_t segundosUnix);

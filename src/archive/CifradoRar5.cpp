@@ -1,7 +1,5 @@
 #include "archive/Lectores.h"
 
-#include <QFile>
-
 namespace archivo::detalle {
 
 namespace {
@@ -23,29 +21,55 @@ enum : std::uint64_t { CabeceraArchivo = 2, CabeceraCifrado = 4, CabeceraFin = 5
 enum : std::uint64_t { ConExtra = 0x01, ConDatos = 0x02 };
 enum : std::uint64_t { ExtraCifrado = 0x01 };
 
+constexpr std::uint64_t CabeceraMaxima = 2 * 1024 * 1024;
+
+// Whether the extra area of a file header (its last `extra` bytes) holds an
+// encryption record. Every size is checked against what is left before it is
+// used, so each record moves strictly forward inside the header.
+bool ExtraCifrada(const QByteArray &cab, std::uint64_t extra)
+{
+    if (extra == 0 || extra > static_cast<std::uint64_t>(cab.size()))
+        return false;
+    qsizetype r = cab.size() - static_cast<qsizetype>(extra);
+    while (r < cab.size()) {
+        std::uint64_t largo = 0, clase = 0;
+        qsizetype s = r;
+        if (!LeerVint(cab, s, largo) || largo == 0
+            || largo > static_cast<std::uint64_t>(cab.size() - s))
+            return false;
+        const qsizetype siguiente = s + static_cast<qsizetype>(largo);
+        if (!LeerVint(cab, s, clase) || s > siguiente)
+            return false;
+        if (clase == ExtraCifrado)
+            return true;
+        r = siguiente;
+    }
+    return false;
+}
+
 } // namespace
 
 // libarchive reads encrypted RAR 5 data as if it were plain and may hand back
 // garbage, so we look at the file headers ourselves for the encryption record.
-std::vector<bool> CifradosRar5(const QString &ruta)
+std::vector<bool> CifradosRar5(const Fuente &fuente)
 {
     std::vector<bool> cifrados;
-    QFile f(ruta);
-    if (!f.open(QIODevice::ReadOnly))
+    LectorFuente f(fuente);
+    if (!f.Abierto())
         return cifrados;
-    const qint64 total = f.size();
+    const qint64 total = f.Tamano();
     qint64 pos = 8;
-    while (pos + 5 <= total && f.seek(pos)) {
+    while (pos < total && total - pos >= 5) {
         // CRC, then the header size, then the header itself.
-        QByteArray inicio = f.read(4 + 10);
+        const QByteArray inicio = f.Leer(pos, 4 + 10);
         qsizetype p = 4;
         std::uint64_t tamano = 0;
-        if (!LeerVint(inicio, p, tamano) || tamano == 0 || tamano > 2 * 1024 * 1024)
+        if (!LeerVint(inicio, p, tamano) || tamano == 0 || tamano > CabeceraMaxima)
             break;
         const qint64 comienzo = pos + p;
-        if (comienzo + static_cast<qint64>(tamano) > total || !f.seek(comienzo))
+        if (static_cast<std::uint64_t>(total - comienzo) < tamano)
             break;
-        const QByteArray cab = f.read(static_cast<qint64>(tamano));
+        const QByteArray cab = f.Leer(comienzo, static_cast<qint64>(tamano));
         if (cab.size() != static_cast<qsizetype>(tamano))
             break;
         qsizetype q = 0;
@@ -58,28 +82,12 @@ std::vector<bool> CifradosRar5(const QString &ruta)
             break;
         if (tipo == CabeceraCifrado || tipo == CabeceraFin)
             break;
-        if (tipo == CabeceraArchivo) {
-            bool cifrado = false;
-            if (extra > 0 && extra <= tamano) {
-                qsizetype r = static_cast<qsizetype>(tamano - extra);
-                while (r < cab.size()) {
-                    std::uint64_t largo = 0, clase = 0;
-                    qsizetype s = r;
-                    if (!LeerVint(cab, s, largo) || largo == 0)
-                        break;
-                    const qsizetype siguiente = s + static_cast<qsizetype>(largo);
-                    if (!LeerVint(cab, s, clase))
-                        break;
-                    if (clase == ExtraCifrado)
-                        cifrado = true;
-                    r = siguiente;
-                }
-            }
-            cifrados.push_back(cifrado);
-        }
-        pos = comienzo + static_cast<qint64>(tamano) + static_cast<qint64>(datos);
-        if (datos > static_cast<std::uint64_t>(total))
-            break;
+        if (tipo == CabeceraArchivo)
+            cifrados.push_back(ExtraCifrada(cab, extra));
+        const qint64 finCabecera = comienzo + static_cast<qint64>(tamano);
+        if (datos > static_cast<std::uint64_t>(total - finCabecera))
+            break; // data past the end of the file
+        pos = finCabecera + static_cast<qint64>(datos);
     }
     return cifrados;
 }

@@ -6,6 +6,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -41,7 +42,7 @@ const char *ClaveCallback(archive *, void *datos)
     return claves->respuesta.c_str();
 }
 
-Lector Abrir(const QString &ruta, Formato formato, Claves *claves, const QString &clave)
+Lector Abrir(const Fuente &f, Formato formato, Claves *claves, const QString &clave)
 {
     AsegurarLocaleUtf8();
     Lector a(archive_read_new());
@@ -55,8 +56,11 @@ Lector Abrir(const QString &ruta, Formato formato, Claves *claves, const QString
         archive_read_add_passphrase(a.get(), clave.toStdString().c_str());
     if (claves)
         archive_read_set_passphrase_callback(a.get(), claves, ClaveCallback);
-    if (archive_read_open_filename(a.get(), QFile::encodeName(ruta).constData(), 64 * 1024)
-        != ARCHIVE_OK)
+    const int r = f.Datos ? archive_read_open_memory(a.get(), f.Datos->constData(),
+                                                     static_cast<std::size_t>(f.Datos->size()))
+                          : archive_read_open_filename(a.get(), QFile::encodeName(f.Ruta).constData(),
+                                                       64 * 1024);
+    if (r != ARCHIVE_OK)
         return {};
     return a;
 }
@@ -88,7 +92,9 @@ bool LeerDatos(archive *a, archive_entry *e, QByteArray &datos)
     if (declarado < 0 || static_cast<std::uint64_t>(declarado) > TamanoMaximoEntrada)
         return false;
     datos.clear();
-    datos.reserve(static_cast<qsizetype>(declarado));
+    // The declared size is only a hint: room grows with the data that comes.
+    constexpr la_int64_t ReservaMaxima = 16 * 1024 * 1024;
+    datos.reserve(static_cast<qsizetype>(std::min(declarado, ReservaMaxima)));
     char trozo[64 * 1024];
     for (;;) {
         const la_ssize_t n = archive_read_data(a, trozo, sizeof trozo);
@@ -106,10 +112,10 @@ bool LeerDatos(archive *a, archive_entry *e, QByteArray &datos)
 
 } // namespace
 
-std::vector<Entrada> ListarLibarchive(const QString &ruta, Formato formato)
+std::vector<Entrada> ListarLibarchive(const Fuente &f, Formato formato)
 {
     std::vector<Entrada> entradas;
-    Lector a = Abrir(ruta, formato, nullptr, {});
+    Lector a = Abrir(f, formato, nullptr, {});
     if (!a)
         return entradas;
     archive_entry *e = nullptr;
@@ -129,18 +135,18 @@ std::vector<Entrada> ListarLibarchive(const QString &ruta, Formato formato)
     return entradas;
 }
 
-Lectura LeerLibarchive(const QString &ruta, Formato formato, const Coincide &coincide,
+Lectura LeerLibarchive(const Fuente &f, Formato formato, const Coincide &coincide,
                        const Recibir &recibir, const PedirClave &pedirClave,
                        const QString &clave)
 {
     Claves claves{pedirClave, false, {}};
-    Lector a = Abrir(ruta, formato, &claves, clave);
+    Lector a = Abrir(f, formato, &claves, clave);
     Lectura lectura;
     if (!a)
         return lectura;
     // RAR readings pass no password, so encrypted RAR 5 data is never read.
     const std::vector<bool> cifrados =
-        formato == Formato::Rar5 ? CifradosRar5(ruta) : std::vector<bool>{};
+        formato == Formato::Rar5 ? CifradosRar5(f) : std::vector<bool>{};
     int vistas = 0;
     archive_entry *e = nullptr;
     QByteArray datos;

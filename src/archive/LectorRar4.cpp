@@ -121,33 +121,31 @@ struct EntradaRar4 {
     qint64 desplazamiento = 0; // where its header starts, as unarr reports it
 };
 
-std::vector<EntradaRar4> Recorrer(const QString &ruta)
+std::vector<EntradaRar4> Recorrer(const Fuente &fuente)
 {
     std::vector<EntradaRar4> lista;
-    QFile f(ruta);
-    if (!f.open(QIODevice::ReadOnly))
+    LectorFuente f(fuente);
+    if (!f.Abierto())
         return lista;
-    const QByteArray firma = f.read(7);
+    const QByteArray firma = f.Leer(0, 7);
     if (firma.size() != 7 || std::memcmp(firma.constData(), Firma, 7) != 0)
         return lista;
 
-    const qint64 total = f.size();
+    // Every size below comes from the file: each is checked against what is
+    // left before it is added, so the walk only moves forward and ends.
+    const qint64 total = f.Tamano();
     qint64 pos = 7;
-    while (pos + 7 <= total) {
-        if (!f.seek(pos))
-            break;
-        const QByteArray base = f.read(7);
+    while (total - pos >= 7) {
+        const QByteArray base = f.Leer(pos, 7);
         if (base.size() != 7)
             break;
         const auto crc = static_cast<std::uint16_t>(Le(base, 0, 2));
         const auto tipo = static_cast<std::uint8_t>(base[2]);
         const auto banderas = static_cast<std::uint16_t>(Le(base, 3, 2));
         const auto tamano = static_cast<std::uint16_t>(Le(base, 5, 2));
-        if (tamano < 7 || pos + tamano > total)
+        if (tamano < 7 || tamano > total - pos)
             break;
-        if (!f.seek(pos))
-            break;
-        const QByteArray cab = f.read(tamano);
+        const QByteArray cab = f.Leer(pos, tamano);
         if (cab.size() != tamano)
             break;
         if ((Crc32(reinterpret_cast<const unsigned char *>(cab.constData()) + 2, tamano - 2) & 0xFFFF) != crc
@@ -209,7 +207,10 @@ std::vector<EntradaRar4> Recorrer(const QString &ruta)
                 break;
             datos = Le(cab, 7, 4);
         }
-        pos += tamano + static_cast<qint64>(datos);
+        const qint64 finCabecera = pos + tamano;
+        if (datos > static_cast<std::uint64_t>(total - finCabecera))
+            break; // its data would run past the end of the file
+        pos = finCabecera + static_cast<qint64>(datos);
     }
     return lista;
 }
@@ -221,21 +222,42 @@ struct CerrarArchivo {
     void operator()(ar_archive *a) const { ar_close_archive(a); }
 };
 
+// The current entry's data, unpacked piece by piece: memory grows with what
+// really comes out, never with the size the header declares.
+bool LeerDatosRar(ar_archive *ar, QByteArray &datos)
+{
+    const std::size_t tamano = ar_entry_get_size(ar);
+    datos.clear();
+    if (tamano > TamanoMaximoEntrada)
+        return false;
+    constexpr std::size_t Trozo = 1024 * 1024;
+    while (static_cast<std::size_t>(datos.size()) < tamano) {
+        const std::size_t n = std::min(Trozo, tamano - static_cast<std::size_t>(datos.size()));
+        const qsizetype antes = datos.size();
+        datos.resize(antes + static_cast<qsizetype>(n));
+        if (!ar_entry_uncompress(ar, datos.data() + antes, n)) {
+            datos.clear();
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
-std::vector<Entrada> ListarRar4(const QString &ruta)
+std::vector<Entrada> ListarRar4(const Fuente &f)
 {
     std::vector<Entrada> lista;
-    for (auto &e : Recorrer(ruta))
+    for (auto &e : Recorrer(f))
         lista.push_back(std::move(e.entrada));
     return lista;
 }
 
-Lectura LeerRar4(const QString &ruta, const Coincide &coincide, const Recibir &recibir)
+Lectura LeerRar4(const Fuente &f, const Coincide &coincide, const Recibir &recibir)
 {
     Lectura lectura;
     std::map<qint64, QString> buscadas;
-    for (const auto &e : Recorrer(ruta)) {
+    for (const auto &e : Recorrer(f)) {
         if (!e.entrada.Regular || !coincide(e.entrada.Nombre))
             continue;
         ++lectura.Encontradas;
@@ -246,10 +268,14 @@ Lectura LeerRar4(const QString &ruta, const Coincide &coincide, const Recibir &r
     if (buscadas.empty())
         return lectura;
 
+    std::unique_ptr<ar_stream, CerrarFlujo> flujo;
+    if (f.Datos)
+        flujo.reset(ar_open_memory(f.Datos->constData(), static_cast<std::size_t>(f.Datos->size())));
+    else
 #ifdef _WIN32
-    std::unique_ptr<ar_stream, CerrarFlujo> flujo(ar_open_file_w(reinterpret_cast<const wchar_t *>(ruta.utf16())));
+        flujo.reset(ar_open_file_w(reinterpret_cast<const wchar_t *>(f.Ruta.utf16())));
 #else
-    std::unique_ptr<ar_stream, CerrarFlujo> flujo(ar_open_file(QFile::encodeName(ruta).constData()));
+        flujo.reset(ar_open_file(QFile::encodeName(f.Ruta).constData()));
 #endif
     if (!flujo)
         return lectura;
@@ -264,11 +290,7 @@ Lectura LeerRar4(const QString &ruta, const Coincide &coincide, const Recibir &r
             continue;
         const QString nombre = it->second;
         buscadas.erase(it);
-        const std::size_t tamano = ar_entry_get_size(ar.get());
-        if (tamano > TamanoMaximoEntrada)
-            continue;
-        datos.resize(static_cast<qsizetype>(tamano));
-        if (tamano == 0 || ar_entry_uncompress(ar.get(), datos.data(), tamano)) {
+        if (LeerDatosRar(ar.get(), datos)) {
             recibir(nombre, datos);
             ++lectura.Entregadas;
         }

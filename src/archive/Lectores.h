@@ -2,19 +2,43 @@
 // The readers behind Archivo.h, one per library.
 #include "archive/Archivo.h"
 
+#include <QFile>
+
 namespace archivo::detalle {
 
+// Where an archive's bytes are: a file, or a block already in memory.
+struct Fuente {
+    QString Ruta;
+    const QByteArray *Datos = nullptr; // when set, Ruta is not used
+};
+
+// Reads parts of a source: from the file on demand, or from memory.
+class LectorFuente {
+public:
+    explicit LectorFuente(const Fuente &f);
+    bool Abierto() const { return abierto_; }
+    qint64 Tamano() const { return tamano_; }
+    // Up to `n` bytes from `pos`; fewer at the end, none outside.
+    QByteArray Leer(qint64 pos, qint64 n);
+
+private:
+    QFile archivo_;
+    const QByteArray *datos_ = nullptr;
+    qint64 tamano_ = 0;
+    bool abierto_ = false;
+};
+
 // ZIP and RAR 5, through libarchive.
-std::vector<Entrada> ListarLibarchive(const QString &ruta, Formato formato);
-Lectura LeerLibarchive(const QString &ruta, Formato formato, const Coincide &coincide,
+std::vector<Entrada> ListarLibarchive(const Fuente &f, Formato formato);
+Lectura LeerLibarchive(const Fuente &f, Formato formato, const Coincide &coincide,
                        const Recibir &recibir, const PedirClave &pedirClave,
                        const QString &clave);
 
 // For each file header of a RAR 5 archive, in order: is its data encrypted.
-std::vector<bool> CifradosRar5(const QString &ruta);
+std::vector<bool> CifradosRar5(const Fuente &f);
 
 // RAR 4 and older: our own header walk for the listing, unarr for the data.
-std::vector<Entrada> ListarRar4(const QString &ruta);
-Lectura LeerRar4(const QString &ruta, const Coincide &coincide, const Recibir &recibir);
+std::vector<Entrada> ListarRar4(const Fuente &f);
+Lectura LeerRar4(const Fuente &f, const Coincide &coincide, const Recibir &recibir);
 
 } // namespace archivo::detalle

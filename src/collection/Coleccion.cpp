@@ -141,7 +141,7 @@ QStringList ComicsDe(const QString &carpeta)
         return {};
     QStringList nombres = paginas::ListarCarpeta(carpeta, QStringLiteral("*.cbr;*.cbz"));
     // A macOS copy leaves a "._" twin beside every comic: it is no comic.
-    nombres.removeIf([](const QString &n) { return portada::EsMetadatoMac(n); });
+    nombres.removeIf([](const QString &n) { return paginas::EsRestoMac(n); });
     return nombres;
 }
 
@@ -150,7 +150,7 @@ QStringList SubcarpetasDe(const QString &carpeta)
     if (carpeta.isEmpty())
         return {};
     QStringList nombres = QDir(carpeta).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
-    nombres.removeIf([](const QString &n) { return portada::EsMetadatoMac(n + u'/'); });
+    nombres.removeIf([](const QString &n) { return paginas::EsRestoMac(n + u'/'); });
     paginas::Ordenar(nombres);
     return nombres;
 }

@@ -11,17 +11,6 @@
 
 namespace portada {
 
-bool EsMetadatoMac(const QString &nombre)
-{
-    const QStringList partes = QString(nombre).replace(u'\\', u'/').split(u'/', Qt::SkipEmptyParts);
-    if (partes.isEmpty())
-        return false;
-    for (const QString &p : partes)
-        if (p.compare(QLatin1String("__MACOSX"), Qt::CaseInsensitive) == 0)
-            return true;
-    return partes.constLast().startsWith(QLatin1String("._"));
-}
-
 QStringList PaginasDeArchivo(const QString &ruta)
 {
     const paginas::ClaseDocumento clase = archivo::FormatoDe(ruta) == archivo::Formato::Zip
@@ -33,7 +22,7 @@ QStringList PaginasDeArchivo(const QString &ruta)
             continue;
         const QString n = modAnsi::OemAAnsi(e.Nombre);
         // A name the extraction path refuses is never shown either.
-        if (!paginas::EsPagina(n, clase) || EsMetadatoMac(n)
+        if (!paginas::EsPagina(n, clase)
             || archivo::RutaDentroDe(QStringLiteral("/"), modAnsi::AnsiAOem(n)).isEmpty())
             continue;
         nombres << n;

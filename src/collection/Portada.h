@@ -12,10 +12,6 @@
 
 namespace portada {
 
-// What a macOS archiver leaves beside the real files: anything under a
-// "__MACOSX" folder and the AppleDouble "._name" twins. Never a page.
-bool EsMetadatoMac(const QString &nombre);
-
 // The entries of an archive (RAR or ZIP, whatever its extension says) that
 // are pages, named as the page list names them and in page order.
 QStringList PaginasDeArchivo(const QString &ruta);

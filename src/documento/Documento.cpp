@@ -19,13 +19,13 @@ std::int16_t Documento::PaginaVecina(int pagina, int paso) const
     return std::int16_t(paginas::PosicionVecina(pagina - 1, paso, n) + 1);
 }
 
-Documento::Apertura Documento::Abrir(const QString &ruta)
+Documento::Apertura Documento::Abrir(const QString &ruta, const QString &leerComo)
 {
     RutaActual = ruta;
     ExtActual = modGeneral::ExtensionDeRuta(ruta).toUpper();
     Paginas = QStringList{QString()};
     preparador_.Olvidar();
-    fuente_ = FuentePaginas::Para(ruta, ExtActual);
+    fuente_ = FuentePaginas::Para(ruta, leerComo.isEmpty() ? ExtActual : leerComo.toUpper());
     EsComprimido = fuente_->EsComprimido();
 
     const FuentePaginas::Listado l = fuente_->Listar();

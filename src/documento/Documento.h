@@ -40,8 +40,10 @@ public:
         std::int16_t Inicial = 1;   // the page to show first
     };
     // Makes `ruta` the open document and lists its pages (a picture stands
-    // for its whole folder). Without pages, Paginas holds element 0 alone.
-    Apertura Abrir(const QString &ruta);
+    // for its whole folder, and so does a folder). Without pages, Paginas
+    // holds element 0 alone. `leerComo`: an extension whose kind of document
+    // to read it as instead of its own (an archive misnamed and not renamed).
+    Apertura Abrir(const QString &ruta, const QString &leerComo = {});
 
     // The open document's page source; null before the first opening.
     const FuentePaginas *Fuente() const { return fuente_.get(); }

@@ -5,6 +5,7 @@
 #include "shell/modGeneral.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -142,6 +143,13 @@ private:
 
 std::unique_ptr<FuentePaginas> FuentePaginas::Para(const QString &ruta, const QString &extMayusculas)
 {
+    // A folder is read as if its first picture had been given.
+    if (QFileInfo(ruta).isDir()) {
+        QString carpeta = ruta;
+        if (!carpeta.endsWith(modGeneral::Separador))
+            carpeta += modGeneral::Separador;
+        return std::make_unique<FuenteCarpeta>(carpeta);
+    }
     switch (paginas::ClaseDe(extMayusculas)) {
     case ClaseDocumento::Rar:
         return std::make_unique<FuenteRar>(ruta);

@@ -15,7 +15,8 @@
 
 class FuentePaginas {
 public:
-    // The source for a document path, chosen by its upper-cased extension.
+    // The source for a document path: a folder's pictures, else chosen by
+    // the upper-cased extension.
     static std::unique_ptr<FuentePaginas> Para(const QString &ruta, const QString &extMayusculas);
 
     virtual ~FuentePaginas() = default;

@@ -33,6 +33,21 @@ ClaseDocumento ClaseDe(const QString &ext)
     return ClaseDocumento::Imagenes;
 }
 
+// What archivers on a Mac add beside the real files: a "__MACOSX" folder
+// and "._name" AppleDouble files holding resource forks.
+bool EsRestoMac(const QString &nombre)
+{
+    static const QRegularExpression separadores(QStringLiteral("[/\\\\]"));
+    const QStringList partes = nombre.split(separadores, Qt::SkipEmptyParts);
+    if (partes.isEmpty())
+        return false;
+    if (partes.constLast().startsWith(QLatin1String("._")))
+        return true;
+    return std::any_of(partes.begin(), partes.end(), [](const QString &p) {
+        return p.compare(QLatin1String("__MACOSX"), Qt::CaseInsensitive) == 0;
+    });
+}
+
 bool EsArchivoComprimido(const QString &ext)
 {
     return TiposComprimidos.contains(ext);
@@ -41,7 +56,7 @@ bool EsArchivoComprimido(const QString &ext)
 bool EsPagina(const QString &nombre, ClaseDocumento clase)
 {
     // A name without a "." has the whole name as its extension.
-    if (!nombre.contains(QLatin1Char('.')) || nombre.endsWith(QLatin1Char('/')))
+    if (!nombre.contains(QLatin1Char('.')) || nombre.endsWith(QLatin1Char('/')) || EsRestoMac(nombre))
         return false;
     const QString ext = ExtensionMayusculas(nombre);
     return (clase == ClaseDocumento::Imagenes ? TiposImagen : TiposArchivo).contains(ext);
@@ -99,6 +114,8 @@ QString FiltroAbrir(const QString &filtro)
 bool EsAbrible(const QString &ruta)
 {
     const QFileInfo fi(ruta);
+    if (fi.isDir())
+        return true; // read as its pictures
     if (!fi.isFile())
         return false;
     const QString ext = ExtensionMayusculas(ruta);

@@ -13,8 +13,13 @@ ClaseDocumento ClaseDe(const QString &extMayusculas);
 bool EsArchivoComprimido(const QString &extMayusculas);
 
 // Whether a name is a page of a document of that class, by its extension.
-// JPEG and WebP pages count as pages everywhere.
+// JPEG and WebP pages count as pages everywhere; what a Mac leaves beside
+// the files ("__MACOSX/", "._name") never does.
 bool EsPagina(const QString &nombre, ClaseDocumento clase);
+
+// What archivers on a Mac add beside the real files: anything in a "__MACOSX"
+// folder and the "._name" AppleDouble twins. Never a page, nor a comic.
+bool EsRestoMac(const QString &nombre);
 
 // The patterns of a picture folder's listing and of the archives beside one.
 QString PatronImagenes();
@@ -35,7 +40,8 @@ int PosicionVecina(int i, int paso, int n);
 // extensions beside every "*.jpg".
 QString FiltroAbrir(const QString &filtroCatalogo);
 
-// A file the open dialog offers (what a drop from the desktop may bring).
+// A file the open dialog offers, or a folder (what a drop from the desktop
+// may bring).
 bool EsAbrible(const QString &ruta);
 
 } // namespace paginas

@@ -54,6 +54,9 @@ std::shared_ptr<PaginaPreparada> Preparar(const PreparadorPaginas::Contenido &d,
         e->Estado = PaginaPreparada::Estado::Lista;
     } catch (const ErrorImagen &) {
         e->Estado = PaginaPreparada::Estado::Error;
+    } catch (const std::exception &) {
+        // Out of memory on the worker is a page that cannot be shown, not the end of the program.
+        e->Estado = PaginaPreparada::Estado::Error;
     }
     return e;
 }

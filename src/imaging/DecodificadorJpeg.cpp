@@ -1,5 +1,7 @@
 #include "imaging/DecodificadorJpeg.h"
 
+#include <algorithm>
+#include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -10,10 +12,28 @@ namespace decodificadorJpeg {
 
 namespace {
 
+// Why a decode stopped through the error exit.
+enum class Motivo { Error, Cancelado };
+
 struct Errores {
     jpeg_error_mgr mgr;
     std::jmp_buf salto;
+    Motivo motivo = Motivo::Error;
 };
+
+// Progressive files can carry thousands of scans, each a pass over the whole
+// picture; real ones have a dozen.
+constexpr int EscaneosMaximos = 500;
+
+// A progressive or multi-scan file holds every coefficient of the picture
+// while it decodes: that much and no more.
+std::uint64_t MemoriaDecodificador(std::uint64_t bytesMaximos)
+{
+    return bytesMaximos + bytesMaximos / 2;
+}
+
+// Larger intermediates are freed after use rather than kept for the next page.
+constexpr qsizetype IntermediaRetenida = 64 * 1024 * 1024;
 
 [[noreturn]] void SalirConError(j_common_ptr c)
 {
@@ -70,15 +90,43 @@ QImage &Intermedia(QSize tamano)
     return buffer;
 }
 
+void SoltarIntermedia(QImage &buffer)
+{
+    if (buffer.sizeInBytes() > IntermediaRetenida)
+        buffer = QImage();
+}
+
+// Called by the library during long work, the reading of every scan of a
+// progressive file included: the way out for a deadline or a cancel.
+struct Progreso {
+    jpeg_progress_mgr mgr;
+    const Plazo *plazo = nullptr;
+};
+
+void Vigilar(j_common_ptr c)
+{
+    const auto *progreso = reinterpret_cast<const Progreso *>(c->progress);
+    const auto *d = reinterpret_cast<j_decompress_ptr>(c);
+    auto *errores = reinterpret_cast<Errores *>(c->err);
+    if (progreso->plazo->Cancelado())
+        errores->motivo = Motivo::Cancelado;
+    else if (!progreso->plazo->Vencido() && d->input_scan_number <= EscaneosMaximos)
+        return;
+    std::longjmp(errores->salto, 1);
+}
+
 struct Descompresor {
     jpeg_decompress_struct c{};
     Errores e{};
+    Progreso progreso{};
     Descompresor()
     {
         c.err = jpeg_std_error(&e.mgr);
         e.mgr.error_exit = SalirConError;
         e.mgr.output_message = Callar;
         jpeg_create_decompress(&c);
+        progreso.mgr.progress_monitor = Vigilar;
+        c.progress = &progreso.mgr;
     }
     ~Descompresor() { jpeg_destroy_decompress(&c); }
     Descompresor(const Descompresor &) = delete;
@@ -106,12 +154,14 @@ namespace {
 // Every libjpeg call happens here, so that an error's jump back skips no
 // destructor: the pictures belong to the caller.
 Resultado Leer(Descompresor &d, const QByteArray &datos, const std::function<QSize(QSize)> &tamanoMostrado,
-               std::uint64_t bytesMaximos, const std::atomic<bool> *cancelar, QImage &completa,
-               QImage *&destino, QSize &natural, QSize &objetivo)
+               std::uint64_t bytesMaximos, const Plazo &plazo, QImage &completa, QImage *&destino,
+               QSize &natural, QSize &tope, QSize &objetivo)
 {
     jpeg_decompress_struct &c = d.c;
+    d.progreso.plazo = &plazo;
     if (setjmp(d.e.salto))
-        return Resultado::Error;
+        return d.e.motivo == Motivo::Cancelado ? Resultado::Cancelado : Resultado::Error;
+    c.mem->max_memory_to_use = static_cast<long>(MemoriaDecodificador(bytesMaximos));
     jpeg_mem_src(&c, reinterpret_cast<const unsigned char *>(datos.constData()),
                  static_cast<unsigned long>(datos.size()));
     jpeg_save_markers(&c, JPEG_APP0 + 1, 0xFFFF);
@@ -120,18 +170,39 @@ Resultado Leer(Descompresor &d, const QByteArray &datos, const std::function<QSi
     if (c.jpeg_color_space == JCS_CMYK || c.jpeg_color_space == JCS_YCCK || Orientacion(c) != 1)
         return Resultado::Otro;
     natural = QSize(int(c.image_width), int(c.image_height));
-    if (std::uint64_t(c.image_width) * c.image_height * 4 > bytesMaximos)
+    auto salidaDe = [&](int k) {
+        return QSize(int((std::int64_t(natural.width()) * k + 7) / 8),
+                     int((std::int64_t(natural.height()) * k + 7) / 8));
+    };
+    auto cabe = [&](QSize t) { return std::uint64_t(t.width()) * std::uint64_t(t.height()) * 4 <= bytesMaximos; };
+    // The scale that covers the wanted size, or a smaller one when the
+    // decoder's own output would not fit in memory.
+    auto escala = [&](QSize quiero) {
+        int k = quiero == natural ? 8 : EscalaDct(natural, quiero);
+        while (k > 1 && !cabe(salidaDe(k)))
+            --k;
+        return k;
+    };
+    const QSize ajustado = AjustarAlLimite(natural, bytesMaximos);
+    if (ajustado.isEmpty())
         return Resultado::Error;
+    // Over the limit, the decoder's own output at the scale that fits is the
+    // largest picture: no second, slightly smaller copy of it.
+    const QSize salidaTope = salidaDe(escala(ajustado));
+    tope = ajustado == natural ? natural : cabe(salidaTope) ? salidaTope : ajustado.boundedTo(salidaTope);
     objetivo = tamanoMostrado ? tamanoMostrado(natural) : QSize();
-    const bool reducir = !objetivo.isEmpty() && objetivo.width() <= natural.width()
-                         && objetivo.height() <= natural.height() && objetivo != natural;
-    if (!reducir)
+    if (objetivo.isEmpty() || objetivo.width() > natural.width() || objetivo.height() > natural.height())
         objetivo = natural;
-    c.scale_num = unsigned(reducir ? EscalaDct(natural, objetivo) : 8);
+    objetivo = objetivo.boundedTo(tope);
+    const int n = escala(objetivo);
+    c.scale_num = unsigned(n);
     c.scale_denom = 8;
     c.out_color_space = JCS_EXT_BGRA; // QImage's RGB32 byte order, alpha at 255
     jpeg_calc_output_dimensions(&c);
     const QSize salidaDct(int(c.output_width), int(c.output_height));
+    if (!cabe(salidaDct))
+        return Resultado::Error;
+    objetivo = objetivo.boundedTo(salidaDct);
     if (salidaDct == objetivo) {
         completa = QImage(salidaDct, QImage::Format_RGB32);
         destino = &completa;
@@ -143,14 +214,14 @@ Resultado Leer(Descompresor &d, const QByteArray &datos, const std::function<QSi
     jpeg_start_decompress(&c);
     JSAMPROW filas[16];
     while (c.output_scanline < c.output_height) {
-        if (cancelar && cancelar->load(std::memory_order_relaxed)) {
+        if (plazo.Agotado()) {
             jpeg_abort_decompress(&c);
-            return Resultado::Cancelado;
+            return plazo.Cancelado() ? Resultado::Cancelado : Resultado::Error;
         }
-        const unsigned n = std::min(16u, c.output_height - c.output_scanline);
-        for (unsigned i = 0; i < n; ++i)
+        const unsigned k = std::min(16u, c.output_height - c.output_scanline);
+        for (unsigned i = 0; i < k; ++i)
             filas[i] = destino->scanLine(int(c.output_scanline + i));
-        jpeg_read_scanlines(&c, filas, n);
+        jpeg_read_scanlines(&c, filas, k);
     }
     jpeg_finish_decompress(&c);
     return Resultado::Hecho;
@@ -158,8 +229,28 @@ Resultado Leer(Descompresor &d, const QByteArray &datos, const std::function<QSi
 
 } // namespace
 
+QSize AjustarAlLimite(QSize natural, std::uint64_t bytesMaximos)
+{
+    if (natural.isEmpty())
+        return {};
+    const std::uint64_t pixeles = bytesMaximos / 4;
+    const std::uint64_t w = std::uint64_t(natural.width()), h = std::uint64_t(natural.height());
+    if (w * h <= pixeles)
+        return natural;
+    const double f = std::sqrt(double(pixeles) / double(w * h));
+    std::uint64_t a = std::max<std::uint64_t>(1, std::uint64_t(double(w) * f));
+    std::uint64_t b = std::max<std::uint64_t>(1, std::uint64_t(double(h) * f));
+    while (a * b > pixeles && (a > 1 || b > 1)) {
+        if (a * h >= b * w && a > 1)
+            --a;
+        else
+            --b;
+    }
+    return a * b <= pixeles ? QSize(int(a), int(b)) : QSize();
+}
+
 Resultado Decodificar(const QByteArray &datos, const std::function<QSize(QSize)> &tamanoMostrado,
-                      std::uint64_t bytesMaximos, const std::atomic<bool> *cancelar, Salida &salida)
+                      std::uint64_t bytesMaximos, const Plazo &plazo, Salida &salida)
 {
     if (datos.size() < 4 || static_cast<unsigned char>(datos[0]) != 0xFF
         || static_cast<unsigned char>(datos[1]) != 0xD8)
@@ -167,15 +258,21 @@ Resultado Decodificar(const QByteArray &datos, const std::function<QSize(QSize)>
     Descompresor d;
     QImage completa;
     QImage *destino = nullptr;
-    QSize natural, objetivo;
-    const Resultado r = Leer(d, datos, tamanoMostrado, bytesMaximos, cancelar, completa, destino, natural, objetivo);
+    QSize natural, tope, objetivo;
+    const Resultado r = Leer(d, datos, tamanoMostrado, bytesMaximos, plazo, completa, destino, natural,
+                             tope, objetivo);
+    if (destino && destino != &completa && r != Resultado::Hecho)
+        SoltarIntermedia(*destino);
     if (r != Resultado::Hecho)
         return r;
     salida.Natural = natural;
-    if (destino == &completa)
+    salida.Tope = tope;
+    if (destino == &completa) {
         salida.Imagen = std::move(completa);
-    else
+    } else {
         salida.Imagen = destino->scaled(objetivo, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        SoltarIntermedia(*destino);
+    }
     return Resultado::Hecho;
 }
 

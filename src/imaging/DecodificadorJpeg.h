@@ -2,10 +2,11 @@
 // JPEG pages straight from memory with libjpeg-turbo: the pixels go directly
 // into the picture, and when the page is shown smaller than it is, the
 // decoder's own DCT scaling does most of the reduction.
+#include "imaging/Plazo.h"
+
 #include <QByteArray>
 #include <QImage>
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 
@@ -14,20 +15,27 @@ namespace decodificadorJpeg {
 enum class Resultado {
     Hecho,
     Otro,       // not a plain JPEG we decode here (other format, CMYK, EXIF turn)
-    Error,      // damaged, or larger than allowed
+    Error,      // damaged, too large even reduced, or past the deadline
     Cancelado,
 };
 
 struct Salida {
     QImage Imagen;   // Format_RGB32
     QSize Natural;   // the page's own size
+    QSize Tope;      // the largest it is ever decoded at: Natural, or less over the limit
 };
 
 // `tamanoMostrado` gets the natural size and answers the size the page will
 // be shown at (empty: the whole picture). The result is exactly that size
-// when it is smaller than the natural one, else the natural picture.
+// when it is smaller than the natural one, else the natural picture. A page
+// whose pixels would pass `bytesMaximos` comes reduced to fit (Tope), since
+// the decoder scales while it decodes.
 Resultado Decodificar(const QByteArray &datos, const std::function<QSize(QSize)> &tamanoMostrado,
-                      std::uint64_t bytesMaximos, const std::atomic<bool> *cancelar, Salida &salida);
+                      std::uint64_t bytesMaximos, const Plazo &plazo, Salida &salida);
+
+// The largest size of the same shape as `natural` whose pixels (4 bytes
+// each) fit in `bytesMaximos`; `natural` itself when it fits.
+QSize AjustarAlLimite(QSize natural, std::uint64_t bytesMaximos);
 
 // The smallest scale n/8 whose output still covers `objetivo`.
 int EscalaDct(QSize natural, QSize objetivo);

@@ -1,4 +1,5 @@
 #include "imaging/ReproductorWmf.h"
+#include "imaging/modPNG.h"
 
 #include <QFile>
 #include <QPainter>
@@ -6,7 +7,8 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <map>
+#include <optional>
+#include <set>
 #include <vector>
 
 namespace ReproductorWmf {
@@ -19,6 +21,15 @@ namespace {
 
 constexpr std::uint32_t ClavePlaceable = 0x9AC6CDD7u;
 constexpr int LadoMaximo = 8000; // pixels; a metafile claiming more is refused
+
+// Bounds of one playback; past any of them the drawing is refused. Real
+// metafiles keep a few dozen objects and saved states, and draw each pixel a
+// handful of times.
+constexpr std::size_t ObjetosMaximos = 4096;
+constexpr int GuardadosMaximos = 1024;
+constexpr double AreaMaxima = 512.0 * 1024 * 1024; // pixels drawn, all shapes together
+constexpr double AreaMinimaPorFigura = 64;          // so that countless tiny shapes count too
+constexpr int MargenLados = 16; // how many picture sides a shape may reach beyond the picture
 
 struct Lector {
     const QByteArray &b;
@@ -87,10 +98,29 @@ QImage DibDeBytes(const QByteArray &dib)
 
 class Reproductor {
 public:
-    Reproductor(QPainter &p) : p_(p) {}
+    Reproductor(QPainter &p, QSize tamano) : p_(p), lienzo_(QPoint(0, 0), tamano)
+    {
+        const double margen = double(MargenLados) * std::max(tamano.width(), tamano.height());
+        zona_ = QRectF(lienzo_).adjusted(-margen, -margen, margen, margen);
+    }
+
+    // States the file saved and never restored are given back before the
+    // painter ends.
+    ~Reproductor()
+    {
+        for (; guardados_ > 0; --guardados_)
+            p_.restore();
+    }
+    Reproductor(const Reproductor &) = delete;
+    Reproductor &operator=(const Reproductor &) = delete;
+
+    // False once the drawing has gone past one of its bounds: it stops there.
+    bool Bien() const { return bien_; }
 
     void Ejecutar(std::uint16_t funcion, Lector &l)
     {
+        if (!bien_)
+            return;
         switch (funcion) {
         case 0x020B: { const int y = l.i16(); const int x = l.i16(); org_ = QPoint(x, y); Ventana(); break; }
         case 0x020C: { const int y = l.i16(); const int x = l.i16(); ext_ = QSize(x, y); Ventana(); break; }
@@ -103,7 +133,8 @@ public:
             Objeto o;
             o.clase = Objeto::Pluma;
             const std::uint16_t estilo = l.u16();
-            const int ancho = l.i16();
+            // A negative width would make Qt's dash stroker stand still.
+            const int ancho = std::abs(int(l.i16()));
             l.i16();
             const QColor c = Color(l.u32());
             if ((estilo & 0x0F) == 5) {
@@ -162,26 +193,46 @@ public:
             Agregar(Objeto{});
             break;
         case 0x012D: { // select
-            const auto it = objetos_.find(l.u16());
-            if (it == objetos_.end())
+            const std::uint16_t i = l.u16();
+            if (i >= objetos_.size() || !objetos_[i])
                 break;
-            if (it->second.clase == Objeto::Pluma)
-                p_.setPen(it->second.pluma);
-            else if (it->second.clase == Objeto::Pincel)
-                p_.setBrush(it->second.pincel);
-            else if (it->second.clase == Objeto::Fuente)
-                fuente_ = it->second.fuente;
+            const Objeto &o = *objetos_[i];
+            if (o.clase == Objeto::Pluma)
+                p_.setPen(o.pluma);
+            else if (o.clase == Objeto::Pincel)
+                p_.setBrush(o.pincel);
+            else if (o.clase == Objeto::Fuente)
+                fuente_ = o.fuente;
             break;
         }
-        case 0x01F0: objetos_.erase(l.u16()); break;
+        case 0x01F0: Borrar(l.u16()); break;
         case 0x0214: { const int y = l.i16(); const int x = l.i16(); actual_ = QPoint(x, y); break; }
-        case 0x0213: { const int y = l.i16(); const int x = l.i16(); p_.drawLine(actual_, QPoint(x, y)); actual_ = QPoint(x, y); break; }
-        case 0x041B: p_.drawRect(Rect(l)); break;
-        case 0x0418: p_.drawEllipse(Rect(l)); break;
-        case 0x061C: { const int h = l.i16(); const int w = l.i16(); p_.drawRoundedRect(Rect(l), w / 2.0, h / 2.0); break; }
-        case 0x041F: { const QColor c = Color(l.u32()); const int y = l.i16(); const int x = l.i16(); p_.fillRect(QRect(x, y, 1, 1), c); break; }
+        case 0x0213: {
+            const int y = l.i16(); const int x = l.i16();
+            if (Dibujable(QRectF(QPointF(actual_), QPointF(x, y)).normalized(), true))
+                p_.drawLine(actual_, QPoint(x, y));
+            actual_ = QPoint(x, y);
+            break;
+        }
+        case 0x041B: { const QRect r = Rect(l); if (Dibujable(r, true)) p_.drawRect(r); break; }
+        case 0x0418: { const QRect r = Rect(l); if (Dibujable(r, true)) p_.drawEllipse(r); break; }
+        case 0x061C: {
+            const int h = std::abs(int(l.i16())); const int w = std::abs(int(l.i16()));
+            const QRect r = Rect(l);
+            if (Dibujable(r, true))
+                p_.drawRoundedRect(r, w / 2.0, h / 2.0);
+            break;
+        }
+        case 0x041F: {
+            const QColor c = Color(l.u32()); const int y = l.i16(); const int x = l.i16();
+            if (Dibujable(QRectF(x, y, 1, 1), false))
+                p_.fillRect(QRect(x, y, 1, 1), c);
+            break;
+        }
         case 0x0324: case 0x0325: {
             const QPolygon poligono = Puntos(l, l.i16());
+            if (!Dibujable(poligono.boundingRect(), true))
+                break;
             if (funcion == 0x0324)
                 p_.drawPolygon(poligono, relleno_);
             else
@@ -197,7 +248,8 @@ public:
             camino.setFillRule(relleno_);
             for (int c : cuentas)
                 camino.addPolygon(Puntos(l, c));
-            p_.drawPath(camino);
+            if (Dibujable(camino.boundingRect(), true))
+                p_.drawPath(camino);
             break;
         }
         case 0x0817: case 0x081A: case 0x0830: { // arc, pie, chord
@@ -210,6 +262,7 @@ public:
             if (barrido <= 0)
                 barrido += 360;
             const int a = int(a0 * 16), s = -int(barrido * 16);
+            if (!Dibujable(r, true)) break;
             if (funcion == 0x0817) p_.drawArc(r, a, s);
             else if (funcion == 0x081A) p_.drawPie(r, a, s);
             else p_.drawChord(r, a, s);
@@ -252,8 +305,20 @@ public:
             Dib(l, QRect(dx, dy, w, h), QRect(sx, sy, w, h));
             break;
         }
-        case 0x001E: p_.save(); break;
-        case 0x0127: p_.restore(); break;
+        case 0x001E: // SaveDC
+            if (guardados_ >= GuardadosMaximos) {
+                bien_ = false;
+            } else {
+                ++guardados_;
+                p_.save();
+            }
+            break;
+        case 0x0127: // RestoreDC
+            if (guardados_ > 0) {
+                --guardados_;
+                p_.restore();
+            }
+            break;
         default: break; // mapping modes, clipping, raster operations: drawn as plain
         }
     }
@@ -264,12 +329,51 @@ private:
         if (ext_.width() != 0 && ext_.height() != 0)
             p_.setWindow(QRect(org_, ext_));
     }
+    // Objects take the lowest free slot, as the system's handle table does.
     void Agregar(const Objeto &o)
     {
-        std::uint16_t i = 0;
-        while (objetos_.count(i))
-            ++i;
-        objetos_[i] = o;
+        if (!libres_.empty()) {
+            objetos_[*libres_.begin()] = o;
+            libres_.erase(libres_.begin());
+        } else if (objetos_.size() < ObjetosMaximos) {
+            objetos_.push_back(o);
+        } else {
+            bien_ = false;
+        }
+    }
+    void Borrar(std::uint16_t i)
+    {
+        if (i < objetos_.size() && objetos_[i]) {
+            objetos_[i].reset();
+            libres_.insert(i);
+        }
+    }
+    // Whether a shape with these logical bounds may be drawn: it must stay
+    // near the picture, and all shapes together may cover only so many
+    // pixels. Past either, the whole drawing stops.
+    bool Dibujable(const QRectF &logico, bool conPluma)
+    {
+        if (!bien_)
+            return false;
+        const QTransform t = p_.combinedTransform();
+        QRectF r = t.mapRect(logico);
+        if (conPluma && p_.pen().style() != Qt::NoPen) {
+            const double escala = std::max(std::abs(t.m11()) + std::abs(t.m21()), std::abs(t.m12()) + std::abs(t.m22()));
+            const double ancho = p_.pen().isCosmetic() ? 1.0 : std::max(1.0, p_.pen().widthF() * escala);
+            r.adjust(-ancho, -ancho, ancho, ancho);
+        }
+        if (r.left() < zona_.left() || r.right() > zona_.right() || r.top() < zona_.top()
+            || r.bottom() > zona_.bottom()) {
+            bien_ = false;
+            return false;
+        }
+        const QRectF visible = r.intersected(QRectF(lienzo_));
+        area_ += std::max(0.0, visible.width()) * std::max(0.0, visible.height()) + AreaMinimaPorFigura;
+        if (area_ > AreaMaxima) {
+            bien_ = false;
+            return false;
+        }
+        return true;
     }
     QRect Rect(Lector &l)
     {
@@ -309,9 +413,11 @@ private:
             y += m.ascent();
         else if ((alineacion_ & 24) == 8)
             y -= m.descent();
-        if (opaco_)
-            p_.fillRect(QRect(x, y - m.ascent(), ancho, m.height()), fondo_);
-        p_.drawText(QPoint(x, y), s);
+        if (Dibujable(QRectF(x, y - m.ascent(), std::max(ancho, 1), m.height()), false)) {
+            if (opaco_)
+                p_.fillRect(QRect(x, y - m.ascent(), ancho, m.height()), fondo_);
+            p_.drawText(QPoint(x, y), s);
+        }
         p_.restore();
     }
     void Dib(Lector &l, const QRect &destino, const QRect &origen)
@@ -323,11 +429,18 @@ private:
         // DIB rows run bottom-up in the source rectangle's coordinates.
         const QRect fuente(origen.x(), imagen.height() - origen.y() - origen.height(), origen.width(),
                            origen.height());
-        p_.drawImage(destino.normalized(), imagen, fuente.normalized());
+        if (Dibujable(destino.normalized(), false))
+            p_.drawImage(destino.normalized(), imagen, fuente.normalized());
     }
 
     QPainter &p_;
-    std::map<std::uint16_t, Objeto> objetos_;
+    const QRect lienzo_;
+    QRectF zona_;
+    bool bien_ = true;
+    int guardados_ = 0;
+    double area_ = 0;
+    std::vector<std::optional<Objeto>> objetos_;
+    std::set<std::uint16_t> libres_;
     QPoint org_;
     QSize ext_;
     QPoint actual_;
@@ -381,15 +494,15 @@ bool EsWmfDatos(const QByteArray &datos)
     return LeerCabecera(datos.left(64), c);
 }
 
-QImage Dibujar(const QString &ruta)
+QImage Dibujar(const QString &ruta, const Plazo &plazo)
 {
     QFile f(ruta);
     if (!f.open(QIODevice::ReadOnly) || f.size() > TamanoMaximo)
         return {};
-    return DibujarDatos(f.readAll());
+    return DibujarDatos(f.readAll(), plazo);
 }
 
-QImage DibujarDatos(const QByteArray &b)
+QImage DibujarDatos(const QByteArray &b, const Plazo &plazo)
 {
     if (b.size() > TamanoMaximo)
         return {};
@@ -421,7 +534,8 @@ QImage DibujarDatos(const QByteArray &b)
         while (tamano.width() > 2000 || tamano.height() > 2000)
             tamano /= 2;
     }
-    if (tamano.isEmpty() || tamano.width() > LadoMaximo || tamano.height() > LadoMaximo)
+    if (tamano.isEmpty() || tamano.width() > LadoMaximo || tamano.height() > LadoMaximo
+        || std::uint64_t(tamano.width()) * std::uint64_t(tamano.height()) * 4 > modPNG::BytesMaximosPicture)
         return {};
 
     QImage imagen(tamano, QImage::Format_RGB32);
@@ -432,18 +546,22 @@ QImage DibujarDatos(const QByteArray &b)
     p.setWindow(ventana.isEmpty() ? QRect(QPoint(0, 0), tamano) : ventana);
     p.setPen(QPen(Qt::black, 0));
     p.setBrush(Qt::white);
-    Reproductor r(p);
+    Reproductor r(p, tamano);
     Lector l{b, c.inicioRegistros, b.size()};
     int registros = 0;
     while (l.pos + 6 <= b.size() && registros++ < 1'000'000) {
+        if (plazo.Agotado())
+            return {};
         const qsizetype inicio = l.pos;
         Lector cab{b, inicio, b.size()};
         const std::uint32_t palabras = cab.u32();
         const std::uint16_t funcion = cab.u16();
-        if (funcion == 0 || palabras < 3 || inicio + qsizetype(palabras) * 2 > b.size())
+        if (funcion == 0 || palabras < 3 || qsizetype(palabras) > (b.size() - inicio) / 2)
             break;
         Lector parametros{b, inicio + 6, inicio + qsizetype(palabras) * 2};
         r.Ejecutar(funcion, parametros);
+        if (!r.Bien())
+            return {};
         l.pos = inicio + qsizetype(palabras) * 2;
     }
     return imagen;

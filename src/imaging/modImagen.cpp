@@ -123,14 +123,21 @@ void CopiarEscalado(const QImage &picture, TipoPicture tipo, QImage &destino, st
     h = Entero(h * pixelesPorUnidad);
     if (picture.isNull() || destino.isNull())
         return;
-    QPainter p(&destino);
-    const QRect visible(QPoint(0, 0), destino.size());
-    if (tipo == TipoPicture::Icono) {
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.drawImage(QRect(x, y, w, h), picture);
-    } else {
-        DibujarEstirado(p, QRect(x, y, w, h), picture, visible);
+    // The rectangle is in the surface's own pixels: a painter on a surface
+    // that carries a device pixel ratio would scale it a second time.
+    const qreal razon = destino.devicePixelRatio();
+    destino.setDevicePixelRatio(1);
+    {
+        QPainter p(&destino);
+        const QRect visible(QPoint(0, 0), destino.size());
+        if (tipo == TipoPicture::Icono) {
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.drawImage(QRect(x, y, w, h), picture);
+        } else {
+            DibujarEstirado(p, QRect(x, y, w, h), picture, visible);
+        }
     }
+    destino.setDevicePixelRatio(razon);
 }
 
 void PintarEscalado(CajaImagen &caja)

@@ -4,8 +4,11 @@
 #include "shell/modGeneral.h"
 
 #include "imaging/DecodificadorJpeg.h"
+#include "imaging/DecodificadorPng.h"
+#include "imaging/Plazo.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImageReader>
 #include <QPainter>
 
@@ -16,43 +19,82 @@ namespace modPNG {
 
 namespace {
 
-bool TamanoSeguro(const QSize &s)
+bool Cabe(const QSize &s)
 {
-    if (!s.isValid())
-        return true; // unknown until decoded; Qt's own allocation limit still applies
     return std::uint64_t(s.width()) * std::uint64_t(s.height()) * 4 <= BytesMaximosPicture;
 }
 
-// Decodes the whole picture, or returns a null image.
-QImage Decodificar(QImageReader &lector, QByteArray *formato = nullptr)
+enum class Resultado { Hecho, Error, Cancelado };
+
+struct Decodificada {
+    QImage imagen;
+    QSize natural;     // its own size
+    QSize tope;        // the largest it is ever decoded at: natural, or less over the limit
+    QByteArray formato;
+};
+
+// A picture too large to hold whole comes reduced to fit when its reader can
+// scale while it decodes (PNG row by row, JPEG by its DCT, and whatever
+// other format's reader scales); any other is refused.
+Resultado Decodificar(const QByteArray &datos, const QString &nombre, const Plazo &plazo, Decodificada &d)
 {
     static std::once_flag limite;
     std::call_once(limite, [] { QImageReader::setAllocationLimit(int(BytesMaximosPicture / (1024 * 1024))); });
-    lector.setDecideFormatFromContent(true);
-    lector.setAutoTransform(true); // camera pictures carry their orientation
-    if (!TamanoSeguro(lector.size()))
-        return {};
-    if (formato)
-        *formato = lector.format();
-    if (formato && formato->isEmpty() && !lector.fileName().isEmpty())
-        *formato = QImageReader::imageFormat(lector.fileName());
-    QImage imagen = lector.read();
-    if (!imagen.isNull() && !TamanoSeguro(imagen.size()))
-        return {};
-    return imagen;
-}
-
-// Formats without a signature of their own (icons) go by the name.
-QImage DecodificarDatos(const QByteArray &datos, const QString &nombre, QByteArray *formato = nullptr)
-{
     QBuffer b;
     b.setData(datos);
     b.open(QIODevice::ReadOnly);
     QImageReader lector(&b);
-    QImage imagen = Decodificar(lector, formato);
-    if (formato && formato->isEmpty())
-        *formato = modGeneral::ExtensionDeRuta(nombre).toLower().toLatin1();
-    return imagen;
+    lector.setDecideFormatFromContent(true);
+    lector.setAutoTransform(true); // camera pictures carry their orientation
+    d.formato = lector.format();
+    if (d.formato.isEmpty()) // formats without a signature of their own (icons) go by the name
+        d.formato = modGeneral::ExtensionDeRuta(nombre).toLower().toLatin1();
+    if (!FormatoDePagina(d.formato))
+        return Resultado::Error;
+    const QSize declarado = lector.size();
+    if (declarado.isValid() && !Cabe(declarado)) {
+        d.tope = decodificadorJpeg::AjustarAlLimite(declarado, BytesMaximosPicture);
+        if (d.tope.isEmpty())
+            return Resultado::Error;
+        if (d.formato == "png") {
+            switch (decodificadorPng::DecodificarReducido(datos, d.tope, plazo, d.imagen)) {
+            case decodificadorPng::Resultado::Hecho:
+                break;
+            case decodificadorPng::Resultado::Cancelado:
+                return Resultado::Cancelado;
+            case decodificadorPng::Resultado::Error:
+                return Resultado::Error;
+            }
+        } else if (lector.supportsOption(QImageIOHandler::ScaledSize)) {
+            // Qt's allocation limit still refuses a reader that would decode
+            // the whole picture first.
+            lector.setScaledSize(d.tope);
+            d.imagen = lector.read();
+        } else {
+            return Resultado::Error;
+        }
+        d.natural = declarado;
+        if (lector.transformation() & QImageIOHandler::TransformationRotate90) {
+            d.natural.transpose();
+            d.tope.transpose();
+        }
+    } else {
+        d.imagen = lector.read();
+        d.natural = d.tope = d.imagen.size();
+    }
+    if (plazo.Cancelado())
+        return Resultado::Cancelado;
+    if (d.imagen.isNull() || !Cabe(d.imagen.size()))
+        return Resultado::Error;
+    return Resultado::Hecho;
+}
+
+QByteArray LeerArchivo(const QString &ruta)
+{
+    QFile f(ruta);
+    if (!f.open(QIODevice::ReadOnly) || std::uint64_t(f.size()) > BytesMaximosPicture)
+        return {};
+    return f.readAll();
 }
 
 void PonerSobreBlanco(const QImage &original, const QString &ruta, ControlImagen &destino)
@@ -101,15 +143,39 @@ TipoPicture TipoDeFormato(const QByteArray &formato)
 
 } // namespace
 
+bool FormatoDePagina(const QByteArray &formato)
+{
+    static const QByteArrayList formatos{"png", "jpeg", "jpg", "bmp", "dib", "gif", "ico", "cur", "webp"};
+    return formatos.contains(formato);
+}
+
 bool EsPng(const QString &ruta)
 {
     return modGeneral::ExtensionDeRuta(ruta).toUpper() == QLatin1String("PNG");
 }
 
+namespace {
+
+// A picture held smaller than it is keeps its own size; the encoded page
+// stays with it only while decoding it again would give more pixels.
+void PonerNatural(const Decodificada &d, const std::shared_ptr<const OrigenPicture> &origen,
+                  ControlImagen &destino)
+{
+    if (destino.Picture.isNull() || !d.natural.isValid() || destino.Picture.size() == d.natural)
+        return;
+    destino.Natural = d.natural;
+    if (destino.Picture.size() != d.tope)
+        destino.Origen = origen;
+}
+
+} // namespace
+
 void CargarImagen(const QString &ruta, ControlImagen &destino)
 {
-    QImageReader lector(ruta);
-    PonerSobreBlanco(Decodificar(lector), ruta, destino);
+    auto origen = std::make_shared<OrigenPicture>();
+    origen->Datos = LeerArchivo(ruta);
+    origen->Nombre = ruta;
+    CargarPagina(origen, {}, destino);
 }
 
 void CargarPicture(const QString &ruta, ControlImagen &destino)
@@ -118,10 +184,11 @@ void CargarPicture(const QString &ruta, ControlImagen &destino)
         PonerPicture(ReproductorWmf::Dibujar(ruta), TipoPicture::Metafile, destino);
         return;
     }
-    QByteArray formato;
-    QImageReader lector(ruta);
-    QImage imagen = Decodificar(lector, &formato);
-    PonerPicture(std::move(imagen), TipoDeFormato(formato), destino);
+    Decodificada d;
+    if (Decodificar(LeerArchivo(ruta), ruta, Plazo(), d) != Resultado::Hecho)
+        d.imagen = QImage();
+    PonerPicture(std::move(d.imagen), TipoDeFormato(d.formato), destino);
+    PonerNatural(d, nullptr, destino);
 }
 
 void CargarSegunExtension(const QString &ruta, ControlImagen &destino)
@@ -136,43 +203,60 @@ bool CargarPagina(const std::shared_ptr<const OrigenPicture> &origen,
                   const std::function<QSize(QSize)> &tamanoMostrado, ControlImagen &destino,
                   const std::atomic<bool> *cancelar)
 {
+    const Plazo plazo(cancelar);
     const QByteArray &datos = origen->Datos;
+    Decodificada d;
     if (EsPng(origen->Nombre)) {
-        PonerSobreBlanco(DecodificarDatos(datos, origen->Nombre), origen->Nombre, destino);
+        const Resultado r = Decodificar(datos, origen->Nombre, plazo, d);
+        if (r == Resultado::Cancelado)
+            return false;
+        PonerSobreBlanco(r == Resultado::Hecho ? d.imagen : QImage(), origen->Nombre, destino);
+        // Only a picture reduced to fit in memory is held smaller than it is;
+        // decoding it again would give no more.
+        if (d.natural != d.tope)
+            destino.Natural = d.natural;
         return true;
     }
     decodificadorJpeg::Salida salida;
-    switch (decodificadorJpeg::Decodificar(datos, tamanoMostrado, BytesMaximosPicture, cancelar, salida)) {
+    switch (decodificadorJpeg::Decodificar(datos, tamanoMostrado, BytesMaximosPicture, plazo, salida)) {
     case decodificadorJpeg::Resultado::Cancelado:
         return false;
     case decodificadorJpeg::Resultado::Error:
         PonerPicture(QImage(), TipoPicture::Bitmap, destino);
         break;
     case decodificadorJpeg::Resultado::Hecho:
-        PonerPicture(std::move(salida.Imagen), TipoPicture::Bitmap, destino);
+        d.imagen = std::move(salida.Imagen);
+        d.natural = salida.Natural;
+        d.tope = salida.Tope;
+        PonerPicture(std::move(d.imagen), TipoPicture::Bitmap, destino);
         break;
     case decodificadorJpeg::Resultado::Otro:
         if (ReproductorWmf::EsWmfDatos(datos)) {
-            PonerPicture(ReproductorWmf::DibujarDatos(datos), TipoPicture::Metafile, destino);
+            QImage dibujo = ReproductorWmf::DibujarDatos(datos, plazo);
+            if (dibujo.isNull() && plazo.Cancelado())
+                return false;
+            PonerPicture(std::move(dibujo), TipoPicture::Metafile, destino);
             return true;
-        } else {
-            QByteArray formato;
-            QImage imagen = DecodificarDatos(datos, origen->Nombre, &formato);
-            const TipoPicture tipo = TipoDeFormato(formato);
-            salida.Natural = imagen.size();
-            const QSize mostrado = tamanoMostrado && tipo == TipoPicture::Bitmap && !imagen.isNull()
-                                       ? tamanoMostrado(imagen.size()) : QSize();
-            if (!mostrado.isEmpty() && mostrado.width() <= imagen.width()
-                && mostrado.height() <= imagen.height() && mostrado != imagen.size())
-                imagen = imagen.scaled(mostrado, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-            PonerPicture(std::move(imagen), tipo, destino);
         }
+        switch (Decodificar(datos, origen->Nombre, plazo, d)) {
+        case Resultado::Cancelado:
+            return false;
+        case Resultado::Error:
+            d.imagen = QImage();
+            break;
+        case Resultado::Hecho:
+            break;
+        }
+        const TipoPicture tipo = TipoDeFormato(d.formato);
+        const QSize mostrado = tamanoMostrado && tipo == TipoPicture::Bitmap && !d.imagen.isNull()
+                                   ? tamanoMostrado(d.natural) : QSize();
+        if (!mostrado.isEmpty() && mostrado.width() <= d.imagen.width()
+            && mostrado.height() <= d.imagen.height() && mostrado != d.imagen.size())
+            d.imagen = d.imagen.scaled(mostrado, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        PonerPicture(std::move(d.imagen), tipo, destino);
         break;
     }
-    if (destino.Picture.size() != salida.Natural) {
-        destino.Natural = salida.Natural;
-        destino.Origen = origen;
-    }
+    PonerNatural(d, origen, destino);
     return true;
 }
 
@@ -182,12 +266,13 @@ bool Completar(ControlImagen &c)
         return true;
     ControlImagen completa;
     try {
-        CargarPagina(c.Origen, {}, completa, nullptr);
+        if (!CargarPagina(c.Origen, {}, completa, nullptr))
+            return false;
     } catch (const ErrorImagen &) {
         return false;
     }
     c.Picture = std::move(completa.Picture);
-    c.Natural = QSize();
+    c.Natural = completa.Natural; // still set when it had to stay reduced to fit
     c.Origen.reset();
     return true;
 }

@@ -10,8 +10,11 @@
 
 namespace modPNG {
 
-// Pictures whose decoded pixels would exceed this are refused.
-inline constexpr std::uint64_t BytesMaximosPicture = 1024ull * 1024 * 1024;
+// No decoded picture is larger than this. Over it, a picture whose reader
+// scales while decoding (PNG, JPEG) comes reduced to fit, its real size in
+// the holder's Natural; any other is refused. An eighth of the memory a
+// single page may take (1 GB): a quarter turn holds four copies at once.
+inline constexpr std::uint64_t BytesMaximosPicture = 128ull * 1024 * 1024;
 
 // PNG drawn over white; at the target's pixel size when it stretches.
 // Throws ErrorImagen 999 "GDI+ Module"; the target is untouched then.
@@ -20,6 +23,10 @@ void CargarImagen(const QString &ruta, ControlImagen &destino);
 // BMP, DIB, JPEG, GIF (first frame), ICO, WMF, WebP, as they are.
 // Throws ErrorImagen 481 "Invalid picture"; the target is untouched then.
 void CargarPicture(const QString &ruta, ControlImagen &destino);
+
+// The formats a page may be in (Qt's name for them). Anything else a reader
+// plugin could decode under a page's name (SVG, TIFF...) is refused.
+bool FormatoDePagina(const QByteArray &formato);
 
 // Whether a name's extension is "PNG" in any case: the loader over white.
 bool EsPng(const QString &ruta);
@@ -30,13 +37,15 @@ void CargarSegunExtension(const QString &ruta, ControlImagen &destino);
 // A page from its encoded bytes, as the loader its name's extension chooses
 // would give it; a bitmap shown smaller than it is comes reduced to exactly
 // `tamanoMostrado(natural size)` (pixels), with Natural and Origen set. False
-// when `cancelar` stopped it; errors as the loaders above.
+// when `cancelar` stopped it; errors as the loaders above, a page that takes
+// more than a few seconds included.
 bool CargarPagina(const std::shared_ptr<const OrigenPicture> &origen,
                   const std::function<QSize(QSize)> &tamanoMostrado, ControlImagen &destino,
                   const std::atomic<bool> *cancelar = nullptr);
 
 // A reduced picture decoded whole again (zoom, turns, mirrors, effects and
-// saving need every pixel). False when that failed; the holder keeps its
+// saving need every pixel), or as large as memory allows, Natural still
+// giving its real size then. False when that failed; the holder keeps its
 // reduced picture then.
 bool Completar(ControlImagen &c);
 

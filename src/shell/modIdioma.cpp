@@ -2,7 +2,15 @@
 
 #include "shell/textos/Textos.h"
 
+#include <QCoreApplication>
+#include <QHash>
+#include <QLibraryInfo>
+#include <QPointer>
+#include <QTranslator>
+
 #include <algorithm>
+#include <memory>
+#include <optional>
 
 namespace modIdioma {
 
@@ -54,6 +62,40 @@ QList<std::int16_t> NumerosIdioma(const QString &codigo)
     for (const auto &t : Tabla(codigo))
         numeros.append(t.numero);
     return numeros;
+}
+
+QString LocaleQt(const QString &codigo)
+{
+    static const QHash<QString, QString> locales = {
+        {"esp", "es"}, {"ing", "en"}, {"por", "pt_BR"}, {"lat", "lv"},
+        {"dan", "da"}, {"dut", "nl"}, {"deu", "de"},
+    };
+    return locales.value(codigo);
+}
+
+void TraducirQt()
+{
+    auto *app = QCoreApplication::instance();
+    if (!app)
+        return;
+    static QPointer<QTranslator> instalado; // owned by the application
+    static std::optional<QString> localeInstalado;
+    const QString locale = LocaleQt(Idioma);
+    if (localeInstalado == locale)
+        return;
+    localeInstalado = locale;
+    if (instalado) {
+        QCoreApplication::removeTranslator(instalado);
+        instalado->deleteLater();
+        instalado = nullptr;
+    }
+    auto traductor = std::make_unique<QTranslator>();
+    if (locale.isEmpty()
+        || !traductor->load(QStringLiteral("qtbase_") + locale, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return;
+    QCoreApplication::installTranslator(traductor.get());
+    traductor->setParent(app);
+    instalado = traductor.release();
 }
 
 } // namespace modIdioma

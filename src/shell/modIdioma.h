@@ -24,4 +24,13 @@ QString TextoIdioma(const QString &codigo, std::int16_t numero);
 // Every number the language defines, ascending (empty for an unknown code).
 QList<std::int16_t> NumerosIdioma(const QString &codigo);
 
+// The name Qt's own translations use for a language code ("es", "pt_BR",
+// ...); empty for an unknown code.
+QString LocaleQt(const QString &codigo);
+
+// Qt's own dialogs (open file, folder, colour) speak the current language:
+// its Qt translation is installed in place of the previous one. Where Qt has
+// none, they speak English.
+void TraducirQt();
+
 } // namespace modIdioma

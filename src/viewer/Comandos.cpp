@@ -131,6 +131,7 @@ void Comandos::RegistrarBasicos()
 {
     auto modo = [this](int tecla, Modo m, int mensaje, bool porcentaje) {
         Registrar({tecla, Mayus::Igual, RehaceReferencia, [this, m, mensaje, porcentaje](Ejecucion &e) {
+                       vista_.DejarDosPaginas();
                        vista_.AplicaLayout(m);
                        vista_.ModoAjuste = m;
                        e.Mensaje = porcentaje ? ConPorcentaje(mensaje, vista_.PorcentajeZoom())
@@ -144,8 +145,8 @@ void Comandos::RegistrarBasicos()
                    AbrirArchivo(QString(), true);
                }});
     Registrar({F + 7, Mayus::Igual, MensajeLargo, [this](Ejecucion &e) { e.Mensaje = vista_.InfoPagina(); }});
-    // Keys whose windows are not there yet keep their place in the gate and
-    // in continuous mode.
+    // Keys whose windows the tool windows register: their place in the gate
+    // and in continuous mode holds even where those are not linked in.
     for (int tecla : {F + 1, F + 12, int('Q')})
         Registrar({tecla, Mayus::Igual, Puerta, nada});
     for (int tecla : {F + 10, int('P')})
@@ -165,6 +166,7 @@ void Comandos::RegistrarBasicos()
     modo('5', Modo::Estirado, 166, true);
     Registrar({'6', Mayus::Igual, 0, [this](Ejecucion &e) {
                    vista_.tmrDinamico.start();
+                   vista_.DejarDosPaginas();
                    vista_.ModoAjuste = Modo::Dinamico;
                    e.Mensaje = ConPorcentaje(169, vista_.PorcentajeZoom());
                }});
@@ -181,6 +183,7 @@ void Comandos::RegistrarBasicos()
                        return;
                    }
                    if (vista_.ModoAjuste == Modo::DosPaginas) {
+                       vista_.DejarDosPaginas();
                        vista_.AplicaLayout(Modo::Pantalla);
                        vista_.ModoAjuste = Modo::Pantalla;
                    }
@@ -192,6 +195,7 @@ void Comandos::RegistrarBasicos()
                }});
     Registrar({'8', Mayus::Igual, 0, [this](Ejecucion &) {
                    if (vista_.ModoAjuste == Modo::DosPaginas) {
+                       vista_.DejarDosPaginas();
                        vista_.AplicaLayout(Modo::Pantalla);
                        vista_.ModoAjuste = Modo::Pantalla;
                        MostrarMensaje(TextoIdioma(580) + ": Off");
@@ -337,6 +341,11 @@ void Comandos::RuedaMovida(bool abajo)
 
 void Comandos::AbrirArchivo(const QString &ruta, bool mostrar)
 {
+    AbrirComo(ruta, mostrar, QString());
+}
+
+void Comandos::AbrirComo(const QString &ruta, bool mostrar, const QString &leerComo)
+{
     emit Abriendo(true);
     if (!doc_.GuardarMarcadores())
         qWarning("tavelo: the bookmarks could not be written");
@@ -352,7 +361,7 @@ void Comandos::AbrirArchivo(const QString &ruta, bool mostrar)
         }
     }
 
-    const Documento::Apertura apertura = doc_.Abrir(elegida);
+    const Documento::Apertura apertura = doc_.Abrir(elegida, leerComo);
     vista_.PaginaActual = apertura.Inicial;
     if (apertura.SinEntradas) {
         MostrarMensaje(TextoIdioma(200));
@@ -362,18 +371,21 @@ void Comandos::AbrirArchivo(const QString &ruta, bool mostrar)
         return;
     }
     if (!doc_.HayDocumento()) {
+        // Nothing in it is a page: said, rather than a screen that stays as it was.
+        MostrarMensaje(TextoIdioma(1000));
         emit Abriendo(false);
         return;
     }
     MostrarMarcador(doc_.MarcadorDe(doc_.RutaActual));
 
     vista_.OcultarNumeroPagina(); // no page number until the page is there
-    if (mostrar)
-        vista_.VerImagen(vista_.PaginaActual);
+    const bool leida = !mostrar || vista_.VerImagen(vista_.PaginaActual);
     vista_.Etiquetar();
     visor::ProcesarEventos();
     doc_.NombreActual = modGeneral::NombreDeRuta(doc_.RutaActual);
-    MostrarMensaje(doc_.NombreActual.isEmpty() ? doc_.RutaActual : doc_.NombreActual);
+    // A first page that could not be read keeps its loading error on screen.
+    if (leida)
+        MostrarMensaje(doc_.NombreActual.isEmpty() ? doc_.RutaActual : doc_.NombreActual);
     emit Abriendo(false);
 }
 
@@ -387,12 +399,15 @@ void Comandos::RepararExtension(const QString &extension)
     if (nueva.isEmpty())
         return;
     const QString destino = doc_.RutaActual.left(doc_.RutaActual.size() - 3) + nueva;
-    // Like a move, a rename never replaces a file already there.
-    if (!QFile::rename(doc_.RutaActual, destino))
-        return;
     bReparando = true;
-    AbrirArchivo(destino, true);
-    MostrarMensaje(TextoIdioma(201));
+    // Like a move, a rename never replaces a file already there. Without
+    // the new name the archive is read where it is, as what it is.
+    if (QFile::rename(doc_.RutaActual, destino)) {
+        AbrirArchivo(destino, true);
+        MostrarMensaje(TextoIdioma(201));
+    } else {
+        AbrirComo(doc_.RutaActual, true, nueva);
+    }
     bReparando = false;
 }
 
@@ -406,7 +421,7 @@ bool Comandos::bAbrirMarcador(const QString &ruta, std::int16_t pagina)
     // A record from when the document had more pages opens it at the start.
     if (!doc_.EsPagina(pagina))
         pagina = 1;
-    vista_.VerImagen(pagina);
+    bPaginaIlegible = !vista_.VerImagen(pagina);
     visor::ProcesarEventos();
     vista_.PaginaActual = pagina;
     vista_.Etiquetar();
@@ -419,7 +434,7 @@ bool Comandos::AbrirUltimo(bool anunciar)
     if (ultimo.Ruta.isEmpty())
         return false;
     const bool abierto = bAbrirMarcador(ultimo.Ruta, configuracion::NumeroDePagina(ultimo.Marcador));
-    if (abierto && anunciar)
+    if (abierto && anunciar && !bPaginaIlegible)
         MostrarMensaje(TextoIdioma(8));
     return abierto;
 }
@@ -500,6 +515,7 @@ void Comandos::IrAlMarcador()
 QString Comandos::sCambiarIdioma()
 {
     modIdioma::Idioma = configuracion::SiguienteIdioma(modIdioma::Idioma);
+    modIdioma::TraducirQt();
     emit IdiomaCambiado();
     return TextoIdioma(7);
 }
@@ -537,6 +553,7 @@ void Comandos::CambiaIntervalo()
 void Comandos::LeerConfiguracion()
 {
     configuracion::Leer(vista_, doc_);
+    modIdioma::TraducirQt();
 }
 
 bool Comandos::GuardarConfiguracion() const

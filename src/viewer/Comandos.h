@@ -117,6 +117,8 @@ private:
     void RegistrarBasicos();
     void Cerrar(unsigned banderas, const Ejecucion &e, bool eraContinuo);
     void RepararExtension(const QString &extension);
+    // Opening, with the kind of document to read it as (empty: by its name).
+    void AbrirComo(const QString &ruta, bool mostrar, const QString &leerComo);
     void MostrarMarcador(const QString &pagina);
 
     Documento &doc_;
@@ -124,4 +126,5 @@ private:
     Pantalla *pantalla_;
     std::vector<Comando> tabla_;
     bool bReparando = false;
+    bool bPaginaIlegible = false; // the page bAbrirMarcador showed could not be read
 };

@@ -156,13 +156,14 @@ void EstadoVista::AnticiparVecinas(std::int16_t desde)
     doc_.Preparador().Anticipar(pedidos);
 }
 
-void EstadoVista::VerImagen(std::int16_t pagina)
+bool EstadoVista::VerImagen(std::int16_t pagina)
 {
     if (!doc_.EsPagina(pagina) || !doc_.Fuente())
-        return;
+        return false;
     const PunteroOcupado ocupado;
     PaginaCargada = false;
-    if (!CargarPaginaEn(pagina, Imagen)) {
+    const bool leida = CargarPaginaEn(pagina, Imagen);
+    if (!leida) {
         // A broken page leaves an empty screen and the reader free to go on.
         VaciarPicture(Imagen);
         MostrarMensaje(TextoIdioma(200));
@@ -178,6 +179,7 @@ void EstadoVista::VerImagen(std::int16_t pagina)
     // A spread ends on its second page, when there is one.
     const bool segunda = ModoAjuste == Modo::DosPaginas && doc_.EsPagina(PaginaActual);
     AnticiparVecinas(segunda ? PaginaActual : pagina);
+    return leida;
 }
 
 void EstadoVista::IrAPagina(std::int16_t pagina)
@@ -233,19 +235,38 @@ void EstadoVista::DibujaSegunModo()
 
 void EstadoVista::VerDosPaginas(std::int16_t pagina)
 {
-    const diseno::Ventana v = Escala();
     const std::int16_t segunda = std::int16_t(bAvanzando ? pagina + 1 : pagina - 1);
-    // Past either end there is no second page: the right half stays empty.
+    // Past either end there is no second page: its half stays empty.
     if (!CargarPaginaEn(segunda, Imagen2))
         VaciarPicture(Imagen2);
-    PonerRect(Imagen, diseno::AjustaMitad(NaturalDe(Imagen), v, 0));
-    PonerRect(Imagen2, diseno::AjustaMitad(NaturalDe(Imagen2), v, v.SW / 2));
+    paginaPliego_ = pagina;
+    PaginaActual = segunda;
+    bAvanzandoAntes = bAvanzando;
+    ColocarPliego();
     if (Imagen2.Picture.isNull())
         DibujaForm();
     else
         DibujaDosPaginas();
-    PaginaActual = segunda;
-    bAvanzandoAntes = bAvanzando;
+}
+
+void EstadoVista::ColocarPliego()
+{
+    // A spread reads left to right whichever way the reader came: going
+    // back, the page asked for (the higher one) takes the right half.
+    const diseno::Ventana v = Escala();
+    const bool atras = !bAvanzandoAntes;
+    PonerRect(Imagen, diseno::AjustaMitad(NaturalDe(Imagen), v, atras ? v.SW / 2 : 0));
+    PonerRect(Imagen2, diseno::AjustaMitad(NaturalDe(Imagen2), v, atras ? 0 : v.SW / 2));
+}
+
+void EstadoVista::DejarDosPaginas()
+{
+    if (ModoAjuste != Modo::DosPaginas)
+        return;
+    if (doc_.EsPagina(paginaPliego_))
+        PaginaActual = paginaPliego_;
+    Etiquetar();
+    emit PaginaMostrada(PaginaActual, false);
 }
 
 void EstadoVista::ActivaContinuo()
@@ -261,6 +282,8 @@ void EstadoVista::ActivaContinuo()
     PonerRect(Imagen, actual);
     ApilarDebajo(Imagen2, Imagen);
     DibujaDosPaginas();
+    // The label named the page stacked below while it was loaded.
+    emit PaginaMostrada(PaginaActual, false);
 }
 
 void EstadoVista::RehacerDiseno()
@@ -269,8 +292,7 @@ void EstadoVista::RehacerDiseno()
     if (Imagen.Picture.isNull())
         return;
     if (ModoAjuste == Modo::DosPaginas) {
-        PonerRect(Imagen, diseno::AjustaMitad(NaturalDe(Imagen), v, 0));
-        PonerRect(Imagen2, diseno::AjustaMitad(NaturalDe(Imagen2), v, v.SW / 2));
+        ColocarPliego();
     } else if (ModoAjuste == Modo::Continuo) {
         PonerRect(Imagen, diseno::AjustaPantalla(NaturalDe(Imagen), v, true));
         const diseno::Rect siguiente = diseno::AjustaPantalla(NaturalDe(Imagen2), v, true);
@@ -295,8 +317,10 @@ void EstadoVista::AplicaZoom(int paso)
         PonerRect(Imagen2, diseno::AplicaZoom(RectDe(Imagen2), paso));
         if (ModoAjuste == Modo::Continuo)
             ApilarDebajo(Imagen2, Imagen);
-        else
+        else if (bAvanzandoAntes)
             Imagen2.Left = Imagen.Left + Imagen.Width;
+        else
+            Imagen2.Left = Imagen.Left - Imagen2.Width; // the lower page on the left
         DibujaDosPaginas();
     } else {
         DibujaForm();
@@ -443,6 +467,7 @@ void EstadoVista::Rotar(bool derecha)
     if (modImagen::RotarImagen(PBO, PBD, 0, 0, derecha ? 90.0f : -90.0f)
         && Imagen.Tipo == TipoPicture::Bitmap) {
         Imagen.Picture = PBD.Image.convertToFormat(QImage::Format_RGB32);
+        DejarDosPaginas();
         AplicaLayout(Modo::Pantalla);
         ModoAjuste = Modo::Pantalla;
     }

@@ -69,7 +69,8 @@ public:
     void PonerColorFondo(std::int32_t bgr);
 
     // Pages.
-    void VerImagen(std::int16_t pagina);
+    // False when the page could not be read (the loading error is shown).
+    bool VerImagen(std::int16_t pagina);
     // Makes `pagina` the current page and shows it; the tag follows.
     void IrAPagina(std::int16_t pagina);
     void PasarPagina(bool adelante, bool primeraOUltima);
@@ -82,6 +83,10 @@ public:
     void AplicaLayout(Modo modo);   // the layout a page load applies (modes 1 to 7)
     void AplicaEfecto();            // after the picture changed
     void VerDosPaginas(std::int16_t pagina);
+    // Leaving two-page mode: the page the spread was asked for, the one
+    // left on screen, becomes the current page again (tag and label too).
+    // The caller lays it out in the new mode.
+    void DejarDosPaginas();
     void ActivaContinuo();
     void RehacerDiseno();           // after the window changed size
     void AplicaZoom(int paso);
@@ -125,6 +130,7 @@ private:
     void AnticiparVecinas(std::int16_t desde);
     bool ExtraerYCargar(const QString &nombre, ControlImagen &destino);
     void PonerContinua(ControlImagen &c) const; // lays out a stacked page by the mode under it
+    void ColocarPliego();                       // the two pages of a spread into their halves
 
     Medida Medir() const { return medir_ ? medir_() : medida_; }
 
@@ -132,4 +138,5 @@ private:
     Medida medida_;
     std::function<Medida()> medir_;
     std::int32_t colorFondo_ = 0;
+    std::int16_t paginaPliego_ = 0; // the page the last spread was asked for, held by Imagen
 };

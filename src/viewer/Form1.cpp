@@ -33,6 +33,17 @@ QLabel *Etiqueta(QWidget *padre, const QString &nombre)
     return l;
 }
 
+// A message fits the window: words wider than the window (a long file name)
+// lose their middle to "…"; the label wraps the rest at the spaces.
+QString AcortarPalabras(const QString &texto, const QFontMetrics &medida, int ancho)
+{
+    QStringList palabras = texto.split(QLatin1Char(' '));
+    for (QString &p : palabras)
+        if (medida.horizontalAdvance(p) > ancho)
+            p = medida.elidedText(p, Qt::ElideMiddle, ancho);
+    return palabras.join(QLatin1Char(' '));
+}
+
 QPixmap Cinta(qreal escala)
 {
     // A ribbon beside the label: the document has a bookmark.
@@ -59,6 +70,9 @@ Form1::Form1(const QString &lineaComandos, QWidget *parent)
     setWindowFlags(Qt::FramelessWindowHint | Qt::Window);
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
+    // The dynamic view and the OSD shown under the pointer follow moves
+    // with no button held.
+    setMouseTracking(true);
 
     PBZ = Etiqueta(this, QStringLiteral("PBZ"));
     PBZ->setScaledContents(true);
@@ -69,6 +83,8 @@ Form1::Form1(const QString &lineaComandos, QWidget *parent)
     LBInfo = Etiqueta(this, QStringLiteral("LBInfo"));
     LBInfo->setStyleSheet(QStringLiteral(
         "QLabel { background: rgba(20, 20, 20, 190); color: #f2f2f2; border-radius: 8px; padding: 8px 16px; }"));
+    LBInfo->setAlignment(Qt::AlignCenter); // a wrapped message reads centred
+    LBInfo->setAttribute(Qt::WA_TransparentForMouseEvents); // the pointer reaches the page under it
     LBInfo->hide();
 
     ImAbrir = Etiqueta(this, QStringLiteral("ImAbrir"));
@@ -173,8 +189,7 @@ void Form1::TraduceForm()
 
 void Form1::MostrarMensajeEnPantalla(const QString &texto)
 {
-    LBInfo->setText(texto);
-    LBInfo->adjustSize();
+    MensajeCompleto = texto;
     ColocarControles();
     LBInfo->show();
     LBInfo->raise();
@@ -221,7 +236,7 @@ void Form1::MostrarAbriendo(bool abriendo)
         LBAbriendo->hide();
         return;
     }
-    LBInfo->setText(TextoIdioma(0));
+    MensajeCompleto = TextoIdioma(0);
     LBAbriendo->setText(TextoIdioma(0));
     LBAbriendo->adjustSize();
     ColocarControles();
@@ -243,12 +258,28 @@ void Form1::ColocarControles()
     LBMarcador->move(Margen + SHMarcador->width() + 6, height() - LBMarcador->height() - Margen);
     LBAbriendo->adjustSize();
     LBAbriendo->move((width() - LBAbriendo->width()) / 2, (height() - LBAbriendo->height()) / 2);
-    // Messages sit centred near the bottom, sized for the screen.
+    ColocarMensaje();
+}
+
+void Form1::ColocarMensaje()
+{
+    // Messages sit centred near the bottom, sized for the screen, and never
+    // wider than it.
     QFont f = LBInfo->font();
     f.setPixelSize(std::max(14, height() / 40));
     LBInfo->setFont(f);
+    const int maximo = std::max(1, width() - 2 * Margen);
+    const QMargins m = LBInfo->contentsMargins();
+    const int texto = std::max(1, maximo - m.left() - m.right());
+    LBInfo->setWordWrap(false);
+    LBInfo->setText(AcortarPalabras(MensajeCompleto, QFontMetrics(f), texto));
     LBInfo->adjustSize();
-    LBInfo->move((width() - LBInfo->width()) / 2, height() - LBInfo->height() - height() / 12);
+    if (LBInfo->width() > maximo) {
+        LBInfo->setWordWrap(true);
+        LBInfo->resize(maximo, LBInfo->heightForWidth(maximo));
+    }
+    LBInfo->move((width() - LBInfo->width()) / 2,
+                 std::max(0, height() - LBInfo->height() - height() / 12));
 }
 
 void Form1::resizeEvent(QResizeEvent *event)

@@ -37,7 +37,7 @@ public:
     void TecladesdeInfo(int codigoTecla, int mayusculas) { comandos_->TecladesdeInfo(codigoTecla, mayusculas); }
     void AbrirArchivo(const QString &ruta, bool mostrar) { comandos_->AbrirArchivo(ruta, mostrar); }
     bool bAbrirMarcador(const QString &ruta, std::int16_t pagina) { return comandos_->bAbrirMarcador(ruta, pagina); }
-    void VerImagen(std::int16_t pagina) { vista_->VerImagen(pagina); }
+    bool VerImagen(std::int16_t pagina) { return vista_->VerImagen(pagina); }
     void MostrarMensaje(const QString &texto) { vista_->MostrarMensaje(texto); }
     void DibujaForm() { vista_->DibujaForm(); }
     void AplicaEfecto() { vista_->AplicaEfecto(); }
@@ -102,6 +102,7 @@ private:
     void CrearBarra();
     void TraduceBarra();
     void MostrarMensajeEnPantalla(const QString &texto);
+    void ColocarMensaje();
     void MostrarNumeroPagina(std::int16_t pagina, bool nueva);
     void MostrarMarcador();
     void MostrarAbriendo(bool abriendo);
@@ -123,5 +124,6 @@ private:
     QSet<int> TeclasPulsadas;    // keys whose press this window received
     QImage superficie_;          // the window's persistent surface, device pixels
     QString LineaComandos;
+    QString MensajeCompleto;     // the message as given, before it is fitted to the window
     bool bInicioHecho = false;
 };

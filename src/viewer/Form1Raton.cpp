@@ -32,6 +32,12 @@ std::int32_t EnTwips(qreal pixeles)
     return static_cast<std::int32_t>(std::lrint(pixeles * Twips));
 }
 
+// Logical pixels, rounded as the surface rounds them.
+int EnPixeles(std::int32_t twips)
+{
+    return diseno::Entero(twips / double(Twips));
+}
+
 } // namespace
 
 void Form1::mousePressEvent(QMouseEvent *event)
@@ -59,7 +65,8 @@ void Form1::mousePressEvent(QMouseEvent *event)
                     imagen.Picture.scaled(tamano, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
                 copia.setDevicePixelRatio(escala);
                 PBZ->setPixmap(copia);
-                PBZ->setGeometry(imagen.Left / Twips, imagen.Top / Twips, imagen.Width / Twips, imagen.Height / Twips);
+                PBZ->setGeometry(EnPixeles(imagen.Left), EnPixeles(imagen.Top), EnPixeles(imagen.Width),
+                                 EnPixeles(imagen.Height));
                 ControlImagen vacia;
                 Pintar(vacia, true);
                 PBZ->show();
@@ -126,7 +133,7 @@ void Form1::mouseMoveEvent(QMouseEvent *event)
     imagen.Top = top;
     v.ActualizaReferencia(true);
     if (PBZ->isVisible())
-        PBZ->move(imagen.Left / Twips, imagen.Top / Twips);
+        PBZ->move(EnPixeles(imagen.Left), EnPixeles(imagen.Top));
     else
         v.DibujaForm();
 }

@@ -14,3 +14,10 @@ InstanciaUnica::InstanciaUnica(const QString &carpetaPrograma)
     cerrojo->setStaleLockTime(0);
     primera = cerrojo->tryLock(0);
 }
+
+void InstanciaUnica::Soltar()
+{
+    if (primera)
+        cerrojo->unlock();
+    primera = false;
+}

@@ -12,6 +12,7 @@
 #include "views/FormListaPag.h"
 #include "views/FormLupa.h"
 #include "views/FormMarcadores.h"
+#include "views/FormMini.h"
 #include "views/FormPaginas.h"
 #include "views/FormPartes.h"
 #include "views/FormPropiedades.h"
@@ -123,6 +124,8 @@ void RegistrarVentanas(Comandos &comandos)
     comandos.Registrar({'E', C::Mayus::Igual, 0, [&comandos, &vista, mensaje](C::Ejecucion &) {
                             vista.MostrarMensaje(TextoIdioma(165));
                             if (vista.ModoAjuste == Modo::Continuo || vista.ModoAjuste == Modo::DosPaginas) {
+                                if (vista.ModoAjuste == Modo::DosPaginas)
+                                    vista.DejarDosPaginas();
                                 vista.AplicaLayout(Modo::Pantalla);
                                 vista.ModoAjuste = Modo::Pantalla;
                             }
@@ -152,6 +155,22 @@ void RegistrarVentanas(Comandos &comandos)
                             }
                             // The order now in force, once the window has gone.
                             e.Mensaje = TextoIdioma(comandos.Vista().Partes.bPartesAbajo ? 167 : 168);
+                        }});
+
+    // The mini pages; the page chosen there is shown once the window has gone.
+    comandos.Registrar({teclas::VK_F1 + 9, C::Mayus::Igual, C::PasaPagina, [&comandos](C::Ejecucion &) {
+                            std::int16_t elegida = -1;
+                            {
+                                FormMini ventana(comandos);
+                                modComDlg::MostrarModal(ventana);
+                                elegida = ventana.PaginaElegida;
+                            }
+                            if (elegida == -1)
+                                return; // closed: the current page stays
+                            EstadoVista &v = comandos.Vista();
+                            v.VerImagen(elegida);
+                            v.PaginaActual = elegida;
+                            v.Etiquetar();
                         }});
 
     // The information window, the About window, the previews, the page

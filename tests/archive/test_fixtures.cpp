@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <map>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -218,4 +220,35 @@ TEST(Fixtures, DamagedEncryptedAndForeignFilesFailCleanly)
               1);
     modUnRAR::ExtraerRAR(Fixture("libarchive/test_read_format_rar.rar"), carpeta, "testlink", "");
     EXPECT_FALSE(QFileInfo::exists(carpeta + "testlink"));
+}
+
+TEST(Fixtures, ArchivesInMemoryReadAsTheirFiles)
+{
+    NECESITA_FIXTURES();
+    QDirIterator it(prueba::CarpetaFixtures(), {"*.rar", "*.cbr", "*.zip", "*.cbz", "*.r0?"}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    int comparadas = 0;
+    while (it.hasNext()) {
+        const QString ruta = it.next();
+        const QByteArray bytes = LeerArchivo(ruta);
+        EXPECT_EQ(archivo::FormatoDeDatos(bytes), archivo::FormatoDe(ruta)) << ruta;
+        const auto enArchivo = archivo::ListarEntradas(ruta);
+        const auto enMemoria = archivo::ListarEntradasDatos(bytes);
+        ASSERT_EQ(enMemoria.size(), enArchivo.size()) << ruta;
+        for (size_t i = 0; i < enArchivo.size(); ++i) {
+            EXPECT_EQ(enMemoria[i].Nombre, enArchivo[i].Nombre) << ruta;
+            EXPECT_EQ(enMemoria[i].Tamano, enArchivo[i].Tamano) << ruta;
+        }
+        std::map<QString, QByteArray> deArchivo, deMemoria;
+        const auto todas = [](const QString &) { return true; };
+        const archivo::Lectura a = archivo::LeerEntradas(
+            ruta, todas, [&](const QString &n, const QByteArray &d) { deArchivo[n] = Md5(d); });
+        const archivo::Lectura m = archivo::LeerEntradasDatos(
+            bytes, todas, [&](const QString &n, const QByteArray &d) { deMemoria[n] = Md5(d); });
+        EXPECT_EQ(m.Encontradas, a.Encontradas) << ruta;
+        EXPECT_EQ(m.Entregadas, a.Entregadas) << ruta;
+        EXPECT_EQ(deMemoria, deArchivo) << ruta;
+        comparadas += int(deArchivo.size());
+    }
+    EXPECT_GT(comparadas, 150);
 }

@@ -278,6 +278,35 @@ TEST_F(Hostil, DamagedAndTruncatedArchivesEndCleanly)
     }
 }
 
+TEST(Rar4Hostil, SizesFromTheFileAreCheckedBeforeTheyMoveTheWalk)
+{
+    using prueba::BloqueRar4;
+    const QByteArray inicio = prueba::InicioRar4();
+    const qint64 cabecera = BloqueRar4("p.jpg", {}, 0, 0).size();
+    // Packed sizes that would stand still, go back, or overflow the position:
+    // the entry is listed and the walk ends there.
+    for (const std::uint64_t empaquetado :
+         {std::uint64_t(-cabecera), std::uint64_t(-1), std::uint64_t(0x7FFFFFFFFFFFFFF0), std::uint64_t(1) << 62}) {
+        const QByteArray rar = inicio + BloqueRar4("p.jpg", {}, empaquetado, 10) + BloqueRar4("q.jpg", "abcd", 4, 4);
+        const auto lista = archivo::ListarEntradasDatos(rar);
+        ASSERT_EQ(lista.size(), 1u) << empaquetado;
+        EXPECT_EQ(lista[0].Nombre, "p.jpg");
+        const archivo::Lectura l = archivo::LeerEntradasDatos(rar, [](const QString &) { return true; },
+                                                              [](const QString &, const QByteArray &) {});
+        EXPECT_EQ(l.Entregadas, 0);
+    }
+    // A stored entry declaring far more than the file holds gives nothing,
+    // and the entries around it still come out.
+    const QByteArray rar = inicio + BloqueRar4("a.jpg", "abcd", 4, 4)
+                           + BloqueRar4("b.jpg", "efgh", 4, 200u * 1024 * 1024) + BloqueRar4("c.jpg", "ijkl", 4, 4);
+    QStringList salidas;
+    const archivo::Lectura l = archivo::LeerEntradasDatos(
+        rar, [](const QString &) { return true; },
+        [&](const QString &n, const QByteArray &d) { salidas << n + "=" + QString::fromLatin1(d); });
+    EXPECT_EQ(l.Encontradas, 3);
+    EXPECT_EQ(salidas, QStringList({"a.jpg=abcd", "c.jpg=ijkl"}));
+}
+
 TEST(EscrituraSegura, PathsBelowTheDestination)
 {
     using archivo::RutaDentroDe;

@@ -4,19 +4,6 @@
 
 using prueba::EntradaNueva;
 
-TEST(Portada, MacLeftoversAreNeverPages)
-{
-    EXPECT_TRUE(portada::EsMetadatoMac("__MACOSX/"));
-    EXPECT_TRUE(portada::EsMetadatoMac("__MACOSX/cap1/._01.jpg"));
-    EXPECT_TRUE(portada::EsMetadatoMac("cap1/._01.jpg"));
-    EXPECT_TRUE(portada::EsMetadatoMac("._01.jpg"));
-    EXPECT_TRUE(portada::EsMetadatoMac("cap1\\__MACOSX\\01.jpg"));
-    EXPECT_FALSE(portada::EsMetadatoMac("cap1/01.jpg"));
-    EXPECT_FALSE(portada::EsMetadatoMac("_01.jpg"));
-    EXPECT_FALSE(portada::EsMetadatoMac("a._01.jpg"));
-    EXPECT_FALSE(portada::EsMetadatoMac(""));
-}
-
 TEST(Portada, BoxSizeKeepsTheAspect)
 {
     EXPECT_EQ(portada::TamanoEnCaja({2000, 1000}, 1500), QSize(1500, 750));

@@ -59,6 +59,16 @@ TEST(Paginas, RulesOfThePageList)
     EXPECT_TRUE(EsPagina("x.ico", ClaseDocumento::Imagenes));
     EXPECT_FALSE(EsPagina("jpg", ClaseDocumento::Zip));
     EXPECT_FALSE(EsPagina("img.jpg/", ClaseDocumento::Zip));
+    // What a Mac leaves beside the files is never a page, in any document.
+    for (auto clase : {ClaseDocumento::Zip, ClaseDocumento::Rar, ClaseDocumento::Imagenes}) {
+        EXPECT_FALSE(EsPagina("__MACOSX/img/01.jpg", clase));
+        EXPECT_FALSE(EsPagina("__macosx/01.jpg", clase));
+        EXPECT_FALSE(EsPagina("img/._01.jpg", clase));
+        EXPECT_FALSE(EsPagina("img\\._01.jpg", clase));
+        EXPECT_FALSE(EsPagina("._01.jpg", clase));
+        EXPECT_TRUE(EsPagina("img/_01.jpg", clase));
+        EXPECT_TRUE(EsPagina("MACOSX/01.jpg", clase));
+    }
     EXPECT_EQ(ClaseDe("CBZ"), ClaseDocumento::Zip);
     EXPECT_EQ(ClaseDe("RAR"), ClaseDocumento::Rar);
     EXPECT_EQ(ClaseDe("JPEG"), ClaseDocumento::Imagenes);
@@ -109,6 +119,22 @@ TEST_F(Documentos, APictureStandsForItsFolder)
     EXPECT_EQ(d.RutaActual, Ruta("pics/"));
     EXPECT_EQ(Leida(3), 4);
     EXPECT_TRUE(QFile::exists(Ruta("pics/d.jpeg"))); // pictures of a folder are never touched
+}
+
+TEST_F(Documentos, MacLeftoversAreNeverPages)
+{
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("mac.cbz"), {{"img/01.jpg", Pagina(1)},
+                                                      {"__MACOSX/img/._01.jpg", "Mac OS X resource fork"},
+                                                      {"img/._02.jpg", "Mac OS X resource fork"},
+                                                      {"img/02.jpg", Pagina(2)}}));
+    d.Abrir(Ruta("mac.cbz"));
+    EXPECT_EQ(Paginas(), QStringList({"img/01.jpg", "img/02.jpg"}));
+    Escribir("mac/._a.jpg", "Mac OS X resource fork");
+    Escribir("mac/a.jpg", Pagina(1));
+    EXPECT_EQ(d.Abrir(Ruta("mac/a.jpg")).Inicial, 1);
+    EXPECT_EQ(Paginas(), QStringList({"a.jpg"}));
+    EXPECT_EQ(d.Abrir(Ruta("mac/._a.jpg")).Inicial, 1);
+    EXPECT_EQ(Paginas(), QStringList({"a.jpg"}));
 }
 
 TEST_F(Documentos, EmptyForeignAndMisnamedArchives)

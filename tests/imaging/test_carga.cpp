@@ -165,16 +165,20 @@ void Trozo(QByteArray &png, const char *tipo, const QByteArray &cuerpo)
     png.append(reinterpret_cast<const char *>(&crc), 4);
 }
 
-// A valid black-and-white PNG: tiny on disk, w x h pixels once decoded.
-QByteArray PngMonocromo(std::uint32_t w, std::uint32_t h)
+// A valid black-and-white PNG: tiny on disk, w x h pixels once decoded, its
+// top `blancas` rows white and the rest black.
+QByteArray PngMonocromo(std::uint32_t w, std::uint32_t h, std::uint32_t blancas = 0, bool entrelazado = false)
 {
     QByteArray ihdr;
     for (std::uint32_t v : {w, h}) {
         const auto be = qToBigEndian(v);
         ihdr.append(reinterpret_cast<const char *>(&be), 4);
     }
-    ihdr.append("\x01\x00\x00\x00\x00", 5);
-    const QByteArray filas(qsizetype(h) * (1 + (w + 7) / 8), '\0');
+    ihdr.append("\x01\x00\x00\x00", 4).append(char(entrelazado ? 1 : 0));
+    const qsizetype porFila = 1 + (w + 7) / 8;
+    QByteArray filas(qsizetype(h) * porFila, '\0');
+    for (std::uint32_t y = 0; y < blancas; ++y)
+        std::fill(filas.begin() + y * porFila + 1, filas.begin() + (y + 1) * porFila, char(0xFF));
     QByteArray png("\x89PNG\r\n\x1a\n", 8);
     Trozo(png, "IHDR", ihdr);
     Trozo(png, "IDAT", qCompress(filas, 9).mid(4)); // zlib stream without Qt's length
@@ -184,19 +188,54 @@ QByteArray PngMonocromo(std::uint32_t w, std::uint32_t h)
 
 } // namespace
 
-TEST_F(Carga, PicturesTooLargeToDecodeAreRefused)
+TEST_F(Carga, HugePicturesComeReducedToFitWithTheirRealSize)
 {
-    // 17000 x 16000 pixels: 1.09 GB once a page, 40 KB on disk.
-    Escribir("enorme.png", PngMonocromo(17000, 16000));
-    ASSERT_EQ(QImageReader(Ruta("enorme.png")).size(), QSize(17000, 16000));
+    // 6500 x 6000 pixels: 156 MB once a page, over the limit; 10 KB on disk.
+    const QSize real(6500, 6000);
+    Escribir("enorme.png", PngMonocromo(6500, 6000, 3000));
+    ASSERT_GT(std::uint64_t(real.width()) * real.height() * 4, modPNG::BytesMaximosPicture);
+    auto comprobar = [&](const ControlImagen &c) {
+        EXPECT_EQ(TamanoNatural(c), real);
+        EXPECT_LE(std::uint64_t(c.Picture.sizeInBytes()), modPNG::BytesMaximosPicture);
+        EXPECT_GT(c.Picture.width(), 6000); // reduced just enough
+        EXPECT_NEAR(double(c.Picture.width()) / c.Picture.height(), 6500.0 / 6000.0, 0.001);
+        EXPECT_EQ(c.Picture.pixel(c.Picture.width() / 2, 10), qRgb(255, 255, 255));
+        EXPECT_EQ(c.Picture.pixel(c.Picture.width() / 2, c.Picture.height() - 10), qRgb(0, 0, 0));
+    };
     ControlImagen c;
-    EXPECT_THROW(modPNG::CargarImagen(Ruta("enorme.png"), c), ErrorImagen);
-    EXPECT_THROW(modPNG::CargarPicture(Ruta("enorme.png"), c), ErrorImagen);
-    EXPECT_TRUE(c.Picture.isNull());
-    // The same kind of file at a page's size loads.
+    modPNG::CargarImagen(Ruta("enorme.png"), c);
+    comprobar(c);
+    modPNG::CargarPicture(Ruta("enorme.png"), c);
+    comprobar(c);
+    // As a page: nothing more to decode later, the real size stays.
+    auto origen = std::make_shared<OrigenPicture>();
+    origen->Nombre = QStringLiteral("enorme.png");
+    QFile f(Ruta("enorme.png"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    origen->Datos = f.readAll();
+    ControlImagen pagina;
+    ASSERT_TRUE(modPNG::CargarPagina(origen, [](QSize n) { return n / 8; }, pagina));
+    comprobar(pagina);
+    EXPECT_FALSE(pagina.Origen);
+    EXPECT_TRUE(modPNG::Completar(pagina));
+    comprobar(pagina);
+
+    // A picture that cannot be read row by row is refused: an interlaced PNG,
+    // a BMP whose header alone claims 20000 x 20000.
+    Escribir("entrelazado.png", PngMonocromo(6500, 6000, 0, true));
+    EXPECT_THROW(modPNG::CargarImagen(Ruta("entrelazado.png"), c), ErrorImagen);
+    QByteArray bmp = QByteArray::fromHex("424d000000000000000036000000" "28000000" "204e0000" "204e0000"
+                                         "01002000" "00000000" "00000000" "00000000" "00000000" "00000000"
+                                         "00000000");
+    Escribir("enorme.bmp", bmp);
+    EXPECT_THROW(modPNG::CargarPicture(Ruta("enorme.bmp"), c), ErrorImagen);
+    EXPECT_EQ(TamanoNatural(c), real); // the holder is untouched
+
+    // The same kind of file at a page's size loads whole.
     Escribir("normal.png", PngMonocromo(2480, 3508));
     modPNG::CargarImagen(Ruta("normal.png"), c);
     EXPECT_EQ(c.Picture.size(), QSize(2480, 3508));
+    EXPECT_TRUE(c.Natural.isEmpty());
 }
 
 TEST_F(Carga, MetafilesShowTheirDrawing)
@@ -236,4 +275,106 @@ TEST_F(Carga, MetafilesShowTheirDrawing)
     f.close();
     ControlImagen d;
     EXPECT_NO_FATAL_FAILURE(try { modPNG::CargarSegunExtension(Ruta("dibujo.wmf"), d); } catch (const ErrorImagen &) {});
+}
+
+namespace {
+
+// A placeable metafile of 1000 x 1000 units at 1000 per inch (96 x 96 px).
+Wmf MetafileVacio()
+{
+    Wmf w;
+    w.u32(0x9AC6CDD7u);
+    w.u16(0);
+    for (int v : {0, 0, 1000, 1000})
+        w.u16(v);
+    w.u16(1000);
+    w.u32(0);
+    w.u16(0);
+    w.u16(1); w.u16(9); w.u16(0x300); w.u32(0); w.u16(1); w.u32(0); w.u16(0);
+    return w;
+}
+
+QImage Reproducir(Wmf w)
+{
+    w.Registro(0x0000, {});
+    return ReproductorWmf::DibujarDatos(w.b);
+}
+
+} // namespace
+
+TEST(Metarchivo, TablesSavedStatesAndDrawnAreaAreBounded)
+{
+    // Objects created and deleted over and over reuse the lowest free slot:
+    // the last brush created is in slot 0.
+    Wmf reusados = MetafileVacio();
+    for (int i = 0; i < 30000; ++i) {
+        reusados.Registro(0x02FC, {0, i % 2 ? 0x00FF : 0xFF00, 0, 0});
+        if (i + 1 < 30000)
+            reusados.Registro(0x01F0, {0});
+    }
+    reusados.Registro(0x012D, {0});
+    reusados.Registro(0x041B, {1000, 1000, 0, 0});
+    const QImage dibujo = Reproducir(reusados);
+    ASSERT_FALSE(dibujo.isNull());
+    EXPECT_EQ(dibujo.pixel(48, 48), qRgb(0xFF, 0, 0));
+
+    // Thousands alive at once, or saved states never restored: refused.
+    Wmf vivos = MetafileVacio();
+    for (int i = 0; i < 5000; ++i)
+        vivos.Registro(0x02FC, {0, 0, 0, 0});
+    EXPECT_TRUE(Reproducir(vivos).isNull());
+    Wmf guardados = MetafileVacio();
+    for (int i = 0; i < 2000; ++i)
+        guardados.Registro(0x001E, {});
+    EXPECT_TRUE(Reproducir(guardados).isNull());
+    Wmf equilibrados = MetafileVacio();
+    for (int i = 0; i < 2000; ++i) {
+        equilibrados.Registro(0x001E, {});
+        equilibrados.Registro(0x0127, {0xFFFF});
+    }
+    EXPECT_FALSE(Reproducir(equilibrados).isNull());
+
+    // A one-unit window under the placeable box: shapes hundreds of pictures
+    // wide are refused rather than rasterised.
+    Wmf diminuta = MetafileVacio();
+    diminuta.Registro(0x020C, {1, 1});
+    diminuta.Registro(0x0418, {30000, 30000, -30000, -30000});
+    EXPECT_TRUE(Reproducir(diminuta).isNull());
+    // Full-picture shapes without end: the drawn area runs out.
+    Wmf muchas = MetafileVacio();
+    for (int i = 0; i < 100000; ++i)
+        muchas.Registro(0x041B, {1000, 1000, 0, 0});
+    EXPECT_TRUE(Reproducir(muchas).isNull());
+}
+
+TEST(Metarchivo, PlaybackStopsWhenCancelled)
+{
+    Wmf w = MetafileVacio();
+    w.Registro(0x041B, {500, 500, 0, 0});
+    w.Registro(0x0000, {});
+    const std::atomic<bool> cancelar{true};
+    EXPECT_TRUE(ReproductorWmf::DibujarDatos(w.b, Plazo(&cancelar)).isNull());
+    ControlImagen c;
+    const auto origen = std::make_shared<const OrigenPicture>(OrigenPicture{w.b, QStringLiteral("p.wmf")});
+    EXPECT_FALSE(modPNG::CargarPagina(origen, {}, c, &cancelar));
+    EXPECT_TRUE(c.Picture.isNull());
+    EXPECT_TRUE(modPNG::CargarPagina(origen, {}, c));
+    EXPECT_EQ(c.Picture.size(), QSize(96, 96));
+}
+
+TEST_F(Carga, OnlyPageFormatsAreDecoded)
+{
+    // An SVG or a TIFF under a picture's name is no page, whatever plugin
+    // could read it.
+    Escribir("dibujo.jpg", "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'>"
+                           "<rect width='10' height='10'/></svg>");
+    QImage tiff(8, 8, QImage::Format_RGB32);
+    tiff.fill(Qt::red);
+    Guardar(tiff, "foto.bmp", "TIFF");
+    ControlImagen c;
+    for (const char *n : {"dibujo.jpg", "foto.bmp"})
+        EXPECT_THROW(modPNG::CargarSegunExtension(Ruta(n), c), ErrorImagen) << n;
+    Guardar(tiff, "foto.gif", "BMP"); // a page format under another page name still loads
+    modPNG::CargarSegunExtension(Ruta("foto.gif"), c);
+    EXPECT_EQ(c.Picture.size(), QSize(8, 8));
 }

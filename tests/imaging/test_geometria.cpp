@@ -110,6 +110,18 @@ TEST(Geometria, ScaledCopiesAndBoxFills)
     EXPECT_EQ(ventana.pixel(30, 30), qRgb(0, 0, 255));
     EXPECT_EQ(ventana.pixel(5, 5), qRgb(0, 0, 0));
     EXPECT_EQ(ventana.pixel(55, 30), qRgb(0, 0, 0));
+    // A dense screen's surface: the rectangle lands on its own pixels, not
+    // scaled again by its device pixel ratio.
+    QImage densa(200, 200, QImage::Format_RGB32);
+    densa.setDevicePixelRatio(2);
+    x = 150, y = 300, w = 600, h = 450;
+    modImagen::CopiarEscalado(picture, TipoPicture::Bitmap, densa, x, y, w, h, true, Qt::black, 2 / 15.0);
+    EXPECT_EQ(std::tuple(x, y, w, h), std::tuple(20, 40, 80, 60));
+    EXPECT_EQ(densa.pixel(20, 40), qRgb(0, 0, 255));
+    EXPECT_EQ(densa.pixel(99, 99), qRgb(0, 0, 255));
+    EXPECT_EQ(densa.pixel(100, 100), qRgb(0, 0, 0));
+    EXPECT_EQ(densa.pixel(19, 39), qRgb(0, 0, 0));
+    EXPECT_EQ(densa.devicePixelRatio(), 2);
 
     CajaImagen caja{picture, TipoPicture::Bitmap, {}, 100, 150};
     modImagen::PintarEscalado(caja);

@@ -96,7 +96,7 @@ TEST(Jpeg, ReducedPagesComeAtExactlyTheShownSizeAndWholeOnesAsTheStandardLoaderG
     const QByteArray datos = Codificar(original);
     jpg::Salida s;
     ASSERT_EQ(jpg::Decodificar(datos, [](QSize n) { return QSize(n.width() * 3 / 10, n.height() * 3 / 10); },
-                               1u << 30, nullptr, s),
+                               1u << 30, Plazo(), s),
               jpg::Resultado::Hecho);
     EXPECT_EQ(s.Natural, QSize(1200, 1700));
     EXPECT_EQ(s.Imagen.size(), QSize(360, 510));
@@ -109,7 +109,7 @@ TEST(Jpeg, ReducedPagesComeAtExactlyTheShownSizeAndWholeOnesAsTheStandardLoaderG
     // the same pixels the standard loader decodes.
     for (const QSize pedido : {QSize(), QSize(1200, 1700), QSize(2400, 3400), QSize(1300, 100)}) {
         jpg::Salida entera;
-        ASSERT_EQ(jpg::Decodificar(datos, [&](QSize) { return pedido; }, 1u << 30, nullptr, entera),
+        ASSERT_EQ(jpg::Decodificar(datos, [&](QSize) { return pedido; }, 1u << 30, Plazo(), entera),
                   jpg::Resultado::Hecho);
         ASSERT_EQ(entera.Imagen.size(), QSize(1200, 1700));
         QImage qt;
@@ -122,22 +122,26 @@ TEST(Jpeg, GreyUnusualDamagedAndOversizedPages)
 {
     jpg::Salida s;
     const QImage gris = Dibujo({300, 400}).convertToFormat(QImage::Format_Grayscale8);
-    ASSERT_EQ(jpg::Decodificar(Codificar(gris), {}, 1u << 30, nullptr, s), jpg::Resultado::Hecho);
+    ASSERT_EQ(jpg::Decodificar(Codificar(gris), {}, 1u << 30, Plazo(), s), jpg::Resultado::Hecho);
     EXPECT_EQ(s.Imagen.size(), QSize(300, 400));
     EXPECT_EQ(qRed(s.Imagen.pixel(10, 10)), qBlue(s.Imagen.pixel(10, 10)));
 
-    EXPECT_EQ(jpg::Decodificar(Codificar(gris, "PNG"), {}, 1u << 30, nullptr, s), jpg::Resultado::Otro);
+    EXPECT_EQ(jpg::Decodificar(Codificar(gris, "PNG"), {}, 1u << 30, Plazo(), s), jpg::Resultado::Otro);
     const QByteArray datos = Codificar(Dibujo({300, 400}));
-    EXPECT_EQ(jpg::Decodificar(ConOrientacion6(datos), {}, 1u << 30, nullptr, s), jpg::Resultado::Otro);
-    EXPECT_EQ(jpg::Decodificar(datos.left(40), {}, 1u << 30, nullptr, s), jpg::Resultado::Error);
+    EXPECT_EQ(jpg::Decodificar(ConOrientacion6(datos), {}, 1u << 30, Plazo(), s), jpg::Resultado::Otro);
+    EXPECT_EQ(jpg::Decodificar(datos.left(40), {}, 1u << 30, Plazo(), s), jpg::Resultado::Error);
     QByteArray basura = datos;
     for (qsizetype i = 200; i < basura.size(); i += 3)
         basura[i] = char(0xff);
-    const jpg::Resultado r = jpg::Decodificar(basura, {}, 1u << 30, nullptr, s); // no crash either way
+    const jpg::Resultado r = jpg::Decodificar(basura, {}, 1u << 30, Plazo(), s); // no crash either way
     EXPECT_TRUE(r == jpg::Resultado::Hecho || r == jpg::Resultado::Error);
-    EXPECT_EQ(jpg::Decodificar(datos, {}, 300 * 400 * 4 - 1, nullptr, s), jpg::Resultado::Error);
+    // Over the memory limit the decoder's own scaling brings it down to fit.
+    ASSERT_EQ(jpg::Decodificar(datos, {}, 300 * 400 * 4 - 1, Plazo(), s), jpg::Resultado::Hecho);
+    EXPECT_EQ(s.Natural, QSize(300, 400));
+    EXPECT_EQ(s.Tope, s.Imagen.size());
+    EXPECT_LE(std::uint64_t(s.Imagen.width()) * std::uint64_t(s.Imagen.height()) * 4, 300u * 400 * 4 - 1);
     const std::atomic<bool> cancelar{true};
-    EXPECT_EQ(jpg::Decodificar(datos, {}, 1u << 30, &cancelar, s), jpg::Resultado::Cancelado);
+    EXPECT_EQ(jpg::Decodificar(datos, {}, 1u << 30, Plazo(&cancelar), s), jpg::Resultado::Cancelado);
 }
 
 TEST(Jpeg, PagesFromMemoryKeepTheLoadersRulesAndCompleteToEveryPixel)

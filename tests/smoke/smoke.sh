@@ -23,7 +23,9 @@ fase() {
   local estado=0
   DISPLAY=:$(head -n 1 "$numero") "$here/fases.sh" "$1" "$tavelo" "$muestra" "$home" || estado=$?
   kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null || true
-  return $estado
+  [ $estado -eq 0 ] || return $estado
+  # An orderly exit leaves no lock behind in the temporary folder.
+  if find "$home" -name '*.lock*' | grep .; then echo "lock file left after $1"; exit 1; fi
 }
 
 fase inicio

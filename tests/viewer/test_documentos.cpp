@@ -102,15 +102,26 @@ TEST_F(Documentos, MisnamedComicsAreRepairedBothWays)
     f->AbrirArchivo(Ruta("texto.cbz"), true);
     EXPECT_EQ(f->Vista().UltimoMensaje, "Loading error");
     EXPECT_TRUE(QFile::exists(Ruta("texto.cbz")));
-    // A repair never replaces a file that already has the new name.
+    // A repair never replaces a file that already has the new name: the
+    // archive is read where it is, by its content, and nothing more is said.
     ASSERT_TRUE(prueba::EscribirRar4(Ruta("dos.cbz"), {{"p1.jpg", Pagina(1)}}));
     Escribir(Ruta("dos.cbr"), "keep me");
     f->AbrirArchivo(Ruta("dos.cbz"), true);
-    EXPECT_EQ(f->Vista().UltimoMensaje, "Loading error");
-    EXPECT_TRUE(QFile::exists(Ruta("dos.cbz")));
+    EXPECT_EQ(f->Doc().RutaActual, Ruta("dos.cbz"));
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 1);
+    EXPECT_EQ(f->LBPag->text(), "1/1");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "dos.cbz");
     QFile keep(Ruta("dos.cbr"));
     ASSERT_TRUE(keep.open(QIODevice::ReadOnly));
     EXPECT_EQ(keep.readAll(), "keep me");
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("tres.cbr"), {{"p4.jpg", Pagina(4)}, {"p5.jpg", Pagina(5)}}));
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("tres.cbz"), {{"p6.jpg", Pagina(6)}}));
+    f->AbrirArchivo(Ruta("tres.cbr"), true);
+    EXPECT_EQ(f->Doc().RutaActual, Ruta("tres.cbr"));
+    EXPECT_EQ(Paginas(), QStringList({"p4.jpg", "p5.jpg"}));
+    EXPECT_EQ(f->Vista().UltimoMensaje, "tres.cbr");
+    f->Form_KeyUp(' ', 0);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 5);
 }
 
 TEST_F(Documentos, ABrokenPageShowsTheLoadingErrorAndReadingGoesOn)
@@ -135,7 +146,7 @@ TEST_F(Documentos, ABrokenPageShowsTheLoadingErrorAndReadingGoesOn)
     EXPECT_EQ(NumeroDe(f->Vista().Imagen), 4);
 }
 
-TEST_F(Documentos, ArchivesWithoutPagesEndQuietly)
+TEST_F(Documentos, DocumentsWithoutPagesSaySo)
 {
     ASSERT_TRUE(prueba::EscribirZip(Ruta("a.cbz"), {{"p1.jpg", Pagina(1)}}));
     ASSERT_TRUE(prueba::EscribirZip(Ruta("b.cbz"), {{"readme.txt", "x"}}));
@@ -144,6 +155,53 @@ TEST_F(Documentos, ArchivesWithoutPagesEndQuietly)
     EXPECT_TRUE(Paginas().isEmpty());
     EXPECT_EQ(NumeroDe(f->Vista().Imagen), 1); // the previous picture stays
     EXPECT_FALSE(f->LBAbriendo->isVisible());
+    EXPECT_EQ(f->Vista().UltimoMensaje, "This document has no pages");
+    // A folder without pictures, and a picture alone among Mac leftovers.
+    QDir().mkpath(Ruta("vacia"));
+    f->Vista().UltimoMensaje.clear();
+    f->AbrirArchivo(Ruta("vacia"), true);
+    EXPECT_EQ(f->Vista().UltimoMensaje, "This document has no pages");
+    Escribir(Ruta("mac/._a.jpg"), Pagina(1));
+    f->Vista().UltimoMensaje.clear();
+    f->AbrirArchivo(Ruta("mac/._a.jpg"), true);
+    EXPECT_EQ(f->Vista().UltimoMensaje, "This document has no pages");
+}
+
+TEST_F(Documentos, AFolderOpensAsItsPictures)
+{
+    Escribir(Ruta("pics/b.jpg"), Pagina(2));
+    Escribir(Ruta("pics/a.jpg"), Pagina(1));
+    Escribir(Ruta("pics/sub.cbz/c.jpg"), Pagina(3)); // a folder whatever its name
+    f->Ordenes().AbrirDocumentoInicial('"' + Ruta("pics") + '"');
+    EXPECT_EQ(Paginas(), QStringList({"a.jpg", "b.jpg"}));
+    EXPECT_EQ(f->Vista().PaginaActual, 1);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 1);
+    EXPECT_EQ(f->Doc().RutaActual, Ruta("pics/"));
+    EXPECT_EQ(f->Vista().UltimoMensaje, Ruta("pics/"));
+    f->AbrirArchivo(Ruta("pics/sub.cbz"), true);
+    EXPECT_EQ(Paginas(), QStringList({"c.jpg"}));
+    EXPECT_FALSE(f->Doc().EsComprimido);
+}
+
+TEST_F(Documentos, AnUnreadableFirstPageKeepsTheLoadingError)
+{
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("cerrado.cbz"), {{"p1.jpg", Pagina(1)}}, "aes256", "clave"));
+    f->AbrirArchivo(Ruta("cerrado.cbz"), true); // the password is asked and not given
+    EXPECT_TRUE(f->Vista().Imagen.Picture.isNull());
+    EXPECT_EQ(f->LBPag->text(), "1/1");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Loading error");
+    // As the resume document at start: no "last opened file" over it.
+    f->Doc().Marcadores[0] = {Ruta("cerrado.cbz"), "1"};
+    EXPECT_TRUE(f->Ordenes().AbrirUltimo(true));
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Loading error");
+    // A RAR 5 comic whose page data is encrypted.
+    const QString fixtures = prueba::CarpetaFixtures();
+    if (fixtures.isEmpty())
+        GTEST_SKIP() << "no archive fixtures";
+    ASSERT_TRUE(QFile::copy(fixtures + "/sharpcompress/Rar5.encrypted_filesOnly.rar", Ruta("rar5.cbr")));
+    f->AbrirArchivo(Ruta("rar5.cbr"), true);
+    EXPECT_EQ(f->LBPag->text(), "1/1");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Loading error");
 }
 
 TEST_F(Documentos, NextAndPreviousComicWrapAround)
@@ -244,7 +302,10 @@ TEST_F(Documentos, DropsFromTheDesktop)
     };
     f->setAcceptDrops(true);
     EXPECT_FALSE(soltar(carpeta + "notes.txt"));
-    EXPECT_FALSE(soltar(carpeta)); // a folder
     EXPECT_TRUE(soltar(carpeta + "a.png"));
     EXPECT_EQ(NumeroDe(f->Vista().Imagen), 6);
+    Escribir(Ruta("otra/b.jpg"), Pagina(7));
+    EXPECT_TRUE(soltar(Ruta("otra"))); // a folder: its pictures
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 7);
+    EXPECT_EQ(f->Doc().RutaActual, Ruta("otra/"));
 }

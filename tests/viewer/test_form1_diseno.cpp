@@ -45,20 +45,30 @@ TEST_F(Diseno1, TwoPageSpreadForwardAndBack)
     EXPECT_EQ(En(200, 300), Colores[3]); // page 4 on the left
     EXPECT_EQ(En(600, 300), Colores[4]); // page 5 on the right
     // Back: the direction changes, so the page moves one first (5 to 4), then
-    // the turn to 3; 3 is shown on the left and 2 on the right.
+    // the turn to 3; the spread still reads left to right, 2 then 3.
     f->Vista().bAvanzando = false;
     f->Vista().PaginaActual = 4;
     f->Vista().PaginaActual = 3;
     f->VerImagen(f->Vista().PaginaActual);
     EXPECT_EQ(f->Vista().PaginaActual, 2);
-    EXPECT_EQ(En(200, 300), Colores[2]);
-    EXPECT_EQ(En(600, 300), Colores[1]);
+    EXPECT_EQ(En(200, 300), Colores[1]);
+    EXPECT_EQ(En(600, 300), Colores[2]);
     EXPECT_FALSE(f->Vista().bAvanzandoAntes);
-    // Before page 1 there is no second page: the right half is background.
+    // Zoomed, the two pages stay side by side in that order.
+    f->Form_KeyUp('Z', 0);
+    EXPECT_EQ(f->Vista().Imagen2.Left + f->Vista().Imagen2.Width, f->Vista().Imagen.Left);
+    const int junta = f->Vista().Imagen.Left / 15;
+    EXPECT_EQ(En(junta - 2, 300), Colores[1]);
+    EXPECT_EQ(En(junta + 1, 300), Colores[2]);
+    // Before page 1 there is no second page: page 1 keeps its right half.
     f->VerImagen(1);
     EXPECT_EQ(f->Vista().PaginaActual, 0);
-    EXPECT_EQ(En(200, 300), Colores[0]);
-    EXPECT_EQ(En(600, 300), QColor(Qt::black));
+    EXPECT_EQ(En(200, 300), QColor(Qt::black));
+    EXPECT_EQ(En(600, 300), Colores[0]);
+    // A new window size keeps the halves.
+    f->resize(1000, 600);
+    f->Vista().RehacerDiseno();
+    EXPECT_EQ(f->Vista().Imagen.Left, 1000 * 15 / 2 + 750); // centred in its half
 }
 
 TEST_F(Diseno1, ContinuousModeStacksTheNextPage300TwipsBelow)

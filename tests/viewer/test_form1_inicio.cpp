@@ -92,6 +92,14 @@ TEST_F(InicioForm1, LocaleDecidesOnlyWhenTheSettingIsEmpty)
     { Form1 f; EXPECT_EQ(modIdioma::Idioma, "deu"); EXPECT_EQ(f.LBInfo->text(), modIdioma::TextoIdioma("deu", 9)); }
     EscribirIni("[Config]\nIdioma=dut\n");
     { Form1 f; EXPECT_EQ(modIdioma::Idioma, "dut"); }
+    // Qt's own dialogs speak the language read, and follow the language key.
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), "Openen");
+    {
+        Form1 f;
+        f.Form_KeyUp('I', 0);
+        EXPECT_EQ(modIdioma::Idioma, "deu");
+        EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), QString::fromUtf8("Öffnen"));
+    }
 }
 
 TEST_F(InicioForm1, UnknownLanguageGivesEmptyTextsAndStays)

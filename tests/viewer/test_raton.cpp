@@ -228,3 +228,39 @@ TEST_F(Raton, ContinuousModeOverPagesTallerThanTheWindow)
     EXPECT_EQ(f->Vista().PaginaActual, 1);
     EXPECT_EQ(f->Vista().Imagen2.Top, f->Vista().Imagen.Top + alto + 300);
 }
+
+// Moves with no button held, the way the window system delivers them.
+TEST_F(Raton, MovesWithoutAButtonReachTheWindow)
+{
+    Abrir(3, QSize(2000, 3000));
+    f->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.get()));
+    QWindow *ventana = f->windowHandle();
+    // QTest keeps the buttons of earlier tests' double clicks held.
+    QTest::mouseRelease(ventana, Qt::LeftButton, {}, QPoint(1, 1));
+
+    // Mode 6: a move away from the centre makes the page drift towards it.
+    f->Form_KeyUp('2', 0);
+    f->Form_KeyUp('6', 0);
+    f->Vista().tmrDinamico.stop();
+    ASSERT_EQ(f->Vista().Imagen.Left, 0);
+    QTest::mouseMove(ventana, QPoint(790, 590));
+    EXPECT_EQ(f->Vista().RatonX, 790 * 15);
+    EXPECT_TRUE(f->Vista().tmrDinamico.isActive());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f->Vista().Imagen.Left < 0 && f->Vista().Imagen.Top < 0; }));
+
+    // OSD mode 2: the controls appear near them and go away from them.
+    f->Form_KeyUp('1', 0);
+    f->Form_KeyUp('O', 0);
+    ASSERT_EQ(f->Vista().ModoOSD, 2);
+    EXPECT_TRUE(f->ImCerrar->isHidden());
+    const QRect cerrar = f->ImCerrar->geometry();
+    QTest::mouseMove(ventana, cerrar.bottomLeft() + QPoint(-15, 15)); // within 300 twips
+    EXPECT_FALSE(f->ImCerrar->isHidden());
+    EXPECT_FALSE(f->ImAbrir->isHidden());
+    EXPECT_FALSE(f->LBPag->isHidden());
+    QTest::mouseMove(ventana, QPoint(400, 300));
+    EXPECT_TRUE(f->ImCerrar->isHidden());
+    QTest::mouseMove(ventana, f->LBPag->geometry().topLeft() + QPoint(-10, -10));
+    EXPECT_FALSE(f->LBPag->isHidden());
+}

@@ -99,11 +99,51 @@ TEST_F(Teclado, TwoPageModeBackspaceSequence)
     f->VerImagen(4); // 4|5
     EXPECT_EQ(f->Vista().PaginaActual, 5);
     Tecla(VK_BACK);
-    EXPECT_EQ(f->Vista().PaginaActual, 2); // back to 4, then 3: 3|2
+    EXPECT_EQ(f->Vista().PaginaActual, 2); // back to 4, then 3: 2|3
     EXPECT_FALSE(f->Vista().bAvanzando);
     Tecla('8');
     EXPECT_EQ(f->Vista().ModoAjuste, diseno::Modo::Pantalla);
     EXPECT_EQ(f->Vista().UltimoMensaje, "Fit to two pages (on / off): Off");
+}
+
+TEST_F(Teclado, LeavingTwoPageModeKeepsThePageOnScreen)
+{
+    Abrir(30);
+    auto enPaso = [&](int pagina) {
+        SCOPED_TRACE(pagina);
+        EXPECT_EQ(f->Vista().PaginaActual, pagina);
+        EXPECT_EQ(f->LBPag->text(), QString("%1/30").arg(pagina));
+        EXPECT_EQ(f->Vista().Imagen.Tag, QString::number(pagina));
+        EXPECT_NEAR(f->Vista().Imagen.Picture.pixelColor(5, 5).hue(), pagina * 50 % 360, 2);
+        Tecla(VK_F1 + 6);
+        EXPECT_TRUE(f->Vista().UltimoMensaje.endsWith(QString("Name: p%1.jpg | ").arg(pagina, 2, 10, QChar('0'))))
+            << f->Vista().UltimoMensaje.toStdString();
+    };
+    // 8 on, Space, 8 off: the page on screen is the current page.
+    Tecla('8');
+    Tecla(VK_SPACE); // 3|4
+    Tecla('8');
+    enPaso(3);
+    Tecla(VK_SPACE);
+    enPaso(4);
+    // Backwards, then out through continuous mode: no page twice, and the
+    // counter runs forward.
+    Tecla('8');   // 4|5
+    Tecla(VK_BACK); // 2|3
+    Tecla('7');
+    EXPECT_EQ(f->Vista().ModoAjuste, diseno::Modo::Continuo);
+    enPaso(3);
+    EXPECT_NEAR(f->Vista().Imagen2.Picture.pixelColor(5, 5).hue(), 4 * 50 % 360, 2);
+    Tecla(VK_SPACE);
+    EXPECT_EQ(f->Vista().PaginaActual, 4);
+    // A fit mode, the dynamic mode or a turn out of a spread, the same.
+    Tecla('7');
+    for (int tecla : {'3', '6', 'R'}) {
+        Tecla('1');
+        Tecla('8');   // 4|5
+        Tecla(tecla);
+        enPaso(4);
+    }
 }
 
 TEST_F(Teclado, ContinuousModeToggleAndModesUnderIt)
@@ -195,6 +235,37 @@ TEST_F(Teclado, MessagesStayTheirSecondsPlusOneTick)
         f->tmrInfo_Timer();
     }
     EXPECT_TRUE(f->LBInfo->isHidden());
+}
+
+TEST_F(Teclado, MessagesFitTheWindow)
+{
+    const QString largo = QString("pagina_") + QString(120, 'x') + ".jpg";
+    ASSERT_TRUE(prueba::EscribirZip(tmp.filePath(largo + ".cbz"), {{largo, prueba::PaginaNumero(1, {400, 300})}}));
+    f->AbrirArchivo(tmp.filePath(largo + ".cbz"), true);
+    auto dentro = [&] {
+        const QRect r = f->LBInfo->geometry();
+        EXPECT_TRUE(f->rect().contains(r)) << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+    };
+    for (int ancho : {800, 400}) {
+        f->resize(ancho, 600);
+        f->MostrarMensaje(largo + ".cbz"); // the comic's name
+        dentro();
+        EXPECT_TRUE(f->LBInfo->text().contains(QStringLiteral("…"))) << ancho;
+        EXPECT_TRUE(f->LBInfo->text().endsWith(".cbz"));
+        // F7: a long line of words wraps; the name in it is cut in the middle.
+        Tecla(VK_F1 + 6);
+        dentro();
+        EXPECT_TRUE(f->LBInfo->wordWrap());
+        EXPECT_GT(f->LBInfo->height(), 2 * f->LBInfo->fontMetrics().height());
+        EXPECT_TRUE(f->LBInfo->text().startsWith(" | Mode: 1 |"));
+        EXPECT_TRUE(f->LBInfo->text().contains(QStringLiteral("…")));
+        EXPECT_EQ(f->Vista().UltimoMensaje, f->Vista().InfoPagina()); // V repeats it whole
+    }
+    // A short message stays on one line, as wide as it needs.
+    f->MostrarMensaje("Zoom + [110%]");
+    EXPECT_FALSE(f->LBInfo->wordWrap());
+    EXPECT_EQ(f->LBInfo->text(), "Zoom + [110%]");
+    EXPECT_LT(f->LBInfo->width(), 300);
 }
 
 TEST_F(Teclado, AutomaticShowIntervalCycleAndOsdRepeat)

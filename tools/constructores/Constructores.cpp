@@ -86,7 +86,7 @@ QByteArray Bloque(const QByteArray &cuerpo)
 
 } // namespace
 
-bool EscribirRar4(const QString &ruta, const std::vector<EntradaNueva> &entradas)
+QByteArray InicioRar4()
 {
     QByteArray salida("Rar!\x1a\x07\x00", 7);
     QByteArray principal;
@@ -95,7 +95,33 @@ bool EscribirRar4(const QString &ruta, const std::vector<EntradaNueva> &entradas
     Poner(principal, 13, 2);
     Poner(principal, 0, 2);
     Poner(principal, 0, 4);
-    salida += Bloque(principal);
+    return salida + Bloque(principal);
+}
+
+QByteArray BloqueRar4(const QByteArray &nombre, const QByteArray &datos, std::uint64_t empaquetado,
+                      std::uint64_t desempaquetado)
+{
+    QByteArray cab;
+    Poner(cab, 0x74, 1);
+    Poner(cab, 0x8000 | 0x0100, 2);                           // 64-bit sizes
+    Poner(cab, static_cast<std::uint32_t>(40 + nombre.size()), 2);
+    Poner(cab, static_cast<std::uint32_t>(empaquetado), 4);
+    Poner(cab, static_cast<std::uint32_t>(desempaquetado), 4);
+    Poner(cab, 3, 1);                                         // Unix
+    Poner(cab, Crc32(datos), 4);
+    Poner(cab, 0x5B8E6000, 4);
+    Poner(cab, 20, 1);
+    Poner(cab, 0x30, 1);                                      // stored
+    Poner(cab, static_cast<std::uint32_t>(nombre.size()), 2);
+    Poner(cab, 0100644, 4);
+    Poner(cab, static_cast<std::uint32_t>(empaquetado >> 32), 4);
+    Poner(cab, static_cast<std::uint32_t>(desempaquetado >> 32), 4);
+    return Bloque(cab + nombre) + datos;
+}
+
+bool EscribirRar4(const QString &ruta, const std::vector<EntradaNueva> &entradas)
+{
+    QByteArray salida = InicioRar4();
 
     for (const EntradaNueva &e : entradas) {
         const QByteArray nombre = QString(e.Nombre).replace('/', '\\').toUtf8();

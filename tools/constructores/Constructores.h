@@ -7,6 +7,8 @@
 #include <QSize>
 #include <QString>
 
+#include <cstdint>
+
 #include <vector>
 
 namespace constructores {
@@ -26,6 +28,12 @@ bool EscribirZip(const QString &ruta, const std::vector<EntradaNueva> &entradas,
 // Names are stored as UTF-8 bytes from a Unix host, with "\" between folders as
 // RAR 4 does.
 bool EscribirRar4(const QString &ruta, const std::vector<EntradaNueva> &entradas);
+
+// Pieces of a stored RAR 4 archive for hostile cases: the signature and main
+// header, then file blocks whose 64-bit sizes may lie about the data after them.
+QByteArray InicioRar4();
+QByteArray BloqueRar4(const QByteArray &nombre, const QByteArray &datos, std::uint64_t empaquetado,
+                      std::uint64_t desempaquetado);
 
 // A page of one colour, encoded ("JPG", "PNG", ...); page n of PaginaNumero
 // has hue n * 50.

@@ -225,6 +225,7 @@ std::span<const TextoNumerado> TextosDan()
         {710, "Markering"sv},
         {720, "Træk og slip for at åbne eller markere"sv},
         {999, "Dansk oversættelse: Tavelo-holdet"sv},
+        {1000, "Dette dokument har ingen sider"sv},
         {1020, "Billedet kunne ikke gemmes"sv},
         {1021, "Ikke gemt: navnet skal ende på .jpg, .jpeg, .png, .bmp eller .gif"sv},
         {1060, "Liste lavet med Tavelo, tegneseriefremviseren"sv},

@@ -225,6 +225,7 @@ std::span<const TextoNumerado> TextosDeu()
         {710, "Auswahl"sv},
         {720, "Ziehen zum Öffnen oder Auswählen"sv},
         {999, "Deutsche Übersetzung: Tavelo-Team"sv},
+        {1000, "Dieses Dokument hat keine Seiten"sv},
         {1020, "Das Bild konnte nicht gespeichert werden"sv},
         {1021, "Nicht gespeichert: der Name muss auf .jpg, .jpeg, .png, .bmp oder .gif enden"sv},
         {1060, "Liste erstellt mit Tavelo, dem Comic-Betrachter"sv},

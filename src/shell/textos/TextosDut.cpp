@@ -225,6 +225,7 @@ std::span<const TextoNumerado> TextosDut()
         {710, "Selectie"sv},
         {720, "Slepen om te openen of te selecteren"sv},
         {999, "Nederlandse vertaling: Tavelo-team"sv},
+        {1000, "Dit document heeft geen pagina's"sv},
         {1020, "De afbeelding kon niet worden opgeslagen"sv},
         {1021, "Niet opgeslagen: de naam moet eindigen op .jpg, .jpeg, .png, .bmp of .gif"sv},
         {1060, "Lijst gemaakt met Tavelo, de stripviewer"sv},

@@ -225,6 +225,7 @@ std::span<const TextoNumerado> TextosEsp()
         {710, "Selección"sv},
         {720, "Arrastrar para abrir o seleccionar"sv},
         {999, ""sv},
+        {1000, "Este documento no tiene páginas"sv},
         {1020, "No se pudo guardar la imagen"sv},
         {1021, "No se guardó: el nombre debe terminar en .jpg, .jpeg, .png, .bmp o .gif"sv},
         {1060, "Lista hecha con Tavelo, el visor de cómics"sv},

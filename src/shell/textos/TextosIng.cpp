@@ -225,6 +225,7 @@ std::span<const TextoNumerado> TextosIng()
         {710, "Selection"sv},
         {720, "Drag and drop to open or to make a selection"sv},
         {999, ""sv},
+        {1000, "This document has no pages"sv},
         {1020, "The image could not be saved"sv},
         {1021, "Not saved: the name must end in .jpg, .jpeg, .png, .bmp or .gif"sv},
         {1060, "List made with Tavelo, the comic viewer"sv},

@@ -225,6 +225,7 @@ std::span<const TextoNumerado> TextosLat()
         {710, "Atlase"sv},
         {720, "Velciet un nometiet, lai atvērtu vai atlasītu"sv},
         {999, "Tulkojums latviešu valodā: Tavelo komanda"sv},
+        {1000, "Šim dokumentam nav lappušu"sv},
         {1020, "Attēlu neizdevās saglabāt"sv},
         {1021, "Nav saglabāts: nosaukumam jābeidzas ar .jpg, .jpeg, .png, .bmp vai .gif"sv},
         {1060, "Saraksts izveidots ar Tavelo, komiksu skatītāju"sv},

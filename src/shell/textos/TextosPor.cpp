@@ -225,6 +225,7 @@ std::span<const TextoNumerado> TextosPor()
         {710, "Seleção"sv},
         {720, "Arraste para abrir ou selecionar"sv},
         {999, ""sv},
+        {1000, "Este documento não tem páginas"sv},
         {1020, "Não foi possível salvar a imagem"sv},
         {1021, "Não salvo: o nome deve terminar em .jpg, .jpeg, .png, .bmp ou .gif"sv},
         {1060, "Lista feita com o Tavelo, o visualizador de quadrinhos"sv},

@@ -1,0 +1,284 @@
+// The thumbnails without a window: the decode workers, the loading of a
+// whole document's thumbnails, the small-picture decode and the cache files.
+#include "Constructores.h"
+#include "documento/CacheMini.h"
+#include "documento/CargaMiniaturas.h"
+#include "documento/Documento.h"
+#include "documento/TallerDecodificacion.h"
+#include "imaging/Miniatura.h"
+#include "shell/modGeneral.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+namespace {
+
+QByteArray Codificar(const QImage &i, const char *formato)
+{
+    QByteArray d;
+    QBuffer b(&d);
+    b.open(QIODevice::WriteOnly);
+    i.save(&b, formato);
+    return d;
+}
+
+std::shared_ptr<const OrigenPicture> Origen(QByteArray datos, const QString &nombre)
+{
+    auto o = std::make_shared<OrigenPicture>();
+    o->Datos = std::move(datos);
+    o->Nombre = nombre;
+    return o;
+}
+
+// A thumbnail a fifth of the page, as the grid would ask.
+QSize Quinto(int, QSize natural)
+{
+    return natural / 5;
+}
+
+// Every page handed back, in order of arrival.
+std::vector<CargaMiniaturas::Miniatura> TodasLas(CargaMiniaturas &c)
+{
+    std::vector<CargaMiniaturas::Miniatura> todas;
+    const bool acabada = QTest::qWaitFor([&] {
+        for (auto &m : c.Tomar())
+            todas.push_back(std::move(m));
+        return c.Terminada();
+    }, 20000);
+    EXPECT_TRUE(acabada);
+    return todas;
+}
+
+} // namespace
+
+TEST(Miniatura, JpegAndPngComeAtExactlyTheAskedSizeWithTheirNaturalSize)
+{
+    const QByteArray jpeg = prueba::PaginaNumero(1, {400, 600}, "JPG");
+    miniatura::Resultado r = miniatura::Decodificar(Origen(jpeg, "p.jpg"), [](QSize) { return QSize(53, 79); });
+    EXPECT_EQ(r.Imagen.size(), QSize(53, 79));
+    EXPECT_EQ(r.Natural, QSize(400, 600));
+    // Smaller than the page asks: made larger, still exactly that size.
+    r = miniatura::Decodificar(Origen(jpeg, "p.jpg"), [](QSize) { return QSize(500, 700); });
+    EXPECT_EQ(r.Imagen.size(), QSize(500, 700));
+
+    // A PNG with transparent parts comes over white, as the page loader gives it.
+    QImage transparente(300, 200, QImage::Format_ARGB32);
+    transparente.fill(Qt::transparent);
+    r = miniatura::Decodificar(Origen(Codificar(transparente, "PNG"), "p.PNG"), [](QSize n) { return n / 4; });
+    EXPECT_EQ(r.Natural, QSize(300, 200));
+    ASSERT_EQ(r.Imagen.size(), QSize(75, 50));
+    EXPECT_EQ(r.Imagen.pixelColor(30, 20), QColor(Qt::white));
+    // Other formats too (BMP has no scaled reading: decoded whole, reduced).
+    r = miniatura::Decodificar(Origen(prueba::PaginaNumero(2, {120, 90}, "BMP"), "p.bmp"), [](QSize) {
+        return QSize(40, 30);
+    });
+    EXPECT_EQ(r.Imagen.size(), QSize(40, 30));
+    EXPECT_EQ(r.Natural, QSize(120, 90));
+}
+
+TEST(Miniatura, DamagedBytesGiveNoPictureAndCancellingStops)
+{
+    QByteArray roto = prueba::PaginaNumero(1, {400, 600}, "JPG").left(300);
+    EXPECT_TRUE(miniatura::Decodificar(Origen(roto, "p.jpg"), [](QSize n) { return n / 5; }).Imagen.isNull());
+    EXPECT_TRUE(miniatura::Decodificar(Origen("not a picture", "p.png"), {}).Imagen.isNull());
+    std::atomic<bool> cancelar{true};
+    const miniatura::Resultado r = miniatura::Decodificar(Origen(prueba::PaginaNumero(1, {400, 600}), "p.jpg"),
+                                                          [](QSize n) { return n / 2; }, &cancelar);
+    EXPECT_TRUE(r.Cancelado);
+    EXPECT_TRUE(r.Imagen.isNull());
+}
+
+TEST(Taller, WorksEveryPageOnEveryWorkerAndCancellingFreesAWaitingGiver)
+{
+    std::mutex m;
+    std::set<int> hechas;
+    {
+        TallerDecodificacion taller([&](const TallerDecodificacion::Trabajo &t, const std::atomic<bool> &) {
+            std::lock_guard l(m);
+            hechas.insert(t.Indice);
+        }, 2);
+        EXPECT_EQ(taller.Hilos(), 2);
+        for (int i = 1; i <= 20; ++i)
+            ASSERT_TRUE(taller.Poner({i, Origen("x", "p.jpg")}));
+        taller.EsperarInactivo();
+    }
+    EXPECT_EQ(hechas.size(), 20u);
+
+    // One worker held busy, the queue full: the giver waits until Cancelar.
+    std::atomic<bool> ocupado{false};
+    TallerDecodificacion taller([&](const TallerDecodificacion::Trabajo &, const std::atomic<bool> &cancelar) {
+        ocupado = true;
+        while (!cancelar)
+            std::this_thread::yield();
+    }, 1);
+    ASSERT_TRUE(taller.Poner({1, Origen("x", "a")}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ocupado.load(); }));
+    ASSERT_TRUE(taller.Poner({2, Origen("x", "b")}));
+    ASSERT_TRUE(taller.Poner({3, Origen("x", "c")}));
+    std::atomic<int> puesto{-1};
+    std::thread dador([&] { puesto = taller.Poner({4, Origen("x", "d")}) ? 1 : 0; });
+    QTest::qWait(50);
+    EXPECT_EQ(puesto, -1); // still waiting for room
+    taller.Cancelar();
+    dador.join();
+    EXPECT_EQ(puesto, 0);
+    EXPECT_FALSE(taller.Poner({5, Origen("x", "e")}));
+    // Emptied, it takes work again.
+    taller.Vaciar();
+    ocupado = false;
+    EXPECT_TRUE(taller.Poner({6, Origen("x", "f")}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ocupado.load(); }));
+    taller.Vaciar();
+}
+
+class Carga : public ::testing::Test {
+protected:
+    QString Ruta(const QString &n) const { return tmp.path() + '/' + n; }
+    QTemporaryDir tmp;
+    Documento d;
+};
+
+TEST_F(Carga, AnArchiveInAnotherOrderComesBackInPageOrderWithDamagedPagesEmpty)
+{
+    // Archive order 3, 1, 4, 2; page 4 is damaged.
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("c.cbz"), {{"p3.jpg", prueba::PaginaNumero(3, {60, 80})},
+                                                    {"p1.jpg", prueba::PaginaNumero(1, {60, 80})},
+                                                    {"p4.jpg", "damaged"},
+                                                    {"p2.png", prueba::PaginaNumero(2, {80, 60}, "PNG")}}));
+    d.Abrir(Ruta("c.cbz"));
+    ASSERT_EQ(d.NumeroPaginas(), 4);
+    CargaMiniaturas carga(*d.Fuente(), d.Paginas, Quinto, 2);
+    const auto todas = TodasLas(carga);
+    ASSERT_EQ(todas.size(), 4u);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(todas[std::size_t(i)].Pagina, i + 1);
+    EXPECT_EQ(todas[0].Imagen.size(), QSize(12, 16));
+    EXPECT_EQ(todas[1].Imagen.size(), QSize(16, 12));
+    EXPECT_EQ(todas[1].Natural, QSize(80, 60));
+    EXPECT_TRUE(todas[3].Imagen.isNull());
+    // Nothing of it went to disk.
+    QDirIterator it(modGeneral::CarpetaTemporal(), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        EXPECT_FALSE(it.next().contains(QRegularExpression("/p[0-9][.]")));
+}
+
+TEST_F(Carga, ARarArchiveIsReadInOnePassAndASameNamedEntryGivesBothPagesItsPicture)
+{
+    // Two entries of one name: both pages show the later one, as the
+    // viewer does.
+    ASSERT_TRUE(prueba::EscribirRar4(Ruta("c.cbr"), {{"p1.jpg", prueba::PaginaNumero(1, {60, 80})},
+                                                     {"p2.jpg", prueba::PaginaNumero(2, {70, 80})},
+                                                     {"p2.jpg", prueba::PaginaNumero(3, {90, 80})}}));
+    d.Abrir(Ruta("c.cbr"));
+    ASSERT_EQ(d.NumeroPaginas(), 3);
+    CargaMiniaturas carga(*d.Fuente(), d.Paginas, Quinto, 1);
+    std::map<int, QSize> ultima;
+    for (const auto &m : TodasLas(carga))
+        ultima[m.Pagina] = m.Natural;
+    EXPECT_EQ(ultima[1], QSize(60, 80));
+    EXPECT_EQ(ultima[2], QSize(90, 80));
+    EXPECT_EQ(ultima[3], QSize(90, 80));
+}
+
+TEST_F(Carga, AFolderIsReadFileByFileAndCancellingHandsNothingMore)
+{
+    QDir().mkpath(Ruta("carpeta"));
+    for (int i = 1; i <= 12; ++i) {
+        QFile f(Ruta(QStringLiteral("carpeta/p%1.jpg").arg(i, 2, 10, QChar('0'))));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(prueba::PaginaNumero(i, {50, 70}));
+    }
+    d.Abrir(Ruta("carpeta/p01.jpg"));
+    {
+        CargaMiniaturas carga(*d.Fuente(), d.Paginas, Quinto);
+        const auto todas = TodasLas(carga);
+        ASSERT_EQ(todas.size(), 12u);
+        EXPECT_EQ(todas.back().Pagina, 12);
+        EXPECT_EQ(todas.back().Imagen.size(), QSize(10, 14));
+    }
+    CargaMiniaturas carga(*d.Fuente(), d.Paginas, Quinto, 1);
+    carga.Cancelar();
+    EXPECT_TRUE(carga.Tomar().empty());
+}
+
+TEST(CacheMini, TheIndexHasTheKeyThenOneLineOfFourNumbersPerPage)
+{
+    const std::vector<diseno::Rect> fichas = {{240, 360, 2000, 1500}, {2340, 360, 2000, 1500}};
+    const QByteArray texto = cacheMini::TextoIndice(QStringLiteral("7/12/26 10:11:12"), fichas);
+    EXPECT_EQ(texto, QByteArray("7/12/26 10:11:12\r\n 240  360  2000  1500 \r\n 2340  360  2000  1500 \r\n"));
+    EXPECT_EQ(cacheMini::LeerIndice(texto, QStringLiteral("7/12/26 10:11:12"), 2), fichas);
+    // Another key, another number of pages, or a damaged line: no cache.
+    EXPECT_FALSE(cacheMini::LeerIndice(texto, QStringLiteral("7/12/26 10:11:13"), 2));
+    EXPECT_FALSE(cacheMini::LeerIndice(texto, QStringLiteral("7/12/26 10:11:12"), 3));
+    EXPECT_FALSE(cacheMini::LeerIndice("k\r\n 1  2  x  4 \r\n", QStringLiteral("k"), 1));
+    EXPECT_FALSE(cacheMini::LeerIndice("k\r\n 1  2  3 \r\n", QStringLiteral("k"), 1));
+    EXPECT_FALSE(cacheMini::LeerIndice("k", QStringLiteral("k"), 0));
+}
+
+TEST_F(Carga, TheKeyChangesWithTheArchiveAndWithAnyPictureOfAFolder)
+{
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("Hero 01.CBZ"), {{"p1.jpg", prueba::PaginaNumero(1, {60, 80})}}));
+    d.Abrir(Ruta("Hero 01.CBZ"));
+    d.NombreActual = QStringLiteral("Hero 01.CBZ");
+    EXPECT_EQ(cacheMini::RutaCacheMini(d), modGeneral::CarpetaTemporal() + "xhero 01.cbz");
+    const QString clave = cacheMini::ClaveCacheMini(d);
+    const QDateTime antes = QFileInfo(Ruta("Hero 01.CBZ")).lastModified();
+    EXPECT_EQ(clave, cacheMini::TextoFechaHora(antes));
+    QFile archivo(Ruta("Hero 01.CBZ"));
+    ASSERT_TRUE(archivo.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(archivo.setFileTime(antes.addSecs(60), QFileDevice::FileModificationTime));
+    archivo.close();
+    EXPECT_NE(cacheMini::ClaveCacheMini(d), clave);
+
+    // A folder: a picture replaced, or one more, changes the key.
+    QDir().mkpath(Ruta("Vol1"));
+    const auto escribir = [&](const QString &n, const QDateTime &t) {
+        QFile f(Ruta("Vol1/" + n));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(prueba::PaginaNumero(1, {40, 40}));
+        f.flush(); // before the time: a later write would move it
+        ASSERT_TRUE(f.setFileTime(t, QFileDevice::FileModificationTime));
+    };
+    const QDateTime t0 = QDateTime::currentDateTime().addDays(-2);
+    escribir("a.jpg", t0);
+    escribir("b.jpg", t0);
+    d.Abrir(Ruta("Vol1/a.jpg"));
+    EXPECT_EQ(cacheMini::RutaCacheMini(d),
+              modGeneral::CarpetaTemporal() + "x" + Ruta("Vol1/").toLower().remove('/').remove(':'));
+    const QString claveCarpeta = cacheMini::ClaveCacheMini(d);
+    EXPECT_TRUE(claveCarpeta.endsWith(" 2"));
+    escribir("b.jpg", QDateTime::currentDateTime().addDays(1)); // replaced by a newer picture
+    EXPECT_NE(cacheMini::ClaveCacheMini(d), claveCarpeta);
+    const QString claveReemplazo = cacheMini::ClaveCacheMini(d);
+    escribir("c.jpg", t0); // added, with an old date of its own
+    d.Abrir(Ruta("Vol1/a.jpg"));
+    EXPECT_NE(cacheMini::ClaveCacheMini(d), claveReemplazo);
+}
+
+TEST_F(Carga, TheCacheIsReadBackOnlyWhole)
+{
+    const QString base = Ruta("xcomic");
+    QImage grid(200, 100, QImage::Format_RGB32);
+    grid.fill(QColor(10, 200, 30));
+    const std::vector<diseno::Rect> fichas = {{240, 360, 500, 400}};
+    ASSERT_TRUE(cacheMini::EscribirCache(base, "k", fichas, grid));
+    auto c = cacheMini::LeerCache(base, "k", 1);
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->Imagen.size(), QSize(200, 100));
+    EXPECT_EQ(c->Fichas, fichas);
+    EXPECT_FALSE(cacheMini::LeerCache(base, "other", 1));
+    ASSERT_TRUE(QFile::remove(base + ".jpg"));
+    EXPECT_FALSE(cacheMini::LeerCache(base, "k", 1));
+    // A picture that cannot be written leaves no index behind either.
+    EXPECT_FALSE(cacheMini::EscribirCache(base, "k", fichas, QImage()));
+    EXPECT_FALSE(QFile::exists(base + ".tvl"));
+}

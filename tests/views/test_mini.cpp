@@ -1,0 +1,337 @@
+// The mini pages on the real main window: the grid's geometry, the loading
+// in page order with Escape and reload, choosing a page, the cache files and
+// when they are used, and the pages that cannot be shown.
+#include "PruebaVentanas.h"
+#include "documento/CacheMini.h"
+#include "views/FormMini.h"
+
+#include <QDirIterator>
+#include <QLabel>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+constexpr int F10 = teclas::VK_F1 + 9;
+
+using mini::Rejilla;
+using diseno::Rect;
+
+class Mini : public prueba::PruebaVentanas {
+protected:
+    void SetUp() override
+    {
+        PruebaVentanas::SetUp();
+        // Grids cached by earlier tests of the same names.
+        QDir temporal(modGeneral::CarpetaTemporal());
+        for (const QString &n : temporal.entryList({"x*"}, QDir::Files))
+            temporal.remove(n);
+    }
+    // A comic of `n` pages of that size (page 1 the given shape, the rest
+    // upright), shown at page 1.
+    void Comic(int n, QSize tamano = {60, 80}, const QString &nombre = "c.cbz")
+    {
+        std::vector<prueba::EntradaNueva> paginas;
+        for (int i = 1; i <= n; ++i)
+            paginas.push_back({QStringLiteral("p%1.jpg").arg(i, 2, 10, QChar('0')),
+                               prueba::PaginaNumero(i, i == 1 ? tamano : QSize(60, 80))});
+        ASSERT_TRUE(prueba::EscribirZip(tmp.filePath(nombre), paginas));
+        f->AbrirArchivo(tmp.filePath(nombre), true);
+        ASSERT_EQ(f->Doc().NumeroPaginas(), n);
+    }
+    // F10; `accion` runs once the grid is complete (or comes from the cache).
+    bool ConMini(const std::function<void(FormMini &)> &accion, bool esperar = true)
+    {
+        return ConVentana<FormMini>(F10, [&](FormMini &v) {
+            if (esperar) {
+                EXPECT_TRUE(QTest::qWaitFor([&] { return v.CargaCompleta || v.DesdeCache; }, 20000));
+            }
+            accion(v);
+        });
+    }
+    static QPoint Centro(const Rect &r)
+    {
+        return {(r.Left + r.Width / 2) / 15, (r.Top + r.Height / 2) / 15};
+    }
+    static bool Parecido(QColor a, QColor b)
+    {
+        return std::abs(a.red() - b.red()) < 24 && std::abs(a.green() - b.green()) < 24
+               && std::abs(a.blue() - b.blue()) < 24;
+    }
+    QString Base() { return cacheMini::RutaCacheMini(f->Doc()); }
+};
+
+} // namespace
+
+TEST(MiniGeometria, TheGridSideFramesAndBoxes)
+{
+    EXPECT_EQ(mini::Lado(0), 0);
+    EXPECT_EQ(mini::Lado(1), 1);
+    EXPECT_EQ(mini::Lado(7), 3);
+    EXPECT_EQ(mini::Lado(9), 3);
+    EXPECT_EQ(mini::Lado(10), 4);
+    // 800 x 600: 12000 x 9000 twips.
+    const Rejilla diez = mini::CalcularRejilla(10, {12000, 9000});
+    EXPECT_EQ(diez.Lado, 4);
+    EXPECT_EQ(diez.W, 2840);
+    EXPECT_EQ(diez.H, 2060);
+    EXPECT_EQ(mini::Ficha(diez, 1), (Rect{240, 360, 2840, 2060}));
+    EXPECT_EQ(mini::Ficha(diez, 9), (Rect{240, 4680, 2840, 2060}));
+    EXPECT_EQ(mini::Ficha(diez, 10), (Rect{3180, 4680, 2840, 2060}));
+    EXPECT_EQ(mini::CalcularRejilla(0, {12000, 9000}).Lado, 0);
+
+    const Rect ficha{240, 360, 11660, 8540};
+    EXPECT_EQ(mini::CajaVacia(ficha), (Rect{285, 405, 11540, 8420}));
+    // Upright: the box height, centred across (2912.5 goes to even).
+    EXPECT_EQ(mini::Caja(ficha, {60, 80}), (Rect{2912, 405, 6315, 8420}));
+    // Square: the upright branch, as wide as high.
+    EXPECT_EQ(mini::Caja(ficha, {500, 500}), (Rect{1860, 405, 8420, 8420}));
+    // Wide, wider than the box: the height reduced, centred down.
+    EXPECT_EQ(mini::Caja(ficha, {200, 100}), (Rect{285, 1745, 11540, 5770}));
+    // Wide in a box wider still: the whole box height, stretched.
+    EXPECT_EQ(mini::Caja(ficha, {120, 100}), (Rect{285, 420, 11540, 8420}));
+    // An upright page in a box narrower than it (a tall window) stays inside.
+    const Rect alta{240, 360, 2000, 8000};
+    const Rect caja = mini::Caja(alta, {60, 80});
+    EXPECT_EQ(caja.Width, 1880);
+    EXPECT_EQ(caja.Height, 2507);
+    EXPECT_LE(caja.Top + caja.Height, alta.Top + alta.Height);
+    // Device pixels, as the frames are drawn.
+    EXPECT_EQ(mini::EnPixeles({240, 360, 11660, 8540}, 1.0), QRect(16, 24, 777, 569));
+    EXPECT_EQ(mini::EnPixeles({240, 360, 11660, 8540}, 2.0), QRect(32, 48, 1555, 1139));
+}
+
+TEST_F(Mini, OnePageFillsTheWindowLessTheMarginsOverTheDarkenedScreen)
+{
+    Comic(1);
+    const QImage pantalla = f->Superficie();
+    ASSERT_TRUE(ConMini([&](FormMini &v) {
+        EXPECT_EQ(v.geometry(), f->geometry());
+        ASSERT_EQ(v.Shficha.size(), 2u);
+        EXPECT_EQ(v.Shficha[1].Rect, (Rect{240, 360, 11660, 8540}));
+        EXPECT_EQ(v.PBI[1].Rect, (Rect{2912, 405, 6315, 8420}));
+        EXPECT_EQ(v.LBInfo->text(), "Total pages: 1");
+        EXPECT_EQ(v.LBInfo->toolTip(), "Escape to cancel");
+        EXPECT_EQ(v.ImCerrar->toolTip(), "Close Minipages");
+        // The thumbnail at exactly its box's pixels, in the page's colour;
+        // the frame white.
+        EXPECT_EQ(v.PBI[1].Imagen.size(), QSize(421, 561));
+        const QImage i = v.grab().toImage();
+        EXPECT_TRUE(Parecido(i.pixelColor(Centro(v.PBI[1].Rect)), QColor::fromHsv(50, 200, 230)));
+        EXPECT_EQ(i.pixelColor(16, 300), QColor(Qt::white));
+        EXPECT_EQ(i.pixelColor(792, 300), QColor(Qt::white));
+        // The background: the screen in grey, darker.
+        ASSERT_EQ(v.Fondo().size(), pantalla.size());
+        const QColor antes = pantalla.pixelColor(400, 300), despues = v.Fondo().pixelColor(400, 300);
+        EXPECT_EQ(despues.red(), despues.green());
+        EXPECT_EQ(despues.green(), despues.blue());
+        EXPECT_LT(despues.value(), std::max(antes.value() - 40, 0) + 1);
+    }));
+}
+
+TEST_F(Mini, TenPagesFillAFourByFourGridInPageOrderWithAHoverFrame)
+{
+    Comic(10);
+    std::vector<int> orden;
+    ASSERT_TRUE(ConVentana<FormMini>(F10, [&](FormMini &v) {
+        v.AlColocar = [&](int i) { orden.push_back(i); };
+        ASSERT_TRUE(QTest::qWaitFor([&] { return v.CargaCompleta; }, 20000));
+        EXPECT_EQ(orden, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+        EXPECT_EQ(v.Shficha[9].Rect, (Rect{240, 4680, 2840, 2060}));
+        EXPECT_EQ(v.Shficha[10].Rect, (Rect{3180, 4680, 2840, 2060}));
+        for (int i = 1; i <= 10; ++i)
+            EXPECT_TRUE(v.PBI[std::size_t(i)].Visible) << i;
+        const QImage pantalla = v.grab().toImage();
+        EXPECT_TRUE(Parecido(pantalla.pixelColor(Centro(v.PBI[10].Rect)), QColor::fromHsv(140, 200, 230)));
+        // The pointer over a thumbnail frames it in grey; over the
+        // background the frame goes.
+        QTest::mouseMove(&v, Centro(v.PBI[3].Rect));
+        EXPECT_TRUE(v.Shape1.Visible);
+        EXPECT_EQ(v.Shape1.Rect, v.Shficha[3].Rect);
+        EXPECT_EQ(v.grab().toImage().pixelColor(v.Shficha[3].Rect.Left / 15 + 1, Centro(v.Shficha[3].Rect).y()),
+                  QColor(0x80, 0x80, 0x80));
+        EXPECT_EQ(v.PaginaEn(5, 5), 0);
+        QTest::mouseMove(&v, {400, 590});
+        EXPECT_FALSE(v.Shape1.Visible);
+    }));
+}
+
+TEST_F(Mini, EscapeStopsTheLoadingAndOnlyThenReloadStartsAgainFromPageOne)
+{
+    Comic(10);
+    std::vector<int> orden;
+    bool escapado = false;
+    ASSERT_TRUE(ConVentana<FormMini>(F10, [&](FormMini &v) {
+        v.AlColocar = [&](int i) {
+            orden.push_back(i);
+            if (i == 3 && !escapado) {
+                escapado = true;
+                QTest::keyClick(&v, Qt::Key_Escape);
+            }
+        };
+        ASSERT_TRUE(QTest::qWaitFor([&] { return v.Cancelado; }, 20000));
+        EXPECT_FALSE(v.isHidden()); // Escape does not close the window
+        EXPECT_EQ(v.LBInfo->text(), "Pages loaded: 3 of 10");
+        EXPECT_TRUE(v.PBI[3].Visible);
+        EXPECT_FALSE(v.Shficha[4].Visible);
+        QCoreApplication::processEvents(); // whatever the workers had still ready
+        EXPECT_EQ(orden.size(), 3u);
+
+        orden.clear();
+        QTest::keyClick(&v, Qt::Key_F5);
+        EXPECT_FALSE(v.Cancelado);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return v.CargaCompleta; }, 20000));
+        EXPECT_EQ(orden.front(), 1);
+        EXPECT_EQ(orden.size(), 10u);
+        EXPECT_EQ(v.LBInfo->text(), "Total pages: 10");
+        // Complete: F5, F10, the reload button and Escape change nothing.
+        QTest::keyClick(&v, Qt::Key_F10);
+        QTest::keyClick(&v, Qt::Key_F5);
+        v.ImReload->click();
+        QTest::keyClick(&v, Qt::Key_Escape);
+        EXPECT_TRUE(v.CargaCompleta);
+        EXPECT_FALSE(v.Cancelado);
+        EXPECT_TRUE(v.Shficha[10].Visible);
+        EXPECT_EQ(orden.size(), 10u);
+    }));
+}
+
+TEST_F(Mini, ClosingAFreshGridWritesTheCacheWhichTheSameArchiveUsesUntilTouched)
+{
+    Comic(7);
+    f->Form_KeyUp(' ', 0);
+    ASSERT_EQ(f->Vista().PaginaActual, 2);
+    std::vector<Rect> fichas;
+    QColor fondoCerrar;
+    QPoint cerrar;
+    ASSERT_TRUE(ConMini([&](FormMini &v) {
+        for (std::size_t i = 1; i < v.Shficha.size(); ++i)
+            fichas.push_back(v.Shficha[i].Rect);
+        cerrar = v.ImCerrar->geometry().center();
+        fondoCerrar = v.Fondo().pixelColor(cerrar);
+        v.ImCerrar->click();
+    }));
+    // The close button: the current page stays.
+    EXPECT_EQ(f->Vista().PaginaActual, 2);
+    EXPECT_FALSE(f->Vista().Imagen.Picture.isNull());
+
+    const QString base = Base();
+    EXPECT_EQ(base, modGeneral::CarpetaTemporal() + "xc.cbz");
+    QFile tvl(base + ".tvl");
+    ASSERT_TRUE(tvl.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lineas = tvl.readAll().split('\n');
+    ASSERT_EQ(lineas.size(), 9); // the key, 7 frames, nothing after the last CR LF
+    EXPECT_EQ(lineas[0], cacheMini::ClaveCacheMini(f->Doc()).toUtf8() + '\r');
+    EXPECT_EQ(lineas[1], QByteArray(" 240  360  3820  2780 \r"));
+    EXPECT_TRUE(lineas[8].isEmpty());
+    const QImage jpg(base + ".jpg");
+    ASSERT_EQ(jpg.size(), QSize(800, 600));
+    // The grid alone: the close button is not in it.
+    EXPECT_TRUE(Parecido(jpg.pixelColor(cerrar), fondoCerrar));
+
+    // Unchanged: the cached grid with its hot spots, and a double click shows page 5.
+    ASSERT_TRUE(ConMini([&](FormMini &v) {
+        EXPECT_TRUE(v.DesdeCache);
+        EXPECT_FALSE(v.CargaCompleta);
+        ASSERT_EQ(v.LBI.size(), 8u);
+        for (std::size_t i = 1; i < v.LBI.size(); ++i)
+            EXPECT_EQ(v.LBI[i], fichas[i - 1]);
+        EXPECT_EQ(v.PBI.size(), 1u);
+        EXPECT_EQ(v.LBInfo->text(), "Total pages: 7");
+        QTest::mouseMove(&v, Centro(v.LBI[4]));
+        EXPECT_EQ(v.Shape1.Rect, v.LBI[4]);
+        QTest::mouseDClick(&v, Qt::LeftButton, {}, Centro(v.LBI[5]));
+    }));
+    EXPECT_EQ(f->Vista().PaginaActual, 5);
+    EXPECT_EQ(f->Vista().Imagen.Tag, "5");
+    EXPECT_FALSE(f->Vista().Imagen.Picture.isNull());
+
+    // Touched: built afresh; reload over a cached grid does the same.
+    QFile archivo(tmp.filePath("c.cbz"));
+    ASSERT_TRUE(archivo.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(archivo.setFileTime(archivo.fileTime(QFileDevice::FileModificationTime).addSecs(-3600),
+                                    QFileDevice::FileModificationTime));
+    archivo.close();
+    ASSERT_TRUE(ConMini([&](FormMini &v) {
+        EXPECT_FALSE(v.DesdeCache);
+        EXPECT_TRUE(v.CargaCompleta);
+        v.ImCerrar->click();
+    }));
+    ASSERT_TRUE(ConMini([&](FormMini &v) {
+        ASSERT_TRUE(v.DesdeCache);
+        QTest::keyClick(&v, Qt::Key_F5);
+        EXPECT_FALSE(v.DesdeCache);
+        EXPECT_EQ(v.LBI.size(), 1u);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return v.CargaCompleta; }, 20000));
+    }, false));
+}
+
+TEST_F(Mini, AFolderWithOneMorePictureIsBuiltAfresh)
+{
+    QDir().mkpath(tmp.filePath("Vol1"));
+    const auto pagina = [&](int i) {
+        QFile p(tmp.filePath(QStringLiteral("Vol1/p%1.jpg").arg(i)));
+        ASSERT_TRUE(p.open(QIODevice::WriteOnly));
+        p.write(prueba::PaginaNumero(i, {60, 80}));
+    };
+    for (int i = 1; i <= 3; ++i)
+        pagina(i);
+    f->AbrirArchivo(tmp.filePath("Vol1/p1.jpg"), true);
+    ASSERT_EQ(f->Doc().NumeroPaginas(), 3);
+    ASSERT_TRUE(ConMini([](FormMini &v) { v.ImCerrar->click(); }));
+    EXPECT_TRUE(QFile::exists(Base() + ".tvl"));
+    ASSERT_TRUE(ConMini([](FormMini &v) { EXPECT_TRUE(v.DesdeCache); }));
+    pagina(4);
+    f->AbrirArchivo(tmp.filePath("Vol1/p1.jpg"), true);
+    ASSERT_TRUE(ConMini([](FormMini &v) {
+        EXPECT_FALSE(v.DesdeCache);
+        EXPECT_EQ(v.Shficha.size(), 5u);
+    }));
+}
+
+TEST_F(Mini, ADamagedPageKeepsAnEmptyFrameAndNoPageFileIsLeft)
+{
+    ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("d.cbz"), {{"p1.jpg", prueba::PaginaNumero(1, {60, 80})},
+                                                            {"p2.jpg", "not a picture"},
+                                                            {"p3.png", prueba::PaginaNumero(3, {90, 60}, "PNG")}}));
+    f->AbrirArchivo(tmp.filePath("d.cbz"), true);
+    ASSERT_TRUE(ConMini([](FormMini &v) {
+        EXPECT_TRUE(v.CargaCompleta);
+        EXPECT_TRUE(v.Shficha[2].Visible);
+        EXPECT_FALSE(v.PBI[2].Visible);
+        EXPECT_TRUE(v.PBI[3].Visible);
+        EXPECT_EQ(v.PaginaEn(v.Shficha[2].Rect.Left + 500, v.Shficha[2].Rect.Top + 500), 0);
+        EXPECT_EQ(v.LBInfo->text(), "Total pages: 3");
+    }));
+    for (const QString &archivo : prueba::ArchivosTemporales())
+        EXPECT_TRUE(QFileInfo(archivo).fileName().startsWith('x')) << archivo.toStdString();
+}
+
+TEST_F(Mini, ADoubleClickWhileLoadingChoosesThePageAndWritesNoCache)
+{
+    Comic(10);
+    ASSERT_TRUE(ConVentana<FormMini>(F10, [&](FormMini &v) {
+        v.AlColocar = [&](int i) {
+            if (i == 2)
+                QTest::mouseDClick(&v, Qt::LeftButton, {}, Centro(v.PBI[1].Rect));
+        };
+        ASSERT_TRUE(QTest::qWaitFor([&] { return v.PaginaElegida != -1; }, 20000));
+        EXPECT_TRUE(v.Cancelado);
+        EXPECT_EQ(v.result(), QDialog::Accepted);
+    }));
+    EXPECT_EQ(f->Vista().PaginaActual, 1);
+    EXPECT_EQ(f->Vista().Imagen.Tag, "1");
+    EXPECT_FALSE(QFile::exists(Base() + ".tvl"));
+    EXPECT_FALSE(QFile::exists(Base() + ".jpg"));
+}
+
+TEST_F(Mini, WithoutPagesTheWindowSaysSoAndShowsNoGrid)
+{
+    FormMini v(f->Ordenes());
+    v.show();
+    EXPECT_EQ(v.LBInfo->text(), "Total pages: 0");
+    EXPECT_EQ(v.Shficha.size(), 1u);
+    EXPECT_FALSE(v.CargaCompleta);
+    v.reject();
+    EXPECT_EQ(v.PaginaElegida, -1);
+}
