@@ -98,36 +98,26 @@ void FormBocadillo::tmrmov_Timer()
         tmrmov.stop();
 }
 
-QString FormBocadillo::ArchivoSoltado(const QMimeData *datos)
-{
-    if (!datos || !datos->hasUrls() || datos->urls().isEmpty())
-        return {};
-    // Only the first of several.
-    const QUrl url = datos->urls().constFirst();
-    if (!url.isLocalFile())
-        return {};
-    const QString ruta = url.toLocalFile();
-    return paginas::EsAbrible(ruta) ? ruta : QString();
-}
-
-void FormBocadillo::Volver()
+void FormBocadillo::MostrarPrincipal()
 {
     if (QWidget *principal = comandos_.Dueno()) {
         principal->show();
         principal->raise();
         principal->activateWindow();
     }
+}
+
+void FormBocadillo::Volver()
+{
+    MostrarPrincipal();
     Cerrar();
 }
 
 void FormBocadillo::Abrir(const QString &ruta)
 {
     comandos_.OcultarMarcador();
-    if (QWidget *principal = comandos_.Dueno()) {
-        principal->show();
-        principal->raise();
-        principal->activateWindow();
-    }
+    MostrarPrincipal();
+    // Opening lets events run: the balloon closes, and may go, only after.
     comandos_.AbrirArchivo(ruta, true);
     Cerrar();
 }
@@ -167,7 +157,7 @@ bool FormBocadillo::eventFilter(QObject *objeto, QEvent *evento)
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto *arrastre = static_cast<QDragMoveEvent *>(evento);
-        if (!ArchivoSoltado(arrastre->mimeData()).isEmpty())
+        if (!paginas::ArchivoSoltado(arrastre->mimeData()).isEmpty())
             arrastre->acceptProposedAction();
         else
             arrastre->ignore();
@@ -175,7 +165,7 @@ bool FormBocadillo::eventFilter(QObject *objeto, QEvent *evento)
     }
     case QEvent::Drop: {
         auto *soltado = static_cast<QDropEvent *>(evento);
-        const QString ruta = ArchivoSoltado(soltado->mimeData());
+        const QString ruta = paginas::ArchivoSoltado(soltado->mimeData());
         if (ruta.isEmpty())
             return true; // not ours: the balloon stays
         soltado->acceptProposedAction();

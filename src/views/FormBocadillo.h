@@ -46,8 +46,6 @@ public:
     // Shown centred on the screen of the main window, then sliding away.
     void Mostrar();
     void tmrmov_Timer();
-    // The first dropped file when it is one the viewer opens; "" otherwise.
-    static QString ArchivoSoltado(const class QMimeData *datos);
 
 signals:
     void Cerrado();
@@ -58,6 +56,7 @@ protected:
     void resizeEvent(QResizeEvent *evento) override;
 
 private:
+    void MostrarPrincipal();
     void Volver();
     void Abrir(const QString &ruta);
     void Cerrar();

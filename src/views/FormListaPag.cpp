@@ -24,7 +24,10 @@ FormListaPag::FormListaPag(Comandos &comandos)
 {
     Lista = new QListWidget(this);
     Lista->setObjectName(QStringLiteral("Lista"));
-    Lista->setStyleSheet(QStringLiteral("QListWidget::item { padding: 3px 8px; }"));
+    // Every line padded alike: a rule with no background of its own leaves the
+    // lines that are not selected unpadded.
+    Lista->setStyleSheet(QStringLiteral("QListWidget::item { padding: 3px 8px; background: transparent; }"
+                                        "QListWidget::item:selected { background: #4a6ea8; }"));
     Lista->installEventFilter(this);
     Cuerpo()->setContentsMargins(0, 0, 0, 0);
     Cuerpo()->addWidget(Lista);
