@@ -1,5 +1,6 @@
 #include "Constructores.h"
 #include "DialogosDePrueba.h"
+#include "EscritorioDePrueba.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -28,6 +29,7 @@ int main(int argc, char **argv)
 
     QApplication app(argc, argv);
     modComDlg::EstablecerDialogos(std::make_unique<DialogosDePrueba>());
+    modPropiedades::EstablecerEscritorio(std::make_unique<EscritorioDePrueba>());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -10,19 +10,21 @@ def main(origen, destino):
     campos = struct.unpack('>25I', datos[:100])
     tam_cabecera, ancho, alto = campos[0], campos[4], campos[5]
     orden, bpp, por_linea, ncolores = campos[7], campos[11], campos[12], campos[19]
-    if bpp != 32:
-        sys.exit('only 32 bits per pixel is supported')
+    # 32 bits per pixel usually; 24 (packed) when a shaped window is on screen.
+    if bpp not in (24, 32):
+        sys.exit('only 24 or 32 bits per pixel are supported')
+    paso = bpp // 8
     inicio = tam_cabecera + ncolores * 12
     filas = []
     for y in range(alto):
-        linea = datos[inicio + y * por_linea: inicio + y * por_linea + ancho * 4]
+        linea = datos[inicio + y * por_linea: inicio + y * por_linea + ancho * paso]
         fila = bytearray(b'\0')
         if orden == 0:  # LSBFirst: B G R X
-            for x in range(0, len(linea), 4):
+            for x in range(0, len(linea), paso):
                 fila += bytes((linea[x + 2], linea[x + 1], linea[x]))
         else:
-            for x in range(0, len(linea), 4):
-                fila += linea[x + 1:x + 4]
+            for x in range(0, len(linea), paso):
+                fila += linea[x + paso - 3:x + paso]
         filas.append(bytes(fila))
 
     def trozo(tipo, cuerpo):

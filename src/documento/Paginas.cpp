@@ -5,7 +5,9 @@
 #include <QCollator>
 #include <QDir>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QRegularExpression>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -120,6 +122,18 @@ bool EsAbrible(const QString &ruta)
         return false;
     const QString ext = ExtensionMayusculas(ruta);
     return TiposComprimidos.contains(ext) || TiposImagen.contains(ext);
+}
+
+QString ArchivoSoltado(const QMimeData *datos)
+{
+    if (!datos || !datos->hasUrls() || datos->urls().isEmpty())
+        return {};
+    // Only the first of several.
+    const QUrl url = datos->urls().constFirst();
+    if (!url.isLocalFile())
+        return {};
+    const QString ruta = url.toLocalFile();
+    return EsAbrible(ruta) ? ruta : QString();
 }
 
 } // namespace paginas

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class QMimeData;
+
 namespace paginas {
 
 enum class ClaseDocumento { Rar, Zip, Imagenes };
@@ -43,5 +45,9 @@ QString FiltroAbrir(const QString &filtroCatalogo);
 // A file the open dialog offers, or a folder (what a drop from the desktop
 // may bring).
 bool EsAbrible(const QString &ruta);
+
+// What a drop opens: the first of the dropped files when it is one the
+// viewer opens, "" otherwise.
+QString ArchivoSoltado(const QMimeData *datos);
 
 } // namespace paginas

@@ -122,10 +122,10 @@ QString UnDecimal(double valor)
     return texto;
 }
 
-QString TextoTamano(std::int32_t bytes)
+QString TextoTamano(std::int64_t bytes)
 {
     constexpr double K = 1024.0;
-    const double b = bytes;
+    const double b = double(bytes);
     if (b < K)
         return QString::number(bytes) + QStringLiteral(" bytes");
     if (b < K * K)

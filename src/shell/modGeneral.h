@@ -29,8 +29,9 @@ QString CarpetaTemporal();
 // when it is writable, else the per-user config folder. No trailing separator.
 QString CarpetaPrograma();
 
-// Human-readable size: "1023 bytes", "1,5 Kb", "1 Mb", "2 Gb".
-QString TextoTamano(std::int32_t bytes);
+// Human-readable size: "1023 bytes", "1,5 Kb", "1 Mb", "2 Gb". Archives
+// beyond 2 Gb are common enough to take the whole 64-bit length.
+QString TextoTamano(std::int64_t bytes);
 
 // Value taken to one decimal, halves to even, written with the locale's
 // decimal separator and without a trailing ",0".

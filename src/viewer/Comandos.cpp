@@ -145,8 +145,8 @@ void Comandos::RegistrarBasicos()
                    AbrirArchivo(QString(), true);
                }});
     Registrar({F + 7, Mayus::Igual, MensajeLargo, [this](Ejecucion &e) { e.Mensaje = vista_.InfoPagina(); }});
-    // Keys whose windows are not there yet keep their place in the gate and
-    // in continuous mode.
+    // Keys whose windows the tool windows register: their place in the gate
+    // and in continuous mode holds even where those are not linked in.
     for (int tecla : {F + 1, F + 12, int('Q')})
         Registrar({tecla, Mayus::Igual, Puerta, nada});
     for (int tecla : {F + 10, int('P')})

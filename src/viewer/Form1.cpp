@@ -374,26 +374,15 @@ void Form1::paintEvent(QPaintEvent *event)
     p.drawImage(QPoint(0, 0), superficie_);
 }
 
-QString Form1::ArchivoSoltado(const QMimeData *datos) const
-{
-    if (!datos || !datos->hasUrls() || datos->urls().isEmpty())
-        return {};
-    const QUrl url = datos->urls().first();
-    if (!url.isLocalFile())
-        return {};
-    const QString ruta = url.toLocalFile();
-    return paginas::EsAbrible(ruta) ? ruta : QString();
-}
-
 void Form1::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!ArchivoSoltado(event->mimeData()).isEmpty())
+    if (!paginas::ArchivoSoltado(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void Form1::dropEvent(QDropEvent *event)
 {
-    const QString ruta = ArchivoSoltado(event->mimeData());
+    const QString ruta = paginas::ArchivoSoltado(event->mimeData());
     if (ruta.isEmpty())
         return;
     event->acceptProposedAction();

@@ -112,7 +112,6 @@ private:
     void AbrirCajaPagina();
     bool TeclaEnCaja(QKeyEvent *event);
     void CerrarCajaPagina();
-    QString ArchivoSoltado(const QMimeData *datos) const;
     void PrepararSuperficie();
     void Pintar(ControlImagen &c, bool borrar);
     void PintarVista(bool dosPaginas);

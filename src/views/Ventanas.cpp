@@ -4,15 +4,25 @@
 #include "shell/modIdioma.h"
 #include "viewer/Comandos.h"
 #include "viewer/Configuracion.h"
+#include "views/FormAcercade.h"
+#include "views/FormBocadillo.h"
 #include "views/FormEfectos.h"
 #include "views/FormGuardar.h"
+#include "views/FormInfo.h"
+#include "views/FormListaPag.h"
 #include "views/FormLupa.h"
 #include "views/FormMarcadores.h"
 #include "views/FormMini.h"
+#include "views/FormPaginas.h"
 #include "views/FormPartes.h"
+#include "views/FormPropiedades.h"
 #include "views/FormZoom.h"
 
 #include <QListWidget>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
 
 using modIdioma::TextoIdioma;
 
@@ -31,6 +41,71 @@ void ListaDeMarcadores(Comandos &comandos)
     // A bookmark removed this run has no page: its document opens at page 1.
     comandos.bAbrirMarcador(r.Ruta, configuracion::NumeroDePagina(r.Marcador));
 }
+
+// The information window; the key it was closed with, for the main window.
+std::optional<teclas::Tecla> Informacion(Comandos &comandos)
+{
+    FormInfo ventana(comandos);
+    modComDlg::MostrarModal(ventana);
+    if (ventana.Elegida.codigo == 0)
+        return std::nullopt;
+    return ventana.Elegida;
+}
+
+void Previas(Comandos &comandos)
+{
+    EstadoVista &vista = comandos.Vista();
+    teclas::Tecla pendiente;
+    {
+        FormPaginas ventana(comandos);
+        ventana.PaginaPrevia = vista.PaginaActual;
+        ventana.ActualizarPrevias();
+        modComDlg::MostrarModal(ventana);
+        pendiente = ventana.Pendiente;
+    }
+    vista.Etiquetar();
+    // Q: the previews have closed; now the main window acts on it.
+    if (pendiente.codigo != 0)
+        comandos.Form_KeyUp(pendiente.codigo, pendiente.mayusculas);
+}
+
+void ListaDePaginas(Comandos &comandos)
+{
+    EstadoVista &vista = comandos.Vista();
+    FormListaPag ventana(comandos);
+    ventana.IndiceLista = std::int16_t(vista.PaginaActual - 1);
+    ventana.Cargar();
+    modComDlg::MostrarModal(ventana);
+    vista.Etiquetar();
+}
+
+// The balloon outlives the command that shows it: it is kept here, beside
+// the commands, and goes when it closes or when they go.
+class GestorBocadillo : public QObject {
+public:
+    explicit GestorBocadillo(Comandos &comandos) : QObject(&comandos), comandos_(comandos) {}
+
+    void Mostrar()
+    {
+        if (QWidget *principal = comandos_.Dueno())
+            principal->hide();
+        if (!ventana_) {
+            ventana_ = std::make_unique<FormBocadillo>(comandos_);
+            // Not from inside its own handler: on the next turn of the loop.
+            connect(ventana_.get(), &FormBocadillo::Cerrado, this, [this] {
+                QTimer::singleShot(0, this, [this] {
+                    if (ventana_ && !ventana_->isVisible())
+                        ventana_.reset();
+                });
+            });
+        }
+        ventana_->Mostrar();
+    }
+
+private:
+    Comandos &comandos_;
+    std::unique_ptr<FormBocadillo> ventana_;
+};
 
 } // namespace
 
@@ -96,5 +171,37 @@ void RegistrarVentanas(Comandos &comandos)
                             v.VerImagen(elegida);
                             v.PaginaActual = elegida;
                             v.Etiquetar();
+                        }});
+
+    // The information window, the About window, the previews, the page
+    // list, the balloon and the properties card.
+    comandos.Registrar({teclas::VK_F1, C::Mayus::Igual, C::Puerta, [&comandos](C::Ejecucion &e) {
+                            if (const auto tecla = Informacion(comandos)) {
+                                // The key's own dispatch runs the closing steps.
+                                e.SinCierre = true;
+                                comandos.TecladesdeInfo(tecla->codigo, tecla->mayusculas);
+                            }
+                        }});
+    // The right button and a start with nothing to reopen.
+    QObject::connect(&comandos, &Comandos::InformacionPedida, &comandos, [&comandos] {
+        if (const auto tecla = Informacion(comandos))
+            comandos.TecladesdeInfo(tecla->codigo, tecla->mayusculas);
+    });
+    comandos.Registrar({teclas::VK_F1 + 11, C::Mayus::Igual, C::Puerta, [&comandos](C::Ejecucion &) {
+                            FormAcercade ventana(comandos.Dueno());
+                            modComDlg::MostrarModal(ventana);
+                        }});
+    comandos.Registrar({'P', C::Mayus::Igual, C::PasaPagina, [&comandos](C::Ejecucion &e) {
+                            if (e.Shift)
+                                ListaDePaginas(comandos);
+                            else
+                                Previas(comandos);
+                        }});
+    auto *bocadillo = new GestorBocadillo(comandos);
+    comandos.Registrar({'Q', C::Mayus::Igual, C::Puerta, [bocadillo](C::Ejecucion &) { bocadillo->Mostrar(); }});
+    comandos.Registrar({teclas::VK_F1 + 10, C::Mayus::Igual, 0, [&comandos](C::Ejecucion &) {
+                            FormPropiedades ventana(comandos);
+                            ventana.PonerPagina(comandos.Vista().PaginaActual);
+                            modComDlg::MostrarModal(ventana);
                         }});
 }

@@ -50,6 +50,8 @@ TEST(Tamanos, BytesKbMbGbWithTheLocaleSeparator)
     EXPECT_EQ(TextoTamano(1073741824), "1 Gb");
     EXPECT_EQ(TextoTamano(2147483647), "2 Gb");
     EXPECT_EQ(TextoTamano(-5), "-5 bytes");
+    // Archives beyond 2 Gb keep their size.
+    EXPECT_EQ(TextoTamano(std::int64_t(3) << 30), "3 Gb");
     // Halves go to the even neighbour: 1.25 -> 1.2, 1.75 -> 1.8.
     EXPECT_EQ(TextoTamano(1280), "1" + coma + "2 Kb");
     EXPECT_EQ(TextoTamano(1792), "1" + coma + "8 Kb");

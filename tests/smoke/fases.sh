@@ -16,9 +16,9 @@ arrancar() {
   xdotool windowfocus --sync "$win"
 }
 
-# Esc, and the process must end.
+# Esc (in the given window, else the viewer's), and the process must end.
 terminar() {
-  xdotool windowfocus --sync "$win" key Escape
+  xdotool windowfocus --sync "${1:-$win}" key Escape
   for i in $(seq 1 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   if kill -0 "$pid" 2>/dev/null; then echo "still running after Esc"; kill "$pid"; exit 1; fi
 }
@@ -33,7 +33,10 @@ inicio)
   # A second instance ends at once and writes nothing.
   timeout 10 "$tavelo"; echo "second instance ended"
   [ ! -e "$home/tavelo.ini" ] || { echo "written before exit"; exit 1; }
-  terminar
+  # Nothing to reopen: the help is shown, and Esc there ends the viewer too.
+  info=$(xdotool search --name '^Pantalla de informaci' | head -n 1)
+  [ -n "$info" ] || { echo "no help window at the first start"; exit 1; }
+  terminar "$info"
   ;;
 comic)
   arrancar "$muestra"

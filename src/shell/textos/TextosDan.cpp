@@ -234,6 +234,8 @@ std::span<const TextoNumerado> TextosDan()
         {1063, "Ingen teksteditor kunne åbnes: listen ligger i udklipsholderen"sv},
         {1080, "Zoom ( + )"sv},
         {1081, "Zoom ( - )"sv},
+        {1100, "Tastatur"sv},
+        {1101, "Mus"sv},
     };
     return tabla;
 }

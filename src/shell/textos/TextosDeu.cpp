@@ -234,6 +234,8 @@ std::span<const TextoNumerado> TextosDeu()
         {1063, "Es konnte kein Texteditor geöffnet werden: die Liste ist in der Zwischenablage"sv},
         {1080, "Zoom ( + )"sv},
         {1081, "Zoom ( - )"sv},
+        {1100, "Tastatur"sv},
+        {1101, "Maus"sv},
     };
     return tabla;
 }

@@ -234,6 +234,8 @@ std::span<const TextoNumerado> TextosDut()
         {1063, "Er kon geen teksteditor worden geopend: de lijst staat op het klembord"sv},
         {1080, "Zoom ( + )"sv},
         {1081, "Zoom ( - )"sv},
+        {1100, "Toetsenbord"sv},
+        {1101, "Muis"sv},
     };
     return tabla;
 }

@@ -234,6 +234,8 @@ std::span<const TextoNumerado> TextosEsp()
         {1063, "No se pudo abrir un editor de textos: la lista está en el portapapeles"sv},
         {1080, "Zoom ( + )"sv},
         {1081, "Zoom ( - )"sv},
+        {1100, "Teclado"sv},
+        {1101, "Ratón"sv},
     };
     return tabla;
 }

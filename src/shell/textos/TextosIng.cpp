@@ -234,6 +234,8 @@ std::span<const TextoNumerado> TextosIng()
         {1063, "No text editor could be opened: the list is on the clipboard"sv},
         {1080, "Zoom ( + )"sv},
         {1081, "Zoom ( - )"sv},
+        {1100, "Keyboard"sv},
+        {1101, "Mouse"sv},
     };
     return tabla;
 }

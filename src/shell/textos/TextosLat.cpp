@@ -234,6 +234,8 @@ std::span<const TextoNumerado> TextosLat()
         {1063, "Teksta redaktoru neizdevās atvērt: saraksts ir starpliktuvē"sv},
         {1080, "Tālummaiņa ( + )"sv},
         {1081, "Tālummaiņa ( - )"sv},
+        {1100, "Tastatūra"sv},
+        {1101, "Pele"sv},
     };
     return tabla;
 }

@@ -234,6 +234,8 @@ std::span<const TextoNumerado> TextosPor()
         {1063, "Não foi possível abrir um editor de textos: a lista está na área de transferência"sv},
         {1080, "Zoom ( + )"sv},
         {1081, "Zoom ( - )"sv},
+        {1100, "Teclado"sv},
+        {1101, "Mouse"sv},
     };
     return tabla;
 }

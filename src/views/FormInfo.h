@@ -1,0 +1,83 @@
+#pragma once
+// The information window: the help screen and a clickable command menu in
+// one. It lists every command of the main window with its key, the mouse
+// gestures on a page of their own, and a tab that opens the About window.
+// Clicking a command or pressing a key closes it and hands that key to the
+// main window; it never carries out a command itself. A click anywhere
+// outside it closes it too.
+#include "viewer/Teclas.h"
+#include "views/VentanaModal.h"
+
+#include <QTimer>
+
+#include <array>
+#include <cstdint>
+
+class Comandos;
+class QLabel;
+class QStackedWidget;
+
+namespace info {
+
+inline constexpr int NumeroEntradas = 42;
+inline constexpr int NumeroLineasRaton = 11;
+inline constexpr int IntervaloFuera = 10; // ms between looks for a click outside
+
+// A command of the list: the key it sends and the name on its key cap
+// (a catalogue message when `MensajeNombre` is not 0).
+struct Entrada {
+    int Tecla = 0;
+    int Mayusculas = 0;
+    const char *Nombre = "";
+    int MensajeNombre = 0;
+};
+const std::array<Entrada, NumeroEntradas> &Entradas();
+
+inline int MensajeTitulo(int i) { return 500 + 2 * i; }
+inline int MensajeDescripcion(int i) { return 501 + 2 * i; }
+
+// The mouse page's headings ("Click", "Double Click", ...) stand out.
+bool EsCabeceraRaton(int linea);
+
+} // namespace info
+
+class FormInfo : public VentanaModal {
+    Q_OBJECT
+public:
+    enum Pagina : std::int16_t { Teclado = 0, Raton = 1, Acercade = 2 };
+
+    explicit FormInfo(Comandos &comandos);
+
+    // The page shown last; the window reopens on it for the life of the process.
+    static std::int16_t PaginaInfo;
+
+    QLabel *LBOrden[info::NumeroEntradas] = {};
+    QLabel *LBInfo[info::NumeroEntradas] = {};
+    QLabel *LBMouse[info::NumeroLineasRaton] = {};
+    QLabel *LBTranslated = nullptr;
+    QLabel *ImPestana[3] = {};
+    QStackedWidget *frOpcion = nullptr;
+    QTimer tmrFuera;
+    // The key to hand the main window once closed; code 0: none.
+    teclas::Tecla Elegida;
+
+    void AplicarTextos();
+    void ElegirPestana(int i);
+    void tmrFuera_Timer();
+
+protected:
+    bool eventFilter(QObject *objeto, QEvent *evento) override;
+    void TeclaSoltada(QKeyEvent &evento) override;
+    void showEvent(QShowEvent *evento) override;
+
+private:
+    QWidget *CrearTeclado();
+    QWidget *CrearRaton();
+    void Elegir(int entrada);
+    void Medir();
+
+    Comandos &comandos_;
+    QWidget *filas_[info::NumeroEntradas] = {};
+    bool conAcercade_ = false;   // the About window is over this one
+    bool aplicacionActiva_ = false;
+};

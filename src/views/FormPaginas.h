@@ -1,0 +1,73 @@
+#pragma once
+// The page previews: the previous, the current and the next page side by
+// side, each as wide as its page's proportions make it, the current one
+// framed. Turning pages here sends the main window the key that turns them
+// there, so both stay in step. Pages come decoded at the previews' size from
+// memory, never through the temporary folder.
+#include "imaging/ControlImagen.h"
+#include "imaging/Diseno.h"
+#include "viewer/Teclas.h"
+#include "views/VentanaModal.h"
+
+#include <QSize>
+
+class Comandos;
+class QFrame;
+class QLabel;
+
+namespace previas {
+
+// Design values, twips.
+inline constexpr std::int32_t Margen = 120;        // left, right and top of the boxes
+inline constexpr std::int32_t AltoCaja = 2055;
+inline constexpr std::int32_t AnchoCaja = 1695;    // a page without a size
+inline constexpr std::int32_t Hueco = 300;         // between the boxes
+inline constexpr std::int32_t Marco = 100;         // the frame's distance from the current box
+inline constexpr std::int32_t SobreFondo = 500;    // from the bottom of the screen
+// A panorama page is kept from pushing the window off the screen.
+inline constexpr std::int32_t AnchoMaximo = 3 * AltoCaja;
+
+// The width that keeps a page's proportions at the boxes' height.
+std::int32_t AnchoPara(QSize natural);
+
+// The three boxes (0 current, 1 previous, 2 next) and the area that holds
+// them, for the boxes' widths. The frame stands Marco around box 0.
+struct Colocacion {
+    diseno::Rect Caja[3];
+    diseno::Ventana Area;
+};
+Colocacion ColocarPrevias(const std::int32_t anchos[3]);
+
+// The window's place: centred, just above the bottom of the screen.
+QPoint Posicion(const diseno::Ventana &pantalla, const diseno::Ventana &ventana);
+
+} // namespace previas
+
+class FormPaginas : public VentanaModal {
+    Q_OBJECT
+public:
+    explicit FormPaginas(Comandos &comandos);
+
+    std::int16_t PaginaPrevia = 1;  // the page in the middle
+    ControlImagen PB[3];            // the pictures and their boxes, twips
+    QLabel *PBv[3] = {};            // what is shown of them
+    QWidget *ShFondo = nullptr;
+    QFrame *Shape1 = nullptr;
+    // A key to hand the main window once closed (Q); code 0: none.
+    teclas::Tecla Pendiente;
+
+    void ActualizarPrevias();
+    void ColocarPrevias();
+    void Anterior();
+    void Siguiente();
+
+protected:
+    bool eventFilter(QObject *objeto, QEvent *evento) override;
+    void TeclaSoltada(QKeyEvent &evento) override;
+
+private:
+    void CargarVecina(int caja, std::int16_t pagina);
+    void PintarPrevias();
+
+    Comandos &comandos_;
+};

@@ -1,0 +1,136 @@
+// The balloon shown while the viewer is hidden: its slide, a double click
+// back and documents dropped on it.
+#include "PruebaDocumentos.h"
+#include "views/FormBocadillo.h"
+
+#include <QDropEvent>
+#include <QMimeData>
+#include <QScreen>
+#include <QUrl>
+
+using namespace teclas;
+using prueba::NumeroDe;
+
+namespace {
+
+class Bocadillo : public prueba::PruebaDocumentos {
+protected:
+    FormBocadillo *Minimizar()
+    {
+        f->Form_KeyUp('Q', 0);
+        auto *globo = dynamic_cast<FormBocadillo *>(Ventana("FormBocadillo"));
+        EXPECT_NE(globo, nullptr);
+        return globo;
+    }
+    // Drops `rutas` on the balloon; whether it took them.
+    static bool Soltar(FormBocadillo &globo, const QStringList &rutas)
+    {
+        QMimeData datos;
+        QList<QUrl> urls;
+        for (const QString &r : rutas)
+            urls << QUrl::fromLocalFile(r);
+        datos.setUrls(urls);
+        const QPointF centro = QRectF(globo.LBInv->rect()).center();
+        QDragEnterEvent entra(centro.toPoint(), Qt::CopyAction, &datos, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(globo.LBInv, &entra);
+        if (!entra.isAccepted())
+            return false;
+        QDropEvent suelta(centro, Qt::CopyAction, &datos, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(globo.LBInv, &suelta);
+        return suelta.isAccepted();
+    }
+};
+
+} // namespace
+
+TEST_F(Bocadillo, TheSlideAcceleratesUpAndRightAndStopsInTheCorner)
+{
+    const diseno::Ventana pantalla{28800, 16200}, ventana{2250, 1770};
+    bocadillo::Movimiento m{12000, 7000, 0, 0};
+    EXPECT_FALSE(bocadillo::Paso(m, pantalla, ventana)); // the first tick only gathers speed
+    EXPECT_EQ(m.Left, 12000);
+    EXPECT_EQ(m.Top, 7000);
+    EXPECT_FALSE(bocadillo::Paso(m, pantalla, ventana));
+    EXPECT_EQ(m.Left, 12040);
+    EXPECT_EQ(m.Top, 6970);
+    EXPECT_FALSE(bocadillo::Paso(m, pantalla, ventana));
+    EXPECT_EQ(m.Left, 12120);
+    EXPECT_EQ(m.Top, 6910);
+    int ticks = 3;
+    while (!bocadillo::Paso(m, pantalla, ventana))
+        ++ticks;
+    EXPECT_EQ(m.Left, 28800 - 2250 - 100);
+    EXPECT_EQ(m.Top, 0);
+    EXPECT_LT(ticks, 40);
+    // Past the right edge first: the same corner.
+    bocadillo::Movimiento cerca{26000, 15000, 0, 0};
+    while (!bocadillo::Paso(cerca, pantalla, ventana)) {
+    }
+    EXPECT_EQ(cerca.Left, 28800 - 2250 - 100);
+    EXPECT_EQ(cerca.Top, 0);
+}
+
+TEST_F(Bocadillo, QHidesTheViewerAndADoubleClickBringsItBackAsItWas)
+{
+    AbrirComic(4, 3);
+    FormBocadillo *globo = Minimizar();
+    ASSERT_NE(globo, nullptr);
+    EXPECT_FALSE(f->isVisible());
+    EXPECT_TRUE(globo->isVisible());
+    EXPECT_EQ(globo->LBInv->toolTip(), modIdioma::TextoIdioma(300));
+    // Shaped: the corners of its rectangle are not part of it.
+    EXPECT_FALSE(globo->mask().isEmpty());
+    EXPECT_FALSE(globo->mask().contains(QPoint(globo->width() - 2, globo->height() - 2)));
+    // In the top right corner, 100 twips from the edge, when the slide ends.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !globo->tmrmov.isActive(); }, 5000));
+    const QRect pantalla = globo->screen()->geometry();
+    EXPECT_EQ(globo->pos(), QPoint(pantalla.right() + 1 - globo->width() - diseno::Entero(100 / 15.0), 0));
+
+    QTest::mouseDClick(globo->LBInv, Qt::LeftButton);
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_EQ(f->Vista().PaginaActual, 3);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 3);
+    // Gone once the loop turns.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Ventana("FormBocadillo") == nullptr; }, 2000));
+}
+
+TEST_F(Bocadillo, ADropOpensTheFirstFileItTakesAndIgnoresOthers)
+{
+    AbrirComic(2);
+    ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("otro.cbz"), {{"a.jpg", prueba::PaginaMarcada(7)}}));
+    ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("tercero.cbz"), {{"a.jpg", prueba::PaginaMarcada(9)}}));
+    QFile texto(tmp.filePath("nota.txt"));
+    ASSERT_TRUE(texto.open(QIODevice::WriteOnly));
+    texto.write("x");
+    texto.close();
+    f->Form_KeyUp('M', 0); // a bookmark label that the drop hides
+    FormBocadillo *globo = Minimizar();
+    ASSERT_NE(globo, nullptr);
+
+    EXPECT_FALSE(Soltar(*globo, {tmp.filePath("nota.txt"), tmp.filePath("otro.cbz")}));
+    EXPECT_TRUE(globo->isVisible()); // not a document: the balloon stays
+    EXPECT_FALSE(f->isVisible());
+
+    EXPECT_TRUE(Soltar(*globo, {tmp.filePath("otro.cbz"), tmp.filePath("tercero.cbz")}));
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_FALSE(globo->isVisible());
+    EXPECT_EQ(f->Doc().RutaActual, tmp.filePath("otro.cbz"));
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 7);
+    EXPECT_TRUE(f->Ordenes().Marcador.isEmpty());
+}
+
+TEST_F(Bocadillo, EveryTypeTheOpenDialogOffersIsTaken)
+{
+    AbrirComic(1);
+    const QString png = tmp.filePath("dibujo.png");
+    QFile archivo(png);
+    ASSERT_TRUE(archivo.open(QIODevice::WriteOnly));
+    archivo.write(prueba::PaginaMarcada(5, "PNG"));
+    archivo.close();
+    FormBocadillo *globo = Minimizar();
+    ASSERT_NE(globo, nullptr);
+    EXPECT_TRUE(Soltar(*globo, {png}));
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_EQ(f->Doc().NumeroPaginas(), 1);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 5);
+}

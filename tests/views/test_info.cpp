@@ -1,0 +1,217 @@
+// The information window and the About window over the real main window.
+#include "PruebaDocumentos.h"
+#include "shell/modIdioma.h"
+#include "views/FormAcercade.h"
+#include "views/FormInfo.h"
+
+#include <QLabel>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QToolButton>
+
+using namespace teclas;
+using modIdioma::TextoIdioma;
+
+namespace {
+
+class Info : public prueba::PruebaDocumentos {
+protected:
+    void SetUp() override
+    {
+        PruebaDocumentos::SetUp();
+        FormInfo::PaginaInfo = FormInfo::Teclado;
+    }
+    bool ConInfo(const std::function<void(FormInfo &)> &accion) { return ConVentana<FormInfo>(VK_F1, accion); }
+};
+
+// Whole, or wrapped within its width.
+::testing::AssertionResult Completa(const QLabel *l)
+{
+    const QSize s = l->size();
+    if (l->wordWrap() ? l->heightForWidth(s.width()) <= s.height() : l->sizeHint().width() <= s.width())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << l->objectName().toStdString() << " \"" << l->text().toStdString()
+                                         << "\" clipped at " << s.width() << "x" << s.height();
+}
+
+} // namespace
+
+TEST_F(Info, TheTextsComeFromTheCatalogue)
+{
+    ASSERT_TRUE(ConInfo([&](FormInfo &v) {
+        EXPECT_EQ(v.LBTitulo->text(), "Information window  (F1)");
+        for (int i = 0; i < info::NumeroEntradas; ++i) {
+            EXPECT_EQ(v.LBInfo[i]->text(), TextoIdioma(std::int16_t(500 + 2 * i))) << i;
+            EXPECT_EQ(v.LBInfo[i]->toolTip(), TextoIdioma(std::int16_t(501 + 2 * i))) << i;
+            EXPECT_EQ(v.LBOrden[i]->toolTip(), v.LBInfo[i]->toolTip()) << i;
+        }
+        EXPECT_EQ(v.LBInfo[15]->text(), "Fit to width");
+        EXPECT_EQ(v.LBOrden[15]->text(), "3");
+        EXPECT_EQ(v.LBOrden[7]->text(), "space");
+        EXPECT_EQ(v.LBOrden[8]->text(), "backspace");
+        for (int j = 0; j < info::NumeroLineasRaton; ++j)
+            EXPECT_EQ(v.LBMouse[j]->text(), TextoIdioma(std::int16_t(650 + j))) << j;
+        EXPECT_EQ(v.ImCerrar->toolTip(), "Exit");
+        EXPECT_TRUE(v.LBTranslated->isHidden()); // message 999 is empty in English
+        EXPECT_EQ(v.ImPestana[2]->text(), "About Tavelo");
+        // The key caps line up: all as wide as the widest.
+        for (int i = 1; i < info::NumeroEntradas; ++i)
+            EXPECT_EQ(v.LBOrden[i]->width(), v.LBOrden[0]->width()) << i;
+        EXPECT_NEAR(v.windowOpacity(), 0.92, 0.005);
+    }));
+}
+
+TEST_F(Info, AClickOnACommandClosesTheWindowAndRunsIt)
+{
+    AbrirComic(3);
+    ASSERT_TRUE(ConInfo([&](FormInfo &v) {
+        QTest::mouseClick(v.LBInfo[15], Qt::LeftButton); // "Fit to width"
+        EXPECT_FALSE(v.isVisible());
+        EXPECT_EQ(f->Vista().ModoAjuste, diseno::Modo::Pantalla); // not before it has closed
+    }));
+    EXPECT_EQ(f->Vista().ModoAjuste, diseno::Modo::Ancho);
+    EXPECT_TRUE(f->Vista().UltimoMensaje.startsWith("Fit Width [")) << f->Vista().UltimoMensaje.toStdString();
+    // The key cap is as good as the title.
+    ASSERT_TRUE(ConInfo([&](FormInfo &v) { QTest::mouseClick(v.LBOrden[7], Qt::LeftButton); }));
+    EXPECT_EQ(f->Vista().PaginaActual, 2);
+}
+
+TEST_F(Info, DirectionOfMovementAndTwoPagesBothToggleTwoPages)
+{
+    AbrirComic(4);
+    ASSERT_TRUE(ConInfo([&](FormInfo &v) { QTest::mouseClick(v.LBInfo[33], Qt::LeftButton); }));
+    EXPECT_EQ(f->Vista().ModoAjuste, diseno::Modo::DosPaginas);
+    ASSERT_TRUE(ConInfo([&](FormInfo &v) { QTest::mouseClick(v.LBInfo[40], Qt::LeftButton); }));
+    EXPECT_EQ(f->Vista().ModoAjuste, diseno::Modo::Pantalla);
+}
+
+TEST_F(Info, TheBiggerMoveIsSentWithShift)
+{
+    // A page larger than the window at 100 %: the arrows scroll it.
+    Abrir({3000, 3000}, diseno::Modo::Real);
+    const int arriba = f->Vista().Imagen.Top;
+    ASSERT_TRUE(ConInfo([&](FormInfo &v) { QTest::mouseClick(v.LBInfo[20], Qt::LeftButton); }));
+    EXPECT_EQ(f->Vista().Imagen.Top, arriba - 100);
+    ASSERT_TRUE(ConInfo([&](FormInfo &v) { QTest::mouseClick(v.LBInfo[21], Qt::LeftButton); }));
+    EXPECT_EQ(f->Vista().Imagen.Top, arriba - 1100);
+}
+
+TEST_F(Info, EscClosesTheWindowAndThenTheMainWindowExits)
+{
+    ASSERT_TRUE(ConInfo([&](FormInfo &v) {
+        QTest::keyClick(&v, Qt::Key_Escape);
+        EXPECT_FALSE(v.isVisible());
+        EXPECT_EQ(salidas, 0);
+    }));
+    EXPECT_EQ(salidas, 1);
+}
+
+TEST_F(Info, AnyOtherKeyClosesAndGoesToTheMainWindowButShiftAloneDoesNot)
+{
+    AbrirComic(3);
+    ASSERT_TRUE(ConInfo([&](FormInfo &v) {
+        QTest::keyClick(&v, Qt::Key_Shift);
+        EXPECT_TRUE(v.isVisible());
+        QTest::keyClick(&v, Qt::Key_Space, Qt::ShiftModifier);
+        EXPECT_FALSE(v.isVisible());
+    }));
+    EXPECT_EQ(f->Vista().PaginaActual, 1); // Shift+Space: the first page
+    f->Vista().IrAPagina(2);
+    ASSERT_TRUE(ConInfo([&](FormInfo &v) { QTest::keyClick(&v, Qt::Key_Backspace); }));
+    EXPECT_EQ(f->Vista().PaginaActual, 1);
+}
+
+TEST_F(Info, IChangesTheLanguageOfBothWindowsInPlace)
+{
+    ASSERT_TRUE(ConInfo([&](FormInfo &v) {
+        QTest::keyClick(&v, Qt::Key_I);
+        EXPECT_TRUE(v.isVisible());
+        ASSERT_EQ(modIdioma::Idioma, "por");
+        EXPECT_EQ(v.LBTitulo->text(), TextoIdioma("por", 500) + "  (F1)");
+        for (int i = 0; i < info::NumeroEntradas; ++i) {
+            EXPECT_EQ(v.LBInfo[i]->text(), TextoIdioma("por", std::int16_t(500 + 2 * i))) << i;
+            EXPECT_EQ(v.LBOrden[i]->toolTip(), TextoIdioma("por", std::int16_t(501 + 2 * i))) << i;
+        }
+        EXPECT_EQ(v.LBOrden[7]->text(), TextoIdioma("por", 600));
+        EXPECT_EQ(v.LBMouse[1]->text(), TextoIdioma("por", 651));
+        EXPECT_EQ(v.ImPestana[0]->text(), TextoIdioma("por", 1100));
+        EXPECT_EQ(f->ImCerrar->toolTip(), TextoIdioma("por", 16)); // the main window's too
+        QTest::keyClick(&v, Qt::Key_I);
+        EXPECT_EQ(v.LBTranslated->text(), TextoIdioma("lat", 999));
+        EXPECT_TRUE(v.LBTranslated->isVisibleTo(&v));
+    }));
+}
+
+TEST_F(Info, NothingIsClippedInAnyLanguage)
+{
+    for (const QString &idioma : modIdioma::CodigosIdioma()) {
+        modIdioma::Idioma = idioma;
+        FormInfo v(f->Ordenes());
+        v.show();
+        for (int pagina : {FormInfo::Teclado, FormInfo::Raton}) {
+            v.ElegirPestana(pagina);
+            ASSERT_TRUE(v.isVisible()) << idioma.toStdString();
+            for (QLabel *l : v.findChildren<QLabel *>()) {
+                if (l->isVisibleTo(&v)) {
+                    EXPECT_TRUE(Completa(l)) << idioma.toStdString();
+                }
+            }
+        }
+        EXPECT_LE(v.width(), v.screen()->availableGeometry().width()) << idioma.toStdString();
+    }
+}
+
+TEST_F(Info, AClickOutsideClosesItAndAClickOnItDoesNot)
+{
+    AbrirComic(3);
+    ASSERT_TRUE(ConInfo([&](FormInfo &v) {
+        const QPoint dentro = v.ImPestana[0]->mapTo(&v, QPoint(1, 1));
+        QCursor::setPos(v.mapToGlobal(dentro));
+        QTest::mousePress(v.windowHandle(), Qt::LeftButton, {}, dentro);
+        v.tmrFuera_Timer();
+        QTest::mouseRelease(v.windowHandle(), Qt::LeftButton, {}, dentro);
+        EXPECT_TRUE(v.isVisible());
+        // On the main window, beside the information window: within a tick.
+        const QPoint fuera(v.geometry().left() - 5, v.geometry().top() - 5);
+        QCursor::setPos(fuera);
+        // Through the window system, as a real press comes.
+        QTest::mousePress(f->windowHandle(), Qt::LeftButton, {}, f->mapFromGlobal(fuera));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !v.isVisible(); }, 2000));
+        QTest::mouseRelease(f->windowHandle(), Qt::LeftButton, {}, f->mapFromGlobal(fuera));
+    }));
+    EXPECT_EQ(f->Vista().PaginaActual, 1); // no command
+}
+
+TEST_F(Info, ItReopensOnTheLastPageAndTheLastTabOpensAbout)
+{
+    ASSERT_TRUE(ConInfo([&](FormInfo &v) {
+        EXPECT_EQ(v.frOpcion->currentIndex(), FormInfo::Teclado);
+        QTest::mouseClick(v.ImPestana[FormInfo::Raton], Qt::LeftButton);
+        EXPECT_EQ(v.frOpcion->currentIndex(), FormInfo::Raton);
+        QString version;
+        auto &d = DialogosDePrueba::Actuales();
+        d.alMostrarModal << [&](QDialog &acerca) {
+            version = dynamic_cast<FormAcercade &>(acerca).LBVer->text();
+            QTest::mouseClick(&acerca, Qt::LeftButton); // a click anywhere closes it
+            EXPECT_FALSE(acerca.isVisible());
+            return acerca.result();
+        };
+        QTest::mouseClick(v.ImPestana[FormInfo::Acercade], Qt::LeftButton);
+        EXPECT_EQ(version, "v " TAVELO_VERSION);
+        EXPECT_TRUE(v.isVisible()); // back on the page it was on
+        EXPECT_EQ(v.frOpcion->currentIndex(), FormInfo::Raton);
+    }));
+    ASSERT_TRUE(ConInfo([&](FormInfo &v) { EXPECT_EQ(v.frOpcion->currentIndex(), FormInfo::Raton); }));
+}
+
+TEST_F(Info, TheRightButtonAndF12OpenTheirWindowsWithoutADocument)
+{
+    f->show();
+    QCoreApplication::processEvents(); // the start, with nothing to reopen, is behind
+    auto &d = DialogosDePrueba::Actuales();
+    d.llamadas.clear();
+    QTest::mousePress(f.get(), Qt::RightButton, {}, QPoint(400, 300));
+    QTest::mouseRelease(f.get(), Qt::RightButton, {}, QPoint(400, 300));
+    f->Form_KeyUp(VK_F1 + 11, 0);
+    EXPECT_EQ(d.llamadas, (QStringList{"MostrarModal:FormInfo", "MostrarModal:FormAcercade"}));
+}

@@ -1,0 +1,152 @@
+// The page previews and the page list over the real main window.
+#include "PruebaDocumentos.h"
+#include "views/FormBocadillo.h"
+#include "views/FormListaPag.h"
+#include "views/FormPaginas.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QScreen>
+
+using namespace teclas;
+using prueba::NumeroDe;
+
+namespace {
+
+class Previas : public prueba::PruebaDocumentos {
+protected:
+    // What the three previews show: previous, current, next.
+    static std::array<int, 3> Muestran(const FormPaginas &v)
+    {
+        return {NumeroDe(v.PB[1]), NumeroDe(v.PB[0]), NumeroDe(v.PB[2])};
+    }
+    bool ConPrevias(const std::function<void(FormPaginas &)> &accion)
+    {
+        return ConVentana<FormPaginas>('P', accion);
+    }
+};
+
+} // namespace
+
+TEST_F(Previas, TheNeighboursWrapAroundAndEachBoxKeepsItsPagesProportions)
+{
+    AbrirComic(4, 1);
+    ASSERT_TRUE(ConPrevias([&](FormPaginas &v) {
+        EXPECT_EQ(Muestran(v), (std::array<int, 3>{4, 1, 2})); // page 1: the last page on the left
+        // Page k is 100 + k pixels wide and 150 high.
+        for (int i = 0; i < 3; ++i) {
+            const int k = NumeroDe(v.PB[i]);
+            EXPECT_EQ(v.PB[i].Width, diseno::Entero(previas::AltoCaja * (100.0 + k) / 150.0)) << i;
+            EXPECT_EQ(v.PB[i].Height, previas::AltoCaja);
+        }
+        // Previous, current, next from the left, 300 twips apart, the current one framed.
+        EXPECT_EQ(v.PB[1].Left, previas::Margen);
+        EXPECT_EQ(v.PB[0].Left, v.PB[1].Left + v.PB[1].Width + previas::Hueco);
+        EXPECT_EQ(v.PB[2].Left, v.PB[0].Left + v.PB[0].Width + previas::Hueco);
+        EXPECT_EQ(v.Shape1->geometry().center(), v.PBv[0]->geometry().center());
+        EXPECT_GT(v.Shape1->width(), v.PBv[0]->width());
+        // Centred, just above the bottom of the screen.
+        const QRect pantalla = v.screen()->geometry();
+        EXPECT_LE(std::abs(v.geometry().center().x() - pantalla.center().x()), 1);
+        EXPECT_NEAR(v.frameGeometry().bottom() + 1, pantalla.height() - previas::SobreFondo / 15, 1);
+        EXPECT_NEAR(v.windowOpacity(), 0.85, 0.005);
+    }));
+    f->Vista().IrAPagina(4);
+    ASSERT_TRUE(ConPrevias([&](FormPaginas &v) {
+        EXPECT_EQ(Muestran(v), (std::array<int, 3>{3, 4, 1})); // the last page: page 1 on the right
+    }));
+    // Every preview came from memory.
+    EXPECT_TRUE(prueba::ArchivosTemporales().isEmpty()) << prueba::ArchivosTemporales().join(' ').toStdString();
+}
+
+TEST_F(Previas, AOnePageDocumentShowsTheSamePageThreeTimes)
+{
+    AbrirComic(1);
+    ASSERT_TRUE(ConPrevias([&](FormPaginas &v) { EXPECT_EQ(Muestran(v), (std::array<int, 3>{1, 1, 1})); }));
+}
+
+TEST_F(Previas, KeysAndClicksTurnBothWindowsInStep)
+{
+    AbrirComic(5, 2);
+    ASSERT_TRUE(ConPrevias([&](FormPaginas &v) {
+        QTest::keyClick(&v, Qt::Key_Space);
+        EXPECT_EQ(f->Vista().PaginaActual, 3);
+        EXPECT_EQ(NumeroDe(f->Vista().Imagen), 3);
+        EXPECT_EQ(v.PaginaPrevia, 3);
+        EXPECT_EQ(Muestran(v), (std::array<int, 3>{2, 3, 4}));
+        QTest::mouseClick(v.PBv[2], Qt::LeftButton); // next
+        EXPECT_EQ(f->Vista().PaginaActual, 4);
+        EXPECT_EQ(Muestran(v), (std::array<int, 3>{3, 4, 5}));
+        QTest::mouseClick(v.PBv[1], Qt::LeftButton); // previous
+        QTest::keyClick(&v, Qt::Key_PageUp);
+        QTest::keyClick(&v, Qt::Key_Backspace);
+        EXPECT_EQ(f->Vista().PaginaActual, 1);
+        QTest::keyClick(&v, Qt::Key_Backspace); // wraps in both windows
+        EXPECT_EQ(f->Vista().PaginaActual, 5);
+        EXPECT_EQ(Muestran(v), (std::array<int, 3>{4, 5, 1}));
+        // A key of the main window's own goes to it; the previews stay.
+        QTest::keyClick(&v, Qt::Key_3);
+        EXPECT_EQ(f->Vista().ModoAjuste, diseno::Modo::Ancho);
+        EXPECT_TRUE(v.isVisible());
+        QTest::keyClick(&v, Qt::Key_Escape);
+        EXPECT_FALSE(v.isVisible());
+    }));
+    EXPECT_EQ(f->Vista().Imagen.Tag, "5");
+    ASSERT_TRUE(ConPrevias([&](FormPaginas &v) {
+        QTest::keyClick(&v, Qt::Key_P);
+        EXPECT_FALSE(v.isVisible());
+    }));
+}
+
+TEST_F(Previas, QClosesThePreviewsAndTheMainWindowThenHidesItself)
+{
+    AbrirComic(3);
+    bool abiertaAlCerrar = true;
+    ASSERT_TRUE(ConPrevias([&](FormPaginas &v) {
+        QTest::keyClick(&v, Qt::Key_Q);
+        abiertaAlCerrar = v.isVisible();
+        EXPECT_TRUE(f->isVisible()); // not yet: the previews go first
+    }));
+    EXPECT_FALSE(abiertaAlCerrar);
+    EXPECT_FALSE(f->isVisible());
+    QWidget *globo = Ventana("FormBocadillo");
+    ASSERT_NE(globo, nullptr);
+    EXPECT_TRUE(globo->isVisible());
+}
+
+TEST_F(Previas, TheListShowsTheClickedPageAndClosesOnADoubleClick)
+{
+    AbrirComic(4, 3);
+    ASSERT_TRUE(ConVentana<FormListaPag>('P', [&](FormListaPag &l) {
+        ASSERT_EQ(l.Lista->count(), 4);
+        EXPECT_EQ(l.Lista->item(0)->text(), "p01.jpg"); // the name, without its folder
+        EXPECT_EQ(l.Lista->currentRow(), 2);             // the current page
+        EXPECT_EQ(l.geometry().topLeft(), f->geometry().topLeft());
+        EXPECT_EQ(l.height(), f->height());
+        EXPECT_NEAR(l.windowOpacity(), 0.5, 0.005);
+        const QRect primera = l.Lista->visualItemRect(l.Lista->item(0));
+        QTest::mouseClick(l.Lista->viewport(), Qt::LeftButton, {}, primera.center());
+        EXPECT_EQ(f->Vista().PaginaActual, 1);
+        EXPECT_EQ(NumeroDe(f->Vista().Imagen), 1);
+        EXPECT_TRUE(l.isVisible());
+        QTest::keyClick(l.Lista, Qt::Key_Down); // the keys walk the pages too
+        EXPECT_EQ(NumeroDe(f->Vista().Imagen), 2);
+        const QRect cuarta = l.Lista->visualItemRect(l.Lista->item(3));
+        QTest::mouseClick(l.Lista->viewport(), Qt::LeftButton, {}, cuarta.center());
+        QTest::mouseDClick(l.Lista->viewport(), Qt::LeftButton, {}, cuarta.center());
+        EXPECT_FALSE(l.isVisible());
+    }, ShiftMask));
+    EXPECT_EQ(f->Vista().PaginaActual, 4);
+    EXPECT_EQ(f->Vista().Imagen.Tag, "4");
+}
+
+TEST_F(Previas, OpeningTheListShowsTheCurrentPageAgain)
+{
+    AbrirComic(3, 2);
+    // Scrolled away from the page's origin: the list's selection lays it out anew.
+    f->Vista().Imagen.Left = -40;
+    ASSERT_TRUE(ConVentana<FormListaPag>('P', [&](FormListaPag &) {
+        EXPECT_EQ(NumeroDe(f->Vista().Imagen), 2);
+        EXPECT_NE(f->Vista().Imagen.Left, -40);
+    }, ShiftMask));
+}

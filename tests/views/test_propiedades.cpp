@@ -1,0 +1,171 @@
+// The properties card: its lines for archives and picture folders, the
+// read state from the collection, local dates, and the desktop's dialog.
+#include "EscritorioDePrueba.h"
+#include "PruebaDocumentos.h"
+#include "collection/Coleccion.h"
+#include "views/FormPropiedades.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLocale>
+#include <QToolButton>
+
+#include <cstdlib>
+#include <ctime>
+
+using namespace teclas;
+using namespace propiedades;
+
+namespace {
+
+class Propiedades : public prueba::PruebaDocumentos {
+protected:
+    void TearDown() override
+    {
+        QFile::remove(coleccion::RutaEstados());
+        PruebaDocumentos::TearDown();
+    }
+    Ficha Tarjeta()
+    {
+        Ficha ficha;
+        EXPECT_TRUE(ConVentana<FormPropiedades>(VK_F1 + 10, [&](FormPropiedades &v) {
+            ficha = v.Ficha;
+            for (int i = 0; i < NumeroLineas; ++i)
+                EXPECT_EQ(v.LBTit[i]->text(), ficha.Texto[i]) << i;
+            EXPECT_FALSE(v.PB->pixmap().isNull()); // the page's preview
+            QTest::keyClick(&v, Qt::Key_X);         // any key closes it
+            EXPECT_FALSE(v.isVisible());
+        }));
+        return ficha;
+    }
+    static void Estados(const QList<coleccion::ItemComic> &estados)
+    {
+        ASSERT_TRUE(coleccion::GuardarArchivoEstados(coleccion::RutaEstados(), estados));
+    }
+};
+
+// A zone five and a half hours east of UTC for as long as it lives.
+class ZonaHoraria {
+public:
+    explicit ZonaHoraria(const char *tz) : antes_(qgetenv("TZ")), habia_(qEnvironmentVariableIsSet("TZ"))
+    {
+        qputenv("TZ", tz);
+        ::tzset();
+    }
+    ~ZonaHoraria()
+    {
+        if (habia_)
+            qputenv("TZ", antes_);
+        else
+            qunsetenv("TZ");
+        ::tzset();
+    }
+
+private:
+    QByteArray antes_;
+    bool habia_;
+};
+
+} // namespace
+
+TEST_F(Propiedades, AnArchiveSaysPagesAndPageAndItsReadState)
+{
+    AbrirComic(3, 2, "Mi Comic.cbz");
+    f->Form_KeyUp('M', 0); // bookmark on page 2
+    Estados({{"otro.cbz", "1", {}}, {"MI COMIC.CBZ", "2", {}}});
+    const Ficha c = Tarjeta();
+    EXPECT_EQ(c.Ruta, tmp.filePath("Mi Comic.cbz"));
+    EXPECT_EQ(c.Texto[Tipo], "cbz");
+    EXPECT_EQ(c.Texto[Tamano], modGeneral::TextoTamano(QFileInfo(c.Ruta).size()));
+    EXPECT_EQ(c.Texto[Dimensiones], "102 x 150 pixels");
+    EXPECT_EQ(c.Texto[Nombre], "Mi Comic");
+    EXPECT_EQ(c.Texto[Carpeta], tmp.path() + "/");
+    EXPECT_EQ(c.Texto[Posicion], "Comic 1 of 1");
+    EXPECT_EQ(c.Texto[Paginas], "3 pages");
+    EXPECT_EQ(c.Texto[Marcador], "Bookmark in page 2");
+    EXPECT_EQ(c.Texto[Estado], "Reading...");
+    EXPECT_EQ(c.EstadoLectura, 2);
+
+    Estados({{"mi comic.cbz", "1", {}}});
+    EXPECT_EQ(Tarjeta().Texto[Estado], "Readed");
+    QFile::remove(coleccion::RutaEstados());
+    f->Form_KeyUp('M', ShiftMask);
+    const Ficha sin = Tarjeta();
+    EXPECT_EQ(sin.Texto[Estado], "No readed");
+    EXPECT_EQ(sin.Texto[Marcador], "No Bookmark");
+}
+
+TEST_F(Propiedades, APictureFolderSaysImagesAndImageAndTheRealFileOfAnyExtension)
+{
+    const QString carpeta = tmp.filePath("fotos");
+    QDir().mkpath(carpeta);
+    const QStringList nombres{"a.png", "page.jpeg", "z.jpg"};
+    const char *formatos[] = {"PNG", "JPG", "JPG"};
+    for (int i = 0; i < 3; ++i) {
+        QFile p(carpeta + "/" + nombres[i]);
+        ASSERT_TRUE(p.open(QIODevice::WriteOnly));
+        p.write(prueba::PaginaMarcada(i + 1, formatos[i]));
+    }
+    // A known modification time, to find it on the card.
+    const QDateTime cuando(QDate(2023, 3, 14), QTime(15, 9), Qt::LocalTime);
+    {
+        QFile p(carpeta + "/page.jpeg");
+        ASSERT_TRUE(p.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(p.setFileTime(cuando, QFileDevice::FileModificationTime));
+    }
+    f->show();
+    f->AbrirArchivo(carpeta + "/page.jpeg", true);
+    ASSERT_EQ(f->Vista().PaginaActual, 2);
+    f->Form_KeyUp('M', 0);
+    const Ficha c = Tarjeta();
+    EXPECT_EQ(c.Ruta, carpeta + "/page.jpeg");
+    EXPECT_EQ(c.Texto[Tipo], "jpeg");
+    EXPECT_EQ(c.Texto[Nombre], "page");
+    EXPECT_EQ(c.Texto[Posicion], "Image 2 of 3");
+    EXPECT_EQ(c.Texto[Paginas], "3 images");
+    EXPECT_EQ(c.Texto[Marcador], "Bookmark in image 2");
+    EXPECT_EQ(c.Texto[Tamano], modGeneral::TextoTamano(QFileInfo(c.Ruta).size()));
+    EXPECT_EQ(c.Texto[Modificado], "· Modified: " + TextoFecha(cuando));
+    EXPECT_TRUE(c.Texto[Modificado].contains("14")) << c.Texto[Modificado].toStdString();
+    EXPECT_FALSE(TextoFecha(QFileInfo(c.Ruta).lastRead()).isEmpty());
+    EXPECT_EQ(c.Texto[Estado], "No readed");
+}
+
+TEST_F(Propiedades, DatesAreShownInTheLocalTimeZone)
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    const QDateTime utc(QDate(2024, 1, 5), QTime(22, 40), Qt::UTC);
+    {
+        const ZonaHoraria india("IST-5:30");
+        EXPECT_EQ(TextoFecha(utc), "06Jan24 - 04.10");
+    }
+    {
+        const ZonaHoraria nuevaYork("EST5");
+        EXPECT_EQ(TextoFecha(utc), "05Jan24 - 17.40");
+    }
+    EXPECT_EQ(TextoFecha(QDateTime()), "");
+    QLocale::setDefault(QLocale::system());
+    EXPECT_EQ(NombreSinExtension("comic.webp"), "comic");
+    EXPECT_EQ(NombreSinExtension("sin punto"), "sin punto");
+    EXPECT_EQ(NombreSinExtension("a.b.cbz"), "a.b");
+}
+
+TEST_F(Propiedades, TheButtonAsksTheFileManagerAndElseOpensTheFolder)
+{
+    AbrirComic(2);
+    auto &escritorio = EscritorioDePrueba::Actual();
+    for (bool atiende : {true, false}) {
+        escritorio.llamadas.clear();
+        escritorio.atiende = atiende;
+        ASSERT_TRUE(ConVentana<FormPropiedades>(VK_F1 + 10, [&](FormPropiedades &v) {
+            QTest::mouseClick(v.ImPropiedades, Qt::LeftButton);
+            EXPECT_TRUE(v.isVisible());
+        }));
+        QStringList esperado{"Propiedades:" + tmp.filePath("c.cbz")};
+        if (!atiende)
+            esperado << "Carpeta:" + tmp.path() + "/";
+        EXPECT_EQ(escritorio.llamadas, esperado);
+    }
+    escritorio.atiende = false;
+}
