@@ -234,6 +234,9 @@ std::span<const TextoNumerado> TextosDeu()
         {1063, "Es konnte kein Texteditor geöffnet werden: die Liste ist in der Zwischenablage"sv},
         {1080, "Zoom ( + )"sv},
         {1081, "Zoom ( - )"sv},
+        {1120, "Comic-Betrachter"sv},
+        {1121, "Comics (CBR, CBZ) und Bilderordner lesen"sv},
+        {1122, "Zeigt die Seiten im Vollbild, eine oder zwei zugleich, an den Bildschirm, seine Breite oder seine Höhe angepasst, mit Zoom, Drehen, Lesezeichen und einem Browser für eine Comicsammlung."sv},
     };
     return tabla;
 }

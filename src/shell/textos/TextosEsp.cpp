@@ -234,6 +234,9 @@ std::span<const TextoNumerado> TextosEsp()
         {1063, "No se pudo abrir un editor de textos: la lista está en el portapapeles"sv},
         {1080, "Zoom ( + )"sv},
         {1081, "Zoom ( - )"sv},
+        {1120, "Visor de cómics"sv},
+        {1121, "Lee cómics (CBR, CBZ) y carpetas de imágenes"sv},
+        {1122, "Muestra las páginas a pantalla completa, una o dos a la vez, ajustadas a la pantalla, a su ancho o a su alto, con zoom, giros, marcadores y un explorador de la colección de cómics."sv},
     };
     return tabla;
 }

@@ -234,6 +234,9 @@ std::span<const TextoNumerado> TextosLat()
         {1063, "Teksta redaktoru neizdevās atvērt: saraksts ir starpliktuvē"sv},
         {1080, "Tālummaiņa ( + )"sv},
         {1081, "Tālummaiņa ( - )"sv},
+        {1120, "Komiksu skatītājs"sv},
+        {1121, "Lasiet komiksus (CBR, CBZ) un attēlu mapes"sv},
+        {1122, "Rāda lapas pilnekrāna režīmā pa vienai vai divām, pielāgotas ekrānam, tā platumam vai augstumam, ar tālummaiņu, pagriešanu, grāmatzīmēm un komiksu kolekcijas pārlūku."sv},
     };
     return tabla;
 }

@@ -234,6 +234,9 @@ std::span<const TextoNumerado> TextosPor()
         {1063, "Não foi possível abrir um editor de textos: a lista está na área de transferência"sv},
         {1080, "Zoom ( + )"sv},
         {1081, "Zoom ( - )"sv},
+        {1120, "Visualizador de quadrinhos"sv},
+        {1121, "Leia quadrinhos (CBR, CBZ) e pastas de imagens"sv},
+        {1122, "Mostra as páginas em tela cheia, uma ou duas de cada vez, ajustadas à tela, à largura ou à altura, com zoom, rotação, marcadores e um navegador para uma coleção de quadrinhos."sv},
     };
     return tabla;
 }
