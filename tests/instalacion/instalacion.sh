@@ -77,23 +77,32 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numero" 2>/dev/null &
 xvfb=$!
 for i in $(seq 1 100); do [ -s "$numero" ] && break; sleep 0.1; done
 export DISPLAY=:$(head -n 1 "$numero")
-lanzar "$primero" &
-pid=$!
-for i in $(seq 1 200); do xdotool search --name '^Tavelo$' >/dev/null 2>&1 && break; sleep 0.1; done
-win=$(xdotool search --name '^Tavelo$' | head -n 1)
-[ -n "$win" ] || falla "no window"
-sleep 1
+arrancar() { # DOCUMENT: the viewer started from the entry, its window up
+  lanzar "$1" &
+  pid=$!
+  for i in $(seq 1 200); do xdotool search --onlyvisible --name '^Tavelo$' >/dev/null 2>&1 && break; sleep 0.1; done
+  win=$(xdotool search --onlyvisible --name '^Tavelo$' | head -n 1)
+  [ -n "$win" ] || falla "no window"
+  sleep 1
+}
+terminar() {
+  xdotool windowfocus --sync "$win" key Escape
+  for i in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  ! kill -0 "$pid" 2>/dev/null || falla "still running after Esc"
+}
+ini=$XDG_CONFIG_HOME/tavelo/tavelo.ini
+arrancar "$primero"
+terminar
+[ -f "$ini" ] || { find "$raiz" -name tavelo.ini; falla "settings not in the per-user config folder"; }
+grep -q "^uPath=.*/Mi cómic ñ.cbz$" "$ini" || { cat "$ini"; falla "the entry's %f did not open the document"; }
+arrancar "$primero"
 lanzar "$segundo" &
 segundo_pid=$!
 for i in $(seq 1 300); do kill -0 "$segundo_pid" 2>/dev/null || break; sleep 0.1; done
 ! kill -0 "$segundo_pid" 2>/dev/null || falla "the second start did not end"
 wait "$segundo_pid" || falla "the second start failed"
 sleep 2
-xdotool windowfocus --sync "$win" key Escape
-for i in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-! kill -0 "$pid" 2>/dev/null || falla "still running after Esc"
-ini=$XDG_CONFIG_HOME/tavelo/tavelo.ini
-[ -f "$ini" ] || { find "$raiz" -name tavelo.ini; falla "settings not in the per-user config folder"; }
+terminar
 cat "$ini"
 [ -z "$(find "$prefijo" -name 'tavelo.ini' -o -name '*.tvl')" ] || falla "written into the installation"
 grep -q "^uPath=.*(ß).cbz$" "$ini" || falla "the handed-over document was not the one open at exit"
