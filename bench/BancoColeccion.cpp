@@ -1,6 +1,7 @@
 // The collection benchmark: how long the browser takes to list a large
 // collection, to show a front page whose picture is a 2 MB JPEG, and to move
-// its list by one row. Medians, so figures hold on a noisy machine.
+// its list by one row; the thumbnailer on that comic. Medians, so figures
+// hold on a noisy machine.
 //
 //   tavelo-bench-coleccion [--dir FOLDER]
 //
@@ -21,6 +22,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPainter>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QSaveFile>
 #include <QTemporaryDir>
@@ -29,6 +31,8 @@
 #include <cstdio>
 #include <functional>
 #include <vector>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -58,6 +62,14 @@ std::vector<double> Repetir(int n, const std::function<void()> &f)
     for (int i = 0; i < n; ++i)
         v.push_back(Medir(f));
     return v;
+}
+
+// User and system time of the ended child processes, ms.
+double CpuHijosMs()
+{
+    rusage r{};
+    getrusage(RUSAGE_CHILDREN, &r);
+    return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1e3 + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e3;
 }
 
 QByteArray Jpeg(const QImage &i, int calidad)
@@ -213,6 +225,24 @@ int main(int argc, char **argv)
         std::printf("  %-14s read + decoded %6.1f  (pages listed %.1f, entry read %.1f, decoded %.1f)\n",
                     ruta.endsWith("cbz") ? "deflated CBZ" : "stored RAR 4", solo, lista, lectura, decodificar);
     }
+    // The thumbnailer as a file manager runs it: from the process's start
+    // until it has ended with the PNG written.
+    std::printf("  thumbnailer at 256 px, process start to PNG written:");
+    for (const QString &ruta : {cbz, cbr}) {
+        const QString png = raiz + "/miniatura.png";
+        bool hecha = true;
+        const double cpuAntes = CpuHijosMs();
+        const double t = Mediana(Repetir(Vueltas, [&] {
+            QProcess p;
+            p.start(QStringLiteral(TAVELO_MINIATURA), {"-s", "256", ruta, png});
+            hecha = p.waitForFinished() && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0 && hecha;
+        }));
+        // Processor time holds on a loaded machine, where waiting for a core
+        // dominates the wall time of a short process.
+        std::printf("  %s %.1f (processor %.1f)%s", ruta.endsWith("cbz") ? "CBZ" : "RAR", t,
+                    (CpuHijosMs() - cpuAntes) / Vueltas, hecha ? "" : " (FAILED)");
+    }
+    std::printf("\n");
     {
         FormColeccion f(nullptr, documento, {});
         f.show();

@@ -7,7 +7,8 @@ PKGS=(cmake g++ ninja-build pkg-config
       clang libclang-rt-14-dev
       libgtest-dev googletest
       qt6-translations-l10n
-      xvfb xauth x11-apps x11-utils xdotool fonts-dejavu-core)
+      xvfb xauth x11-apps x11-utils xdotool fonts-dejavu-core
+      desktop-file-utils appstream xdg-utils shared-mime-info dpkg-dev file)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -94,6 +94,11 @@ QString CarpetaTemporal()
     return *it;
 }
 
+bool EsInstalado(const QString &carpetaPrograma)
+{
+    return QFileInfo::exists(carpetaPrograma + QStringLiteral("/../share/applications/" TAVELO_ID ".desktop"));
+}
+
 QString CarpetaPrograma()
 {
     const QString home = qEnvironmentVariable("TAVELO_HOME");
@@ -102,7 +107,7 @@ QString CarpetaPrograma()
         return QDir::cleanPath(QDir(home).absolutePath());
     }
     const QString exe = QCoreApplication::applicationDirPath();
-    if (!exe.isEmpty() && ::access(QFile::encodeName(exe).constData(), W_OK) == 0)
+    if (!exe.isEmpty() && !EsInstalado(exe) && ::access(QFile::encodeName(exe).constData(), W_OK) == 0)
         return exe;
     const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     QDir().mkpath(config);

@@ -26,8 +26,14 @@ bool ExisteRuta(const QString &ruta);
 QString CarpetaTemporal();
 
 // The program's folder: $TAVELO_HOME when set, else the executable's folder
-// when it is writable, else the per-user config folder. No trailing separator.
+// when it is writable and not an installed one, else the per-user config
+// folder. No trailing separator.
 QString CarpetaPrograma();
+
+// Whether the executable's folder is an installation's ("PREFIX/bin" with
+// the desktop entry under PREFIX/share): even root's viewer never writes
+// there.
+bool EsInstalado(const QString &carpetaEjecutable);
 
 // Human-readable size: "1023 bytes", "1,5 Kb", "1 Mb", "2 Gb". Archives
 // beyond 2 Gb are common enough to take the whole 64-bit length.

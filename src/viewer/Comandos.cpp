@@ -446,16 +446,21 @@ void Comandos::SiguienteComic(int paso)
         AbrirArchivo(ruta, true);
 }
 
+QString Comandos::RutaDeLinea(const QString &lineaComandos)
+{
+    QString ruta = lineaComandos.trimmed();
+    if (ruta.size() >= 2 && ruta.front() == u'"' && ruta.back() == u'"')
+        ruta = ruta.mid(1, ruta.size() - 2);
+    // Kept as an absolute path so the resume record works from anywhere.
+    if (QFileInfo::exists(ruta))
+        ruta = QFileInfo(ruta).absoluteFilePath();
+    return ruta;
+}
+
 void Comandos::AbrirDocumentoInicial(const QString &lineaComandos)
 {
     if (!lineaComandos.isEmpty()) {
-        QString ruta = lineaComandos;
-        if (ruta.size() >= 2 && ruta.front() == u'"' && ruta.back() == u'"')
-            ruta = ruta.mid(1, ruta.size() - 2);
-        // Kept as an absolute path so the resume record works from anywhere.
-        if (QFileInfo::exists(ruta))
-            ruta = QFileInfo(ruta).absoluteFilePath();
-        AbrirArchivo(ruta, true);
+        AbrirArchivo(RutaDeLinea(lineaComandos), true);
         return;
     }
     if (!AbrirUltimo(true))

@@ -78,6 +78,8 @@ public:
     void SiguienteComic(int paso);
     // The command line's document, else the last one at its page.
     void AbrirDocumentoInicial(const QString &lineaComandos);
+    // The document a command line names: unquoted, absolute when it exists.
+    static QString RutaDeLinea(const QString &lineaComandos);
 
     void AgregarMarcador();
     void QuitarMarcador();

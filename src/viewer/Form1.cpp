@@ -10,6 +10,7 @@
 #include "views/Navegador.h"
 #include "views/Ventanas.h"
 
+#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -17,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
+#include <QTimer>
 
 using modIdioma::TextoIdioma;
 
@@ -25,6 +27,7 @@ namespace {
 constexpr int Twips = modGeneral::TwipsPorPixel;
 constexpr int Margen = 12;       // pixels between the controls and the window's edges
 constexpr int LadoIcono = 32;
+constexpr int EsperaModalMs = 250; // a handed-over document waits for a modal window
 
 QLabel *Etiqueta(QWidget *padre, const QString &nombre)
 {
@@ -386,6 +389,19 @@ void Form1::dropEvent(QDropEvent *event)
     if (ruta.isEmpty())
         return;
     event->acceptProposedAction();
+    AbrirEntregado(ruta);
+}
+
+void Form1::AbrirEntregado(const QString &ruta)
+{
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(EsperaModalMs, this, [this, ruta] { AbrirEntregado(ruta); });
+        return;
+    }
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
     comandos_->OcultarMarcador();
     AbrirArchivo(ruta, true);
 }

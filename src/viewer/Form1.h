@@ -36,6 +36,10 @@ public:
     void Form_KeyUp(int codigoTecla, int mayusculas) { comandos_->Form_KeyUp(codigoTecla, mayusculas); }
     void TecladesdeInfo(int codigoTecla, int mayusculas) { comandos_->TecladesdeInfo(codigoTecla, mayusculas); }
     void AbrirArchivo(const QString &ruta, bool mostrar) { comandos_->AbrirArchivo(ruta, mostrar); }
+    // A document from outside (dropped, or handed over by a later start):
+    // opened and the window brought to the front. While a modal window is up
+    // it waits for it to close.
+    void AbrirEntregado(const QString &ruta);
     bool bAbrirMarcador(const QString &ruta, std::int16_t pagina) { return comandos_->bAbrirMarcador(ruta, pagina); }
     bool VerImagen(std::int16_t pagina) { return vista_->VerImagen(pagina); }
     void MostrarMensaje(const QString &texto) { vista_->MostrarMensaje(texto); }

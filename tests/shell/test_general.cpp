@@ -93,6 +93,22 @@ TEST(CarpetaPrograma, FollowsTavelHome)
     qputenv("TAVELO_HOME", anterior);
 }
 
+TEST(CarpetaPrograma, AnInstalledProgramsFolderIsNeverItsOwn)
+{
+    // Root may write into PREFIX/bin; the desktop entry under PREFIX/share
+    // tells an installation from a build or unpacked folder.
+    QTemporaryDir dir;
+    const QString bin = dir.filePath("prefijo/bin");
+    ASSERT_TRUE(QDir().mkpath(bin));
+    EXPECT_FALSE(EsInstalado(bin));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("prefijo/share/applications")));
+    QFile entrada(dir.filePath("prefijo/share/applications/" TAVELO_ID ".desktop"));
+    ASSERT_TRUE(entrada.open(QIODevice::WriteOnly));
+    entrada.close();
+    EXPECT_TRUE(EsInstalado(bin));
+    EXPECT_FALSE(EsInstalado(dir.filePath("prefijo")));
+}
+
 TEST(Raton, OverAControlWithin300Twips)
 {
     QWidget padre;

@@ -236,6 +236,9 @@ std::span<const TextoNumerado> TextosDan()
         {1081, "Zoom ( - )"sv},
         {1100, "Tastatur"sv},
         {1101, "Mus"sv},
+        {1120, "Tegneseriefremviser"sv},
+        {1121, "Læs tegneserier (CBR, CBZ) og mapper med billeder"sv},
+        {1122, "Viser siderne i fuld skærm, én eller to ad gangen, tilpasset skærmen, dens bredde eller dens højde, med zoom, rotation, bogmærker og en browser til en tegneseriesamling."sv},
     };
     return tabla;
 }

@@ -236,6 +236,9 @@ std::span<const TextoNumerado> TextosDeu()
         {1081, "Zoom ( - )"sv},
         {1100, "Tastatur"sv},
         {1101, "Maus"sv},
+        {1120, "Comic-Betrachter"sv},
+        {1121, "Comics (CBR, CBZ) und Bilderordner lesen"sv},
+        {1122, "Zeigt die Seiten im Vollbild, eine oder zwei zugleich, an den Bildschirm, seine Breite oder seine Höhe angepasst, mit Zoom, Drehen, Lesezeichen und einem Browser für eine Comicsammlung."sv},
     };
     return tabla;
 }

@@ -236,6 +236,9 @@ std::span<const TextoNumerado> TextosDut()
         {1081, "Zoom ( - )"sv},
         {1100, "Toetsenbord"sv},
         {1101, "Muis"sv},
+        {1120, "Stripviewer"sv},
+        {1121, "Lees strips (CBR, CBZ) en mappen met afbeeldingen"sv},
+        {1122, "Toont de pagina's schermvullend, één of twee tegelijk, passend op het scherm, de breedte of de hoogte, met zoom, draaien, bladwijzers en een browser voor een stripverzameling."sv},
     };
     return tabla;
 }

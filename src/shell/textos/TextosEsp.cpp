@@ -236,6 +236,9 @@ std::span<const TextoNumerado> TextosEsp()
         {1081, "Zoom ( - )"sv},
         {1100, "Teclado"sv},
         {1101, "Ratón"sv},
+        {1120, "Visor de cómics"sv},
+        {1121, "Lee cómics (CBR, CBZ) y carpetas de imágenes"sv},
+        {1122, "Muestra las páginas a pantalla completa, una o dos a la vez, ajustadas a la pantalla, a su ancho o a su alto, con zoom, giros, marcadores y un explorador de la colección de cómics."sv},
     };
     return tabla;
 }

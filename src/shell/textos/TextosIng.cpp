@@ -236,6 +236,9 @@ std::span<const TextoNumerado> TextosIng()
         {1081, "Zoom ( - )"sv},
         {1100, "Keyboard"sv},
         {1101, "Mouse"sv},
+        {1120, "Comic book viewer"sv},
+        {1121, "Read comic books (CBR, CBZ) and folders of pictures"sv},
+        {1122, "Shows the pages full-screen, one or two at a time, fitted to the screen, its width or its height, with zoom, rotation, bookmarks and a browser for a comics collection."sv},
     };
     return tabla;
 }

@@ -236,6 +236,9 @@ std::span<const TextoNumerado> TextosLat()
         {1081, "Tālummaiņa ( - )"sv},
         {1100, "Tastatūra"sv},
         {1101, "Pele"sv},
+        {1120, "Komiksu skatītājs"sv},
+        {1121, "Lasiet komiksus (CBR, CBZ) un attēlu mapes"sv},
+        {1122, "Rāda lapas pilnekrāna režīmā pa vienai vai divām, pielāgotas ekrānam, tā platumam vai augstumam, ar tālummaiņu, pagriešanu, grāmatzīmēm un komiksu kolekcijas pārlūku."sv},
     };
     return tabla;
 }

@@ -236,6 +236,9 @@ std::span<const TextoNumerado> TextosPor()
         {1081, "Zoom ( - )"sv},
         {1100, "Teclado"sv},
         {1101, "Mouse"sv},
+        {1120, "Visualizador de quadrinhos"sv},
+        {1121, "Leia quadrinhos (CBR, CBZ) e pastas de imagens"sv},
+        {1122, "Mostra as páginas em tela cheia, uma ou duas de cada vez, ajustadas à tela, à largura ou à altura, com zoom, rotação, marcadores e um navegador para uma coleção de quadrinhos."sv},
     };
     return tabla;
 }

@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# instalacion.sh BUILD FIXTURES SAMPLE ID: installs BUILD into a scratch
+# prefix and checks it as a desktop and a file manager would use it.
+set -euo pipefail
+build=$1 fixtures=$2 muestra=$3 id=$4
+raiz=$(mktemp -d)
+xvfb=
+trap '[ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null; rm -rf "$raiz"' EXIT
+prefijo=$raiz/prefijo
+cmake --install "$build" --prefix "$prefijo" >/dev/null
+falla() { echo "FAILED: $*"; exit 1; }
+
+echo "== desktop entry, metainfo, icons"
+desktop=$prefijo/share/applications/$id.desktop
+desktop-file-validate "$desktop"
+grep -q '^GenericName\[lv\]=' "$desktop" || falla "no Latvian name"
+appstreamcli validate --no-net "$prefijo/share/metainfo/$id.metainfo.xml"
+for lado in 16 22 24 32 48 64 128 256; do
+  file "$prefijo/share/icons/hicolor/${lado}x$lado/apps/$id.png" | grep -q "PNG image data, $lado x $lado" ||
+    falla "icon $lado"
+done
+[ -s "$prefijo/share/icons/hicolor/scalable/apps/$id.svg" ] || falla "no scalable icon"
+
+# A scratch desktop: only the installed entry and the system's MIME database.
+export HOME=$raiz/casa XDG_CONFIG_HOME=$raiz/casa/config XDG_CONFIG_DIRS=$raiz/casa/config
+export XDG_DATA_HOME=$prefijo/share XDG_DATA_DIRS=$prefijo/share:/usr/share
+unset TAVELO_HOME XDG_CURRENT_DESKTOP KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID DESKTOP_SESSION
+mkdir -p "$XDG_CONFIG_HOME"
+export PATH=$prefijo/bin:$PATH
+
+echo "== file associations"
+update-desktop-database "$XDG_DATA_HOME/applications"
+for tipo in application/vnd.comicbook+zip application/vnd.comicbook-rar image/jpeg; do
+  defecto=$(xdg-mime query default "$tipo")
+  echo "$tipo -> $defecto"
+  [ "$defecto" = "$id.desktop" ] || falla "default for $tipo"
+done
+
+echo "== thumbnailer"
+# Its command line as a thumbnail manager builds it from the entry.
+IFS=' ' read -ra orden <<< "$(sed -n 's/^Exec=//p' "$prefijo/share/thumbnailers/tavelo.thumbnailer")"
+miniatura() { # COMIC OUTPUT SIZE
+  local a=() p
+  for p in "${orden[@]}"; do
+    case $p in %i) a+=("$1") ;; %o) a+=("$2") ;; %s) a+=("$3") ;; *) a+=("$p") ;; esac
+  done
+  "${a[@]}"
+}
+miniatura "$muestra" "$raiz/muestra.png" 128
+file "$raiz/muestra.png"
+file "$raiz/muestra.png" | grep -Eq 'PNG image data, ([0-9]+ x 128|128 x [0-9]+),' || falla "sample thumbnail size"
+for comic in "$fixtures/komga/rar4.rar" "$fixtures/komga/rar5-solid.rar"; do
+  cp "$comic" "$raiz/cómic con espacios.cbr"
+  miniatura "$raiz/cómic con espacios.cbr" "$raiz/cbr.png" 256
+  file "$raiz/cbr.png" | grep -q 'PNG image data' || falla "no thumbnail of $comic"
+  file "$raiz/cbr.png"
+done
+printf 'PK\003\004roto' > "$raiz/roto.cbz"
+if miniatura "$raiz/roto.cbz" "$raiz/roto.png" 128; then falla "a damaged comic gave a thumbnail"; fi
+[ ! -e "$raiz/roto.png" ] || falla "a damaged comic left a file"
+
+echo "== the menu entry's command line, a second start handing over, settings"
+carpeta="$raiz/Cómics del año"
+mkdir -p "$carpeta"
+primero="$carpeta/Mi cómic ñ.cbz"
+segundo="$carpeta/Número 2 (ß).cbz"
+cp "$muestra" "$primero"
+cp "$muestra" "$segundo"
+IFS=' ' read -ra entrada <<< "$(sed -n 's/^Exec=//p' "$desktop")"
+lanzar() { # DOCUMENT: as a launcher expands %f, one argument
+  local a=() p
+  for p in "${entrada[@]}"; do [ "$p" = "%f" ] && a+=("$1") || a+=("$p"); done
+  "${a[@]}"
+}
+numero=$raiz/display
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numero" 2>/dev/null &
+xvfb=$!
+for i in $(seq 1 100); do [ -s "$numero" ] && break; sleep 0.1; done
+export DISPLAY=:$(head -n 1 "$numero")
+arrancar() { # DOCUMENT: the viewer started from the entry, its window up
+  lanzar "$1" &
+  pid=$!
+  for i in $(seq 1 200); do xdotool search --onlyvisible --name '^Tavelo$' >/dev/null 2>&1 && break; sleep 0.1; done
+  win=$(xdotool search --onlyvisible --name '^Tavelo$' | head -n 1)
+  [ -n "$win" ] || falla "no window"
+  sleep 1
+}
+terminar() {
+  xdotool windowfocus --sync "$win" key Escape
+  for i in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  ! kill -0 "$pid" 2>/dev/null || falla "still running after Esc"
+}
+ini=$XDG_CONFIG_HOME/tavelo/tavelo.ini
+arrancar "$primero"
+terminar
+[ -f "$ini" ] || { find "$raiz" -name tavelo.ini; falla "settings not in the per-user config folder"; }
+grep -q "^uPath=.*/Mi cómic ñ.cbz$" "$ini" || { cat "$ini"; falla "the entry's %f did not open the document"; }
+arrancar "$primero"
+lanzar "$segundo" &
+segundo_pid=$!
+for i in $(seq 1 300); do kill -0 "$segundo_pid" 2>/dev/null || break; sleep 0.1; done
+! kill -0 "$segundo_pid" 2>/dev/null || falla "the second start did not end"
+wait "$segundo_pid" || falla "the second start failed"
+sleep 2
+terminar
+cat "$ini"
+[ -z "$(find "$prefijo" -name 'tavelo.ini' -o -name '*.tvl')" ] || falla "written into the installation"
+grep -q "^uPath=.*(ß).cbz$" "$ini" || falla "the handed-over document was not the one open at exit"
+echo "installation test passed"

@@ -1,0 +1,189 @@
+// The thumbnailer as a file manager runs it: a process given a comic, a size
+// and an output path, on real archives and on hostile ones.
+#include "Constructores.h"
+#include "collection/Portada.h"
+#include "miniaturero/Miniaturero.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <csignal>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+struct Corrida {
+    QProcess::ExitStatus Estado = QProcess::CrashExit;
+    int Codigo = -1;
+};
+
+Corrida Miniatura(const QStringList &argumentos)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.start(QStringLiteral(TAVELO_MINIATURA), argumentos);
+    Corrida c;
+    if (!p.waitForFinished(60000))
+        return c;
+    c.Estado = p.exitStatus();
+    c.Codigo = p.exitCode();
+    return c;
+}
+
+QStringList Archivos(const QString &carpeta)
+{
+    return QDir(carpeta).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+TEST(Miniaturero, RealArchivesGiveTheCollectionsFrontPage)
+{
+    const QString fixtures = prueba::CarpetaFixtures();
+    if (fixtures.isEmpty())
+        GTEST_SKIP() << "no fixtures";
+    QTemporaryDir t;
+    // RAR 4, RAR 5 solid, ZIP, a comic from a real tagger.
+    for (const QString f : {"komga/rar4.rar", "komga/rar5-solid.rar", "komga/zip.zip",
+                            "comicbox/Captain Science #001.cbz"}) {
+        const QString salida = t.filePath(QFileInfo(f).completeBaseName() + ".png");
+        const Corrida c = Miniatura({"-s", "128", fixtures + "/" + f, salida});
+        ASSERT_EQ(c.Estado, QProcess::NormalExit) << f;
+        EXPECT_EQ(c.Codigo, 0) << f;
+        const QImage hecha(salida, "PNG");
+        ASSERT_FALSE(hecha.isNull()) << f;
+        const auto esperada = portada::LeerPortada(fixtures + "/" + f, 128);
+        ASSERT_TRUE(esperada) << f;
+        EXPECT_EQ(hecha.size(), esperada->Imagen.size()) << f;
+        EXPECT_LE(std::max(hecha.width(), hecha.height()), 128) << f;
+        EXPECT_EQ(hecha.convertToFormat(QImage::Format_ARGB32), esperada->Imagen.convertToFormat(QImage::Format_ARGB32)) << f;
+    }
+    // Only the thumbnails: no temporary file left beside them.
+    EXPECT_EQ(Archivos(t.path()).size(), 4);
+}
+
+TEST(Miniaturero, FirstPageInAFolderFittedAndNeverEnlarged)
+{
+    QTemporaryDir t;
+    const QString cbz = t.filePath("carpeta.cbz");
+    ASSERT_TRUE(prueba::EscribirZip(cbz, {{"Capitulo 1/", {}, prueba::EntradaNueva::Carpeta},
+                                          {"Capitulo 1/001.jpg", prueba::PaginaDeColor(QColor(0, 0, 230), {600, 900})},
+                                          {"zz.jpg", prueba::PaginaDeColor(QColor(230, 0, 0), {600, 900})}}));
+    ASSERT_EQ(Miniatura({"-s", "256", cbz, t.filePath("a.png")}).Codigo, 0);
+    const QImage a(t.filePath("a.png"));
+    EXPECT_EQ(a.size(), QSize(171, 256));
+    EXPECT_GT(QColor(a.pixel(85, 128)).blue(), 180); // the page in the folder comes first
+    // A small page stays its own size; no size given means 256.
+    const QString chico = t.filePath("chico.cbz");
+    ASSERT_TRUE(prueba::EscribirZip(chico, {{"1.png", prueba::PaginaDeColor(QColor(0, 200, 0), {40, 30}, "PNG")}}));
+    ASSERT_EQ(Miniatura({chico, t.filePath("b.png")}).Codigo, 0);
+    EXPECT_EQ(QImage(t.filePath("b.png")).size(), QSize(40, 30));
+    // Over an old thumbnail: replaced whole.
+    ASSERT_EQ(Miniatura({"-s", "64", cbz, t.filePath("b.png")}).Codigo, 0);
+    EXPECT_EQ(QImage(t.filePath("b.png")).size(), QSize(43, 64));
+}
+
+TEST(Miniaturero, DamagedOrEmptyArchivesWriteNothingAndFail)
+{
+    QTemporaryDir t;
+    const QString bueno = t.filePath("bueno.cbz");
+    ASSERT_TRUE(prueba::EscribirZip(bueno, {{"01.jpg", prueba::PaginaNumero(1, {800, 1200})}}, {}, {}, false));
+    QFile f(bueno);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray datos = f.readAll();
+    // Cut in the middle of the page, and the page's bytes overwritten.
+    auto escribir = [&](const QString &nombre, const QByteArray &b) {
+        QFile g(t.filePath(nombre));
+        EXPECT_TRUE(g.open(QIODevice::WriteOnly));
+        g.write(b);
+        return g.fileName();
+    };
+    QByteArray mutilado = datos;
+    for (qsizetype i = 100; i < mutilado.size() - 200; ++i)
+        mutilado[i] = char(i * 7);
+    const QString cbr = prueba::CarpetaFixtures().isEmpty() ? QString() : prueba::CarpetaFixtures() + "/comictagger/fake_cbr.cbr";
+    QStringList casos{escribir("cortado.cbz", datos.left(datos.size() / 2)), escribir("roto.cbz", mutilado),
+                      escribir("basura.cbr", QByteArray(5000, 'x')), t.filePath("no existe.cbz")};
+    if (!cbr.isEmpty())
+        casos << cbr; // its "pages" are two bytes each
+    // A pipe named like a comic: never waited on.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(t.filePath("tuberia.cbz")).constData(), 0600), 0);
+    casos << t.filePath("tuberia.cbz");
+    const QStringList antes = Archivos(t.path());
+    for (const QString &c : casos) {
+        const Corrida r = Miniatura({"-s", "128", c, t.filePath("salida.png")});
+        EXPECT_EQ(r.Estado, QProcess::NormalExit) << c;
+        EXPECT_NE(r.Codigo, 0) << c;
+        EXPECT_FALSE(QFileInfo::exists(t.filePath("salida.png"))) << c;
+    }
+    EXPECT_EQ(Archivos(t.path()), antes);
+    // Bad command lines.
+    EXPECT_NE(Miniatura({"-s", "0", bueno, t.filePath("salida.png")}).Codigo, 0);
+    EXPECT_NE(Miniatura({"-s", "12x", bueno, t.filePath("salida.png")}).Codigo, 0);
+    EXPECT_NE(Miniatura({bueno}).Codigo, 0);
+    // An output folder that is not there.
+    EXPECT_EQ(Miniatura({bueno, t.filePath("no/hay/salida.png")}).Codigo, 2);
+    EXPECT_EQ(Archivos(t.path()), antes);
+}
+
+TEST(Miniaturero, AnEntryNamedToLeaveItsFolderIsNoPageAndNothingIsWrittenOutside)
+{
+    QTemporaryDir t;
+    QDir().mkpath(t.filePath("dentro"));
+    const QString cbr = t.filePath("dentro/c.cbr");
+    ASSERT_TRUE(prueba::EscribirRar4(cbr, {{"../00.png", prueba::PaginaDeColor(QColor(230, 0, 0), {50, 50}, "PNG")},
+                                           {"..", prueba::PaginaDeColor(QColor(230, 0, 0), {50, 50}, "PNG")},
+                                           {"01.png", prueba::PaginaDeColor(QColor(0, 0, 230), {60, 40}, "PNG")}}));
+    ASSERT_EQ(Miniatura({"-s", "128", cbr, t.filePath("dentro/c.png")}).Codigo, 0);
+    const QImage hecha(t.filePath("dentro/c.png"));
+    EXPECT_EQ(hecha.size(), QSize(60, 40));
+    EXPECT_GT(QColor(hecha.pixel(30, 20)).blue(), 180);
+    EXPECT_EQ(Archivos(t.path()), QStringList{});
+    EXPECT_EQ(Archivos(t.filePath("dentro")), (QStringList{"c.cbr", "c.png"}));
+    // Only ".." entries: no page at all.
+    const QString solo = t.filePath("dentro/solo.cbr");
+    ASSERT_TRUE(prueba::EscribirRar4(solo, {{"../00.png", prueba::PaginaDeColor(QColor(230, 0, 0), {50, 50}, "PNG")}}));
+    EXPECT_EQ(Miniatura({solo, t.filePath("dentro/solo.png")}).Codigo, 1);
+    EXPECT_EQ(Archivos(t.path()), QStringList{});
+}
+
+TEST(Miniaturero, ItsProcessIsBoundInTimeAndMemory)
+{
+    // A child of this test takes the bounds and then waits for ever: the
+    // time bound must end it. Its findings come back in its exit status.
+    const pid_t hijo = ::fork();
+    ASSERT_GE(hijo, 0);
+    if (hijo == 0) {
+        miniaturero::Limitar();
+        rlimit r{};
+        int fallos = 0;
+        if (getrlimit(RLIMIT_CPU, &r) != 0 || r.rlim_cur != 10 || r.rlim_max != 11)
+            fallos |= 1;
+        if (getrlimit(RLIMIT_CORE, &r) != 0 || r.rlim_cur != 0)
+            fallos |= 2;
+#if !defined(__SANITIZE_ADDRESS__)
+        if (getrlimit(RLIMIT_AS, &r) != 0 || r.rlim_cur != rlim_t(256) * 1024 * 1024)
+            fallos |= 4;
+#endif
+        if (fallos != 0)
+            ::_exit(fallos);
+        for (;;)
+            ::pause();
+    }
+    int estado = 0;
+    ASSERT_EQ(::waitpid(hijo, &estado, 0), hijo);
+    EXPECT_FALSE(WIFEXITED(estado)) << "bounds missing: " << WEXITSTATUS(estado);
+    ASSERT_TRUE(WIFSIGNALED(estado));
+    EXPECT_EQ(WTERMSIG(estado), SIGALRM);
+}
