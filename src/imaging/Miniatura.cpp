@@ -86,7 +86,7 @@ Resultado Decodificar(const std::shared_ptr<const OrigenPicture> &origen, const 
     if (!origen)
         return r;
     decodificadorJpeg::Salida s;
-    switch (decodificadorJpeg::Decodificar(origen->Datos, tamano, modPNG::BytesMaximosPicture, cancelar, s)) {
+    switch (decodificadorJpeg::Decodificar(origen->Datos, tamano, modPNG::BytesMaximosPicture, Plazo(cancelar), s)) {
     case decodificadorJpeg::Resultado::Hecho:
         r.Natural = s.Natural;
         r.Imagen = AlTamano(std::move(s.Imagen), Pedido(tamano, s.Natural));
