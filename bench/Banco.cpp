@@ -290,28 +290,39 @@ Pantallazo::Pantallazo(QWidget &w) : w_(w)
 #endif
 }
 
+namespace {
+
+#ifdef TAVELO_BENCH_XCB
+// The mean colour of the Lado x Lado pixels at `p` of an X window.
+QColor LeerX(xcb_connection_t *x, xcb_window_t ventana, QPoint p, int lado)
+{
+    const auto pedido = xcb_get_image(x, XCB_IMAGE_FORMAT_Z_PIXMAP, ventana, std::int16_t(p.x()), std::int16_t(p.y()),
+                                      std::uint16_t(lado), std::uint16_t(lado), ~0u);
+    std::unique_ptr<xcb_get_image_reply_t, decltype(&std::free)> img(xcb_get_image_reply(x, pedido, nullptr), std::free);
+    if (!img || xcb_get_image_data_length(img.get()) < lado * lado * 4)
+        return {};
+    int r = 0, g = 0, b = 0;
+    const std::uint8_t *d = xcb_get_image_data(img.get());
+    for (int k = 0; k < lado * lado; ++k, d += 4) {
+        b += d[0];
+        g += d[1];
+        r += d[2];
+    }
+    return QColor(r / (lado * lado), g / (lado * lado), b / (lado * lado));
+}
+#endif
+
+} // namespace
+
 QColor Pantallazo::Leer(QPoint p) const
 {
     p.setX(std::clamp(p.x(), 0, w_.width() - Lado));
     p.setY(std::clamp(p.y(), 0, w_.height() - Lado));
-    int r = 0, g = 0, b = 0;
 #ifdef TAVELO_BENCH_XCB
-    if (auto *x = static_cast<xcb_connection_t *>(x_)) {
-        const auto pedido = xcb_get_image(x, XCB_IMAGE_FORMAT_Z_PIXMAP, xcb_window_t(w_.winId()), std::int16_t(p.x()),
-                                          std::int16_t(p.y()), Lado, Lado, ~0u);
-        std::unique_ptr<xcb_get_image_reply_t, decltype(&std::free)> img(xcb_get_image_reply(x, pedido, nullptr),
-                                                                        std::free);
-        if (!img || xcb_get_image_data_length(img.get()) < Lado * Lado * 4)
-            return {};
-        const std::uint8_t *d = xcb_get_image_data(img.get());
-        for (int k = 0; k < Lado * Lado; ++k, d += 4) {
-            b += d[0];
-            g += d[1];
-            r += d[2];
-        }
-        return QColor(r / (Lado * Lado), g / (Lado * Lado), b / (Lado * Lado));
-    }
+    if (auto *x = static_cast<xcb_connection_t *>(x_))
+        return LeerX(x, xcb_window_t(w_.winId()), p, Lado);
 #endif
+    int r = 0, g = 0, b = 0;
     const QImage img = w_.screen()->grabWindow(w_.winId(), p.x(), p.y(), Lado, Lado).toImage();
     if (img.width() < Lado || img.height() < Lado)
         return {};
@@ -323,6 +334,59 @@ QColor Pantallazo::Leer(QPoint p) const
             b += qBlue(c);
         }
     return QColor(r / (Lado * Lado), g / (Lado * Lado), b / (Lado * Lado));
+}
+
+PantallaX::PantallaX()
+{
+#ifdef TAVELO_BENCH_XCB
+    xcb_connection_t *x = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(x)) {
+        xcb_disconnect(x);
+        return;
+    }
+    x_ = x;
+    raiz_ = xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
+#endif
+}
+
+PantallaX::~PantallaX()
+{
+#ifdef TAVELO_BENCH_XCB
+    if (x_)
+        xcb_disconnect(static_cast<xcb_connection_t *>(x_));
+#endif
+}
+
+QColor PantallaX::Leer(QPoint p) const
+{
+#ifdef TAVELO_BENCH_XCB
+    if (x_)
+        return LeerX(static_cast<xcb_connection_t *>(x_), xcb_window_t(raiz_), p, 4);
+#endif
+    (void)p;
+    return {};
+}
+
+double Arranque(const QString &programa, const QString &argumento, QPoint p, const QColor &color,
+                const QProcessEnvironment &entorno, const PantallaX &x, int topeMs)
+{
+    QProcess proc;
+    proc.setProcessEnvironment(entorno);
+    proc.setProcessChannelMode(QProcess::ForwardedChannels);
+    QElapsedTimer t;
+    t.start();
+    proc.start(programa, {argumento});
+    double ms = -1;
+    while (t.elapsed() < topeMs) {
+        if (Parecido(x.Leer(p), color)) {
+            ms = double(t.nsecsElapsed()) / 1e6;
+            break;
+        }
+        usleep(500);
+    }
+    proc.kill();
+    proc.waitForFinished(-1);
+    return ms;
 }
 
 bool Parecido(const QColor &a, const QColor &b)

@@ -58,6 +58,28 @@ private:
     void *x_ = nullptr; // the X connection, when there is one
 };
 
+// The whole X screen, through a connection of its own: what a program started
+// as a process shows. Leer gives no colour without an X server.
+class PantallaX {
+public:
+    PantallaX();
+    ~PantallaX();
+    PantallaX(const PantallaX &) = delete;
+    PantallaX &operator=(const PantallaX &) = delete;
+    bool Abierta() const { return x_ != nullptr; }
+    QColor Leer(QPoint p) const; // 4 x 4 pixels at p, screen coordinates
+
+private:
+    void *x_ = nullptr;
+    unsigned raiz_ = 0;
+};
+
+// Milliseconds from starting `programa` with `argumento` until the screen
+// shows `color` at `p`; -1 when it did not within `topeMs`. The program is
+// killed afterwards.
+double Arranque(const QString &programa, const QString &argumento, QPoint p, const QColor &color,
+                const QProcessEnvironment &entorno, const PantallaX &x, int topeMs);
+
 // Within what JPEG and scaling do to a flat colour.
 bool Parecido(const QColor &a, const QColor &b);
 

@@ -1,10 +1,12 @@
 // The page pipeline benchmark: how long a reader waits on a real Form1 of
-// 1920 x 1080 to open a comic and to turn its pages, timed from the call to
-// the new page's own colour read back from the X server, and how much memory
-// it takes; against two references on the same pages: the straightforward
-// path (extract to a file, decode it whole, scale it) and the floor
-// (libjpeg-turbo alone decoding the bytes from memory at the size the screen
-// needs). Medians over every turn, so figures hold on a noisy machine.
+// 1920 x 1080 to open a comic and to turn its pages (reading, skimming: each
+// key as soon as the previous page shows, and cold after a jump), timed from
+// the call to the new page's own colour read back from the X server, and how
+// much memory it takes; the program itself started on the comic against the
+// same on a 100 x 100 picture; against two references on the same pages: the
+// straightforward path (extract to a file, decode it whole, scale it) and the
+// floor (libjpeg-turbo alone decoding the bytes from memory at the size the
+// screen needs). Medians over every turn, so figures hold on a noisy machine.
 //
 //   tavelo-bench [pages=60] [--offscreen] [--dir FOLDER]
 //
@@ -67,6 +69,9 @@ constexpr int TopeMs = 2000;   // a page not on the screen by then counts as fai
 constexpr int Lectura = 300;   // how long the reader looks at a page
 constexpr int Reposo = 200;    // for the viewer's background work to end before a new start
 constexpr int Saltos = 12;
+constexpr int Hojeadas = 30;   // page keys in a row while skimming
+constexpr int Arranques = 5;   // program starts per document
+constexpr int TopeArranqueMs = 10000;
 
 const char *const NombresModo[] = {"", "fit to screen", "real size", "fit to width", "fit to height",
                                    "stretched to screen", "real size, following pointer", "continuous",
@@ -259,6 +264,38 @@ int HijoLeer(const QString &ruta, int modo, bool entero)
     return 0;
 }
 
+// A child skimming in display mode `modo`: just after the open, page keys
+// one after another, each as soon as the previous page is on the screen.
+int HijoHojear(const QString &ruta, int modo)
+{
+    Form1 f;
+    if (!Mostrar(f))
+        return 1;
+    const Pantallazo x(f);
+    if (HastaVerla(f, x, [&] { f.AbrirArchivo(ruta, true); }, 1) < 0)
+        return 1;
+    Esperar(Lectura);
+    if (modo != 1 && HastaVerla(f, x, [&] { f.Form_KeyUp('0' + modo, 0); }, 1) < 0)
+        return 1;
+    Esperar(Lectura);
+    const int paginas = int(f.Doc().Paginas.size()) - 1;
+    const int paso = modo == 8 ? 2 : 1;
+    std::vector<double> tiempos;
+    rusage antes{}, despues{};
+    getrusage(RUSAGE_SELF, &antes);
+    for (int i = 0, pagina = 1; i < Hojeadas && pagina + paso <= paginas; ++i) {
+        pagina += paso;
+        tiempos.push_back(HastaVerla(f, x, [&] { f.Form_KeyUp(' ', 0); }, pagina));
+    }
+    getrusage(RUSAGE_SELF, &despues);
+    // Fresh memory touched per turn shows as page faults (4 KiB each).
+    Resultado("fallos_hojear", tiempos.empty() ? 0L : long((despues.ru_minflt - antes.ru_minflt) / long(tiempos.size())));
+    Resultado("hojear", tiempos);
+    Resultado("hojear_peor", {tiempos.empty() ? 0.0 : *std::max_element(tiempos.begin(), tiempos.end())});
+    Resultado("pico_hojear", PicoMb());
+    return 0;
+}
+
 // ---------------------------------------------------------------- the run
 
 // A median with its ratios to the two references.
@@ -366,6 +403,44 @@ int Padre(int argc, char **argv)
         d.abrir = Hijo({"--hijo", "abrir", d.ruta, otro}, entornoHijo(d.clave));
         d.leer = Hijo({"--hijo", "leer", d.ruta, "1", "1"}, entornoHijo(d.clave));
     }
+    Medidas hojear[9];
+    for (int m : {1, 8}) {
+        avance(QStringLiteral("deflated CBZ: skimming in mode %1").arg(m));
+        hojear[m] = Hijo({"--hijo", "hojear", deflate, QString::number(m)}, entornoHijo("hojear"));
+    }
+
+    // The program itself started on the comic, against the same on a 100 x 100
+    // picture: what the comic's first page adds to the start.
+    const PantallaX pantallaX;
+    const QString programa = QCoreApplication::applicationDirPath() + "/tavelo";
+    const QColor colorCuadro(200, 40, 160);
+    QImage cuadro(100, 100, QImage::Format_RGB32);
+    cuadro.fill(colorCuadro);
+    const QString cuadroRuta = raiz + "/cuadro/c.jpg";
+    QDir().mkpath(raiz + "/cuadro");
+    {
+        QFile fc(cuadroRuta);
+        escrito = fc.open(QIODevice::WriteOnly) && fc.write(Codificar(cuadro, "JPG", 95)) > 0;
+    }
+    const QSize visto = TamanoJpeg.scaled(Pantalla, Qt::KeepAspectRatio);
+    const QPoint marcaInicio(int((Pantalla.width() - visto.width()) / 2 + MarcaX * visto.width()),
+                             int((Pantalla.height() - visto.height()) / 2 + MarcaY * visto.height()));
+    std::vector<double> arranqueComic, arranqueCuadro;
+    if (plataforma == "xcb" && pantallaX.Abierta() && QFile::exists(programa) && escrito) {
+        avance(QStringLiteral("starting %1 on the comic and on a 100 x 100 picture").arg(programa));
+        for (int i = 0; i < Arranques; ++i) {
+            arranqueCuadro.push_back(Arranque(programa, cuadroRuta, QPoint(Pantalla.width() / 2, Pantalla.height() / 2),
+                                              colorCuadro, entornoHijo("arranque"), pantallaX, TopeArranqueMs));
+            arranqueComic.push_back(Arranque(programa, deflate, marcaInicio, ColorPagina(1), entornoHijo("arranque"),
+                                             pantallaX, TopeArranqueMs));
+        }
+    }
+    const auto medianaValida = [](std::vector<double> v) {
+        std::erase_if(v, [](double t) { return t < 0; });
+        return Mediana(v);
+    };
+    const double tComic = medianaValida(arranqueComic), tCuadro = medianaValida(arranqueCuadro);
+
     Medidas modos[9];
     modos[1] = documentos.front().leer;
     for (int m = 2; m <= 8; ++m) {
@@ -412,6 +487,36 @@ int Padre(int argc, char **argv)
                     Tiempo(modos[m], "lectura", refDirecto, refSuelo).c_str(),
                     Tiempo(modos[m], "rapido", refDirecto, refSuelo).c_str(), modos[m]("frio", 1),
                     modos[m]("lectura", 1), modos[m]("rapido", 1), fallos(modos[m]), modos[m]("repintar"));
+    const auto veredicto = [](double v, double tope) { return v > 0 && v <= tope ? "ok" : "MISSED"; };
+    std::printf("\nskimming (deflated CBZ): %d page keys in a row, each as soon as the previous page shows\n",
+                Hojeadas);
+    for (int m : {1, 8})
+        std::printf("  mode %d  median turn %6.1f ms, slowest %6.1f ms, %2.0f turns, %2.0f failed, peak %4.0f MB, "
+                    "%5.0f page faults a turn\n", m, hojear[m]("hojear"), hojear[m]("hojear_peor"), hojear[m]("hojear", 1),
+                    hojear[m]("hojear", 2), hojear[m]("pico_hojear"), hojear[m]("fallos_hojear"));
+    std::printf("\nprogram start until the first page is on the screen (median of %d, each a fresh start)\n", Arranques);
+    std::printf("  on the comic %.1f ms, on a 100 x 100 picture %.1f ms, difference %.1f ms\n", tComic, tCuadro,
+                tComic - tCuadro);
+
+    double peorLectura = 0;
+    for (int m = 1; m <= 8; ++m)
+        peorLectura = std::max(peorLectura, modos[m]("lectura"));
+    const double picoHojear = std::max(hojear[1]("pico_hojear"), hojear[8]("pico_hojear"));
+    std::printf("\ntargets, as ratios to this run's floor of %.1f ms\n", refSuelo);
+    const auto linea = [&](const char *que, double v, double tope) {
+        std::printf("  %-52s %7.1f ms = %5.2f x floor   target %4.2f   %s\n", que, v, v / refSuelo, tope,
+                    veredicto(v / refSuelo, tope));
+    };
+    linea("skimming, mode 1 (median turn)", hojear[1]("hojear"), 1.1);
+    linea("skimming, mode 8 (median spread)", hojear[8]("hojear"), 2.2);
+    linea("cold turn after a jump, deflated CBZ", documentos[0].leer("frio"), 1.25);
+    linea("cold turn after a jump, stored CBZ", documentos[1].leer("frio"), 1.25);
+    linea("open: program start on the comic - on a 100 x 100 picture", tComic - tCuadro, 1.5);
+    std::printf("  %-52s %7.1f ms                   target 8 ms   %s\n", "reading turn, slowest mode", peorLectura,
+                veredicto(peorLectura, 8));
+    std::printf("  %-52s %7.0f MB                   target 350 MB %s\n", "peak resident while skimming", picoHojear,
+                veredicto(picoHojear, 350));
+
     std::printf("\nMedians: of 5 opens, each after another document; of cold turns, a key straight after a\n"
                 "jump to a page not seen before; of reading turns, after %d ms on the previous page; of quick\n"
                 "turns, straight after a reading turn. x ref: over the straightforward path / over the floor.\n"
@@ -430,7 +535,8 @@ int main(int argc, char **argv)
         QApplication app(argc, argv);
         Comandos::FinDelProceso() = [] {};
         const QString ruta = QFile::decodeName(argv[3]);
-        const int r = argv[2] == std::string("abrir") ? HijoAbrir(ruta, QFile::decodeName(argv[4]))
+        const int r = argv[2] == std::string("abrir")    ? HijoAbrir(ruta, QFile::decodeName(argv[4]))
+                      : argv[2] == std::string("hojear") ? HijoHojear(ruta, std::atoi(argv[4]))
                       : argc >= 6                     ? HijoLeer(ruta, std::atoi(argv[4]), argv[5] == std::string("1"))
                                                       : 2;
         std::fflush(stdout);
