@@ -291,7 +291,7 @@ int HijoHojear(const QString &ruta, int modo)
     // Fresh memory touched per turn shows as page faults (4 KiB each).
     Resultado("fallos_hojear", tiempos.empty() ? 0L : long((despues.ru_minflt - antes.ru_minflt) / long(tiempos.size())));
     Resultado("hojear", tiempos);
-    Resultado("hojear_peor", {tiempos.empty() ? 0.0 : *std::max_element(tiempos.begin(), tiempos.end())});
+    Resultado("hojear_peor", std::vector<double>{tiempos.empty() ? 0.0 : *std::max_element(tiempos.begin(), tiempos.end())});
     Resultado("pico_hojear", PicoMb());
     return 0;
 }
