@@ -1,6 +1,9 @@
 #include "Banco.h"
 
+#include "shell/modComDlg.h"
+
 #include <QBuffer>
+#include <QDialog>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -409,8 +412,25 @@ void Resultado(const char *clave, long valor)
     std::printf("= %s %ld\n", clave, valor);
 }
 
+namespace {
+
+// A measured window must never wait for a person: the help window a first
+// start brings up, or any other, is turned down at once.
+class DialogosDelBanco final : public modComDlg::Dialogos {
+public:
+    QString ElegirCarpeta(QWidget *, const QString &) override { return {}; }
+    QString DialogoAbrir(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
+    int ElegirColor(QWidget *) override { return -1; }
+    QString DialogoGuardar(const QString &, const QString &, const QString &) override { return {}; }
+    QString PedirTexto(QWidget *, const QString &, bool) override { return {}; }
+    int MostrarModal(QDialog &) override { return QDialog::Rejected; }
+};
+
+} // namespace
+
 bool Mostrar(QWidget &f)
 {
+    modComDlg::EstablecerDialogos(std::make_unique<DialogosDelBanco>());
     // Without a window manager this is the whole screen, as showFullScreen
     // gives it in the program.
     f.setGeometry(QRect(QPoint(0, 0), Pantalla));

@@ -87,7 +87,8 @@ bool Parecido(const QColor &a, const QColor &b);
 void Resultado(const char *clave, const std::vector<double> &tiempos);
 void Resultado(const char *clave, long valor);
 
-// The window over the whole virtual screen, exposed; false when it never was.
+// The window over the whole virtual screen, exposed, with every modal window
+// turned down at once; false when it never was exposed.
 bool Mostrar(QWidget &f);
 
 struct Medidas {
