@@ -3,7 +3,6 @@
 #include "imaging/DecodificadorJpeg.h"
 #include "imaging/modPNG.h"
 
-#include <QBuffer>
 #include <QImageReader>
 #include <QPainter>
 
@@ -47,12 +46,8 @@ QImage SobreBlanco(const QImage &i)
 // when no reader knows the bytes.
 bool ConLector(const QByteArray &datos, const std::function<QSize(QSize)> &tamano, Resultado &r)
 {
-    QBuffer b;
-    b.setData(datos);
-    b.open(QIODevice::ReadOnly);
-    QImageReader lector(&b);
-    lector.setDecideFormatFromContent(true);
-    lector.setAutoTransform(true); // camera pictures carry their orientation
+    modPNG::LectorPagina pagina(datos);
+    QImageReader &lector = pagina.Lector;
     if (!lector.canRead() || !modPNG::FormatoDePagina(lector.format()))
         return false;
     const QSize crudo = lector.size(); // before any turn

@@ -7,7 +7,6 @@
 #include "imaging/DecodificadorPng.h"
 #include "imaging/Plazo.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
@@ -38,14 +37,8 @@ struct Decodificada {
 // other format's reader scales); any other is refused.
 Resultado Decodificar(const QByteArray &datos, const QString &nombre, const Plazo &plazo, Decodificada &d)
 {
-    static std::once_flag limite;
-    std::call_once(limite, [] { QImageReader::setAllocationLimit(int(BytesMaximosPicture / (1024 * 1024))); });
-    QBuffer b;
-    b.setData(datos);
-    b.open(QIODevice::ReadOnly);
-    QImageReader lector(&b);
-    lector.setDecideFormatFromContent(true);
-    lector.setAutoTransform(true); // camera pictures carry their orientation
+    LectorPagina pagina(datos);
+    QImageReader &lector = pagina.Lector;
     d.formato = lector.format();
     if (d.formato.isEmpty()) // formats without a signature of their own (icons) go by the name
         d.formato = modGeneral::ExtensionDeRuta(nombre).toLower().toLatin1();
@@ -142,6 +135,17 @@ TipoPicture TipoDeFormato(const QByteArray &formato)
 }
 
 } // namespace
+
+LectorPagina::LectorPagina(const QByteArray &datos)
+{
+    static std::once_flag limite;
+    std::call_once(limite, [] { QImageReader::setAllocationLimit(int(BytesMaximosPicture / (1024 * 1024))); });
+    Buffer.setData(datos);
+    Buffer.open(QIODevice::ReadOnly);
+    Lector.setDevice(&Buffer);
+    Lector.setDecideFormatFromContent(true);
+    Lector.setAutoTransform(true); // camera pictures carry their orientation
+}
 
 bool FormatoDePagina(const QByteArray &formato)
 {

@@ -3,6 +3,9 @@
 // standard loader. The caller chooses by the file's extension.
 #include "imaging/ControlImagen.h"
 
+#include <QBuffer>
+#include <QImageReader>
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -27,6 +30,14 @@ void CargarPicture(const QString &ruta, ControlImagen &destino);
 // The formats a page may be in (Qt's name for them). Anything else a reader
 // plugin could decode under a page's name (SVG, TIFF...) is refused.
 bool FormatoDePagina(const QByteArray &formato);
+
+// A reader over a page's bytes: the format from the content, camera pictures
+// turned upright, and Qt's allocation limit at the picture limit.
+struct LectorPagina {
+    explicit LectorPagina(const QByteArray &datos);
+    QBuffer Buffer; // before the reader, which reads from it until it goes
+    QImageReader Lector;
+};
 
 // Whether a name's extension is "PNG" in any case: the loader over white.
 bool EsPng(const QString &ruta);
