@@ -51,6 +51,7 @@ using Recibir = std::function<void(const QString &nombre, const QByteArray &dato
 struct Lectura {
     int Encontradas = 0; // regular entries whose name matched
     int Entregadas = 0;  // of those, the ones whose data came out whole
+    int Cifradas = 0;    // of those, the ones behind a password
 };
 
 // Calls `recibir` with the complete, verified data of each regular entry whose

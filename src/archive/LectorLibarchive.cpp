@@ -162,6 +162,8 @@ Lectura LeerLibarchive(const Fuente &f, Formato formato, const Coincide &coincid
         if (!coincide(nombre))
             continue;
         ++lectura.Encontradas;
+        if (cifrada || archive_entry_is_encrypted(e))
+            ++lectura.Cifradas;
         if (!cifrada && LeerDatos(a.get(), e, datos)) {
             recibir(nombre, datos);
             ++lectura.Entregadas;

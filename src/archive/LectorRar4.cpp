@@ -262,7 +262,9 @@ Lectura LeerRar4(const Fuente &f, const Coincide &coincide, const Recibir &recib
             continue;
         ++lectura.Encontradas;
         // Encrypted data needs a password, and RAR readings pass none.
-        if (!(e.entrada.Banderas & ArchivoCifrado) && e.entrada.Tamano <= TamanoMaximoEntrada)
+        if (e.entrada.Banderas & ArchivoCifrado)
+            ++lectura.Cifradas;
+        else if (e.entrada.Tamano <= TamanoMaximoEntrada)
             buscadas.emplace(e.desplazamiento, e.entrada.Nombre);
     }
     if (buscadas.empty())

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <utility>
+
 Documento::Documento(std::size_t presupuesto) : preparador_(presupuesto) {}
 
 Documento::~Documento() = default;
@@ -24,11 +26,18 @@ Documento::Apertura Documento::Abrir(const QString &ruta, const QString &leerCom
     RutaActual = ruta;
     ExtActual = modGeneral::ExtensionDeRuta(ruta).toUpper();
     Paginas = QStringList{QString()};
-    preparador_.Olvidar();
-    fuente_ = FuentePaginas::Para(ruta, leerComo.isEmpty() ? ExtActual : leerComo.toUpper());
+    FuentePaginas::Listado l;
+    if (std::optional<Adelanto> a = std::exchange(adelanto_, std::nullopt);
+        a && a->Ruta == ruta && leerComo.isEmpty()) {
+        fuente_ = std::move(a->Fuente);
+        l = std::move(a->Listado);
+    } else {
+        preparador_.Olvidar();
+        fuente_ = FuentePaginas::Para(ruta, leerComo.isEmpty() ? ExtActual : leerComo.toUpper());
+        l = fuente_->Listar();
+    }
     EsComprimido = fuente_->EsComprimido();
 
-    const FuentePaginas::Listado l = fuente_->Listar();
     Paginas << l.Paginas;
     Apertura a;
     a.SinEntradas = l.SinEntradas;
@@ -44,6 +53,17 @@ Documento::Apertura Documento::Abrir(const QString &ruta, const QString &leerCom
     preparador_.Abrir({fuente_, Paginas});
     emit Abierto();
     return a;
+}
+
+void Documento::Adelantar(const QString &ruta, const std::function<PedidoPagina(std::int16_t)> &pedido)
+{
+    Adelanto a{ruta, FuentePaginas::Para(ruta, modGeneral::ExtensionDeRuta(ruta).toUpper()), {}};
+    a.Listado = a.Fuente->Listar();
+    if (a.Listado.Paginas.isEmpty())
+        return; // Abrir lists it again and says what is wrong
+    preparador_.Abrir({a.Fuente, QStringList{QString()} + a.Listado.Paginas});
+    preparador_.Anticipar({pedido(std::int16_t(a.Listado.Inicial))});
+    adelanto_ = std::move(a);
 }
 
 bool Documento::ExtraerPagina(const QString &nombre, const QString &carpeta,

@@ -11,7 +11,9 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class Documento : public QObject {
     Q_OBJECT
@@ -44,6 +46,11 @@ public:
     // holds element 0 alone. `leerComo`: an extension whose kind of document
     // to read it as instead of its own (an archive misnamed and not renamed).
     Apertura Abrir(const QString &ruta, const QString &leerComo = {});
+    // The document the program starts on, listed now and its first page
+    // given to the workers (as `pedido` lays it out) while the window is
+    // still being built. Nothing of it shows until Abrir takes it over,
+    // which it does for the same path read as its own kind.
+    void Adelantar(const QString &ruta, const std::function<PedidoPagina(std::int16_t)> &pedido);
 
     // The open document's page source; null before the first opening.
     const FuentePaginas *Fuente() const { return fuente_.get(); }
@@ -69,6 +76,12 @@ signals:
     void Abierto();
 
 private:
+    struct Adelanto {
+        QString Ruta;
+        std::shared_ptr<FuentePaginas> Fuente;
+        FuentePaginas::Listado Listado;
+    };
+    std::optional<Adelanto> adelanto_;
     std::shared_ptr<FuentePaginas> fuente_;
     PreparadorPaginas preparador_;
 };

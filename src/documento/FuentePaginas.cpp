@@ -30,7 +30,9 @@ public:
             });
         if (recibida)
             return Leida::Bien;
-        return l.Encontradas > 0 ? Leida::NoSalio : Leida::NoEsta;
+        if (l.Cifradas > 0)
+            return Leida::NoSalio;
+        return l.Encontradas > 0 ? Leida::Rota : Leida::NoEsta;
     }
 };
 

@@ -32,9 +32,11 @@ public:
     // Reads the entries or the folder. Not thread-safe: called once, on open.
     virtual Listado Listar() = 0;
 
-    enum class Leida { Bien, NoEsta, NoSalio };
+    enum class Leida { Bien, NoEsta, NoSalio, Rota };
     // The page's bytes, as extraction would have written them. NoSalio: the
-    // entry is there but its data did not come out (a password to ask).
+    // entry is there behind a password (one to ask). Rota: the entry is
+    // there but its data is damaged (it fails its check, or cannot be
+    // unpacked): extracting it would fail the same way.
     // Safe to call from any thread.
     virtual Leida Leer(const QString &nombre, QByteArray &datos) const = 0;
 

@@ -2,23 +2,31 @@
 
 #include "archive/Nombres.h"
 #include "documento/FuentePaginas.h"
+#include "documento/TallerDecodificacion.h"
 #include "imaging/modPNG.h"
 
 #include <algorithm>
 
 namespace {
 
-// Whether a prepared page serves a request. Only PNG pages depend on the
-// size of the holder they are loaded into.
-bool Sirve(const PaginaPreparada &e, const PedidoPagina &p)
+constexpr int CortesiaObreros = 5; // nice steps below the interface thread
+
+// Whether a page prepared for one request serves another. Only PNG pages
+// depend on the size of the holder they are loaded into.
+bool Sirve(const QString &nombre, const PedidoPagina &hecho, const PedidoPagina &p)
 {
-    if (e.Para == p)
+    if (hecho == p)
         return true;
-    PedidoPagina a = e.Para, b = p;
-    if (e.Datos && modPNG::EsPng(e.Datos->Nombre))
+    if (modPNG::EsPng(nombre))
         return false;
+    PedidoPagina a = hecho, b = p;
     a.EstirarW = b.EstirarW = a.EstirarH = b.EstirarH = 0;
     return a == b;
+}
+
+bool Sirve(const PaginaPreparada &e, const PedidoPagina &p)
+{
+    return Sirve(e.Datos ? e.Datos->Nombre : QString(), e.Para, p);
 }
 
 std::shared_ptr<PaginaPreparada> Preparar(const PreparadorPaginas::Contenido &d, const PedidoPagina &p,
@@ -32,6 +40,7 @@ std::shared_ptr<PaginaPreparada> Preparar(const PreparadorPaginas::Contenido &d,
         leidos->Nombre = d.Paginas.value(p.Pagina);
         switch (d.Fuente->Leer(leidos->Nombre, leidos->Datos)) {
         case FuentePaginas::Leida::NoEsta:
+        case FuentePaginas::Leida::Rota:
             e->Estado = PaginaPreparada::Estado::Error;
             return e;
         case FuentePaginas::Leida::NoSalio:
@@ -79,10 +88,21 @@ std::size_t PaginaPreparada::Bytes() const
     return std::size_t(Imagen.Picture.sizeInBytes()) + (Datos ? std::size_t(Datos->Datos.size()) : 0);
 }
 
-PreparadorPaginas::PreparadorPaginas(std::size_t presupuesto) : presupuesto_(presupuesto)
+PreparadorPaginas::PreparadorPaginas(std::size_t presupuesto, int obreros) : presupuesto_(presupuesto)
 {
-    archivo::AsegurarLocaleUtf8(); // once, here: the worker must never change it
-    hilo_ = std::thread([this] { Trabajar(); });
+    archivo::AsegurarLocaleUtf8(); // once, here: the workers must never change it
+    if (obreros <= 0)
+        obreros = int(std::clamp(std::thread::hardware_concurrency(), 1u, unsigned(ObrerosMaximos)));
+    for (int i = 0; i < obreros; ++i)
+        obreros_.push_back(std::make_unique<Obrero>());
+    for (const auto &o : obreros_)
+        o->hilo = std::thread([this, &o = *o] {
+            // Pages made ahead yield to the display server painting the one
+            // the reader waits for; a page waited for is made here at full
+            // speed anyway on an idle machine.
+            TallerDecodificacion::BajarPrioridad(CortesiaObreros);
+            Trabajar(o);
+        });
 }
 
 PreparadorPaginas::~PreparadorPaginas()
@@ -90,10 +110,12 @@ PreparadorPaginas::~PreparadorPaginas()
     {
         std::lock_guard l(m_);
         salir_ = true;
-        cancelar_ = true;
+        for (const auto &o : obreros_)
+            o->cancelar = true;
     }
     cv_.notify_all();
-    hilo_.join();
+    for (const auto &o : obreros_)
+        o->hilo.join();
 }
 
 void PreparadorPaginas::Abrir(const Contenido &d)
@@ -116,8 +138,10 @@ void PreparadorPaginas::OlvidarConCerrojo()
     ++generacion_;
     cache_.clear();
     bytes_ = 0;
+    ultimoTamano_ = 0;
     cola_.clear();
-    cancelar_ = true;
+    for (const auto &o : obreros_)
+        o->cancelar = true;
     cv_.notify_all();
 }
 
@@ -141,6 +165,7 @@ void PreparadorPaginas::Guardar(const Entrada &e)
         bytes_ -= sitio->Bytes();
     sitio = e;
     bytes_ += e->Bytes();
+    ultimoTamano_ = e->Bytes();
     // Over budget, the pages farthest from the one being read go first.
     while (bytes_ > presupuesto_ && cache_.size() > 1) {
         auto lejos = cache_.end();
@@ -155,6 +180,58 @@ void PreparadorPaginas::Guardar(const Entrada &e)
     }
 }
 
+PreparadorPaginas::Obrero *PreparadorPaginas::EnCurso(const PedidoPagina &p) const
+{
+    for (const auto &o : obreros_)
+        if (o->enCurso && !o->cancelar && Sirve(doc_.Paginas.value(p.Pagina), *o->enCurso, p))
+            return o.get();
+    return nullptr;
+}
+
+bool PreparadorPaginas::Cabe(const PedidoPagina &p) const
+{
+    // A page that would push out pages nearer the reader is not worth
+    // making: it would be the first to go. Its size is taken to be the
+    // last page's.
+    std::size_t cerca = ultimoTamano_;
+    for (const auto &[pagina, e] : cache_)
+        if (Distancia(pagina, centro_) <= Distancia(p.Pagina, centro_))
+            cerca += e->Bytes();
+    return cerca <= presupuesto_;
+}
+
+int PreparadorPaginas::Ocupados() const
+{
+    return int(std::count_if(obreros_.begin(), obreros_.end(), [](const auto &o) { return o->enCurso.has_value(); }));
+}
+
+bool PreparadorPaginas::PuedeEmpezar() const
+{
+    // While the reader waits for a page made on their own thread, the
+    // workers together keep to the other cores.
+    return esperadas_ == 0 || Ocupados() + esperadas_ < int(obreros_.size());
+}
+
+void PreparadorPaginas::DejarSitio(const PedidoPagina &esperada)
+{
+    const int activos = int(std::count_if(obreros_.begin(), obreros_.end(),
+                                          [](const auto &o) { return o->enCurso && !o->cancelar; }));
+    if (obreros_.size() < 2 || activos + 1 <= int(obreros_.size()))
+        return;
+    // The worker on the page farthest from the awaited one stops; its page
+    // goes back to the front of the wish, to be made after.
+    Obrero *lejos = nullptr;
+    for (const auto &o : obreros_)
+        if (o->enCurso && !o->cancelar
+            && (!lejos || Distancia(o->enCurso->Pagina, esperada.Pagina) > Distancia(lejos->enCurso->Pagina, esperada.Pagina)))
+            lejos = o.get();
+    if (!lejos)
+        return;
+    lejos->cancelar = true;
+    if (std::find(cola_.begin(), cola_.end(), *lejos->enCurso) == cola_.end())
+        cola_.push_front(*lejos->enCurso);
+}
+
 std::shared_ptr<const PaginaPreparada> PreparadorPaginas::Obtener(const PedidoPagina &p)
 {
     std::unique_lock l(m_);
@@ -165,59 +242,83 @@ std::shared_ptr<const PaginaPreparada> PreparadorPaginas::Obtener(const PedidoPa
     for (;;) {
         if (Entrada e = Buscar(p))
             return e;
-        if (!enCurso_ || enCurso_->Pagina != p.Pagina)
+        if (!EnCurso(p))
             break;
-        if (*enCurso_ != p) {
-            cancelar_ = true; // it is preparing this page for another layout
-            break;
-        }
         cv_.wait(l);
     }
+    for (const auto &o : obreros_)
+        if (o->enCurso && o->enCurso->Pagina == p.Pagina)
+            o->cancelar = true; // it is preparing this page for another layout
     const auto i = cache_.find(p.Pagina);
     std::shared_ptr<const OrigenPicture> datos = i != cache_.end() ? i->second->Datos : nullptr;
     const Contenido d = doc_;
     const std::uint64_t generacion = generacion_;
+    DejarSitio(p);
+    ++esperadas_;
     l.unlock();
-    const Entrada e = Preparar(d, p, std::move(datos), nullptr);
+    Entrada e;
+    try {
+        e = Preparar(d, p, std::move(datos), nullptr);
+    } catch (...) {
+        l.lock();
+        --esperadas_;
+        cv_.notify_all();
+        throw;
+    }
     l.lock();
+    --esperadas_;
     if (generacion == generacion_)
         Guardar(e);
+    cv_.notify_all();
     return e;
 }
 
-void PreparadorPaginas::Anticipar(const std::vector<PedidoPagina> &pedidos)
+void PreparadorPaginas::Anticipar(const std::vector<PedidoPagina> &pedidos,
+                                  const std::optional<PedidoPagina> &esperada)
 {
     std::lock_guard l(m_);
     cola_.clear();
+    if (esperada)
+        centro_ = esperada->Pagina;
     for (const PedidoPagina &p : pedidos)
-        if (p.Pagina >= 1 && p.Pagina < doc_.Paginas.size() && !Buscar(p))
+        if (p.Pagina >= 1 && p.Pagina < doc_.Paginas.size() && !Buscar(p) && !EnCurso(p)
+            && std::find(cola_.begin(), cola_.end(), p) == cola_.end())
             cola_.push_back(p);
-    if (enCurso_ && std::find(cola_.begin(), cola_.end(), *enCurso_) == cola_.end())
-        cancelar_ = true; // a page no longer wanted
+    for (const auto &o : obreros_) {
+        const QString nombre = o->enCurso ? doc_.Paginas.value(o->enCurso->Pagina) : QString();
+        const auto sirve = [&](const PedidoPagina &p) { return Sirve(nombre, *o->enCurso, p); };
+        if (o->enCurso && std::none_of(pedidos.begin(), pedidos.end(), sirve) && !(esperada && sirve(*esperada)))
+            o->cancelar = true; // a page no longer wanted
+    }
     cv_.notify_all();
 }
 
-void PreparadorPaginas::Trabajar()
+void PreparadorPaginas::Trabajar(Obrero &o)
 {
     std::unique_lock l(m_);
     for (;;) {
-        cv_.wait(l, [&] { return salir_ || !cola_.empty(); });
+        cv_.wait(l, [&] { return salir_ || (!cola_.empty() && PuedeEmpezar()); });
         if (salir_)
             return;
         const PedidoPagina p = cola_.front();
         cola_.pop_front();
-        if (Buscar(p))
+        const bool cabe = Cabe(p);
+        if (!cabe)
+            cola_.clear(); // the pages farther on would not fit either
+        if (!cabe || Buscar(p) || EnCurso(p)) {
+            cv_.notify_all(); // perhaps the end of the wish: someone may wait for it
             continue;
-        enCurso_ = p;
-        cancelar_ = false;
+        }
+        o.enCurso = p;
+        o.cancelar = false;
         const auto i = cache_.find(p.Pagina);
         std::shared_ptr<const OrigenPicture> datos = i != cache_.end() ? i->second->Datos : nullptr;
         const Contenido d = doc_;
         const std::uint64_t generacion = generacion_;
         l.unlock();
-        const Entrada e = Preparar(d, p, std::move(datos), &cancelar_);
+        const Entrada e = Preparar(d, p, std::move(datos), &o.cancelar);
         l.lock();
-        enCurso_.reset();
+        o.enCurso.reset();
         if (e && generacion == generacion_ && !salir_)
             Guardar(e);
         cv_.notify_all();
@@ -239,5 +340,5 @@ bool PreparadorPaginas::EnCache(const PedidoPagina &p) const
 void PreparadorPaginas::EsperarInactivo()
 {
     std::unique_lock l(m_);
-    cv_.wait(l, [&] { return cola_.empty() && !enCurso_; });
+    cv_.wait(l, [&] { return cola_.empty() && Ocupados() == 0 && esperadas_ == 0; });
 }

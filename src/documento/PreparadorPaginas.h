@@ -1,8 +1,10 @@
 #pragma once
 // Pages made ready before they are asked for: read from the document into
-// memory, decoded and reduced to the size they will be shown at on a worker
-// thread, and kept in a cache bounded by a memory budget. It knows nothing of
-// windows: the caller says how each page will be laid out.
+// memory, decoded and reduced to the size they will be shown at on worker
+// threads (one per core, two at most), and kept in a cache bounded by a
+// memory budget. The page the reader waits for always goes first: while it is
+// prepared, the workers leave it a core. It knows nothing of windows: the
+// caller says how each page will be laid out.
 #include "imaging/ControlImagen.h"
 #include "imaging/Diseno.h"
 
@@ -58,8 +60,10 @@ public:
     };
 
     static constexpr std::size_t PresupuestoPorDefecto = 160u * 1024 * 1024;
+    static constexpr int ObrerosMaximos = 2;
 
-    explicit PreparadorPaginas(std::size_t presupuesto = PresupuestoPorDefecto);
+    // `obreros` 0: one per core, at most ObrerosMaximos.
+    explicit PreparadorPaginas(std::size_t presupuesto = PresupuestoPorDefecto, int obreros = 0);
     ~PreparadorPaginas();
     PreparadorPaginas(const PreparadorPaginas &) = delete;
     PreparadorPaginas &operator=(const PreparadorPaginas &) = delete;
@@ -69,25 +73,39 @@ public:
     void Abrir(const Contenido &d);
     void Olvidar();
 
-    // The page as requested: from the cache, from the worker when it is on it,
+    // The page as requested: from the cache, from a worker when one is on it,
     // or prepared right here. Null only for a page outside the document.
     std::shared_ptr<const PaginaPreparada> Obtener(const PedidoPagina &p);
 
     // The pages to prepare next, nearest first; replaces the previous wish.
-    void Anticipar(const std::vector<PedidoPagina> &pedidos);
+    // A page a worker is on and that is still wished for goes on.
+    // `esperada`: the page about to be asked for, made on the asking thread
+    // unless a worker is already on it.
+    void Anticipar(const std::vector<PedidoPagina> &pedidos, const std::optional<PedidoPagina> &esperada = {});
 
     // For tests and the benchmark.
     std::size_t BytesEnCache() const;
     bool EnCache(const PedidoPagina &p) const;
     void EsperarInactivo();
+    int Obreros() const { return int(obreros_.size()); }
 
 private:
     using Entrada = std::shared_ptr<const PaginaPreparada>;
-    void Trabajar();
+    struct Obrero {
+        std::optional<PedidoPagina> enCurso;
+        std::atomic<bool> cancelar{false};
+        std::thread hilo;
+    };
+    void Trabajar(Obrero &o);
     void OlvidarConCerrojo();
     Entrada Buscar(const PedidoPagina &p) const;      // with the lock held
     void Guardar(const Entrada &e);                   // with the lock held
     int Distancia(int a, int b) const;
+    Obrero *EnCurso(const PedidoPagina &p) const;     // with the lock held: a worker making p
+    bool Cabe(const PedidoPagina &p) const;           // with the lock held
+    int Ocupados() const;                             // with the lock held
+    bool PuedeEmpezar() const;                        // with the lock held
+    void DejarSitio(const PedidoPagina &esperada);    // with the lock held
 
     const std::size_t presupuesto_;
     mutable std::mutex m_;
@@ -96,10 +114,10 @@ private:
     std::uint64_t generacion_ = 0;
     std::map<int, Entrada> cache_;
     std::size_t bytes_ = 0;
+    std::size_t ultimoTamano_ = 0;
     std::deque<PedidoPagina> cola_;
-    std::optional<PedidoPagina> enCurso_;
-    std::atomic<bool> cancelar_{false};
+    int esperadas_ = 0;      // pages being prepared on the caller's thread
     int centro_ = 1;
     bool salir_ = false;
-    std::thread hilo_;
+    std::vector<std::unique_ptr<Obrero>> obreros_;
 };

@@ -10,6 +10,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <utility>
 
 using modIdioma::TextoIdioma;
 using diseno::Modo;
@@ -50,6 +51,14 @@ QString PedirClaveZip()
 
 EstadoVista::EstadoVista(Documento &documento, QObject *parent) : QObject(parent), doc_(documento)
 {
+    // Read-ahead held back for a first page starts once that page is
+    // painted, or after this long without a paint (a hidden window).
+    anticipoPendiente_.setSingleShot(true);
+    anticipoPendiente_.setInterval(250);
+    connect(&anticipoPendiente_, &QTimer::timeout, this, [this] {
+        AnticiparVecinas(paginaPendiente_);
+    });
+    connect(&doc_, &Documento::Abierto, this, [this] { primeraPagina_ = true; });
     tmrDinamico.setInterval(10);
     connect(&tmrDinamico, &QTimer::timeout, this, [this] {
         const diseno::Ventana v = Escala();
@@ -126,6 +135,14 @@ bool EstadoVista::ExtraerYCargar(const QString &nombre, ControlImagen &destino)
     return cargada;
 }
 
+PedidoPagina EstadoVista::PedidoEn(std::int16_t pagina, const Medida &m) const
+{
+    PedidoPagina p = PedidoPara(pagina, Imagen);
+    p.Ventana = m.Ventana;
+    p.PixelesPorTwip = m.PixelesPorTwip;
+    return p;
+}
+
 PedidoPagina EstadoVista::PedidoPara(std::int16_t pagina, const ControlImagen &destino) const
 {
     PedidoPagina p;
@@ -141,19 +158,32 @@ PedidoPagina EstadoVista::PedidoPara(std::int16_t pagina, const ControlImagen &d
     return p;
 }
 
-void EstadoVista::AnticiparVecinas(std::int16_t desde)
+void EstadoVista::AnticiparVecinas(std::int16_t pagina)
 {
+    anticipoPendiente_.stop();
     if (doc_.NumeroPaginas() < 2)
         return;
-    // The next pages in the direction of reading (the next two spreads in
-    // two-page mode), then the one behind for a reader who turns back.
-    const int adelante = ModoAjuste == Modo::DosPaginas ? 4 : 3;
+    // The other half of the spread leads the wish, so that while this
+    // thread makes the page a worker makes its partner. Then the next pages
+    // in the direction of reading (further while skimming), then the one
+    // behind for a reader who turns back.
+    const bool dos = ModoAjuste == Modo::DosPaginas;
     const int paso = bAvanzando ? 1 : -1;
+    const std::int16_t ultima = dos ? doc_.PaginaVecina(pagina, paso) : pagina;
+    const int adelante = (hojeando_ ? PaginasHojeo : PaginasLectura) * (dos ? 2 : 1);
     std::vector<PedidoPagina> pedidos;
+    if (dos && doc_.EsPagina(std::int16_t(pagina + paso)))
+        pedidos.push_back(PedidoPara(std::int16_t(pagina + paso), Imagen2));
     for (int k = 1; k <= adelante; ++k)
-        pedidos.push_back(PedidoPara(doc_.PaginaVecina(desde, paso * k), Imagen));
-    pedidos.push_back(PedidoPara(doc_.PaginaVecina(desde, -paso), Imagen));
-    doc_.Preparador().Anticipar(pedidos);
+        pedidos.push_back(PedidoPara(doc_.PaginaVecina(ultima, paso * k), Imagen));
+    pedidos.push_back(PedidoPara(doc_.PaginaVecina(pagina, -paso), Imagen));
+    doc_.Preparador().Anticipar(pedidos, PedidoPara(pagina, Imagen));
+}
+
+void EstadoVista::PaginaPintada()
+{
+    if (anticipoPendiente_.isActive() && PaginaCargada)
+        AnticiparVecinas(paginaPendiente_);
 }
 
 bool EstadoVista::VerImagen(std::int16_t pagina)
@@ -162,6 +192,18 @@ bool EstadoVista::VerImagen(std::int16_t pagina)
         return false;
     const PunteroOcupado ocupado;
     PaginaCargada = false;
+    const auto ahora = std::chrono::steady_clock::now();
+    hojeando_ = ahora - ultimaCarga_ < PausaDeHojeo;
+    ultimaCarga_ = ahora;
+    // A document's first page goes on the screen before anything is read
+    // ahead (the display server needs the cores for its first paint); after
+    // that, the next pages are made while this one is.
+    if (std::exchange(primeraPagina_, false)) {
+        paginaPendiente_ = pagina;
+        anticipoPendiente_.start();
+    } else {
+        AnticiparVecinas(pagina);
+    }
     const bool leida = CargarPaginaEn(pagina, Imagen);
     if (!leida) {
         // A broken page leaves an empty screen and the reader free to go on.
@@ -176,9 +218,6 @@ bool EstadoVista::VerImagen(std::int16_t pagina)
     Partes.DesplazParteX = 0;
     Partes.DesplazParteY = 0;
     PaginaCargada = true;
-    // A spread ends on its second page, when there is one.
-    const bool segunda = ModoAjuste == Modo::DosPaginas && doc_.EsPagina(PaginaActual);
-    AnticiparVecinas(segunda ? PaginaActual : pagina);
     return leida;
 }
 

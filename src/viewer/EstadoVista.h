@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 
@@ -71,6 +72,10 @@ public:
     // Pages.
     // False when the page could not be read (the loading error is shown).
     bool VerImagen(std::int16_t pagina);
+    // How `pagina` is asked of the page pipeline when the window measures `m`.
+    PedidoPagina PedidoEn(std::int16_t pagina, const Medida &m) const;
+    // The window painted: read-ahead held back for a first page starts.
+    void PaginaPintada();
     // Makes `pagina` the current page and shows it; the tag follows.
     void IrAPagina(std::int16_t pagina);
     void PasarPagina(bool adelante, bool primeraOUltima);
@@ -127,7 +132,10 @@ signals:
 
 private:
     PedidoPagina PedidoPara(std::int16_t pagina, const ControlImagen &destino) const;
-    void AnticiparVecinas(std::int16_t desde);
+    // Pages turned closer together than this are skimmed: read further ahead.
+    static constexpr std::chrono::milliseconds PausaDeHojeo{250};
+    static constexpr int PaginasLectura = 3, PaginasHojeo = 6; // spreads in two-page mode
+    void AnticiparVecinas(std::int16_t pagina);
     bool ExtraerYCargar(const QString &nombre, ControlImagen &destino);
     void PonerContinua(ControlImagen &c) const; // lays out a stacked page by the mode under it
     void ColocarPliego();                       // the two pages of a spread into their halves
@@ -138,5 +146,10 @@ private:
     Medida medida_;
     std::function<Medida()> medir_;
     std::int32_t colorFondo_ = 0;
+    std::chrono::steady_clock::time_point ultimaCarga_{};
+    bool hojeando_ = false;
+    bool primeraPagina_ = false;        // of a document just opened
+    QTimer anticipoPendiente_;
+    std::int16_t paginaPendiente_ = 0;
     std::int16_t paginaPliego_ = 0; // the page the last spread was asked for, held by Imagen
 };

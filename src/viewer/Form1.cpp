@@ -11,6 +11,7 @@
 #include "views/Ventanas.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -68,6 +69,14 @@ Form1::Form1(const QString &lineaComandos, QWidget *parent)
       vista_(std::make_unique<EstadoVista>(*documento_)),
       comandos_(std::make_unique<Comandos>(*documento_, *vista_, this)), LineaComandos(lineaComandos.trimmed())
 {
+    // The first page is read and decoded while the window is being built:
+    // the window will fill the screen, in the mode every start begins in.
+    if (const QScreen *s = QGuiApplication::primaryScreen(); s && !LineaComandos.isEmpty()) {
+        const EstadoVista::Medida m{{s->geometry().width() * Twips, s->geometry().height() * Twips},
+                                    s->devicePixelRatio() / Twips};
+        documento_->Adelantar(Comandos::RutaDeLinea(LineaComandos),
+                              [this, m](std::int16_t pagina) { return vista_->PedidoEn(pagina, m); });
+    }
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tavelo"));
     setWindowFlags(Qt::FramelessWindowHint | Qt::Window);
@@ -375,6 +384,8 @@ void Form1::paintEvent(QPaintEvent *event)
         return;
     QPainter p(this);
     p.drawImage(QPoint(0, 0), superficie_);
+    p.end();
+    vista_->PaginaPintada();
 }
 
 void Form1::dragEnterEvent(QDragEnterEvent *event)

@@ -4,6 +4,8 @@
 #include "DialogosDePrueba.h"
 #include "PruebaForm1.h"
 #include "shell/modGeneral.h"
+#include "shell/modIdioma.h"
+#include "documento/Documento.h"
 #include "documento/FuentePaginas.h"
 #include "documento/PreparadorPaginas.h"
 
@@ -12,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <thread>
 
 using prueba::ArchivosTemporales;
 using prueba::EntradaNueva;
@@ -164,11 +168,10 @@ protected:
     QString ruta;
 };
 
-TEST_F(LecturaRapida, FiftyQuickKeysEndOnTheRightPageAndPaintInOrder)
+// Fifty page keys queued at once, every paint of the window recorded with
+// the page it shows where `muestra` reads it.
+std::vector<int> CincuentaTeclas(Form1 &f, const std::function<int()> &muestra)
 {
-    AbrirComic();
-    ASSERT_EQ(PaginaEnPantalla(), 1);
-    // Every paint of the window is recorded with the page it shows.
     std::vector<int> pintadas;
     struct Observador : QObject {
         std::function<void()> alPintar;
@@ -179,14 +182,33 @@ TEST_F(LecturaRapida, FiftyQuickKeysEndOnTheRightPageAndPaintInOrder)
             return false;
         }
     } observador;
-    observador.alPintar = [&] { pintadas.push_back(PaginaEnPantalla()); };
-    f->installEventFilter(&observador);
+    observador.alPintar = [&] { pintadas.push_back(muestra()); };
+    f.installEventFilter(&observador);
     for (int i = 0; i < 50; ++i) {
-        QCoreApplication::postEvent(f.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " "));
-        QCoreApplication::postEvent(f.get(), new QKeyEvent(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, " "));
+        QCoreApplication::postEvent(&f, new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " "));
+        QCoreApplication::postEvent(&f, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, " "));
     }
     QCoreApplication::processEvents();
-    f->repaint();
+    f.repaint();
+    f.removeEventFilter(&observador);
+    return pintadas;
+}
+
+// Never a page from before the one painted last: pages only go forward,
+// `paso` at a time.
+void SoloAdelante(const std::vector<int> &pintadas, int paso)
+{
+    for (std::size_t i = 1; i < pintadas.size(); ++i)
+        EXPECT_TRUE(pintadas[i] == pintadas[i - 1] || pintadas[i] == (pintadas[i - 1] + paso - 1) % Paginas + 1)
+            << i << ": " << pintadas[i - 1] << " then " << pintadas[i];
+}
+
+TEST_F(LecturaRapida, FiftyQuickKeysEndOnTheRightPageAndPaintInOrder)
+{
+    AbrirComic();
+    ASSERT_EQ(PaginaEnPantalla(), 1);
+    ASSERT_EQ(f->Doc().Preparador().Obreros(), int(std::min(2u, std::max(1u, std::thread::hardware_concurrency()))));
+    const std::vector<int> pintadas = CincuentaTeclas(*f, [&] { return PaginaEnPantalla(); });
     const int esperada = (50 % Paginas) + 1; // wrapping after the last page
     EXPECT_EQ(f->Vista().PaginaActual, esperada);
     EXPECT_EQ(f->LBPag->text(), QString("%1/%2").arg(esperada).arg(Paginas));
@@ -194,11 +216,86 @@ TEST_F(LecturaRapida, FiftyQuickKeysEndOnTheRightPageAndPaintInOrder)
     EXPECT_EQ(PaginaDe(f->Vista().Imagen.Picture.pixelColor(5, 5)), esperada);
     ASSERT_FALSE(pintadas.empty());
     EXPECT_EQ(pintadas.back(), esperada);
-    // Never a page from before the one painted last: pages only go forward.
-    for (std::size_t i = 1; i < pintadas.size(); ++i)
-        EXPECT_TRUE(pintadas[i] == pintadas[i - 1] || pintadas[i] == pintadas[i - 1] % Paginas + 1)
-            << i << ": " << pintadas[i - 1] << " then " << pintadas[i];
-    f->removeEventFilter(&observador);
+    SoloAdelante(pintadas, 1);
+}
+
+TEST_F(LecturaRapida, FiftyQuickSpreadsEndOnTheRightPairAndPaintInOrder)
+{
+    // Both halves of every spread are made at once, one of them on a worker.
+    AbrirComic();
+    f->Form_KeyUp('8', 0);
+    ASSERT_EQ(f->Vista().PaginaActual, 2);
+    const auto izquierda = [&] {
+        return PaginaDe(f->Superficie().pixelColor(f->Superficie().width() / 4, f->Superficie().height() / 2));
+    };
+    const std::vector<int> pintadas = CincuentaTeclas(*f, izquierda);
+    const int primera = (2 * 50 % Paginas) + 1;
+    EXPECT_EQ(f->Vista().PaginaActual, primera + 1);
+    EXPECT_EQ(PaginaDe(f->Vista().Imagen.Picture.pixelColor(5, 5)), primera);
+    EXPECT_EQ(PaginaDe(f->Vista().Imagen2.Picture.pixelColor(5, 5)), primera + 1);
+    EXPECT_EQ(izquierda(), primera);
+    EXPECT_EQ(PaginaDe(f->Superficie().pixelColor(f->Superficie().width() * 3 / 4, f->Superficie().height() / 2)),
+              primera + 1);
+    ASSERT_FALSE(pintadas.empty());
+    EXPECT_EQ(pintadas.back(), primera);
+    SoloAdelante(pintadas, 2);
+}
+
+TEST_F(LecturaRapida, APageWhoseEntryFailsItsCheckShowsTheLoadingErrorAndWritesNothing)
+{
+    // A stored entry with one byte changed inside its picture data: the
+    // picture itself would still decode.
+    ruta = dir.filePath("crc.cbz");
+    std::vector<EntradaNueva> paginas = Comic();
+    ASSERT_TRUE(prueba::EscribirZip(ruta, paginas, {}, {}, false));
+    QFile z(ruta);
+    ASSERT_TRUE(z.open(QIODevice::ReadWrite));
+    QByteArray bytes = z.readAll();
+    const qsizetype inicio = bytes.indexOf(paginas[1].Datos);
+    ASSERT_GT(inicio, 0);
+    const qsizetype dentro = inicio + paginas[1].Datos.size() / 2;
+    bytes[dentro] = char(bytes[dentro] ^ 0x10);
+    ASSERT_TRUE(z.seek(0));
+    ASSERT_EQ(z.write(bytes), bytes.size());
+    z.close();
+    f->show();
+    f->AbrirArchivo(ruta, true);
+    ASSERT_EQ(PaginaDe(f->Vista().Imagen.Picture.pixelColor(5, 5)), 1);
+    f->Form_KeyUp(' ', 0);
+    EXPECT_EQ(f->Vista().PaginaActual, 2);
+    EXPECT_EQ(f->Vista().UltimoMensaje, modIdioma::TextoIdioma(200));
+    EXPECT_TRUE(f->Vista().Imagen.Picture.isNull());
+    f->Doc().Preparador().EsperarInactivo();
+    EXPECT_TRUE(ArchivosTemporales().isEmpty()) << ArchivosTemporales().join(' ');
+    f->Form_KeyUp(' ', 0);
+    EXPECT_EQ(PaginaDe(f->Vista().Imagen.Picture.pixelColor(5, 5)), 3);
+}
+
+TEST(Preparador, TheStartingDocumentIsReadAheadAndTakenOverByItsOpening)
+{
+    QTemporaryDir d;
+    const QString zip = d.filePath("c.cbz"), otro = d.filePath("o.cbz");
+    ASSERT_TRUE(prueba::EscribirZip(zip, Comic()));
+    ASSERT_TRUE(prueba::EscribirZip(otro, {{"a.jpg", prueba::PaginaNumero(1, {60, 90})}}));
+    const auto pedido = [](std::int16_t p) { return Pedido(p); };
+    Documento doc;
+    doc.Adelantar(zip, pedido);
+    doc.Preparador().EsperarInactivo();
+    EXPECT_TRUE(doc.Preparador().EnCache(Pedido(1)));
+    EXPECT_FALSE(doc.HayDocumento()); // nothing of it shows yet
+    EXPECT_FALSE(doc.Preparador().EnCache(Pedido(2)));
+
+    doc.Abrir(zip);
+    EXPECT_EQ(doc.NumeroPaginas(), Paginas);
+    EXPECT_TRUE(doc.Preparador().EnCache(Pedido(1))); // not made again
+    EXPECT_EQ(PaginaDe(doc.Preparador().Obtener(Pedido(1))->Imagen.Picture.pixelColor(5, 5)), 1);
+
+    // Opening something else drops the head start.
+    doc.Adelantar(zip, pedido);
+    doc.Abrir(otro);
+    EXPECT_EQ(doc.NumeroPaginas(), 1);
+    EXPECT_EQ(doc.Preparador().BytesEnCache(), 0u);
+    EXPECT_EQ(doc.Preparador().Obtener(Pedido(1))->Datos->Nombre, "a.jpg");
 }
 
 TEST_F(LecturaRapida, ReadingAheadWritesNoPageFileAndEveryModeShowsTheRightPage)
