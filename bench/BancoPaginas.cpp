@@ -175,9 +175,10 @@ int HijoAbrir(const QString &ruta, const QString &otro)
     return 0;
 }
 
-// A child, in display mode `modo`. Cold turns first: a key straight after a
-// jump to a page not seen before, so nothing ahead of it can be ready (the
-// samples lie far enough apart for any look-ahead of a few pages). Then the
+// A child, in display mode `modo`. Jumps first, each to a page not seen
+// before (every page made so far is forgotten first), and the cold turn: a
+// key straight after the jump, while nothing but the viewer's own work on
+// the jump can have made its page ready. Then the
 // document read forward, the whole of it with `entero`, else 24 turns: every
 // other turn after the reader has looked at the page (reading), the rest
 // straight after the previous turn (quick). With `entero`, jumps around last.
@@ -223,7 +224,7 @@ int HijoLeer(const QString &ruta, int modo, bool entero)
         }
     };
     std::vector<double> saltos, frios;
-    for (int c = 5; c + paso < paginas; c += 4 + 2 * paso) {
+    for (int c = 3; c + paso < paginas && int(saltos.size()) < Saltos; c += 2 * paso) {
         // Nothing made ahead before may serve the jump.
         f.Doc().Preparador().Olvidar();
         Esperar(Reposo);

@@ -149,6 +149,11 @@ int EscalaDct(QSize natural, QSize objetivo)
     return n;
 }
 
+int EscalaRapida(int n)
+{
+    return n == 3 || n == 7 ? n + 1 : n;
+}
+
 namespace {
 
 // Every libjpeg call happens here, so that an error's jump back skips no
@@ -194,7 +199,9 @@ Resultado Leer(Descompresor &d, const QByteArray &datos, const std::function<QSi
     if (objetivo.isEmpty() || objetivo.width() > natural.width() || objetivo.height() > natural.height())
         objetivo = natural;
     objetivo = objetivo.boundedTo(tope);
-    const int n = escala(objetivo);
+    int n = escala(objetivo);
+    if (n < 8 && cabe(salidaDe(EscalaRapida(n))))
+        n = EscalaRapida(n);
     c.scale_num = unsigned(n);
     c.scale_denom = 8;
     c.out_color_space = JCS_EXT_BGRA; // QImage's RGB32 byte order, alpha at 255

@@ -75,6 +75,11 @@ TEST(Jpeg, TheDctScaleIsTheSmallestThatStillCovers)
     EXPECT_EQ(jpg::EscalaDct({2480, 3508}, {2400, 3400}), 8);
     EXPECT_EQ(jpg::EscalaDct({2480, 3508}, {100, 100}), 1);
     EXPECT_EQ(jpg::EscalaDct({2480, 3508}, {}), 8);
+    // Decoded at the faster scale above it, where there is one.
+    EXPECT_EQ(jpg::EscalaRapida(3), 4);
+    EXPECT_EQ(jpg::EscalaRapida(7), 8);
+    for (int n : {1, 2, 4, 5, 6, 8})
+        EXPECT_EQ(jpg::EscalaRapida(n), n);
 }
 
 TEST(Jpeg, ReducedPagesComeAtExactlyTheShownSizeAndWholeOnesAsTheStandardLoaderGivesThem)
