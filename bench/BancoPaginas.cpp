@@ -465,7 +465,7 @@ int Padre(int argc, char **argv)
                 m1("repintar"), m1("leer"));
 
     const auto fallos = [](const Medidas &m) {
-        return m("abrir", 2) + m("frio", 2) + m("lectura", 2) + m("rapido", 2);
+        return m("abrir", 2) + m("salto", 2) + m("frio", 2) + m("lectura", 2) + m("rapido", 2);
     };
     std::printf("%-13s %20s %20s %20s %20s %6s\n", "ms (x ref)", "open", "cold turn", "reading turn", "quick turn",
                 "failed");

@@ -9,11 +9,15 @@
 void ccZip::Init(const QString &archivo)
 {
     nombres_.clear();
+    regulares_.clear();
     ruta_ = archivo;
     if (archivo::FormatoDe(archivo) != archivo::Formato::Zip)
         return;
-    for (const archivo::Entrada &e : archivo::ListarEntradas(archivo))
+    for (const archivo::Entrada &e : archivo::ListarEntradas(archivo)) {
         nombres_ << modAnsi::OemAAnsi(e.Nombre);
+        if (e.Regular)
+            regulares_ << e.Nombre;
+    }
 }
 
 int ccZip::Count() const

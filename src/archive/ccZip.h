@@ -25,6 +25,9 @@ public:
     void Init(const QString &archivo);
     int Count() const;
     QString GetFile(int i) const;          // 1-based; "" outside 1..Count
+    // The names of the entries that give data, as the archive reader has
+    // them (before GetFile's code-page turn).
+    const QStringList &Regulares() const { return regulares_; }
     // `pedirClave` is asked once, when an encrypted entry needs a password.
     int Decompress(const QString &carpeta, const QString &entrada,
                    const archivo::PedirClave &pedirClave = {}) const;
@@ -33,4 +36,5 @@ public:
 private:
     QString ruta_;
     QStringList nombres_;
+    QStringList regulares_;
 };

@@ -1,6 +1,7 @@
 #include "documento/FuentePaginas.h"
 
 #include "archive/EscrituraSegura.h"
+#include "archive/IndiceZip.h"
 #include "shell/modAnsi.h"
 #include "shell/modGeneral.h"
 
@@ -18,8 +19,7 @@ public:
 
     Leida Leer(const QString &nombre, QByteArray &datos) const override
     {
-        // A name the extraction path refuses to write is no page either.
-        if (archivo::RutaDentroDe(QStringLiteral("/"), modAnsi::AnsiAOem(nombre)).isEmpty())
+        if (!Admitido(nombre))
             return Leida::NoEsta;
         bool recibida = false;
         const archivo::Lectura l = archivo::LeerEntradas(
@@ -33,6 +33,13 @@ public:
         if (l.Cifradas > 0)
             return Leida::NoSalio;
         return l.Encontradas > 0 ? Leida::Rota : Leida::NoEsta;
+    }
+
+protected:
+    // A name the extraction path refuses to write is no page either.
+    static bool Admitido(const QString &nombre)
+    {
+        return !archivo::RutaDentroDe(QStringLiteral("/"), modAnsi::AnsiAOem(nombre)).isEmpty();
     }
 };
 
@@ -80,7 +87,31 @@ public:
                 l.Paginas << ZipActual.GetFile(i);
         paginas::Ordenar(l.Paginas);
         l.SinEntradas = ZipActual.Count() == 0;
+        // Pages are then read through the archive kept open, by the name
+        // the reader gives each entry (the last of a name wins, as on disk).
+        indice_ = archivo::IndiceZip::Abrir(Ruta(), ZipActual.Regulares());
+        claves_.clear();
+        for (const QString &n : ZipActual.Regulares())
+            claves_.insert(modAnsi::OemAAnsi(n), n);
         return l;
+    }
+
+    Leida Leer(const QString &nombre, QByteArray &datos) const override
+    {
+        const auto clave = claves_.constFind(nombre);
+        if (indice_ && clave != claves_.cend() && Admitido(nombre)) {
+            switch (indice_->Leer(*clave, datos)) {
+            case archivo::IndiceZip::Resultado::Bien:
+                return Leida::Bien;
+            case archivo::IndiceZip::Resultado::Rota:
+                return Leida::Rota;
+            case archivo::IndiceZip::Resultado::NoEsta:
+                return Leida::NoEsta;
+            case archivo::IndiceZip::Resultado::Otro:
+                break; // encrypted, or packed another way: the general reader
+            }
+        }
+        return FuenteArchivo::Leer(nombre, datos);
     }
 
     bool Extraer(const QString &nombre, const QString &carpeta,
@@ -90,6 +121,10 @@ public:
     }
 
     ccZip ZipActual;
+
+private:
+    std::unique_ptr<archivo::IndiceZip> indice_;
+    QHash<QString, QString> claves_; // page name -> the reader's name
 };
 
 // A picture stands for every picture of its folder.

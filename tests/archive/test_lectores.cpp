@@ -4,6 +4,7 @@
 #include "Constructores.h"
 #include "archive/Archivo.h"
 #include "archive/EscrituraSegura.h"
+#include "archive/IndiceZip.h"
 #include "archive/ccZip.h"
 #include "archive/modUnRAR.h"
 #include "shell/modComDlg.h"
@@ -331,4 +332,49 @@ TEST(Archivo, DosTimesOfUnixTimes)
     EXPECT_EQ((dos >> 5) & 0x3F, 30u);
     EXPECT_EQ(dos & 0x1F, 29u);
     EXPECT_EQ(archivo::FechaDosDe(0) >> 25, 0u); // before 1980: the first DOS day
+}
+
+TEST_F(Zip, TheKeptOpenIndexChecksEveryEntryAndStandsAsideWhenUnsure)
+{
+    // Bytes that do not compress, so the packed entry is as long as the page.
+    QByteArray ruido(70000, Qt::Uninitialized);
+    std::uint32_t x = 12345;
+    for (char &c : ruido)
+        c = char((x = x * 1103515245u + 12345u) >> 24);
+    const std::vector<EntradaNueva> paginas{{"a/p1.jpg", ruido}, {"p2.jpg", "dos"}};
+    for (bool comprimir : {true, false}) {
+        const QString cbz = Ruta(comprimir ? "d.cbz" : "s.cbz");
+        ASSERT_TRUE(prueba::EscribirZip(cbz, paginas, {}, {}, comprimir));
+        const QStringList regulares{"a/p1.jpg", "p2.jpg"};
+        auto indice = archivo::IndiceZip::Abrir(cbz, regulares);
+        ASSERT_TRUE(indice) << comprimir;
+        QByteArray d;
+        EXPECT_EQ(indice->Leer("a/p1.jpg", d), archivo::IndiceZip::Resultado::Bien);
+        EXPECT_EQ(d, paginas[0].Datos);
+        EXPECT_EQ(indice->Leer("a", d), archivo::IndiceZip::Resultado::NoEsta);
+        // Names that are not the general reader's: no index.
+        EXPECT_FALSE(archivo::IndiceZip::Abrir(cbz, {"p2.jpg"}));
+        EXPECT_FALSE(archivo::IndiceZip::Abrir(cbz, {"a/p1.jpg", "p2.JPG"}));
+
+        // One byte changed inside the first entry's data: its CRC fails.
+        QByteArray bytes = LeerBytes(cbz);
+        const qsizetype dentro = bytes.indexOf("a/p1.jpg") + 1000;
+        bytes[dentro] = char(bytes[dentro] ^ 0x01);
+        EscribirBytes(cbz, bytes);
+        indice = archivo::IndiceZip::Abrir(cbz, regulares);
+        ASSERT_TRUE(indice);
+        EXPECT_EQ(indice->Leer("a/p1.jpg", d), archivo::IndiceZip::Resultado::Rota) << comprimir;
+        EXPECT_EQ(indice->Leer("p2.jpg", d), archivo::IndiceZip::Resultado::Bien);
+        EXPECT_EQ(d, "dos");
+        // Cut short: no end record, no index.
+        EscribirBytes(cbz, bytes.left(bytes.size() - 10));
+        EXPECT_FALSE(archivo::IndiceZip::Abrir(cbz, regulares));
+    }
+    const QString cifrado = Ruta("k.cbz");
+    ASSERT_TRUE(prueba::EscribirZip(cifrado, paginas, "zipcrypt", "x"));
+    const auto indice = archivo::IndiceZip::Abrir(cifrado, {"a/p1.jpg", "p2.jpg"});
+    ASSERT_TRUE(indice);
+    QByteArray d;
+    EXPECT_EQ(indice->Leer("p2.jpg", d), archivo::IndiceZip::Resultado::Otro);
+    EXPECT_FALSE(archivo::IndiceZip::Abrir(Ruta("no-existe.cbz"), {}));
 }

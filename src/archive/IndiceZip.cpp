@@ -1,0 +1,188 @@
+#include "archive/IndiceZip.h"
+
+#include "archive/Archivo.h"
+#include "archive/Nombres.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+
+namespace archivo {
+
+namespace {
+
+constexpr std::uint32_t FirmaFin = 0x06054b50;
+constexpr std::uint32_t FirmaCentral = 0x02014b50;
+constexpr std::uint32_t FirmaLocal = 0x04034b50;
+constexpr qint64 TamanoFin = 22;
+constexpr qint64 ComentarioMaximo = 0xFFFF;
+constexpr qint64 TamanoCentral = 46;
+constexpr qint64 TamanoLocal = 30;
+constexpr std::uint16_t Cifrada = 0x0001;
+constexpr std::uint16_t Guardada = 0, Desinflada = 8;
+constexpr int HostUnix = 3;
+
+std::uint16_t L16(const char *p)
+{
+    const auto *u = reinterpret_cast<const unsigned char *>(p);
+    return std::uint16_t(u[0] | u[1] << 8);
+}
+
+std::uint32_t L32(const char *p)
+{
+    const auto *u = reinterpret_cast<const unsigned char *>(p);
+    return std::uint32_t(u[0]) | std::uint32_t(u[1]) << 8 | std::uint32_t(u[2]) << 16 | std::uint32_t(u[3]) << 24;
+}
+
+// Entries only a general reader may give data for or none: folders, and
+// links and devices as a Unix archiver marks them.
+bool EsRegular(const QByteArray &nombre, std::uint16_t hecho, std::uint32_t externos)
+{
+    if (nombre.endsWith('/'))
+        return false;
+    // A Unix mode without a file type (some archivers write 0600) is a file.
+    const std::uint32_t tipo = (externos >> 16) & 0170000;
+    return (hecho >> 8) != HostUnix || tipo == 0 || tipo == 0100000;
+}
+
+} // namespace
+
+std::unique_ptr<IndiceZip> IndiceZip::Abrir(const QString &ruta, const QStringList &regulares)
+{
+    auto indice = std::make_unique<IndiceZip>(Clave{});
+    QFile &f = indice->archivo_;
+    f.setFileName(ruta);
+    if (!f.open(QIODevice::ReadOnly))
+        return nullptr;
+    const qint64 total = f.size();
+    if (total < TamanoFin)
+        return nullptr;
+    // The end record, behind a comment of up to 64 KiB.
+    const qint64 cola = std::min(total, TamanoFin + ComentarioMaximo);
+    QByteArray fin;
+    if (!indice->LeerBytes(std::uint64_t(total - cola), std::uint64_t(cola), fin))
+        return nullptr;
+    qint64 donde = -1;
+    for (qint64 i = fin.size() - TamanoFin; i >= 0; --i)
+        if (L32(fin.constData() + i) == FirmaFin) {
+            donde = i;
+            break;
+        }
+    if (donde < 0)
+        return nullptr;
+    const char *e = fin.constData() + donde;
+    const std::uint16_t cuenta = L16(e + 10);
+    const std::uint32_t tamanoDirectorio = L32(e + 12), inicioDirectorio = L32(e + 16);
+    // ZIP64 keeps its real figures elsewhere: not ours.
+    if (cuenta == 0xFFFF || tamanoDirectorio == 0xFFFFFFFF || inicioDirectorio == 0xFFFFFFFF
+        || std::uint64_t(inicioDirectorio) + tamanoDirectorio > std::uint64_t(total))
+        return nullptr;
+    QByteArray directorio;
+    if (!indice->LeerBytes(inicioDirectorio, tamanoDirectorio, directorio))
+        return nullptr;
+
+    QStringList vistos;
+    qint64 p = 0;
+    for (int i = 0; i < cuenta; ++i) {
+        if (p + TamanoCentral > directorio.size() || L32(directorio.constData() + p) != FirmaCentral)
+            return nullptr;
+        const char *c = directorio.constData() + p;
+        const qint64 largoNombre = L16(c + 28), largoExtra = L16(c + 30), largoComentario = L16(c + 32);
+        if (p + TamanoCentral + largoNombre + largoExtra + largoComentario > directorio.size())
+            return nullptr;
+        const QByteArray bruto(c + TamanoCentral, largoNombre);
+        p += TamanoCentral + largoNombre + largoExtra + largoComentario;
+        if (!EsRegular(bruto, L16(c + 4), L32(c + 38)))
+            continue;
+        Entrada n;
+        n.Crc = L32(c + 16);
+        n.Comprimido = L32(c + 20);
+        n.Tamano = L32(c + 24);
+        n.Cabecera = L32(c + 42);
+        n.Metodo = L16(c + 10);
+        const bool zip64 = n.Comprimido == 0xFFFFFFFF || n.Tamano == 0xFFFFFFFF || n.Cabecera == 0xFFFFFFFF;
+        n.Legible = !(L16(c + 8) & Cifrada) && !zip64 && (n.Metodo == Guardada || n.Metodo == Desinflada);
+        const QString nombre = NombreDeBytes(bruto);
+        vistos << nombre;
+        const auto antes = indice->entradas_.constFind(nombre);
+        if (antes == indice->entradas_.cend() || antes->Cabecera < n.Cabecera)
+            indice->entradas_.insert(nombre, n);
+    }
+    QStringList esperados = regulares;
+    vistos.sort();
+    esperados.sort();
+    if (vistos != esperados)
+        return nullptr;
+    return indice;
+}
+
+bool IndiceZip::Inflar(std::uint64_t desde, std::uint64_t comprimido, QByteArray &datos) const
+{
+    // The packed data goes through in pieces, into a buffer each thread
+    // keeps: no second page-sized allocation, and the piece is still in the
+    // cache when it is inflated.
+    constexpr std::uint64_t Trozo = 256 * 1024;
+    thread_local QByteArray trozo;
+    z_stream z{};
+    if (inflateInit2(&z, -MAX_WBITS) != Z_OK)
+        return false;
+    z.next_out = reinterpret_cast<Bytef *>(datos.data());
+    z.avail_out = uInt(datos.size());
+    int r = Z_OK;
+    for (std::uint64_t hecho = 0; r == Z_OK && hecho < comprimido;) {
+        const std::uint64_t cuanto = std::min(Trozo, comprimido - hecho);
+        if (!LeerBytes(desde + hecho, cuanto, trozo))
+            break;
+        hecho += cuanto;
+        z.next_in = reinterpret_cast<Bytef *>(trozo.data());
+        z.avail_in = uInt(cuanto);
+        r = inflate(&z, hecho == comprimido ? Z_FINISH : Z_NO_FLUSH);
+        if (r == Z_BUF_ERROR && z.avail_out > 0 && hecho < comprimido)
+            r = Z_OK; // wants the next piece
+    }
+    const bool bien = r == Z_STREAM_END && z.total_out == uLong(datos.size());
+    inflateEnd(&z);
+    return bien;
+}
+
+bool IndiceZip::LeerBytes(std::uint64_t desde, std::uint64_t cuantos, QByteArray &bytes) const
+{
+    std::lock_guard l(m_);
+    if (cuantos > std::uint64_t(archivo_.size()) || !archivo_.seek(qint64(desde)))
+        return false;
+    bytes.resize(qsizetype(cuantos));
+    return archivo_.read(bytes.data(), qint64(cuantos)) == qint64(cuantos);
+}
+
+IndiceZip::Resultado IndiceZip::Leer(const QString &nombre, QByteArray &datos) const
+{
+    const auto i = entradas_.constFind(nombre);
+    if (i == entradas_.cend())
+        return Resultado::NoEsta;
+    const Entrada &n = *i;
+    if (!n.Legible)
+        return Resultado::Otro;
+    if (n.Tamano > TamanoMaximoEntrada || (n.Metodo == Guardada && n.Comprimido != n.Tamano))
+        return Resultado::Rota;
+    QByteArray local;
+    if (!LeerBytes(n.Cabecera, TamanoLocal, local) || L32(local.constData()) != FirmaLocal)
+        return Resultado::Rota;
+    const std::uint64_t inicio = n.Cabecera + TamanoLocal + L16(local.constData() + 26) + L16(local.constData() + 28);
+    if (n.Metodo == Guardada) {
+        if (!LeerBytes(inicio, n.Comprimido, datos))
+            return Resultado::Rota;
+    } else {
+        datos = QByteArray(qsizetype(n.Tamano), Qt::Uninitialized);
+        if (!Inflar(inicio, n.Comprimido, datos))
+            return Resultado::Rota;
+    }
+    const uLong crc = crc32_z(crc32(0, nullptr, 0), reinterpret_cast<const Bytef *>(datos.constData()),
+                              z_size_t(datos.size()));
+    if (crc != n.Crc) {
+        datos.clear();
+        return Resultado::Rota;
+    }
+    return Resultado::Bien;
+}
+
+} // namespace archivo
