@@ -1,5 +1,6 @@
 #include "shell/modComDlg.h"
 
+#include "shell/Costura.h"
 #include "shell/modGeneral.h"
 
 #include <QColorDialog>
@@ -53,12 +54,6 @@ public:
     int MostrarModal(QDialog &ventana) override { return ventana.exec(); }
 };
 
-std::unique_ptr<Dialogos> &Actuales()
-{
-    static std::unique_ptr<Dialogos> actuales = DialogosDelSistema();
-    return actuales;
-}
-
 } // namespace
 
 std::unique_ptr<Dialogos> DialogosDelSistema()
@@ -66,16 +61,16 @@ std::unique_ptr<Dialogos> DialogosDelSistema()
     return std::make_unique<DialogosQt>();
 }
 
+using CosturaDialogos = Costura<Dialogos, DialogosDelSistema>;
+
 std::unique_ptr<Dialogos> EstablecerDialogos(std::unique_ptr<Dialogos> nuevos)
 {
-    auto anteriores = std::move(Actuales());
-    Actuales() = nuevos ? std::move(nuevos) : DialogosDelSistema();
-    return anteriores;
+    return CosturaDialogos::Establecer(std::move(nuevos));
 }
 
 Dialogos &DialogosActuales()
 {
-    return *Actuales();
+    return CosturaDialogos::Actual();
 }
 
 QString FiltroQt(const QString &filtro, QChar separador)

@@ -1,5 +1,6 @@
 #include "shell/modPropiedades.h"
 
+#include "shell/Costura.h"
 #include "shell/modGeneral.h"
 
 #include <QCoreApplication>
@@ -45,12 +46,6 @@ private:
     static constexpr int EsperaMaxima = 5000; // ms
 };
 
-std::unique_ptr<Escritorio> &Actual()
-{
-    static std::unique_ptr<Escritorio> actual = EscritorioDelSistema();
-    return actual;
-}
-
 } // namespace
 
 std::unique_ptr<Escritorio> EscritorioDelSistema()
@@ -58,16 +53,16 @@ std::unique_ptr<Escritorio> EscritorioDelSistema()
     return std::make_unique<EscritorioFreedesktop>();
 }
 
+using CosturaEscritorio = Costura<Escritorio, EscritorioDelSistema>;
+
 std::unique_ptr<Escritorio> EstablecerEscritorio(std::unique_ptr<Escritorio> nuevo)
 {
-    auto anterior = std::move(Actual());
-    Actual() = nuevo ? std::move(nuevo) : EscritorioDelSistema();
-    return anterior;
+    return CosturaEscritorio::Establecer(std::move(nuevo));
 }
 
 Escritorio &EscritorioActual()
 {
-    return *Actual();
+    return CosturaEscritorio::Actual();
 }
 
 void MostrarPropiedades(const QString &ruta)

@@ -137,18 +137,19 @@ bool EstadoVista::ExtraerYCargar(const QString &nombre, ControlImagen &destino)
 
 PedidoPagina EstadoVista::PedidoEn(std::int16_t pagina, const Medida &m) const
 {
-    PedidoPagina p = PedidoPara(pagina, Imagen);
-    p.Ventana = m.Ventana;
-    p.PixelesPorTwip = m.PixelesPorTwip;
-    return p;
+    return PedidoPara(pagina, Imagen, m);
 }
 
 PedidoPagina EstadoVista::PedidoPara(std::int16_t pagina, const ControlImagen &destino) const
 {
+    return PedidoPara(pagina, destino, Medir());
+}
+
+PedidoPagina EstadoVista::PedidoPara(std::int16_t pagina, const ControlImagen &destino, const Medida &m) const
+{
     PedidoPagina p;
     p.Pagina = pagina;
     p.Modo = ModoAjuste;
-    const Medida m = Medir();
     p.Ventana = m.Ventana;
     p.PixelesPorTwip = m.PixelesPorTwip;
     if (destino.Stretch) {
@@ -171,13 +172,14 @@ void EstadoVista::AnticiparVecinas(std::int16_t pagina)
     const int paso = bAvanzando ? 1 : -1;
     const std::int16_t ultima = dos ? doc_.PaginaVecina(pagina, paso) : pagina;
     const int adelante = (hojeando_ ? PaginasHojeo : PaginasLectura) * (dos ? 2 : 1);
+    const Medida m = Medir();
     std::vector<PedidoPagina> pedidos;
     if (dos && doc_.EsPagina(std::int16_t(pagina + paso)))
-        pedidos.push_back(PedidoPara(std::int16_t(pagina + paso), Imagen2));
+        pedidos.push_back(PedidoPara(std::int16_t(pagina + paso), Imagen2, m));
     for (int k = 1; k <= adelante; ++k)
-        pedidos.push_back(PedidoPara(doc_.PaginaVecina(ultima, paso * k), Imagen));
-    pedidos.push_back(PedidoPara(doc_.PaginaVecina(pagina, -paso), Imagen));
-    doc_.Preparador().Anticipar(pedidos, PedidoPara(pagina, Imagen));
+        pedidos.push_back(PedidoPara(doc_.PaginaVecina(ultima, paso * k), Imagen, m));
+    pedidos.push_back(PedidoPara(doc_.PaginaVecina(pagina, -paso), Imagen, m));
+    doc_.Preparador().Anticipar(pedidos, PedidoPara(pagina, Imagen, m));
 }
 
 void EstadoVista::PaginaPintada()

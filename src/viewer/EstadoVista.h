@@ -132,6 +132,7 @@ signals:
 
 private:
     PedidoPagina PedidoPara(std::int16_t pagina, const ControlImagen &destino) const;
+    PedidoPagina PedidoPara(std::int16_t pagina, const ControlImagen &destino, const Medida &m) const;
     // Pages turned closer together than this are skimmed: read further ahead.
     static constexpr std::chrono::milliseconds PausaDeHojeo{250};
     static constexpr int PaginasLectura = 3, PaginasHojeo = 6; // spreads in two-page mode
