@@ -299,7 +299,7 @@ namespace {
 // The mean colour of the Lado x Lado pixels at `p` of an X window.
 QColor LeerX(xcb_connection_t *x, xcb_window_t ventana, QPoint p, int lado)
 {
-    const auto pedido = xcb_get_image(x, XCB_IMAGE_FORMAT_Z_PIXMAP, ventana, std::int16_t(p.x()), std::int16_t(p.y()),
+    const auto pedido = xcb_get_image(x, XCB_IMAGE_FORMAT_Z_PIXMAP, ventana, int(p.x()), int(p.y()),
                                       std::uint16_t(lado), std::uint16_t(lado), ~0u);
     std::unique_ptr<xcb_get_image_reply_t, decltype(&std::free)> img(xcb_get_image_reply(x, pedido, nullptr), std::free);
     if (!img || xcb_get_image_data_length(img.get()) < lado * lado * 4)

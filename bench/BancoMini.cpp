@@ -20,7 +20,7 @@
 #include "imaging/Miniatura.h"
 #include "shell/modComDlg.h"
 #include "shell/modGeneral.h"
-#include "viewer/Form1.h"
+#include "app/Form1.h"
 #include "views/FormMini.h"
 
 #include <QApplication>

@@ -18,7 +18,7 @@
 #include "archive/ccZip.h"
 #include "constructores/Constructores.h"
 #include "shell/modGeneral.h"
-#include "viewer/Form1.h"
+#include "app/Form1.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -215,7 +215,7 @@ int HijoLeer(const QString &ruta, int modo, bool entero)
 
     // As the page box jumps.
     const auto saltarA = [&](int p) {
-        f.Vista().PaginaActual = std::int16_t(p);
+        f.Vista().PaginaActual = int(p);
         f.VerImagen(f.Vista().PaginaActual);
         QCoreApplication::processEvents();
         if (f.Vista().ModoAjuste == diseno::Modo::Continuo) {

@@ -5,7 +5,6 @@
 
 #include "archive/Archivo.h"
 #include "archive/EscrituraSegura.h"
-#include "shell/modAnsi.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -49,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *datos, std::size_t tam
             if (static_cast<std::uint64_t>(contenido.size()) > archivo::TamanoMaximoEntrada)
                 Fallo("entry over the limit", nombre);
             // The page reader's own round trip of names through the code pages.
-            archivo::EscribirEntrada(destino, modAnsi::AnsiAOem(modAnsi::OemAAnsi(nombre)), contenido);
+            archivo::EscribirEntrada(destino, nombre, contenido);
         },
         [] { return QStringLiteral("clave"); });
     if (todas.Entregadas > todas.Encontradas)
@@ -59,9 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *datos, std::size_t tam
     for (const archivo::Entrada &e : entradas) {
         if (!e.Regular)
             continue;
-        const QString buscado = modAnsi::OemAAnsi(e.Nombre);
+        const QString buscado = e.Nombre;
         archivo::LeerEntradasDatos(
-            archivo, [&](const QString &n) { return modAnsi::OemAAnsi(n) == buscado; },
+            archivo, [&](const QString &n) { return n == buscado; },
             [](const QString &, const QByteArray &) {});
         break;
     }

@@ -25,7 +25,7 @@ QString Lineas(const QString &sangria, int numero, const QString &clave, bool xm
 {
     QStringList lineas;
     auto linea = [&](const QString &codigo) {
-        const QString texto = modIdioma::TextoIdioma(codigo, std::int16_t(numero));
+        const QString texto = modIdioma::TextoIdioma(codigo, int(numero));
         if (texto.isEmpty())
             return;
         const QString locale = codigo == IdiomaBase ? QString() : modIdioma::LocaleQt(codigo);

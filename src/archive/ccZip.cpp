@@ -2,7 +2,6 @@
 
 #include "archive/Archivo.h"
 #include "archive/EscrituraSegura.h"
-#include "shell/modAnsi.h"
 
 #include <QFileInfo>
 
@@ -14,7 +13,7 @@ void ccZip::Init(const QString &archivo)
     if (archivo::FormatoDe(archivo) != archivo::Formato::Zip)
         return;
     for (const archivo::Entrada &e : archivo::ListarEntradas(archivo)) {
-        nombres_ << modAnsi::OemAAnsi(e.Nombre);
+        nombres_ << e.Nombre;
         if (e.Regular)
             regulares_ << e.Nombre;
     }
@@ -42,9 +41,9 @@ int ccZip::Decompress(const QString &carpeta, const QString &entrada,
     int escritas = 0;
     int fallidas = 0;
     const archivo::Lectura lectura = archivo::LeerEntradas(
-        ruta_, [&](const QString &nombre) { return modAnsi::OemAAnsi(nombre) == entrada; },
+        ruta_, [&](const QString &nombre) { return nombre == entrada; },
         [&](const QString &, const QByteArray &datos) {
-            if (archivo::EscribirEntrada(carpeta, modAnsi::AnsiAOem(entrada), datos))
+            if (archivo::EscribirEntrada(carpeta, entrada, datos))
                 ++escritas;
             else
                 ++fallidas;

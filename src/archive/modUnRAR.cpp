@@ -2,7 +2,6 @@
 
 #include "archive/Archivo.h"
 #include "archive/EscrituraSegura.h"
-#include "shell/modAnsi.h"
 
 namespace modUnRAR {
 
@@ -51,10 +50,10 @@ bool ExtraerRAR(const QString &archivo, const QString &destino, const QString &e
     bool escrita = false;
     archivo::LeerEntradas(
         archivo,
-        [&](const QString &nombre) { return modAnsi::OemAAnsi(nombre) == entrada; },
+        [&](const QString &nombre) { return nombre == entrada; },
         [&](const QString &, const QByteArray &datos) {
             // Same-named entries each land over the previous one.
-            escrita = archivo::EscribirEntrada(destino, modAnsi::AnsiAOem(entrada), datos) || escrita;
+            escrita = archivo::EscribirEntrada(destino, entrada, datos) || escrita;
         },
         {}, clave);
     return escrita;

@@ -580,7 +580,7 @@ void FormColeccion::Arrastrar(PortadaArrastrable *origen)
 {
     if (origen->Tag.isEmpty())
         return;
-    IndicePrefe = std::int16_t(PBPrefe.indexOf(origen));
+    IndicePrefe = int(PBPrefe.indexOf(origen));
     const QString ruta = origen->Tag;
     QPointer<QDrag> arrastre = new QDrag(origen);
     arrastre->setMimeData(DatosArrastre(ruta));

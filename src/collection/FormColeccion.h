@@ -113,7 +113,7 @@ public:
     QList<coleccion::ItemComic> EstadosColeccion;
     QList<coleccion::ItemComic> ListaComics;
     QString RaizColeccion;
-    std::int16_t IndicePrefe = -1;
+    int IndicePrefe = -1;
 
     // Twips: the side of the square the front page fits in, and the strip's
     // first top and the band each strip page shows above the next.

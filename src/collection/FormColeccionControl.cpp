@@ -137,7 +137,7 @@ void FormColeccionControl::PonerTextosControl()
     Label1[0]->setText(TextoIdioma(351));
     LBExaminar->setToolTip(TextoIdioma(352));
     for (int i = 0; i < int(ImOpcion.size()); ++i)
-        ImOpcion[i]->setToolTip(TextoIdioma(std::int16_t(353 + i)));
+        ImOpcion[i]->setToolTip(TextoIdioma(int(353 + i)));
     ImBlock->setToolTip(TextoIdioma(356));
     Label1[1]->setText(TextoIdioma(357));
     Label1[2]->setText(TextoIdioma(358));
@@ -190,7 +190,7 @@ void FormColeccionControl::ElegirOpcion(int opcion)
 {
     if (FileList.isEmpty())
         return;
-    LBLista->setText(TextoIdioma(std::int16_t(353 + opcion)));
+    LBLista->setText(TextoIdioma(int(353 + opcion)));
     GenerarLista(opcion);
     ImBlock->setVisible(Lista->count() > 0);
 }

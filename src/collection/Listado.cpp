@@ -58,7 +58,7 @@ int PrimeraFilaDe(int valor, const Scroll &s)
     return valor * s.Factor;
 }
 
-std::int16_t SiguienteEstado(int estado)
+int SiguienteEstado(int estado)
 {
     switch (estado) {
     case NoLeido:
@@ -70,9 +70,9 @@ std::int16_t SiguienteEstado(int estado)
     }
 }
 
-std::int16_t EstadoMostrado(int estado)
+int EstadoMostrado(int estado)
 {
-    return estado == Leido || estado == Leyendo ? std::int16_t(estado) : std::int16_t(NoLeido);
+    return estado == Leido || estado == Leyendo ? int(estado) : int(NoLeido);
 }
 
 } // namespace listado

@@ -20,7 +20,7 @@ inline constexpr int RangoScroll = 32767;   // the scroll bar counts in 16 bits
 int Pixeles(int twips);
 int Twips(int pixeles);
 
-enum Estado : std::int16_t { NoLeido = 0, Leido = 1, Leyendo = 2 };
+enum Estado : int { NoLeido = 0, Leido = 1, Leyendo = 2 };
 
 // The tops of the rows that fit in a surface `alto` high; the first row is
 // always there.
@@ -54,9 +54,9 @@ Posicion ScrollManual(int primeraFila, const Scroll &s, int delta);
 int PrimeraFilaDe(int valor, const Scroll &s);
 
 // Not read -> read -> reading -> not read; anything else -> not read.
-std::int16_t SiguienteEstado(int estado);
+int SiguienteEstado(int estado);
 
 // A state as the marker shows it: 0, 1 or 2 (anything else is "not read").
-std::int16_t EstadoMostrado(int estado);
+int EstadoMostrado(int estado);
 
 } // namespace listado

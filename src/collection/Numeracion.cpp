@@ -65,7 +65,7 @@ std::optional<int> PalabraEn(const QString &nombre, int posicion)
     return std::nullopt;
 }
 
-std::optional<std::int16_t> NumeroDe(const QString &nombre, int palabra)
+std::optional<int> NumeroDe(const QString &nombre, int palabra)
 {
     const std::vector<Palabra> palabras = Palabras(nombre);
     if (palabra < 0 || palabra >= int(palabras.size()) || !EsNumerico(palabras[palabra].Texto))
@@ -74,7 +74,7 @@ std::optional<std::int16_t> NumeroDe(const QString &nombre, int palabra)
     const qlonglong n = palabras[palabra].Texto.toLongLong(&ok);
     if (!ok || n > std::numeric_limits<std::int16_t>::max())
         return std::nullopt;
-    return std::int16_t(n);
+    return int(n);
 }
 
 std::optional<Lista> GenerarLista(const QStringList &archivos, const QString &nombre, Seleccion sel,

@@ -35,7 +35,7 @@ std::optional<int> PalabraEn(const QString &nombre, int posicion);
 
 // The number in word `palabra` of the name; nothing when that word is
 // missing, not numeric or beyond 16 bits.
-std::optional<std::int16_t> NumeroDe(const QString &nombre, int palabra);
+std::optional<int> NumeroDe(const QString &nombre, int palabra);
 
 struct Lista {
     QString Primero;     // the comic with the lowest number (at most 10000)

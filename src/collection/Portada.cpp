@@ -5,7 +5,6 @@
 #include "documento/Paginas.h"
 #include "imaging/Diseno.h"
 #include "imaging/modPNG.h"
-#include "shell/modAnsi.h"
 
 #include <algorithm>
 
@@ -20,10 +19,10 @@ QStringList PaginasDeArchivo(const QString &ruta)
     for (const archivo::Entrada &e : archivo::ListarEntradas(ruta)) {
         if (!e.Regular)
             continue;
-        const QString n = modAnsi::OemAAnsi(e.Nombre);
+        const QString n = e.Nombre;
         // A name the extraction path refuses is never shown either.
         if (!paginas::EsPagina(n, clase)
-            || archivo::RutaDentroDe(QStringLiteral("/"), modAnsi::AnsiAOem(n)).isEmpty())
+            || archivo::RutaDentroDe(QStringLiteral("/"), n).isEmpty())
             continue;
         nombres << n;
     }
@@ -50,7 +49,7 @@ std::optional<Portada> LeerPortada(const QString &ruta, const std::function<QSiz
     origen->Nombre = pags.constFirst();
     bool recibida = false;
     archivo::LeerEntradas(
-        ruta, [&](const QString &n) { return modAnsi::OemAAnsi(n) == origen->Nombre; },
+        ruta, [&](const QString &n) { return n == origen->Nombre; },
         [&](const QString &, const QByteArray &datos) {
             origen->Datos = datos; // same-named entries: the last one, as the viewer shows
             recibida = true;

@@ -95,14 +95,14 @@ void ucListado::setHighLight(bool valor)
 
 void ucListado::setList(const QStringList &nombres, const QStringList &estados)
 {
-    QList<std::int16_t> valores;
+    QList<int> valores;
     valores.reserve(estados.size());
     for (const QString &e : estados)
-        valores << std::int16_t(std::clamp(coleccion::ValorEstado(e), -32768, 32767));
+        valores << int(std::clamp(coleccion::ValorEstado(e), -32768, 32767));
     setList(nombres, valores);
 }
 
-void ucListado::setList(const QStringList &nombres, const QList<std::int16_t> &estados)
+void ucListado::setList(const QStringList &nombres, const QList<int> &estados)
 {
     DescargarObjetos();
     Nombres = nombres;
@@ -167,7 +167,7 @@ void ucListado::MostrarDesde(int valor)
     PB->update();
 }
 
-void ucListado::ScrollManual(std::int16_t delta)
+void ucListado::ScrollManual(int delta)
 {
     if (VScroll->isHidden())
         return;
@@ -217,7 +217,7 @@ QString ucListado::TooltipMarcador(int fila) const
         return {};
     // The tooltip of the state the marker shows, after scrolling too.
     return modIdioma::TextoIdioma(
-        std::int16_t(MensajeEstado + listado::EstadoMostrado(Estados[primeraFila_ + fila])));
+        int(MensajeEstado + listado::EstadoMostrado(Estados[primeraFila_ + fila])));
 }
 
 ucListado::Sitio ucListado::SitioEn(QPoint p) const
@@ -253,7 +253,7 @@ void ucListado::ClicMarcador(int fila)
 {
     const int item = primeraFila_ + fila;
     // The picture shown decides the next state.
-    const std::int16_t nuevo = listado::SiguienteEstado(listado::EstadoMostrado(Estados[item]));
+    const int nuevo = listado::SiguienteEstado(listado::EstadoMostrado(Estados[item]));
     indice_ = item;
     estadoIndice_ = nuevo;
     Estados[item] = nuevo;

@@ -39,19 +39,19 @@ public:
     // Replaces the whole list; states as numbers or numeric texts. Back to
     // the top, nothing clicked yet.
     void setList(const QStringList &nombres, const QStringList &estados);
-    void setList(const QStringList &nombres, const QList<std::int16_t> &estados);
+    void setList(const QStringList &nombres, const QList<int> &estados);
     // Leaves only the first row.
     void DescargarObjetos();
     // Moves the list by `delta` items (only while it has a scroll bar).
-    void ScrollManual(std::int16_t delta);
+    void ScrollManual(int delta);
 
     // The item last clicked, double-clicked or whose marker was clicked, and
     // the state its marker took.
     std::int32_t Indice() const { return indice_; }
-    std::int16_t EstadoIndice() const { return estadoIndice_; }
+    int EstadoIndice() const { return estadoIndice_; }
 
     // What the rows show, for the window and the tests.
-    std::int16_t Estado(int item) const { return Estados.value(item); }
+    int Estado(int item) const { return Estados.value(item); }
     int PrimeraFila() const { return primeraFila_; }
     int Filas() const { return int(topes_.size()); }
     int FilaResaltada() const { return resaltada_; }
@@ -98,12 +98,12 @@ private:
     int AnchoTwips() const;
 
     QStringList Nombres;
-    QList<std::int16_t> Estados;
+    QList<int> Estados;
     QList<int> topes_;           // twips
     listado::Scroll scroll_;
     int primeraFila_ = 0;
     std::int32_t indice_ = 0;
-    std::int16_t estadoIndice_ = 0;
+    int estadoIndice_ = 0;
     int seleccion_ = -1;         // the item whose name was clicked last
     int resaltada_ = -1;
     bool highLight_ = false;

@@ -5,7 +5,6 @@
 #include "archive/Nombres.h"
 #include "documento/FuentePaginas.h"
 #include "imaging/Miniatura.h"
-#include "shell/modAnsi.h"
 
 #include <QHash>
 
@@ -46,13 +45,13 @@ void CargaMiniaturas::Leer()
         // once per page. Names are matched as the page source matches them.
         QHash<QString, QList<int>> porNombre;
         for (int i = 1; i < paginas_.size(); ++i)
-            if (!archivo::RutaDentroDe(QStringLiteral("/"), modAnsi::AnsiAOem(paginas_[i])).isEmpty())
+            if (!archivo::RutaDentroDe(QStringLiteral("/"), paginas_[i]).isEmpty())
                 porNombre[paginas_[i]].append(i);
         archivo::LeerEntradas(
             fuente_.Ruta(),
-            [&](const QString &n) { return !cancelado_ && porNombre.contains(modAnsi::OemAAnsi(n)); },
+            [&](const QString &n) { return !cancelado_ && porNombre.contains(n); },
             [&](const QString &n, const QByteArray &datos) {
-                for (int i : porNombre.value(modAnsi::OemAAnsi(n)))
+                for (int i : porNombre.value(n))
                     Enviar(i, datos);
             });
     } else {

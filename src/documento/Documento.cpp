@@ -13,12 +13,12 @@ Documento::Documento(std::size_t presupuesto) : preparador_(presupuesto) {}
 
 Documento::~Documento() = default;
 
-std::int16_t Documento::PaginaVecina(int pagina, int paso) const
+int Documento::PaginaVecina(int pagina, int paso) const
 {
     const int n = NumeroPaginas();
     if (n < 1)
         return 1;
-    return std::int16_t(paginas::PosicionVecina(pagina - 1, paso, n) + 1);
+    return int(paginas::PosicionVecina(pagina - 1, paso, n) + 1);
 }
 
 Documento::Apertura Documento::Abrir(const QString &ruta, const QString &leerComo)
@@ -41,7 +41,7 @@ Documento::Apertura Documento::Abrir(const QString &ruta, const QString &leerCom
     Paginas << l.Paginas;
     Apertura a;
     a.SinEntradas = l.SinEntradas;
-    a.Inicial = std::int16_t(l.Inicial);
+    a.Inicial = int(l.Inicial);
     if (!EsComprimido) {
         CarpetaFileList = l.Carpeta;
         FileList = l.Paginas;
@@ -55,14 +55,14 @@ Documento::Apertura Documento::Abrir(const QString &ruta, const QString &leerCom
     return a;
 }
 
-void Documento::Adelantar(const QString &ruta, const std::function<PedidoPagina(std::int16_t)> &pedido)
+void Documento::Adelantar(const QString &ruta, const std::function<PedidoPagina(int)> &pedido)
 {
     Adelanto a{ruta, FuentePaginas::Para(ruta, modGeneral::ExtensionDeRuta(ruta).toUpper()), {}};
     a.Listado = a.Fuente->Listar();
     if (a.Listado.Paginas.isEmpty())
         return; // Abrir lists it again and says what is wrong
     preparador_.Abrir({a.Fuente, QStringList{QString()} + a.Listado.Paginas});
-    preparador_.Anticipar({pedido(std::int16_t(a.Listado.Inicial))});
+    preparador_.Anticipar({pedido(int(a.Listado.Inicial))});
     adelanto_ = std::move(a);
 }
 

@@ -35,11 +35,11 @@ public:
     bool HayDocumento() const { return Paginas.size() > 1; }
     bool EsPagina(int pagina) const { return pagina >= 1 && pagina < Paginas.size(); }
     // The page `paso` away from `pagina`, wrapping at both ends.
-    std::int16_t PaginaVecina(int pagina, int paso) const;
+    int PaginaVecina(int pagina, int paso) const;
 
     struct Apertura {
         bool SinEntradas = false;   // an archive without a single entry
-        std::int16_t Inicial = 1;   // the page to show first
+        int Inicial = 1;   // the page to show first
     };
     // Makes `ruta` the open document and lists its pages (a picture stands
     // for its whole folder, and so does a folder). Without pages, Paginas
@@ -50,7 +50,7 @@ public:
     // given to the workers (as `pedido` lays it out) while the window is
     // still being built. Nothing of it shows until Abrir takes it over,
     // which it does for the same path read as its own kind.
-    void Adelantar(const QString &ruta, const std::function<PedidoPagina(std::int16_t)> &pedido);
+    void Adelantar(const QString &ruta, const std::function<PedidoPagina(int)> &pedido);
 
     // The open document's page source; null before the first opening.
     const FuentePaginas *Fuente() const { return fuente_.get(); }

@@ -2,7 +2,6 @@
 
 #include "archive/EscrituraSegura.h"
 #include "archive/IndiceZip.h"
-#include "shell/modAnsi.h"
 #include "shell/modGeneral.h"
 
 #include <QFile>
@@ -23,7 +22,7 @@ public:
             return Leida::NoEsta;
         bool recibida = false;
         const archivo::Lectura l = archivo::LeerEntradas(
-            Ruta(), [&](const QString &n) { return modAnsi::OemAAnsi(n) == nombre; },
+            Ruta(), [&](const QString &n) { return n == nombre; },
             [&](const QString &, const QByteArray &b) {
                 datos = b; // same-named entries: the last one wins, as on disk
                 recibida = true;
@@ -39,7 +38,7 @@ protected:
     // A name the extraction path refuses to write is no page either.
     static bool Admitido(const QString &nombre)
     {
-        return !archivo::RutaDentroDe(QStringLiteral("/"), modAnsi::AnsiAOem(nombre)).isEmpty();
+        return !archivo::RutaDentroDe(QStringLiteral("/"), nombre).isEmpty();
     }
 };
 
@@ -54,8 +53,7 @@ public:
         EntradasRar.clear();
         modUnRAR::ListarRAR(Ruta(), EntradasRar);
         QStringList nombres;
-        for (modUnRAR::EntradaRar &e : EntradasRar) {
-            e.FileName = modAnsi::OemAAnsi(e.FileName);
+        for (const modUnRAR::EntradaRar &e : EntradasRar) {
             if (paginas::EsPagina(e.FileName, Clase()))
                 nombres << e.FileName;
         }
@@ -92,7 +90,7 @@ public:
         indice_ = archivo::IndiceZip::Abrir(Ruta(), ZipActual.Regulares());
         claves_.clear();
         for (const QString &n : ZipActual.Regulares())
-            claves_.insert(modAnsi::OemAAnsi(n), n);
+            claves_.insert(n, n);
         return l;
     }
 

@@ -25,7 +25,7 @@ class FuentePaginas;
 
 // How a page will be laid out when it is shown.
 struct PedidoPagina {
-    std::int16_t Pagina = 0;
+    int Pagina = 0;
     diseno::Modo Modo = diseno::Modo::Pantalla; // DosPaginas: one half
     diseno::Ventana Ventana;
     double PixelesPorTwip = 1.0 / 15;

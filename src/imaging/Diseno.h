@@ -9,7 +9,7 @@
 namespace diseno {
 
 // The display modes; each number is the key that chooses it.
-enum class Modo : std::int16_t {
+enum class Modo : int {
     Pantalla = 1,   // fit to the screen
     Real = 2,       // 100 %
     Ancho = 3,      // fit to the width

@@ -41,24 +41,24 @@ const QStringList &CodigosIdioma()
     return codigos;
 }
 
-QString TextoIdioma(const QString &codigo, std::int16_t numero)
+QString TextoIdioma(const QString &codigo, int numero)
 {
     const auto tabla = Tabla(codigo);
     const auto it = std::lower_bound(tabla.begin(), tabla.end(), numero,
-        [](const TextoNumerado &t, std::int16_t n) { return t.numero < n; });
+        [](const TextoNumerado &t, int n) { return t.numero < n; });
     if (it == tabla.end() || it->numero != numero)
         return {};
     return QString::fromUtf8(it->texto.data(), static_cast<qsizetype>(it->texto.size()));
 }
 
-QString TextoIdioma(std::int16_t numero)
+QString TextoIdioma(int numero)
 {
     return TextoIdioma(Idioma, numero);
 }
 
-QList<std::int16_t> NumerosIdioma(const QString &codigo)
+QList<int> NumerosIdioma(const QString &codigo)
 {
-    QList<std::int16_t> numeros;
+    QList<int> numeros;
     for (const auto &t : Tabla(codigo))
         numeros.append(t.numero);
     return numeros;

@@ -16,13 +16,13 @@ const QStringList &CodigosIdioma();
 
 // Text of message `numero` in the current language; empty when the language
 // or the number is unknown. No fallback to another language.
-QString TextoIdioma(std::int16_t numero);
+QString TextoIdioma(int numero);
 
 // The same lookup for an explicit language code.
-QString TextoIdioma(const QString &codigo, std::int16_t numero);
+QString TextoIdioma(const QString &codigo, int numero);
 
 // Every number the language defines, ascending (empty for an unknown code).
-QList<std::int16_t> NumerosIdioma(const QString &codigo);
+QList<int> NumerosIdioma(const QString &codigo);
 
 // The name Qt's own translations use for a language code ("es", "pt_BR",
 // ...); empty for an unknown code.

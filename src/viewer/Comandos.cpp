@@ -175,7 +175,7 @@ void Comandos::RegistrarBasicos()
                        vista_.ModoAjuste = vista_.ModoAnterior;
                        e.ContinuoTrasModo = false;
                        vista_.Imagen.Top = 0;
-                       const std::int16_t guardada = std::int16_t(vista_.Imagen.Tag.toInt());
+                       const int guardada = int(vista_.Imagen.Tag.toInt());
                        if (doc_.EsPagina(guardada))
                            vista_.PaginaActual = guardada;
                        vista_.VerImagen(vista_.PaginaActual);
@@ -411,7 +411,7 @@ void Comandos::RepararExtension(const QString &extension)
     bReparando = false;
 }
 
-bool Comandos::bAbrirMarcador(const QString &ruta, std::int16_t pagina)
+bool Comandos::bAbrirMarcador(const QString &ruta, int pagina)
 {
     if (!modGeneral::ExisteRuta(ruta))
         return false;
@@ -501,7 +501,7 @@ void Comandos::IrAlMarcador()
 {
     if (Marcador.isEmpty())
         return;
-    std::int16_t n = configuracion::NumeroDePagina(Marcador);
+    int n = configuracion::NumeroDePagina(Marcador);
     if (!doc_.EsPagina(n))
         n = 1;
     vista_.VerImagen(n);
@@ -529,7 +529,7 @@ QString Comandos::CambiaOSD(int modo)
 {
     if (modo > 2)
         return {};
-    vista_.ModoOSD = std::int16_t(modo == -1 ? (vista_.ModoOSD + 1) % 3 : modo);
+    vista_.ModoOSD = int(modo == -1 ? (vista_.ModoOSD + 1) % 3 : modo);
     const bool mostrar = vista_.ModoOSD == 1;
     if (pantalla_)
         pantalla_->MuestraControles(mostrar);

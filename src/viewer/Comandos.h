@@ -73,7 +73,7 @@ public:
 
     // Documents. An empty path asks with the open dialog.
     void AbrirArchivo(const QString &ruta, bool mostrar);
-    bool bAbrirMarcador(const QString &ruta, std::int16_t pagina);
+    bool bAbrirMarcador(const QString &ruta, int pagina);
     bool AbrirUltimo(bool anunciar);
     void SiguienteComic(int paso);
     // The command line's document, else the last one at its page.

@@ -63,12 +63,10 @@ std::optional<bool> Booleano(const QString &texto)
     return std::nullopt;
 }
 
-std::int16_t NumeroDePagina(const QString &texto)
+int NumeroDePagina(const QString &texto)
 {
     const auto n = Entero32(texto);
-    if (!n || *n < std::numeric_limits<std::int16_t>::min() || *n > std::numeric_limits<std::int16_t>::max())
-        return 1;
-    return static_cast<std::int16_t>(*n);
+    return n ? int(*n) : 1;
 }
 
 std::int32_t ColorABgr(int rojo, int verde, int azul)

@@ -27,8 +27,8 @@ std::optional<std::int32_t> Entero32(const QString &texto);
 std::optional<bool> Booleano(const QString &texto);
 
 // A page number from a settings or bookmark field; 1 when it is not a
-// number or does not fit a 16-bit page.
-std::int16_t NumeroDePagina(const QString &texto);
+// number.
+int NumeroDePagina(const QString &texto);
 
 // The language of the system's locale.
 QString IdiomaDelSistema();

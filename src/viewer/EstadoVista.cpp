@@ -89,7 +89,7 @@ void EstadoVista::MostrarMensaje(const QString &texto)
 
 // ---- Pages -----------------------------------------------------------------
 
-bool EstadoVista::CargarPaginaEn(std::int16_t pagina, ControlImagen &destino)
+bool EstadoVista::CargarPaginaEn(int pagina, ControlImagen &destino)
 {
     if (!doc_.EsPagina(pagina) || !doc_.Fuente())
         return false;
@@ -135,17 +135,17 @@ bool EstadoVista::ExtraerYCargar(const QString &nombre, ControlImagen &destino)
     return cargada;
 }
 
-PedidoPagina EstadoVista::PedidoEn(std::int16_t pagina, const Medida &m) const
+PedidoPagina EstadoVista::PedidoEn(int pagina, const Medida &m) const
 {
     return PedidoPara(pagina, Imagen, m);
 }
 
-PedidoPagina EstadoVista::PedidoPara(std::int16_t pagina, const ControlImagen &destino) const
+PedidoPagina EstadoVista::PedidoPara(int pagina, const ControlImagen &destino) const
 {
     return PedidoPara(pagina, destino, Medir());
 }
 
-PedidoPagina EstadoVista::PedidoPara(std::int16_t pagina, const ControlImagen &destino, const Medida &m) const
+PedidoPagina EstadoVista::PedidoPara(int pagina, const ControlImagen &destino, const Medida &m) const
 {
     PedidoPagina p;
     p.Pagina = pagina;
@@ -159,7 +159,7 @@ PedidoPagina EstadoVista::PedidoPara(std::int16_t pagina, const ControlImagen &d
     return p;
 }
 
-void EstadoVista::AnticiparVecinas(std::int16_t pagina)
+void EstadoVista::AnticiparVecinas(int pagina)
 {
     anticipoPendiente_.stop();
     if (doc_.NumeroPaginas() < 2)
@@ -170,12 +170,12 @@ void EstadoVista::AnticiparVecinas(std::int16_t pagina)
     // behind for a reader who turns back.
     const bool dos = ModoAjuste == Modo::DosPaginas;
     const int paso = bAvanzando ? 1 : -1;
-    const std::int16_t ultima = dos ? doc_.PaginaVecina(pagina, paso) : pagina;
+    const int ultima = dos ? doc_.PaginaVecina(pagina, paso) : pagina;
     const int adelante = (hojeando_ ? PaginasHojeo : PaginasLectura) * (dos ? 2 : 1);
     const Medida m = Medir();
     std::vector<PedidoPagina> pedidos;
-    if (dos && doc_.EsPagina(std::int16_t(pagina + paso)))
-        pedidos.push_back(PedidoPara(std::int16_t(pagina + paso), Imagen2, m));
+    if (dos && doc_.EsPagina(int(pagina + paso)))
+        pedidos.push_back(PedidoPara(int(pagina + paso), Imagen2, m));
     for (int k = 1; k <= adelante; ++k)
         pedidos.push_back(PedidoPara(doc_.PaginaVecina(ultima, paso * k), Imagen, m));
     pedidos.push_back(PedidoPara(doc_.PaginaVecina(pagina, -paso), Imagen, m));
@@ -188,7 +188,7 @@ void EstadoVista::PaginaPintada()
         AnticiparVecinas(paginaPendiente_);
 }
 
-bool EstadoVista::VerImagen(std::int16_t pagina)
+bool EstadoVista::VerImagen(int pagina)
 {
     if (!doc_.EsPagina(pagina) || !doc_.Fuente())
         return false;
@@ -223,7 +223,7 @@ bool EstadoVista::VerImagen(std::int16_t pagina)
     return leida;
 }
 
-void EstadoVista::IrAPagina(std::int16_t pagina)
+void EstadoVista::IrAPagina(int pagina)
 {
     PaginaActual = doc_.EsPagina(pagina) ? pagina : doc_.PaginaVecina(pagina, 0);
     VerImagen(PaginaActual);
@@ -237,9 +237,9 @@ void EstadoVista::PasarPagina(bool adelante, bool primeraOUltima)
     // A spread leaves the page on its second half: turning back first
     // undoes that extra page.
     if (ModoAjuste == Modo::DosPaginas && bAvanzando != bAvanzandoAntes)
-        PaginaActual = std::int16_t(PaginaActual + (adelante ? 1 : -1));
+        PaginaActual = int(PaginaActual + (adelante ? 1 : -1));
     if (primeraOUltima)
-        IrAPagina(std::int16_t(adelante ? 1 : doc_.NumeroPaginas()));
+        IrAPagina(int(adelante ? 1 : doc_.NumeroPaginas()));
     else
         IrAPagina(doc_.PaginaVecina(PaginaActual, adelante ? 1 : -1));
 }
@@ -274,9 +274,9 @@ void EstadoVista::DibujaSegunModo()
         DibujaForm();
 }
 
-void EstadoVista::VerDosPaginas(std::int16_t pagina)
+void EstadoVista::VerDosPaginas(int pagina)
 {
-    const std::int16_t segunda = std::int16_t(bAvanzando ? pagina + 1 : pagina - 1);
+    const int segunda = int(bAvanzando ? pagina + 1 : pagina - 1);
     // Past either end there is no second page: its half stays empty.
     if (!CargarPaginaEn(segunda, Imagen2))
         VaciarPicture(Imagen2);
@@ -459,7 +459,7 @@ void EstadoVista::PasoContinuo(std::int32_t nuevoTop)
         // Scrolled up to the top of the current page: the previous page
         // comes in above it. (Below the window alone is not enough: the next
         // page of a page taller than the window is always there.)
-        const std::int16_t anterior = doc_.PaginaVecina(PaginaActual, -1);
+        const int anterior = doc_.PaginaVecina(PaginaActual, -1);
         ControlImagen previa;
         PaginaCargada = false;
         if (CargarPaginaEn(anterior, previa)) {

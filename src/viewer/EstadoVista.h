@@ -30,7 +30,7 @@ public:
     const Documento &Doc() const { return doc_; }
 
     // The page and the display mode.
-    std::int16_t PaginaActual = 1;
+    int PaginaActual = 1;
     Modo ModoAjuste = Modo::Pantalla;
     Modo ModoAnterior = Modo::Pantalla; // the mode under continuous mode
     bool bAvanzando = true;
@@ -45,9 +45,9 @@ public:
 
     // What the window shows around the page.
     bool BarraVisible = false;
-    std::int16_t ModoOSD = 1;           // 0 off, 1 on, 2 only under the pointer
+    int ModoOSD = 1;           // 0 off, 1 on, 2 only under the pointer
     QString UltimoMensaje;
-    std::int16_t SegundosMensaje = 2;
+    int SegundosMensaje = 2;
     bool bRuedaZoom = false;            // the wheel zooms instead of turning pages
     bool CajaPaginaAbierta = false;     // the page-number box takes the keys
     std::int32_t RatonX = 0;            // last pointer position, twips
@@ -71,23 +71,23 @@ public:
 
     // Pages.
     // False when the page could not be read (the loading error is shown).
-    bool VerImagen(std::int16_t pagina);
+    bool VerImagen(int pagina);
     // How `pagina` is asked of the page pipeline when the window measures `m`.
-    PedidoPagina PedidoEn(std::int16_t pagina, const Medida &m) const;
+    PedidoPagina PedidoEn(int pagina, const Medida &m) const;
     // The window painted: read-ahead held back for a first page starts.
     void PaginaPintada();
     // Makes `pagina` the current page and shows it; the tag follows.
-    void IrAPagina(std::int16_t pagina);
+    void IrAPagina(int pagina);
     void PasarPagina(bool adelante, bool primeraOUltima);
     // Loads page `pagina` into `destino`; false (target untouched) when it
     // cannot be read or decoded.
-    bool CargarPaginaEn(std::int16_t pagina, ControlImagen &destino);
+    bool CargarPaginaEn(int pagina, ControlImagen &destino);
     void Etiquetar() { Imagen.Tag = QString::number(PaginaActual); }
 
     // Layout.
     void AplicaLayout(Modo modo);   // the layout a page load applies (modes 1 to 7)
     void AplicaEfecto();            // after the picture changed
-    void VerDosPaginas(std::int16_t pagina);
+    void VerDosPaginas(int pagina);
     // Leaving two-page mode: the page the spread was asked for, the one
     // left on screen, becomes the current page again (tag and label too).
     // The caller lays it out in the new mode.
@@ -124,19 +124,19 @@ public:
 signals:
     void DibujoPedido(bool dosPaginas);
     // `nueva`: a page load, which also shows the page number by the OSD mode.
-    void PaginaMostrada(std::int16_t pagina, bool nueva);
+    void PaginaMostrada(int pagina, bool nueva);
     void ReferenciaPedida(bool mostrar, bool reiniciarReloj);
     void MensajePedido(const QString &texto);
     void BarraCambiada();
     void ColorCambiado();
 
 private:
-    PedidoPagina PedidoPara(std::int16_t pagina, const ControlImagen &destino) const;
-    PedidoPagina PedidoPara(std::int16_t pagina, const ControlImagen &destino, const Medida &m) const;
+    PedidoPagina PedidoPara(int pagina, const ControlImagen &destino) const;
+    PedidoPagina PedidoPara(int pagina, const ControlImagen &destino, const Medida &m) const;
     // Pages turned closer together than this are skimmed: read further ahead.
     static constexpr std::chrono::milliseconds PausaDeHojeo{250};
     static constexpr int PaginasLectura = 3, PaginasHojeo = 6; // spreads in two-page mode
-    void AnticiparVecinas(std::int16_t pagina);
+    void AnticiparVecinas(int pagina);
     bool ExtraerYCargar(const QString &nombre, ControlImagen &destino);
     void PonerContinua(ControlImagen &c) const; // lays out a stacked page by the mode under it
     void ColocarPliego();                       // the two pages of a spread into their halves
@@ -151,6 +151,6 @@ private:
     bool hojeando_ = false;
     bool primeraPagina_ = false;        // of a document just opened
     QTimer anticipoPendiente_;
-    std::int16_t paginaPendiente_ = 0;
-    std::int16_t paginaPliego_ = 0; // the page the last spread was asked for, held by Imagen
+    int paginaPendiente_ = 0;
+    int paginaPliego_ = 0; // the page the last spread was asked for, held by Imagen
 };

@@ -63,7 +63,7 @@ FormEfectos::FormEfectos(QWidget *dueno, ControlImagen &imagen, FuncionAplicar a
         boton->setIcon(QIcon(QStringLiteral(":/iconos/%1.svg").arg(QLatin1String(Iconos[i]))));
         boton->setIconSize(QSize(lado, lado));
         boton->setFocusPolicy(Qt::NoFocus);
-        boton->setToolTip(modIdioma::TextoIdioma(std::int16_t(PrimerMensajeEfecto + i)));
+        boton->setToolTip(modIdioma::TextoIdioma(int(PrimerMensajeEfecto + i)));
         connect(boton, &QToolButton::clicked, this, [this, i] { AplicarEfecto(i); });
         Imagen[std::size_t(i)] = boton;
     }

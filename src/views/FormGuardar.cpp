@@ -55,7 +55,7 @@ FormGuardar::FormGuardar(QWidget *dueno, const ControlImagen &imagen,
         OpGuardar[std::size_t(i)] = new QRadioButton(FrmOpcion);
         OpGuardar[std::size_t(i)]->setObjectName(QStringLiteral("OpGuardar%1").arg(i));
         LBOpcion[std::size_t(i)] =
-            new QLabel(modIdioma::TextoIdioma(std::int16_t(MensajeOpcion + i)), FrmOpcion);
+            new QLabel(modIdioma::TextoIdioma(int(MensajeOpcion + i)), FrmOpcion);
         LBOpcion[std::size_t(i)]->setObjectName(QStringLiteral("LBOpcion%1").arg(i));
         LBOpcion[std::size_t(i)]->installEventFilter(this);
         connect(OpGuardar[std::size_t(i)], &QRadioButton::clicked, this,
@@ -160,7 +160,7 @@ void FormGuardar::GuardarImagen(int calidad)
     const auto formato = modGrafConv::FormatoDeRuta(ruta);
     auto avisar = [this](int mensaje) {
         if (mostrarMensaje_)
-            mostrarMensaje_(modIdioma::TextoIdioma(std::int16_t(mensaje)));
+            mostrarMensaje_(modIdioma::TextoIdioma(int(mensaje)));
     };
     if (!formato) {
         avisar(MensajeTipoDesconocido);

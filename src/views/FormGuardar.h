@@ -70,5 +70,5 @@ private:
     const ControlImagen &imagen_;
     FuncionPantalla imagenPantalla_;
     FuncionMensaje mostrarMensaje_;
-    std::int16_t repeticiones_ = 0;
+    int repeticiones_ = 0;
 };

@@ -91,7 +91,7 @@ bool EsCabeceraRaton(int linea)
 
 } // namespace info
 
-std::int16_t FormInfo::PaginaInfo = FormInfo::Teclado;
+int FormInfo::PaginaInfo = FormInfo::Teclado;
 
 FormInfo::FormInfo(Comandos &comandos)
     : VentanaModal(comandos.Dueno(), QStringLiteral("FormInfo"), 500), comandos_(comandos)
@@ -198,15 +198,15 @@ void FormInfo::AplicarTextos()
     const auto &entradas = info::Entradas();
     for (int i = 0; i < info::NumeroEntradas; ++i) {
         if (entradas[i].MensajeNombre != 0)
-            LBOrden[i]->setText(TextoIdioma(std::int16_t(entradas[i].MensajeNombre)));
-        LBInfo[i]->setText(TextoIdioma(std::int16_t(info::MensajeTitulo(i))));
-        const QString ayuda = TextoIdioma(std::int16_t(info::MensajeDescripcion(i)));
+            LBOrden[i]->setText(TextoIdioma(int(entradas[i].MensajeNombre)));
+        LBInfo[i]->setText(TextoIdioma(int(info::MensajeTitulo(i))));
+        const QString ayuda = TextoIdioma(int(info::MensajeDescripcion(i)));
         LBInfo[i]->setToolTip(ayuda);
         LBOrden[i]->setToolTip(ayuda);
         filas_[i]->setToolTip(ayuda);
     }
     for (int j = 0; j < info::NumeroLineasRaton; ++j)
-        LBMouse[j]->setText(TextoIdioma(std::int16_t(650 + j)));
+        LBMouse[j]->setText(TextoIdioma(int(650 + j)));
     ImCerrar->setToolTip(TextoIdioma(400));
     LBTranslated->setText(TextoIdioma(999));
     LBTranslated->setVisible(!LBTranslated->text().isEmpty());
@@ -263,7 +263,7 @@ void FormInfo::ElegirPestana(int i)
         }
         return;
     }
-    PaginaInfo = std::int16_t(i);
+    PaginaInfo = int(i);
     frOpcion->setCurrentIndex(i);
     for (int k = 0; k < 3; ++k) {
         ImPestana[k]->setProperty("activa", k == i);

@@ -44,12 +44,12 @@ bool EsCabeceraRaton(int linea);
 class FormInfo : public VentanaModal {
     Q_OBJECT
 public:
-    enum Pagina : std::int16_t { Teclado = 0, Raton = 1, Acercade = 2 };
+    enum Pagina : int { Teclado = 0, Raton = 1, Acercade = 2 };
 
     explicit FormInfo(Comandos &comandos);
 
     // The page shown last; the window reopens on it for the life of the process.
-    static std::int16_t PaginaInfo;
+    static int PaginaInfo;
 
     QLabel *LBOrden[info::NumeroEntradas] = {};
     QLabel *LBInfo[info::NumeroEntradas] = {};

@@ -62,7 +62,7 @@ void FormListaPag::Lista_Click(int fila)
     if (fila < 0)
         return;
     EstadoVista &vista = comandos_.Vista();
-    vista.PaginaActual = std::int16_t(fila + 1);
+    vista.PaginaActual = int(fila + 1);
     vista.VerImagen(vista.PaginaActual);
 }
 

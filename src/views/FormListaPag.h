@@ -14,7 +14,7 @@ class FormListaPag : public VentanaHerramienta {
 public:
     explicit FormListaPag(Comandos &comandos);
 
-    std::int16_t IndiceLista = 0; // the current page - 1
+    int IndiceLista = 0; // the current page - 1
     QListWidget *Lista = nullptr;
 
     // Fills the list and selects IndiceLista, which shows that page.

@@ -349,7 +349,7 @@ void FormMini::Elegir(int pagina)
 {
     if (!CargaCompleta && !DesdeCache)
         Cancelado = true;
-    PaginaElegida = std::int16_t(pagina);
+    PaginaElegida = int(pagina);
     VaciarPicture(comandos_.Vista().Imagen);
     CerrarMini();
     accept();

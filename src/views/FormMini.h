@@ -65,7 +65,7 @@ public:
     ~FormMini() override;
 
     // The page chosen here; -1 when the window closed without a choice.
-    std::int16_t PaginaElegida = -1;
+    int PaginaElegida = -1;
 
     bool Cancelado = false;
     bool DesdeCache = false;

@@ -94,7 +94,7 @@ FormPaginas::FormPaginas(Comandos &comandos)
             [this] { LBTitulo->setText(modIdioma::TextoIdioma(MensajeTitulo)); });
 }
 
-void FormPaginas::CargarVecina(int caja, std::int16_t pagina)
+void FormPaginas::CargarVecina(int caja, int pagina)
 {
     PedidoPagina p;
     p.Pagina = pagina;

@@ -48,7 +48,7 @@ class FormPaginas : public VentanaModal {
 public:
     explicit FormPaginas(Comandos &comandos);
 
-    std::int16_t PaginaPrevia = 1;  // the page in the middle
+    int PaginaPrevia = 1;  // the page in the middle
     ControlImagen PB[3];            // the pictures and their boxes, twips
     QLabel *PBv[3] = {};            // what is shown of them
     QWidget *ShFondo = nullptr;
@@ -66,7 +66,7 @@ protected:
     void TeclaSoltada(QKeyEvent &evento) override;
 
 private:
-    void CargarVecina(int caja, std::int16_t pagina);
+    void CargarVecina(int caja, int pagina);
     void PintarPrevias();
 
     Comandos &comandos_;

@@ -18,7 +18,7 @@ class EstadoVista;
 namespace partes {
 
 inline constexpr int IntervaloTempo = 1000;       // ms
-inline constexpr std::int16_t UltimaCuenta = 3;   // closes on the tick after it
+inline constexpr int UltimaCuenta = 3;   // closes on the tick after it
 inline constexpr std::int32_t LargoFlecha = 750;  // twips (50 pixels)
 inline constexpr std::int32_t AnchoFlecha = 105;  // twips (7 pixels)
 
@@ -47,7 +47,7 @@ public:
 
     std::int32_t anchoMaxPartes = 0;
     std::int32_t altoMaxPartes = 0;
-    std::int16_t cuentaPartes = 0;
+    int cuentaPartes = 0;
     QWidget *PB = nullptr;          // the page and its path
     QTimer tmrTempo;
     partes::Recorrido Recorrido;

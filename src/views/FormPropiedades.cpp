@@ -44,7 +44,7 @@ QString ExtensionDe(const QString &nombre)
 
 QString LineaFecha(int mensaje, const QDateTime &fecha)
 {
-    return QStringLiteral("· ") + TextoIdioma(std::int16_t(mensaje)) + QStringLiteral(": ") + TextoFecha(fecha);
+    return QStringLiteral("· ") + TextoIdioma(int(mensaje)) + QStringLiteral(": ") + TextoFecha(fecha);
 }
 
 } // namespace
@@ -201,7 +201,7 @@ FormPropiedades::FormPropiedades(Comandos &comandos)
     modFormTrans::HacerTransparente(this, Opacidad);
 }
 
-void FormPropiedades::PonerPagina(std::int16_t pagina)
+void FormPropiedades::PonerPagina(int pagina)
 {
     QList<coleccion::ItemComic> estados;
     coleccion::LeerArchivoEstados(coleccion::RutaEstados(), estados); // a missing file: none read
@@ -224,7 +224,7 @@ void FormPropiedades::PonerPagina(std::int16_t pagina)
     }
 }
 
-void FormPropiedades::PonerPrevia(std::int16_t pagina)
+void FormPropiedades::PonerPrevia(int pagina)
 {
     const qreal escala = devicePixelRatioF();
     // Decoded again at the preview's size, from memory; the main window's

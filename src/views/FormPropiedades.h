@@ -67,13 +67,13 @@ public:
     propiedades::Ficha Ficha;
 
     // Fills the card and the preview for that page of the open document.
-    void PonerPagina(std::int16_t pagina);
+    void PonerPagina(int pagina);
 
 protected:
     void TeclaSoltada(QKeyEvent &evento) override;
 
 private:
-    void PonerPrevia(std::int16_t pagina);
+    void PonerPrevia(int pagina);
 
     Comandos &comandos_;
 };

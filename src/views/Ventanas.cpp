@@ -73,7 +73,7 @@ void ListaDePaginas(Comandos &comandos)
 {
     EstadoVista &vista = comandos.Vista();
     FormListaPag ventana(comandos);
-    ventana.IndiceLista = std::int16_t(vista.PaginaActual - 1);
+    ventana.IndiceLista = int(vista.PaginaActual - 1);
     ventana.Cargar();
     modComDlg::MostrarModal(ventana);
     vista.Etiquetar();
@@ -159,7 +159,7 @@ void RegistrarVentanas(Comandos &comandos)
 
     // The mini pages; the page chosen there is shown once the window has gone.
     comandos.Registrar({teclas::VK_F1 + 9, C::Mayus::Igual, C::PasaPagina, [&comandos](C::Ejecucion &) {
-                            std::int16_t elegida = -1;
+                            int elegida = -1;
                             {
                                 FormMini ventana(comandos);
                                 modComDlg::MostrarModal(ventana);

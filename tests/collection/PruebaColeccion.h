@@ -4,7 +4,7 @@
 #include "Constructores.h"
 #include "collection/Coleccion.h"
 #include "shell/modIdioma.h"
-#include "viewer/PruebaForm1.h"
+#include "app/PruebaForm1.h"
 
 #include <QColor>
 #include <QDesktopServices>

@@ -30,7 +30,7 @@ protected:
     int Leida(int pagina)
     {
         PedidoPagina p;
-        p.Pagina = std::int16_t(pagina);
+        p.Pagina = int(pagina);
         p.Ventana = {800 * 15, 600 * 15};
         const auto e = d.Preparador().Obtener(p);
         return e && e->Estado == PaginaPreparada::Estado::Lista ? NumeroDe(e->Imagen) : -1;

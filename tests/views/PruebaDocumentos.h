@@ -22,7 +22,7 @@ protected:
         f->AbrirArchivo(tmp.filePath(nombre), true);
         ASSERT_EQ(f->Doc().NumeroPaginas(), n);
         if (pagina != 1)
-            f->Vista().IrAPagina(std::int16_t(pagina));
+            f->Vista().IrAPagina(int(pagina));
         ASSERT_EQ(NumeroDe(f->Vista().Imagen), pagina);
     }
     // The top-level window of that name, shown or not.

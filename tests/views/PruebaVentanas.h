@@ -1,7 +1,7 @@
 #pragma once
 // What the tool-window tests share: the real main window over a generated
 // comic, and a way to act on a window while the dispatcher holds it modal.
-#include "viewer/PruebaForm1.h"
+#include "app/PruebaForm1.h"
 
 #include <QDialog>
 #include <QPainter>

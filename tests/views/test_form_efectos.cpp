@@ -83,7 +83,7 @@ TEST_F(Efectos, ThirteenButtonsInOneRowWithTheirTooltipsAndIcons)
     for (int i = 0; i < FormEfectos::NumeroEfectos; ++i) {
         QToolButton *b = panel->Imagen[std::size_t(i)];
         EXPECT_EQ(b->geometry(), QRect(32 * i, 0, 32, 32)) << i;
-        EXPECT_EQ(b->toolTip(), modIdioma::TextoIdioma(std::int16_t(71 + i)));
+        EXPECT_EQ(b->toolTip(), modIdioma::TextoIdioma(int(71 + i)));
         // The icon is there and draws something at its size.
         const QImage icono = b->icon().pixmap(32, 32).toImage();
         ASSERT_FALSE(icono.isNull()) << i;

@@ -41,8 +41,8 @@ TEST_F(Info, TheTextsComeFromTheCatalogue)
     ASSERT_TRUE(ConInfo([&](FormInfo &v) {
         EXPECT_EQ(v.LBTitulo->text(), "Information window  (F1)");
         for (int i = 0; i < info::NumeroEntradas; ++i) {
-            EXPECT_EQ(v.LBInfo[i]->text(), TextoIdioma(std::int16_t(500 + 2 * i))) << i;
-            EXPECT_EQ(v.LBInfo[i]->toolTip(), TextoIdioma(std::int16_t(501 + 2 * i))) << i;
+            EXPECT_EQ(v.LBInfo[i]->text(), TextoIdioma(int(500 + 2 * i))) << i;
+            EXPECT_EQ(v.LBInfo[i]->toolTip(), TextoIdioma(int(501 + 2 * i))) << i;
             EXPECT_EQ(v.LBOrden[i]->toolTip(), v.LBInfo[i]->toolTip()) << i;
         }
         EXPECT_EQ(v.LBInfo[15]->text(), "Fit to width");
@@ -50,7 +50,7 @@ TEST_F(Info, TheTextsComeFromTheCatalogue)
         EXPECT_EQ(v.LBOrden[7]->text(), "space");
         EXPECT_EQ(v.LBOrden[8]->text(), "backspace");
         for (int j = 0; j < info::NumeroLineasRaton; ++j)
-            EXPECT_EQ(v.LBMouse[j]->text(), TextoIdioma(std::int16_t(650 + j))) << j;
+            EXPECT_EQ(v.LBMouse[j]->text(), TextoIdioma(int(650 + j))) << j;
         EXPECT_EQ(v.ImCerrar->toolTip(), "Exit");
         EXPECT_TRUE(v.LBTranslated->isHidden()); // message 999 is empty in English
         EXPECT_EQ(v.ImPestana[2]->text(), "About Tavelo");
@@ -129,8 +129,8 @@ TEST_F(Info, IChangesTheLanguageOfBothWindowsInPlace)
         ASSERT_EQ(modIdioma::Idioma, "por");
         EXPECT_EQ(v.LBTitulo->text(), TextoIdioma("por", 500) + "  (F1)");
         for (int i = 0; i < info::NumeroEntradas; ++i) {
-            EXPECT_EQ(v.LBInfo[i]->text(), TextoIdioma("por", std::int16_t(500 + 2 * i))) << i;
-            EXPECT_EQ(v.LBOrden[i]->toolTip(), TextoIdioma("por", std::int16_t(501 + 2 * i))) << i;
+            EXPECT_EQ(v.LBInfo[i]->text(), TextoIdioma("por", int(500 + 2 * i))) << i;
+            EXPECT_EQ(v.LBOrden[i]->toolTip(), TextoIdioma("por", int(501 + 2 * i))) << i;
         }
         EXPECT_EQ(v.LBOrden[7]->text(), TextoIdioma("por", 600));
         EXPECT_EQ(v.LBMouse[1]->text(), TextoIdioma("por", 651));

@@ -8,7 +8,7 @@
 namespace modIdioma::textos {
 
 struct TextoNumerado {
-    std::int16_t numero;
+    int numero;
     std::string_view texto; // UTF-8; may hold NUL characters (save filter)
 };
 

@@ -1,7 +1,7 @@
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
 #include "viewer/Configuracion.h"
-#include "viewer/Form1.h"
+#include "app/Form1.h"
 #include "views/Navegador.h"
 #include "viewer/modIni.h"
 

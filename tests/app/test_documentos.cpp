@@ -5,7 +5,7 @@
 #include "PruebaForm1.h"
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
-#include "viewer/Form1.h"
+#include "app/Form1.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -131,7 +131,7 @@ TEST_F(Documentos, ABrokenPageShowsTheLoadingErrorAndReadingGoesOn)
     ASSERT_TRUE(prueba::EscribirZip(Ruta("c.cbz"), {{"p1.jpg", Pagina(1)}, {"p2.jpg", "not a picture"},
                                                     {"p3.png", cortada}, {"p4.jpg", Pagina(4)}}));
     f->AbrirArchivo(Ruta("c.cbz"), true);
-    for (std::int16_t p : {2, 3}) {
+    for (int p : {2, 3}) {
         f->VerImagen(p);
         EXPECT_EQ(f->Vista().UltimoMensaje, "Loading error") << p;
         EXPECT_TRUE(f->Vista().Imagen.Picture.isNull()) << p;

@@ -59,7 +59,7 @@ PreparadorPaginas::Contenido DocumentoDe(const QString &ruta, int n = Paginas)
 PedidoPagina Pedido(int pagina, int modo = 1)
 {
     PedidoPagina p;
-    p.Pagina = std::int16_t(pagina);
+    p.Pagina = int(pagina);
     p.Modo = diseno::Modo(modo);
     p.Ventana = {800 * 15, 600 * 15};
     return p;
@@ -277,7 +277,7 @@ TEST(Preparador, TheStartingDocumentIsReadAheadAndTakenOverByItsOpening)
     const QString zip = d.filePath("c.cbz"), otro = d.filePath("o.cbz");
     ASSERT_TRUE(prueba::EscribirZip(zip, Comic()));
     ASSERT_TRUE(prueba::EscribirZip(otro, {{"a.jpg", prueba::PaginaNumero(1, {60, 90})}}));
-    const auto pedido = [](std::int16_t p) { return Pedido(p); };
+    const auto pedido = [](int p) { return Pedido(p); };
     Documento doc;
     doc.Adelantar(zip, pedido);
     doc.Preparador().EsperarInactivo();
@@ -315,7 +315,7 @@ TEST_F(LecturaRapida, ReadingAheadWritesNoPageFileAndEveryModeShowsTheRightPage)
     EXPECT_TRUE(ArchivosTemporales().isEmpty());
     // The next pages are ready before they are asked for.
     PedidoPagina siguiente;
-    siguiente.Pagina = std::int16_t(f->Vista().PaginaActual % Paginas + 1);
+    siguiente.Pagina = int(f->Vista().PaginaActual % Paginas + 1);
     siguiente.Ventana = f->Vista().Escala();
     siguiente.PixelesPorTwip = f->devicePixelRatioF() / 15;
     EXPECT_TRUE(f->Doc().Preparador().EnCache(siguiente));

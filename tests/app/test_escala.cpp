@@ -4,7 +4,7 @@
 // the page painted at the matching device pixels.
 #include "Constructores.h"
 #include "PruebaForm1.h"
-#include "viewer/Form1.h"
+#include "app/Form1.h"
 #include "views/Navegador.h"
 
 #include <QTest>

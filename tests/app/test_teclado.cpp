@@ -4,7 +4,7 @@
 #include "PruebaForm1.h"
 #include "DialogosDePrueba.h"
 #include "shell/modIdioma.h"
-#include "viewer/Form1.h"
+#include "app/Form1.h"
 #include "viewer/Teclas.h"
 
 #include <QTest>

@@ -3,7 +3,7 @@
 // later starts hand their document to the viewer holding it.
 #include "viewer/InstanciaUnica.h"
 
-#include "viewer/PruebaForm1.h"
+#include "app/PruebaForm1.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "viewer/Form1.h"
+#include "app/Form1.h"
 
 #include "collection/FormColeccion.h"
 #include "imaging/modImagen.h"
@@ -75,7 +75,7 @@ Form1::Form1(const QString &lineaComandos, QWidget *parent)
         const EstadoVista::Medida m{{s->geometry().width() * Twips, s->geometry().height() * Twips},
                                     s->devicePixelRatio() / Twips};
         documento_->Adelantar(Comandos::RutaDeLinea(LineaComandos),
-                              [this, m](std::int16_t pagina) { return vista_->PedidoEn(pagina, m); });
+                              [this, m](int pagina) { return vista_->PedidoEn(pagina, m); });
     }
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tavelo"));
@@ -209,7 +209,7 @@ void Form1::MostrarMensajeEnPantalla(const QString &texto)
     tmrInfo.start();
 }
 
-void Form1::MostrarNumeroPagina(std::int16_t pagina, bool nueva)
+void Form1::MostrarNumeroPagina(int pagina, bool nueva)
 {
     if (pagina < 1) {
         LBPag->clear();

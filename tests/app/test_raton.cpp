@@ -4,7 +4,7 @@
 #include "PruebaForm1.h"
 #include "shell/MouseWheel.h"
 #include "shell/modIdioma.h"
-#include "viewer/Form1.h"
+#include "app/Form1.h"
 
 #include <QLineEdit>
 #include <QTest>

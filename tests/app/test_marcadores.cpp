@@ -4,7 +4,7 @@
 #include "DialogosDePrueba.h"
 #include "shell/modIdioma.h"
 #include "documento/ArchivoMarcadores.h"
-#include "viewer/Form1.h"
+#include "app/Form1.h"
 #include "views/FormMarcadores.h"
 #include "viewer/Teclas.h"
 

@@ -41,7 +41,8 @@ TEST(Configuracion, NumbersBooleansAndPages)
     EXPECT_EQ(NumeroDePagina("12"), 12);
     EXPECT_EQ(NumeroDePagina("doce"), 1);
     EXPECT_EQ(NumeroDePagina(""), 1);
-    EXPECT_EQ(NumeroDePagina("70000"), 1);
+    EXPECT_EQ(NumeroDePagina("70000"), 70000);
+    EXPECT_EQ(NumeroDePagina("99999999999"), 1);
     EXPECT_EQ(ColorABgr(255, 0, 0), 255);
     EXPECT_EQ(ColorABgr(0, 0, 255), 0xff0000);
 }

@@ -3,7 +3,7 @@
 #include "Constructores.h"
 #include "PruebaForm1.h"
 #include "shell/modIdioma.h"
-#include "viewer/Form1.h"
+#include "app/Form1.h"
 
 #include <gtest/gtest.h>
 

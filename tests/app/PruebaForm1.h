@@ -5,7 +5,7 @@
 #include "DialogosDePrueba.h"
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
-#include "viewer/Form1.h"
+#include "app/Form1.h"
 #include "views/Navegador.h"
 
 #include <QBuffer>

@@ -1,5 +1,5 @@
 #include "shell/modGeneral.h"
-#include "viewer/Form1.h"
+#include "app/Form1.h"
 #include "viewer/InstanciaUnica.h"
 
 #include <QApplication>

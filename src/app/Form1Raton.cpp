@@ -1,7 +1,7 @@
 // The mouse on the main window: drags, swipes, clicks on the halves, the
 // buttons on the window and the page-number box. Almost everything ends as a
 // key sent to Form_KeyUp.
-#include "viewer/Form1.h"
+#include "app/Form1.h"
 
 #include "imaging/modPNG.h"
 #include "shell/modGeneral.h"
@@ -119,7 +119,7 @@ void Form1::mouseMoveEvent(QMouseEvent *event)
     std::int32_t left = X - AgarreX;
     std::int32_t top = Y - AgarreY;
     if (!diseno::EsModoSimple(v.ModoAjuste)) {
-        const std::int16_t antes = v.PaginaActual;
+        const int antes = v.PaginaActual;
         v.MoverPaginas(left, top);
         if (v.EsContinuo() && v.PaginaActual != antes)
             AgarreY = Y - imagen.Top; // the grab now holds the new current page
@@ -235,7 +235,7 @@ bool Form1::TeclaEnCaja(QKeyEvent *event)
             return true;
         }
         EstadoVista &v = *vista_;
-        v.PaginaActual = std::int16_t(n);
+        v.PaginaActual = int(n);
         v.VerImagen(v.PaginaActual);
         visor::ProcesarEventos();
         if (v.EsContinuo()) {

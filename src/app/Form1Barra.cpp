@@ -1,7 +1,7 @@
 // The on-screen controls and the timers of the main window: the navigation
 // bar, the OSD switch, the message timer, the automatic show, the dynamic
 // view and the slide of a swipe.
-#include "viewer/Form1.h"
+#include "app/Form1.h"
 
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"

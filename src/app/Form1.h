@@ -40,8 +40,8 @@ public:
     // opened and the window brought to the front. While a modal window is up
     // it waits for it to close.
     void AbrirEntregado(const QString &ruta);
-    bool bAbrirMarcador(const QString &ruta, std::int16_t pagina) { return comandos_->bAbrirMarcador(ruta, pagina); }
-    bool VerImagen(std::int16_t pagina) { return vista_->VerImagen(pagina); }
+    bool bAbrirMarcador(const QString &ruta, int pagina) { return comandos_->bAbrirMarcador(ruta, pagina); }
+    bool VerImagen(int pagina) { return vista_->VerImagen(pagina); }
     void MostrarMensaje(const QString &texto) { vista_->MostrarMensaje(texto); }
     void DibujaForm() { vista_->DibujaForm(); }
     void AplicaEfecto() { vista_->AplicaEfecto(); }
@@ -81,7 +81,7 @@ public:
     std::int32_t AgarreX = 0;
     std::int32_t AgarreY = 0;
     class MouseWheel *MouseWheel1 = nullptr;
-    std::int16_t SegundosInfo = 0;
+    int SegundosInfo = 0;
     QTimer tmrInfo;
     QTimer tmrMovH;
 
@@ -107,7 +107,7 @@ private:
     void TraduceBarra();
     void MostrarMensajeEnPantalla(const QString &texto);
     void ColocarMensaje();
-    void MostrarNumeroPagina(std::int16_t pagina, bool nueva);
+    void MostrarNumeroPagina(int pagina, bool nueva);
     void MostrarMarcador();
     void MostrarAbriendo(bool abriendo);
     void AplicarBarra();
