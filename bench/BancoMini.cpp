@@ -47,7 +47,7 @@ using namespace banco;
 using banco::Pantalla; // not the main window's interface of that name
 
 constexpr int TopeMs = 20000; // a grid not on the screen by then counts as failed
-constexpr int F10 = teclas::VK_F1 + 9;
+constexpr int F10 = Qt::Key_F10;
 
 // Resident size now, KB.
 long ResidenteKb()

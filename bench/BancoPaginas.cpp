@@ -132,7 +132,8 @@ Decodificada Suelo(const QByteArray &datos)
 QPoint Marca(Form1 &f)
 {
     constexpr int tw = modGeneral::TwipsPorPixel;
-    return QPoint(int((f.Vista().Imagen.Left + MarcaX * f.Vista().Imagen.Width) / tw), int((f.Vista().Imagen.Top + MarcaY * f.Vista().Imagen.Height) / tw));
+    const ControlImagen &i = f.Vista().Imagen();
+    return QPoint(int((i.Left + MarcaX * i.Width) / tw), int((i.Top + MarcaY * i.Height) / tw));
 }
 
 // Milliseconds from `accion` (a key release, an open) until the screen shows
@@ -214,15 +215,7 @@ int HijoLeer(const QString &ruta, int modo, bool entero)
     Resultado("leer", leer);
 
     // As the page box jumps.
-    const auto saltarA = [&](int p) {
-        f.Vista().PaginaActual = int(p);
-        f.VerImagen(f.Vista().PaginaActual);
-        QCoreApplication::processEvents();
-        if (f.Vista().ModoAjuste == diseno::Modo::Continuo) {
-            f.Vista().Imagen.Tag = QString::number(p);
-            f.Vista().ActivaContinuo();
-        }
-    };
+    const auto saltarA = [&](int p) { f.Vista().IrAPagina(p); };
     std::vector<double> saltos, frios;
     for (int c = 3; c + paso < paginas && int(saltos.size()) < Saltos; c += 2 * paso) {
         // Nothing made ahead before may serve the jump.

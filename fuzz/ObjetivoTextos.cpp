@@ -36,12 +36,12 @@ void EscribirArchivo(const QString &ruta, const QByteArray &datos)
         Fallo("cannot write the scratch file");
 }
 
-// A value the reader gives back unchanged: no line break, no outer blanks,
-// no outer quotes, within the length a read returns.
+// A value the reader gives back unchanged, whatever its length: no line
+// break, no outer blanks, no outer quotes.
 bool ValorLimpio(const QString &v)
 {
-    return !v.isEmpty() && v.size() <= modIni::LargoMaximo && v == v.trimmed()
-           && !v.contains(u'\n') && !v.contains(u'\r') && !v.startsWith(u'"') && !v.startsWith(u'\'');
+    return !v.isEmpty() && v == v.trimmed() && !v.contains(u'\n') && !v.contains(u'\r') && !v.startsWith(u'"')
+           && !v.startsWith(u'\'');
 }
 
 bool NombreLimpio(const QString &n)
@@ -87,6 +87,13 @@ void ProbarIni(const QByteArray &entrada)
 
     const bool escribible = NombreLimpio(seccion) && NombreLimpio(clave) && ValorLimpio(valor);
     const bool escrita = modIni::EscribirIni(ruta, seccion, clave, valor);
+    if (!modIni::Escribible(valor)) {
+        // A line break would write lines of its own: refused, the file as it was.
+        QFile f(ruta);
+        if (escrita || !f.open(QIODevice::ReadOnly) || f.readAll() != contenido)
+            Fallo("a value with a line break changed the file");
+        return;
+    }
     if (!escrita)
         return;
     if (escribible && modIni::LeerIni(ruta, seccion, clave, {}) != valor)

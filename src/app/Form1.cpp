@@ -28,7 +28,6 @@ namespace {
 constexpr int Twips = modGeneral::TwipsPorPixel;
 constexpr int Margen = 12;       // pixels between the controls and the window's edges
 constexpr int LadoIcono = 32;
-constexpr int EsperaModalMs = 250; // a handed-over document waits for a modal window
 
 QLabel *Etiqueta(QWidget *padre, const QString &nombre)
 {
@@ -149,7 +148,6 @@ Form1::Form1(const QString &lineaComandos, QWidget *parent)
     documento_->CargarMarcadores();
     comandos_->LeerConfiguracion();
     TraduceForm();
-    PBBarra->setVisible(vista_->BarraVisible);
     if (LineaComandos.isEmpty())
         MostrarMensaje(TextoIdioma(9));
 }
@@ -160,7 +158,9 @@ void Form1::Conectar()
 {
     EstadoVista *v = vista_.get();
     Comandos *c = comandos_.get();
-    connect(MouseWheel1, &MouseWheel::WheelMove, c, &Comandos::RuedaMovida);
+    connect(MouseWheel1, &MouseWheel::WheelMove, c, [c](bool abajo) {
+        c->Ejecutar(abajo ? QStringLiteral("RuedaAbajo") : QStringLiteral("RuedaArriba"));
+    });
     connect(&tmrInfo, &QTimer::timeout, this, &Form1::tmrInfo_Timer);
     connect(&tmrMovH, &QTimer::timeout, this, &Form1::tmrMovH_Timer);
     connect(v, &EstadoVista::DibujoPedido, this, &Form1::PintarVista);
@@ -220,7 +220,7 @@ void Form1::MostrarNumeroPagina(int pagina, bool nueva)
     LBPag->adjustSize();
     if (!nueva)
         return;
-    LBPag->setVisible(vista_->ModoOSD == 1);
+    LBPag->setVisible(vista_->ModoOSD() == 1);
     ColocarControles();
 }
 
@@ -321,6 +321,7 @@ void Form1::Empezar()
 {
     bInicioHecho = true;
     comandos_->AbrirDocumentoInicial(LineaComandos);
+    comandos_->AvisarTeclas();
 }
 
 void Form1::keyPressEvent(QKeyEvent *event)
@@ -338,7 +339,7 @@ void Form1::keyReleaseEvent(QKeyEvent *event)
     // the page when its release reaches this window.
     if (!TeclasPulsadas.remove(event->key()))
         return;
-    const auto tecla = teclas::CodigoVirtual(*event);
+    const teclas::Tecla tecla = teclas::DeEvento(*event);
     if (tecla.codigo != 0)
         Form_KeyUp(tecla.codigo, tecla.mayusculas);
 }
@@ -354,26 +355,23 @@ void Form1::PrepararSuperficie()
     }
 }
 
-void Form1::Pintar(ControlImagen &c, bool borrar)
+void Form1::Pintar(const ControlImagen &c, bool borrar)
 {
     PrepararSuperficie();
     std::int32_t x = c.Left, y = c.Top, w = c.Width, h = c.Height;
-    // A page held at the size it was laid out at needs all of itself when
-    // it is shown larger (zoom, a new layout).
-    const double pixeles = devicePixelRatioF() / Twips;
-    if (!c.Natural.isEmpty()
-        && (diseno::Entero(w * pixeles) > c.Picture.width() || diseno::Entero(h * pixeles) > c.Picture.height()))
-        modPNG::Completar(c);
     // Twips to the screen's real pixels: a dense screen gets the page at its
     // own resolution.
-    modImagen::CopiarEscalado(c.Picture, c.Tipo, superficie_, x, y, w, h, borrar, Fondo(), pixeles);
+    modImagen::CopiarEscalado(c.Picture, c.Tipo, superficie_, x, y, w, h, borrar, Fondo(), devicePixelRatioF() / Twips);
 }
 
 void Form1::PintarVista(bool dosPaginas)
 {
-    Pintar(vista_->Imagen, true);
+    // A page held at the size it was laid out at needs all of itself when
+    // it is shown larger (zoom, a new layout).
+    vista_->Completar(dosPaginas, devicePixelRatioF() / Twips);
+    Pintar(vista_->Imagen(), true);
     if (dosPaginas)
-        Pintar(vista_->Imagen2, false);
+        Pintar(vista_->Imagen2(), false);
     update();
 }
 
@@ -405,16 +403,14 @@ void Form1::dropEvent(QDropEvent *event)
 
 void Form1::AbrirEntregado(const QString &ruta)
 {
-    if (QApplication::activeModalWidget()) {
-        QTimer::singleShot(EsperaModalMs, this, [this, ruta] { AbrirEntregado(ruta); });
-        return;
-    }
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
-    raise();
-    activateWindow();
-    comandos_->OcultarMarcador();
-    AbrirArchivo(ruta, true);
+    comandos_->EnTurno([this, ruta] {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        show();
+        raise();
+        activateWindow();
+        comandos_->OcultarMarcador();
+        AbrirArchivo(ruta, true);
+    });
 }
 
 bool Form1::eventFilter(QObject *objeto, QEvent *event)
@@ -424,9 +420,9 @@ bool Form1::eventFilter(QObject *objeto, QEvent *event)
     if (objeto == LBMarcador && event->type() == QEvent::MouseButtonRelease) {
         const auto *raton = static_cast<QMouseEvent *>(event);
         if (raton->button() == Qt::LeftButton)
-            comandos_->IrAlMarcador();
+            Ejecutar(QStringLiteral("IrAlMarcador"));
         else if (raton->button() == Qt::RightButton)
-            comandos_->QuitarMarcador();
+            Ejecutar(QStringLiteral("QuitarMarcador"));
         return true;
     }
     if (objeto == LBPag && event->type() == QEvent::MouseButtonDblClick) {
@@ -436,14 +432,14 @@ bool Form1::eventFilter(QObject *objeto, QEvent *event)
     if (event->type() == QEvent::MouseButtonPress && objeto == ImCerrar) {
         const auto *raton = static_cast<QMouseEvent *>(event);
         if (raton->button() == Qt::LeftButton)
-            comandos_->Salir();
+            Ejecutar(QStringLiteral("Salir"));
         else if (raton->button() == Qt::RightButton)
-            Form_KeyUp('Q', 0);
+            Ejecutar(QStringLiteral("Minimizar"));
         return true;
     }
     if (event->type() == QEvent::MouseButtonRelease && objeto == ImAbrir) {
         const auto *raton = static_cast<QMouseEvent *>(event);
-        Form_KeyUp(raton->button() == Qt::LeftButton ? teclas::VK_F1 + 1 : teclas::VK_F1 + 4, 0);
+        Ejecutar(raton->button() == Qt::LeftButton ? QStringLiteral("AbrirArchivo") : QStringLiteral("Coleccion"));
         return true;
     }
     return QWidget::eventFilter(objeto, event);

@@ -1,7 +1,8 @@
 #pragma once
 // The main window: paints the view, places the on-screen controls and turns
-// Qt's events into the virtual keys of the command dispatcher. The document,
-// the view and the commands live in their own objects, which it owns.
+// Qt's events into commands: keys through the key table, the mouse, the
+// wheel and the bar by name. The document, the view and the commands live in
+// their own objects, which it owns.
 #include "documento/Documento.h"
 #include "viewer/Comandos.h"
 #include "viewer/EstadoVista.h"
@@ -32,16 +33,17 @@ public:
     EstadoVista &Vista() { return *vista_; }
     Comandos &Ordenes() { return *comandos_; }
 
-    // What the other windows call on the main window.
-    void Form_KeyUp(int codigoTecla, int mayusculas) { comandos_->Form_KeyUp(codigoTecla, mayusculas); }
-    void TecladesdeInfo(int codigoTecla, int mayusculas) { comandos_->TecladesdeInfo(codigoTecla, mayusculas); }
+    // What the other windows call on the main window. A key (a Qt key and
+    // the shift mask) as if released here, through the key table.
+    void Form_KeyUp(int tecla, int mayusculas) { comandos_->Form_KeyUp(tecla, mayusculas); }
+    void TecladesdeInfo(int tecla, int mayusculas) { comandos_->TecladesdeInfo(tecla, mayusculas); }
+    void Ejecutar(const QString &comando) { comandos_->Ejecutar(comando); }
     void AbrirArchivo(const QString &ruta, bool mostrar) { comandos_->AbrirArchivo(ruta, mostrar); }
     // A document from outside (dropped, or handed over by a later start):
-    // opened and the window brought to the front. While a modal window is up
-    // it waits for it to close.
+    // opened in its turn, after any command running (a modal window's), and
+    // the window brought to the front.
     void AbrirEntregado(const QString &ruta);
     bool bAbrirMarcador(const QString &ruta, int pagina) { return comandos_->bAbrirMarcador(ruta, pagina); }
-    bool VerImagen(int pagina) { return vista_->VerImagen(pagina); }
     void MostrarMensaje(const QString &texto) { vista_->MostrarMensaje(texto); }
     void DibujaForm() { vista_->DibujaForm(); }
     void AplicaEfecto() { vista_->AplicaEfecto(); }
@@ -52,6 +54,7 @@ public:
     QWidget *Dueno() override { return this; }
     bool NumeroPaginaVisible() const override { return !LBPag->isHidden(); }
     bool BarraEnPantalla() const override { return PBBarra->isVisible(); }
+    bool CajaPaginaAbierta() const override;
     void MuestraControles(bool mostrar) override;
     QImage ImagenPantalla() const override { return superficie_; }
 
@@ -117,7 +120,7 @@ private:
     bool TeclaEnCaja(QKeyEvent *event);
     void CerrarCajaPagina();
     void PrepararSuperficie();
-    void Pintar(ControlImagen &c, bool borrar);
+    void Pintar(const ControlImagen &c, bool borrar);
     void PintarVista(bool dosPaginas);
     QColor Fondo() const;
 

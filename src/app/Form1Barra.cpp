@@ -20,16 +20,19 @@ namespace {
 
 constexpr int Twips = modGeneral::TwipsPorPixel;
 
-// The key each bar button sends: first, previous, next, last page, modes 1-8.
-struct BotonBarra {
-    int tecla;
-    int mayusculas;
-};
-constexpr BotonBarra BotonesBarra[12] = {
-    {teclas::VK_SPACE, teclas::ShiftMask}, {teclas::VK_BACK, 0}, {teclas::VK_SPACE, 0},
-    {teclas::VK_BACK, teclas::ShiftMask},  {'1', 0}, {'2', 0}, {'3', 0}, {'4', 0},
-    {'5', 0}, {'6', 0}, {'7', 0}, {'8', 0},
-};
+// The command of each bar button: the arrows to the first, previous, next
+// and last page by the side they point to, then the modes 1-8.
+QString ComandoBoton(int i)
+{
+    using teclas::Lado;
+    switch (i) {
+    case 0: return teclas::ComandoHacia(Lado::Izquierda, true);
+    case 1: return teclas::ComandoHacia(Lado::Izquierda);
+    case 2: return teclas::ComandoHacia(Lado::Derecha);
+    case 3: return teclas::ComandoHacia(Lado::Derecha, true);
+    default: return teclas::ComandoDeModo(diseno::Modo(i - 3));
+    }
+}
 // Tool tips of the mode buttons: the names of the modes.
 constexpr int MensajesModos[8] = {150, 151, 152, 153, 166, 169, 171, 580};
 
@@ -110,9 +113,7 @@ void Form1::CrearBarra()
         } else {
             b->setText(QString::number(i - 3));
         }
-        connect(b, &QToolButton::clicked, this, [this, i] {
-            Form_KeyUp(BotonesBarra[i].tecla, BotonesBarra[i].mayusculas);
-        });
+        connect(b, &QToolButton::clicked, this, [this, i] { Ejecutar(ComandoBoton(i)); });
         LBBarra[i] = b;
         fila->addWidget(b);
         if (i == 3)
@@ -124,10 +125,7 @@ void Form1::CrearBarra()
     cerrar->setIcon(Icono(IconoBarra::Cerrar, 22, devicePixelRatioF()));
     cerrar->setIconSize(QSize(22, 22));
     cerrar->setFocusPolicy(Qt::NoFocus);
-    connect(cerrar, &QToolButton::clicked, this, [this] {
-        vista_->BarraVisible = false;
-        PBBarra->hide();
-    });
+    connect(cerrar, &QToolButton::clicked, this, [this] { vista_->PonerBarraVisible(false); });
     imCerrarBarra = cerrar;
     fila->addWidget(cerrar);
     PBBarra->adjustSize();
@@ -155,20 +153,20 @@ void Form1::MuestraControles(bool mostrar)
     ImCerrar->setVisible(mostrar);
     LBMarcador->setVisible(mostrar && !comandos_->Marcador.isEmpty());
     LBPag->setVisible(mostrar && !LBPag->text().isEmpty());
-    if (vista_->BarraVisible)
+    if (vista_->BarraVisible())
         PBBarra->setVisible(mostrar);
 }
 
 void Form1::AplicarBarra()
 {
-    PBBarra->setVisible(vista_->BarraVisible);
-    if (vista_->BarraVisible)
+    PBBarra->setVisible(vista_->BarraVisible());
+    if (vista_->BarraVisible())
         PBBarra->raise();
 }
 
 void Form1::tmrInfo_Timer()
 {
-    if (SegundosInfo == vista_->SegundosMensaje) {
+    if (SegundosInfo == vista_->SegundosMensaje()) {
         tmrInfo.stop();
         SegundosInfo = 0;
         LBInfo->hide();

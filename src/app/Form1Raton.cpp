@@ -1,12 +1,9 @@
 // The mouse on the main window: drags, swipes, clicks on the halves, the
-// buttons on the window and the page-number box. Almost everything ends as a
-// key sent to Form_KeyUp.
+// buttons on the window and the page-number box. What turns a page names its
+// command by the side it stands for.
 #include "app/Form1.h"
 
-#include "imaging/modPNG.h"
 #include "shell/modGeneral.h"
-#include "shell/modIdioma.h"
-#include "viewer/Ocupado.h"
 #include "viewer/Teclas.h"
 #include "views/Navegador.h"
 
@@ -16,7 +13,6 @@
 
 #include <algorithm>
 
-using modIdioma::TextoIdioma;
 using diseno::Modo;
 
 namespace {
@@ -43,7 +39,7 @@ int EnPixeles(std::int32_t twips)
 void Form1::mousePressEvent(QMouseEvent *event)
 {
     EstadoVista &v = *vista_;
-    ControlImagen &imagen = v.Imagen;
+    const ControlImagen &imagen = v.Imagen();
     const std::int32_t X = EnTwips(event->position().x());
     const std::int32_t Y = EnTwips(event->position().y());
     XPulsado = X;
@@ -52,15 +48,14 @@ void Form1::mousePressEvent(QMouseEvent *event)
     const diseno::Ventana &ventana = v.Escala();
     switch (event->button()) {
     case Qt::LeftButton:
-        if (v.ModoAjuste == Modo::Dinamico || imagen.Picture.isNull())
+        if (v.ModoAjuste() == Modo::Dinamico || imagen.Picture.isNull())
             break;
-        if (imagen.Width > ventana.SW || imagen.Height > ventana.SH || !diseno::EsModoSimple(v.ModoAjuste)) {
+        if (imagen.Width > ventana.SW || imagen.Height > ventana.SH || !diseno::EsModoSimple(v.ModoAjuste())) {
             const qreal escala = devicePixelRatioF();
             const QSize tamano(int(imagen.Width / double(Twips) * escala), int(imagen.Height / double(Twips) * escala));
-            if (diseno::EsModoSimple(v.ModoAjuste) && qint64(tamano.width()) * tamano.height() <= PixelesMaximosArrastre) {
+            if (diseno::EsModoSimple(v.ModoAjuste()) && qint64(tamano.width()) * tamano.height() <= PixelesMaximosArrastre) {
                 // The page rides on PBZ while the surface shows the background.
-                if (tamano.width() > imagen.Picture.width() || tamano.height() > imagen.Picture.height())
-                    modPNG::Completar(imagen);
+                v.Completar(false, escala / Twips);
                 QPixmap copia = QPixmap::fromImage(
                     imagen.Picture.scaled(tamano, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
                 copia.setDevicePixelRatio(escala);
@@ -80,13 +75,12 @@ void Form1::mousePressEvent(QMouseEvent *event)
         }
         break;
     case Qt::RightButton:
-        emit comandos_->InformacionPedida();
+        Ejecutar(QStringLiteral("Informacion"));
         if (bArrastrando)
             TerminarArrastre();
         break;
     case Qt::MiddleButton:
-        v.bRuedaZoom = !v.bRuedaZoom;
-        MostrarMensaje(TextoIdioma(175) + " " + TextoIdioma(v.bRuedaZoom ? 176 : 177).toLower());
+        Ejecutar(QStringLiteral("CambiarRueda"));
         break;
     default:
         break;
@@ -96,19 +90,18 @@ void Form1::mousePressEvent(QMouseEvent *event)
 void Form1::mouseMoveEvent(QMouseEvent *event)
 {
     EstadoVista &v = *vista_;
-    ControlImagen &imagen = v.Imagen;
+    const ControlImagen &imagen = v.Imagen();
     const std::int32_t X = EnTwips(event->position().x());
     const std::int32_t Y = EnTwips(event->position().y());
-    v.RatonX = X;
-    v.RatonY = Y;
-    if (v.ModoOSD == 2) {
+    v.PonerRaton(X, Y);
+    if (v.ModoOSD() == 2) {
         const bool cerca = modGeneral::RatonSobreControl(ImCerrar, X, Y)
                            || modGeneral::RatonSobreControl(ImAbrir, X, Y)
                            || modGeneral::RatonSobreControl(LBPag, X, Y)
-                           || (v.BarraVisible && modGeneral::RatonSobreControl(PBBarra, X, Y));
+                           || (v.BarraVisible() && modGeneral::RatonSobreControl(PBBarra, X, Y));
         MuestraControles(cerca);
     }
-    if (v.ModoAjuste == Modo::Dinamico) {
+    if (v.ModoAjuste() == Modo::Dinamico) {
         if (!v.tmrDinamico.isActive())
             v.tmrDinamico.start();
         return;
@@ -118,10 +111,10 @@ void Form1::mouseMoveEvent(QMouseEvent *event)
     const diseno::Ventana &ventana = v.Escala();
     std::int32_t left = X - AgarreX;
     std::int32_t top = Y - AgarreY;
-    if (!diseno::EsModoSimple(v.ModoAjuste)) {
-        const int antes = v.PaginaActual;
+    if (!diseno::EsModoSimple(v.ModoAjuste())) {
+        const int antes = v.PaginaActual();
         v.MoverPaginas(left, top);
-        if (v.EsContinuo() && v.PaginaActual != antes)
+        if (v.EsContinuo() && v.PaginaActual() != antes)
             AgarreY = Y - imagen.Top; // the grab now holds the new current page
         return;
     }
@@ -129,8 +122,7 @@ void Form1::mouseMoveEvent(QMouseEvent *event)
         left = imagen.Width > ventana.SW ? std::clamp(left, ventana.SW - imagen.Width, 0) : imagen.Left;
         top = imagen.Height > ventana.SH ? std::clamp(top, ventana.SH - imagen.Height, 0) : imagen.Top;
     }
-    imagen.Left = left;
-    imagen.Top = top;
+    v.MoverPagina(left, top);
     v.ActualizaReferencia(true);
     if (PBZ->isVisible())
         PBZ->move(EnPixeles(imagen.Left), EnPixeles(imagen.Top));
@@ -150,7 +142,7 @@ void Form1::mouseReleaseEvent(QMouseEvent *event)
 {
     const std::int32_t X = EnTwips(event->position().x());
     const diseno::Ventana &ventana = vista_->Escala();
-    const ControlImagen &imagen = vista_->Imagen;
+    const ControlImagen &imagen = vista_->Imagen();
     if (bArrastrando) {
         TerminarArrastre();
     } else if (event->button() == Qt::LeftButton && bDesplazando) {
@@ -170,9 +162,10 @@ void Form1::Deslizar(std::int32_t X)
     PBH[0]->setGeometry(rect());
     PBH[0]->show();
     PBH[0]->raise();
-    const bool siguiente = X < XPulsado;
-    Form_KeyUp(siguiente ? teclas::VK_SPACE : teclas::VK_BACK, 0);
-    DireccionMovH = siguiente ? 1 : -1;
+    // Dragged to the left: the page on the right comes in.
+    const teclas::Lado lado = X < XPulsado ? teclas::Lado::Derecha : teclas::Lado::Izquierda;
+    Ejecutar(teclas::ComandoHacia(lado));
+    DireccionMovH = lado == teclas::Lado::Derecha ? 1 : -1;
     PBH[1]->setPixmap(QPixmap::fromImage(superficie_));
     PBH[1]->setGeometry(QRect(QPoint(DireccionMovH * width(), 0), size()));
     PBH[1]->show();
@@ -185,11 +178,12 @@ void Form1::mouseDoubleClickEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return;
     if (!documento_->HayDocumento()) {
-        Form_KeyUp('U', 0);
+        Ejecutar(QStringLiteral("AbrirUltimo"));
         return;
     }
     // The exact middle counts as the right half.
-    Form_KeyUp(XPulsado < vista_->Escala().SW / 2.0 ? teclas::VK_BACK : teclas::VK_SPACE, 0);
+    Ejecutar(teclas::ComandoHacia(XPulsado < vista_->Escala().SW / 2.0 ? teclas::Lado::Izquierda
+                                                                       : teclas::Lado::Derecha));
 }
 
 void Form1::AbrirCajaPagina()
@@ -204,18 +198,21 @@ void Form1::AbrirCajaPagina()
     caja->raise();
     caja->setFocus();
     caja->selectAll();
-    vista_->CajaPaginaAbierta = true;
     ImAbrir->hide();
 }
 
 void Form1::CerrarCajaPagina()
 {
     auto *caja = static_cast<QLineEdit *>(TB);
-    ImAbrir->setVisible(vista_->ModoOSD == 1);
+    ImAbrir->setVisible(vista_->ModoOSD() == 1);
     caja->hide();
     caja->clear();
-    vista_->CajaPaginaAbierta = false;
     setFocus();
+}
+
+bool Form1::CajaPaginaAbierta() const
+{
+    return !TB->isHidden();
 }
 
 bool Form1::TeclaEnCaja(QKeyEvent *event)
@@ -234,14 +231,7 @@ bool Form1::TeclaEnCaja(QKeyEvent *event)
             caja->selectAll();
             return true;
         }
-        EstadoVista &v = *vista_;
-        v.PaginaActual = int(n);
-        v.VerImagen(v.PaginaActual);
-        visor::ProcesarEventos();
-        if (v.EsContinuo()) {
-            v.Imagen.Tag = QString::number(n);
-            v.ActivaContinuo();
-        }
+        comandos_->EnTurno([this, n] { vista_->IrAPagina(n); });
         CerrarCajaPagina();
         return true;
     }

@@ -664,7 +664,7 @@ void FormColeccion::resizeEvent(QResizeEvent *evento)
 
 void RegistrarColeccion(Comandos &comandos)
 {
-    comandos.Registrar({teclas::VK_F1 + 4, Comandos::Mayus::Igual, Comandos::Puerta, [&comandos](Comandos::Ejecucion &) {
+    comandos.Registrar({"Coleccion", Comandos::Puerta, [&comandos](Comandos::Ejecucion &) {
                             Documento &documento = comandos.Doc();
                             if (documento.RutaColeccion.isEmpty()) {
                                 const QString carpeta = modComDlg::ElegirCarpeta(comandos.Dueno(), TextoIdioma(63));

@@ -29,7 +29,6 @@ struct ControlImagen {
     int Height = 0;        // twips
     int Left = 0;          // twips, its place in the window
     int Top = 0;
-    QString Tag;
 };
 
 // The picture's full size in pixels, reduced or not.

@@ -6,6 +6,7 @@
 #include "viewer/Configuracion.h"
 #include "viewer/Ocupado.h"
 #include "viewer/Teclas.h"
+#include "viewer/modIni.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,20 +18,13 @@
 
 using modIdioma::TextoIdioma;
 using diseno::Modo;
-using namespace teclas;
+using teclas::ComandoDeModo;
 
 namespace {
-
-constexpr int F = VK_F1 - 1; // F + n is the code of Fn
 
 QString ConPorcentaje(int mensaje, int porcentaje)
 {
     return TextoIdioma(mensaje) + " [" + QString::number(porcentaje) + "%]";
-}
-
-bool Acepta(Comandos::Mayus regla, bool shift)
-{
-    return regla == Comandos::Mayus::Igual || (regla == Comandos::Mayus::Con) == shift;
 }
 
 } // namespace
@@ -66,275 +60,296 @@ QImage Comandos::ImagenPantalla() const
 
 void Comandos::Registrar(Comando c)
 {
-    std::erase_if(tabla_, [&](const Comando &o) { return o.Tecla == c.Tecla && o.Regla == c.Regla; });
+    std::erase_if(tabla_, [&](const Comando &o) { return o.Nombre == c.Nombre; });
     tabla_.push_back(std::move(c));
 }
 
-void Comandos::TecladesdeInfo(int codigoTecla, int mayusculas)
+QString Comandos::NombreDe(const QString &nombre) const
 {
-    if (codigoTecla != 0 && (mayusculas == 0 || mayusculas == ShiftMask))
-        Form_KeyUp(codigoTecla, mayusculas);
+    const auto c = std::find_if(tabla_.begin(), tabla_.end(), [&](const Comando &o) {
+        return o.Nombre.compare(nombre, Qt::CaseInsensitive) == 0;
+    });
+    return c == tabla_.end() ? QString() : c->Nombre;
 }
 
-void Comandos::Form_KeyUp(int codigoTecla, int mayusculas)
+// ---- The dispatcher ------------------------------------------------------------
+
+void Comandos::EnTurno(std::function<void()> trabajo)
 {
-    if (vista_.CajaPaginaAbierta)
+    espera_.push_back(std::move(trabajo));
+    if (enCurso_)
         return;
-    Ejecucion e;
-    e.Mayusculas = mayusculas;
-    e.Shift = mayusculas != 0;
-    const auto fila = std::find_if(tabla_.begin(), tabla_.end(), [&](const Comando &c) {
-        return c.Tecla == codigoTecla && Acepta(c.Regla, e.Shift);
+    while (!espera_.empty()) {
+        const auto siguiente = std::move(espera_.front());
+        espera_.pop_front();
+        enCurso_ = true;
+        siguiente();
+        enCurso_ = false;
+    }
+}
+
+void Comandos::Ejecutar(const QString &nombre, Origen origen)
+{
+    if (origen == Origen::Ventana && enCurso_)
+        Correr(nombre);
+    else
+        EnTurno([this, nombre] { Correr(nombre); });
+}
+
+void Comandos::Form_KeyUp(int tecla, int mayusculas)
+{
+    if (pantalla_ && pantalla_->CajaPaginaAbierta())
+        return;
+    const teclas::Tecla t = teclas::Normalizada(tecla, mayusculas);
+    if (t.codigo != 0)
+        Ejecutar(ComandoDeTecla(t));
+}
+
+QString Comandos::ComandoDeTeclaPasada(const teclas::Tecla &tecla) const
+{
+    if (tecla.mayusculas != 0 && tecla.mayusculas != teclas::ShiftMask)
+        return {};
+    return ComandoDeTecla(tecla);
+}
+
+void Comandos::TecladesdeInfo(int tecla, int mayusculas)
+{
+    if (tecla != 0 && (mayusculas == 0 || mayusculas == teclas::ShiftMask))
+        Form_KeyUp(tecla, mayusculas);
+}
+
+void Comandos::tmrPaseFotos_Timer()
+{
+    if (std::exchange(pasoEsperando_, true))
+        return;
+    EnTurno([this] {
+        pasoEsperando_ = false;
+        Correr(QStringLiteral("PaginaSiguiente"));
     });
+}
+
+void Comandos::Correr(const QString &nombre)
+{
+    const auto fila = std::find_if(tabla_.begin(), tabla_.end(), [&](const Comando &c) { return c.Nombre == nombre; });
     const unsigned banderas = fila != tabla_.end() ? fila->Banderas : 0;
     if (!doc_.HayDocumento() && !(banderas & Puerta))
         return;
-    const bool eraContinuo = vista_.EsContinuo();
-    e.ContinuoTrasModo = eraContinuo;
+    Ejecucion e;
+    e.ContinuoTrasModo = vista_.EsContinuo();
     if (fila != tabla_.end()) {
-        // The row may register others: run a copy of its action.
+        // The command may register others: run a copy of its action.
         const auto accion = fila->Accion;
         accion(e);
     }
     if (!e.SinCierre)
-        Cerrar(banderas, e, eraContinuo);
+        Cerrar(banderas, e);
+    if (!e.Despues.isEmpty())
+        Correr(e.Despues);
 }
 
-void Comandos::Cerrar(unsigned banderas, const Ejecucion &e, bool eraContinuo)
+void Comandos::Cerrar(unsigned banderas, const Ejecucion &e)
 {
-    if (vista_.ModoAjuste != Modo::Dinamico)
+    if (vista_.ModoAjuste() != Modo::Dinamico)
         vista_.tmrDinamico.stop();
-    const bool volverContinuo = (banderas & PasaPagina) && eraContinuo;
-    if ((diseno::EsModoSimple(vista_.ModoAjuste) && e.ContinuoTrasModo) || volverContinuo) {
-        // Continuous mode runs on top of the mode under it; a page turn in
-        // continuous mode keeps that mode rather than recording 7 itself.
-        const Modo debajo = vista_.ModoDePagina();
-        vista_.ActivaContinuo();
-        vista_.ModoAnterior = debajo;
-        vista_.ModoAjuste = Modo::Continuo;
-    }
-    if (!(banderas & ConservaPartes)) {
-        vista_.Partes.DesplazParteX = 0;
-        vista_.Partes.DesplazParteY = 0;
-    }
+    // A new mode 1-5 while continuous mode was on goes under it. (A page
+    // change in continuous mode stacks the next page itself.)
+    if (e.ContinuoTrasModo && diseno::EsModoSimple(vista_.ModoAjuste()))
+        vista_.PonerContinuo(vista_.ModoAjuste());
+    if (!(banderas & ConservaPartes))
+        vista_.OlvidarPartes();
     if (banderas & RehaceReferencia)
         vista_.ActualizaReferencia(false, false);
     if (banderas & MuestraReferencia)
         vista_.ActualizaReferencia(true, banderas & ReiniciaReloj);
     if (!e.Mensaje.isEmpty()) {
-        vista_.SegundosMensaje = (banderas & MensajeLargo) ? 5 : 2;
+        vista_.PonerSegundosMensaje((banderas & MensajeLargo) ? 5 : 2);
         MostrarMensaje(e.Mensaje);
     }
 }
 
+// ---- The commands --------------------------------------------------------------
+
 void Comandos::RegistrarBasicos()
 {
-    auto modo = [this](int tecla, Modo m, int mensaje, bool porcentaje) {
-        Registrar({tecla, Mayus::Igual, RehaceReferencia, [this, m, mensaje, porcentaje](Ejecucion &e) {
-                       vista_.DejarDosPaginas();
-                       vista_.AplicaLayout(m);
-                       vista_.ModoAjuste = m;
+    auto modo = [this](Modo m, int mensaje, bool porcentaje) {
+        Registrar({ComandoDeModo(m), RehaceReferencia, [this, m, mensaje, porcentaje](Ejecucion &e) {
+                       vista_.CambiarModo(m);
                        e.Mensaje = porcentaje ? ConPorcentaje(mensaje, vista_.PorcentajeZoom())
                                               : TextoIdioma(mensaje);
                    }});
     };
     auto nada = [](Ejecucion &) {};
 
-    Registrar({F + 2, Mayus::Igual, Puerta, [this](Ejecucion &) {
+    Registrar({"AbrirArchivo", Puerta, [this](Ejecucion &) {
                    OcultarMarcador();
                    AbrirArchivo(QString(), true);
                }});
-    Registrar({F + 7, Mayus::Igual, MensajeLargo, [this](Ejecucion &e) { e.Mensaje = vista_.InfoPagina(); }});
-    // Keys whose windows the tool windows register: their place in the gate
-    // and in continuous mode holds even where those are not linked in.
-    for (int tecla : {F + 1, F + 12, int('Q')})
-        Registrar({tecla, Mayus::Igual, Puerta, nada});
-    for (int tecla : {F + 10, int('P')})
-        Registrar({tecla, Mayus::Igual, PasaPagina, nada});
+    Registrar({"InfoPagina", MensajeLargo, [this](Ejecucion &e) { e.Mensaje = vista_.InfoPagina(); }});
+    // Commands whose windows the tool windows register: their place in the
+    // gate holds even where those are not linked in.
+    for (const char *nombre : {"Informacion", "Acercade", "Minimizar"})
+        Registrar({nombre, Puerta, nada});
+    for (const char *nombre : {"MiniPaginas", "PaginasPrevias", "ListaPaginas"})
+        Registrar({nombre, 0, nada});
 
-    for (int tecla : {VK_SPACE, VK_NEXT, VK_RETURN})
-        Registrar({tecla, Mayus::Igual, PasaPagina,
-                   [this](Ejecucion &e) { vista_.PasarPagina(true, e.Shift); }});
-    for (int tecla : {VK_BACK, VK_PRIOR})
-        Registrar({tecla, Mayus::Igual, PasaPagina,
-                   [this](Ejecucion &e) { vista_.PasarPagina(false, e.Shift); }});
+    Registrar({"PaginaSiguiente", 0, [this](Ejecucion &) { vista_.PasarPagina(true, false); }});
+    Registrar({"PrimeraPagina", 0, [this](Ejecucion &) { vista_.PasarPagina(true, true); }});
+    Registrar({"PaginaAnterior", 0, [this](Ejecucion &) { vista_.PasarPagina(false, false); }});
+    Registrar({"UltimaPagina", 0, [this](Ejecucion &) { vista_.PasarPagina(false, true); }});
 
-    modo('1', Modo::Pantalla, 150, true);
-    modo('2', Modo::Real, 151, false);
-    modo('3', Modo::Ancho, 152, true);
-    modo('4', Modo::Alto, 153, true);
-    modo('5', Modo::Estirado, 166, true);
-    Registrar({'6', Mayus::Igual, 0, [this](Ejecucion &e) {
+    modo(Modo::Pantalla, 150, true);
+    modo(Modo::Real, 151, false);
+    modo(Modo::Ancho, 152, true);
+    modo(Modo::Alto, 153, true);
+    modo(Modo::Estirado, 166, true);
+    Registrar({ComandoDeModo(Modo::Dinamico), 0, [this](Ejecucion &e) {
                    vista_.tmrDinamico.start();
-                   vista_.DejarDosPaginas();
-                   vista_.ModoAjuste = Modo::Dinamico;
+                   vista_.CambiarModo(Modo::Dinamico);
                    e.Mensaje = ConPorcentaje(169, vista_.PorcentajeZoom());
                }});
-    Registrar({'7', Mayus::Igual, 0, [this](Ejecucion &e) {
+    Registrar({ComandoDeModo(Modo::Continuo), 0, [this](Ejecucion &e) {
                    if (vista_.EsContinuo()) {
-                       vista_.ModoAjuste = vista_.ModoAnterior;
                        e.ContinuoTrasModo = false;
-                       vista_.Imagen.Top = 0;
-                       const int guardada = int(vista_.Imagen.Tag.toInt());
-                       if (doc_.EsPagina(guardada))
-                           vista_.PaginaActual = guardada;
-                       vista_.VerImagen(vista_.PaginaActual);
+                       vista_.QuitarContinuo();
                        e.Mensaje = TextoIdioma(172);
                        return;
                    }
-                   if (vista_.ModoAjuste == Modo::DosPaginas) {
-                       vista_.DejarDosPaginas();
-                       vista_.AplicaLayout(Modo::Pantalla);
-                       vista_.ModoAjuste = Modo::Pantalla;
-                   }
-                   vista_.ActivaContinuo();
-                   vista_.ModoAnterior = vista_.ModoAjuste;
-                   vista_.ModoAjuste = Modo::Continuo;
+                   if (vista_.ModoAjuste() == Modo::DosPaginas)
+                       vista_.CambiarModo(Modo::Pantalla);
+                   vista_.PonerContinuo(vista_.ModoAjuste());
                    e.Mensaje = TextoIdioma(171) + " [" + TextoIdioma(10) + ": "
-                               + QString::number(diseno::Numero(vista_.ModoAnterior)) + "]";
+                               + QString::number(diseno::Numero(vista_.ModoAnterior())) + "]";
                }});
-    Registrar({'8', Mayus::Igual, 0, [this](Ejecucion &) {
-                   if (vista_.ModoAjuste == Modo::DosPaginas) {
-                       vista_.DejarDosPaginas();
-                       vista_.AplicaLayout(Modo::Pantalla);
-                       vista_.ModoAjuste = Modo::Pantalla;
+    Registrar({ComandoDeModo(Modo::DosPaginas), 0, [this](Ejecucion &) {
+                   if (vista_.ModoAjuste() == Modo::DosPaginas) {
+                       vista_.CambiarModo(Modo::Pantalla);
                        MostrarMensaje(TextoIdioma(580) + ": Off");
                    } else {
-                       vista_.ModoAjuste = Modo::DosPaginas;
-                       vista_.bAvanzando = vista_.bAvanzandoAntes = true;
-                       vista_.VerImagen(vista_.PaginaActual);
+                       vista_.PonerDosPaginas();
                        MostrarMensaje(TextoIdioma(580) + ": On");
                    }
                }});
-    for (int tecla : {'9', '0'})
-        Registrar({tecla, Mayus::Igual, ConservaPartes | MuestraReferencia | ReiniciaReloj,
-                   [this, tecla](Ejecucion &e) {
-                       if (e.Shift)
-                           vista_.ReiniciaParte();
-                       else
-                           vista_.MueveParte(tecla == '9' ? 1 : 0);
+    constexpr unsigned PorPartes = ConservaPartes | MuestraReferencia | ReiniciaReloj;
+    Registrar({"ParteAnterior", PorPartes, [this](Ejecucion &) { vista_.MueveParte(1); }});
+    Registrar({"ParteSiguiente", PorPartes, [this](Ejecucion &) { vista_.MueveParte(0); }});
+    Registrar({"ReiniciarParte", PorPartes, [this](Ejecucion &) { vista_.ReiniciaParte(); }});
+    for (bool mas : {true, false})
+        Registrar({mas ? "AumentarZoom" : "ReducirZoom", MuestraReferencia, [this, mas](Ejecucion &e) {
+                       vista_.AplicaZoom(mas ? 10 : -10);
+                       e.Mensaje = TextoIdioma(176) + (mas ? " +" : " -") + " ["
+                                   + QString::number(vista_.PorcentajeZoom()) + "%]";
                    }});
-    Registrar({'Z', Mayus::Igual, MuestraReferencia, [this](Ejecucion &e) {
-                   vista_.AplicaZoom(e.Shift ? -10 : 10);
-                   e.Mensaje = TextoIdioma(176) + (e.Shift ? " -" : " +") + " ["
-                               + QString::number(vista_.PorcentajeZoom()) + "%]";
+    // The arrows scroll a page larger than the window; Shift alone, ten times as far.
+    const std::pair<const char *, int> flechas[] = {
+        {"VerArriba", 0}, {"VerAbajo", 1}, {"VerIzquierda", 2}, {"VerDerecha", 3}};
+    for (const auto &[nombre, lado] : flechas)
+        for (bool rapido : {false, true})
+            Registrar({QString::fromLatin1(nombre) + (rapido ? "Rapido" : ""), 0, [this, lado, rapido](Ejecucion &e) {
+                           const bool vertical = lado < 2;
+                           if (vertical && vista_.EsContinuo()) {
+                               e.Despues = PasoRueda(lado == 1); // continuous mode: a wheel notch
+                               return;
+                           }
+                           const std::int32_t paso = rapido ? 1000 : 100;
+                           const bool haciaOrigen = lado == 0 || lado == 2;
+                           // A page that fits: not even the closing steps.
+                           e.SinCierre = !vista_.Desplazar(vertical, haciaOrigen ? paso : -paso);
+                       }});
+    for (bool abajo : {true, false})
+        Registrar({abajo ? "RuedaAbajo" : "RuedaArriba", 0, [this, abajo](Ejecucion &e) {
+                       // A wheel notch does its own work, or that of the command it stands for.
+                       e.SinCierre = true;
+                       e.Despues = PasoRueda(abajo);
+                   }});
+    Registrar({"CambiarRueda", Puerta, [this](Ejecucion &e) {
+                   vista_.PonerRuedaZoom(!vista_.bRuedaZoom());
+                   MostrarMensaje(TextoIdioma(175) + " " + TextoIdioma(vista_.bRuedaZoom() ? 176 : 177).toLower());
+                   e.SinCierre = true;
                }});
-    for (int tecla : {VK_DOWN, VK_UP, VK_LEFT, VK_RIGHT})
-        Registrar({tecla, Mayus::Igual, 0, [this, tecla](Ejecucion &e) {
-                       const bool vertical = tecla == VK_DOWN || tecla == VK_UP;
-                       if (vertical && vista_.EsContinuo()) {
-                           RuedaMovida(tecla == VK_DOWN);
-                           return;
-                       }
-                       const std::int32_t paso = e.Mayusculas == ShiftMask ? 1000 : 100;
-                       const bool haciaOrigen = tecla == VK_UP || tecla == VK_LEFT;
-                       // A page that fits: not even the closing steps.
-                       e.SinCierre = !vista_.Desplazar(vertical, haciaOrigen ? paso : -paso);
-                   }});
-    Registrar({'A', Mayus::Sin, 0, [this](Ejecucion &e) {
+    Registrar({"PaseAutomatico", 0, [this](Ejecucion &e) {
                    if (tmrPaseFotos.isActive())
                        tmrPaseFotos.stop();
                    else
                        tmrPaseFotos.start();
                    e.Mensaje = TextoIdioma(162) + TextoIdioma(tmrPaseFotos.isActive() ? 154 : 155);
                }});
-    Registrar({'A', Mayus::Con, 0, [this](Ejecucion &e) {
+    Registrar({"CambiarIntervalo", 0, [this](Ejecucion &e) {
                    tmrPaseFotos.stop();
                    CambiaIntervalo();
                    tmrPaseFotos.start();
                    e.Mensaje = TextoIdioma(173) + QString::number(tmrPaseFotos.interval() / 1000) + "s";
                }});
-    Registrar({'B', Mayus::Igual, 0, [this](Ejecucion &e) {
-                   vista_.BarraVisible = !vista_.BarraVisible;
-                   vista_.MostrarBarra();
-                   e.Mensaje = TextoIdioma(578) + ": " + TextoIdioma(vista_.BarraVisible ? 178 : 179);
+    Registrar({"BarraNavegacion", 0, [this](Ejecucion &e) {
+                   vista_.PonerBarraVisible(!vista_.BarraVisible());
+                   e.Mensaje = TextoIdioma(578) + ": " + TextoIdioma(vista_.BarraVisible() ? 178 : 179);
                }});
-    Registrar({'C', Mayus::Igual, Puerta, [this](Ejecucion &e) {
-                   if (e.Shift) {
-                       if (vista_.ColorFondo() != 0)
-                           vista_.PonerColorFondo(0);
-                   } else {
-                       const int color = modComDlg::ElegirColor(Dueno());
-                       if (color < 0)
-                           return; // cancelled: nothing changes, nothing is said
-                       vista_.PonerColorFondo(color);
-                   }
+    Registrar({"ColorFondo", Puerta, [this](Ejecucion &e) {
+                   const int color = modComDlg::ElegirColor(Dueno());
+                   if (color < 0)
+                       return; // cancelled: nothing changes, nothing is said
+                   vista_.PonerColorFondo(color);
                    vista_.DibujaSegunModo();
                    e.Mensaje = TextoIdioma(170);
                }});
-    Registrar({'F', Mayus::Igual, 0, [this](Ejecucion &e) {
-                   if (vista_.Imagen.Picture.isNull())
-                       return;
-                   vista_.Reflejar(e.Shift);
-                   e.Mensaje = TextoIdioma(159) + TextoIdioma(e.Shift ? 161 : 160);
+    Registrar({"FondoNegro", Puerta, [this](Ejecucion &e) {
+                   if (vista_.ColorFondo() != 0)
+                       vista_.PonerColorFondo(0);
+                   vista_.DibujaSegunModo();
+                   e.Mensaje = TextoIdioma(170);
                }});
-    Registrar({'I', Mayus::Igual, Puerta, [this](Ejecucion &e) { e.Mensaje = sCambiarIdioma(); }});
-    Registrar({'L', Mayus::Igual, Puerta, [](Ejecucion &e) { e.Mensaje = TextoIdioma(15); }});
-    Registrar({'M', Mayus::Sin, 0, [this](Ejecucion &) { AgregarMarcador(); }});
-    Registrar({'M', Mayus::Con, 0, [this](Ejecucion &) { QuitarMarcador(); }});
-    Registrar({'N', Mayus::Igual, PasaPagina, [this](Ejecucion &e) {
-                   SiguienteComic(e.Shift ? -1 : 1);
-                   vista_.Imagen.Tag = QStringLiteral("1");
-               }});
-    Registrar({'O', Mayus::Igual, 0, [this](Ejecucion &e) { e.Mensaje = CambiaOSD(-1); }});
-    Registrar({'R', Mayus::Igual, 0, [this](Ejecucion &e) {
-                   if (vista_.Imagen.Picture.isNull())
-                       return;
-                   vista_.Rotar(!e.Shift);
-                   e.Mensaje = TextoIdioma(156) + TextoIdioma(e.Shift ? 158 : 157);
-               }});
-    Registrar({'U', Mayus::Igual, Puerta, [this](Ejecucion &) { AbrirUltimo(false); }});
-    Registrar({'V', Mayus::Igual, 0, [this](Ejecucion &e) { e.Mensaje = vista_.UltimoMensaje; }});
-    Registrar({VK_ESCAPE, Mayus::Igual, Puerta, [this](Ejecucion &e) {
+    for (bool vertical : {false, true})
+        Registrar({vertical ? "ReflejarVertical" : "ReflejarHorizontal", 0, [this, vertical](Ejecucion &e) {
+                       if (vista_.Imagen().Picture.isNull())
+                           return;
+                       vista_.Reflejar(vertical);
+                       e.Mensaje = TextoIdioma(159) + TextoIdioma(vertical ? 161 : 160);
+                   }});
+    for (bool derecha : {true, false})
+        Registrar({derecha ? "GirarDerecha" : "GirarIzquierda", 0, [this, derecha](Ejecucion &e) {
+                       if (vista_.Imagen().Picture.isNull())
+                           return;
+                       vista_.Rotar(derecha);
+                       e.Mensaje = TextoIdioma(156) + TextoIdioma(derecha ? 157 : 158);
+                   }});
+    Registrar({"CambiarIdioma", Puerta, [this](Ejecucion &e) { e.Mensaje = sCambiarIdioma(); }});
+    Registrar({"ListaMarcadores", Puerta, [](Ejecucion &e) { e.Mensaje = TextoIdioma(15); }});
+    Registrar({"AgregarMarcador", 0, [this](Ejecucion &) { AgregarMarcador(); }});
+    Registrar({"QuitarMarcador", 0, [this](Ejecucion &) { QuitarMarcador(); }});
+    Registrar({"IrAlMarcador", 0, [this](Ejecucion &) { IrAlMarcador(); }});
+    Registrar({"ComicSiguiente", 0, [this](Ejecucion &) { SiguienteComic(1); }});
+    Registrar({"ComicAnterior", 0, [this](Ejecucion &) { SiguienteComic(-1); }});
+    Registrar({"CambiarOSD", 0, [this](Ejecucion &e) { e.Mensaje = CambiaOSD(-1); }});
+    Registrar({"AbrirUltimo", Puerta, [this](Ejecucion &) { AbrirUltimo(false); }});
+    Registrar({"RepetirMensaje", 0, [this](Ejecucion &e) { e.Mensaje = vista_.UltimoMensaje(); }});
+    Registrar({"Salir", Puerta, [this](Ejecucion &e) {
                    Salir();
                    e.SinCierre = true;
                }});
 }
 
-void Comandos::RuedaMovida(bool abajo)
+QString Comandos::PasoRueda(bool abajo)
 {
     if (pantalla_ && !pantalla_->NumeroPaginaVisible())
-        return;
-    if (vista_.bRuedaZoom) {
-        Form_KeyUp('Z', abajo ? ShiftMask : 0);
-        return;
-    }
+        return {};
+    if (vista_.bRuedaZoom())
+        return abajo ? QStringLiteral("ReducirZoom") : QStringLiteral("AumentarZoom");
     if (doc_.NumeroPaginas() < 1)
-        return;
-    const diseno::Ventana &v = vista_.Escala();
-    ControlImagen &imagen = vista_.Imagen;
-    switch (vista_.ModoAjuste) {
+        return {};
+    switch (vista_.ModoAjuste()) {
     case Modo::Pantalla: case Modo::Alto: case Modo::Estirado: case Modo::DosPaginas:
-        if (vista_.PaginaCargada)
-            Form_KeyUp(abajo ? VK_SPACE : VK_BACK, 0);
+        if (vista_.PaginaCargada())
+            return abajo ? QStringLiteral("PaginaSiguiente") : QStringLiteral("PaginaAnterior");
         break;
     case Modo::Real: case Modo::Ancho:
-        if (!abajo && imagen.Top >= 0) {
-            if (!vista_.PaginaCargada)
-                break;
-            vista_.IrAPagina(doc_.PaginaVecina(vista_.PaginaActual, -1));
-            if (imagen.Height >= v.SH)
-                imagen.Top = v.SH - imagen.Height - 100; // its bottom end first
-            vista_.DibujaForm();
-        } else if (abajo && v.SH - imagen.Height >= imagen.Top) {
-            if (vista_.PaginaCargada)
-                vista_.IrAPagina(doc_.PaginaVecina(vista_.PaginaActual, 1));
-        } else {
-            std::int32_t top = imagen.Top + (abajo ? -1000 : 1000);
-            if (top > 0)
-                top = diseno::HuecoContinuo; // a gap shows the top edge
-            if (v.SH - imagen.Height >= top)
-                top = v.SH - imagen.Height - 500; // and the bottom edge
-            imagen.Top = top;
-            vista_.DibujaForm();
-        }
+        vista_.RuedaEnPagina(abajo);
         break;
     case Modo::Continuo:
-        vista_.PasoContinuo(imagen.Top + (abajo ? -1000 : 1000));
+        vista_.PasoContinuo(vista_.Imagen().Top + (abajo ? -1000 : 1000));
         break;
     default:
         break;
     }
+    return {};
 }
 
 // ---- Documents ---------------------------------------------------------------
@@ -362,7 +377,7 @@ void Comandos::AbrirComo(const QString &ruta, bool mostrar, const QString &leerC
     }
 
     const Documento::Apertura apertura = doc_.Abrir(elegida, leerComo);
-    vista_.PaginaActual = apertura.Inicial;
+    vista_.ElegirPagina(apertura.Inicial);
     if (apertura.SinEntradas) {
         MostrarMensaje(TextoIdioma(200));
         emit Abriendo(false);
@@ -379,9 +394,11 @@ void Comandos::AbrirComo(const QString &ruta, bool mostrar, const QString &leerC
     MostrarMarcador(doc_.MarcadorDe(doc_.RutaActual));
 
     vista_.OcultarNumeroPagina(); // no page number until the page is there
-    const bool leida = !mostrar || vista_.VerImagen(vista_.PaginaActual);
-    vista_.Etiquetar();
-    visor::ProcesarEventos();
+    bool leida = true;
+    if (mostrar)
+        leida = vista_.IrAPagina(vista_.PaginaActual());
+    else
+        visor::ProcesarEventos();
     doc_.NombreActual = modGeneral::NombreDeRuta(doc_.RutaActual);
     // A first page that could not be read keeps its loading error on screen.
     if (leida)
@@ -421,10 +438,7 @@ bool Comandos::bAbrirMarcador(const QString &ruta, int pagina)
     // A record from when the document had more pages opens it at the start.
     if (!doc_.EsPagina(pagina))
         pagina = 1;
-    bPaginaIlegible = !vista_.VerImagen(pagina);
-    visor::ProcesarEventos();
-    vista_.PaginaActual = pagina;
-    vista_.Etiquetar();
+    bPaginaIlegible = !vista_.IrAPagina(pagina);
     return true;
 }
 
@@ -459,12 +473,12 @@ QString Comandos::RutaDeLinea(const QString &lineaComandos)
 
 void Comandos::AbrirDocumentoInicial(const QString &lineaComandos)
 {
-    if (!lineaComandos.isEmpty()) {
-        AbrirArchivo(RutaDeLinea(lineaComandos), true);
-        return;
-    }
-    if (!AbrirUltimo(true))
-        emit InformacionPedida();
+    EnTurno([this, lineaComandos] {
+        if (!lineaComandos.isEmpty())
+            AbrirArchivo(RutaDeLinea(lineaComandos), true);
+        else if (!AbrirUltimo(true))
+            emit InformacionPedida();
+    });
 }
 
 // ---- Bookmarks ---------------------------------------------------------------
@@ -482,7 +496,7 @@ void Comandos::OcultarMarcador()
 
 void Comandos::AgregarMarcador()
 {
-    const QString pagina = QString::number(vista_.PaginaActual);
+    const QString pagina = QString::number(vista_.PaginaActual());
     doc_.PonerMarcador(doc_.RutaActual, pagina);
     MostrarMarcador(pagina);
     MostrarMensaje(TextoIdioma(163) + pagina);
@@ -504,14 +518,7 @@ void Comandos::IrAlMarcador()
     int n = configuracion::NumeroDePagina(Marcador);
     if (!doc_.EsPagina(n))
         n = 1;
-    vista_.VerImagen(n);
-    visor::ProcesarEventos();
-    vista_.PaginaActual = n;
-    if (vista_.EsContinuo()) {
-        // Continuous mode is rebuilt on the same mode under it.
-        vista_.Imagen.Tag = Marcador;
-        vista_.ActivaContinuo();
-    }
+    vista_.IrAPagina(n);
     MostrarMensaje(TextoIdioma(163) + QString::number(n));
 }
 
@@ -529,11 +536,11 @@ QString Comandos::CambiaOSD(int modo)
 {
     if (modo > 2)
         return {};
-    vista_.ModoOSD = int(modo == -1 ? (vista_.ModoOSD + 1) % 3 : modo);
-    const bool mostrar = vista_.ModoOSD == 1;
+    vista_.PonerModoOSD(modo == -1 ? (vista_.ModoOSD() + 1) % 3 : modo);
+    const bool mostrar = vista_.ModoOSD() == 1;
     if (pantalla_)
         pantalla_->MuestraControles(mostrar);
-    switch (vista_.ModoOSD) {
+    switch (vista_.ModoOSD()) {
     case 0:
         return QStringLiteral("OSD ") + TextoIdioma(155);
     case 1:
@@ -559,11 +566,27 @@ void Comandos::LeerConfiguracion()
 {
     configuracion::Leer(vista_, doc_);
     modIdioma::TraducirQt();
+    const auto lineas = modIni::LeerSeccion(configuracion::RutaIni(), QStringLiteral("Teclas"));
+    rechazadas_ = teclas_.Agregar(lineas, [this](const QString &nombre) { return NombreDe(nombre); });
+}
+
+void Comandos::AvisarTeclas()
+{
+    if (rechazadas_.empty())
+        return;
+    QStringList lineas;
+    for (const teclas::Rechazo &r : rechazadas_)
+        lineas << r.Linea + " (" + TextoIdioma(r.Motivo) + ")";
+    rechazadas_.clear();
+    EnTurno([this, texto = TextoIdioma(1240) + ": " + lineas.join(QStringLiteral("; "))] {
+        vista_.PonerSegundosMensaje(5); // a list to read
+        MostrarMensaje(texto);
+    });
 }
 
 bool Comandos::GuardarConfiguracion() const
 {
-    const bool barra = pantalla_ ? pantalla_->BarraEnPantalla() : vista_.BarraVisible;
+    const bool barra = pantalla_ ? pantalla_->BarraEnPantalla() : vista_.BarraVisible();
     return configuracion::Guardar(vista_, doc_, barra);
 }
 
@@ -581,5 +604,5 @@ void Comandos::Salir()
 void Comandos::BorrarCarpetaPagina()
 {
     if (doc_.EsComprimido)
-        ::BorrarCarpetaPagina(vista_.RutaPagina);
+        ::BorrarCarpetaPagina(vista_.RutaPagina());
 }

@@ -1,9 +1,10 @@
 #pragma once
-// The command dispatcher: every key, bar button, wheel step, timer tick and
-// key forwarded by a tool window ends in Form_KeyUp, which looks the key up in
-// one table. Each row says which shift state it takes, what it does and, by
-// its flags, which closing steps follow it. Tool windows add the rows that
-// open them.
+// The commands by name. Each has one handler and, by its flags, the closing
+// steps that follow it. Keys reach a command through the key table; the
+// mouse, the bar, the wheel, the timers, the help and the tool windows name
+// it. A command never runs inside another: whatever arrives while one runs
+// (a tick, a document handed over, a key) waits its turn and runs after it.
+// Tool windows add the commands that open them.
 #include "documento/Documento.h"
 #include "viewer/EstadoVista.h"
 #include "viewer/Teclas.h"
@@ -12,6 +13,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <deque>
 #include <functional>
 #include <vector>
 
@@ -24,6 +26,7 @@ public:
     virtual QWidget *Dueno() = 0;                 // parent of dialogs and tool windows
     virtual bool NumeroPaginaVisible() const = 0; // the page label is on screen
     virtual bool BarraEnPantalla() const = 0;
+    virtual bool CajaPaginaAbierta() const = 0;   // the page-number box takes the keys
     virtual void MuestraControles(bool mostrar) = 0;
     // Exactly what the window shows now, background included, at device pixels.
     virtual QImage ImagenPantalla() const = 0;
@@ -34,42 +37,60 @@ class Comandos : public QObject {
 public:
     enum Bandera : unsigned {
         Puerta = 1u << 0,             // also without a document
-        PasaPagina = 1u << 1,         // continuous mode is stacked again after it
-        RehaceReferencia = 1u << 2,   // the navigator is remade, hidden
-        MuestraReferencia = 1u << 3,  // the navigator is shown
-        ReiniciaReloj = 1u << 4,      // ... for a fresh stretch of the message timer
-        ConservaPartes = 1u << 5,     // move by parts keeps its offsets
-        MensajeLargo = 1u << 6,       // its message stays five seconds
+        RehaceReferencia = 1u << 1,   // the navigator is remade, hidden
+        MuestraReferencia = 1u << 2,  // the navigator is shown
+        ReiniciaReloj = 1u << 3,      // ... for a fresh stretch of the message timer
+        ConservaPartes = 1u << 4,     // move by parts keeps its offsets
+        MensajeLargo = 1u << 5,       // its message stays five seconds
     };
-    enum class Mayus { Igual, Sin, Con }; // the shift state a row takes
 
     struct Ejecucion {
-        int Mayusculas = 0;        // the shift mask as received
-        bool Shift = false;        // any modifier at all
-        QString Mensaje;           // shown by the closing steps
-        bool SinCierre = false;    // skip the closing steps
+        QString Mensaje;               // shown by the closing steps
+        bool SinCierre = false;        // skip the closing steps
         bool ContinuoTrasModo = false; // a new mode 1-5 goes under continuous mode
+        QString Despues;               // a command to run right after, before what waits
     };
     struct Comando {
-        int Tecla = 0;
-        Mayus Regla = Mayus::Igual;
+        QString Nombre;
         unsigned Banderas = 0;
         std::function<void(Ejecucion &)> Accion;
     };
+    // Who asks: the window's inputs, timers and hand-overs wait their turn;
+    // a tool window that a running command holds open acts at once, as part
+    // of that command (the previews turn the page behind them).
+    enum class Origen { Entrada, Ventana };
 
     // `pantalla` may be null (a view without a window): the wheel then
     // always acts and nothing is shown.
     Comandos(Documento &documento, EstadoVista &vista, Pantalla *pantalla, QObject *parent = nullptr);
     ~Comandos() override;
 
-    // A later row for the same key and shift rule replaces the earlier one.
+    // A later command of the same name replaces the earlier one.
     void Registrar(Comando c);
+    // The name as registered, whatever its case; empty when there is none.
+    QString NombreDe(const QString &nombre) const;
 
-    void Form_KeyUp(int codigoTecla, int mayusculas);
-    // Keys sent by tool windows: plain or with Shift only.
-    void TecladesdeInfo(int codigoTecla, int mayusculas);
-    // One wheel notch (down = true), by the display mode.
-    void RuedaMovida(bool abajo);
+    // Runs the command named. An empty or unknown name does nothing but the
+    // closing steps, as a key without a command does.
+    void Ejecutar(const QString &nombre, Origen origen = Origen::Entrada);
+    // Anything else that would run a command (a document handed over):
+    // at once when nothing runs, else after what runs and what waits.
+    void EnTurno(std::function<void()> trabajo);
+    bool EnCurso() const { return enCurso_; }
+
+    // A key released on the main window, through the key table; ignored
+    // while the page-number box is open.
+    void Form_KeyUp(int tecla, int mayusculas);
+    // A key a tool window passes on: plain or with Shift only.
+    void TecladesdeInfo(int tecla, int mayusculas);
+    // The command of a key, the user's keys included.
+    QString ComandoDeTecla(const teclas::Tecla &tecla) const { return teclas_.Comando(tecla); }
+    // The same for a key a tool window passes on (empty with Ctrl or Alt).
+    QString ComandoDeTeclaPasada(const teclas::Tecla &tecla) const;
+    const teclas::TablaTeclas &Teclas() const { return teclas_; }
+    // What a wheel notch does now: the command it stands for, or empty when
+    // it has scrolled the page itself.
+    QString PasoRueda(bool abajo);
 
     // Documents. An empty path asks with the open dialog.
     void AbrirArchivo(const QString &ruta, bool mostrar);
@@ -91,13 +112,17 @@ public:
     void CambiaIntervalo();
     void MostrarMensaje(const QString &texto) { vista_.MostrarMensaje(texto); }
 
+    // The settings, the user's keys among them.
     void LeerConfiguracion();
     bool GuardarConfiguracion() const;
+    // The user's keys left out, said once (at start).
+    void AvisarTeclas();
     // Writes the settings and the bookmarks and ends the process.
     void Salir();
     // Removes the last extraction folder of an archive (when empty).
     void BorrarCarpetaPagina();
-    void tmrPaseFotos_Timer() { Form_KeyUp(teclas::VK_SPACE, 0); }
+    // One page forward; a tick that finds another waiting is not kept.
+    void tmrPaseFotos_Timer();
     // How the process ends after Salir; tests replace it.
     static std::function<void()> &FinDelProceso();
 
@@ -117,7 +142,8 @@ signals:
 
 private:
     void RegistrarBasicos();
-    void Cerrar(unsigned banderas, const Ejecucion &e, bool eraContinuo);
+    void Correr(const QString &nombre);
+    void Cerrar(unsigned banderas, const Ejecucion &e);
     void RepararExtension(const QString &extension);
     // Opening, with the kind of document to read it as (empty: by its name).
     void AbrirComo(const QString &ruta, bool mostrar, const QString &leerComo);
@@ -127,6 +153,11 @@ private:
     EstadoVista &vista_;
     Pantalla *pantalla_;
     std::vector<Comando> tabla_;
+    teclas::TablaTeclas teclas_;
+    std::vector<teclas::Rechazo> rechazadas_; // the user's keys left out
+    std::deque<std::function<void()>> espera_;
+    bool enCurso_ = false;
+    bool pasoEsperando_ = false; // a tick of the automatic show waits its turn
     bool bReparando = false;
     bool bPaginaIlegible = false; // the page bAbrirMarcador showed could not be read
 };

@@ -90,7 +90,7 @@ void Leer(EstadoVista &vista, Documento &documento)
     const auto barra = Booleano(modIni::LeerIni(ini, "Config", "Barra", "False"));
     if (!barra)
         return;
-    vista.BarraVisible = *barra;
+    vista.PonerBarraVisible(*barra);
     documento.RutaActual = modIni::LeerIni(ini, "Config", "uPath", "");
     documento.Marcadores[0].Ruta = modIni::LeerIni(ini, "Ultimo", "Ruta", "");
     documento.Marcadores[0].Marcador = modIni::LeerIni(ini, "Ultimo", "Marcador", "");
@@ -103,16 +103,21 @@ bool Guardar(const EstadoVista &vista, const Documento &documento, bool barraEnP
     auto escribir = [&](const char *seccion, const char *clave, const QString &valor) {
         return modIni::EscribirIni(ini, seccion, clave, valor);
     };
+    // A path with a line break cannot be one line of the file: it is kept as
+    // if there were none, and the file keeps its lines.
+    auto guardable = [](const QString &ruta) { return modIni::Escribible(ruta) ? ruta : QString(); };
+    const QString ruta = guardable(documento.RutaActual);
+    const QString coleccion = guardable(documento.RutaColeccion);
     if (!escribir("Config", "Idioma", modIdioma::Idioma)
         || !escribir("Config", "Color", QString::number(vista.ColorFondo()))
         || !escribir("Config", "Barra", barraEnPantalla ? "True" : "False")
-        || !escribir("Config", "uPath", documento.RutaActual))
+        || !escribir("Config", "uPath", ruta))
         return false;
-    if (!documento.RutaActual.isEmpty()
-        && (!escribir("Ultimo", "Ruta", documento.RutaActual)
-            || !escribir("Ultimo", "Marcador", QString::number(vista.PaginaActual))))
+    if (!ruta.isEmpty()
+        && (!escribir("Ultimo", "Ruta", ruta)
+            || !escribir("Ultimo", "Marcador", QString::number(vista.PaginaActual()))))
         return false;
-    return documento.RutaColeccion.isEmpty() || escribir("Coleccion", "Ruta", documento.RutaColeccion);
+    return coleccion.isEmpty() || escribir("Coleccion", "Ruta", coleccion);
 }
 
 } // namespace configuracion

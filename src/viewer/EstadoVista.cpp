@@ -62,9 +62,9 @@ EstadoVista::EstadoVista(Documento &documento, QObject *parent) : QObject(parent
     tmrDinamico.setInterval(10);
     connect(&tmrDinamico, &QTimer::timeout, this, [this] {
         const diseno::Ventana v = Escala();
-        if (RatonX < 0 || RatonX >= v.SW || RatonY < 0 || RatonY >= v.SH)
+        if (ratonX_ < 0 || ratonX_ >= v.SW || ratonY_ < 0 || ratonY_ >= v.SH)
             return;
-        if (!SigueRaton(RatonX, RatonY))
+        if (!SigueRaton(ratonX_, ratonY_))
             tmrDinamico.stop();
     });
 }
@@ -83,7 +83,7 @@ void EstadoVista::PonerColorFondo(std::int32_t bgr)
 
 void EstadoVista::MostrarMensaje(const QString &texto)
 {
-    UltimoMensaje = texto;
+    ultimoMensaje_ = texto;
     emit MensajePedido(texto);
 }
 
@@ -95,13 +95,13 @@ bool EstadoVista::CargarPaginaEn(int pagina, ControlImagen &destino)
         return false;
     const QString nombre = doc_.Paginas[pagina];
     if (doc_.EsComprimido) {
-        RutaPagina = modGeneral::CarpetaTemporal();
+        rutaPagina_ = modGeneral::CarpetaTemporal();
     } else {
-        RutaPagina = doc_.RutaActual;
-        if (!RutaPagina.endsWith(modGeneral::Separador))
-            RutaPagina += modGeneral::Separador;
+        rutaPagina_ = doc_.RutaActual;
+        if (!rutaPagina_.endsWith(modGeneral::Separador))
+            rutaPagina_ += modGeneral::Separador;
     }
-    RutaPagina += nombre;
+    rutaPagina_ += nombre;
     // Pages come read into memory; only a page whose data would not come
     // out that way (a password to ask) goes through the temporary folder.
     const auto preparada = doc_.Preparador().Obtener(PedidoPara(pagina, destino));
@@ -125,19 +125,19 @@ bool EstadoVista::ExtraerYCargar(const QString &nombre, ControlImagen &destino)
         return false;
     bool cargada = true;
     try {
-        modPNG::CargarSegunExtension(RutaPagina, destino);
+        modPNG::CargarSegunExtension(rutaPagina_, destino);
     } catch (const ErrorImagen &) {
         cargada = false;
     }
     // Only the decoded picture stays: the extracted file goes at once.
-    QFile::setPermissions(RutaPagina, QFile::ReadOwner | QFile::WriteOwner);
-    QFile::remove(RutaPagina);
+    QFile::setPermissions(rutaPagina_, QFile::ReadOwner | QFile::WriteOwner);
+    QFile::remove(rutaPagina_);
     return cargada;
 }
 
 PedidoPagina EstadoVista::PedidoEn(int pagina, const Medida &m) const
 {
-    return PedidoPara(pagina, Imagen, m);
+    return PedidoPara(pagina, imagen_, m);
 }
 
 PedidoPagina EstadoVista::PedidoPara(int pagina, const ControlImagen &destino) const
@@ -149,7 +149,7 @@ PedidoPagina EstadoVista::PedidoPara(int pagina, const ControlImagen &destino, c
 {
     PedidoPagina p;
     p.Pagina = pagina;
-    p.Modo = ModoAjuste;
+    p.Modo = modoAjuste_;
     p.Ventana = m.Ventana;
     p.PixelesPorTwip = m.PixelesPorTwip;
     if (destino.Stretch) {
@@ -168,23 +168,23 @@ void EstadoVista::AnticiparVecinas(int pagina)
     // thread makes the page a worker makes its partner. Then the next pages
     // in the direction of reading (further while skimming), then the one
     // behind for a reader who turns back.
-    const bool dos = ModoAjuste == Modo::DosPaginas;
-    const int paso = bAvanzando ? 1 : -1;
+    const bool dos = modoAjuste_ == Modo::DosPaginas;
+    const int paso = bAvanzando_ ? 1 : -1;
     const int ultima = dos ? doc_.PaginaVecina(pagina, paso) : pagina;
     const int adelante = (hojeando_ ? PaginasHojeo : PaginasLectura) * (dos ? 2 : 1);
     const Medida m = Medir();
     std::vector<PedidoPagina> pedidos;
     if (dos && doc_.EsPagina(int(pagina + paso)))
-        pedidos.push_back(PedidoPara(int(pagina + paso), Imagen2, m));
+        pedidos.push_back(PedidoPara(int(pagina + paso), imagen2_, m));
     for (int k = 1; k <= adelante; ++k)
-        pedidos.push_back(PedidoPara(doc_.PaginaVecina(ultima, paso * k), Imagen, m));
-    pedidos.push_back(PedidoPara(doc_.PaginaVecina(pagina, -paso), Imagen, m));
-    doc_.Preparador().Anticipar(pedidos, PedidoPara(pagina, Imagen, m));
+        pedidos.push_back(PedidoPara(doc_.PaginaVecina(ultima, paso * k), imagen_, m));
+    pedidos.push_back(PedidoPara(doc_.PaginaVecina(pagina, -paso), imagen_, m));
+    doc_.Preparador().Anticipar(pedidos, PedidoPara(pagina, imagen_, m));
 }
 
 void EstadoVista::PaginaPintada()
 {
-    if (anticipoPendiente_.isActive() && PaginaCargada)
+    if (anticipoPendiente_.isActive() && paginaCargada_)
         AnticiparVecinas(paginaPendiente_);
 }
 
@@ -193,7 +193,7 @@ bool EstadoVista::VerImagen(int pagina)
     if (!doc_.EsPagina(pagina) || !doc_.Fuente())
         return false;
     const PunteroOcupado ocupado;
-    PaginaCargada = false;
+    paginaCargada_ = false;
     const auto ahora = std::chrono::steady_clock::now();
     hojeando_ = ahora - ultimaCarga_ < PausaDeHojeo;
     ultimaCarga_ = ahora;
@@ -206,42 +206,132 @@ bool EstadoVista::VerImagen(int pagina)
     } else {
         AnticiparVecinas(pagina);
     }
-    const bool leida = CargarPaginaEn(pagina, Imagen);
+    const bool leida = CargarPaginaEn(pagina, imagen_);
     if (!leida) {
         // A broken page leaves an empty screen and the reader free to go on.
-        VaciarPicture(Imagen);
+        VaciarPicture(imagen_);
         MostrarMensaje(TextoIdioma(200));
     }
-    if (ModoAjuste == Modo::DosPaginas)
+    if (modoAjuste_ == Modo::DosPaginas)
         VerDosPaginas(pagina);
     else
-        AplicaLayout(ModoAjuste);
+        AplicaLayout(modoAjuste_);
     emit PaginaMostrada(pagina, true);
-    Partes.DesplazParteX = 0;
-    Partes.DesplazParteY = 0;
-    PaginaCargada = true;
+    OlvidarPartes();
+    paginaCargada_ = true;
     return leida;
 }
 
-void EstadoVista::IrAPagina(int pagina)
+bool EstadoVista::IrAPagina(int pagina)
 {
-    PaginaActual = doc_.EsPagina(pagina) ? pagina : doc_.PaginaVecina(pagina, 0);
-    VerImagen(PaginaActual);
+    if (!doc_.EsPagina(pagina))
+        return false;
+    PonerPagina(pagina);
+    const bool leida = VerImagen(paginaActual_);
     visor::ProcesarEventos();
-    Etiquetar();
+    if (EsContinuo())
+        ActivaContinuo();
+    return leida;
+}
+
+void EstadoVista::ElegirPagina(int pagina)
+{
+    PonerPagina(pagina);
+}
+
+void EstadoVista::PonerPagina(int pagina)
+{
+    if (std::exchange(paginaActual_, pagina) != pagina)
+        emit PaginaCambiada(pagina);
 }
 
 void EstadoVista::PasarPagina(bool adelante, bool primeraOUltima)
 {
-    bAvanzando = adelante;
+    bAvanzando_ = adelante;
     // A spread leaves the page on its second half: turning back first
     // undoes that extra page.
-    if (ModoAjuste == Modo::DosPaginas && bAvanzando != bAvanzandoAntes)
-        PaginaActual = int(PaginaActual + (adelante ? 1 : -1));
+    if (modoAjuste_ == Modo::DosPaginas && bAvanzando_ != bAvanzandoAntes_)
+        PonerPagina(paginaActual_ + (adelante ? 1 : -1));
     if (primeraOUltima)
-        IrAPagina(int(adelante ? 1 : doc_.NumeroPaginas()));
+        IrAPagina(adelante ? 1 : doc_.NumeroPaginas());
     else
-        IrAPagina(doc_.PaginaVecina(PaginaActual, adelante ? 1 : -1));
+        IrAPagina(doc_.PaginaVecina(paginaActual_, adelante ? 1 : -1));
+}
+
+// ---- Display modes -----------------------------------------------------------
+
+void EstadoVista::PonerModos(Modo modo, Modo anterior)
+{
+    const bool cambio = modo != modoAjuste_ || anterior != modoAnterior_;
+    modoAjuste_ = modo;
+    modoAnterior_ = anterior;
+    if (cambio)
+        emit ModoCambiado(modo);
+}
+
+void EstadoVista::CambiarModo(Modo modo)
+{
+    DejarDosPaginas();
+    if (modo != Modo::Dinamico)
+        AplicaLayout(modo);
+    PonerModos(modo, modoAnterior_);
+}
+
+void EstadoVista::PonerContinuo(Modo debajo)
+{
+    ActivaContinuo();
+    PonerModos(Modo::Continuo, debajo);
+}
+
+void EstadoVista::QuitarContinuo()
+{
+    PonerModos(modoAnterior_, modoAnterior_);
+    imagen_.Top = 0;
+    IrAPagina(paginaActual_);
+}
+
+void EstadoVista::PonerDosPaginas()
+{
+    PonerModos(Modo::DosPaginas, modoAnterior_);
+    bAvanzando_ = bAvanzandoAntes_ = true;
+    IrAPagina(paginaActual_);
+}
+
+// ---- Around the page ---------------------------------------------------------
+
+void EstadoVista::PonerBarraVisible(bool visible)
+{
+    barraVisible_ = visible;
+    emit BarraCambiada();
+}
+
+void EstadoVista::PonerModoOSD(int modo)
+{
+    if (std::exchange(modoOSD_, modo) != modo)
+        emit OSDCambiado(modo);
+}
+
+void EstadoVista::PonerRuedaZoom(bool zoom)
+{
+    if (std::exchange(bRuedaZoom_, zoom) != zoom)
+        emit RuedaCambiada(zoom);
+}
+
+void EstadoVista::PonerRaton(std::int32_t x, std::int32_t y)
+{
+    ratonX_ = x;
+    ratonY_ = y;
+}
+
+void EstadoVista::PonerPartesAbajo(bool abajo)
+{
+    partes_.bPartesAbajo = abajo;
+}
+
+void EstadoVista::OlvidarPartes()
+{
+    partes_.DesplazParteX = 0;
+    partes_.DesplazParteY = 0;
 }
 
 // ---- Layout ----------------------------------------------------------------
@@ -249,26 +339,26 @@ void EstadoVista::PasarPagina(bool adelante, bool primeraOUltima)
 void EstadoVista::AplicaLayout(Modo modo)
 {
     const diseno::Ventana v = Escala();
-    PonerRect(Imagen, diseno::SegunModo(modo, NaturalDe(Imagen), v));
+    PonerRect(imagen_, diseno::SegunModo(modo, NaturalDe(imagen_), v));
     DibujaForm();
 }
 
 void EstadoVista::AplicaEfecto()
 {
-    const bool dos = ModoAjuste == Modo::Continuo || ModoAjuste == Modo::DosPaginas;
-    AplicaLayout(dos ? Modo::Pantalla : ModoAjuste);
+    const bool dos = modoAjuste_ == Modo::Continuo || modoAjuste_ == Modo::DosPaginas;
+    AplicaLayout(dos ? Modo::Pantalla : modoAjuste_);
 }
 
 void EstadoVista::DibujaDosPaginas()
 {
-    if (Imagen.Picture.isNull() || Imagen2.Picture.isNull())
+    if (imagen_.Picture.isNull() || imagen2_.Picture.isNull())
         return;
     emit DibujoPedido(true);
 }
 
 void EstadoVista::DibujaSegunModo()
 {
-    if ((ModoAjuste == Modo::Continuo || ModoAjuste == Modo::DosPaginas) && !Imagen2.Picture.isNull())
+    if ((modoAjuste_ == Modo::Continuo || modoAjuste_ == Modo::DosPaginas) && !imagen2_.Picture.isNull())
         DibujaDosPaginas();
     else
         DibujaForm();
@@ -276,15 +366,15 @@ void EstadoVista::DibujaSegunModo()
 
 void EstadoVista::VerDosPaginas(int pagina)
 {
-    const int segunda = int(bAvanzando ? pagina + 1 : pagina - 1);
+    const int segunda = int(bAvanzando_ ? pagina + 1 : pagina - 1);
     // Past either end there is no second page: its half stays empty.
-    if (!CargarPaginaEn(segunda, Imagen2))
-        VaciarPicture(Imagen2);
+    if (!CargarPaginaEn(segunda, imagen2_))
+        VaciarPicture(imagen2_);
     paginaPliego_ = pagina;
-    PaginaActual = segunda;
-    bAvanzandoAntes = bAvanzando;
+    PonerPagina(segunda);
+    bAvanzandoAntes_ = bAvanzando_;
     ColocarPliego();
-    if (Imagen2.Picture.isNull())
+    if (imagen2_.Picture.isNull())
         DibujaForm();
     else
         DibujaDosPaginas();
@@ -295,57 +385,55 @@ void EstadoVista::ColocarPliego()
     // A spread reads left to right whichever way the reader came: going
     // back, the page asked for (the higher one) takes the right half.
     const diseno::Ventana v = Escala();
-    const bool atras = !bAvanzandoAntes;
-    PonerRect(Imagen, diseno::AjustaMitad(NaturalDe(Imagen), v, atras ? v.SW / 2 : 0));
-    PonerRect(Imagen2, diseno::AjustaMitad(NaturalDe(Imagen2), v, atras ? 0 : v.SW / 2));
+    const bool atras = !bAvanzandoAntes_;
+    PonerRect(imagen_, diseno::AjustaMitad(NaturalDe(imagen_), v, atras ? v.SW / 2 : 0));
+    PonerRect(imagen2_, diseno::AjustaMitad(NaturalDe(imagen2_), v, atras ? 0 : v.SW / 2));
 }
 
 void EstadoVista::DejarDosPaginas()
 {
-    if (ModoAjuste != Modo::DosPaginas)
+    if (modoAjuste_ != Modo::DosPaginas)
         return;
     if (doc_.EsPagina(paginaPliego_))
-        PaginaActual = paginaPliego_;
-    Etiquetar();
-    emit PaginaMostrada(PaginaActual, false);
+        PonerPagina(paginaPliego_);
+    emit PaginaMostrada(paginaActual_, false);
 }
 
 void EstadoVista::ActivaContinuo()
 {
-    const diseno::Rect actual = RectDe(Imagen);
-    CopiarPicture(Imagen2, Imagen);
-    Etiquetar();
-    VerImagen(doc_.PaginaVecina(PaginaActual, 1));
-    Imagen2.Left = Imagen.Left;
-    Imagen2.Width = Imagen.Width;
-    Imagen2.Height = Imagen.Height;
-    IntercambiarPicture(Imagen, Imagen2);
-    PonerRect(Imagen, actual);
-    ApilarDebajo(Imagen2, Imagen);
+    const diseno::Rect actual = RectDe(imagen_);
+    CopiarPicture(imagen2_, imagen_);
+    VerImagen(doc_.PaginaVecina(paginaActual_, 1));
+    imagen2_.Left = imagen_.Left;
+    imagen2_.Width = imagen_.Width;
+    imagen2_.Height = imagen_.Height;
+    IntercambiarPicture(imagen_, imagen2_);
+    PonerRect(imagen_, actual);
+    ApilarDebajo(imagen2_, imagen_);
     DibujaDosPaginas();
     // The label named the page stacked below while it was loaded.
-    emit PaginaMostrada(PaginaActual, false);
+    emit PaginaMostrada(paginaActual_, false);
 }
 
 void EstadoVista::RehacerDiseno()
 {
     const diseno::Ventana v = Escala();
-    if (Imagen.Picture.isNull())
+    if (imagen_.Picture.isNull())
         return;
-    if (ModoAjuste == Modo::DosPaginas) {
+    if (modoAjuste_ == Modo::DosPaginas) {
         ColocarPliego();
-    } else if (ModoAjuste == Modo::Continuo) {
-        PonerRect(Imagen, diseno::AjustaPantalla(NaturalDe(Imagen), v, true));
-        const diseno::Rect siguiente = diseno::AjustaPantalla(NaturalDe(Imagen2), v, true);
-        Imagen2.Left = siguiente.Left;
-        Imagen2.Width = siguiente.Width;
-        Imagen2.Height = siguiente.Height;
-        ApilarDebajo(Imagen2, Imagen);
+    } else if (modoAjuste_ == Modo::Continuo) {
+        PonerRect(imagen_, diseno::AjustaPantalla(NaturalDe(imagen_), v, true));
+        const diseno::Rect siguiente = diseno::AjustaPantalla(NaturalDe(imagen2_), v, true);
+        imagen2_.Left = siguiente.Left;
+        imagen2_.Width = siguiente.Width;
+        imagen2_.Height = siguiente.Height;
+        ApilarDebajo(imagen2_, imagen_);
     } else {
-        AplicaLayout(ModoAjuste);
+        AplicaLayout(modoAjuste_);
         return;
     }
-    if (Imagen2.Picture.isNull())
+    if (imagen2_.Picture.isNull())
         DibujaForm();
     else
         DibujaDosPaginas();
@@ -353,15 +441,15 @@ void EstadoVista::RehacerDiseno()
 
 void EstadoVista::AplicaZoom(int paso)
 {
-    PonerRect(Imagen, diseno::AplicaZoom(RectDe(Imagen), paso));
-    if (ModoAjuste == Modo::Continuo || ModoAjuste == Modo::DosPaginas) {
-        PonerRect(Imagen2, diseno::AplicaZoom(RectDe(Imagen2), paso));
-        if (ModoAjuste == Modo::Continuo)
-            ApilarDebajo(Imagen2, Imagen);
-        else if (bAvanzandoAntes)
-            Imagen2.Left = Imagen.Left + Imagen.Width;
+    PonerRect(imagen_, diseno::AplicaZoom(RectDe(imagen_), paso));
+    if (modoAjuste_ == Modo::Continuo || modoAjuste_ == Modo::DosPaginas) {
+        PonerRect(imagen2_, diseno::AplicaZoom(RectDe(imagen2_), paso));
+        if (modoAjuste_ == Modo::Continuo)
+            ApilarDebajo(imagen2_, imagen_);
+        else if (bAvanzandoAntes_)
+            imagen2_.Left = imagen_.Left + imagen_.Width;
         else
-            Imagen2.Left = Imagen.Left - Imagen2.Width; // the lower page on the left
+            imagen2_.Left = imagen_.Left - imagen2_.Width; // the lower page on the left
         DibujaDosPaginas();
     } else {
         DibujaForm();
@@ -370,36 +458,36 @@ void EstadoVista::AplicaZoom(int paso)
 
 int EstadoVista::PorcentajeZoom() const
 {
-    return diseno::PorcentajeZoom(NaturalDe(Imagen), RectDe(Imagen));
+    return diseno::PorcentajeZoom(NaturalDe(imagen_), RectDe(imagen_));
 }
 
 void EstadoVista::MueveParte(int direccion)
 {
     const diseno::Ventana v = Escala();
-    diseno::Rect r = RectDe(Imagen);
+    diseno::Rect r = RectDe(imagen_);
     if (!diseno::ParteAplicable(diseno::Numero(ModoDePagina()), r, v))
         return;
-    diseno::PasaParte(r, Partes, v, direccion);
-    PonerRect(Imagen, r);
+    diseno::PasaParte(r, partes_, v, direccion);
+    PonerRect(imagen_, r);
     DibujaForm();
 }
 
 void EstadoVista::ReiniciaParte()
 {
     const diseno::Ventana v = Escala();
-    diseno::Rect r = RectDe(Imagen);
+    diseno::Rect r = RectDe(imagen_);
     diseno::ReiniciaParte(r, v);
-    PonerRect(Imagen, r);
+    PonerRect(imagen_, r);
     DibujaForm();
 }
 
 bool EstadoVista::SigueRaton(std::int32_t x, std::int32_t y)
 {
     const diseno::Ventana v = Escala();
-    diseno::Rect r = RectDe(Imagen);
+    diseno::Rect r = RectDe(imagen_);
     const diseno::PasoRaton paso = diseno::SigueRaton(r, v, x, y);
     if (paso.Cambio) {
-        PonerRect(Imagen, r);
+        PonerRect(imagen_, r);
         DibujaForm();
     }
     return !paso.Detener;
@@ -408,15 +496,15 @@ bool EstadoVista::SigueRaton(std::int32_t x, std::int32_t y)
 bool EstadoVista::Desplazar(bool vertical, std::int32_t paso)
 {
     const diseno::Ventana v = Escala();
-    if (vertical ? Imagen.Height <= v.SH : Imagen.Width <= v.SW)
+    if (vertical ? imagen_.Height <= v.SH : imagen_.Width <= v.SW)
         return false;
     if (vertical) {
-        Imagen.Top = std::clamp(Imagen.Top + paso, v.SH - Imagen.Height, 0);
+        imagen_.Top = std::clamp(imagen_.Top + paso, v.SH - imagen_.Height, 0);
         DibujaForm();
     } else {
-        Imagen.Left = std::clamp(Imagen.Left + paso, v.SW - Imagen.Width, 0);
-        if (ModoAjuste == Modo::Continuo) {
-            Imagen2.Left = Imagen.Left;
+        imagen_.Left = std::clamp(imagen_.Left + paso, v.SW - imagen_.Width, 0);
+        if (modoAjuste_ == Modo::Continuo) {
+            imagen2_.Left = imagen_.Left;
             DibujaDosPaginas();
         } else {
             DibujaForm();
@@ -428,8 +516,8 @@ bool EstadoVista::Desplazar(bool vertical, std::int32_t paso)
 void EstadoVista::PonerContinua(ControlImagen &c) const
 {
     const diseno::Ventana v = Escala();
-    const Modo m = ModoAnterior == Modo::Continuo || ModoAnterior == Modo::DosPaginas ? Modo::Pantalla
-                                                                                     : ModoAnterior;
+    const Modo m = modoAnterior_ == Modo::Continuo || modoAnterior_ == Modo::DosPaginas ? Modo::Pantalla
+                                                                                     : modoAnterior_;
     const diseno::Rect r = diseno::SegunModo(m, NaturalDe(c), v);
     c.Left = r.Left;
     c.Width = r.Width;
@@ -441,93 +529,144 @@ void EstadoVista::PasoContinuo(std::int32_t nuevoTop)
     const diseno::Ventana v = Escala();
     if (doc_.NumeroPaginas() < 1)
         return;
-    const bool subiendo = nuevoTop > Imagen.Top;
-    Imagen.Top = nuevoTop;
-    ApilarDebajo(Imagen2, Imagen);
-    if (PaginaCargada && Imagen.Top < -(Imagen.Height + diseno::HuecoContinuo)) {
+    const bool subiendo = nuevoTop > imagen_.Top;
+    imagen_.Top = nuevoTop;
+    ApilarDebajo(imagen2_, imagen_);
+    if (paginaCargada_ && imagen_.Top < -(imagen_.Height + diseno::HuecoContinuo)) {
         // The current page has left the window: its successor takes its
         // place and the one after it is stacked below.
-        PaginaActual = doc_.PaginaVecina(PaginaActual, 1);
-        Imagen = Imagen2; // picture and place; the tag is written below
-        PaginaCargada = false;
-        if (CargarPaginaEn(doc_.PaginaVecina(PaginaActual, 1), Imagen2))
-            PonerContinua(Imagen2);
-        PaginaCargada = true;
-        ApilarDebajo(Imagen2, Imagen);
-    } else if (PaginaCargada && subiendo && Imagen2.Top >= v.SH
-               && Imagen.Top >= -diseno::HuecoContinuo) {
+        PonerPagina(doc_.PaginaVecina(paginaActual_, 1));
+        imagen_ = imagen2_; // picture and place
+        paginaCargada_ = false;
+        if (CargarPaginaEn(doc_.PaginaVecina(paginaActual_, 1), imagen2_))
+            PonerContinua(imagen2_);
+        paginaCargada_ = true;
+        ApilarDebajo(imagen2_, imagen_);
+    } else if (paginaCargada_ && subiendo && imagen2_.Top >= v.SH
+               && imagen_.Top >= -diseno::HuecoContinuo) {
         // Scrolled up to the top of the current page: the previous page
         // comes in above it. (Below the window alone is not enough: the next
         // page of a page taller than the window is always there.)
-        const int anterior = doc_.PaginaVecina(PaginaActual, -1);
+        const int anterior = doc_.PaginaVecina(paginaActual_, -1);
         ControlImagen previa;
-        PaginaCargada = false;
+        paginaCargada_ = false;
         if (CargarPaginaEn(anterior, previa)) {
-            const std::int32_t top2 = Imagen2.Top;
-            Imagen2 = Imagen; // the current page moves down to second place
-            Imagen2.Top = top2;
-            CopiarPicture(Imagen, previa);
-            PonerContinua(Imagen);
-            Imagen.Top = Imagen2.Top - diseno::HuecoContinuo - Imagen.Height;
-            PaginaActual = anterior;
+            const std::int32_t top2 = imagen2_.Top;
+            imagen2_ = imagen_; // the current page moves down to second place
+            imagen2_.Top = top2;
+            CopiarPicture(imagen_, previa);
+            PonerContinua(imagen_);
+            imagen_.Top = imagen2_.Top - diseno::HuecoContinuo - imagen_.Height;
+            PonerPagina(anterior);
         }
-        PaginaCargada = true;
+        paginaCargada_ = true;
     }
-    Etiquetar();
-    emit PaginaMostrada(PaginaActual, false);
+    emit PaginaMostrada(paginaActual_, false);
     DibujaDosPaginas();
 }
 
 void EstadoVista::MoverPaginas(std::int32_t left, std::int32_t top)
 {
-    if (ModoAjuste == Modo::Continuo) {
-        Imagen.Left = left;
-        Imagen2.Left = left;
+    if (modoAjuste_ == Modo::Continuo) {
+        imagen_.Left = left;
+        imagen2_.Left = left;
         PasoContinuo(top);
         return;
     }
-    const std::int32_t dx = left - Imagen.Left;
-    const std::int32_t dy = top - Imagen.Top;
-    Imagen.Left += dx;
-    Imagen.Top += dy;
-    Imagen2.Left += dx;
-    Imagen2.Top += dy;
-    if (Imagen2.Picture.isNull())
+    const std::int32_t dx = left - imagen_.Left;
+    const std::int32_t dy = top - imagen_.Top;
+    imagen_.Left += dx;
+    imagen_.Top += dy;
+    imagen2_.Left += dx;
+    imagen2_.Top += dy;
+    if (imagen2_.Picture.isNull())
         DibujaForm();
     else
         DibujaDosPaginas();
 }
 
+void EstadoVista::MoverPagina(std::int32_t left, std::int32_t top)
+{
+    imagen_.Left = left;
+    imagen_.Top = top;
+}
+
+void EstadoVista::ColocarPagina(const diseno::Rect &r)
+{
+    PonerRect(imagen_, r);
+    DibujaForm();
+}
+
+void EstadoVista::VaciarPagina()
+{
+    VaciarPicture(imagen_);
+}
+
+void EstadoVista::Completar(bool segunda, double pixelesPorTwip)
+{
+    auto completar = [pixelesPorTwip](ControlImagen &c) {
+        if (!c.Natural.isEmpty()
+            && (diseno::Entero(c.Width * pixelesPorTwip) > c.Picture.width()
+                || diseno::Entero(c.Height * pixelesPorTwip) > c.Picture.height()))
+            modPNG::Completar(c);
+    };
+    completar(imagen_);
+    if (segunda)
+        completar(imagen2_);
+}
+
+void EstadoVista::RuedaEnPagina(bool abajo)
+{
+    const diseno::Ventana v = Escala();
+    if (!abajo && imagen_.Top >= 0) {
+        if (!paginaCargada_)
+            return;
+        IrAPagina(doc_.PaginaVecina(paginaActual_, -1));
+        if (imagen_.Height >= v.SH)
+            imagen_.Top = v.SH - imagen_.Height - 100; // its bottom end first
+        DibujaForm();
+    } else if (abajo && v.SH - imagen_.Height >= imagen_.Top) {
+        if (paginaCargada_)
+            IrAPagina(doc_.PaginaVecina(paginaActual_, 1));
+    } else {
+        std::int32_t top = imagen_.Top + (abajo ? -1000 : 1000);
+        if (top > 0)
+            top = diseno::HuecoContinuo; // a gap shows the top edge
+        if (v.SH - imagen_.Height >= top)
+            top = v.SH - imagen_.Height - 500; // and the bottom edge
+        imagen_.Top = top;
+        DibujaForm();
+    }
+}
+
 void EstadoVista::Rotar(bool derecha)
 {
     const PunteroOcupado ocupado;
-    modPNG::Completar(Imagen); // turns work on every pixel
-    modImagen::CajaImagen PBO{Imagen.Picture, Imagen.Tipo, Imagen.Picture, Imagen.Picture.width(),
-                              Imagen.Picture.height()};
+    modPNG::Completar(imagen_); // turns work on every pixel
+    modImagen::CajaImagen PBO{imagen_.Picture, imagen_.Tipo, imagen_.Picture, imagen_.Picture.width(),
+                              imagen_.Picture.height()};
     modImagen::CajaImagen PBD;
     if (modImagen::RotarImagen(PBO, PBD, 0, 0, derecha ? 90.0f : -90.0f)
-        && Imagen.Tipo == TipoPicture::Bitmap) {
-        Imagen.Picture = PBD.Image.convertToFormat(QImage::Format_RGB32);
-        DejarDosPaginas();
-        AplicaLayout(Modo::Pantalla);
-        ModoAjuste = Modo::Pantalla;
+        && imagen_.Tipo == TipoPicture::Bitmap) {
+        imagen_.Picture = PBD.Image.convertToFormat(QImage::Format_RGB32);
+        CambiarModo(Modo::Pantalla);
     }
 }
 
 void EstadoVista::Reflejar(bool vertical)
 {
     const PunteroOcupado ocupado;
-    modPNG::Completar(Imagen);
-    modImagen::CajaImagen PBO{Imagen.Picture, Imagen.Tipo, Imagen.Picture, Imagen.Picture.width(),
-                              Imagen.Picture.height()};
+    modPNG::Completar(imagen_);
+    modImagen::CajaImagen PBO{imagen_.Picture, imagen_.Tipo, imagen_.Picture, imagen_.Picture.width(),
+                              imagen_.Picture.height()};
     modImagen::CajaImagen PBD;
     modImagen::ReflejarImagen(PBO, PBD, vertical);
-    Imagen.Picture = PBD.Image;
+    imagen_.Picture = PBD.Image;
     AplicaEfecto();
 }
 
 QString EstadoVista::InfoPagina() const
 {
-    return diseno::InfoPagina(ModoAjuste, ModoAnterior, Partes.bPartesAbajo, NaturalDe(Imagen),
-                              RectDe(Imagen), doc_.Paginas.value(PaginaActual));
+    return diseno::InfoPagina(modoAjuste_, modoAnterior_, partes_.bPartesAbajo, NaturalDe(imagen_),
+                              RectDe(imagen_), doc_.Paginas.value(paginaActual_));
 }

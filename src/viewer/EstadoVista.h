@@ -30,28 +30,34 @@ public:
     const Documento &Doc() const { return doc_; }
 
     // The page and the display mode.
-    int PaginaActual = 1;
-    Modo ModoAjuste = Modo::Pantalla;
-    Modo ModoAnterior = Modo::Pantalla; // the mode under continuous mode
-    bool bAvanzando = true;
-    bool bAvanzandoAntes = true;        // the direction the last spread was read in
-    bool PaginaCargada = true;          // false while a page load is under way
-    QString RutaPagina;                 // where the page would be extracted to
-    ControlImagen Imagen;
-    // Not a stretching holder: a PNG second page keeps its own size, not the
-    // size of the page shown there before.
-    ControlImagen Imagen2;
-    diseno::Partes Partes;
+    int PaginaActual() const { return paginaActual_; }
+    Modo ModoAjuste() const { return modoAjuste_; }
+    Modo ModoAnterior() const { return modoAnterior_; } // the mode under continuous mode
+    bool bAvanzando() const { return bAvanzando_; }
+    bool bAvanzandoAntes() const { return bAvanzandoAntes_; } // the direction the last spread was read in
+    bool PaginaCargada() const { return paginaCargada_; }    // false while a page load is under way
+    const QString &RutaPagina() const { return rutaPagina_; } // where the page would be extracted to
+    // The holders of the page and of the second (two-page mode) or next
+    // (continuous mode) page; they change only through the operations below.
+    const ControlImagen &Imagen() const { return imagen_; }
+    const ControlImagen &Imagen2() const { return imagen2_; }
+    const diseno::Partes &Partes() const { return partes_; }
+    void PonerPartesAbajo(bool abajo);
 
     // What the window shows around the page.
-    bool BarraVisible = false;
-    int ModoOSD = 1;           // 0 off, 1 on, 2 only under the pointer
-    QString UltimoMensaje;
-    int SegundosMensaje = 2;
-    bool bRuedaZoom = false;            // the wheel zooms instead of turning pages
-    bool CajaPaginaAbierta = false;     // the page-number box takes the keys
-    std::int32_t RatonX = 0;            // last pointer position, twips
-    std::int32_t RatonY = 0;
+    bool BarraVisible() const { return barraVisible_; }
+    void PonerBarraVisible(bool visible);
+    int ModoOSD() const { return modoOSD_; } // 0 off, 1 on, 2 only under the pointer
+    void PonerModoOSD(int modo);
+    const QString &UltimoMensaje() const { return ultimoMensaje_; }
+    int SegundosMensaje() const { return segundosMensaje_; }
+    void PonerSegundosMensaje(int segundos) { segundosMensaje_ = segundos; }
+    bool bRuedaZoom() const { return bRuedaZoom_; } // the wheel zooms instead of turning pages
+    void PonerRuedaZoom(bool zoom);
+    // Last pointer position, twips.
+    std::int32_t RatonX() const { return ratonX_; }
+    std::int32_t RatonY() const { return ratonY_; }
+    void PonerRaton(std::int32_t x, std::int32_t y);
     QTimer tmrDinamico;
 
     // The window's client area in twips and its device pixels per twip.
@@ -70,27 +76,43 @@ public:
     void PonerColorFondo(std::int32_t bgr);
 
     // Pages.
-    // False when the page could not be read (the loading error is shown).
-    bool VerImagen(int pagina);
     // How `pagina` is asked of the page pipeline when the window measures `m`.
     PedidoPagina PedidoEn(int pagina, const Medida &m) const;
     // The window painted: read-ahead held back for a first page starts.
     void PaginaPintada();
-    // Makes `pagina` the current page and shows it; the tag follows.
-    void IrAPagina(int pagina);
+    // Every "go to page": `pagina` becomes the current page and is shown
+    // (a spread leaves the current page on its second page, as a turn does);
+    // continuous mode is built again on the same mode under it. False when
+    // the page could not be read; a page the document does not have changes
+    // nothing.
+    bool IrAPagina(int pagina);
+    // The current page without showing it: a document opened to be shown
+    // at a page of its own.
+    void ElegirPagina(int pagina);
     void PasarPagina(bool adelante, bool primeraOUltima);
     // Loads page `pagina` into `destino`; false (target untouched) when it
     // cannot be read or decoded.
     bool CargarPaginaEn(int pagina, ControlImagen &destino);
-    void Etiquetar() { Imagen.Tag = QString::number(PaginaActual); }
+
+    // Display modes.
+    // Modes 1 to 6: a spread on screen gives way to its first page, which
+    // takes the new mode's layout (mode 6 keeps the layout until the next page).
+    void CambiarModo(Modo modo);
+    // Continuous mode on top of `debajo`, the page stacked again.
+    void PonerContinuo(Modo debajo);
+    // Continuous mode off: the mode under it, the current page from its top.
+    void QuitarContinuo();
+    // Two-page mode from the current page, read forwards.
+    void PonerDosPaginas();
 
     // Layout.
     void AplicaLayout(Modo modo);   // the layout a page load applies (modes 1 to 7)
     void AplicaEfecto();            // after the picture changed
-    void VerDosPaginas(int pagina);
+    // The effects panel works on the page's picture in place, then AplicaEfecto.
+    ControlImagen &ImagenParaEfectos() { return imagen_; }
     // Leaving two-page mode: the page the spread was asked for, the one
-    // left on screen, becomes the current page again (tag and label too).
-    // The caller lays it out in the new mode.
+    // left on screen, becomes the current page again (label too). The
+    // caller lays it out in the new mode.
     void DejarDosPaginas();
     void ActivaContinuo();
     void RehacerDiseno();           // after the window changed size
@@ -98,16 +120,26 @@ public:
     int PorcentajeZoom() const;
     void MueveParte(int direccion);
     void ReiniciaParte();
+    void OlvidarPartes();           // a new walk over the parts starts from the first
     bool SigueRaton(std::int32_t x, std::int32_t y); // false: rest (stop the timer)
     bool Desplazar(bool vertical, std::int32_t paso); // false: the page fits that way
     void PasoContinuo(std::int32_t nuevoTop);
+    // One wheel notch on a page shown at 100 % or fitted to the width: down
+    // the page, then to the next one.
+    void RuedaEnPagina(bool abajo);
+    void MoverPagina(std::int32_t left, std::int32_t top);  // a drag in modes 1 to 6 (no redraw)
     void MoverPaginas(std::int32_t left, std::int32_t top); // a drag in modes 7 and 8
+    void ColocarPagina(const diseno::Rect &r);              // the page's place, drawn
+    void VaciarPagina();
+    // A page held at the size it was laid out at is decoded whole when it
+    // is shown larger (`segunda`: the second page too).
+    void Completar(bool segunda, double pixelesPorTwip);
     void Rotar(bool derecha);
     void Reflejar(bool vertical);
     QString InfoPagina() const;
-    bool EsContinuo() const { return ModoAjuste == Modo::Continuo; }
+    bool EsContinuo() const { return modoAjuste_ == Modo::Continuo; }
     // The mode the page is laid out by: the one under continuous mode.
-    Modo ModoDePagina() const { return EsContinuo() ? ModoAnterior : ModoAjuste; }
+    Modo ModoDePagina() const { return EsContinuo() ? modoAnterior_ : modoAjuste_; }
 
     void DibujaForm() { emit DibujoPedido(false); }
     void DibujaDosPaginas();
@@ -118,19 +150,25 @@ public:
         emit ReferenciaPedida(mostrar, reiniciarReloj);
     }
     void MostrarMensaje(const QString &texto);
-    void MostrarBarra() { emit BarraCambiada(); }
     void OcultarNumeroPagina() { emit PaginaMostrada(0, true); }
 
 signals:
     void DibujoPedido(bool dosPaginas);
     // `nueva`: a page load, which also shows the page number by the OSD mode.
     void PaginaMostrada(int pagina, bool nueva);
+    void PaginaCambiada(int pagina);
+    void ModoCambiado(diseno::Modo modo);
     void ReferenciaPedida(bool mostrar, bool reiniciarReloj);
     void MensajePedido(const QString &texto);
     void BarraCambiada();
+    void OSDCambiado(int modo);
+    void RuedaCambiada(bool zoom);
     void ColorCambiado();
 
 private:
+    bool VerImagen(int pagina);
+    void PonerPagina(int pagina);
+    void PonerModos(Modo modo, Modo anterior);
     PedidoPagina PedidoPara(int pagina, const ControlImagen &destino) const;
     PedidoPagina PedidoPara(int pagina, const ControlImagen &destino, const Medida &m) const;
     // Pages turned closer together than this are skimmed: read further ahead.
@@ -139,11 +177,31 @@ private:
     void AnticiparVecinas(int pagina);
     bool ExtraerYCargar(const QString &nombre, ControlImagen &destino);
     void PonerContinua(ControlImagen &c) const; // lays out a stacked page by the mode under it
+    void VerDosPaginas(int pagina);
     void ColocarPliego();                       // the two pages of a spread into their halves
 
     Medida Medir() const { return medir_ ? medir_() : medida_; }
 
     Documento &doc_;
+    int paginaActual_ = 1;
+    Modo modoAjuste_ = Modo::Pantalla;
+    Modo modoAnterior_ = Modo::Pantalla;
+    bool bAvanzando_ = true;
+    bool bAvanzandoAntes_ = true;
+    bool paginaCargada_ = true;
+    QString rutaPagina_;
+    ControlImagen imagen_;
+    // Not a stretching holder: a PNG second page keeps its own size, not the
+    // size of the page shown there before.
+    ControlImagen imagen2_;
+    diseno::Partes partes_;
+    bool barraVisible_ = false;
+    int modoOSD_ = 1;
+    QString ultimoMensaje_;
+    int segundosMensaje_ = 2;
+    bool bRuedaZoom_ = false;
+    std::int32_t ratonX_ = 0;
+    std::int32_t ratonY_ = 0;
     Medida medida_;
     std::function<Medida()> medir_;
     std::int32_t colorFondo_ = 0;

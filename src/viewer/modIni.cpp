@@ -107,6 +107,11 @@ QString QuitarComillas(QString v)
     return v;
 }
 
+QString Valor(const QByteArray &linea)
+{
+    return QuitarComillas(Texto(linea.mid(linea.indexOf('=') + 1)));
+}
+
 } // namespace
 
 QString LeerIni(const QString &archivo, const QString &seccion, const QString &clave,
@@ -116,16 +121,39 @@ QString LeerIni(const QString &archivo, const QString &seccion, const QString &c
     const Posicion p = Buscar(l, seccion, clave);
     if (p.clave < 0)
         return porDefecto;
-    const QByteArray &linea = l.lineas[p.clave];
-    QString valor = QuitarComillas(Texto(linea.mid(linea.indexOf('=') + 1)));
-    valor.truncate(LargoMaximo);
+    const QString valor = Valor(l.lineas[p.clave]);
     return valor.isEmpty() ? porDefecto : valor;
+}
+
+std::vector<std::pair<QString, QString>> LeerSeccion(const QString &archivo, const QString &seccion)
+{
+    const Lineas l = Leer(archivo);
+    std::vector<std::pair<QString, QString>> claves;
+    bool dentro = false;
+    for (const QByteArray &linea : l.lineas) {
+        if (const auto s = Seccion(linea)) {
+            if (dentro)
+                break; // only the first section of that name counts
+            dentro = Igual(*s, seccion);
+        } else if (const auto k = Clave(linea); dentro && k) {
+            claves.emplace_back(*k, Valor(linea));
+        }
+    }
+    return claves;
+}
+
+bool Escribible(const QString &texto)
+{
+    return !texto.contains(u'\n') && !texto.contains(u'\r') && !texto.contains(QChar(0));
 }
 
 bool EscribirIni(const QString &archivo, const QString &seccion, const QString &clave,
                  const QString &valor)
 {
-    if (seccion.isEmpty() || clave.isEmpty())
+    // A key or section that would read back as another (or not at all) is
+    // refused like a value with a line break.
+    if (seccion.isEmpty() || clave.isEmpty() || !Escribible(seccion) || !Escribible(clave) || !Escribible(valor)
+        || seccion.contains(u']') || clave.contains(u'=') || clave.startsWith(u'[') || clave.startsWith(u';'))
         return false;
     Lineas l = Leer(archivo);
     const Posicion p = Buscar(l, seccion, clave);

@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 
 using diseno::Entero;
@@ -115,11 +116,17 @@ void FormBocadillo::Volver()
 
 void FormBocadillo::Abrir(const QString &ruta)
 {
-    comandos_.OcultarMarcador();
-    MostrarPrincipal();
-    // Opening lets events run: the balloon closes, and may go, only after.
-    comandos_.AbrirArchivo(ruta, true);
-    Cerrar();
+    // In its turn, like any document from outside.
+    Comandos &comandos = comandos_;
+    comandos.EnTurno([&comandos, ruta, yo = QPointer<FormBocadillo>(this)] {
+        comandos.OcultarMarcador();
+        if (yo)
+            yo->MostrarPrincipal();
+        // Opening lets events run: the balloon closes, and may go, only after.
+        comandos.AbrirArchivo(ruta, true);
+        if (yo)
+            yo->Cerrar();
+    });
 }
 
 void FormBocadillo::Cerrar()

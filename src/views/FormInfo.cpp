@@ -4,6 +4,7 @@
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
 #include "viewer/Comandos.h"
+#include "viewer/Teclas.h"
 #include "views/FormAcercade.h"
 #include "views/Rotulos.h"
 
@@ -22,7 +23,6 @@
 #include <algorithm>
 
 using modIdioma::TextoIdioma;
-using namespace teclas;
 
 namespace {
 
@@ -64,23 +64,28 @@ namespace info {
 
 const std::array<Entrada, NumeroEntradas> &Entradas()
 {
-    constexpr int F = VK_F1 - 1;
-    // Entry 33 ("Direction of movement") sends 8 like entry 40, as it always
-    // has; its key cap names the key that really does it on the keyboard.
+    // Entry 33 ("Direction of movement") runs two-page mode like entry 40, as
+    // it always has; its key cap names the key that really does it (D).
     static const std::array<Entrada, NumeroEntradas> entradas{{
-        {F + 1, 0, "F1"},    {F + 2, 0, "F2"},    {F + 5, 0, "F5"},     {F + 8, 0, "F8"},
-        {F + 10, 0, "F10"},  {F + 11, 0, "F11"},  {F + 12, 0, "F12"},   {VK_SPACE, 0, "", 600},
-        {VK_BACK, 0, "", 601}, {'A', 0, "A"},     {'N', 0, "N"},        {'P', 0, "P"},
-        {'Z', 0, "Z"},       {'1', 0, "1"},       {'2', 0, "2"},        {'3', 0, "3"},
-        {'4', 0, "4"},       {'5', 0, "5"},       {'0', 0, "0"},        {'9', 0, "9"},
-        {VK_DOWN, 0, "↑↓←→"}, {VK_DOWN, ShiftMask, "⇧ + ↑↓←→"}, {'R', 0, "R"}, {'F', 0, "F"},
-        {'E', 0, "E"},       {'M', 0, "M"},       {'O', 0, "O"},        {'I', 0, "I"},
-        {VK_ESCAPE, 0, "Esc"}, {F + 9, 0, "F9"},  {'U', 0, "U"},        {'Q', 0, "Q"},
-        {'6', 0, "6"},       {'8', 0, "D"},       {'C', 0, "C"},        {'7', 0, "7"},
-        {F + 3, 0, "F3"},    {F + 7, 0, "F7"},    {'L', 0, "L"},        {'B', 0, "B"},
-        {'8', 0, "8"},       {'V', 0, "V"},
+        {"Informacion"}, {"AbrirArchivo"}, {"Coleccion"}, {"VentanaZoom"}, {"MiniPaginas"},
+        {"Propiedades"}, {"Acercade"}, {"PaginaSiguiente"}, {"PaginaAnterior"}, {"PaseAutomatico"},
+        {"ComicSiguiente"}, {"PaginasPrevias"}, {"AumentarZoom"}, {"ModoPantalla"}, {"ModoReal"},
+        {"ModoAncho"}, {"ModoAlto"}, {"ModoEstirado"}, {"ParteSiguiente"}, {"ParteAnterior"},
+        {"VerAbajo", "VerArriba VerAbajo VerIzquierda VerDerecha"},
+        {"VerAbajoRapido", "VerArribaRapido VerAbajoRapido VerIzquierdaRapido VerDerechaRapido"},
+        {"GirarDerecha"}, {"ReflejarHorizontal"}, {"Efectos"}, {"AgregarMarcador"}, {"CambiarOSD"},
+        {"CambiarIdioma"}, {"Salir"}, {"Lupa"}, {"AbrirUltimo"}, {"Minimizar"}, {"ModoDinamico"},
+        {"ModoDosPaginas", "OrdenPartes"}, {"ColorFondo"}, {"ModoContinuo"}, {"GuardarImagen"},
+        {"InfoPagina"}, {"ListaMarcadores"}, {"BarraNavegacion"}, {"ModoDosPaginas"}, {"RepetirMensaje"},
     }};
     return entradas;
+}
+
+QString TeclaDe(int i)
+{
+    const Entrada &e = Entradas()[std::size_t(i)];
+    const char *comandos = e.Teclas ? e.Teclas : e.Comando;
+    return teclas::TeclasDe(QString::fromLatin1(comandos).split(u' '));
 }
 
 bool EsCabeceraRaton(int linea)
@@ -146,7 +151,6 @@ QWidget *FormInfo::CrearTeclado()
     rejilla->setContentsMargins(0, 8, 0, 4);
     rejilla->setHorizontalSpacing(HuecoColumnas);
     rejilla->setVerticalSpacing(1);
-    const auto &entradas = info::Entradas();
     for (int i = 0; i < info::NumeroEntradas; ++i) {
         auto *fila = new QWidget(pagina);
         fila->setObjectName(QStringLiteral("Fila"));
@@ -158,7 +162,7 @@ QWidget *FormInfo::CrearTeclado()
         auto *caja = new QHBoxLayout(fila);
         caja->setContentsMargins(MargenFila, 2, MargenFila, 2);
         caja->setSpacing(10);
-        LBOrden[i] = new QLabel(QString::fromUtf8(entradas[i].Nombre), fila);
+        LBOrden[i] = new QLabel(fila);
         LBOrden[i]->setObjectName(QStringLiteral("LBOrden"));
         LBOrden[i]->setAlignment(Qt::AlignCenter);
         LBInfo[i] = new QLabel(fila);
@@ -195,10 +199,8 @@ void FormInfo::AplicarTextos()
 {
     LBTitulo->setText(TextoIdioma(500) + QStringLiteral("  (F1)"));
     setWindowTitle(TextoIdioma(500)); // what the desktop calls it
-    const auto &entradas = info::Entradas();
     for (int i = 0; i < info::NumeroEntradas; ++i) {
-        if (entradas[i].MensajeNombre != 0)
-            LBOrden[i]->setText(TextoIdioma(int(entradas[i].MensajeNombre)));
+        LBOrden[i]->setText(info::TeclaDe(i));
         LBInfo[i]->setText(TextoIdioma(int(info::MensajeTitulo(i))));
         const QString ayuda = TextoIdioma(int(info::MensajeDescripcion(i)));
         LBInfo[i]->setToolTip(ayuda);
@@ -274,8 +276,7 @@ void FormInfo::ElegirPestana(int i)
 
 void FormInfo::Elegir(int entrada)
 {
-    const info::Entrada &e = info::Entradas()[std::size_t(entrada)];
-    Elegida = {e.Tecla, e.Mayusculas};
+    Elegida = QString::fromLatin1(info::Entradas()[std::size_t(entrada)].Comando);
     reject();
 }
 
@@ -324,19 +325,14 @@ bool FormInfo::eventFilter(QObject *objeto, QEvent *evento)
 
 void FormInfo::TeclaSoltada(QKeyEvent &evento)
 {
-    switch (evento.key()) {
-    case Qt::Key_Shift: case Qt::Key_Control: case Qt::Key_Alt: case Qt::Key_AltGr:
-    case Qt::Key_Meta: case Qt::Key_CapsLock:
-        return; // held for the next key, not a key of its own
-    default:
-        break;
-    }
-    const Tecla t = CodigoVirtual(evento);
-    if (t.codigo == 'I') {
+    const teclas::Tecla t = teclas::DeEvento(evento);
+    if (t.codigo == 0)
+        return; // Shift and the like: held for the next key, not a key of its own
+    if (t.codigo == Qt::Key_I) {
         // Both windows change language; this one stays open.
         comandos_.sCambiarIdioma();
         return;
     }
-    Elegida = t;
+    Elegida = comandos_.ComandoDeTeclaPasada(t);
     reject();
 }

@@ -1,11 +1,10 @@
 #pragma once
 // The information window: the help screen and a clickable command menu in
-// one. It lists every command of the main window with its key, the mouse
-// gestures on a page of their own, and a tab that opens the About window.
-// Clicking a command or pressing a key closes it and hands that key to the
-// main window; it never carries out a command itself. A click anywhere
-// outside it closes it too.
-#include "viewer/Teclas.h"
+// one. It lists every command of the main window with its key from the key
+// table, the mouse gestures on a page of their own, and a tab that opens the
+// About window. Clicking a command or pressing a key closes it and hands
+// that command to the main window; it never carries out a command itself. A
+// click anywhere outside it closes it too.
 #include "views/VentanaModal.h"
 
 #include <QTimer>
@@ -23,15 +22,15 @@ inline constexpr int NumeroEntradas = 42;
 inline constexpr int NumeroLineasRaton = 11;
 inline constexpr int IntervaloFuera = 10; // ms between looks for a click outside
 
-// A command of the list: the key it sends and the name on its key cap
-// (a catalogue message when `MensajeNombre` is not 0).
+// A command of the list: the command it runs, and the commands whose keys
+// its key cap shows (when not that one alone), separated by spaces.
 struct Entrada {
-    int Tecla = 0;
-    int Mayusculas = 0;
-    const char *Nombre = "";
-    int MensajeNombre = 0;
+    const char *Comando = "";
+    const char *Teclas = nullptr;
 };
 const std::array<Entrada, NumeroEntradas> &Entradas();
+// Entry i's key cap, from the key table.
+QString TeclaDe(int i);
 
 inline int MensajeTitulo(int i) { return 500 + 2 * i; }
 inline int MensajeDescripcion(int i) { return 501 + 2 * i; }
@@ -58,8 +57,8 @@ public:
     QLabel *ImPestana[3] = {};
     QStackedWidget *frOpcion = nullptr;
     QTimer tmrFuera;
-    // The key to hand the main window once closed; code 0: none.
-    teclas::Tecla Elegida;
+    // The command to hand the main window once closed; empty: none.
+    QString Elegida;
 
     void AplicarTextos();
     void ElegirPestana(int i);

@@ -61,9 +61,7 @@ void FormListaPag::Lista_Click(int fila)
 {
     if (fila < 0)
         return;
-    EstadoVista &vista = comandos_.Vista();
-    vista.PaginaActual = int(fila + 1);
-    vista.VerImagen(vista.PaginaActual);
+    comandos_.Vista().IrAPagina(fila + 1);
 }
 
 bool FormListaPag::eventFilter(QObject *objeto, QEvent *evento)

@@ -244,6 +244,6 @@ bool FormLupa::eventFilter(QObject *objeto, QEvent *evento)
 void FormLupa::TeclaSoltada(QKeyEvent &evento)
 {
     // Only F9 closes it.
-    if (teclas::CodigoVirtual(evento).codigo == teclas::VK_F1 + 8)
+    if (teclas::DeEvento(evento).codigo == Qt::Key_F9)
         reject();
 }

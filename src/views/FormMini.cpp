@@ -350,7 +350,7 @@ void FormMini::Elegir(int pagina)
     if (!CargaCompleta && !DesdeCache)
         Cancelado = true;
     PaginaElegida = int(pagina);
-    VaciarPicture(comandos_.Vista().Imagen);
+    comandos_.Vista().VaciarPagina();
     CerrarMini();
     accept();
 }

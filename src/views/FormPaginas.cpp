@@ -19,7 +19,6 @@
 #include <algorithm>
 
 using diseno::Entero;
-using namespace teclas;
 
 namespace {
 
@@ -110,8 +109,8 @@ void FormPaginas::CargarVecina(int caja, int pagina)
 void FormPaginas::ActualizarPrevias()
 {
     const Documento &doc = comandos_.Doc();
-    if (!comandos_.Vista().Imagen.Picture.isNull())
-        CopiarPicture(PB[0], comandos_.Vista().Imagen);
+    if (!comandos_.Vista().Imagen().Picture.isNull())
+        CopiarPicture(PB[0], comandos_.Vista().Imagen());
     CargarVecina(1, doc.PaginaVecina(PaginaPrevia, -1));
     CargarVecina(2, doc.PaginaVecina(PaginaPrevia, 1));
     ColocarPrevias();
@@ -170,14 +169,14 @@ void FormPaginas::PintarPrevias()
 void FormPaginas::Anterior()
 {
     PaginaPrevia = comandos_.Doc().PaginaVecina(PaginaPrevia, -1);
-    comandos_.TecladesdeInfo(VK_BACK, 0);
+    comandos_.Ejecutar(QStringLiteral("PaginaAnterior"), Comandos::Origen::Ventana);
     ActualizarPrevias();
 }
 
 void FormPaginas::Siguiente()
 {
     PaginaPrevia = comandos_.Doc().PaginaVecina(PaginaPrevia, 1);
-    comandos_.TecladesdeInfo(VK_SPACE, 0);
+    comandos_.Ejecutar(QStringLiteral("PaginaSiguiente"), Comandos::Origen::Ventana);
     ActualizarPrevias();
 }
 
@@ -203,24 +202,24 @@ bool FormPaginas::eventFilter(QObject *objeto, QEvent *evento)
 
 void FormPaginas::TeclaSoltada(QKeyEvent &evento)
 {
-    const Tecla t = CodigoVirtual(evento);
+    const teclas::Tecla t = teclas::DeEvento(evento);
     switch (t.codigo) {
-    case VK_ESCAPE:
-    case 'P':
+    case Qt::Key_Escape:
+    case Qt::Key_P:
         reject();
         return;
-    case VK_SPACE:
-    case VK_RETURN:
-    case VK_NEXT:
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_PageDown:
         Siguiente();
         return;
-    case VK_BACK:
-    case VK_PRIOR:
+    case Qt::Key_Backspace:
+    case Qt::Key_PageUp:
         Anterior();
         return;
-    case 'Q':
+    case Qt::Key_Q:
         // The main window hides itself on Q: this window goes first.
-        Pendiente = t;
+        Pendiente = comandos_.ComandoDeTecla(t);
         reject();
         return;
     case 0:
@@ -228,10 +227,11 @@ void FormPaginas::TeclaSoltada(QKeyEvent &evento)
     default:
         break;
     }
-    comandos_.Form_KeyUp(t.codigo, t.mayusculas);
+    // Any other key goes to the main window at once, through its key table.
+    comandos_.Ejecutar(comandos_.ComandoDeTecla(t), Comandos::Origen::Ventana);
     // The key may have moved the main window to another page or document.
     if (comandos_.Doc().HayDocumento()) {
-        PaginaPrevia = comandos_.Vista().PaginaActual;
+        PaginaPrevia = comandos_.Vista().PaginaActual();
         ActualizarPrevias();
     }
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The page previews: the previous, the current and the next page side by
 // side, each as wide as its page's proportions make it, the current one
-// framed. Turning pages here sends the main window the key that turns them
-// there, so both stay in step. Pages come decoded at the previews' size from
+// framed. Turning pages here runs the main window's page turns, so both
+// stay in step. Pages come decoded at the previews' size from
 // memory, never through the temporary folder.
 #include "imaging/ControlImagen.h"
 #include "imaging/Diseno.h"
@@ -53,8 +53,8 @@ public:
     QLabel *PBv[3] = {};            // what is shown of them
     QWidget *ShFondo = nullptr;
     QFrame *Shape1 = nullptr;
-    // A key to hand the main window once closed (Q); code 0: none.
-    teclas::Tecla Pendiente;
+    // A command for the main window once closed (Q); empty: none.
+    QString Pendiente;
 
     void ActualizarPrevias();
     void ColocarPrevias();

@@ -99,7 +99,7 @@ Recorrido CoordenadasRecorrido(float W, float H, bool abajo)
 
 FormPartes::FormPartes(Comandos &comandos)
     : VentanaModal(comandos.Dueno(), QStringLiteral("FormPartes"),
-                         MensajeOrden(comandos.Vista().Partes.bPartesAbajo)),
+                         MensajeOrden(comandos.Vista().Partes().bPartesAbajo)),
       vista_(comandos.Vista())
 {
     const diseno::Ventana pantalla = PantallaEnTwips(parentWidget());
@@ -135,19 +135,19 @@ diseno::Ventana FormPartes::Tamano() const
 void FormPartes::AjustarPartes()
 {
     const diseno::Ventana v =
-        partes::AjustarPartes(TamanoNatural(vista_.Imagen), {anchoMaxPartes, altoMaxPartes});
+        partes::AjustarPartes(TamanoNatural(vista_.Imagen()), {anchoMaxPartes, altoMaxPartes});
     PB->setFixedSize(std::max(1, Entero(double(v.SW) / Twips)), std::max(1, Entero(double(v.SH) / Twips)));
     const qreal escala = PB->devicePixelRatioF();
-    fondo_ = vista_.Imagen.Picture.isNull()
+    fondo_ = vista_.Imagen().Picture.isNull()
                  ? QImage()
-                 : modImagen::PintarEscaladoForm(vista_.Imagen.Picture, (QSizeF(PB->size()) * escala).toSize());
+                 : modImagen::PintarEscaladoForm(vista_.Imagen().Picture, (QSizeF(PB->size()) * escala).toSize());
     fondo_.setDevicePixelRatio(escala);
 }
 
 void FormPartes::DibujarRecorrido()
 {
     const diseno::Ventana t = Tamano();
-    const bool abajo = vista_.Partes.bPartesAbajo;
+    const bool abajo = vista_.Partes().bPartesAbajo;
     Recorrido = partes::CoordenadasRecorrido(float(t.SW), float(t.SH), abajo);
     LBTitulo->setText(TextoIdioma(MensajeOrden(abajo)));
     PB->update();
@@ -192,7 +192,7 @@ void FormPartes::TeclaSoltada(QKeyEvent &evento)
 {
     if (evento.key() == Qt::Key_D) {
         cuentaPartes = 0;
-        vista_.Partes.bPartesAbajo = !vista_.Partes.bPartesAbajo;
+        vista_.PonerPartesAbajo(!vista_.Partes().bPartesAbajo);
         DibujarRecorrido();
     } else {
         reject();

@@ -205,7 +205,7 @@ void FormPropiedades::PonerPagina(int pagina)
 {
     QList<coleccion::ItemComic> estados;
     coleccion::LeerArchivoEstados(coleccion::RutaEstados(), estados); // a missing file: none read
-    Ficha = propiedades::Rellenar(comandos_.Doc(), pagina, TamanoNatural(comandos_.Vista().Imagen), estados);
+    Ficha = propiedades::Rellenar(comandos_.Doc(), pagina, TamanoNatural(comandos_.Vista().Imagen()), estados);
     ensurePolished();
     for (int i = 0; i < NumeroLineas; ++i) {
         LBTit[i]->setText(Ficha.Texto[i]);
@@ -241,8 +241,8 @@ void FormPropiedades::PonerPrevia(int pagina)
         picture = preparada->Imagen.Picture;
         natural = TamanoNatural(preparada->Imagen);
     } else {
-        picture = comandos_.Vista().Imagen.Picture;
-        natural = TamanoNatural(comandos_.Vista().Imagen);
+        picture = comandos_.Vista().Imagen().Picture;
+        natural = TamanoNatural(comandos_.Vista().Imagen());
     }
     if (picture.isNull() || natural.isEmpty()) {
         PB->clear();

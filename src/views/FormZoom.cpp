@@ -151,7 +151,7 @@ FormZoom::FormZoom(Comandos &comandos)
     proporcion = zoom::Proporcion(vista_.Escala());
 
     // The window takes whole pixels: the miniature's twips are what it got.
-    const diseno::Ventana pedido = zoom::TamanoVentana(TamanoNatural(vista_.Imagen));
+    const diseno::Ventana pedido = zoom::TamanoVentana(TamanoNatural(vista_.Imagen()));
     PB = new QWidget(this);
     PB->setObjectName(QStringLiteral("PB"));
     PB->setFixedSize(std::max(1, Entero(double(pedido.SW) / Twips)), std::max(1, Entero(double(pedido.SH) / Twips)));
@@ -172,7 +172,7 @@ FormZoom::FormZoom(Comandos &comandos)
 
     // The miniature is drawn once.
     const qreal escala = PB->devicePixelRatioF();
-    miniatura_ = modImagen::PintarEscaladoForm(vista_.Imagen.Picture, (QSizeF(PB->size()) * escala).toSize());
+    miniatura_ = modImagen::PintarEscaladoForm(vista_.Imagen().Picture, (QSizeF(PB->size()) * escala).toSize());
     miniatura_.setDevicePixelRatio(escala);
     ActualizarMarco();
 }
@@ -184,20 +184,19 @@ diseno::Ventana FormZoom::Nav() const
 
 void FormZoom::ActualizarMarco()
 {
-    Cuadro = zoom::ActualizarMarco(RectDe(vista_.Imagen), vista_.Escala(), Nav(), proporcion);
+    Cuadro = zoom::ActualizarMarco(RectDe(vista_.Imagen()), vista_.Escala(), Nav(), proporcion);
     PB->update();
 }
 
 void FormZoom::ZoomMarco(int dir, int paso)
 {
-    const auto r = zoom::ZoomMarco(Cuadro, dir, paso, RectDe(vista_.Imagen), vista_.Escala(), Nav(), proporcion);
+    const auto r = zoom::ZoomMarco(Cuadro, dir, paso, RectDe(vista_.Imagen()), vista_.Escala(), Nav(), proporcion);
     if (!r)
         return;
     Cuadro = r->Cuadro;
     PB->update();
     // The main window completes a page held reduced when it paints it larger.
-    PonerRect(vista_.Imagen, r->Imagen);
-    vista_.DibujaForm();
+    vista_.ColocarPagina(r->Imagen);
 }
 
 void FormZoom::MoverMarco(std::int32_t x, std::int32_t y)
@@ -248,8 +247,7 @@ void FormZoom::RatonPB(QEvent *evento)
     case QEvent::MouseMove:
         if (arrastrando) {
             MoverMarco(x, y);
-            PonerRect(vista_.Imagen, zoom::ImagenSegunMarco(Cuadro, RectDe(vista_.Imagen), Nav()));
-            vista_.DibujaForm();
+            vista_.ColocarPagina(zoom::ImagenSegunMarco(Cuadro, RectDe(vista_.Imagen()), Nav()));
         }
         break;
     default:
@@ -274,9 +272,9 @@ void FormZoom::PintarPB()
 
 void FormZoom::TeclaSoltada(QKeyEvent &evento)
 {
-    const teclas::Tecla t = teclas::CodigoVirtual(evento);
-    if (t.codigo == teclas::VK_ESCAPE || t.codigo == teclas::VK_F1 + 7)
+    const teclas::Tecla t = teclas::DeEvento(evento);
+    if (t.codigo == Qt::Key_Escape || t.codigo == Qt::Key_F8)
         reject();
-    else if (t.codigo == 'Z')
+    else if (t.codigo == Qt::Key_Z)
         ZoomMarco(t.mayusculas != 0 ? 1 : -1, zoom::PasoMarco);
 }

@@ -22,7 +22,7 @@ Navegador::Navegador(QWidget *ventana, EstadoVista &vista) : QLabel(ventana), vi
 
 void Navegador::ActualizaReferencia(bool mostrar)
 {
-    const ControlImagen &imagen = vista_.Imagen;
+    const ControlImagen &imagen = vista_.Imagen();
     const diseno::Referencia ref = diseno::ActualizaReferencia(NaturalDe(imagen), RectDe(imagen), vista_.Escala());
     if (ref.RW <= 0 || ref.RH <= 0)
         return;

@@ -22,7 +22,6 @@
 #include <QTimer>
 
 #include <memory>
-#include <optional>
 
 using modIdioma::TextoIdioma;
 
@@ -42,41 +41,30 @@ void ListaDeMarcadores(Comandos &comandos)
     comandos.bAbrirMarcador(r.Ruta, configuracion::NumeroDePagina(r.Marcador));
 }
 
-// The information window; the key it was closed with, for the main window.
-std::optional<teclas::Tecla> Informacion(Comandos &comandos)
+// The information window; the command chosen there, for after it has gone.
+QString Informacion(Comandos &comandos)
 {
     FormInfo ventana(comandos);
     modComDlg::MostrarModal(ventana);
-    if (ventana.Elegida.codigo == 0)
-        return std::nullopt;
     return ventana.Elegida;
 }
 
-void Previas(Comandos &comandos)
+// The previews; a command to run once they have gone (Q), or none.
+QString Previas(Comandos &comandos)
 {
-    EstadoVista &vista = comandos.Vista();
-    teclas::Tecla pendiente;
-    {
-        FormPaginas ventana(comandos);
-        ventana.PaginaPrevia = vista.PaginaActual;
-        ventana.ActualizarPrevias();
-        modComDlg::MostrarModal(ventana);
-        pendiente = ventana.Pendiente;
-    }
-    vista.Etiquetar();
-    // Q: the previews have closed; now the main window acts on it.
-    if (pendiente.codigo != 0)
-        comandos.Form_KeyUp(pendiente.codigo, pendiente.mayusculas);
+    FormPaginas ventana(comandos);
+    ventana.PaginaPrevia = comandos.Vista().PaginaActual();
+    ventana.ActualizarPrevias();
+    modComDlg::MostrarModal(ventana);
+    return ventana.Pendiente;
 }
 
 void ListaDePaginas(Comandos &comandos)
 {
-    EstadoVista &vista = comandos.Vista();
     FormListaPag ventana(comandos);
-    ventana.IndiceLista = int(vista.PaginaActual - 1);
+    ventana.IndiceLista = comandos.Vista().PaginaActual() - 1;
     ventana.Cargar();
     modComDlg::MostrarModal(ventana);
-    vista.Etiquetar();
 }
 
 // The balloon outlives the command that shows it: it is kept here, beside
@@ -115,93 +103,77 @@ void RegistrarVentanas(Comandos &comandos)
     using diseno::Modo;
     EstadoVista &vista = comandos.Vista();
     const auto mensaje = [&vista](const QString &texto) { vista.MostrarMensaje(texto); };
-    comandos.Registrar({'L', C::Mayus::Igual, C::Puerta, [&comandos](C::Ejecucion &e) {
+    comandos.Registrar({"ListaMarcadores", C::Puerta, [&comandos](C::Ejecucion &e) {
                             if (comandos.Doc().Marcadores.size() <= 1)
                                 e.Mensaje = TextoIdioma(15);
                             else
                                 ListaDeMarcadores(comandos);
                         }});
-    comandos.Registrar({'E', C::Mayus::Igual, 0, [&comandos, &vista, mensaje](C::Ejecucion &) {
+    comandos.Registrar({"Efectos", 0, [&comandos, &vista, mensaje](C::Ejecucion &) {
                             vista.MostrarMensaje(TextoIdioma(165));
-                            if (vista.ModoAjuste == Modo::Continuo || vista.ModoAjuste == Modo::DosPaginas) {
-                                if (vista.ModoAjuste == Modo::DosPaginas)
-                                    vista.DejarDosPaginas();
-                                vista.AplicaLayout(Modo::Pantalla);
-                                vista.ModoAjuste = Modo::Pantalla;
-                            }
-                            FormEfectos::Abrir(comandos.Dueno(), vista.Imagen, [&vista] { vista.AplicaEfecto(); },
-                                               mensaje);
+                            if (vista.ModoAjuste() == Modo::Continuo || vista.ModoAjuste() == Modo::DosPaginas)
+                                vista.CambiarModo(Modo::Pantalla);
+                            FormEfectos::Abrir(comandos.Dueno(), vista.ImagenParaEfectos(),
+                                               [&vista] { vista.AplicaEfecto(); }, mensaje);
                         }});
-    comandos.Registrar({teclas::VK_F1 + 2, C::Mayus::Igual, 0, [&comandos, &vista, mensaje](C::Ejecucion &) {
-                            FormGuardar::Abrir(comandos.Dueno(), vista.Imagen,
+    comandos.Registrar({"GuardarImagen", 0, [&comandos, &vista, mensaje](C::Ejecucion &) {
+                            FormGuardar::Abrir(comandos.Dueno(), vista.Imagen(),
                                                [&comandos] { return comandos.ImagenPantalla(); }, mensaje);
                         }});
 
     // The zoom window, the magnifier and the move-by-parts window.
-    comandos.Registrar({teclas::VK_F1 + 7, C::Mayus::Igual, 0, [&comandos](C::Ejecucion &) {
-                            if (comandos.Vista().Imagen.Picture.isNull())
+    comandos.Registrar({"VentanaZoom", 0, [&comandos](C::Ejecucion &) {
+                            if (comandos.Vista().Imagen().Picture.isNull())
                                 return; // no page to show in miniature
                             FormZoom ventana(comandos);
                             modComDlg::MostrarModal(ventana);
                         }});
-    comandos.Registrar({teclas::VK_F1 + 8, C::Mayus::Igual, 0, [&comandos](C::Ejecucion &) {
+    comandos.Registrar({"Lupa", 0, [&comandos](C::Ejecucion &) {
                             FormLupa ventana(comandos);
                             modComDlg::MostrarModal(ventana);
                         }});
-    comandos.Registrar({'D', C::Mayus::Igual, 0, [&comandos](C::Ejecucion &e) {
+    comandos.Registrar({"OrdenPartes", 0, [&comandos](C::Ejecucion &e) {
                             {
                                 FormPartes ventana(comandos);
                                 modComDlg::MostrarModal(ventana);
                             }
                             // The order now in force, once the window has gone.
-                            e.Mensaje = TextoIdioma(comandos.Vista().Partes.bPartesAbajo ? 167 : 168);
+                            e.Mensaje = TextoIdioma(comandos.Vista().Partes().bPartesAbajo ? 167 : 168);
                         }});
 
     // The mini pages; the page chosen there is shown once the window has gone.
-    comandos.Registrar({teclas::VK_F1 + 9, C::Mayus::Igual, C::PasaPagina, [&comandos](C::Ejecucion &) {
+    comandos.Registrar({"MiniPaginas", 0, [&comandos](C::Ejecucion &) {
                             int elegida = -1;
                             {
                                 FormMini ventana(comandos);
                                 modComDlg::MostrarModal(ventana);
                                 elegida = ventana.PaginaElegida;
                             }
-                            if (elegida == -1)
-                                return; // closed: the current page stays
-                            EstadoVista &v = comandos.Vista();
-                            v.VerImagen(elegida);
-                            v.PaginaActual = elegida;
-                            v.Etiquetar();
+                            if (elegida != -1) // closed: the current page stays
+                                comandos.Vista().IrAPagina(elegida);
                         }});
 
     // The information window, the About window, the previews, the page
     // list, the balloon and the properties card.
-    comandos.Registrar({teclas::VK_F1, C::Mayus::Igual, C::Puerta, [&comandos](C::Ejecucion &e) {
-                            if (const auto tecla = Informacion(comandos)) {
-                                // The key's own dispatch runs the closing steps.
-                                e.SinCierre = true;
-                                comandos.TecladesdeInfo(tecla->codigo, tecla->mayusculas);
-                            }
+    comandos.Registrar({"Informacion", C::Puerta, [&comandos](C::Ejecucion &e) {
+                            e.Despues = Informacion(comandos);
+                            // The chosen command's own closing steps follow.
+                            e.SinCierre = !e.Despues.isEmpty();
                         }});
-    // The right button and a start with nothing to reopen.
-    QObject::connect(&comandos, &Comandos::InformacionPedida, &comandos, [&comandos] {
-        if (const auto tecla = Informacion(comandos))
-            comandos.TecladesdeInfo(tecla->codigo, tecla->mayusculas);
-    });
-    comandos.Registrar({teclas::VK_F1 + 11, C::Mayus::Igual, C::Puerta, [&comandos](C::Ejecucion &) {
+    // A start with nothing to reopen.
+    QObject::connect(&comandos, &Comandos::InformacionPedida, &comandos,
+                     [&comandos] { comandos.Ejecutar(QStringLiteral("Informacion")); });
+    comandos.Registrar({"Acercade", C::Puerta, [&comandos](C::Ejecucion &) {
                             FormAcercade ventana(comandos.Dueno());
                             modComDlg::MostrarModal(ventana);
                         }});
-    comandos.Registrar({'P', C::Mayus::Igual, C::PasaPagina, [&comandos](C::Ejecucion &e) {
-                            if (e.Shift)
-                                ListaDePaginas(comandos);
-                            else
-                                Previas(comandos);
-                        }});
+    comandos.Registrar({"PaginasPrevias", 0, [&comandos](C::Ejecucion &e) { e.Despues = Previas(comandos); }});
+    comandos.Registrar({"ListaPaginas", 0, [&comandos](C::Ejecucion &) { ListaDePaginas(comandos); }});
     auto *bocadillo = new GestorBocadillo(comandos);
-    comandos.Registrar({'Q', C::Mayus::Igual, C::Puerta, [bocadillo](C::Ejecucion &) { bocadillo->Mostrar(); }});
-    comandos.Registrar({teclas::VK_F1 + 10, C::Mayus::Igual, 0, [&comandos](C::Ejecucion &) {
+    comandos.Registrar({"Minimizar", C::Puerta, [bocadillo](C::Ejecucion &) { bocadillo->Mostrar(); }});
+    comandos.Registrar({"Propiedades", 0, [&comandos](C::Ejecucion &) {
                             FormPropiedades ventana(comandos);
-                            ventana.PonerPagina(comandos.Vista().PaginaActual);
+                            ventana.PonerPagina(comandos.Vista().PaginaActual());
                             modComDlg::MostrarModal(ventana);
                         }});
 }

@@ -53,11 +53,11 @@ TEST_F(Documentos, AComicOpensAtItsFirstPageWithItsName)
     ASSERT_TRUE(prueba::EscribirZip(Ruta("c.cbz"), {{"p10.jpg", Pagina(10)}, {"p2.jpg", Pagina(2)},
                                                     {"img/P1.JPG", Pagina(1)}}));
     f->AbrirArchivo(Ruta("c.cbz"), true);
-    EXPECT_EQ(f->Vista().PaginaActual, 1);
-    EXPECT_EQ(f->Vista().RutaPagina, modGeneral::CarpetaTemporal() + "img/P1.JPG");
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 1);
+    EXPECT_EQ(f->Vista().PaginaActual(), 1);
+    EXPECT_EQ(f->Vista().RutaPagina(), modGeneral::CarpetaTemporal() + "img/P1.JPG");
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 1);
     EXPECT_EQ(f->LBPag->text(), "1/3");
-    EXPECT_EQ(f->Vista().UltimoMensaje, "c.cbz");
+    EXPECT_EQ(f->Vista().UltimoMensaje(), "c.cbz");
     EXPECT_EQ(f->Doc().NombreActual, "c.cbz");
     EXPECT_EQ(f->Doc().ExtActual, "CBZ");
     EXPECT_TRUE(ArchivosTemporales().isEmpty());
@@ -71,14 +71,14 @@ TEST_F(Documentos, APictureStandsForItsFolder)
     Escribir(carpeta + "c.gif", Pagina(3, "GIF"));
     Escribir(carpeta + "d.jpeg", Pagina(4));
     f->AbrirArchivo(carpeta + "b.png", true);
-    EXPECT_EQ(f->Vista().PaginaActual, 2);
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 2);
+    EXPECT_EQ(f->Vista().PaginaActual(), 2);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 2);
     EXPECT_EQ(f->Doc().RutaActual, carpeta);
-    EXPECT_EQ(f->Vista().UltimoMensaje, carpeta);
-    EXPECT_EQ(f->Vista().RutaPagina, carpeta + "b.png");
+    EXPECT_EQ(f->Vista().UltimoMensaje(), carpeta);
+    EXPECT_EQ(f->Vista().RutaPagina(), carpeta + "b.png");
     // A JPEG picture opens directly, at its own page.
     f->AbrirArchivo(carpeta + "d.jpeg", true);
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 4);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 4);
 }
 
 TEST_F(Documentos, MisnamedComicsAreRepairedBothWays)
@@ -88,19 +88,19 @@ TEST_F(Documentos, MisnamedComicsAreRepairedBothWays)
     EXPECT_FALSE(QFile::exists(Ruta("rar.cbz")));
     EXPECT_EQ(f->Doc().RutaActual, Ruta("rar.cbr"));
     EXPECT_EQ(Paginas().size(), 2);
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 1);
-    EXPECT_EQ(f->Vista().UltimoMensaje, "The error was repaired automatically");
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 1);
+    EXPECT_EQ(f->Vista().UltimoMensaje(), "The error was repaired automatically");
 
     ASSERT_TRUE(prueba::EscribirZip(Ruta("zip.cbr"), {{"p3.jpg", Pagina(3)}}));
     f->AbrirArchivo(Ruta("zip.cbr"), true);
     EXPECT_EQ(f->Doc().RutaActual, Ruta("zip.cbz"));
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 3);
-    EXPECT_EQ(f->Vista().UltimoMensaje, "The error was repaired automatically");
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 3);
+    EXPECT_EQ(f->Vista().UltimoMensaje(), "The error was repaired automatically");
 
     // Not an archive at all: the loading error, the file left where it is.
     Escribir(Ruta("texto.cbz"), "not an archive");
     f->AbrirArchivo(Ruta("texto.cbz"), true);
-    EXPECT_EQ(f->Vista().UltimoMensaje, "Loading error");
+    EXPECT_EQ(f->Vista().UltimoMensaje(), "Loading error");
     EXPECT_TRUE(QFile::exists(Ruta("texto.cbz")));
     // A repair never replaces a file that already has the new name: the
     // archive is read where it is, by its content, and nothing more is said.
@@ -108,9 +108,9 @@ TEST_F(Documentos, MisnamedComicsAreRepairedBothWays)
     Escribir(Ruta("dos.cbr"), "keep me");
     f->AbrirArchivo(Ruta("dos.cbz"), true);
     EXPECT_EQ(f->Doc().RutaActual, Ruta("dos.cbz"));
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 1);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 1);
     EXPECT_EQ(f->LBPag->text(), "1/1");
-    EXPECT_EQ(f->Vista().UltimoMensaje, "dos.cbz");
+    EXPECT_EQ(f->Vista().UltimoMensaje(), "dos.cbz");
     QFile keep(Ruta("dos.cbr"));
     ASSERT_TRUE(keep.open(QIODevice::ReadOnly));
     EXPECT_EQ(keep.readAll(), "keep me");
@@ -119,9 +119,9 @@ TEST_F(Documentos, MisnamedComicsAreRepairedBothWays)
     f->AbrirArchivo(Ruta("tres.cbr"), true);
     EXPECT_EQ(f->Doc().RutaActual, Ruta("tres.cbr"));
     EXPECT_EQ(Paginas(), QStringList({"p4.jpg", "p5.jpg"}));
-    EXPECT_EQ(f->Vista().UltimoMensaje, "tres.cbr");
+    EXPECT_EQ(f->Vista().UltimoMensaje(), "tres.cbr");
     f->Form_KeyUp(' ', 0);
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 5);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 5);
 }
 
 TEST_F(Documentos, ABrokenPageShowsTheLoadingErrorAndReadingGoesOn)
@@ -132,18 +132,18 @@ TEST_F(Documentos, ABrokenPageShowsTheLoadingErrorAndReadingGoesOn)
                                                     {"p3.png", cortada}, {"p4.jpg", Pagina(4)}}));
     f->AbrirArchivo(Ruta("c.cbz"), true);
     for (int p : {2, 3}) {
-        f->VerImagen(p);
-        EXPECT_EQ(f->Vista().UltimoMensaje, "Loading error") << p;
-        EXPECT_TRUE(f->Vista().Imagen.Picture.isNull()) << p;
+        f->Vista().IrAPagina(p);
+        EXPECT_EQ(f->Vista().UltimoMensaje(), "Loading error") << p;
+        EXPECT_TRUE(f->Vista().Imagen().Picture.isNull()) << p;
         EXPECT_EQ(f->LBPag->text(), QString("%1/4").arg(p));
-        EXPECT_TRUE(f->Vista().PaginaCargada);
+        EXPECT_TRUE(f->Vista().PaginaCargada());
     }
-    f->VerImagen(4);
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 4);
+    f->Vista().IrAPagina(4);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 4);
     EXPECT_TRUE(ArchivosTemporales().isEmpty());
     // Out of range: nothing happens.
-    f->VerImagen(9);
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 4);
+    f->Vista().IrAPagina(9);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 4);
 }
 
 TEST_F(Documentos, DocumentsWithoutPagesSaySo)
@@ -153,18 +153,18 @@ TEST_F(Documentos, DocumentsWithoutPagesSaySo)
     f->AbrirArchivo(Ruta("a.cbz"), true);
     f->AbrirArchivo(Ruta("b.cbz"), true);
     EXPECT_TRUE(Paginas().isEmpty());
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 1); // the previous picture stays
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 1); // the previous picture stays
     EXPECT_FALSE(f->LBAbriendo->isVisible());
-    EXPECT_EQ(f->Vista().UltimoMensaje, "This document has no pages");
+    EXPECT_EQ(f->Vista().UltimoMensaje(), "This document has no pages");
     // A folder without pictures, and a picture alone among Mac leftovers.
     QDir().mkpath(Ruta("vacia"));
-    f->Vista().UltimoMensaje.clear();
+    f->Vista().MostrarMensaje({});
     f->AbrirArchivo(Ruta("vacia"), true);
-    EXPECT_EQ(f->Vista().UltimoMensaje, "This document has no pages");
+    EXPECT_EQ(f->Vista().UltimoMensaje(), "This document has no pages");
     Escribir(Ruta("mac/._a.jpg"), Pagina(1));
-    f->Vista().UltimoMensaje.clear();
+    f->Vista().MostrarMensaje({});
     f->AbrirArchivo(Ruta("mac/._a.jpg"), true);
-    EXPECT_EQ(f->Vista().UltimoMensaje, "This document has no pages");
+    EXPECT_EQ(f->Vista().UltimoMensaje(), "This document has no pages");
 }
 
 TEST_F(Documentos, AFolderOpensAsItsPictures)
@@ -174,10 +174,10 @@ TEST_F(Documentos, AFolderOpensAsItsPictures)
     Escribir(Ruta("pics/sub.cbz/c.jpg"), Pagina(3)); // a folder whatever its name
     f->Ordenes().AbrirDocumentoInicial('"' + Ruta("pics") + '"');
     EXPECT_EQ(Paginas(), QStringList({"a.jpg", "b.jpg"}));
-    EXPECT_EQ(f->Vista().PaginaActual, 1);
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 1);
+    EXPECT_EQ(f->Vista().PaginaActual(), 1);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 1);
     EXPECT_EQ(f->Doc().RutaActual, Ruta("pics/"));
-    EXPECT_EQ(f->Vista().UltimoMensaje, Ruta("pics/"));
+    EXPECT_EQ(f->Vista().UltimoMensaje(), Ruta("pics/"));
     f->AbrirArchivo(Ruta("pics/sub.cbz"), true);
     EXPECT_EQ(Paginas(), QStringList({"c.jpg"}));
     EXPECT_FALSE(f->Doc().EsComprimido);
@@ -187,13 +187,13 @@ TEST_F(Documentos, AnUnreadableFirstPageKeepsTheLoadingError)
 {
     ASSERT_TRUE(prueba::EscribirZip(Ruta("cerrado.cbz"), {{"p1.jpg", Pagina(1)}}, "aes256", "clave"));
     f->AbrirArchivo(Ruta("cerrado.cbz"), true); // the password is asked and not given
-    EXPECT_TRUE(f->Vista().Imagen.Picture.isNull());
+    EXPECT_TRUE(f->Vista().Imagen().Picture.isNull());
     EXPECT_EQ(f->LBPag->text(), "1/1");
-    EXPECT_EQ(f->Vista().UltimoMensaje, "Loading error");
+    EXPECT_EQ(f->Vista().UltimoMensaje(), "Loading error");
     // As the resume document at start: no "last opened file" over it.
     f->Doc().Marcadores[0] = {Ruta("cerrado.cbz"), "1"};
     EXPECT_TRUE(f->Ordenes().AbrirUltimo(true));
-    EXPECT_EQ(f->Vista().UltimoMensaje, "Loading error");
+    EXPECT_EQ(f->Vista().UltimoMensaje(), "Loading error");
     // A RAR 5 comic whose page data is encrypted.
     const QString fixtures = prueba::CarpetaFixtures();
     if (fixtures.isEmpty())
@@ -201,7 +201,7 @@ TEST_F(Documentos, AnUnreadableFirstPageKeepsTheLoadingError)
     ASSERT_TRUE(QFile::copy(fixtures + "/sharpcompress/Rar5.encrypted_filesOnly.rar", Ruta("rar5.cbr")));
     f->AbrirArchivo(Ruta("rar5.cbr"), true);
     EXPECT_EQ(f->LBPag->text(), "1/1");
-    EXPECT_EQ(f->Vista().UltimoMensaje, "Loading error");
+    EXPECT_EQ(f->Vista().UltimoMensaje(), "Loading error");
 }
 
 TEST_F(Documentos, NextAndPreviousComicWrapAround)
@@ -218,11 +218,11 @@ TEST_F(Documentos, NextAndPreviousComicWrapAround)
     f->AbrirArchivo(Ruta("serie/c.zip"), true);
     f->Ordenes().SiguienteComic(1);
     EXPECT_EQ(f->Doc().NombreActual, "a.cbz");
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 1);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 1);
     f->Ordenes().SiguienteComic(-1);
     f->Ordenes().SiguienteComic(-1);
     EXPECT_EQ(f->Doc().NombreActual, "b.cbr");
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 2);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 2);
 
     // Alone in its folder: nothing happens.
     QDir().mkpath(Ruta("solo"));
@@ -239,21 +239,21 @@ TEST_F(Documentos, ReopeningAtAPageAndStaleRecords)
         paginas.push_back({QString("p%1.jpg").arg(i), Pagina(i)});
     ASSERT_TRUE(prueba::EscribirZip(Ruta("c.cbz"), paginas));
     EXPECT_TRUE(f->bAbrirMarcador(Ruta("c.cbz"), 4));
-    EXPECT_EQ(f->Vista().PaginaActual, 4);
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 4);
-    EXPECT_EQ(f->Vista().Imagen.Tag, "4");
+    EXPECT_EQ(f->Vista().PaginaActual(), 4);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 4);
+    EXPECT_EQ(f->Vista().PaginaActual(), 4);
     // A page the document no longer has opens it at page 1.
     EXPECT_TRUE(f->bAbrirMarcador(Ruta("c.cbz"), 12));
-    EXPECT_EQ(f->Vista().PaginaActual, 1);
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 1);
+    EXPECT_EQ(f->Vista().PaginaActual(), 1);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 1);
     EXPECT_FALSE(f->bAbrirMarcador(Ruta("gone.cbz"), 2));
 
     // The resume record at start.
     f->Doc().Marcadores[0] = {Ruta("c.cbz"), "3"};
     EXPECT_TRUE(f->Ordenes().AbrirUltimo(true));
-    EXPECT_EQ(f->Vista().PaginaActual, 3);
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 3);
-    EXPECT_EQ(f->Vista().UltimoMensaje, "The last opened file was loaded");
+    EXPECT_EQ(f->Vista().PaginaActual(), 3);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 3);
+    EXPECT_EQ(f->Vista().UltimoMensaje(), "The last opened file was loaded");
 }
 
 TEST_F(Documentos, TheOpenDialogAndItsCancel)
@@ -274,7 +274,7 @@ TEST_F(Documentos, TheOpenDialogAndItsCancel)
 
     d.respuestasTexto = {Ruta("c.cbz")};
     f->AbrirArchivo(QString(), true);
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 5);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 5);
     d.llamadas.clear();
     d.respuestasTexto = {""};
     f->AbrirArchivo(QString(), true);
@@ -303,9 +303,9 @@ TEST_F(Documentos, DropsFromTheDesktop)
     f->setAcceptDrops(true);
     EXPECT_FALSE(soltar(carpeta + "notes.txt"));
     EXPECT_TRUE(soltar(carpeta + "a.png"));
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 6);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 6);
     Escribir(Ruta("otra/b.jpg"), Pagina(7));
     EXPECT_TRUE(soltar(Ruta("otra"))); // a folder: its pictures
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen), 7);
+    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 7);
     EXPECT_EQ(f->Doc().RutaActual, Ruta("otra/"));
 }

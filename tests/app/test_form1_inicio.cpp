@@ -63,17 +63,17 @@ TEST_F(InicioForm1, FirstStartWithSpanishLocale)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     EXPECT_EQ(modIdioma::Idioma, "esp");
     EXPECT_EQ(f.Vista().ColorFondo(), 0);
-    EXPECT_FALSE(f.Vista().BarraVisible);
+    EXPECT_FALSE(f.Vista().BarraVisible());
     EXPECT_FALSE(f.PBBarra->isVisible());
     EXPECT_TRUE(f.LBInfo->isVisible());
     EXPECT_EQ(f.LBInfo->text(), "F1 para obtener ayuda");
-    EXPECT_EQ(f.Vista().UltimoMensaje, "F1 para obtener ayuda");
+    EXPECT_EQ(f.Vista().UltimoMensaje(), "F1 para obtener ayuda");
     EXPECT_EQ(f.ImCerrar->toolTip(), "Izquierdo: Cerrar | Derecho: Minimizar");
     EXPECT_EQ(info.count(), 1); // nothing to reopen: the help window is due
     EXPECT_EQ(f.PBRef->pos(), QPoint(20, 20));
     EXPECT_FALSE(QFile::exists(Ini())); // nothing written before exit
 
-    f.Form_KeyUp(0x1B, 0); // Esc
+    f.Form_KeyUp(Qt::Key_Escape, 0);
     EXPECT_EQ(salidas, 1);
     EXPECT_EQ(Leer("Config", "Idioma"), "esp");
     EXPECT_EQ(Leer("Config", "Color"), "0");
@@ -138,7 +138,7 @@ TEST_F(InicioForm1, SettingsAreReadAndWrittenBack)
     EXPECT_EQ(f.Vista().ColorFondo(), 255);
     EXPECT_EQ(f.palette().color(QPalette::Window), QColor(255, 0, 0));
     EXPECT_EQ(f.PBZ->palette().color(QPalette::Window), QColor(255, 0, 0));
-    EXPECT_TRUE(f.Vista().BarraVisible);
+    EXPECT_TRUE(f.Vista().BarraVisible());
     EXPECT_EQ(f.Doc().RutaActual, "/no/such.cbz");
     EXPECT_EQ(f.Doc().Marcadores[0].Ruta, "/no/such.cbz");
     EXPECT_EQ(f.Doc().Marcadores[0].Marcador, "7");
@@ -161,7 +161,7 @@ TEST_F(InicioForm1, OpenDocumentIsRememberedAtExit)
     Form1 f;
     f.Doc().RutaActual = "/comics/a.cbz";
     f.Doc().RutaColeccion = "/comics";
-    f.Vista().PaginaActual = 12;
+    f.Vista().ElegirPagina(12);
     f.Ordenes().Salir();
     EXPECT_EQ(Leer("Config", "uPath"), "/comics/a.cbz");
     EXPECT_EQ(Leer("Ultimo", "Ruta"), "/comics/a.cbz");
@@ -175,7 +175,7 @@ TEST_F(InicioForm1, BadValuesEndTheReadingButKeepWhatWasRead)
     Form1 f;
     EXPECT_EQ(modIdioma::Idioma, "por");
     EXPECT_EQ(f.Vista().ColorFondo(), 0);     // non-numeric colour ignored
-    EXPECT_FALSE(f.Vista().BarraVisible);     // the bad boolean stops here
+    EXPECT_FALSE(f.Vista().BarraVisible());     // the bad boolean stops here
     EXPECT_EQ(f.Doc().RutaActual, "");   // not reached
 }
 
@@ -190,43 +190,42 @@ TEST_F(InicioForm1, CommandLineSkipsTheHintAndTheResume)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     QTest::qWait(20);
     // The document's name, not the F1 hint nor the resume message.
-    EXPECT_EQ(f.Vista().UltimoMensaje, "a b.cbz");
-    EXPECT_EQ(TamanoNatural(f.Vista().Imagen), QSize(60, 90));
+    EXPECT_EQ(f.Vista().UltimoMensaje(), "a b.cbz");
+    EXPECT_EQ(TamanoNatural(f.Vista().Imagen()), QSize(60, 90));
     EXPECT_EQ(info.count(), 0);
 }
 
 TEST_F(InicioForm1, ExtractionFolderIsRemovedOnlyInsideTheTemporaryFolder)
 {
-    Form1 f;
     const QString temporal = modGeneral::CarpetaTemporal();
     QDir().mkpath(temporal + "pag/sub");
-    f.Doc().EsComprimido = true;
-
-    f.Vista().RutaPagina = temporal + "pag/sub/1.jpg"; // empty subfolder: removed
-    f.Ordenes().BorrarCarpetaPagina();
+    ::BorrarCarpetaPagina(temporal + "pag/sub/1.jpg"); // empty subfolder: removed
     EXPECT_FALSE(QDir(temporal + "pag/sub").exists());
     EXPECT_TRUE(QDir(temporal + "pag").exists());
 
-    f.Vista().RutaPagina = temporal + "1.jpg"; // straight in the temporary folder
-    f.Ordenes().BorrarCarpetaPagina();
+    ::BorrarCarpetaPagina(temporal + "1.jpg"); // straight in the temporary folder
     EXPECT_TRUE(QDir(temporal).exists());
 
     QTemporaryDir fuera;
     QDir().mkpath(fuera.filePath("vacia"));
-    f.Vista().RutaPagina = fuera.filePath("vacia/1.jpg"); // outside: never touched
-    f.Ordenes().BorrarCarpetaPagina();
+    ::BorrarCarpetaPagina(fuera.filePath("vacia/1.jpg")); // outside: never touched
     EXPECT_TRUE(QDir(fuera.filePath("vacia")).exists());
 
     ASSERT_TRUE(QFile::link(fuera.filePath("vacia"), temporal + "enlace"));
-    f.Vista().RutaPagina = temporal + "enlace/1.jpg"; // a link out of it: never followed
-    f.Ordenes().BorrarCarpetaPagina();
+    ::BorrarCarpetaPagina(temporal + "enlace/1.jpg"); // a link out of it: never followed
     EXPECT_TRUE(QDir(fuera.filePath("vacia")).exists());
     QFile::remove(temporal + "enlace");
 
-    f.Doc().EsComprimido = false; // only archives extract
+    // The open document's last page decides, and only an archive extracts.
+    Form1 f;
+    ASSERT_TRUE(prueba::EscribirZip(casa.filePath("c.cbz"), {{"pag/otra/1.jpg", prueba::PaginaDeColor(Qt::red, {60, 90})}}));
+    f.AbrirArchivo(casa.filePath("c.cbz"), true);
     QDir().mkpath(temporal + "pag/otra");
-    f.Vista().RutaPagina = temporal + "pag/otra/1.jpg";
+    f.Doc().EsComprimido = false;
     f.Ordenes().BorrarCarpetaPagina();
     EXPECT_TRUE(QDir(temporal + "pag/otra").exists());
+    f.Doc().EsComprimido = true;
+    f.Ordenes().BorrarCarpetaPagina();
+    EXPECT_FALSE(QDir(temporal + "pag/otra").exists());
     QDir(temporal + "pag").removeRecursively();
 }

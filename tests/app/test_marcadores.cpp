@@ -67,10 +67,10 @@ TEST_F(Marcadores, AddTwiceKeepsOneRecordAndTheResumeRecord)
 {
     f->Doc().Marcadores[0] = {A(), "2"};
     f->AbrirArchivo(A(), true);
-    f->Vista().PaginaActual = 3;
+    f->Vista().IrAPagina(3);
     f->Form_KeyUp('M', 0);
-    EXPECT_EQ(f->Vista().UltimoMensaje, "Bookmark: page 3");
-    f->Vista().PaginaActual = 5;
+    EXPECT_EQ(f->Vista().UltimoMensaje(), "Bookmark: page 3");
+    f->Vista().IrAPagina(5);
     f->Form_KeyUp('M', 0);
     ASSERT_EQ(f->Doc().Marcadores.size(), 2);
     EXPECT_EQ(f->Doc().Marcadores[1].Marcador, "5");
@@ -79,14 +79,13 @@ TEST_F(Marcadores, AddTwiceKeepsOneRecordAndTheResumeRecord)
     EXPECT_FALSE(f->SHMarcador->isHidden());
     EXPECT_EQ(f->LBMarcador->property("Tag").toString(), "5");
     // The left button goes to it; the right button removes it.
-    f->VerImagen(1);
-    f->Vista().PaginaActual = 1;
+    f->Vista().IrAPagina(1);
     QMouseEvent izq(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(f->LBMarcador, &izq);
-    EXPECT_EQ(f->Vista().PaginaActual, 5);
+    EXPECT_EQ(f->Vista().PaginaActual(), 5);
     QMouseEvent der(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::RightButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(f->LBMarcador, &der);
-    EXPECT_EQ(f->Vista().UltimoMensaje, "Bookmark removed");
+    EXPECT_EQ(f->Vista().UltimoMensaje(), "Bookmark removed");
     EXPECT_TRUE(f->LBMarcador->isHidden());
     EXPECT_EQ(f->Doc().Marcadores[1].Marcador, "");
 }
@@ -96,7 +95,7 @@ TEST_F(Marcadores, ARemovedBookmarkListsUntilTheNextStart)
     f->AbrirArchivo(A(), true);
     f->Form_KeyUp('M', 0);
     f->AbrirArchivo(B(), true);
-    f->Vista().PaginaActual = 4;
+    f->Vista().IrAPagina(4);
     f->Form_KeyUp('M', 0);
     f->Form_KeyUp('M', teclas::ShiftMask);
     {
@@ -137,7 +136,7 @@ TEST_F(Marcadores, FilesReadAtStartDropVanishedPathsAndKeepCaseTwins)
 TEST_F(Marcadores, TheListOpensTheChosenBookmarkAndARemovedOneAtPage1)
 {
     f->AbrirArchivo(A(), true);
-    f->Vista().PaginaActual = 6;
+    f->Vista().IrAPagina(6);
     f->Form_KeyUp('M', 0);
     f->AbrirArchivo(B(), true);
     auto &d = DialogosDePrueba::Actuales();
@@ -146,13 +145,13 @@ TEST_F(Marcadores, TheListOpensTheChosenBookmarkAndARemovedOneAtPage1)
     f->Form_KeyUp('L', 0);
     EXPECT_EQ(d.llamadas, QStringList{"MostrarModal:FormMarcadores"});
     EXPECT_EQ(f->Doc().RutaActual, A());
-    EXPECT_EQ(f->Vista().PaginaActual, 6);
+    EXPECT_EQ(f->Vista().PaginaActual(), 6);
     f->Form_KeyUp('M', teclas::ShiftMask);
     f->AbrirArchivo(B(), true);
     d.respuestasModal = {QDialog::Accepted};
     f->Form_KeyUp('L', 0);
     EXPECT_EQ(f->Doc().RutaActual, A());
-    EXPECT_EQ(f->Vista().PaginaActual, 1);
+    EXPECT_EQ(f->Vista().PaginaActual(), 1);
     // Closed without a choice: nothing opens.
     f->AbrirArchivo(B(), true);
     d.respuestasModal = {QDialog::Rejected};
@@ -178,7 +177,7 @@ TEST_F(Marcadores, AnUnwritableProgramFolderLosesNothingInMemory)
     const QByteArray antes = Archivo();
     // A folder nobody can write to, not even root.
     qputenv("TAVELO_HOME", "/proc/self");
-    f->Vista().PaginaActual = 3;
+    f->Vista().IrAPagina(3);
     f->Form_KeyUp('M', 0);
     f->AbrirArchivo(A(), true); // the write fails silently
     qputenv("TAVELO_HOME", QFile::encodeName(casa.path()));

@@ -55,43 +55,43 @@ TEST_F(Raton, DoubleClickHalvesAndTheExactMiddle)
         Enviar(QEvent::MouseButtonRelease, x, 3000, Qt::LeftButton);
     };
     doble(6000 - 1);
-    EXPECT_EQ(f->Vista().PaginaActual, 5); // left half: back, wrapping
+    EXPECT_EQ(f->Vista().PaginaActual(), 5); // left half: back, wrapping
     doble(6000);                   // 800 px * 15 / 2: the middle is the right half
-    EXPECT_EQ(f->Vista().PaginaActual, 1);
+    EXPECT_EQ(f->Vista().PaginaActual(), 1);
 }
 
 TEST_F(Raton, SwipeNeeds700Twips)
 {
     Abrir(3, QSize(400, 300));
     Arrastrar(8000, 3000, 8000 - 699, 3000);
-    EXPECT_EQ(f->Vista().PaginaActual, 1);
+    EXPECT_EQ(f->Vista().PaginaActual(), 1);
     Arrastrar(8000, 3000, 8000 - 700, 3000);
-    EXPECT_EQ(f->Vista().PaginaActual, 2);
+    EXPECT_EQ(f->Vista().PaginaActual(), 2);
     EXPECT_TRUE(f->tmrMovH.isActive());
     for (int i = 0; i < 200 && f->tmrMovH.isActive(); ++i)
         f->tmrMovH_Timer();
     EXPECT_FALSE(f->tmrMovH.isActive());
     EXPECT_TRUE(f->PBH[1]->isHidden());
     Arrastrar(3000, 3000, 3000 + 700, 3000);
-    EXPECT_EQ(f->Vista().PaginaActual, 1); // to the right: previous page
+    EXPECT_EQ(f->Vista().PaginaActual(), 1); // to the right: previous page
 }
 
 TEST_F(Raton, AWidePageDragsAcrossOnlyWithinItsEdgesFreelyWithShift)
 {
     Abrir(2, QSize(1600, 400)); // mode 1 fits it: use 100 %
     f->Form_KeyUp('2', 0);
-    ASSERT_EQ(f->Vista().Imagen.Width, 24000);
-    const int top = f->Vista().Imagen.Top;
+    ASSERT_EQ(f->Vista().Imagen().Width, 24000);
+    const int top = f->Vista().Imagen().Top;
     Arrastrar(6000, 3000, 1000, 1000);
-    EXPECT_EQ(f->Vista().Imagen.Left, -5000);
-    EXPECT_EQ(f->Vista().Imagen.Top, top); // not taller: no vertical move
+    EXPECT_EQ(f->Vista().Imagen().Left, -5000);
+    EXPECT_EQ(f->Vista().Imagen().Top, top); // not taller: no vertical move
     Arrastrar(6000, 3000, -30000, 3000);
-    EXPECT_EQ(f->Vista().Imagen.Left, 12000 - 24000); // never past the right edge
+    EXPECT_EQ(f->Vista().Imagen().Left, 12000 - 24000); // never past the right edge
     Arrastrar(6000, 3000, 90000, 3000);
-    EXPECT_EQ(f->Vista().Imagen.Left, 0);
+    EXPECT_EQ(f->Vista().Imagen().Left, 0);
     Arrastrar(6000, 3000, 7000, 5000, Qt::ShiftModifier);
-    EXPECT_EQ(f->Vista().Imagen.Left, 1000);
-    EXPECT_EQ(f->Vista().Imagen.Top, top + 2000);
+    EXPECT_EQ(f->Vista().Imagen().Left, 1000);
+    EXPECT_EQ(f->Vista().Imagen().Top, top + 2000);
     EXPECT_TRUE(f->PBZ->isHidden());
 }
 
@@ -99,47 +99,47 @@ TEST_F(Raton, WheelInMode2WalksATallPageThenTurns)
 {
     Abrir(3, QSize(800, 1000)); // 15000 twips tall in a 9000-twip window
     f->Form_KeyUp('2', 0);
-    ASSERT_EQ(f->Vista().Imagen.Top, 0);
+    ASSERT_EQ(f->Vista().Imagen().Top, 0);
     std::vector<int> tops;
     for (int i = 0; i < 7; ++i) {
         Rueda(-120);
-        tops.push_back(f->Vista().Imagen.Top);
+        tops.push_back(f->Vista().Imagen().Top);
     }
     // The notch that would pass the bottom leaves a 500-twip gap; the next
     // shows the next page from its top.
     EXPECT_EQ(tops, (std::vector<int>{-1000, -2000, -3000, -4000, -5000, -6500, 0}));
-    EXPECT_EQ(f->Vista().PaginaActual, 2); // the 7th notch showed the next page
+    EXPECT_EQ(f->Vista().PaginaActual(), 2); // the 7th notch showed the next page
     // Up at the top of a page: the previous page, its bottom end first.
-    f->Vista().Imagen.Top = 0;
+    f->Vista().MoverPagina(f->Vista().Imagen().Left, 0);
     Rueda(120);
-    EXPECT_EQ(f->Vista().PaginaActual, 1);
-    EXPECT_EQ(f->Vista().Imagen.Top, 9000 - 15000 - 100);
+    EXPECT_EQ(f->Vista().PaginaActual(), 1);
+    EXPECT_EQ(f->Vista().Imagen().Top, 9000 - 15000 - 100);
 }
 
 TEST_F(Raton, ZoomWheelOsdOffAndSmallSteps)
 {
     Abrir(3, QSize(400, 300));
     Enviar(QEvent::MouseButtonPress, 100, 100, Qt::MiddleButton);
-    EXPECT_EQ(f->Vista().UltimoMensaje, "Mousewheel in mode zoom");
+    EXPECT_EQ(f->Vista().UltimoMensaje(), "Mousewheel in mode zoom");
     Rueda(-120);
     EXPECT_EQ(f->Vista().PorcentajeZoom(), 90);
-    EXPECT_EQ(f->Vista().UltimoMensaje, "Zoom - [90%]");
+    EXPECT_EQ(f->Vista().UltimoMensaje(), "Zoom - [90%]");
     Enviar(QEvent::MouseButtonPress, 100, 100, Qt::MiddleButton);
-    EXPECT_EQ(f->Vista().UltimoMensaje, "Mousewheel in mode page");
+    EXPECT_EQ(f->Vista().UltimoMensaje(), "Mousewheel in mode page");
     // Touchpad steps add up to notches.
     for (int i = 0; i < 4; ++i)
         Rueda(-30);
-    EXPECT_EQ(f->Vista().PaginaActual, 2);
+    EXPECT_EQ(f->Vista().PaginaActual(), 2);
     Rueda(-60);
-    EXPECT_EQ(f->Vista().PaginaActual, 2);
+    EXPECT_EQ(f->Vista().PaginaActual(), 2);
     Rueda(-60);
-    EXPECT_EQ(f->Vista().PaginaActual, 3);
+    EXPECT_EQ(f->Vista().PaginaActual(), 3);
     // OSD off: the page label is hidden and the wheel does nothing.
     f->Form_KeyUp('O', 0);
     f->Form_KeyUp('O', 0);
     ASSERT_TRUE(f->LBPag->isHidden());
     Rueda(-120);
-    EXPECT_EQ(f->Vista().PaginaActual, 3);
+    EXPECT_EQ(f->Vista().PaginaActual(), 3);
 
     MouseWheel rueda(f.get());
     EXPECT_EQ(rueda.Acumular(100), 0);
@@ -152,23 +152,23 @@ TEST_F(Raton, ContinuousModeRunsFromPageToPage)
 {
     Abrir(4, QSize(400, 300));
     f->Form_KeyUp('7', 0);
-    ASSERT_EQ(f->Vista().ModoAjuste, diseno::Modo::Continuo);
-    const int alto = f->Vista().Imagen.Height;
-    const int top0 = f->Vista().Imagen.Top;
+    ASSERT_EQ(f->Vista().ModoAjuste(), diseno::Modo::Continuo);
+    const int alto = f->Vista().Imagen().Height;
+    const int top0 = f->Vista().Imagen().Top;
     int notches = 0;
-    while (f->Vista().PaginaActual == 1 && notches < 50) {
+    while (f->Vista().PaginaActual() == 1 && notches < 50) {
         Rueda(-120);
         ++notches;
     }
-    EXPECT_EQ(f->Vista().PaginaActual, 2);
+    EXPECT_EQ(f->Vista().PaginaActual(), 2);
     // Until the page has left the window by its height and the 300-twip gap.
     EXPECT_EQ(notches, (top0 + alto + 300) / 1000 + 1);
-    EXPECT_EQ(f->Vista().Imagen2.Top, f->Vista().Imagen.Top + f->Vista().Imagen.Height + 300);
+    EXPECT_EQ(f->Vista().Imagen2().Top, f->Vista().Imagen().Top + f->Vista().Imagen().Height + 300);
     // Back up: page 1 comes in above.
-    for (int i = 0; i < 30 && f->Vista().PaginaActual == 2; ++i)
+    for (int i = 0; i < 30 && f->Vista().PaginaActual() == 2; ++i)
         Rueda(120);
-    EXPECT_EQ(f->Vista().PaginaActual, 1);
-    EXPECT_EQ(f->Vista().Imagen2.Top, f->Vista().Imagen.Top + f->Vista().Imagen.Height + 300);
+    EXPECT_EQ(f->Vista().PaginaActual(), 1);
+    EXPECT_EQ(f->Vista().Imagen2().Top, f->Vista().Imagen().Top + f->Vista().Imagen().Height + 300);
 }
 
 TEST_F(Raton, PageNumberBox)
@@ -188,13 +188,13 @@ TEST_F(Raton, PageNumberBox)
         EXPECT_EQ(tb->selectedText(), malo);
     }
     f->Form_KeyUp(' ', 0); // keys are ignored while the box is open
-    EXPECT_EQ(f->Vista().PaginaActual, 1);
+    EXPECT_EQ(f->Vista().PaginaActual(), 1);
     tb->clear();
     QTest::keyClicks(tb, "4x");
     EXPECT_EQ(tb->text(), "4");
     QTest::keyClick(tb, Qt::Key_Return);
     EXPECT_FALSE(tb->isVisible());
-    EXPECT_EQ(f->Vista().PaginaActual, 4);
+    EXPECT_EQ(f->Vista().PaginaActual(), 4);
     EXPECT_FALSE(f->ImAbrir->isHidden());
 }
 
@@ -203,23 +203,23 @@ TEST_F(Raton, ContinuousModeOverPagesTallerThanTheWindow)
     Abrir(6, QSize(1240, 1754));
     f->Form_KeyUp('3', 0);
     f->Form_KeyUp('7', 0);
-    const int alto = f->Vista().Imagen.Height; // 16974 twips in a 9000-twip window
+    const int alto = f->Vista().Imagen().Height; // 16974 twips in a 9000-twip window
     // Down through page 1: it stays the current page until it has left.
     for (int i = 0; i < 17; ++i)
         Rueda(-120);
-    EXPECT_EQ(f->Vista().PaginaActual, 1);
-    EXPECT_EQ(f->Vista().Imagen.Top, -17000);
+    EXPECT_EQ(f->Vista().PaginaActual(), 1);
+    EXPECT_EQ(f->Vista().Imagen().Top, -17000);
     for (int i = 0; i < 3; ++i)
         Rueda(-120);
-    EXPECT_EQ(f->Vista().PaginaActual, 2);
-    EXPECT_EQ(f->Vista().Imagen.Top, -20000 + alto + 300);
+    EXPECT_EQ(f->Vista().PaginaActual(), 2);
+    EXPECT_EQ(f->Vista().Imagen().Top, -20000 + alto + 300);
     // Up inside page 2 keeps it; up to its top brings page 1 above.
     Rueda(120);
-    EXPECT_EQ(f->Vista().PaginaActual, 2);
-    for (int i = 0; i < 5 && f->Vista().PaginaActual == 2; ++i)
+    EXPECT_EQ(f->Vista().PaginaActual(), 2);
+    for (int i = 0; i < 5 && f->Vista().PaginaActual() == 2; ++i)
         Rueda(120);
-    EXPECT_EQ(f->Vista().PaginaActual, 1);
-    EXPECT_EQ(f->Vista().Imagen2.Top, f->Vista().Imagen.Top + alto + 300);
+    EXPECT_EQ(f->Vista().PaginaActual(), 1);
+    EXPECT_EQ(f->Vista().Imagen2().Top, f->Vista().Imagen().Top + alto + 300);
 }
 
 // Moves with no button held, the way the window system delivers them.
@@ -236,16 +236,16 @@ TEST_F(Raton, MovesWithoutAButtonReachTheWindow)
     f->Form_KeyUp('2', 0);
     f->Form_KeyUp('6', 0);
     f->Vista().tmrDinamico.stop();
-    ASSERT_EQ(f->Vista().Imagen.Left, 0);
+    ASSERT_EQ(f->Vista().Imagen().Left, 0);
     QTest::mouseMove(ventana, QPoint(790, 590));
-    EXPECT_EQ(f->Vista().RatonX, 790 * 15);
+    EXPECT_EQ(f->Vista().RatonX(), 790 * 15);
     EXPECT_TRUE(f->Vista().tmrDinamico.isActive());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return f->Vista().Imagen.Left < 0 && f->Vista().Imagen.Top < 0; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f->Vista().Imagen().Left < 0 && f->Vista().Imagen().Top < 0; }));
 
     // OSD mode 2: the controls appear near them and go away from them.
     f->Form_KeyUp('1', 0);
     f->Form_KeyUp('O', 0);
-    ASSERT_EQ(f->Vista().ModoOSD, 2);
+    ASSERT_EQ(f->Vista().ModoOSD(), 2);
     EXPECT_TRUE(f->ImCerrar->isHidden());
     const QRect cerrar = f->ImCerrar->geometry();
     QTest::mouseMove(ventana, cerrar.bottomLeft() + QPoint(-15, 15)); // within 300 twips

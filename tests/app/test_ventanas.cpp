@@ -24,7 +24,7 @@ protected:
         f->show();
         AbrirComic(3, [](int i) { return prueba::PaginaNumero(i, {400, 300}, "PNG"); }, "png");
     }
-    int Brillo() const { return qGray(f->Vista().Imagen.Picture.pixel(20, 20)); }
+    int Brillo() const { return qGray(f->Vista().Imagen().Picture.pixel(20, 20)); }
 };
 
 } // namespace
@@ -32,17 +32,17 @@ protected:
 TEST_F(Ventanas, TheEffectsPanelWorksOnTheShownPageOnly)
 {
     auto &d = DialogosDePrueba::Actuales();
-    const QImage original = f->Vista().Imagen.Picture;
+    const QImage original = f->Vista().Imagen().Picture;
     const int brillo = Brillo();
     QString mensajeAlAbrir;
     d.alMostrarModal << [&](QDialog &ventana) {
-        mensajeAlAbrir = f->Vista().UltimoMensaje;
+        mensajeAlAbrir = f->Vista().UltimoMensaje();
         auto &panel = dynamic_cast<FormEfectos &>(ventana);
         for (int i = 0; i < 3; ++i)
             QTest::mouseClick(panel.Imagen[0], Qt::LeftButton); // brightness (+)
         EXPECT_NEAR(Brillo(), brillo + 30, 2);
         QTest::mouseClick(panel.ImCerrar, Qt::RightButton); // undo
-        EXPECT_EQ(f->Vista().Imagen.Picture, original);
+        EXPECT_EQ(f->Vista().Imagen().Picture, original);
         QTest::mouseClick(panel.Imagen[0], Qt::LeftButton);
         QTest::mouseClick(panel.ImCerrar, Qt::LeftButton); // close, keeping it
         return panel.result();
@@ -51,15 +51,15 @@ TEST_F(Ventanas, TheEffectsPanelWorksOnTheShownPageOnly)
     EXPECT_EQ(mensajeAlAbrir, "Opening effects ...");
     EXPECT_NEAR(Brillo(), brillo + 10, 2);
     // The next page and back: the page as it is, without the effect.
-    f->Form_KeyUp(VK_SPACE, 0);
-    f->Form_KeyUp(VK_BACK, 0);
+    f->Form_KeyUp(Qt::Key_Space, 0);
+    f->Form_KeyUp(Qt::Key_Backspace, 0);
     EXPECT_EQ(Brillo(), brillo);
 
     // From two-page mode the panel works on mode 1.
     f->Form_KeyUp('8', 0);
     d.alMostrarModal << [](QDialog &ventana) { return ventana.result(); };
     f->Form_KeyUp('E', 0);
-    EXPECT_EQ(f->Vista().ModoAjuste, diseno::Modo::Pantalla);
+    EXPECT_EQ(f->Vista().ModoAjuste(), diseno::Modo::Pantalla);
 }
 
 TEST_F(Ventanas, TheScreenImageIsTheWindowAsDrawn)
@@ -73,7 +73,7 @@ TEST_F(Ventanas, TheScreenImageIsTheWindowAsDrawn)
         QTest::mouseClick(guardar.ImGuardar, Qt::LeftButton);
         return guardar.result();
     };
-    f->Form_KeyUp(VK_F1 + 2, 0);
+    f->Form_KeyUp(Qt::Key_F1 + 2, 0);
     const QImage guardada(destino);
     ASSERT_FALSE(guardada.isNull());
     EXPECT_EQ(guardada.size(), f->Superficie().size());
@@ -88,7 +88,7 @@ TEST_F(Ventanas, F5OpensTheCollectionAndADoubleClickOpensTheComic)
     QDir().mkpath(raiz);
     ASSERT_TRUE(prueba::EscribirZip(raiz + "/Hero 01.cbz", {{"p1.jpg", prueba::PaginaMarcada(7)}}));
     d.respuestasTexto = {raiz};
-    f->Form_KeyUp(VK_F1 + 4, 0);
+    f->Form_KeyUp(Qt::Key_F1 + 4, 0);
     EXPECT_EQ(f->Doc().RutaColeccion, raiz);
     EXPECT_FALSE(d.llamadas.contains("MostrarModal:FormColeccion"));
 
@@ -97,9 +97,9 @@ TEST_F(Ventanas, F5OpensTheCollectionAndADoubleClickOpensTheComic)
         QTest::mouseDClick(coleccion.ucListado1->PB, Qt::LeftButton, {}, coleccion.ucListado1->RectNombre(0).center());
         return coleccion.result();
     };
-    f->Form_KeyUp(VK_F1 + 4, 0);
+    f->Form_KeyUp(Qt::Key_F1 + 4, 0);
     EXPECT_TRUE(d.llamadas.contains("MostrarModal:FormColeccion"));
     EXPECT_EQ(f->Doc().RutaActual, raiz + "/Hero 01.cbz");
-    EXPECT_EQ(prueba::NumeroDe(f->Vista().Imagen), 7);
-    EXPECT_EQ(f->Vista().PaginaActual, 1);
+    EXPECT_EQ(prueba::NumeroDe(f->Vista().Imagen()), 7);
+    EXPECT_EQ(f->Vista().PaginaActual(), 1);
 }

@@ -232,21 +232,21 @@ TEST_F(Documentos, TheViewTurnsPagesWithoutAWindow)
     int dibujos = 0;
     QObject::connect(&v, &EstadoVista::DibujoPedido, [&] { ++dibujos; });
     v.IrAPagina(5);
-    EXPECT_EQ(NumeroDe(v.Imagen), 5);
-    EXPECT_EQ(v.Imagen.Tag, "5");
+    EXPECT_EQ(NumeroDe(v.Imagen()), 5);
+    EXPECT_EQ(v.PaginaActual(), 5);
     v.PasarPagina(true, false); // after the last page comes the first
-    EXPECT_EQ(v.PaginaActual, 1);
+    EXPECT_EQ(v.PaginaActual(), 1);
     v.PasarPagina(false, false);
-    EXPECT_EQ(v.PaginaActual, 5);
+    EXPECT_EQ(v.PaginaActual(), 5);
     v.PasarPagina(true, true); // Shift: the first page
-    EXPECT_EQ(NumeroDe(v.Imagen), 1);
+    EXPECT_EQ(NumeroDe(v.Imagen()), 1);
     EXPECT_GT(dibujos, 0);
     // Two pages: the spread leaves the page on its second half, and turning
     // back first undoes that page.
-    v.ModoAjuste = diseno::Modo::DosPaginas;
+    v.PonerDosPaginas();
     v.IrAPagina(2);
-    EXPECT_EQ(v.PaginaActual, 3);
-    EXPECT_EQ(NumeroDe(v.Imagen2), 3);
+    EXPECT_EQ(v.PaginaActual(), 3);
+    EXPECT_EQ(NumeroDe(v.Imagen2()), 3);
     v.PasarPagina(false, false);
-    EXPECT_EQ(NumeroDe(v.Imagen), 1);
+    EXPECT_EQ(NumeroDe(v.Imagen()), 1);
 }

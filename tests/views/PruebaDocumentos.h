@@ -23,7 +23,7 @@ protected:
         ASSERT_EQ(f->Doc().NumeroPaginas(), n);
         if (pagina != 1)
             f->Vista().IrAPagina(int(pagina));
-        ASSERT_EQ(NumeroDe(f->Vista().Imagen), pagina);
+        ASSERT_EQ(NumeroDe(f->Vista().Imagen()), pagina);
     }
     // The top-level window of that name, shown or not.
     static QWidget *Ventana(const QString &nombre)

@@ -31,12 +31,12 @@ protected:
     // at the size it is shown at.
     void Abrir(QSize tamano, diseno::Modo modo = diseno::Modo::Pantalla, const char *formato = "PNG")
     {
-        f->Vista().ModoAjuste = modo;
+        f->Vista().CambiarModo(modo);
         const QString nombre = QStringLiteral("p1.") + QString::fromLatin1(formato).toLower();
         ASSERT_TRUE(EscribirZip(tmp.filePath("c.cbz"), {{nombre, PaginaCuartos(tamano, formato)}}));
         f->AbrirArchivo(tmp.filePath("c.cbz"), true);
-        ASSERT_FALSE(f->Vista().Imagen.Picture.isNull());
-        f->Vista().UltimoMensaje.clear();
+        ASSERT_FALSE(f->Vista().Imagen().Picture.isNull());
+        f->Vista().MostrarMensaje({});
     }
     // Presses `tecla` on the main window and runs `accion` on the window it
     // opens, of type V; false when no window opened.

@@ -21,7 +21,7 @@ protected:
         PruebaDocumentos::SetUp();
         FormInfo::PaginaInfo = FormInfo::Teclado;
     }
-    bool ConInfo(const std::function<void(FormInfo &)> &accion) { return ConVentana<FormInfo>(VK_F1, accion); }
+    bool ConInfo(const std::function<void(FormInfo &)> &accion) { return ConVentana<FormInfo>(Qt::Key_F1, accion); }
 };
 
 // Whole, or wrapped within its width.
@@ -67,33 +67,33 @@ TEST_F(Info, AClickOnACommandClosesTheWindowAndRunsIt)
     ASSERT_TRUE(ConInfo([&](FormInfo &v) {
         QTest::mouseClick(v.LBInfo[15], Qt::LeftButton); // "Fit to width"
         EXPECT_FALSE(v.isVisible());
-        EXPECT_EQ(f->Vista().ModoAjuste, diseno::Modo::Pantalla); // not before it has closed
+        EXPECT_EQ(f->Vista().ModoAjuste(), diseno::Modo::Pantalla); // not before it has closed
     }));
-    EXPECT_EQ(f->Vista().ModoAjuste, diseno::Modo::Ancho);
-    EXPECT_TRUE(f->Vista().UltimoMensaje.startsWith("Fit Width [")) << f->Vista().UltimoMensaje.toStdString();
+    EXPECT_EQ(f->Vista().ModoAjuste(), diseno::Modo::Ancho);
+    EXPECT_TRUE(f->Vista().UltimoMensaje().startsWith("Fit Width [")) << f->Vista().UltimoMensaje().toStdString();
     // The key cap is as good as the title.
     ASSERT_TRUE(ConInfo([&](FormInfo &v) { QTest::mouseClick(v.LBOrden[7], Qt::LeftButton); }));
-    EXPECT_EQ(f->Vista().PaginaActual, 2);
+    EXPECT_EQ(f->Vista().PaginaActual(), 2);
 }
 
 TEST_F(Info, DirectionOfMovementAndTwoPagesBothToggleTwoPages)
 {
     AbrirComic(4);
     ASSERT_TRUE(ConInfo([&](FormInfo &v) { QTest::mouseClick(v.LBInfo[33], Qt::LeftButton); }));
-    EXPECT_EQ(f->Vista().ModoAjuste, diseno::Modo::DosPaginas);
+    EXPECT_EQ(f->Vista().ModoAjuste(), diseno::Modo::DosPaginas);
     ASSERT_TRUE(ConInfo([&](FormInfo &v) { QTest::mouseClick(v.LBInfo[40], Qt::LeftButton); }));
-    EXPECT_EQ(f->Vista().ModoAjuste, diseno::Modo::Pantalla);
+    EXPECT_EQ(f->Vista().ModoAjuste(), diseno::Modo::Pantalla);
 }
 
 TEST_F(Info, TheBiggerMoveIsSentWithShift)
 {
     // A page larger than the window at 100 %: the arrows scroll it.
     Abrir({3000, 3000}, diseno::Modo::Real);
-    const int arriba = f->Vista().Imagen.Top;
+    const int arriba = f->Vista().Imagen().Top;
     ASSERT_TRUE(ConInfo([&](FormInfo &v) { QTest::mouseClick(v.LBInfo[20], Qt::LeftButton); }));
-    EXPECT_EQ(f->Vista().Imagen.Top, arriba - 100);
+    EXPECT_EQ(f->Vista().Imagen().Top, arriba - 100);
     ASSERT_TRUE(ConInfo([&](FormInfo &v) { QTest::mouseClick(v.LBInfo[21], Qt::LeftButton); }));
-    EXPECT_EQ(f->Vista().Imagen.Top, arriba - 1100);
+    EXPECT_EQ(f->Vista().Imagen().Top, arriba - 1100);
 }
 
 TEST_F(Info, EscClosesTheWindowAndThenTheMainWindowExits)
@@ -115,10 +115,10 @@ TEST_F(Info, AnyOtherKeyClosesAndGoesToTheMainWindowButShiftAloneDoesNot)
         QTest::keyClick(&v, Qt::Key_Space, Qt::ShiftModifier);
         EXPECT_FALSE(v.isVisible());
     }));
-    EXPECT_EQ(f->Vista().PaginaActual, 1); // Shift+Space: the first page
+    EXPECT_EQ(f->Vista().PaginaActual(), 1); // Shift+Space: the first page
     f->Vista().IrAPagina(2);
     ASSERT_TRUE(ConInfo([&](FormInfo &v) { QTest::keyClick(&v, Qt::Key_Backspace); }));
-    EXPECT_EQ(f->Vista().PaginaActual, 1);
+    EXPECT_EQ(f->Vista().PaginaActual(), 1);
 }
 
 TEST_F(Info, IChangesTheLanguageOfBothWindowsInPlace)
@@ -180,7 +180,7 @@ TEST_F(Info, AClickOutsideClosesItAndAClickOnItDoesNot)
         EXPECT_TRUE(QTest::qWaitFor([&] { return !v.isVisible(); }, 2000));
         QTest::mouseRelease(f->windowHandle(), Qt::LeftButton, {}, f->mapFromGlobal(fuera));
     }));
-    EXPECT_EQ(f->Vista().PaginaActual, 1); // no command
+    EXPECT_EQ(f->Vista().PaginaActual(), 1); // no command
 }
 
 TEST_F(Info, ItReopensOnTheLastPageAndTheLastTabOpensAbout)
@@ -213,6 +213,6 @@ TEST_F(Info, TheRightButtonAndF12OpenTheirWindowsWithoutADocument)
     d.llamadas.clear();
     QTest::mousePress(f.get(), Qt::RightButton, {}, QPoint(400, 300));
     QTest::mouseRelease(f.get(), Qt::RightButton, {}, QPoint(400, 300));
-    f->Form_KeyUp(VK_F1 + 11, 0);
+    f->Form_KeyUp(Qt::Key_F1 + 11, 0);
     EXPECT_EQ(d.llamadas, (QStringList{"MostrarModal:FormInfo", "MostrarModal:FormAcercade"}));
 }

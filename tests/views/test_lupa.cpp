@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr int F9 = teclas::VK_F1 + 8;
+constexpr int F9 = Qt::Key_F1 + 8;
 
 class Lupa : public prueba::PruebaVentanas {};
 

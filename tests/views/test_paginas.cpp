@@ -70,28 +70,28 @@ TEST_F(Previas, KeysAndClicksTurnBothWindowsInStep)
     AbrirComic(5, 2);
     ASSERT_TRUE(ConPrevias([&](FormPaginas &v) {
         QTest::keyClick(&v, Qt::Key_Space);
-        EXPECT_EQ(f->Vista().PaginaActual, 3);
-        EXPECT_EQ(NumeroDe(f->Vista().Imagen), 3);
+        EXPECT_EQ(f->Vista().PaginaActual(), 3);
+        EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 3);
         EXPECT_EQ(v.PaginaPrevia, 3);
         EXPECT_EQ(Muestran(v), (std::array<int, 3>{2, 3, 4}));
         QTest::mouseClick(v.PBv[2], Qt::LeftButton); // next
-        EXPECT_EQ(f->Vista().PaginaActual, 4);
+        EXPECT_EQ(f->Vista().PaginaActual(), 4);
         EXPECT_EQ(Muestran(v), (std::array<int, 3>{3, 4, 5}));
         QTest::mouseClick(v.PBv[1], Qt::LeftButton); // previous
         QTest::keyClick(&v, Qt::Key_PageUp);
         QTest::keyClick(&v, Qt::Key_Backspace);
-        EXPECT_EQ(f->Vista().PaginaActual, 1);
+        EXPECT_EQ(f->Vista().PaginaActual(), 1);
         QTest::keyClick(&v, Qt::Key_Backspace); // wraps in both windows
-        EXPECT_EQ(f->Vista().PaginaActual, 5);
+        EXPECT_EQ(f->Vista().PaginaActual(), 5);
         EXPECT_EQ(Muestran(v), (std::array<int, 3>{4, 5, 1}));
         // A key of the main window's own goes to it; the previews stay.
         QTest::keyClick(&v, Qt::Key_3);
-        EXPECT_EQ(f->Vista().ModoAjuste, diseno::Modo::Ancho);
+        EXPECT_EQ(f->Vista().ModoAjuste(), diseno::Modo::Ancho);
         EXPECT_TRUE(v.isVisible());
         QTest::keyClick(&v, Qt::Key_Escape);
         EXPECT_FALSE(v.isVisible());
     }));
-    EXPECT_EQ(f->Vista().Imagen.Tag, "5");
+    EXPECT_EQ(f->Vista().PaginaActual(), 5);
     ASSERT_TRUE(ConPrevias([&](FormPaginas &v) {
         QTest::keyClick(&v, Qt::Key_P);
         EXPECT_FALSE(v.isVisible());
@@ -126,27 +126,27 @@ TEST_F(Previas, TheListShowsTheClickedPageAndClosesOnADoubleClick)
         EXPECT_NEAR(l.windowOpacity(), 0.5, 0.005);
         const QRect primera = l.Lista->visualItemRect(l.Lista->item(0));
         QTest::mouseClick(l.Lista->viewport(), Qt::LeftButton, {}, primera.center());
-        EXPECT_EQ(f->Vista().PaginaActual, 1);
-        EXPECT_EQ(NumeroDe(f->Vista().Imagen), 1);
+        EXPECT_EQ(f->Vista().PaginaActual(), 1);
+        EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 1);
         EXPECT_TRUE(l.isVisible());
         QTest::keyClick(l.Lista, Qt::Key_Down); // the keys walk the pages too
-        EXPECT_EQ(NumeroDe(f->Vista().Imagen), 2);
+        EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 2);
         const QRect cuarta = l.Lista->visualItemRect(l.Lista->item(3));
         QTest::mouseClick(l.Lista->viewport(), Qt::LeftButton, {}, cuarta.center());
         QTest::mouseDClick(l.Lista->viewport(), Qt::LeftButton, {}, cuarta.center());
         EXPECT_FALSE(l.isVisible());
     }, ShiftMask));
-    EXPECT_EQ(f->Vista().PaginaActual, 4);
-    EXPECT_EQ(f->Vista().Imagen.Tag, "4");
+    EXPECT_EQ(f->Vista().PaginaActual(), 4);
+    EXPECT_EQ(f->Vista().PaginaActual(), 4);
 }
 
 TEST_F(Previas, OpeningTheListShowsTheCurrentPageAgain)
 {
     AbrirComic(3, 2);
     // Scrolled away from the page's origin: the list's selection lays it out anew.
-    f->Vista().Imagen.Left = -40;
+    f->Vista().MoverPagina(-40, f->Vista().Imagen().Top);
     ASSERT_TRUE(ConVentana<FormListaPag>('P', [&](FormListaPag &) {
-        EXPECT_EQ(NumeroDe(f->Vista().Imagen), 2);
-        EXPECT_NE(f->Vista().Imagen.Left, -40);
+        EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 2);
+        EXPECT_NE(f->Vista().Imagen().Left, -40);
     }, ShiftMask));
 }

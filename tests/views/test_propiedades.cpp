@@ -29,7 +29,7 @@ protected:
     Ficha Tarjeta()
     {
         Ficha ficha;
-        EXPECT_TRUE(ConVentana<FormPropiedades>(VK_F1 + 10, [&](FormPropiedades &v) {
+        EXPECT_TRUE(ConVentana<FormPropiedades>(Qt::Key_F1 + 10, [&](FormPropiedades &v) {
             ficha = v.Ficha;
             for (int i = 0; i < NumeroLineas; ++i)
                 EXPECT_EQ(v.LBTit[i]->text(), ficha.Texto[i]) << i;
@@ -116,7 +116,7 @@ TEST_F(Propiedades, APictureFolderSaysImagesAndImageAndTheRealFileOfAnyExtension
     }
     f->show();
     f->AbrirArchivo(carpeta + "/page.jpeg", true);
-    ASSERT_EQ(f->Vista().PaginaActual, 2);
+    ASSERT_EQ(f->Vista().PaginaActual(), 2);
     f->Form_KeyUp('M', 0);
     const Ficha c = Tarjeta();
     EXPECT_EQ(c.Ruta, carpeta + "/page.jpeg");
@@ -158,7 +158,7 @@ TEST_F(Propiedades, TheButtonAsksTheFileManagerAndElseOpensTheFolder)
     for (bool atiende : {true, false}) {
         escritorio.llamadas.clear();
         escritorio.atiende = atiende;
-        ASSERT_TRUE(ConVentana<FormPropiedades>(VK_F1 + 10, [&](FormPropiedades &v) {
+        ASSERT_TRUE(ConVentana<FormPropiedades>(Qt::Key_F1 + 10, [&](FormPropiedades &v) {
             QTest::mouseClick(v.ImPropiedades, Qt::LeftButton);
             EXPECT_TRUE(v.isVisible());
         }));

@@ -239,6 +239,10 @@ std::span<const TextoNumerado> TextosDan()
         {1120, "Tegneseriefremviser"sv},
         {1121, "Læs tegneserier (CBR, CBZ) og mapper med billeder"sv},
         {1122, "Viser siderne i fuld skærm, én eller to ad gangen, tilpasset skærmen, dens bredde eller dens højde, med zoom, rotation, bogmærker og en browser til en tegneseriesamling."sv},
+        {1240, "Taster ignoreret i tavelo.ini"sv},
+        {1241, "ukendt kommando"sv},
+        {1242, "ulæselig tast"sv},
+        {1243, "tasten er allerede i brug"sv},
     };
     return tabla;
 }

@@ -239,6 +239,10 @@ std::span<const TextoNumerado> TextosDeu()
         {1120, "Comic-Betrachter"sv},
         {1121, "Comics (CBR, CBZ) und Bilderordner lesen"sv},
         {1122, "Zeigt die Seiten im Vollbild, eine oder zwei zugleich, an den Bildschirm, seine Breite oder seine Höhe angepasst, mit Zoom, Drehen, Lesezeichen und einem Browser für eine Comicsammlung."sv},
+        {1240, "Ignorierte Tasten in tavelo.ini"sv},
+        {1241, "unbekannter Befehl"sv},
+        {1242, "unlesbare Taste"sv},
+        {1243, "Taste bereits belegt"sv},
     };
     return tabla;
 }

@@ -239,6 +239,10 @@ std::span<const TextoNumerado> TextosDut()
         {1120, "Stripviewer"sv},
         {1121, "Lees strips (CBR, CBZ) en mappen met afbeeldingen"sv},
         {1122, "Toont de pagina's schermvullend, één of twee tegelijk, passend op het scherm, de breedte of de hoogte, met zoom, draaien, bladwijzers en een browser voor een stripverzameling."sv},
+        {1240, "Genegeerde toetsen in tavelo.ini"sv},
+        {1241, "onbekende opdracht"sv},
+        {1242, "onleesbare toets"sv},
+        {1243, "toets al in gebruik"sv},
     };
     return tabla;
 }

@@ -239,6 +239,10 @@ std::span<const TextoNumerado> TextosEsp()
         {1120, "Visor de cómics"sv},
         {1121, "Lee cómics (CBR, CBZ) y carpetas de imágenes"sv},
         {1122, "Muestra las páginas a pantalla completa, una o dos a la vez, ajustadas a la pantalla, a su ancho o a su alto, con zoom, giros, marcadores y un explorador de la colección de cómics."sv},
+        {1240, "Teclas no aceptadas en tavelo.ini"sv},
+        {1241, "orden desconocida"sv},
+        {1242, "tecla ilegible"sv},
+        {1243, "tecla ya en uso"sv},
     };
     return tabla;
 }

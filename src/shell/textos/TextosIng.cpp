@@ -239,6 +239,10 @@ std::span<const TextoNumerado> TextosIng()
         {1120, "Comic book viewer"sv},
         {1121, "Read comic books (CBR, CBZ) and folders of pictures"sv},
         {1122, "Shows the pages full-screen, one or two at a time, fitted to the screen, its width or its height, with zoom, rotation, bookmarks and a browser for a comics collection."sv},
+        {1240, "Keys ignored in tavelo.ini"sv},
+        {1241, "unknown command"sv},
+        {1242, "unreadable key"sv},
+        {1243, "key already in use"sv},
     };
     return tabla;
 }

@@ -239,6 +239,10 @@ std::span<const TextoNumerado> TextosLat()
         {1120, "Komiksu skatītājs"sv},
         {1121, "Lasiet komiksus (CBR, CBZ) un attēlu mapes"sv},
         {1122, "Rāda lapas pilnekrāna režīmā pa vienai vai divām, pielāgotas ekrānam, tā platumam vai augstumam, ar tālummaiņu, pagriešanu, grāmatzīmēm un komiksu kolekcijas pārlūku."sv},
+        {1240, "Ignorēti taustiņi failā tavelo.ini"sv},
+        {1241, "nezināma komanda"sv},
+        {1242, "nesaprotams taustiņš"sv},
+        {1243, "taustiņš jau tiek izmantots"sv},
     };
     return tabla;
 }

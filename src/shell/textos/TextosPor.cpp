@@ -239,6 +239,10 @@ std::span<const TextoNumerado> TextosPor()
         {1120, "Visualizador de quadrinhos"sv},
         {1121, "Leia quadrinhos (CBR, CBZ) e pastas de imagens"sv},
         {1122, "Mostra as páginas em tela cheia, uma ou duas de cada vez, ajustadas à tela, à largura ou à altura, com zoom, rotação, marcadores e um navegador para uma coleção de quadrinhos."sv},
+        {1240, "Teclas ignoradas em tavelo.ini"sv},
+        {1241, "comando desconhecido"sv},
+        {1242, "tecla ilegível"sv},
+        {1243, "tecla já em uso"sv},
     };
     return tabla;
 }
