@@ -234,6 +234,7 @@ QString NombreTecla(int codigo)
     switch (codigo) {
     case Qt::Key_Space: return modIdioma::TextoIdioma(600);
     case Qt::Key_Backspace: return modIdioma::TextoIdioma(601);
+    case Qt::Key_Escape: return QStringLiteral("Esc");
     case Qt::Key_Up: return QStringLiteral("↑");
     case Qt::Key_Down: return QStringLiteral("↓");
     case Qt::Key_Left: return QStringLiteral("←");

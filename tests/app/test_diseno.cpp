@@ -25,8 +25,8 @@ TEST(Diseno, SmallPagesStayAtTheirSizeCentredInMode1)
     const Rect alta = SegunModo(Modo(1), Px(1200, 1800), Pantalla);
     EXPECT_EQ(alta.Top, 0);
     EXPECT_EQ(alta.Height, Pantalla.SH);
-    EXPECT_EQ(alta.Width, Entero(11520 * 0.67));
-    EXPECT_EQ(alta.Left, Entero((15360 - alta.Width) / 2.0));
+    EXPECT_EQ(alta.Width, 7718); // the proportion taken to two decimals, 0.67, not 2/3
+    EXPECT_EQ(alta.Left, 3821);
     // A wide one fills the width.
     const Rect ancha = SegunModo(Modo(1), Px(3000, 1000), Pantalla);
     EXPECT_EQ(ancha.Width, Pantalla.SW);

@@ -167,6 +167,12 @@ TEST_F(InicioForm1, OpenDocumentIsRememberedAtExit)
     EXPECT_EQ(Leer("Ultimo", "Ruta"), "/comics/a.cbz");
     EXPECT_EQ(Leer("Ultimo", "Marcador"), "12");
     EXPECT_EQ(Leer("Coleccion", "Ruta"), "/comics");
+    // A path with a line break is kept as no path: it cannot add keys.
+    f.Doc().RutaActual = "/comics/b\n[Config]\nIdioma=xyz";
+    f.Ordenes().Salir();
+    EXPECT_EQ(Leer("Config", "uPath"), "<none>"); // written empty
+    EXPECT_FALSE(prueba::LeerBytes(Ini()).contains("xyz"));
+    EXPECT_EQ(Leer("Ultimo", "Ruta"), "/comics/a.cbz");
 }
 
 TEST_F(InicioForm1, BadValuesEndTheReadingButKeepWhatWasRead)

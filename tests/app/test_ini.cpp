@@ -29,15 +29,21 @@ TEST(Ini, ReadsHandWrittenFilesWithoutRegardToCase)
     EXPECT_EQ(LeerIni(dir.filePath("no.ini"), "Config", "Idioma", "d"), "d");
 }
 
-TEST(Ini, ValuesAreCutTo254Characters)
+TEST(Ini, LongValuesComeBackWholeAndLineBreaksAreRefused)
 {
     QTemporaryDir dir;
     const QString ini = dir.filePath("t.ini");
-    const QString largo = QString(300, u'ñ');
+    const QString largo = "/comics/" + QString(600, u'ñ') + ".cbz"; // a long last-document path
     ASSERT_TRUE(EscribirIni(ini, "Config", "uPath", largo));
-    const QString leido = LeerIni(ini, "Config", "uPath", "");
-    EXPECT_EQ(leido.size(), 254);
-    EXPECT_EQ(leido, largo.left(254));
+    EXPECT_EQ(LeerIni(ini, "Config", "uPath", ""), largo);
+    // A line break would start keys or sections of its own: refused, the file as it was.
+    const QByteArray antes = LeerBytes(ini);
+    const std::tuple<const char *, const char *, const char *> malos[] = {
+        {"Config", "uPath", "/a\n[Config]\nIdioma=xyz"}, {"Config", "uPath", "/a\rIdioma=xyz"},
+        {"Config", "x\ny", "1"}, {"Con\nfig", "k", "v"}, {"Config", "k=v", "1"}, {"Con]fig", "k", "v"}};
+    for (const auto &[seccion, clave, valor] : malos)
+        EXPECT_FALSE(EscribirIni(ini, seccion, clave, valor)) << valor;
+    EXPECT_EQ(LeerBytes(ini), antes);
 }
 
 TEST(Ini, WritingKeepsEveryOtherLine)

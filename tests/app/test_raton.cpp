@@ -45,35 +45,44 @@ protected:
 
 } // namespace
 
-TEST_F(Raton, DoubleClickHalvesAndTheExactMiddle)
+TEST_F(Raton, ClicksAndSwipesTurnByTheSideTheyStandFor)
 {
-    Abrir(5, QSize(400, 300));
     auto doble = [&](double x) {
         Enviar(QEvent::MouseButtonPress, x, 3000, Qt::LeftButton);
         Enviar(QEvent::MouseButtonRelease, x, 3000, Qt::LeftButton);
         Enviar(QEvent::MouseButtonDblClick, x, 3000, Qt::LeftButton);
         Enviar(QEvent::MouseButtonRelease, x, 3000, Qt::LeftButton);
     };
-    doble(6000 - 1);
-    EXPECT_EQ(f->Vista().PaginaActual(), 5); // left half: back, wrapping
-    doble(6000);                   // 800 px * 15 / 2: the middle is the right half
-    EXPECT_EQ(f->Vista().PaginaActual(), 1);
-}
-
-TEST_F(Raton, SwipeNeeds700Twips)
-{
-    Abrir(3, QSize(400, 300));
-    Arrastrar(8000, 3000, 8000 - 699, 3000);
-    EXPECT_EQ(f->Vista().PaginaActual(), 1);
-    Arrastrar(8000, 3000, 8000 - 700, 3000);
-    EXPECT_EQ(f->Vista().PaginaActual(), 2);
-    EXPECT_TRUE(f->tmrMovH.isActive());
-    for (int i = 0; i < 200 && f->tmrMovH.isActive(); ++i)
-        f->tmrMovH_Timer();
-    EXPECT_FALSE(f->tmrMovH.isActive());
-    EXPECT_TRUE(f->PBH[1]->isHidden());
-    Arrastrar(3000, 3000, 3000 + 700, 3000);
-    EXPECT_EQ(f->Vista().PaginaActual(), 1); // to the right: previous page
+    // Without a document a double click reopens the last one at its page.
+    f->Doc().Marcadores[0] = {EscribirComic(5, [](int i) { return prueba::PaginaNumero(i, {400, 300}); }), "3"};
+    doble(100);
+    EXPECT_EQ(f->Vista().PaginaActual(), 3);
+    Abrir(5, QSize(400, 300));
+    const struct {
+        const char *gesto;
+        double x0, x1; // a double click at x0, or a press at x0 dragged to x1
+        int pagina;
+    } casos[] = {
+        {"double click left of the middle: back, wrapping", 6000 - 1, -1, 5},
+        {"double click at the exact middle: the right half", 6000, -1, 1},
+        {"699 twips to the left turn nothing", 8000, 8000 - 699, 1},
+        {"700 twips to the left: the next page", 8000, 8000 - 700, 2},
+        {"to the right: the previous page", 3000, 3000 + 700, 1},
+    };
+    for (const auto &c : casos) {
+        const int antes = f->Vista().PaginaActual();
+        if (c.x1 < 0)
+            doble(c.x0);
+        else
+            Arrastrar(c.x0, 3000, c.x1, 3000);
+        EXPECT_EQ(f->Vista().PaginaActual(), c.pagina) << c.gesto;
+        // A swipe slides the new screen in, and the slide ends.
+        EXPECT_EQ(f->tmrMovH.isActive(), c.x1 >= 0 && c.pagina != antes) << c.gesto;
+        for (int i = 0; i < 200 && f->tmrMovH.isActive(); ++i)
+            f->tmrMovH_Timer();
+        EXPECT_FALSE(f->tmrMovH.isActive());
+        EXPECT_TRUE(f->PBH[1]->isHidden());
+    }
 }
 
 TEST_F(Raton, AWidePageDragsAcrossOnlyWithinItsEdgesFreelyWithShift)

@@ -9,7 +9,6 @@ TEST(Filas, AsManyAsFitSpacedByHeightPlus40)
     EXPECT_EQ(TopesFilas(885), (QList<int>{40, 335, 630}));
     EXPECT_EQ(TopesFilas(884), (QList<int>{40, 335}));
     EXPECT_EQ(TopesFilas(100), QList<int>{40}); // the first row is always there
-    EXPECT_EQ(AnchoNombre(6000), 6000 - 255 - 240 - 40);
 }
 
 TEST(Scroll, SeventyThousandHiddenItemsGiveFactorThree)
