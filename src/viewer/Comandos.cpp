@@ -105,16 +105,9 @@ void Comandos::Form_KeyUp(int tecla, int mayusculas)
         Ejecutar(ComandoDeTecla(t));
 }
 
-QString Comandos::ComandoDeTeclaPasada(const teclas::Tecla &tecla) const
-{
-    if (tecla.mayusculas != 0 && tecla.mayusculas != teclas::ShiftMask)
-        return {};
-    return ComandoDeTecla(tecla);
-}
-
 void Comandos::TecladesdeInfo(int tecla, int mayusculas)
 {
-    if (tecla != 0 && (mayusculas == 0 || mayusculas == teclas::ShiftMask))
+    if (tecla != 0 && SePasa(mayusculas))
         Form_KeyUp(tecla, mayusculas);
 }
 

@@ -83,10 +83,9 @@ public:
     void Form_KeyUp(int tecla, int mayusculas);
     // A key a tool window passes on: plain or with Shift only.
     void TecladesdeInfo(int tecla, int mayusculas);
+    static bool SePasa(int mayusculas) { return mayusculas == 0 || mayusculas == teclas::ShiftMask; }
     // The command of a key, the user's keys included.
     QString ComandoDeTecla(const teclas::Tecla &tecla) const { return teclas_.Comando(tecla); }
-    // The same for a key a tool window passes on (empty with Ctrl or Alt).
-    QString ComandoDeTeclaPasada(const teclas::Tecla &tecla) const;
     const teclas::TablaTeclas &Teclas() const { return teclas_; }
     // What a wheel notch does now: the command it stands for, or empty when
     // it has scrolled the page itself.

@@ -333,6 +333,7 @@ void FormInfo::TeclaSoltada(QKeyEvent &evento)
         comandos_.sCambiarIdioma();
         return;
     }
-    Elegida = comandos_.ComandoDeTeclaPasada(t);
+    if (Comandos::SePasa(t.mayusculas))
+        Elegida = comandos_.ComandoDeTecla(t);
     reject();
 }
