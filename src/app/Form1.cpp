@@ -2,7 +2,6 @@
 
 #include "collection/FormColeccion.h"
 #include "imaging/modImagen.h"
-#include "imaging/modPNG.h"
 #include "shell/MouseWheel.h"
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
@@ -10,7 +9,7 @@
 #include "views/Navegador.h"
 #include "views/Ventanas.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QScreen>
 #include <QDragEnterEvent>
 #include <QDropEvent>

@@ -182,8 +182,6 @@ void Comandos::RegistrarBasicos()
     // gate holds even where those are not linked in.
     for (const char *nombre : {"Informacion", "Acercade", "Minimizar"})
         Registrar({nombre, Puerta, nada});
-    for (const char *nombre : {"MiniPaginas", "PaginasPrevias", "ListaPaginas"})
-        Registrar({nombre, 0, nada});
 
     Registrar({"PaginaSiguiente", 0, [this](Ejecucion &) { vista_.PasarPagina(true, false); }});
     Registrar({"PrimeraPagina", 0, [this](Ejecucion &) { vista_.PasarPagina(true, true); }});
@@ -290,20 +288,19 @@ void Comandos::RegistrarBasicos()
                    vista_.DibujaSegunModo();
                    e.Mensaje = TextoIdioma(170);
                }});
-    for (bool vertical : {false, true})
-        Registrar({vertical ? "ReflejarVertical" : "ReflejarHorizontal", 0, [this, vertical](Ejecucion &e) {
+    // Turns and flips work on the picture on screen, when there is one.
+    auto sobrePagina = [this](const char *nombre, std::function<void()> hacer, int que, int como) {
+        Registrar({nombre, 0, [this, hacer, que, como](Ejecucion &e) {
                        if (vista_.Imagen().Picture.isNull())
                            return;
-                       vista_.Reflejar(vertical);
-                       e.Mensaje = TextoIdioma(159) + TextoIdioma(vertical ? 161 : 160);
+                       hacer();
+                       e.Mensaje = TextoIdioma(que) + TextoIdioma(como);
                    }});
-    for (bool derecha : {true, false})
-        Registrar({derecha ? "GirarDerecha" : "GirarIzquierda", 0, [this, derecha](Ejecucion &e) {
-                       if (vista_.Imagen().Picture.isNull())
-                           return;
-                       vista_.Rotar(derecha);
-                       e.Mensaje = TextoIdioma(156) + TextoIdioma(derecha ? 157 : 158);
-                   }});
+    };
+    sobrePagina("GirarDerecha", [this] { vista_.Rotar(true); }, 156, 157);
+    sobrePagina("GirarIzquierda", [this] { vista_.Rotar(false); }, 156, 158);
+    sobrePagina("ReflejarHorizontal", [this] { vista_.Reflejar(false); }, 159, 160);
+    sobrePagina("ReflejarVertical", [this] { vista_.Reflejar(true); }, 159, 161);
     Registrar({"CambiarIdioma", Puerta, [this](Ejecucion &e) { e.Mensaje = sCambiarIdioma(); }});
     Registrar({"ListaMarcadores", Puerta, [](Ejecucion &e) { e.Mensaje = TextoIdioma(15); }});
     Registrar({"AgregarMarcador", 0, [this](Ejecucion &) { AgregarMarcador(); }});
