@@ -233,9 +233,10 @@ void Comandos::RegistrarBasicos()
     // The arrows scroll a page larger than the window; Shift alone, ten times as far.
     const std::pair<const char *, int> flechas[] = {
         {"VerArriba", 0}, {"VerAbajo", 1}, {"VerIzquierda", 2}, {"VerDerecha", 3}};
-    for (const auto &[nombre, lado] : flechas)
+    for (const auto &flecha : flechas)
         for (bool rapido : {false, true})
-            Registrar({QString::fromLatin1(nombre) + (rapido ? "Rapido" : ""), 0, [this, lado, rapido](Ejecucion &e) {
+            Registrar({QString::fromLatin1(flecha.first) + (rapido ? "Rapido" : ""), 0,
+                       [this, lado = flecha.second, rapido](Ejecucion &e) {
                            const bool vertical = lado < 2;
                            if (vertical && vista_.EsContinuo()) {
                                e.Despues = PasoRueda(lado == 1); // continuous mode: a wheel notch
