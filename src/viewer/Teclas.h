@@ -46,7 +46,8 @@ bool Acepta(const Fila &fila, const Tecla &tecla);
 // The command of a display mode ("ModoPantalla" ... "ModoDosPaginas").
 QString ComandoDeModo(diseno::Modo modo);
 
-// The keys every copy of the program has, in the order the help shows them.
+// The keys every copy of the program has; a command's first key here is
+// the one the help shows.
 const std::vector<Fila> &TeclasPorDefecto();
 
 // A user's line that was not taken, as it was written, and why.
@@ -60,12 +61,12 @@ public:
     TablaTeclas();
     // The command of a key; empty when the key has none.
     QString Comando(const Tecla &tecla) const;
-    // Adds the user's `comando=keys` lines; `existe` tells the commands
-    // there are. Unknown commands, unreadable keys and keys already taken are
-    // left out and returned; the defaults always stand.
+    // Adds the user's `command=keys` lines; `nombreComando` gives a name as
+    // registered, or empty when there is no such command. Unknown commands,
+    // unreadable keys and keys already taken are left out and returned; the
+    // defaults always stand.
     std::vector<Rechazo> Agregar(const std::vector<std::pair<QString, QString>> &lineas,
                                  const std::function<QString(const QString &)> &nombreComando);
-    const std::vector<Fila> &Filas() const { return filas_; }
 
 private:
     std::vector<Fila> filas_;
