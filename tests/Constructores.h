@@ -71,6 +71,13 @@ inline void EscribirBytes(const QString &ruta, const QByteArray &datos)
     ASSERT_EQ(f.write(datos), datos.size());
 }
 
+// Each channel within `tolerancia` of the other colour's.
+inline bool Cerca(QColor a, QColor b, int tolerancia = 24)
+{
+    return std::abs(a.red() - b.red()) <= tolerancia && std::abs(a.green() - b.green()) <= tolerancia
+           && std::abs(a.blue() - b.blue()) <= tolerancia;
+}
+
 // Which PaginaMarcada a holder shows; -1 for none.
 inline int NumeroDe(const ControlImagen &c)
 {

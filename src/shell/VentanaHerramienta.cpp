@@ -2,6 +2,7 @@
 
 #include "shell/modIdioma.h"
 
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
@@ -16,6 +17,49 @@ void HacerTransparente(QWidget *ventana, double opacidad)
 }
 
 } // namespace modFormTrans
+
+namespace {
+
+// Waits, child of the window that asked, for the end of the press.
+class EsperaSoltar : public QObject {
+public:
+    EsperaSoltar(QObject *contexto, std::function<void()> accion) : QObject(contexto), accion_(std::move(accion))
+    {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *evento) override
+    {
+        const auto tipo = evento->type();
+        // A move with no button held also says the release went elsewhere.
+        if (tipo == QEvent::MouseButtonRelease
+            || (tipo == QEvent::MouseMove && QGuiApplication::mouseButtons() == Qt::NoButton)) {
+            qApp->removeEventFilter(this);
+            // Once the release has been delivered.
+            QMetaObject::invokeMethod(this, [this] {
+                const auto accion = std::move(accion_);
+                deleteLater();
+                accion();
+            }, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> accion_;
+};
+
+} // namespace
+
+void TrasSoltarBoton(QObject *contexto, std::function<void()> accion)
+{
+    if (QGuiApplication::mouseButtons() == Qt::NoButton || !contexto) {
+        accion();
+        return;
+    }
+    new EsperaSoltar(contexto, std::move(accion));
+}
 
 VentanaHerramienta::VentanaHerramienta(QWidget *dueno, const QString &nombre, int mensajeTitulo)
     : QDialog(dueno, Qt::Dialog | Qt::FramelessWindowHint)
@@ -50,6 +94,11 @@ VentanaHerramienta::VentanaHerramienta(QWidget *dueno, const QString &nombre, in
     cuerpo_->setContentsMargins(8, 8, 8, 8);
     todo->addLayout(cuerpo_, 1);
     modFormTrans::HacerTransparente(this, 0.9);
+}
+
+void VentanaHerramienta::done(int resultado)
+{
+    TrasSoltarBoton(this, [this, resultado] { QDialog::done(resultado); });
 }
 
 bool VentanaHerramienta::eventFilter(QObject *objeto, QEvent *evento)

@@ -198,12 +198,12 @@ void Comandos::RegistrarBasicos()
                        vista_.DejarDosPaginas();
                        vista_.AplicaLayout(Modo::Pantalla);
                        vista_.ModoAjuste = Modo::Pantalla;
-                       MostrarMensaje(TextoIdioma(580) + ": Off");
+                       MostrarMensaje(TextoIdioma(580) + ": " + TextoIdioma(179));
                    } else {
                        vista_.ModoAjuste = Modo::DosPaginas;
                        vista_.bAvanzando = vista_.bAvanzandoAntes = true;
                        vista_.VerImagen(vista_.PaginaActual);
-                       MostrarMensaje(TextoIdioma(580) + ": On");
+                       MostrarMensaje(TextoIdioma(580) + ": " + TextoIdioma(178));
                    }
                }});
     for (int tecla : {'9', '0'})

@@ -257,6 +257,7 @@ void EstadoVista::AplicaEfecto()
 {
     const bool dos = ModoAjuste == Modo::Continuo || ModoAjuste == Modo::DosPaginas;
     AplicaLayout(dos ? Modo::Pantalla : ModoAjuste);
+    ActualizaReferencia(false); // a new picture: the navigator follows it
 }
 
 void EstadoVista::DibujaDosPaginas()
@@ -511,6 +512,7 @@ void EstadoVista::Rotar(bool derecha)
         DejarDosPaginas();
         AplicaLayout(Modo::Pantalla);
         ModoAjuste = Modo::Pantalla;
+        ActualizaReferencia(false); // the navigator shows the turned page
     }
 }
 

@@ -4,6 +4,7 @@
 #include "documento/CargaMiniaturas.h"
 #include "imaging/ccEfectos.h"
 #include "shell/modGeneral.h"
+#include "shell/VentanaHerramienta.h"
 #include "shell/modIdioma.h"
 #include "viewer/Comandos.h"
 #include "viewer/EstadoVista.h"
@@ -352,7 +353,7 @@ void FormMini::Elegir(int pagina)
     PaginaElegida = int(pagina);
     VaciarPicture(comandos_.Vista().Imagen);
     CerrarMini();
-    accept();
+    TrasSoltarBoton(this, [this] { accept(); });
 }
 
 void FormMini::RecargarMini()

@@ -97,6 +97,9 @@ TEST_F(Teclado, TwoPageModeBackspaceSequence)
     Tecla('8');
     EXPECT_EQ(f->Vista().ModoAjuste, diseno::Modo::Pantalla);
     EXPECT_EQ(f->Vista().UltimoMensaje, "Fit to two pages (on / off): Off");
+    modIdioma::Idioma = "deu"; // on and off in the reader's language
+    Tecla('8');
+    EXPECT_TRUE(f->Vista().UltimoMensaje.endsWith(": Ein"));
 }
 
 TEST_F(Teclado, LeavingTwoPageModeKeepsThePageOnScreen)
@@ -276,9 +279,9 @@ TEST_F(Teclado, AutomaticShowIntervalCycleAndOsdRepeat)
         segundos.push_back(f->Ordenes().tmrPaseFotos.interval() / 1000);
     }
     EXPECT_EQ(segundos, (std::vector<int>{7, 10, 15, 20, 30, 3, 5}));
-    EXPECT_EQ(f->Vista().UltimoMensaje, "Interval of shown: 5s");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Show interval: 5s");
     Tecla('A');
-    EXPECT_EQ(f->Vista().UltimoMensaje, "Automatic show: Desactivated");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "Automatic show: Deactivated");
 
     Tecla('O');
     EXPECT_EQ(f->Vista().UltimoMensaje, "OSD Activated (Hidden)");
@@ -287,9 +290,9 @@ TEST_F(Teclado, AutomaticShowIntervalCycleAndOsdRepeat)
     Tecla('V');
     EXPECT_EQ(f->Vista().UltimoMensaje, "something else");
     Tecla('O');
-    EXPECT_EQ(f->Vista().UltimoMensaje, "OSD Desactivated");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "OSD Deactivated");
     Tecla('V');
-    EXPECT_EQ(f->Vista().UltimoMensaje, "OSD Desactivated");
+    EXPECT_EQ(f->Vista().UltimoMensaje, "OSD Deactivated");
     Tecla('O');
     EXPECT_EQ(f->Vista().UltimoMensaje, "OSD Activated");
     EXPECT_FALSE(f->LBPag->isHidden());

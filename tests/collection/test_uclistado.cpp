@@ -77,11 +77,11 @@ TEST(ucListado, ThreeMarkerClicksComeBackWithThreeEvents)
     QSignalSpy marcador(&c.uc, &ucListado::ImageClick);
     QSignalSpy clic(&c.uc, &ucListado::LBClick);
     const QPoint p = c.uc.RectMarcador(2).center();
-    EXPECT_EQ(c.uc.TooltipMarcador(2), "NO readed. Click to change the state");
+    EXPECT_EQ(c.uc.TooltipMarcador(2), "NOT read. Click to change the state");
     QTest::mouseClick(c.uc.PB, Qt::LeftButton, {}, p);
     EXPECT_EQ(c.uc.Indice(), 6);
     EXPECT_EQ(c.uc.EstadoIndice(), 1);
-    EXPECT_EQ(c.uc.TooltipMarcador(2), "Readed");
+    EXPECT_EQ(c.uc.TooltipMarcador(2), "Read");
     QTest::mouseClick(c.uc.PB, Qt::LeftButton, {}, p);
     EXPECT_EQ(c.uc.EstadoIndice(), 2);
     EXPECT_EQ(c.uc.TooltipMarcador(2), "Reading...");
@@ -93,8 +93,8 @@ TEST(ucListado, ThreeMarkerClicksComeBackWithThreeEvents)
     QTest::mouseClick(c.uc.PB, Qt::LeftButton, {}, p);
     c.uc.ScrollManual(-1);
     EXPECT_EQ(c.uc.Estado(6), 1);
-    EXPECT_EQ(c.uc.TooltipMarcador(3), "Readed");
-    EXPECT_EQ(c.uc.TooltipMarcador(2), "NO readed. Click to change the state");
+    EXPECT_EQ(c.uc.TooltipMarcador(3), "Read");
+    EXPECT_EQ(c.uc.TooltipMarcador(2), "NOT read. Click to change the state");
 }
 
 TEST(ucListado, NamesClickAndDoubleClick)

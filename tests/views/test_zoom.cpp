@@ -206,3 +206,35 @@ TEST_F(Zoom, NoWindowWithoutADocument)
     EXPECT_FALSE(ConVentana<FormZoom>(F8, [](FormZoom &) {}));
     EXPECT_TRUE(DialogosDePrueba::Actuales().llamadas.isEmpty());
 }
+
+// Z shows the small overview; a turn or a mirror remakes it at once, as the
+// fit keys do: the new page's shape and colours, framed whole.
+TEST_F(Zoom, TheOverviewFollowsRotationAndMirroring)
+{
+    Abrir({1600, 1200}); // red, green / blue, yellow
+    f->Form_KeyUp('Z', 0);
+    ASSERT_FALSE(f->PBRef->isHidden());
+    ASSERT_EQ(f->PBRef->size(), QSize(100, 75));
+    const QColor marco(230, 40, 40);
+    const struct {
+        int tecla, mayusculas;
+        QSize tamano;
+        QColor arribaIzquierda;
+    } casos[] = {
+        {'R', 0, {100, 133}, Qt::blue},            // a quarter turn right
+        {'F', 0, {100, 133}, Qt::red},             // then mirrored across
+        {'R', teclas::ShiftMask, {100, 75}, Qt::blue}, // back a quarter turn
+        {'F', teclas::ShiftMask, {100, 75}, Qt::red},  // mirrored down
+    };
+    for (const auto &c : casos) {
+        f->Form_KeyUp(c.tecla, c.mayusculas);
+        EXPECT_FALSE(f->PBRef->isHidden());
+        ASSERT_EQ(f->PBRef->size(), c.tamano) << char(c.tecla);
+        const QImage vista = f->PBRef->pixmap().toImage();
+        EXPECT_TRUE(prueba::Cerca(vista.pixelColor(25, 20), c.arribaIzquierda, 40)) << char(c.tecla);
+        // The frame runs round the whole thumbnail: mode 1 shows all the page.
+        for (const QPoint p : {QPoint(0, c.tamano.height() / 2), QPoint(c.tamano.width() - 1, 50),
+                               QPoint(50, c.tamano.height() - 1)})
+            EXPECT_TRUE(prueba::Cerca(vista.pixelColor(p), marco, 40)) << char(c.tecla);
+    }
+}
