@@ -9,6 +9,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace modFormTrans {
 
 void HacerTransparente(QWidget *ventana, double opacidad)
@@ -33,15 +35,14 @@ protected:
     {
         const auto tipo = evento->type();
         // A move with no button held also says the release went elsewhere.
-        if (tipo == QEvent::MouseButtonRelease
-            || (tipo == QEvent::MouseMove && QGuiApplication::mouseButtons() == Qt::NoButton)) {
+        if (accion_
+            && (tipo == QEvent::MouseButtonRelease
+                || (tipo == QEvent::MouseMove && QGuiApplication::mouseButtons() == Qt::NoButton))) {
             qApp->removeEventFilter(this);
-            // Once the release has been delivered.
-            QMetaObject::invokeMethod(this, [this] {
-                const auto accion = std::move(accion_);
-                deleteLater();
-                accion();
-            }, Qt::QueuedConnection);
+            deleteLater();
+            // The release still reaches its widget: a hidden window takes it.
+            const auto accion = std::exchange(accion_, nullptr);
+            accion();
         }
         return false;
     }
@@ -68,11 +69,14 @@ VentanaHerramienta::VentanaHerramienta(QWidget *dueno, const QString &nombre, in
     setAttribute(Qt::WA_StyledBackground);
     setStyleSheet(QStringLiteral(
         "VentanaHerramienta, QDialog { background: #202226; color: #f2f2f2; border: 1px solid #50545c; }"
+        // Children take no colour from the rule above: without their own,
+        // texts would be black on the dark body.
+        "QLabel, QRadioButton, QCheckBox, QToolButton { color: #f2f2f2; }"
         "QLabel#LBTitulo { background: #30333a; color: #f2f2f2; font-weight: bold; padding: 6px 10px; }"
         "QToolButton#ImCerrar { background: #30333a; color: #f2f2f2; border: none; padding: 4px 10px; }"
         "QToolButton#ImCerrar:hover { background: #b03030; }"
         "QListWidget { background: #2a2c31; color: #f2f2f2; border: none; }"
-        "QListWidget::item:selected { background: #4a6ea8; }"));
+        "QListWidget::item:selected { background: #3a5a8c; }"));
     auto *todo = new QVBoxLayout(this);
     todo->setContentsMargins(0, 0, 0, 0);
     todo->setSpacing(0);

@@ -147,7 +147,7 @@ FormMini::FormMini(Comandos &comandos)
         "QToolButton { background: #30333a; color: #f2f2f2; border: none; }"
         "QToolButton:hover { background: #4a6ea8; }"
         "QToolButton#ImCerrar:hover { background: #b03030; }"
-        "QLabel#LBInfo { color: #f2f2f2; background: transparent; }"));
+        "QLabel#LBInfo { color: #f2f2f2; background: rgba(20, 22, 26, 220); border-radius: 4px; padding: 0 6px; }"));
     // The whole of the main window, which it covers.
     if (const QWidget *dueno = comandos.Dueno())
         setGeometry(dueno->geometry());

@@ -121,13 +121,17 @@ TEST(ucListado, HoverHighlightsOnlyWhenAskedFor)
 {
     Control c;
     c.uc.setList(c.Nombres(30), QStringList(30, "0"));
-    QTest::mouseMove(c.uc.PB, c.uc.RectNombre(3).center());
+    const auto mover = [&](QPoint p) { // the control is not on screen: no pointer to move
+        QMouseEvent e(QEvent::MouseMove, p, c.uc.PB->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(c.uc.PB, &e);
+    };
+    mover(c.uc.RectNombre(3).center());
     EXPECT_EQ(c.uc.FilaResaltada(), -1);
     c.uc.setHighLight(true);
-    QTest::mouseMove(c.uc.PB, c.uc.RectNombre(3).center());
+    mover(c.uc.RectNombre(3).center());
     EXPECT_EQ(c.uc.FilaResaltada(), 3);
-    QTest::mouseMove(c.uc.PB, c.uc.RectMarcador(5).center()); // over a marker it stays
+    mover(c.uc.RectMarcador(5).center()); // over a marker it stays
     EXPECT_EQ(c.uc.FilaResaltada(), 3);
-    QTest::mouseMove(c.uc.PB, QPoint(c.uc.RectNombre(3).left() + 5, c.uc.RectNombre(3).bottom() + 2));
+    mover(QPoint(c.uc.RectNombre(3).left() + 5, c.uc.RectNombre(3).bottom() + 2));
     EXPECT_EQ(c.uc.FilaResaltada(), -1); // between rows: the surface
 }

@@ -241,6 +241,7 @@ TEST_F(Mini, ClosingAFreshGridWritesTheCacheWhichTheSameArchiveUsesUntilTouched)
         QTest::mouseMove(&v, Centro(v.LBI[4]));
         EXPECT_EQ(v.Shape1.Rect, v.LBI[4]);
         QTest::mouseDClick(&v, Qt::LeftButton, {}, Centro(v.LBI[5]));
+        QTest::mouseRelease(&v, Qt::LeftButton, {}, Centro(v.LBI[5]));
     }));
     EXPECT_EQ(f->Vista().PaginaActual, 5);
     EXPECT_EQ(f->Vista().Imagen.Tag, "5");
@@ -312,8 +313,10 @@ TEST_F(Mini, ADoubleClickWhileLoadingChoosesThePageAndWritesNoCache)
     Comic(10);
     ASSERT_TRUE(ConVentana<FormMini>(F10, [&](FormMini &v) {
         v.AlColocar = [&](int i) {
-            if (i == 2)
+            if (i == 2) {
                 QTest::mouseDClick(&v, Qt::LeftButton, {}, Centro(v.PBI[1].Rect));
+                QTest::mouseRelease(&v, Qt::LeftButton, {}, Centro(v.PBI[1].Rect));
+            }
         };
         ASSERT_TRUE(QTest::qWaitFor([&] { return v.PaginaElegida != -1; }, 20000));
         EXPECT_TRUE(v.Cancelado);
