@@ -63,8 +63,6 @@ std::vector<Texto> Textos(QWidget &ventana)
 
 class Contraste : public prueba::PruebaForm1 {
 protected:
-    // Each text's colour is the one that stands out most in its area, its
-    // background the colour seen most there.
     void Comprobar(QWidget &ventana)
     {
         const std::vector<Texto> textos = Textos(ventana);
@@ -76,25 +74,12 @@ protected:
             imagen.fill(Qt::magenta); // what no window paints over shows up
             ventana.render(&imagen);
             for (const Texto &t : textos) {
-                const QRect area = QRectF(QPointF(t.area.topLeft()) * escala, QSizeF(t.area.size()) * escala)
-                                       .toAlignedRect() & imagen.rect();
-                QHash<QRgb, int> veces;
-                for (int y = area.top(); y <= area.bottom(); ++y)
-                    for (int x = area.left(); x <= area.right(); ++x)
-                        ++veces[imagen.pixel(x, y)];
-                QRgb fondo = 0;
-                for (auto it = veces.cbegin(); it != veces.cend(); ++it)
-                    if (it.value() > veces.value(fondo))
-                        fondo = it.key();
-                QColor texto(fondo);
-                for (auto it = veces.cbegin(); it != veces.cend(); ++it)
-                    if (contraste::Razon(QColor(it.key()), QColor(fondo)) > contraste::Razon(texto, QColor(fondo)))
-                        texto = QColor(it.key());
-                const double razon = contraste::RazonTraslucida(texto, QColor(fondo), opacidad);
-                EXPECT_GE(razon, contraste::Minima)
+                const auto c = prueba::ColoresDeTexto(
+                    imagen, QRectF(QPointF(t.area.topLeft()) * escala, QSizeF(t.area.size()) * escala).toAlignedRect());
+                EXPECT_GE(contraste::RazonTraslucida(c.texto, c.fondo, opacidad), contraste::Minima)
                     << ventana.objectName().toStdString() << " " << t.nombre.toStdString() << " at " << escala
-                    << "x: " << texto.name().toStdString() << " on " << QColor(fondo).name().toStdString()
-                    << ", " << opacidad * 100 << "% opaque";
+                    << "x: " << c.texto.name().toStdString() << " on " << c.fondo.name().toStdString() << ", "
+                    << opacidad * 100 << "% opaque";
             }
         }
     }
