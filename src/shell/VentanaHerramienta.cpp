@@ -72,6 +72,12 @@ VentanaHerramienta::VentanaHerramienta(QWidget *dueno, const QString &nombre, in
         // Children take no colour from the rule above: without their own,
         // texts would be black on the dark body.
         "QLabel, QRadioButton, QCheckBox, QToolButton { color: #f2f2f2; }"
+        // A light ring, a light dot when chosen: the platform's would draw
+        // the dot in the text's colour on a white disc.
+        "QRadioButton::indicator { width: 10px; height: 10px; border-radius: 7px; border: 2px solid #c8cacf;"
+        " background: #2a2c31; }"
+        "QRadioButton::indicator:checked { background: qradialgradient(cx: 0.5, cy: 0.5, radius: 0.5,"
+        " fx: 0.5, fy: 0.5, stop: 0 #9cc4ff, stop: 0.55 #9cc4ff, stop: 0.65 #2a2c31, stop: 1 #2a2c31); }"
         "QLabel#LBTitulo { background: #30333a; color: #f2f2f2; font-weight: bold; padding: 6px 10px; }"
         "QToolButton#ImCerrar { background: #30333a; color: #f2f2f2; border: none; padding: 4px 10px; }"
         "QToolButton#ImCerrar:hover { background: #b03030; }"

@@ -508,7 +508,7 @@ void FormMini::PintarMarcas(QPainter &p, double escala) const
         fuente.setPixelSize(std::max(1, banda.height() * 3 / 4));
         p.setFont(fuente);
         const QString numero = QString::number(i);
-        const int ancho = p.fontMetrics().horizontalAdvance(numero) + banda.height() / 2;
+        const int ancho = std::min(p.fontMetrics().horizontalAdvance(numero) + banda.height() / 2, banda.width());
         const QRect placa(banda.center().x() - ancho / 2, banda.top(), ancho, banda.height());
         p.fillRect(placa, FondoNumero);
         p.setPen(ColorNumero);

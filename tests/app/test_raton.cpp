@@ -282,6 +282,13 @@ TEST_F(Raton, NoToolWindowLeavesTheWheelDead)
     Boton(principal, {400, 300}, QEvent::MouseButtonPress);
     Rueda(-120);
     EXPECT_EQ(f->Vista().PaginaActual, 1);
+    // A modal window opened over the press takes its release: the press is
+    // over for the main window.
+    QEvent bloqueada(QEvent::WindowBlocked);
+    QCoreApplication::sendEvent(f.get(), &bloqueada);
+    EXPECT_FALSE(f->bDesplazando);
+    Rueda(-120);
+    EXPECT_EQ(f->Vista().PaginaActual, 2);
     Boton(principal, {400, 300}, QEvent::MouseButtonRelease);
 
     // Shift+P, a double click on page 5's name: the list closes with the
