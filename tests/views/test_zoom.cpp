@@ -215,26 +215,20 @@ TEST_F(Zoom, TheOverviewFollowsRotationAndMirroring)
     f->Form_KeyUp('Z', 0);
     ASSERT_FALSE(f->PBRef->isHidden());
     ASSERT_EQ(f->PBRef->size(), QSize(100, 75));
-    const QColor marco(230, 40, 40);
-    const struct {
-        int tecla, mayusculas;
-        QSize tamano;
-        QColor arribaIzquierda;
-    } casos[] = {
-        {'R', 0, {100, 133}, Qt::blue},            // a quarter turn right
-        {'F', 0, {100, 133}, Qt::red},             // then mirrored across
-        {'R', teclas::ShiftMask, {100, 75}, Qt::blue}, // back a quarter turn
-        {'F', teclas::ShiftMask, {100, 75}, Qt::red},  // mirrored down
-    };
-    for (const auto &c : casos) {
-        f->Form_KeyUp(c.tecla, c.mayusculas);
-        EXPECT_FALSE(f->PBRef->isHidden());
-        ASSERT_EQ(f->PBRef->size(), c.tamano) << char(c.tecla);
+    // Turned right, mirrored across, turned back left, mirrored down: the
+    // shape, the colour at the top left, and a frame round the whole
+    // thumbnail (mode 1 shows all the page).
+    const std::tuple<int, int, QSize, QColor> casos[] = {{'R', 0, {100, 133}, Qt::blue},
+                                                         {'F', 0, {100, 133}, Qt::red},
+                                                         {'R', teclas::ShiftMask, {100, 75}, Qt::blue},
+                                                         {'F', teclas::ShiftMask, {100, 75}, Qt::red}};
+    for (const auto &[tecla, mayusculas, tamano, arribaIzquierda] : casos) {
+        f->Form_KeyUp(tecla, mayusculas);
+        ASSERT_EQ(f->PBRef->size(), tamano) << char(tecla);
         const QImage vista = f->PBRef->pixmap().toImage();
-        EXPECT_TRUE(prueba::Cerca(vista.pixelColor(25, 20), c.arribaIzquierda, 40)) << char(c.tecla);
-        // The frame runs round the whole thumbnail: mode 1 shows all the page.
-        for (const QPoint p : {QPoint(0, c.tamano.height() / 2), QPoint(c.tamano.width() - 1, 50),
-                               QPoint(50, c.tamano.height() - 1)})
-            EXPECT_TRUE(prueba::Cerca(vista.pixelColor(p), marco, 40)) << char(c.tecla);
+        EXPECT_TRUE(prueba::Cerca(vista.pixelColor(25, 20), arribaIzquierda, 40)) << char(tecla);
+        const int w = tamano.width(), h = tamano.height();
+        for (const QPoint p : {QPoint(0, h / 2), QPoint(w - 1, 50), QPoint(50, h - 1)})
+            EXPECT_TRUE(prueba::Cerca(vista.pixelColor(p), QColor(230, 40, 40), 40)) << char(tecla);
     }
 }
