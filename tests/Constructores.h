@@ -2,11 +2,13 @@
 // The shared builders under the tests' own namespace, and the fixtures.
 #include "constructores/Constructores.h"
 #include "imaging/ControlImagen.h"
+#include "shell/Contraste.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QImage>
 #include <QString>
 
@@ -69,6 +71,38 @@ inline void EscribirBytes(const QString &ruta, const QByteArray &datos)
     QFile f(ruta);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     ASSERT_EQ(f.write(datos), datos.size());
+}
+
+// Each channel within `tolerancia` of the other colour's.
+inline bool Cerca(QColor a, QColor b, int tolerancia = 24)
+{
+    return std::abs(a.red() - b.red()) <= tolerancia && std::abs(a.green() - b.green()) <= tolerancia
+           && std::abs(a.blue() - b.blue()) <= tolerancia;
+}
+
+// A text in an area of a picture: its background is the colour seen most
+// there, the text the one standing out most from it.
+struct ColoresTexto {
+    QColor texto, fondo;
+    double Razon() const { return contraste::Razon(texto, fondo); }
+};
+inline ColoresTexto ColoresDeTexto(const QImage &imagen, const QRect &area)
+{
+    QHash<QRgb, int> veces;
+    const QRect dentro = area & imagen.rect();
+    for (int y = dentro.top(); y <= dentro.bottom(); ++y)
+        for (int x = dentro.left(); x <= dentro.right(); ++x)
+            ++veces[imagen.pixel(x, y)];
+    ColoresTexto c;
+    int mas = 0;
+    for (auto it = veces.cbegin(); it != veces.cend(); ++it)
+        if (it.value() > mas)
+            mas = it.value(), c.fondo = QColor(it.key());
+    c.texto = c.fondo;
+    for (auto it = veces.cbegin(); it != veces.cend(); ++it)
+        if (contraste::Razon(QColor(it.key()), c.fondo) > c.Razon())
+            c.texto = QColor(it.key());
+    return c;
 }
 
 // Which PaginaMarcada a holder shows; -1 for none.

@@ -7,7 +7,29 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
+
+namespace {
+
+// Each test starts with no mouse button held. A test may end with one down
+// (QTest's double click leaves it so), and a window closed on a press waits
+// for that press's release.
+class SinBotones : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo &) override
+    {
+        QTestPrivate::qtestMouseButtons = Qt::NoButton;
+        if (QGuiApplication::mouseButtons() == Qt::NoButton)
+            return;
+        QWidget ventana;
+        ventana.resize(10, 10);
+        ventana.show();
+        if (QTest::qWaitForWindowExposed(&ventana))
+            QTest::mouseRelease(ventana.windowHandle(), Qt::LeftButton);
+    }
+};
+
+} // namespace
 
 QString prueba::CarpetaFixtures()
 {
@@ -31,5 +53,6 @@ int main(int argc, char **argv)
     modComDlg::EstablecerDialogos(std::make_unique<DialogosDePrueba>());
     modPropiedades::EstablecerEscritorio(std::make_unique<EscritorioDePrueba>());
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new SinBotones);
     return RUN_ALL_TESTS();
 }

@@ -110,7 +110,7 @@ Form1::Form1(const QString &lineaComandos, QWidget *parent)
     }
 
     const QString estiloTexto = QStringLiteral(
-        "QLabel { background: rgba(20, 20, 20, 150); color: #f2f2f2; border-radius: 6px; padding: 4px 10px; }");
+        "QLabel { background: rgba(20, 20, 20, 190); color: #f2f2f2; border-radius: 6px; padding: 4px 10px; }");
     LBPag = Etiqueta(this, QStringLiteral("LBPag"));
     LBPag->setStyleSheet(estiloTexto);
     LBMarcador = Etiqueta(this, QStringLiteral("LBMarcador"));

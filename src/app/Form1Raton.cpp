@@ -87,6 +87,18 @@ void Form1::mousePressEvent(QMouseEvent *event)
     }
 }
 
+bool Form1::event(QEvent *event)
+{
+    // A modal window takes the mouse: the release of a press begun here
+    // goes to it, so the press is over here now.
+    if (event->type() == QEvent::WindowBlocked) {
+        if (bArrastrando)
+            TerminarArrastre();
+        bDesplazando = false;
+    }
+    return QWidget::event(event);
+}
+
 void Form1::mouseMoveEvent(QMouseEvent *event)
 {
     EstadoVista &v = *vista_;

@@ -49,7 +49,7 @@ FormColeccionControl::FormColeccionControl(QWidget *dueno, const QString &rutaCo
         "QToolButton:hover { background: #3a3d44; border-color: #5a6070; }"
         "QToolButton:disabled { background: #24262a; border-color: #2c2e33; }"
         "QLineEdit { background: #2a2c31; color: #f2f2f2; border: 1px solid #50545c; border-radius: 4px;"
-        " padding: 4px 6px; selection-background-color: #4a6ea8; selection-color: #ffffff; }"
+        " padding: 4px 6px; selection-background-color: #3a5a8c; selection-color: #ffffff; }"
         "QLabel#Label10 { color: #c8cacf; }"
         "QLabel#Label11, QLabel#Label12 { color: #9a9ca3; }"
         "QLabel#LBLista { color: #c8cacf; font-weight: bold; padding-top: 6px; }"

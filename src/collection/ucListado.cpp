@@ -18,7 +18,7 @@ namespace {
 constexpr int IzquierdaMarcador = 15;  // twips
 constexpr int LadoMarcador = 16;       // pixels
 constexpr int MargenTexto = 4;         // pixels between a row's edge and its text
-constexpr QColor ColorResaltado{0x80, 0x80, 0x80};
+constexpr QColor ColorResaltado{0x5e, 0x5e, 0x5e}; // white text stands out from it
 constexpr QColor ColorSeleccion{0x2e, 0x31, 0x36};
 constexpr QColor ColorTextoSeleccion{0xd8, 0xd8, 0xd8};
 constexpr int MensajeEstado = 68;      // 68, 69, 70: the tooltips of the three states

@@ -66,7 +66,7 @@ public:
     QScrollBar *VScroll = nullptr;
 
     static constexpr QColor ColorFondo{0x1d, 0x1d, 0x1d};
-    static constexpr QColor ColorTexto{0x80, 0x80, 0x80};
+    static constexpr QColor ColorTexto{0xa0, 0xa0, 0xa0}; // 6.4 : 1 on the surface
 
 signals:
     void LBClick();

@@ -1,5 +1,6 @@
 #include "shell/MouseWheel.h"
 
+#include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
 #include <QWheelEvent>
@@ -25,11 +26,31 @@ int MouseWheel::Acumular(int delta)
 
 bool MouseWheel::eventFilter(QObject *objeto, QEvent *evento)
 {
-    if (evento->type() != QEvent::Wheel || objeto != parent())
+    if (objeto != parent())
         return QObject::eventFilter(objeto, evento);
+    switch (evento->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        pulsados_ |= static_cast<QMouseEvent *>(evento)->button();
+        return false;
+    case QEvent::MouseButtonRelease:
+        pulsados_ &= ~static_cast<QMouseEvent *>(evento)->button();
+        return false;
+    case QEvent::Hide:
+    case QEvent::WindowBlocked:
+    case QEvent::WindowUnblocked:
+    case QEvent::WindowDeactivate:
+        // Another window takes the mouse: a release may never come here.
+        pulsados_ = Qt::NoButton;
+        return false;
+    case QEvent::Wheel:
+        break;
+    default:
+        return false;
+    }
     const auto *rueda = static_cast<QWheelEvent *>(evento);
     // With Shift, Ctrl or a button held the wheel means something else.
-    if ((rueda->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) || rueda->buttons() != Qt::NoButton) {
+    if ((rueda->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) || (rueda->buttons() & pulsados_)) {
         acumulado_ = 0;
         return false;
     }

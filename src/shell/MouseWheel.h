@@ -23,4 +23,8 @@ protected:
 
 private:
     int acumulado_ = 0;
+    // Buttons whose press this window had and whose release it has not: the
+    // application's own record keeps a button held when its release went to
+    // a window that had closed.
+    Qt::MouseButtons pulsados_;
 };

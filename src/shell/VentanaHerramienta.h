@@ -3,6 +3,8 @@
 // button (tool tip: message 400), and a translucent frameless body.
 #include <QDialog>
 
+#include <functional>
+
 class QLabel;
 class QToolButton;
 class QVBoxLayout;
@@ -12,6 +14,12 @@ namespace modFormTrans {
 void HacerTransparente(QWidget *ventana, double opacidad);
 } // namespace modFormTrans
 
+// Runs `accion` now, or, while a mouse button is held, once it is released.
+// A window that closes on a press (a double click) would leave the release
+// to no window at all, and the application would take the button as held
+// from then on: no wheel turn would reach the main window.
+void TrasSoltarBoton(QObject *contexto, std::function<void()> accion);
+
 class VentanaHerramienta : public QDialog {
     Q_OBJECT
 public:
@@ -19,6 +27,9 @@ public:
 
     QLabel *LBTitulo = nullptr;
     QToolButton *ImCerrar = nullptr;
+
+    // Closed on a press, the window goes with that press's release.
+    void done(int resultado) override;
 
 protected:
     // Where the window's own controls go.

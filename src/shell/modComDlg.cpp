@@ -78,10 +78,14 @@ QString FiltroQt(const QString &filtro, QChar separador)
     const QStringList partes = filtro.split(separador);
     QStringList filtros;
     for (qsizetype i = 0; i + 1 < partes.size(); i += 2) {
-        const QString descripcion = partes[i].trimmed();
+        QString descripcion = partes[i].trimmed();
         const QString patrones = partes[i + 1].split(u';', Qt::SkipEmptyParts).join(u' ');
         if (descripcion.isEmpty() && patrones.isEmpty())
             continue;
+        // A list the description already ends with, "(cbr,cbz)" or "(*.jpg)",
+        // gives way to the patterns: the dialog shows one list, and reads it.
+        if (descripcion.endsWith(u')') && descripcion.contains(u'('))
+            descripcion = descripcion.left(descripcion.lastIndexOf(u'(')).trimmed();
         filtros << QStringLiteral("%1 (%2)").arg(descripcion, patrones);
     }
     return filtros.join(QStringLiteral(";;"));

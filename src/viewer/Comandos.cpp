@@ -214,10 +214,10 @@ void Comandos::RegistrarBasicos()
     Registrar({ComandoDeModo(Modo::DosPaginas), 0, [this](Ejecucion &) {
                    if (vista_.ModoAjuste() == Modo::DosPaginas) {
                        vista_.CambiarModo(Modo::Pantalla);
-                       MostrarMensaje(TextoIdioma(580) + ": Off");
+                       MostrarMensaje(TextoIdioma(580) + ": " + TextoIdioma(179));
                    } else {
                        vista_.PonerDosPaginas();
-                       MostrarMensaje(TextoIdioma(580) + ": On");
+                       MostrarMensaje(TextoIdioma(580) + ": " + TextoIdioma(178));
                    }
                }});
     constexpr unsigned PorPartes = ConservaPartes | MuestraReferencia | ReiniciaReloj;

@@ -347,6 +347,7 @@ void EstadoVista::AplicaEfecto()
 {
     const bool dos = modoAjuste_ == Modo::Continuo || modoAjuste_ == Modo::DosPaginas;
     AplicaLayout(dos ? Modo::Pantalla : modoAjuste_);
+    ActualizaReferencia(false); // a new picture: the navigator follows it
 }
 
 void EstadoVista::DibujaDosPaginas()
@@ -650,6 +651,7 @@ void EstadoVista::Rotar(bool derecha)
         && imagen_.Tipo == TipoPicture::Bitmap) {
         imagen_.Picture = PBD.Image.convertToFormat(QImage::Format_RGB32);
         CambiarModo(Modo::Pantalla);
+        ActualizaReferencia(false); // the navigator shows the turned page
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "documento/Paginas.h"
 #include "shell/modGeneral.h"
+#include "shell/VentanaHerramienta.h"
 #include "shell/modIdioma.h"
 #include "viewer/Comandos.h"
 #include "views/Logotipo.h"
@@ -159,7 +160,7 @@ bool FormBocadillo::eventFilter(QObject *objeto, QEvent *evento)
         return true;
     case QEvent::MouseButtonDblClick:
         if (static_cast<QMouseEvent *>(evento)->button() == Qt::LeftButton)
-            Volver();
+            TrasSoltarBoton(this, [this] { Volver(); });
         return true;
     case QEvent::DragEnter:
     case QEvent::DragMove: {

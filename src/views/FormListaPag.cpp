@@ -15,7 +15,8 @@
 
 namespace {
 constexpr int MensajeTitulo = 325; // "Pages"
-constexpr double Opacidad = 0.5;
+// Half see-through, no text can stand out from every page behind it.
+constexpr double Opacidad = 0.85;
 constexpr int AnchoMinimo = 220;   // pixels
 } // namespace
 
@@ -27,7 +28,7 @@ FormListaPag::FormListaPag(Comandos &comandos)
     // Every line padded alike: a rule with no background of its own leaves the
     // lines that are not selected unpadded.
     Lista->setStyleSheet(QStringLiteral("QListWidget::item { padding: 3px 8px; background: transparent; }"
-                                        "QListWidget::item:selected { background: #4a6ea8; }"));
+                                        "QListWidget::item:selected { background: #3a5a8c; }"));
     Lista->installEventFilter(this);
     Cuerpo()->setContentsMargins(0, 0, 0, 0);
     Cuerpo()->addWidget(Lista);

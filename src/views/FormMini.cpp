@@ -4,6 +4,7 @@
 #include "documento/CargaMiniaturas.h"
 #include "imaging/ccEfectos.h"
 #include "shell/modGeneral.h"
+#include "shell/VentanaHerramienta.h"
 #include "shell/modIdioma.h"
 #include "viewer/Comandos.h"
 #include "viewer/EstadoVista.h"
@@ -19,7 +20,9 @@
 #include <QToolButton>
 #include <QToolTip>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 using diseno::Entero;
 using modIdioma::TextoIdioma;
@@ -38,14 +41,22 @@ constexpr int MensajeCancelar = 93; // "Escape to cancel"
 constexpr int BrilloFondo = -70;
 const QColor ColorFicha(255, 255, 255);
 const QColor ColorSombra(0x80, 0x80, 0x80);
+// The page numbers on a dark badge, light: readable over any screen.
+const QColor ColorNumero(0xf2, 0xf2, 0xf2);
+const QColor FondoNumero(0x20, 0x22, 0x26);
+// The current page's ring: amber between two dark lines, seen on any grey.
+const QColor ColorAnillo(0xff, 0xc4, 0x3d);
+const QColor BordeAnillo(0, 0, 0);
+constexpr qreal GrosorAnillo = 3;
 constexpr qreal GrosorFicha = 1;
 constexpr qreal GrosorSombra = 2;
-// The buttons and the status line, in the margin above the grid.
-constexpr std::int32_t LadoBoton = 300;
-constexpr std::int32_t ArribaBoton = 30;
+// The buttons and the status line, in the margin above the grid, clear of
+// the current page's ring round a frame of the first row.
+constexpr std::int32_t LadoBoton = 270;
+constexpr std::int32_t ArribaBoton = 15;
 constexpr std::int32_t EntreBotones = 60;
-constexpr std::int32_t ArribaInfo = 45;
-constexpr std::int32_t AltoInfo = 270;
+constexpr std::int32_t ArribaInfo = 30;
+constexpr std::int32_t AltoInfo = 255;
 
 int Px(std::int32_t twips)
 {
@@ -88,10 +99,27 @@ diseno::Rect Ficha(const Rejilla &g, int i)
     return {IzquierdaPlantilla + columna * (g.W + Hueco), ArribaPlantilla + fila * (g.H + Hueco), g.W, g.H};
 }
 
+std::int32_t Banda(std::int32_t altoFicha)
+{
+    return std::clamp(altoFicha / 6, BandaMinima, BandaMaxima);
+}
+
 diseno::Rect CajaVacia(const diseno::Rect &ficha)
 {
     return {ficha.Left + MargenCaja, ficha.Top + MargenCaja, ficha.Width - ReduccionCaja,
-            ficha.Height - ReduccionCaja};
+            ficha.Height - ReduccionCaja - Banda(ficha.Height)};
+}
+
+diseno::Rect Numero(const diseno::Rect &ficha)
+{
+    const std::int32_t banda = Banda(ficha.Height);
+    return {ficha.Left, ficha.Top + ficha.Height - SobreNumero - banda, ficha.Width, banda};
+}
+
+diseno::Rect Anillo(const diseno::Rect &ficha)
+{
+    return {ficha.Left - AnchoAnillo, ficha.Top - AnchoAnillo, ficha.Width + 2 * AnchoAnillo,
+            ficha.Height + 2 * AnchoAnillo};
 }
 
 diseno::Rect Caja(const diseno::Rect &ficha, QSize natural)
@@ -100,7 +128,8 @@ diseno::Rect Caja(const diseno::Rect &ficha, QSize natural)
     if (natural.isEmpty() || p.Width <= 0 || p.Height <= 0)
         return p;
     const float r = float(natural.width()) / float(natural.height());
-    const auto centrarDown = [&] { p.Top = Entero(std::abs(ficha.Height / 2.0 - p.Height / 2.0) + ficha.Top); };
+    const std::int32_t alto = ficha.Height - Banda(ficha.Height); // above the number
+    const auto centrarDown = [&] { p.Top = Entero(std::abs(alto / 2.0 - p.Height / 2.0) + ficha.Top); };
     if (r <= 1) {
         const std::int32_t ancho = Entero(float(p.Height) * r);
         if (ancho <= p.Width) {
@@ -113,9 +142,9 @@ diseno::Rect Caja(const diseno::Rect &ficha, QSize natural)
             centrarDown();
         }
     } else {
-        const std::int32_t alto = Entero(float(p.Width) / r);
-        if (p.Height > alto)
-            p.Height = alto;
+        const std::int32_t reducido = Entero(float(p.Width) / r);
+        if (p.Height > reducido)
+            p.Height = reducido;
         centrarDown();
     }
     return p;
@@ -146,7 +175,7 @@ FormMini::FormMini(Comandos &comandos)
         "QToolButton { background: #30333a; color: #f2f2f2; border: none; }"
         "QToolButton:hover { background: #4a6ea8; }"
         "QToolButton#ImCerrar:hover { background: #b03030; }"
-        "QLabel#LBInfo { color: #f2f2f2; background: transparent; }"));
+        "QLabel#LBInfo { color: #f2f2f2; background: rgba(20, 22, 26, 220); border-radius: 4px; padding: 0 6px; }"));
     // The whole of the main window, which it covers.
     if (const QWidget *dueno = comandos.Dueno())
         setGeometry(dueno->geometry());
@@ -318,7 +347,9 @@ bool FormMini::GuardarCacheMini()
     ImCerrar->hide();
     ImReload->hide();
     Shape1.Visible = false;
+    marcas_ = false; // the numbers and the current page are drawn over the cached grid
     QImage imagen = grab().toImage().convertToFormat(QImage::Format_RGB32);
+    marcas_ = true;
     std::vector<diseno::Rect> fichas;
     for (std::size_t i = 1; i < Shficha.size(); ++i)
         fichas.push_back(Shficha[i].Rect);
@@ -352,7 +383,7 @@ void FormMini::Elegir(int pagina)
     PaginaElegida = int(pagina);
     comandos_.Vista().VaciarPagina();
     CerrarMini();
-    accept();
+    TrasSoltarBoton(this, [this] { accept(); });
 }
 
 void FormMini::RecargarMini()
@@ -390,8 +421,9 @@ int FormMini::PaginaEn(std::int32_t x, std::int32_t y) const
 
 void FormMini::Repintar(const diseno::Rect &r)
 {
-    const QRect px = mini::EnPixeles(r, 1.0).adjusted(-2, -2, 2, 2);
-    update(px);
+    // The current page's ring lies outside the frame.
+    const int m = Px(mini::AnchoAnillo) + 2;
+    update(mini::EnPixeles(r, 1.0).adjusted(-m, -m, m, m));
 }
 
 void FormMini::MoverSombra(const diseno::Rect *r)
@@ -445,12 +477,53 @@ void FormMini::paintEvent(QPaintEvent *evento)
             p.drawImage(destino, m.Imagen);
         }
     }
+    if (marcas_)
+        PintarMarcas(p, escala);
     if (Shape1.Visible) {
         const diseno::Rect &s = Shape1.Rect;
         px.Marco(QRectF(s.Left / double(Twips), s.Top / double(Twips), s.Width / double(Twips),
                         s.Height / double(Twips)),
                  GrosorSombra, ColorSombra);
     }
+}
+
+const diseno::Rect *FormMini::FichaDe(std::size_t i) const
+{
+    if (i < Shficha.size() && Shficha[i].Visible)
+        return &Shficha[i].Rect;
+    return i < LBI.size() ? &LBI[i] : nullptr;
+}
+
+void FormMini::PintarMarcas(QPainter &p, double escala) const
+{
+    // In device pixels, as the painter stands here.
+    QFont fuente = font();
+    fuente.setBold(true);
+    const std::size_t n = std::max(Shficha.size(), LBI.size());
+    for (std::size_t i = 1; i < n; ++i) {
+        const diseno::Rect *ficha = FichaDe(i);
+        if (!ficha)
+            continue;
+        const QRect banda = mini::EnPixeles(mini::Numero(*ficha), escala);
+        fuente.setPixelSize(std::max(1, banda.height() * 3 / 4));
+        p.setFont(fuente);
+        const QString numero = QString::number(i);
+        const int ancho = std::min(p.fontMetrics().horizontalAdvance(numero) + banda.height() / 2, banda.width());
+        const QRect placa(banda.center().x() - ancho / 2, banda.top(), ancho, banda.height());
+        p.fillRect(placa, FondoNumero);
+        p.setPen(ColorNumero);
+        p.drawText(placa, Qt::AlignCenter, numero);
+    }
+    const diseno::Rect *actual = FichaDe(std::size_t(std::max(comandos_.Vista().PaginaActual, 0)));
+    if (!actual)
+        return;
+    const diseno::Rect a = mini::Anillo(*actual);
+    const QRectF anillo(a.Left / double(Twips), a.Top / double(Twips), a.Width / double(Twips),
+                        a.Height / double(Twips));
+    const double borde = mini::AnchoAnillo / double(Twips) - GrosorAnillo; // both dark lines
+    pintura::EnPixeles px(p, escala);
+    px.Marco(anillo, mini::AnchoAnillo / double(Twips), BordeAnillo);
+    px.Marco(anillo.adjusted(borde / 2, borde / 2, -borde / 2, -borde / 2), GrosorAnillo, ColorAnillo);
 }
 
 bool FormMini::event(QEvent *evento)
@@ -469,14 +542,16 @@ bool FormMini::event(QEvent *evento)
 
 void FormMini::keyPressEvent(QKeyEvent *evento)
 {
-    evento->accept(); // Escape must not close the window
+    evento->accept(); // Qt's own Escape would close the window on the press
     switch (evento->key()) {
     case Qt::Key_Escape:
-        // Only a loading grid has anything to stop.
         if (carga_ && !CargaCompleta && !Cancelado) {
+            // A loading grid stops, and stays.
             Cancelado = true;
             carga_->Cancelar();
             MostrarEstadoMini();
+        } else if (!evento->isAutoRepeat()) {
+            escapePulsado_ = true; // nothing loads: its release closes, as in every tool window
         }
         break;
     case Qt::Key_F5:
@@ -491,6 +566,8 @@ void FormMini::keyPressEvent(QKeyEvent *evento)
 void FormMini::keyReleaseEvent(QKeyEvent *evento)
 {
     evento->accept();
+    if (evento->key() == Qt::Key_Escape && !evento->isAutoRepeat() && std::exchange(escapePulsado_, false))
+        reject();
 }
 
 void FormMini::focusInEvent(QFocusEvent *)

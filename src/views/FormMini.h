@@ -1,10 +1,12 @@
 #pragma once
 // The mini pages: every page of the document as a thumbnail in a square
-// grid over a darkened copy of the screen. A double click shows that page;
-// Escape stops the loading; the reload button (F5, F10) builds the grid again
-// after a stop or over a cached grid. A grid finished from scratch is kept in
-// the thumbnail cache when the window closes, and the same unchanged
-// document shows it at once the next time. All places are twips.
+// grid over a darkened copy of the screen, each with its page number under
+// it, the current page framed. A double click shows that page; Escape stops
+// the loading, or closes the window when nothing loads; the reload button
+// (F5, F10) builds the grid again after a stop or over a cached grid. A grid
+// finished from scratch is kept in the thumbnail cache when the window
+// closes, and the same unchanged document shows it at once the next time.
+// All places are twips.
 //
 // The thumbnails are made on the decode workers; this window only places
 // them, in page order, as they come.
@@ -21,6 +23,7 @@
 class CargaMiniaturas;
 class Comandos;
 class QLabel;
+class QPainter;
 class QToolButton;
 
 namespace mini {
@@ -31,6 +34,10 @@ inline constexpr std::int32_t Hueco = 100;              // between frames
 inline constexpr std::int32_t MargenCaja = 45;          // a box inside its frame
 inline constexpr std::int32_t ReduccionCaja = 120;      // a box is this much smaller than its frame
 inline constexpr std::int32_t MargenCerrar = 10;        // the close button from the right edge
+inline constexpr std::int32_t BandaMinima = 210;        // the page number's band under the box
+inline constexpr std::int32_t BandaMaxima = 300;
+inline constexpr std::int32_t SobreNumero = 60;         // the band from the frame's bottom
+inline constexpr std::int32_t AnchoAnillo = 75;         // the current page's frame, outside its frame
 
 // The side S of the grid: the smallest whole number whose square is at least n.
 int Lado(int n);
@@ -45,12 +52,21 @@ Rejilla CalcularRejilla(int n, const diseno::Ventana &interior);
 
 // Frame i (1 to n), row by row.
 diseno::Rect Ficha(const Rejilla &g, int i);
-// A box before its page is known: 45 inside its frame, 120 smaller.
+// The band under a frame's box that holds its page number: a sixth of the
+// frame, within its bounds.
+std::int32_t Banda(std::int32_t altoFicha);
+// A box before its page is known: 45 inside its frame, 120 smaller, and the
+// band lower.
 diseno::Rect CajaVacia(const diseno::Rect &ficha);
+// The page number's place: the band under the box, across the frame.
+diseno::Rect Numero(const diseno::Rect &ficha);
+// The current page's frame: a ring around the frame, outside it, so that it
+// never covers the thumbnail.
+diseno::Rect Anillo(const diseno::Rect &ficha);
 // The box once the page's natural size is known: an upright or square page
-// keeps the box height and is centred across; a wide page is centred down,
-// its height only ever reduced (in a box wider than the page it keeps the
-// box height, stretched).
+// keeps the box height and is centred across; a wide page is centred down
+// the frame above the band, its height only ever reduced (in a box wider
+// than the page it keeps the box height, stretched).
 diseno::Rect Caja(const diseno::Rect &ficha, QSize natural);
 
 // A rectangle in device pixels, as the window's frames are drawn.
@@ -127,6 +143,9 @@ private:
     void MoverSombra(const diseno::Rect *r);
     void Repintar(const diseno::Rect &r);
     double Escala() const;
+    // Page i's frame, placed or from the cache; null when it has none yet.
+    const diseno::Rect *FichaDe(std::size_t i) const;
+    void PintarMarcas(QPainter &p, double escala) const;
 
     Comandos &comandos_;
     QImage fondo_;              // the darkened screen or the cached grid, device pixels
@@ -135,4 +154,6 @@ private:
     std::unique_ptr<CargaMiniaturas> carga_;
     bool dimensionada_ = false;
     bool cerrada_ = false;
+    bool marcas_ = true;        // page numbers and the current page's frame (not in the cache)
+    bool escapePulsado_ = false; // an Escape pressed here with nothing loading: it closes
 };

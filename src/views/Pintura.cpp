@@ -18,6 +18,10 @@ EnPixeles::EnPixeles(QPainter &p, qreal escala) : p_(p), escala_(escala > 0 ? es
 {
     p_.save();
     p_.resetTransform();
+    // A dense device scales on its own, under any transform: undone, so
+    // that a unit is one device pixel.
+    if (const QPaintDevice *d = p_.device(); d && d->devicePixelRatio() != 1)
+        p_.scale(1 / d->devicePixelRatio(), 1 / d->devicePixelRatio());
     p_.setPen(Qt::NoPen);
 }
 

@@ -5,6 +5,7 @@
 #include "Constructores.h"
 #include "PruebaForm1.h"
 #include "app/Form1.h"
+#include "views/FormMini.h"
 #include "views/Navegador.h"
 
 #include <QTest>
@@ -138,4 +139,25 @@ TEST_F(Escala, DragPictureSwipeAndNavigatorHaveDevicePixels)
     EXPECT_EQ(f->PBRef->width(), 100);
     EXPECT_EQ(miniatura.devicePixelRatio(), factor);
     EXPECT_EQ(miniatura.size(), (QSizeF(f->PBRef->size()) * factor).toSize());
+}
+
+// The mini pages draw frames and thumbnails where their layout puts them, in
+// device pixels.
+TEST_F(Escala, MiniPagesAtDevicePixels)
+{
+    Abrir(QSize(300, 400));
+    bool visto = false;
+    DialogosDePrueba::Actuales().alMostrarModal << [&](QDialog &ventana) {
+        auto &v = dynamic_cast<FormMini &>(ventana);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return v.CargaCompleta; }, 20000));
+        const QImage i = v.grab().toImage();
+        const QRect ficha = mini::EnPixeles(v.Shficha[2].Rect, factor);
+        EXPECT_EQ(i.pixelColor(ficha.left(), ficha.center().y()), QColor(Qt::white));
+        EXPECT_EQ(i.pixelColor(ficha.right(), ficha.center().y()), QColor(Qt::white));
+        EXPECT_EQ(i.pixelColor(mini::EnPixeles(v.PBI[2].Rect, factor).center()), Colores[1]);
+        visto = true;
+        return 0;
+    };
+    f->Form_KeyUp(teclas::VK_F1 + 9, 0);
+    EXPECT_TRUE(visto);
 }

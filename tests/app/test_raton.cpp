@@ -5,8 +5,10 @@
 #include "shell/MouseWheel.h"
 #include "shell/modIdioma.h"
 #include "app/Form1.h"
+#include "views/FormListaPag.h"
 
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -34,10 +36,11 @@ protected:
         Enviar(QEvent::MouseMove, x1, y1, Qt::LeftButton, mods);
         Enviar(QEvent::MouseButtonRelease, x1, y1, Qt::LeftButton, mods);
     }
+    // As the platform delivers it: with the buttons the application holds down.
     void Rueda(int delta)
     {
         QWheelEvent e(QPointF(400, 300), f->mapToGlobal(QPointF(400, 300)), QPoint(), QPoint(0, delta),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+                      QGuiApplication::mouseButtons(), Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(f.get(), &e);
         QCoreApplication::processEvents(); // WheelMove comes after the window's own handling
     }
@@ -265,4 +268,67 @@ TEST_F(Raton, MovesWithoutAButtonReachTheWindow)
     EXPECT_TRUE(f->ImCerrar->isHidden());
     QTest::mouseMove(ventana, f->LBPag->geometry().topLeft() + QPoint(-10, -10));
     EXPECT_FALSE(f->LBPag->isHidden());
+}
+
+// The left button through the application, as the window system sends it: a
+// release goes to the window of its press only while that window is up.
+static void Boton(QWindow *w, QPoint p, QEvent::Type tipo)
+{
+    if (!w->isVisible())
+        return;
+    const Qt::MouseButtons estado = tipo == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+    qt_handleMouseEvent(w, p, w->mapToGlobal(p), estado, Qt::LeftButton, tipo, {}, ++QTest::lastMouseTimestamp);
+    QCoreApplication::processEvents();
+}
+
+TEST_F(Raton, NoToolWindowLeavesTheWheelDead)
+{
+    Abrir(12, QSize(400, 300));
+    f->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.get()));
+    QWindow *principal = f->windowHandle();
+    // Held down on the main window, the button keeps the wheel from turning.
+    Boton(principal, {400, 300}, QEvent::MouseButtonPress);
+    Rueda(-120);
+    EXPECT_EQ(f->Vista().PaginaActual, 1);
+    // A modal window opened over the press takes its release: the press is
+    // over for the main window.
+    QEvent bloqueada(QEvent::WindowBlocked);
+    QCoreApplication::sendEvent(f.get(), &bloqueada);
+    EXPECT_FALSE(f->bDesplazando);
+    Rueda(-120);
+    EXPECT_EQ(f->Vista().PaginaActual, 2);
+    Boton(principal, {400, 300}, QEvent::MouseButtonRelease);
+
+    // Shift+P, a double click on page 5's name: the list closes with the
+    // release of its second press, and nothing is left held.
+    DialogosDePrueba::Actuales().alMostrarModal << [](QDialog &v) {
+        auto &lista = dynamic_cast<FormListaPag &>(v);
+        const QRect linea = lista.Lista->visualItemRect(lista.Lista->item(4));
+        const QPoint p = lista.Lista->viewport()->mapTo(&lista, linea.center());
+        for (auto tipo : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonPress,
+                          QEvent::MouseButtonRelease})
+            Boton(lista.windowHandle(), p, tipo);
+        EXPECT_TRUE(lista.isHidden());
+        return lista.result();
+    };
+    f->Form_KeyUp('P', teclas::ShiftMask);
+    EXPECT_EQ(f->Vista().PaginaActual, 5);
+    EXPECT_EQ(QGuiApplication::mouseButtons(), Qt::NoButton);
+    Rueda(-120);
+    EXPECT_EQ(f->Vista().PaginaActual, 6);
+
+    // A window gone between a press and its release: the application still
+    // takes the button as held; the main window knows better.
+    {
+        QWidget otra;
+        otra.resize(100, 100);
+        otra.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&otra));
+        Boton(otra.windowHandle(), {50, 50}, QEvent::MouseButtonPress);
+    }
+    ASSERT_EQ(QGuiApplication::mouseButtons(), Qt::LeftButton);
+    Rueda(-120);
+    EXPECT_EQ(f->Vista().PaginaActual, 7);
+    Boton(principal, {400, 300}, QEvent::MouseButtonRelease);
 }

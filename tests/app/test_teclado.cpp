@@ -192,9 +192,9 @@ TEST_F(Teclado, KeysAndWhatTheyLeave)
           {Qt::Key_Space, 0, 2, "", true}, {Qt::Key_Space, S, 1, "", true}}},
         {"zoom in then out leaves 99 %", 2, {{'Z', 0, 0, "Zoom + [110%]"}, {'Z', S, 0, "Zoom - [99%]"}}},
         {"the show, the OSD and V", 3,
-         {{'A', 0, 0, "Automatic show: Activated"}, {'A', S, 0, "Interval of shown: 7s"},
-          {'A', 0, 0, "Automatic show: Desactivated"}, {'O', 0, 0, "OSD Activated (Hidden)"},
-          {'O', 0, 0, "OSD Desactivated"}, {'V', 0, 0, "OSD Desactivated"}, {'O', 0, 0, "OSD Activated"}}},
+         {{'A', 0, 0, "Automatic show: Activated"}, {'A', S, 0, "Show interval: 7s"},
+          {'A', 0, 0, "Automatic show: Deactivated"}, {'O', 0, 0, "OSD Activated (Hidden)"},
+          {'O', 0, 0, "OSD Deactivated"}, {'V', 0, 0, "OSD Deactivated"}, {'O', 0, 0, "OSD Activated"}}},
         {"turns and flips say so", 2,
          {{'R', 0, 0, "Rotate right"}, {'R', S, 0, "Rotate left"}, {'F', 0, 0, "Flip horizontal"},
           {'F', S, 0, "Flip vertical"}, {'B', 0, 0, "Navigation bar: On"}, {'B', 0, 0, "Navigation bar: Off"}}},
@@ -221,6 +221,10 @@ TEST_F(Teclado, KeysAndWhatTheyLeave)
             }
         }
     }
+    // On and off in the reader's language too.
+    modIdioma::Idioma = "deu";
+    Tecla('8');
+    EXPECT_TRUE(V().UltimoMensaje().endsWith(": Ein")) << V().UltimoMensaje().toStdString();
 }
 
 TEST_F(Teclado, TheGateKeysWithoutADocument)

@@ -229,6 +229,7 @@ TEST_F(Coleccion, ADoubleClickSavesClosesAndOpensTheComic)
     f.show();
     Clic(f, 1, true);
     QTest::mouseDClick(f.ucListado1->PB, Qt::LeftButton, {}, f.ucListado1->RectNombre(1).center());
+    QTest::mouseRelease(f.ucListado1->PB, Qt::LeftButton, {}, f.ucListado1->RectNombre(1).center());
     EXPECT_EQ(abiertos, QStringList{raiz + "/hero 02.cbz"});
     EXPECT_EQ(estadosAlAbrir, "\"hero 02.cbz\",\"1\"\r\n");
     EXPECT_FALSE(f.isVisible());

@@ -77,11 +77,11 @@ TEST(ucListado, ThreeMarkerClicksComeBackWithThreeEvents)
     QSignalSpy marcador(&c.uc, &ucListado::ImageClick);
     QSignalSpy clic(&c.uc, &ucListado::LBClick);
     const QPoint p = c.uc.RectMarcador(2).center();
-    EXPECT_EQ(c.uc.TooltipMarcador(2), "NO readed. Click to change the state");
+    EXPECT_EQ(c.uc.TooltipMarcador(2), "NOT read. Click to change the state");
     QTest::mouseClick(c.uc.PB, Qt::LeftButton, {}, p);
     EXPECT_EQ(c.uc.Indice(), 6);
     EXPECT_EQ(c.uc.EstadoIndice(), 1);
-    EXPECT_EQ(c.uc.TooltipMarcador(2), "Readed");
+    EXPECT_EQ(c.uc.TooltipMarcador(2), "Read");
     QTest::mouseClick(c.uc.PB, Qt::LeftButton, {}, p);
     EXPECT_EQ(c.uc.EstadoIndice(), 2);
     EXPECT_EQ(c.uc.TooltipMarcador(2), "Reading...");
@@ -93,8 +93,8 @@ TEST(ucListado, ThreeMarkerClicksComeBackWithThreeEvents)
     QTest::mouseClick(c.uc.PB, Qt::LeftButton, {}, p);
     c.uc.ScrollManual(-1);
     EXPECT_EQ(c.uc.Estado(6), 1);
-    EXPECT_EQ(c.uc.TooltipMarcador(3), "Readed");
-    EXPECT_EQ(c.uc.TooltipMarcador(2), "NO readed. Click to change the state");
+    EXPECT_EQ(c.uc.TooltipMarcador(3), "Read");
+    EXPECT_EQ(c.uc.TooltipMarcador(2), "NOT read. Click to change the state");
 }
 
 TEST(ucListado, NamesClickAndDoubleClick)
@@ -121,13 +121,17 @@ TEST(ucListado, HoverHighlightsOnlyWhenAskedFor)
 {
     Control c;
     c.uc.setList(c.Nombres(30), QStringList(30, "0"));
-    QTest::mouseMove(c.uc.PB, c.uc.RectNombre(3).center());
+    const auto mover = [&](QPoint p) { // the control is not on screen: no pointer to move
+        QMouseEvent e(QEvent::MouseMove, p, c.uc.PB->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(c.uc.PB, &e);
+    };
+    mover(c.uc.RectNombre(3).center());
     EXPECT_EQ(c.uc.FilaResaltada(), -1);
     c.uc.setHighLight(true);
-    QTest::mouseMove(c.uc.PB, c.uc.RectNombre(3).center());
+    mover(c.uc.RectNombre(3).center());
     EXPECT_EQ(c.uc.FilaResaltada(), 3);
-    QTest::mouseMove(c.uc.PB, c.uc.RectMarcador(5).center()); // over a marker it stays
+    mover(c.uc.RectMarcador(5).center()); // over a marker it stays
     EXPECT_EQ(c.uc.FilaResaltada(), 3);
-    QTest::mouseMove(c.uc.PB, QPoint(c.uc.RectNombre(3).left() + 5, c.uc.RectNombre(3).bottom() + 2));
+    mover(QPoint(c.uc.RectNombre(3).left() + 5, c.uc.RectNombre(3).bottom() + 2));
     EXPECT_EQ(c.uc.FilaResaltada(), -1); // between rows: the surface
 }

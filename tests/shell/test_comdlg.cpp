@@ -8,12 +8,11 @@ using namespace modComDlg;
 
 TEST(Dialogos, FiltersBecomeQtFilters)
 {
-    EXPECT_EQ(FiltroQt("Archivos de Comics (cbr,cbz)|*.cbr;*.cbz", u'|'),
-              "Archivos de Comics (cbr,cbz) (*.cbr *.cbz)");
+    EXPECT_EQ(FiltroQt("Archivos de Comics (cbr,cbz)|*.cbr;*.cbz", u'|'), "Archivos de Comics (*.cbr *.cbz)");
     EXPECT_EQ(FiltroQt("All |*.bmp;*.jpg|Comics|*.cbr|", u'|'), "All (*.bmp *.jpg);;Comics (*.cbr)");
     const QString nulos = QStringLiteral("JPEG (*.jpg)") + QChar(0) + "*.jpg" + QChar(0) + "BMP"
         + QChar(0) + "*.bmp" + QChar(0);
-    EXPECT_EQ(FiltroQt(nulos, QChar(0)), "JPEG (*.jpg) (*.jpg);;BMP (*.bmp)");
+    EXPECT_EQ(FiltroQt(nulos, QChar(0)), "JPEG (*.jpg);;BMP (*.bmp)");
     EXPECT_EQ(FiltroQt("", u'|'), "");
 }
 

@@ -87,6 +87,7 @@ TEST_F(Bocadillo, QHidesTheViewerAndADoubleClickBringsItBackAsItWas)
     EXPECT_EQ(globo->pos(), QPoint(pantalla.right() + 1 - globo->width() - diseno::Entero(100 / 15.0), 0));
 
     QTest::mouseDClick(globo->LBInv, Qt::LeftButton);
+    QTest::mouseRelease(globo->LBInv, Qt::LeftButton); // the viewer comes back with it
     EXPECT_TRUE(f->isVisible());
     EXPECT_EQ(f->Vista().PaginaActual(), 3);
     EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 3);

@@ -174,8 +174,9 @@ TEST_F(Info, AClickOutsideClosesItAndAClickOnItDoesNot)
         QCursor::setPos(fuera);
         // Through the window system, as a real press comes.
         QTest::mousePress(f->windowHandle(), Qt::LeftButton, {}, f->mapFromGlobal(fuera));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !v.isVisible(); }, 2000));
+        QTest::qWait(50);
         QTest::mouseRelease(f->windowHandle(), Qt::LeftButton, {}, f->mapFromGlobal(fuera));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !v.isVisible(); }, 2000));
     }));
     EXPECT_EQ(f->Vista().PaginaActual(), 1); // no command
 }

@@ -96,6 +96,7 @@ TEST_F(Lupa, F9ClosesItAndADoubleClickOnTheTitleDocksIt)
         EXPECT_EQ(l.geometry().top(), g.top());
         l.move(100, 100);
         QTest::mouseDClick(l.LBTitulo, Qt::LeftButton);
+        QTest::mouseRelease(l.LBTitulo, Qt::LeftButton);
         EXPECT_EQ(l.geometry().right(), l.screen()->geometry().right());
         EXPECT_EQ(l.geometry().top(), 0);
         QTest::keyClick(&l, Qt::Key_Escape); // only F9 closes

@@ -6,6 +6,7 @@
 #include "views/FormMini.h"
 
 #include <QDirIterator>
+#include <QSet>
 #include <QLabel>
 #include <QTest>
 #include <QToolButton>
@@ -53,11 +54,6 @@ protected:
     {
         return {(r.Left + r.Width / 2) / 15, (r.Top + r.Height / 2) / 15};
     }
-    static bool Parecido(QColor a, QColor b)
-    {
-        return std::abs(a.red() - b.red()) < 24 && std::abs(a.green() - b.green()) < 24
-               && std::abs(a.blue() - b.blue()) < 24;
-    }
     QString Base() { return cacheMini::RutaCacheMini(f->Doc()); }
 };
 
@@ -81,21 +77,24 @@ TEST(MiniGeometria, TheGridSideFramesAndBoxes)
     EXPECT_EQ(mini::CalcularRejilla(0, {12000, 9000}).Lado, 0);
 
     const Rect ficha{240, 360, 11660, 8540};
-    EXPECT_EQ(mini::CajaVacia(ficha), (Rect{285, 405, 11540, 8420}));
-    // Upright: the box height, centred across (2912.5 goes to even).
-    EXPECT_EQ(mini::Caja(ficha, {60, 80}), (Rect{2912, 405, 6315, 8420}));
+    // The band for the page number: 300 under the box, 60 above the frame's bottom.
+    EXPECT_EQ(mini::CajaVacia(ficha), (Rect{285, 405, 11540, 8120}));
+    EXPECT_EQ(mini::Numero(ficha), (Rect{240, 8540, 11660, 300}));
+    EXPECT_EQ(mini::Banda(692), 210); // a small frame keeps a readable band
+    // Upright: the box height, centred across.
+    EXPECT_EQ(mini::Caja(ficha, {60, 80}), (Rect{3025, 405, 6090, 8120}));
     // Square: the upright branch, as wide as high.
-    EXPECT_EQ(mini::Caja(ficha, {500, 500}), (Rect{1860, 405, 8420, 8420}));
-    // Wide, wider than the box: the height reduced, centred down.
-    EXPECT_EQ(mini::Caja(ficha, {200, 100}), (Rect{285, 1745, 11540, 5770}));
+    EXPECT_EQ(mini::Caja(ficha, {500, 500}), (Rect{2010, 405, 8120, 8120}));
+    // Wide, wider than the box: the height reduced, centred down above the band.
+    EXPECT_EQ(mini::Caja(ficha, {200, 100}), (Rect{285, 1595, 11540, 5770}));
     // Wide in a box wider still: the whole box height, stretched.
-    EXPECT_EQ(mini::Caja(ficha, {120, 100}), (Rect{285, 420, 11540, 8420}));
+    EXPECT_EQ(mini::Caja(ficha, {120, 100}), (Rect{285, 420, 11540, 8120}));
     // An upright page in a box narrower than it (a tall window) stays inside.
     const Rect alta{240, 360, 2000, 8000};
     const Rect caja = mini::Caja(alta, {60, 80});
     EXPECT_EQ(caja.Width, 1880);
     EXPECT_EQ(caja.Height, 2507);
-    EXPECT_LE(caja.Top + caja.Height, alta.Top + alta.Height);
+    EXPECT_LE(caja.Top + caja.Height, mini::Numero(alta).Top);
     // Device pixels, as the frames are drawn.
     EXPECT_EQ(mini::EnPixeles({240, 360, 11660, 8540}, 1.0), QRect(16, 24, 777, 569));
     EXPECT_EQ(mini::EnPixeles({240, 360, 11660, 8540}, 2.0), QRect(32, 48, 1555, 1139));
@@ -109,15 +108,15 @@ TEST_F(Mini, OnePageFillsTheWindowLessTheMarginsOverTheDarkenedScreen)
         EXPECT_EQ(v.geometry(), f->geometry());
         ASSERT_EQ(v.Shficha.size(), 2u);
         EXPECT_EQ(v.Shficha[1].Rect, (Rect{240, 360, 11660, 8540}));
-        EXPECT_EQ(v.PBI[1].Rect, (Rect{2912, 405, 6315, 8420}));
+        EXPECT_EQ(v.PBI[1].Rect, (Rect{3025, 405, 6090, 8120}));
         EXPECT_EQ(v.LBInfo->text(), "Total pages: 1");
         EXPECT_EQ(v.LBInfo->toolTip(), "Escape to cancel");
         EXPECT_EQ(v.ImCerrar->toolTip(), "Close Minipages");
         // The thumbnail at exactly its box's pixels, in the page's colour;
         // the frame white.
-        EXPECT_EQ(v.PBI[1].Imagen.size(), QSize(421, 561));
+        EXPECT_EQ(v.PBI[1].Imagen.size(), QSize(406, 541));
         const QImage i = v.grab().toImage();
-        EXPECT_TRUE(Parecido(i.pixelColor(Centro(v.PBI[1].Rect)), QColor::fromHsv(50, 200, 230)));
+        EXPECT_TRUE(prueba::Cerca(i.pixelColor(Centro(v.PBI[1].Rect)), QColor::fromHsv(50, 200, 230)));
         EXPECT_EQ(i.pixelColor(16, 300), QColor(Qt::white));
         EXPECT_EQ(i.pixelColor(792, 300), QColor(Qt::white));
         // The background: the screen in grey, darker.
@@ -132,6 +131,7 @@ TEST_F(Mini, OnePageFillsTheWindowLessTheMarginsOverTheDarkenedScreen)
 TEST_F(Mini, TenPagesFillAFourByFourGridInPageOrderWithAHoverFrame)
 {
     Comic(10);
+    f->Vista().IrAPagina(6);
     std::vector<int> orden;
     ASSERT_TRUE(ConVentana<FormMini>(F10, [&](FormMini &v) {
         v.AlColocar = [&](int i) { orden.push_back(i); };
@@ -141,8 +141,30 @@ TEST_F(Mini, TenPagesFillAFourByFourGridInPageOrderWithAHoverFrame)
         EXPECT_EQ(v.Shficha[10].Rect, (Rect{3180, 4680, 2840, 2060}));
         for (int i = 1; i <= 10; ++i)
             EXPECT_TRUE(v.PBI[std::size_t(i)].Visible) << i;
-        const QImage pantalla = v.grab().toImage();
-        EXPECT_TRUE(Parecido(pantalla.pixelColor(Centro(v.PBI[10].Rect)), QColor::fromHsv(140, 200, 230)));
+        const QImage pantalla = v.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_TRUE(prueba::Cerca(pantalla.pixelColor(Centro(v.PBI[10].Rect)), QColor::fromHsv(140, 200, 230)));
+        // Under each thumbnail its number, readable, each one its own.
+        QSet<QByteArray> numeros;
+        for (std::size_t i = 1; i <= 10; ++i) {
+            // Within the frame's side lines.
+            const QRect banda = mini::EnPixeles(mini::Numero(v.Shficha[i].Rect), 1.0).adjusted(2, 0, -2, 0);
+            EXPECT_GT(banda.top(), mini::EnPixeles(v.PBI[i].Rect, 1.0).bottom()) << i;
+            EXPECT_GE(prueba::ColoresDeTexto(pantalla, banda).Razon(), contraste::Minima) << i;
+            const QImage numero = pantalla.copy(banda);
+            numeros << QByteArray(reinterpret_cast<const char *>(numero.constBits()), numero.sizeInBytes());
+        }
+        EXPECT_EQ(numeros.size(), 10);
+        // The current page, 6, ringed outside its frame on every side, its
+        // picture untouched; page 5 not.
+        const QRect seis = mini::EnPixeles(v.Shficha[6].Rect, 1.0), cinco = mini::EnPixeles(v.Shficha[5].Rect, 1.0);
+        const QColor anillo = pantalla.pixelColor(seis.center().x(), seis.top() - 3);
+        for (const QPoint p : {QPoint(seis.left() - 3, seis.center().y()), QPoint(seis.right() + 3, seis.center().y()),
+                               QPoint(seis.center().x(), seis.bottom() + 3)})
+            EXPECT_EQ(pantalla.pixelColor(p), anillo);
+        EXPECT_GE(contraste::Razon(anillo, pantalla.pixelColor(seis.center().x(), seis.top() - 5)), contraste::Minima);
+        EXPECT_NE(pantalla.pixelColor(cinco.center().x(), cinco.top() - 3), anillo);
+        EXPECT_EQ(pantalla.copy(mini::EnPixeles(v.PBI[6].Rect, 1.0)),
+                  v.PBI[6].Imagen.convertToFormat(QImage::Format_RGB32));
         // The pointer over a thumbnail frames it in grey; over the
         // background the frame goes.
         QTest::mouseMove(&v, Centro(v.PBI[3].Rect));
@@ -184,16 +206,21 @@ TEST_F(Mini, EscapeStopsTheLoadingAndOnlyThenReloadStartsAgainFromPageOne)
         EXPECT_EQ(orden.front(), 1);
         EXPECT_EQ(orden.size(), 10u);
         EXPECT_EQ(v.LBInfo->text(), "Total pages: 10");
-        // Complete: F5, F10, the reload button and Escape change nothing.
+        // Complete: F5, F10 and the reload button change nothing; Escape
+        // closes, as the close button does.
         QTest::keyClick(&v, Qt::Key_F10);
         QTest::keyClick(&v, Qt::Key_F5);
         v.ImReload->click();
-        QTest::keyClick(&v, Qt::Key_Escape);
         EXPECT_TRUE(v.CargaCompleta);
         EXPECT_FALSE(v.Cancelado);
         EXPECT_TRUE(v.Shficha[10].Visible);
         EXPECT_EQ(orden.size(), 10u);
+        QTest::keyClick(&v, Qt::Key_Escape);
+        EXPECT_TRUE(v.isHidden());
+        EXPECT_EQ(v.PaginaElegida, -1);
     }));
+    EXPECT_EQ(salidas, 0); // nor does the main window end
+    EXPECT_TRUE(QFile::exists(Base() + ".tvl"));
 }
 
 TEST_F(Mini, ClosingAFreshGridWritesTheCacheWhichTheSameArchiveUsesUntilTouched)
@@ -202,13 +229,16 @@ TEST_F(Mini, ClosingAFreshGridWritesTheCacheWhichTheSameArchiveUsesUntilTouched)
     f->Form_KeyUp(' ', 0);
     ASSERT_EQ(f->Vista().PaginaActual(), 2);
     std::vector<Rect> fichas;
-    QColor fondoCerrar;
-    QPoint cerrar;
+    QColor fondoCerrar, fondoAnillo;
+    QPoint cerrar, anillo;
     ASSERT_TRUE(ConMini([&](FormMini &v) {
         for (std::size_t i = 1; i < v.Shficha.size(); ++i)
             fichas.push_back(v.Shficha[i].Rect);
         cerrar = v.ImCerrar->geometry().center();
         fondoCerrar = v.Fondo().pixelColor(cerrar);
+        const QRect dos = mini::EnPixeles(v.Shficha[2].Rect, 1.0); // the current page
+        anillo = QPoint(dos.center().x(), dos.top() - 3);
+        fondoAnillo = v.Fondo().pixelColor(anillo);
         v.ImCerrar->click();
     }));
     // The close button: the current page stays.
@@ -226,8 +256,9 @@ TEST_F(Mini, ClosingAFreshGridWritesTheCacheWhichTheSameArchiveUsesUntilTouched)
     EXPECT_TRUE(lineas[8].isEmpty());
     const QImage jpg(base + ".jpg");
     ASSERT_EQ(jpg.size(), QSize(800, 600));
-    // The grid alone: the close button is not in it.
-    EXPECT_TRUE(Parecido(jpg.pixelColor(cerrar), fondoCerrar));
+    // The grid alone: neither the close button nor the current page's ring.
+    EXPECT_TRUE(prueba::Cerca(jpg.pixelColor(cerrar), fondoCerrar));
+    EXPECT_TRUE(prueba::Cerca(jpg.pixelColor(anillo), fondoAnillo));
 
     // Unchanged: the cached grid with its hot spots, and a double click shows page 5.
     ASSERT_TRUE(ConMini([&](FormMini &v) {
@@ -241,6 +272,7 @@ TEST_F(Mini, ClosingAFreshGridWritesTheCacheWhichTheSameArchiveUsesUntilTouched)
         QTest::mouseMove(&v, Centro(v.LBI[4]));
         EXPECT_EQ(v.Shape1.Rect, v.LBI[4]);
         QTest::mouseDClick(&v, Qt::LeftButton, {}, Centro(v.LBI[5]));
+        QTest::mouseRelease(&v, Qt::LeftButton, {}, Centro(v.LBI[5]));
     }));
     EXPECT_EQ(f->Vista().PaginaActual(), 5);
     EXPECT_EQ(f->Vista().PaginaActual(), 5);
@@ -312,8 +344,10 @@ TEST_F(Mini, ADoubleClickWhileLoadingChoosesThePageAndWritesNoCache)
     Comic(10);
     ASSERT_TRUE(ConVentana<FormMini>(F10, [&](FormMini &v) {
         v.AlColocar = [&](int i) {
-            if (i == 2)
+            if (i == 2) {
                 QTest::mouseDClick(&v, Qt::LeftButton, {}, Centro(v.PBI[1].Rect));
+                QTest::mouseRelease(&v, Qt::LeftButton, {}, Centro(v.PBI[1].Rect));
+            }
         };
         ASSERT_TRUE(QTest::qWaitFor([&] { return v.PaginaElegida != -1; }, 20000));
         EXPECT_TRUE(v.Cancelado);

@@ -88,11 +88,11 @@ TEST_F(Propiedades, AnArchiveSaysPagesAndPageAndItsReadState)
     EXPECT_EQ(c.EstadoLectura, 2);
 
     Estados({{"mi comic.cbz", "1", {}}});
-    EXPECT_EQ(Tarjeta().Texto[Estado], "Readed");
+    EXPECT_EQ(Tarjeta().Texto[Estado], "Read");
     QFile::remove(coleccion::RutaEstados());
     f->Form_KeyUp('M', ShiftMask);
     const Ficha sin = Tarjeta();
-    EXPECT_EQ(sin.Texto[Estado], "No readed");
+    EXPECT_EQ(sin.Texto[Estado], "Not read");
     EXPECT_EQ(sin.Texto[Marcador], "No Bookmark");
 }
 
@@ -129,7 +129,7 @@ TEST_F(Propiedades, APictureFolderSaysImagesAndImageAndTheRealFileOfAnyExtension
     EXPECT_EQ(c.Texto[Modificado], "· Modified: " + TextoFecha(cuando));
     EXPECT_TRUE(c.Texto[Modificado].contains("14")) << c.Texto[Modificado].toStdString();
     EXPECT_FALSE(TextoFecha(QFileInfo(c.Ruta).lastRead()).isEmpty());
-    EXPECT_EQ(c.Texto[Estado], "No readed");
+    EXPECT_EQ(c.Texto[Estado], "Not read");
 }
 
 TEST_F(Propiedades, DatesAreShownInTheLocalTimeZone)

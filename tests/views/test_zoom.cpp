@@ -206,3 +206,29 @@ TEST_F(Zoom, NoWindowWithoutADocument)
     EXPECT_FALSE(ConVentana<FormZoom>(F8, [](FormZoom &) {}));
     EXPECT_TRUE(DialogosDePrueba::Actuales().llamadas.isEmpty());
 }
+
+// Z shows the small overview; a turn or a mirror remakes it at once, as the
+// fit keys do: the new page's shape and colours, framed whole.
+TEST_F(Zoom, TheOverviewFollowsRotationAndMirroring)
+{
+    Abrir({1600, 1200}); // red, green / blue, yellow
+    f->Form_KeyUp('Z', 0);
+    ASSERT_FALSE(f->PBRef->isHidden());
+    ASSERT_EQ(f->PBRef->size(), QSize(100, 75));
+    // Turned right, mirrored across, turned back left, mirrored down: the
+    // shape, the colour at the top left, and a frame round the whole
+    // thumbnail (mode 1 shows all the page).
+    const std::tuple<int, int, QSize, QColor> casos[] = {{'R', 0, {100, 133}, Qt::blue},
+                                                         {'F', 0, {100, 133}, Qt::red},
+                                                         {'R', teclas::ShiftMask, {100, 75}, Qt::blue},
+                                                         {'F', teclas::ShiftMask, {100, 75}, Qt::red}};
+    for (const auto &[tecla, mayusculas, tamano, arribaIzquierda] : casos) {
+        f->Form_KeyUp(tecla, mayusculas);
+        ASSERT_EQ(f->PBRef->size(), tamano) << char(tecla);
+        const QImage vista = f->PBRef->pixmap().toImage();
+        EXPECT_TRUE(prueba::Cerca(vista.pixelColor(25, 20), arribaIzquierda, 40)) << char(tecla);
+        const int w = tamano.width(), h = tamano.height();
+        for (const QPoint p : {QPoint(0, h / 2), QPoint(w - 1, 50), QPoint(50, h - 1)})
+            EXPECT_TRUE(prueba::Cerca(vista.pixelColor(p), QColor(230, 40, 40), 40)) << char(tecla);
+    }
+}
