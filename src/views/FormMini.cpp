@@ -514,7 +514,7 @@ void FormMini::PintarMarcas(QPainter &p, double escala) const
         p.setPen(ColorNumero);
         p.drawText(placa, Qt::AlignCenter, numero);
     }
-    const diseno::Rect *actual = FichaDe(std::size_t(std::max(comandos_.Vista().PaginaActual, 0)));
+    const diseno::Rect *actual = FichaDe(std::size_t(std::max(comandos_.Vista().PaginaActual(), 0)));
     if (!actual)
         return;
     const diseno::Rect a = mini::Anillo(*actual);

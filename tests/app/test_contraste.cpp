@@ -106,14 +106,14 @@ TEST_F(Contraste, EveryTextOfEveryWindowStandsOutFromItsBackground)
 
     // The save window, and a question it asks, which takes its look.
     auto &d = DialogosDePrueba::Actuales();
-    ConVentana(VK_F1 + 2, 0, [&](QDialog &v) {
+    ConVentana(int(Qt::Key_F1) + 2, 0, [&](QDialog &v) {
         Comprobar(v);
         d.alMostrarModal.prepend([&](QDialog &caja) { return Comprobar(caja), 0; });
         return modComDlg::CajaMensaje(&v, "Overwrite?", "Overwrite", modComDlg::EstiloCaja::PreguntaSiNo);
     });
     for (const auto &[tecla, mayusculas] : std::vector<std::pair<int, int>>{
-             {VK_F1, 0}, {'E', 0}, {VK_F1 + 7, 0}, {VK_F1 + 8, 0}, {'D', 0}, {VK_F1 + 9, 0},
-             {VK_F1 + 10, 0}, {VK_F1 + 11, 0}, {'P', 0}, {'P', ShiftMask}, {'L', 0}})
+             {int(Qt::Key_F1), 0}, {'E', 0}, {int(Qt::Key_F1) + 7, 0}, {int(Qt::Key_F1) + 8, 0}, {'D', 0}, {int(Qt::Key_F1) + 9, 0},
+             {int(Qt::Key_F1) + 10, 0}, {int(Qt::Key_F1) + 11, 0}, {'P', 0}, {'P', ShiftMask}, {'L', 0}})
         ConVentana(tecla, mayusculas);
 
     // The collection with its rows, one of them under the pointer, and its
@@ -123,7 +123,7 @@ TEST_F(Contraste, EveryTextOfEveryWindowStandsOutFromItsBackground)
     for (const char *nombre : {"/Hero 01.cbz", "/Hero 02.cbz", "/Otra/Villain 01.cbz"})
         ASSERT_TRUE(prueba::EscribirZip(raiz + nombre, {{"p1.png", prueba::PaginaDeColor(Qt::red, {60, 90}, "PNG")}}));
     f->Doc().RutaColeccion = raiz;
-    ConVentana(VK_F1 + 4, 0, [&](QDialog &v) {
+    ConVentana(int(Qt::Key_F1) + 4, 0, [&](QDialog &v) {
         auto &coleccion = dynamic_cast<FormColeccion &>(v);
         QMouseEvent encima(QEvent::MouseMove, coleccion.ucListado1->RectNombre(1).center(), QPointF(), Qt::NoButton,
                            Qt::NoButton, Qt::NoModifier);

@@ -158,6 +158,6 @@ TEST_F(Escala, MiniPagesAtDevicePixels)
         visto = true;
         return 0;
     };
-    f->Form_KeyUp(teclas::VK_F1 + 9, 0);
+    f->Form_KeyUp(int(Qt::Key_F10), 0);
     EXPECT_TRUE(visto);
 }

@@ -290,14 +290,14 @@ TEST_F(Raton, NoToolWindowLeavesTheWheelDead)
     // Held down on the main window, the button keeps the wheel from turning.
     Boton(principal, {400, 300}, QEvent::MouseButtonPress);
     Rueda(-120);
-    EXPECT_EQ(f->Vista().PaginaActual, 1);
+    EXPECT_EQ(f->Vista().PaginaActual(), 1);
     // A modal window opened over the press takes its release: the press is
     // over for the main window.
     QEvent bloqueada(QEvent::WindowBlocked);
     QCoreApplication::sendEvent(f.get(), &bloqueada);
     EXPECT_FALSE(f->bDesplazando);
     Rueda(-120);
-    EXPECT_EQ(f->Vista().PaginaActual, 2);
+    EXPECT_EQ(f->Vista().PaginaActual(), 2);
     Boton(principal, {400, 300}, QEvent::MouseButtonRelease);
 
     // Shift+P, a double click on page 5's name: the list closes with the
@@ -313,10 +313,10 @@ TEST_F(Raton, NoToolWindowLeavesTheWheelDead)
         return lista.result();
     };
     f->Form_KeyUp('P', teclas::ShiftMask);
-    EXPECT_EQ(f->Vista().PaginaActual, 5);
+    EXPECT_EQ(f->Vista().PaginaActual(), 5);
     EXPECT_EQ(QGuiApplication::mouseButtons(), Qt::NoButton);
     Rueda(-120);
-    EXPECT_EQ(f->Vista().PaginaActual, 6);
+    EXPECT_EQ(f->Vista().PaginaActual(), 6);
 
     // A window gone between a press and its release: the application still
     // takes the button as held; the main window knows better.
@@ -329,6 +329,6 @@ TEST_F(Raton, NoToolWindowLeavesTheWheelDead)
     }
     ASSERT_EQ(QGuiApplication::mouseButtons(), Qt::LeftButton);
     Rueda(-120);
-    EXPECT_EQ(f->Vista().PaginaActual, 7);
+    EXPECT_EQ(f->Vista().PaginaActual(), 7);
     Boton(principal, {400, 300}, QEvent::MouseButtonRelease);
 }
