@@ -95,8 +95,6 @@ public:
     bool GuardarConfiguracion() const;
     // Writes the settings and the bookmarks and ends the process.
     void Salir();
-    // Removes the last extraction folder of an archive (when empty).
-    void BorrarCarpetaPagina();
     void tmrPaseFotos_Timer() { Form_KeyUp(teclas::VK_SPACE, 0); }
     // How the process ends after Salir; tests replace it.
     static std::function<void()> &FinDelProceso();

@@ -36,7 +36,6 @@ public:
     bool bAvanzando = true;
     bool bAvanzandoAntes = true;        // the direction the last spread was read in
     bool PaginaCargada = true;          // false while a page load is under way
-    QString RutaPagina;                 // where the page would be extracted to
     ControlImagen Imagen;
     // Not a stretching holder: a PNG second page keeps its own size, not the
     // size of the page shown there before.
@@ -137,7 +136,6 @@ private:
     static constexpr std::chrono::milliseconds PausaDeHojeo{250};
     static constexpr int PaginasLectura = 3, PaginasHojeo = 6; // spreads in two-page mode
     void AnticiparVecinas(int pagina);
-    bool ExtraerYCargar(const QString &nombre, ControlImagen &destino);
     void PonerContinua(ControlImagen &c) const; // lays out a stacked page by the mode under it
     void ColocarPliego();                       // the two pages of a spread into their halves
 

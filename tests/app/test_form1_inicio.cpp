@@ -194,39 +194,3 @@ TEST_F(InicioForm1, CommandLineSkipsTheHintAndTheResume)
     EXPECT_EQ(TamanoNatural(f.Vista().Imagen), QSize(60, 90));
     EXPECT_EQ(info.count(), 0);
 }
-
-TEST_F(InicioForm1, ExtractionFolderIsRemovedOnlyInsideTheTemporaryFolder)
-{
-    Form1 f;
-    const QString temporal = modGeneral::CarpetaTemporal();
-    QDir().mkpath(temporal + "pag/sub");
-    f.Doc().EsComprimido = true;
-
-    f.Vista().RutaPagina = temporal + "pag/sub/1.jpg"; // empty subfolder: removed
-    f.Ordenes().BorrarCarpetaPagina();
-    EXPECT_FALSE(QDir(temporal + "pag/sub").exists());
-    EXPECT_TRUE(QDir(temporal + "pag").exists());
-
-    f.Vista().RutaPagina = temporal + "1.jpg"; // straight in the temporary folder
-    f.Ordenes().BorrarCarpetaPagina();
-    EXPECT_TRUE(QDir(temporal).exists());
-
-    QTemporaryDir fuera;
-    QDir().mkpath(fuera.filePath("vacia"));
-    f.Vista().RutaPagina = fuera.filePath("vacia/1.jpg"); // outside: never touched
-    f.Ordenes().BorrarCarpetaPagina();
-    EXPECT_TRUE(QDir(fuera.filePath("vacia")).exists());
-
-    ASSERT_TRUE(QFile::link(fuera.filePath("vacia"), temporal + "enlace"));
-    f.Vista().RutaPagina = temporal + "enlace/1.jpg"; // a link out of it: never followed
-    f.Ordenes().BorrarCarpetaPagina();
-    EXPECT_TRUE(QDir(fuera.filePath("vacia")).exists());
-    QFile::remove(temporal + "enlace");
-
-    f.Doc().EsComprimido = false; // only archives extract
-    QDir().mkpath(temporal + "pag/otra");
-    f.Vista().RutaPagina = temporal + "pag/otra/1.jpg";
-    f.Ordenes().BorrarCarpetaPagina();
-    EXPECT_TRUE(QDir(temporal + "pag/otra").exists());
-    QDir(temporal + "pag").removeRecursively();
-}

@@ -1,15 +1,16 @@
-// The thumbnails without a window: the decode workers, the loading of a
-// whole document's thumbnails, the small-picture decode and the cache files.
+// The thumbnails without a window: the loading of a whole document's
+// thumbnails on the decode pool, the small-picture decode and the cache files.
 #include "Constructores.h"
+#include "FuentesDePrueba.h"
 #include "documento/CacheMini.h"
 #include "documento/CargaMiniaturas.h"
 #include "documento/Documento.h"
-#include "documento/TallerDecodificacion.h"
 #include "imaging/Miniatura.h"
 #include "shell/modGeneral.h"
 
 #include <QBuffer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
@@ -97,52 +98,23 @@ TEST(Miniatura, DamagedBytesGiveNoPictureAndCancellingStops)
     EXPECT_TRUE(r.Imagen.isNull());
 }
 
-TEST(Taller, WorksEveryPageOnEveryWorkerAndCancellingFreesAWaitingGiver)
-{
-    std::mutex m;
-    std::set<int> hechas;
-    {
-        TallerDecodificacion taller([&](const TallerDecodificacion::Trabajo &t, const std::atomic<bool> &) {
-            std::lock_guard l(m);
-            hechas.insert(t.Indice);
-        }, 2);
-        EXPECT_EQ(taller.Hilos(), 2);
-        for (int i = 1; i <= 20; ++i)
-            ASSERT_TRUE(taller.Poner({i, Origen("x", "p.jpg")}));
-        taller.EsperarInactivo();
-    }
-    EXPECT_EQ(hechas.size(), 20u);
-
-    // One worker held busy, the queue full: the giver waits until Cancelar.
-    std::atomic<bool> ocupado{false};
-    TallerDecodificacion taller([&](const TallerDecodificacion::Trabajo &, const std::atomic<bool> &cancelar) {
-        ocupado = true;
-        while (!cancelar)
-            std::this_thread::yield();
-    }, 1);
-    ASSERT_TRUE(taller.Poner({1, Origen("x", "a")}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ocupado.load(); }));
-    ASSERT_TRUE(taller.Poner({2, Origen("x", "b")}));
-    ASSERT_TRUE(taller.Poner({3, Origen("x", "c")}));
-    std::atomic<int> puesto{-1};
-    std::thread dador([&] { puesto = taller.Poner({4, Origen("x", "d")}) ? 1 : 0; });
-    QTest::qWait(50);
-    EXPECT_EQ(puesto, -1); // still waiting for room
-    taller.Cancelar();
-    dador.join();
-    EXPECT_EQ(puesto, 0);
-    EXPECT_FALSE(taller.Poner({5, Origen("x", "e")}));
-    // Emptied, it takes work again.
-    taller.Vaciar();
-    ocupado = false;
-    EXPECT_TRUE(taller.Poner({6, Origen("x", "f")}));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return ocupado.load(); }));
-    taller.Vaciar();
-}
-
 class Carga : public ::testing::Test {
 protected:
     QString Ruta(const QString &n) const { return tmp.path() + '/' + n; }
+    std::unique_ptr<CargaMiniaturas> Cargar()
+    {
+        return std::make_unique<CargaMiniaturas>(d.Obreros(), d.Fuente(), d.Paginas, Quinto);
+    }
+    // A comic of `n` pages whose walk takes `porPagina` a page, or throws
+    // reading page `lanza`.
+    std::shared_ptr<prueba::FuenteDePrueba> Lenta(int n, std::chrono::milliseconds porPagina, const QString &lanza = {})
+    {
+        EXPECT_TRUE(prueba::EscribirZip(Ruta("lenta.cbz"),
+                                        prueba::PaginasNumeradas(n, [](int i) { return prueba::PaginaNumero(i, {60, 80}); })));
+        auto f = std::make_shared<prueba::FuenteDePrueba>(Ruta("lenta.cbz"), "CBZ", porPagina, lanza);
+        EXPECT_EQ(d.Adoptar(prueba::Listado(f)).Razon, Motivo::Ninguno);
+        return f;
+    }
     QTemporaryDir tmp;
     Documento d;
 };
@@ -156,8 +128,7 @@ TEST_F(Carga, AnArchiveInAnotherOrderComesBackInPageOrderWithDamagedPagesEmpty)
                                                     {"p2.png", prueba::PaginaNumero(2, {80, 60}, "PNG")}}));
     d.Abrir(Ruta("c.cbz"));
     ASSERT_EQ(d.NumeroPaginas(), 4);
-    CargaMiniaturas carga(*d.Fuente(), d.Paginas, Quinto, 2);
-    const auto todas = TodasLas(carga);
+    const auto todas = TodasLas(*Cargar());
     ASSERT_EQ(todas.size(), 4u);
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(todas[std::size_t(i)].Pagina, i + 1);
@@ -180,9 +151,8 @@ TEST_F(Carga, ARarArchiveIsReadInOnePassAndASameNamedEntryGivesBothPagesItsPictu
                                                      {"p2.jpg", prueba::PaginaNumero(3, {90, 80})}}));
     d.Abrir(Ruta("c.cbr"));
     ASSERT_EQ(d.NumeroPaginas(), 3);
-    CargaMiniaturas carga(*d.Fuente(), d.Paginas, Quinto, 1);
     std::map<int, QSize> ultima;
-    for (const auto &m : TodasLas(carga))
+    for (const auto &m : TodasLas(*Cargar()))
         ultima[m.Pagina] = m.Natural;
     EXPECT_EQ(ultima[1], QSize(60, 80));
     EXPECT_EQ(ultima[2], QSize(90, 80));
@@ -198,16 +168,37 @@ TEST_F(Carga, AFolderIsReadFileByFileAndCancellingHandsNothingMore)
         f.write(prueba::PaginaNumero(i, {50, 70}));
     }
     d.Abrir(Ruta("carpeta/p01.jpg"));
-    {
-        CargaMiniaturas carga(*d.Fuente(), d.Paginas, Quinto);
-        const auto todas = TodasLas(carga);
-        ASSERT_EQ(todas.size(), 12u);
-        EXPECT_EQ(todas.back().Pagina, 12);
-        EXPECT_EQ(todas.back().Imagen.size(), QSize(10, 14));
-    }
-    CargaMiniaturas carga(*d.Fuente(), d.Paginas, Quinto, 1);
-    carga.Cancelar();
-    EXPECT_TRUE(carga.Tomar().empty());
+    const auto todas = TodasLas(*Cargar());
+    ASSERT_EQ(todas.size(), 12u);
+    EXPECT_EQ(todas.back().Pagina, 12);
+    EXPECT_EQ(todas.back().Imagen.size(), QSize(10, 14));
+    auto carga = Cargar();
+    carga->Cancelar();
+    EXPECT_TRUE(carga->Tomar().empty());
+}
+
+TEST_F(Carga, ClosingDuringASlowWalkReturnsAtOnceAndTheWalkStopsAtItsNextPage)
+{
+    const auto fuente = Lenta(40, std::chrono::milliseconds(150));
+    auto carga = Cargar();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fuente->Leidas > 0; }));
+    QElapsedTimer reloj;
+    reloj.start();
+    carga.reset();
+    EXPECT_LT(reloj.elapsed(), 100);
+    const int alCerrar = fuente->Leidas;
+    d.Obreros().EsperarInactiva();
+    EXPECT_LE(fuente->Leidas, alCerrar + 1);
+}
+
+TEST_F(Carga, AWalkThatThrowsEndsWithThePagesItDidNotReachEmpty)
+{
+    Lenta(4, std::chrono::milliseconds(0), "p3.jpg");
+    const auto todas = TodasLas(*Cargar());
+    ASSERT_EQ(todas.size(), 4u);
+    EXPECT_FALSE(todas[1].Imagen.isNull());
+    EXPECT_TRUE(todas[2].Imagen.isNull());
+    EXPECT_TRUE(todas[3].Imagen.isNull());
 }
 
 TEST(CacheMini, TheIndexHasTheKeyThenOneLineOfFourNumbersPerPage)

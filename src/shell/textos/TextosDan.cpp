@@ -239,6 +239,18 @@ std::span<const TextoNumerado> TextosDan()
         {1120, "Tegneseriefremviser"sv},
         {1121, "Læs tegneserier (CBR, CBZ) og mapper med billeder"sv},
         {1122, "Viser siderne i fuld skærm, én eller to ad gangen, tilpasset skærmen, dens bredde eller dens højde, med zoom, rotation, bogmærker og en browser til en tegneseriesamling."sv},
+        {1220, "Filen findes ikke: %1"sv},
+        {1221, "Hverken en tegneserie eller et billede: %1"sv},
+        {1222, "Filen er beskadiget: %1"sv},
+        {1223, "Filen er tom: %1"sv},
+        {1224, "Ingen af dens sider er et billede: %1"sv},
+        {1225, "Dette arkiv er krypteret og kan ikke åbnes: %1"sv},
+        {1226, "Denne side er beskyttet med en adgangskode: %1"sv},
+        {1227, "Adgangskoden var forkert: %1"sv},
+        {1228, "Denne side kan ikke vises: %1"sv},
+        {1229, "Filen er for stor: %1"sv},
+        {1230, "Indtast adgangskoden!"sv},
+        {1231, "Adgangskoden var forkert. Indtast den igen:"sv},
     };
     return tabla;
 }

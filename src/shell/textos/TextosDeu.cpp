@@ -239,6 +239,18 @@ std::span<const TextoNumerado> TextosDeu()
         {1120, "Comic-Betrachter"sv},
         {1121, "Comics (CBR, CBZ) und Bilderordner lesen"sv},
         {1122, "Zeigt die Seiten im Vollbild, eine oder zwei zugleich, an den Bildschirm, seine Breite oder seine Höhe angepasst, mit Zoom, Drehen, Lesezeichen und einem Browser für eine Comicsammlung."sv},
+        {1220, "Die Datei ist nicht vorhanden: %1"sv},
+        {1221, "Weder ein Comic noch ein Bild: %1"sv},
+        {1222, "Die Datei ist beschädigt: %1"sv},
+        {1223, "Die Datei ist leer: %1"sv},
+        {1224, "Keine ihrer Seiten ist ein Bild: %1"sv},
+        {1225, "Dieses Archiv ist verschlüsselt und kann nicht geöffnet werden: %1"sv},
+        {1226, "Diese Seite ist mit einem Passwort geschützt: %1"sv},
+        {1227, "Das Passwort war falsch: %1"sv},
+        {1228, "Diese Seite kann nicht angezeigt werden: %1"sv},
+        {1229, "Die Datei ist zu groß: %1"sv},
+        {1230, "Bitte geben Sie das Passwort ein!"sv},
+        {1231, "Das Passwort war falsch. Bitte geben Sie es erneut ein:"sv},
     };
     return tabla;
 }

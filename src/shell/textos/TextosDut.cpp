@@ -239,6 +239,18 @@ std::span<const TextoNumerado> TextosDut()
         {1120, "Stripviewer"sv},
         {1121, "Lees strips (CBR, CBZ) en mappen met afbeeldingen"sv},
         {1122, "Toont de pagina's schermvullend, één of twee tegelijk, passend op het scherm, de breedte of de hoogte, met zoom, draaien, bladwijzers en een browser voor een stripverzameling."sv},
+        {1220, "Het bestand is er niet: %1"sv},
+        {1221, "Geen strip en geen afbeelding: %1"sv},
+        {1222, "Het bestand is beschadigd: %1"sv},
+        {1223, "Het bestand is leeg: %1"sv},
+        {1224, "Geen van de pagina's is een afbeelding: %1"sv},
+        {1225, "Dit archief is versleuteld en kan niet worden geopend: %1"sv},
+        {1226, "Deze pagina is beveiligd met een wachtwoord: %1"sv},
+        {1227, "Het wachtwoord was onjuist: %1"sv},
+        {1228, "Deze pagina kan niet worden getoond: %1"sv},
+        {1229, "Het bestand is te groot: %1"sv},
+        {1230, "Voer het wachtwoord in!"sv},
+        {1231, "Het wachtwoord was onjuist. Voer het opnieuw in:"sv},
     };
     return tabla;
 }

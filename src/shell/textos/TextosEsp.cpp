@@ -239,6 +239,18 @@ std::span<const TextoNumerado> TextosEsp()
         {1120, "Visor de cómics"sv},
         {1121, "Lee cómics (CBR, CBZ) y carpetas de imágenes"sv},
         {1122, "Muestra las páginas a pantalla completa, una o dos a la vez, ajustadas a la pantalla, a su ancho o a su alto, con zoom, giros, marcadores y un explorador de la colección de cómics."sv},
+        {1220, "No se encuentra el archivo: %1"sv},
+        {1221, "No es un cómic ni una imagen: %1"sv},
+        {1222, "El archivo está dañado: %1"sv},
+        {1223, "El archivo está vacío: %1"sv},
+        {1224, "Ninguna de sus páginas es una imagen: %1"sv},
+        {1225, "Este archivo está cifrado y no se puede abrir: %1"sv},
+        {1226, "Esta página está protegida con contraseña: %1"sv},
+        {1227, "La contraseña no era correcta: %1"sv},
+        {1228, "Esta página no se puede mostrar: %1"sv},
+        {1229, "El archivo es demasiado grande: %1"sv},
+        {1230, "¡Introduzca la contraseña!"sv},
+        {1231, "La contraseña no era correcta. Vuelva a introducirla:"sv},
     };
     return tabla;
 }

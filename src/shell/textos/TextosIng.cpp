@@ -239,6 +239,18 @@ std::span<const TextoNumerado> TextosIng()
         {1120, "Comic book viewer"sv},
         {1121, "Read comic books (CBR, CBZ) and folders of pictures"sv},
         {1122, "Shows the pages full-screen, one or two at a time, fitted to the screen, its width or its height, with zoom, rotation, bookmarks and a browser for a comics collection."sv},
+        {1220, "The file is not there: %1"sv},
+        {1221, "Not a comic or a picture: %1"sv},
+        {1222, "The file is damaged: %1"sv},
+        {1223, "The file is empty: %1"sv},
+        {1224, "No page in it is a picture: %1"sv},
+        {1225, "This archive is encrypted and cannot be opened: %1"sv},
+        {1226, "This page is protected by a password: %1"sv},
+        {1227, "The password was wrong: %1"sv},
+        {1228, "This page cannot be shown: %1"sv},
+        {1229, "The file is too large: %1"sv},
+        {1230, "Please Enter The Password!"sv},
+        {1231, "The password was wrong. Please enter it again:"sv},
     };
     return tabla;
 }

@@ -239,6 +239,18 @@ std::span<const TextoNumerado> TextosLat()
         {1120, "Komiksu skatītājs"sv},
         {1121, "Lasiet komiksus (CBR, CBZ) un attēlu mapes"sv},
         {1122, "Rāda lapas pilnekrāna režīmā pa vienai vai divām, pielāgotas ekrānam, tā platumam vai augstumam, ar tālummaiņu, pagriešanu, grāmatzīmēm un komiksu kolekcijas pārlūku."sv},
+        {1220, "Fails nav atrasts: %1"sv},
+        {1221, "Tas nav komikss vai attēls: %1"sv},
+        {1222, "Fails ir bojāts: %1"sv},
+        {1223, "Fails ir tukšs: %1"sv},
+        {1224, "Neviena tā lappuse nav attēls: %1"sv},
+        {1225, "Šis arhīvs ir šifrēts un to nevar atvērt: %1"sv},
+        {1226, "Šī lappuse ir aizsargāta ar paroli: %1"sv},
+        {1227, "Parole bija nepareiza: %1"sv},
+        {1228, "Šo lappusi nevar parādīt: %1"sv},
+        {1229, "Fails ir pārāk liels: %1"sv},
+        {1230, "Lūdzu, ievadiet paroli!"sv},
+        {1231, "Parole bija nepareiza. Lūdzu, ievadiet to vēlreiz:"sv},
     };
     return tabla;
 }

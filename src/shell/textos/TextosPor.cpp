@@ -239,6 +239,18 @@ std::span<const TextoNumerado> TextosPor()
         {1120, "Visualizador de quadrinhos"sv},
         {1121, "Leia quadrinhos (CBR, CBZ) e pastas de imagens"sv},
         {1122, "Mostra as páginas em tela cheia, uma ou duas de cada vez, ajustadas à tela, à largura ou à altura, com zoom, rotação, marcadores e um navegador para uma coleção de quadrinhos."sv},
+        {1220, "O arquivo não foi encontrado: %1"sv},
+        {1221, "Não é um quadrinho nem uma imagem: %1"sv},
+        {1222, "O arquivo está danificado: %1"sv},
+        {1223, "O arquivo está vazio: %1"sv},
+        {1224, "Nenhuma das suas páginas é uma imagem: %1"sv},
+        {1225, "Este arquivo está criptografado e não pode ser aberto: %1"sv},
+        {1226, "Esta página está protegida por senha: %1"sv},
+        {1227, "A senha estava errada: %1"sv},
+        {1228, "Esta página não pode ser exibida: %1"sv},
+        {1229, "O arquivo é grande demais: %1"sv},
+        {1230, "Digite a senha!"sv},
+        {1231, "A senha estava errada. Digite-a novamente:"sv},
     };
     return tabla;
 }
