@@ -174,7 +174,7 @@ void EtiquetaRuta::paintEvent(QPaintEvent *evento)
 
 FormColeccion::FormColeccion(QWidget *dueno, Documento &documento, AbrirComicEnVisor abrirComic)
     : VentanaHerramienta(dueno, QStringLiteral("FormColeccion"), 66), doc_(documento),
-      abrirComic_(std::move(abrirComic)), buzon_(std::make_shared<Buzon>(this))
+      abrirComic_(std::move(abrirComic)), buzon_(std::make_shared<Buzon>())
 {
     // The tool window's style sheet reaches only the children it had when it
     // was set: ours goes on a body of our own.

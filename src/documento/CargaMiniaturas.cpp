@@ -10,7 +10,7 @@
 struct CargaMiniaturas::Estado : std::enable_shared_from_this<Estado> {
     Estado(Cuadrilla &c, CargaMiniaturas *d, std::shared_ptr<const FuentePaginas> f, const QStringList &p, Tamano t)
         : cuadrilla(c), dueno(d), fuente(std::move(f)), paginas(p), tamano(std::move(t)),
-          buzon(std::make_shared<Buzon>(d)), hechas(std::size_t(std::max<qsizetype>(1, p.size())))
+          buzon(std::make_shared<Buzon>()), hechas(std::size_t(std::max<qsizetype>(1, p.size())))
     {
     }
 

@@ -1,5 +1,7 @@
 #include "documento/Cuadrilla.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 #ifdef __linux__
@@ -246,15 +248,61 @@ void Cuadrilla::EsperarInactiva()
     });
 }
 
-void Buzon::Enviar(std::function<void()> f)
+namespace {
+
+// Runs on the interface thread what the workers send through the mailboxes.
+// The hand-over goes through a lock of ours rather than through the event
+// itself, so it is the same whoever looks (ThreadSanitizer does not see
+// inside Qt); the event that wakes it carries nothing.
+class Repartidor : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    static Repartidor &El()
+    {
+        static Repartidor *const repartidor = new Repartidor(QCoreApplication::instance());
+        return *repartidor;
+    }
+    void Poner(std::shared_ptr<Buzon> buzon, std::function<void()> f)
+    {
+        std::lock_guard l(m_);
+        cola_.push_back({std::move(buzon), std::move(f)});
+        if (!avisado_) {
+            avisado_ = true;
+            QMetaObject::invokeMethod(this, "Repartir", Qt::QueuedConnection);
+        }
+    }
+
+public slots:
+    void Repartir()
+    {
+        std::deque<std::pair<std::shared_ptr<Buzon>, std::function<void()>>> tomadas;
+        {
+            std::lock_guard l(m_);
+            tomadas.swap(cola_);
+            avisado_ = false;
+        }
+        for (auto &[buzon, f] : tomadas)
+            if (buzon->Abierto())
+                f();
+    }
+
+private:
+    std::mutex m_;
+    std::deque<std::pair<std::shared_ptr<Buzon>, std::function<void()>>> cola_;
+    bool avisado_ = false;
+};
+
+} // namespace
+
+Buzon::Buzon()
 {
-    std::lock_guard l(m_);
-    if (destino_)
-        QMetaObject::invokeMethod(destino_, std::move(f), Qt::QueuedConnection);
+    Repartidor::El(); // here, on the interface thread, where it must live
 }
 
-void Buzon::Cerrar()
+void Buzon::Enviar(std::function<void()> f)
 {
-    std::lock_guard l(m_);
-    destino_ = nullptr;
+    Repartidor::El().Poner(shared_from_this(), std::move(f));
 }
+
+#include "Cuadrilla.moc"

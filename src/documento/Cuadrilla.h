@@ -118,15 +118,16 @@ private:
 };
 
 // Hands what a job made to an object on the interface thread: each delivery
-// runs there, in order, as a queued call. Closed by the object as it goes,
-// after which nothing more is delivered. Shared by the object and its jobs.
-class Buzon {
+// runs there, in the order sent, between events. Closed by the object as it
+// goes (on that thread), after which nothing more is delivered. Shared by
+// the object and its jobs; made on the interface thread.
+class Buzon : public std::enable_shared_from_this<Buzon> {
 public:
-    explicit Buzon(QObject *destino) : destino_(destino) {}
+    Buzon();
     void Enviar(std::function<void()> f);
-    void Cerrar();
+    void Cerrar() { abierto_ = false; }
+    bool Abierto() const { return abierto_; }
 
 private:
-    std::mutex m_;
-    QObject *destino_;
+    bool abierto_ = true; // read and written on the interface thread only
 };

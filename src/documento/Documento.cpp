@@ -18,7 +18,7 @@ constexpr int CortesiaObreros = 5;
 } // namespace
 
 Documento::Documento(std::size_t presupuesto)
-    : buzon_(std::make_shared<Buzon>(this)), cuadrilla_(0, CortesiaObreros), preparador_(cuadrilla_, presupuesto)
+    : buzon_(std::make_shared<Buzon>()), cuadrilla_(0, CortesiaObreros), preparador_(cuadrilla_, presupuesto)
 {
 }
 

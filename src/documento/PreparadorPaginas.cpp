@@ -80,7 +80,7 @@ std::size_t PaginaPreparada::Bytes() const
 }
 
 PreparadorPaginas::PreparadorPaginas(Cuadrilla &cuadrilla, std::size_t presupuesto, QObject *parent)
-    : QObject(parent), cuadrilla_(cuadrilla), presupuesto_(presupuesto), buzon_(std::make_shared<Buzon>(this))
+    : QObject(parent), cuadrilla_(cuadrilla), presupuesto_(presupuesto), buzon_(std::make_shared<Buzon>())
 {
 }
 
