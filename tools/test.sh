@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the test build (AddressSanitizer and
-# UndefinedBehaviorSanitizer) in build-test/ and runs every test.
+# UndefinedBehaviorSanitizer) in build-test/ and runs every test, then the
+# decode pool and page pipeline tests again under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./tools/setup-debian.sh

@@ -1,5 +1,7 @@
 #include "documento/Cuadrilla.h"
 
+#include "archive/Nombres.h"
+
 #include <QCoreApplication>
 
 #include <algorithm>
@@ -24,6 +26,7 @@ void Cuadrilla::Trabajo::Cancelar()
 
 Cuadrilla::Cuadrilla(int obreros, int cortesia)
 {
+    archivo::AsegurarLocaleUtf8(); // before any worker: they never change it
     if (obreros <= 0)
         obreros = int(std::clamp(std::thread::hardware_concurrency(), 1u, unsigned(ObrerosMaximos)));
     hilos_.reserve(std::size_t(obreros));
@@ -149,36 +152,29 @@ void Cuadrilla::Trabajar()
                 c.pop_front();
                 break;
             }
-        if (t->cancelado_) {
-            Acabar(*t);
-            cv_.notify_all();
+        if (!t->cancelado_) {
+            t->fase_ = Trabajo::Fase::EnCurso;
+            enCurso_.push_back(t);
             l.unlock();
-            t.reset();
+            Ejecutar(*t);
             l.lock();
-            continue;
+            std::erase(enCurso_, t);
         }
-        t->fase_ = Trabajo::Fase::EnCurso;
-        enCurso_.push_back(t);
-        l.unlock();
-        Ejecutar(*t);
-        l.lock();
-        std::erase(enCurso_, t);
+        Trabajo::Restos restos;
         if (t->cedido_ && t->reanudable_ && !t->cancelado_ && !salir_) {
             t->cedido_ = false;
             t->detener_ = false;
             t->fase_ = Trabajo::Fase::EnCola;
             colas_[int(t->prioridad_)].push_front(t);
-            t.reset();
+        } else {
+            restos = Acabar(*t);
         }
         cv_.notify_all();
-        if (t) {
-            // What it holds goes now, outside the lock.
-            Trabajo::Restos restos = Acabar(*t);
-            l.unlock();
-            restos = {};
-            t.reset();
-            l.lock();
-        }
+        // What it held goes now, outside the lock.
+        l.unlock();
+        restos = {};
+        t.reset();
+        l.lock();
     }
 }
 
@@ -193,14 +189,21 @@ Cuadrilla::Trabajo::Restos Cuadrilla::Acabar(Trabajo &t)
 
 bool Cuadrilla::Retirar(const Ficha &f)
 {
+    if (f)
+        f->Cancelar();
+    return Quitar(f);
+}
+
+bool Cuadrilla::Quitar(const Ficha &f)
+{
     if (!f)
         return false;
     Trabajo::Restos restos;
     {
         std::lock_guard l(m_);
-        f->Cancelar();
         if (f->fase_ != Trabajo::Fase::EnCola)
             return false;
+        f->Cancelar();
         std::erase(colas_[int(f->prioridad_)], f);
         restos = Acabar(*f);
     }

@@ -86,8 +86,11 @@ public:
     // cancelled and never runs.
     Ficha Encargar(Prioridad p, Tarea tarea, Opciones opciones);
     Ficha Encargar(Prioridad p, Tarea tarea);
-    // Cancels a job and takes it out of the queue; true when it had not
-    // started (it never will).
+    // Takes a job that has not started out of the queue, for good; false
+    // when a worker has it already (it goes on) or it is done.
+    bool Quitar(const Ficha &f);
+    // Cancels a job, under way or not, and takes it out of the queue; true
+    // when it had not started (it never will).
     bool Retirar(const Ficha &f);
     // Runs a job still in the queue on the calling thread, now; false when
     // a worker has taken it already (or it was cancelled).

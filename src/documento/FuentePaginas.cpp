@@ -33,6 +33,8 @@ public:
             return l;
         }
         const archivo::Listado a = archivo::ListarArchivo(Ruta());
+        ocurrencias_.clear();
+        tamanos_.clear();
         for (const archivo::Entrada &e : a.Entradas)
             if (e.Regular) {
                 ++ocurrencias_[e.Nombre];

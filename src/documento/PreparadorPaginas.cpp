@@ -410,8 +410,8 @@ void PreparadorPaginas::Pedir(const std::vector<PedidoPagina> &pedidos)
                            [&](const PedidoPagina &p) { return Sirve(doc_.Paginas.value(p.Pagina), q, p); });
     };
     for (const MarchaPtr &m : std::vector<MarchaPtr>(marchas_))
-        if (m->Esperada && !pedida(m->Pedido))
-            Detener(m);
+        if (m->Esperada && !pedida(m->Pedido) && cuadrilla_.Quitar(m->Ficha))
+            Descartar(m);
     pedidos_.clear();
     bool primera = true;
     for (const PedidoPagina &p : pedidos) {

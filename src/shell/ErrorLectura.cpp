@@ -3,33 +3,17 @@
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
 
+namespace {
+
+// The reasons' texts are numbered in the order of the reasons, from NoEsta.
+constexpr int PrimerMensaje = 1220;
+static_assert(int(Motivo::DemasiadoGrande) - int(Motivo::NoEsta) == 1229 - PrimerMensaje);
+
+} // namespace
+
 int MensajeDe(Motivo m)
 {
-    switch (m) {
-    case Motivo::Ninguno:
-        return 0;
-    case Motivo::NoEsta:
-        return 1220;
-    case Motivo::NoEsComic:
-        return 1221;
-    case Motivo::Roto:
-        return 1222;
-    case Motivo::Vacio:
-        return 1223;
-    case Motivo::SinPaginas:
-        return 1224;
-    case Motivo::CifradoRar:
-        return 1225;
-    case Motivo::PideClave:
-        return 1226;
-    case Motivo::ClaveIncorrecta:
-        return 1227;
-    case Motivo::NoDecodificable:
-        return 1228;
-    case Motivo::DemasiadoGrande:
-        return 1229;
-    }
-    return 0;
+    return m == Motivo::Ninguno ? 0 : PrimerMensaje + int(m) - int(Motivo::NoEsta);
 }
 
 ErrorLectura::ErrorLectura(Motivo motivo, QString archivo, QString entrada)

@@ -6,6 +6,7 @@
 
 #include <stdexcept>
 
+// Each reason but Ninguno has its message, in this order from 1220.
 enum class Motivo {
     Ninguno,          // no failure
     NoEsta,           // the file, or the page in it, is not there

@@ -108,21 +108,6 @@ TEST_F(Documentos, ArchivesListTheirPictureEntriesInPageOrder)
     EXPECT_EQ(d.FileList, QStringList({"c.cbr", "c.cbz"}));
 }
 
-TEST_F(Documentos, APictureStandsForItsFolder)
-{
-    Escribir("pics/a.jpg", Pagina(1));
-    Escribir("pics/b.png", Pagina(2, "PNG"));
-    Escribir("pics/notes.txt", "x");
-    Escribir("pics/d.jpeg", Pagina(4));
-    const Documento::Apertura a = d.Abrir(Ruta("pics/b.png"));
-    EXPECT_EQ(Paginas(), QStringList({"a.jpg", "b.png", "d.jpeg"}));
-    EXPECT_EQ(a.Inicial, 2);
-    EXPECT_FALSE(d.EsComprimido);
-    EXPECT_EQ(d.RutaActual, Ruta("pics/"));
-    EXPECT_EQ(Leida(3), 4);
-    EXPECT_TRUE(QFile::exists(Ruta("pics/d.jpeg"))); // pictures of a folder are never touched
-}
-
 TEST_F(Documentos, AnOpeningThatFindsNoPageSaysWhy)
 {
     // Mac leftovers in a folder are no pages either.
@@ -163,10 +148,11 @@ TEST_F(Documentos, AnOpeningThatFindsNoPageSaysWhy)
         EXPECT_EQ(a.Razon, c.razon) << c.ruta;
         EXPECT_EQ(a.SinEntradas, c.sinEntradas) << c.ruta;
         EXPECT_FALSE(d.HayDocumento()) << c.ruta;
-        // A text of its own, naming the file, in every language.
-        for (const QString &idioma : modIdioma::CodigosIdioma())
-            EXPECT_TRUE(modIdioma::TextoIdioma(idioma, MensajeDe(c.razon)).contains("%1")) << c.ruta << idioma;
     }
+    // Every reason has a text of its own that names the file, in every language.
+    for (int m = int(Motivo::NoEsta); m <= int(Motivo::DemasiadoGrande); ++m)
+        for (const QString &idioma : modIdioma::CodigosIdioma())
+            EXPECT_TRUE(modIdioma::TextoIdioma(idioma, MensajeDe(Motivo(m))).contains("%1")) << m << idioma;
     EXPECT_EQ(TextoDe(ErrorLectura(Motivo::Roto, Ruta("cortado.cbz"))), "The file is damaged: cortado.cbz");
 
     EXPECT_EQ(ExtensionSegunContenido(Ruta("nada.cbz"), "CBZ"), "");
