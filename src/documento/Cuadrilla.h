@@ -6,8 +6,6 @@
 // waits behind lower work: when no worker is free, the lowest job that
 // allows it is told to stop (and runs again later when it says so). No
 // exception ever leaves a worker. No files and no widgets.
-#include <QObject>
-
 #include <atomic>
 #include <condition_variable>
 #include <deque>

@@ -12,7 +12,8 @@ namespace {
 using paginas::ClaseDocumento;
 
 // Archive pages are read by the name the page list shows them under; of
-// several entries of one name, the last one, as extraction would leave it.
+// several entries of one name, the last one, as unpacking the archive would
+// leave it.
 class FuenteArchivo : public FuentePaginas {
 public:
     using FuentePaginas::FuentePaginas;

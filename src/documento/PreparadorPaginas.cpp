@@ -439,6 +439,11 @@ void PreparadorPaginas::Anticipar(const std::vector<PedidoPagina> &pedidos,
     cola_.clear();
     if (esperada)
         centro_ = esperada->Pagina;
+    // The page about to be asked for takes a worker before the read-ahead
+    // does.
+    if (esperada && esperada->Pagina >= 1 && esperada->Pagina < doc_.Paginas.size() && !EnCache(*esperada)
+        && !EnCurso(*esperada))
+        Lanzar(*esperada);
     for (const PedidoPagina &p : pedidos)
         if (p.Pagina >= 1 && p.Pagina < doc_.Paginas.size() && !EnCache(p) && !EnCurso(p)
             && std::find(cola_.begin(), cola_.end(), p) == cola_.end())

@@ -96,7 +96,8 @@ public:
 
     // The pages to prepare next, nearest first; replaces the previous wish.
     // A page under way that is still wished for (or asked for) goes on.
-    // `esperada`: the page about to be asked for.
+    // `esperada`: the page about to be asked for, started now at the
+    // highest priority.
     void Anticipar(const std::vector<PedidoPagina> &pedidos, const std::optional<PedidoPagina> &esperada = {});
 
     // For tests and the benchmark.

@@ -1,13 +1,9 @@
-// The window reading with the page pipeline: fast keys, every mode, a page
-// that fails its check, reduced pages, and no page file ever written.
+// The window reading with the page pipeline: fast keys, every mode, reduced
+// pages, and no page file ever written.
 #include "Constructores.h"
-#include "DialogosDePrueba.h"
 #include "PruebaForm1.h"
-#include "shell/modGeneral.h"
-#include "shell/modIdioma.h"
 #include "documento/PreparadorPaginas.h"
 
-#include <QDirIterator>
 #include <QKeyEvent>
 #include <QTemporaryDir>
 #include <QTest>
@@ -128,36 +124,6 @@ TEST_F(LecturaRapida, FiftyQuickSpreadsEndOnTheRightPairAndPaintInOrder)
     ASSERT_FALSE(pintadas.empty());
     EXPECT_EQ(pintadas.back(), primera);
     SoloAdelante(pintadas, 2);
-}
-
-TEST_F(LecturaRapida, APageWhoseEntryFailsItsCheckShowsTheLoadingErrorAndWritesNothing)
-{
-    // A stored entry with one byte changed inside its picture data: the
-    // picture itself would still decode.
-    ruta = dir.filePath("crc.cbz");
-    std::vector<EntradaNueva> paginas = Comic();
-    ASSERT_TRUE(prueba::EscribirZip(ruta, paginas, {}, {}, false));
-    QFile z(ruta);
-    ASSERT_TRUE(z.open(QIODevice::ReadWrite));
-    QByteArray bytes = z.readAll();
-    const qsizetype inicio = bytes.indexOf(paginas[1].Datos);
-    ASSERT_GT(inicio, 0);
-    const qsizetype dentro = inicio + paginas[1].Datos.size() / 2;
-    bytes[dentro] = char(bytes[dentro] ^ 0x10);
-    ASSERT_TRUE(z.seek(0));
-    ASSERT_EQ(z.write(bytes), bytes.size());
-    z.close();
-    f->show();
-    f->AbrirArchivo(ruta, true);
-    ASSERT_EQ(PaginaDe(f->Vista().Imagen.Picture.pixelColor(5, 5)), 1);
-    f->Form_KeyUp(' ', 0);
-    EXPECT_EQ(f->Vista().PaginaActual, 2);
-    EXPECT_EQ(f->Vista().UltimoMensaje, modIdioma::TextoIdioma(200));
-    EXPECT_TRUE(f->Vista().Imagen.Picture.isNull());
-    f->Doc().Preparador().EsperarInactivo();
-    EXPECT_TRUE(ArchivosTemporales().isEmpty()) << ArchivosTemporales().join(' ');
-    f->Form_KeyUp(' ', 0);
-    EXPECT_EQ(PaginaDe(f->Vista().Imagen.Picture.pixelColor(5, 5)), 3);
 }
 
 TEST_F(LecturaRapida, ReadingAheadWritesNoPageFileAndEveryModeShowsTheRightPage)
