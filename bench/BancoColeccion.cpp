@@ -198,6 +198,9 @@ int main(int argc, char **argv)
         ventana.push_back(Medir([&] {
             FormColeccion f(nullptr, documento, {});
             f.show();
+            // The front page comes from the decode pool.
+            while (f.PortadaPendiente())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
             QCoreApplication::processEvents();
         }));
     }

@@ -279,7 +279,8 @@ double SinVentana(const QString &comic)
     d.Abrir(comic);
     const int n = d.NumeroPaginas();
     return Ms([&] {
-        CargaMiniaturas carga(*d.Fuente(), d.Paginas, [n](int i, QSize natural) { return CajaDe(n, i, natural).size(); });
+        CargaMiniaturas carga(d.Obreros(), d.Fuente(), d.Paginas,
+                              [n](int i, QSize natural) { return CajaDe(n, i, natural).size(); });
         QEventLoop bucle;
         QObject::connect(&carga, &CargaMiniaturas::Listas, &bucle, [&] {
             carga.Tomar();

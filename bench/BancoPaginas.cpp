@@ -15,7 +15,8 @@
 // measurement runs in a child process of its own (--hijo), so peak memory
 // belongs to one document.
 #include "Banco.h"
-#include "archive/ccZip.h"
+#include "archive/Archivo.h"
+#include "archive/EscrituraSegura.h"
 #include "constructores/Constructores.h"
 #include "shell/modGeneral.h"
 #include "app/Form1.h"
@@ -78,9 +79,10 @@ const char *const NombresModo[] = {"", "fit to screen", "real size", "fit to wid
                                    "two pages"};
 
 // The straightforward path: extract to a file, decode it whole, scale it.
-QImage Directo(ccZip &zip, const QString &nombre, const QString &carpeta)
+QImage Directo(const QString &zip, const QString &nombre, const QString &carpeta)
 {
-    zip.Decompress(carpeta, nombre);
+    archivo::LeerEntradas(zip, [&](const QString &n) { return n == nombre; },
+                          [&](const QString &, const QByteArray &d) { archivo::EscribirEntrada(carpeta, nombre, d); });
     QImage i(carpeta + nombre);
     QFile::remove(carpeta + nombre);
     return i.scaled(i.size().scaled(Pantalla, Qt::KeepAspectRatio), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
@@ -363,11 +365,9 @@ int Padre(int argc, char **argv)
     const QString extraer = raiz + "/extraer/";
     QDir().mkpath(extraer);
     const auto referencias = [&](const QString &zipRuta, const Paginas &paginas, bool esJpeg) {
-        ccZip zip;
-        zip.Init(zipRuta);
         std::vector<double> directo, suelo;
         for (const auto &[nombre, datos, tipo] : paginas) {
-            directo.push_back(Ms([&] { Directo(zip, nombre, extraer); }));
+            directo.push_back(Ms([&] { Directo(zipRuta, nombre, extraer); }));
             suelo.push_back(Ms([&] {
                 if (esJpeg)
                     Suelo(datos);

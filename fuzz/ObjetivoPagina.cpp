@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *datos, std::size_t tam
     try {
         if (!modPNG::CargarPagina(origen, reducir ? std::function<QSize(QSize)>(mostrado) : nullptr, c))
             Fallo("stopped without being cancelled");
-    } catch (const ErrorImagen &) {
+    } catch (const ErrorLectura &) {
         return 0;
     }
     Comprobar(c);

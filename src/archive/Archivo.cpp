@@ -23,29 +23,50 @@ Formato FormatoDeCabeza(const QByteArray &cabeza)
     return Formato::Ninguno;
 }
 
-std::vector<Entrada> Listar(const detalle::Fuente &f, Formato formato)
+// The end record alone, of no entry: an empty archive, which the general
+// reader refuses as it would a damaged one.
+bool ZipVacio(const detalle::Fuente &f)
 {
+    detalle::LectorFuente lector(f);
+    const QByteArray fin = lector.Leer(0, 22);
+    return fin.size() == 22 && fin.startsWith("PK\x05\x06") && fin[8] == 0 && fin[9] == 0 && fin[10] == 0
+           && fin[11] == 0;
+}
+
+Listado Listar(const detalle::Fuente &f, Formato formato)
+{
+    Listado l;
+    l.Tipo = formato;
     switch (formato) {
     case Formato::Rar4:
-        return detalle::ListarRar4(f);
+        l.Entradas = detalle::ListarRar4(f, &l.Completo, &l.CabecerasCifradas);
+        break;
     case Formato::Rar5:
+        l.CabecerasCifradas = detalle::CabecerasCifradasRar5(f);
+        if (!l.CabecerasCifradas)
+            l.Entradas = detalle::ListarLibarchive(f, formato, &l.Completo);
+        break;
     case Formato::Zip:
-        return detalle::ListarLibarchive(f, formato);
+        l.Entradas = detalle::ListarLibarchive(f, formato, &l.Completo);
+        if (l.Entradas.empty() && !l.Completo)
+            l.Completo = ZipVacio(f);
+        break;
     case Formato::Ninguno:
         break;
     }
-    return {};
+    return l;
 }
 
 Lectura Leer(const detalle::Fuente &f, Formato formato, const Coincide &coincide,
-             const Recibir &recibir, const PedirClave &pedirClave, const QString &clave)
+             const Recibir &recibir, const PedirClave &pedirClave, const QString &clave,
+             const std::atomic<bool> *cancelar)
 {
     switch (formato) {
     case Formato::Rar4:
-        return detalle::LeerRar4(f, coincide, recibir);
+        return detalle::LeerRar4(f, coincide, recibir, cancelar);
     case Formato::Rar5:
     case Formato::Zip:
-        return detalle::LeerLibarchive(f, formato, coincide, recibir, pedirClave, clave);
+        return detalle::LeerLibarchive(f, formato, coincide, recibir, pedirClave, clave, cancelar);
     case Formato::Ninguno:
         break;
     }
@@ -69,24 +90,29 @@ Formato FormatoDeDatos(const QByteArray &datos)
 
 std::vector<Entrada> ListarEntradas(const QString &ruta)
 {
+    return Listar({ruta, nullptr}, FormatoDe(ruta)).Entradas;
+}
+
+Listado ListarArchivo(const QString &ruta)
+{
     return Listar({ruta, nullptr}, FormatoDe(ruta));
 }
 
 std::vector<Entrada> ListarEntradasDatos(const QByteArray &datos)
 {
-    return Listar({{}, &datos}, FormatoDeDatos(datos));
+    return Listar({{}, &datos}, FormatoDeDatos(datos)).Entradas;
 }
 
 Lectura LeerEntradas(const QString &ruta, const Coincide &coincide, const Recibir &recibir,
-                     const PedirClave &pedirClave, const QString &clave)
+                     const PedirClave &pedirClave, const QString &clave, const std::atomic<bool> *cancelar)
 {
-    return Leer({ruta, nullptr}, FormatoDe(ruta), coincide, recibir, pedirClave, clave);
+    return Leer({ruta, nullptr}, FormatoDe(ruta), coincide, recibir, pedirClave, clave, cancelar);
 }
 
 Lectura LeerEntradasDatos(const QByteArray &datos, const Coincide &coincide, const Recibir &recibir,
                           const PedirClave &pedirClave, const QString &clave)
 {
-    return Leer({{}, &datos}, FormatoDeDatos(datos), coincide, recibir, pedirClave, clave);
+    return Leer({{}, &datos}, FormatoDeDatos(datos), coincide, recibir, pedirClave, clave, nullptr);
 }
 
 std::uint32_t FechaDosDe(std::int64_t segundosUnix)

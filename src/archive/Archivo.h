@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -38,6 +39,15 @@ Formato FormatoDeDatos(const QByteArray &datos);
 // Empty when the file is missing, not an archive, or its headers are unreadable
 // from the first one; a damaged header later ends the list there.
 std::vector<Entrada> ListarEntradas(const QString &ruta);
+
+// The same, with what tells an empty archive from a damaged one.
+struct Listado {
+    Formato Tipo = Formato::Ninguno;
+    std::vector<Entrada> Entradas;
+    bool Completo = false;          // read to the archive's own end
+    bool CabecerasCifradas = false; // a RAR whose names are encrypted: nothing can be listed
+};
+Listado ListarArchivo(const QString &ruta);
 // The same for an archive already in memory.
 std::vector<Entrada> ListarEntradasDatos(const QByteArray &datos);
 
@@ -57,8 +67,10 @@ struct Lectura {
 // Calls `recibir` with the complete, verified data of each regular entry whose
 // name `coincide` accepts, in archive order. Damaged, oversized and
 // undecryptable entries are skipped; links and devices never give data.
+// `cancelar` set stops the walk at the next entry.
 Lectura LeerEntradas(const QString &ruta, const Coincide &coincide, const Recibir &recibir,
-                     const PedirClave &pedirClave = {}, const QString &clave = {});
+                     const PedirClave &pedirClave = {}, const QString &clave = {},
+                     const std::atomic<bool> *cancelar = nullptr);
 Lectura LeerEntradasDatos(const QByteArray &datos, const Coincide &coincide,
                           const Recibir &recibir, const PedirClave &pedirClave = {},
                           const QString &clave = {});

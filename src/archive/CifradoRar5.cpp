@@ -47,7 +47,34 @@ bool ExtraCifrada(const QByteArray &cab, std::uint64_t extra)
     return false;
 }
 
+// The header at `pos` (a CRC, its size, then the header itself): its type,
+// its bytes and where they start.
+bool Cabecera(LectorFuente &f, qint64 pos, std::uint64_t &tipo, QByteArray &cab, qint64 &comienzo)
+{
+    const QByteArray inicio = f.Leer(pos, 4 + 10);
+    qsizetype p = 4;
+    std::uint64_t tamano = 0;
+    if (!LeerVint(inicio, p, tamano) || tamano == 0 || tamano > CabeceraMaxima)
+        return false;
+    comienzo = pos + p;
+    if (static_cast<std::uint64_t>(f.Tamano() - comienzo) < tamano)
+        return false;
+    cab = f.Leer(comienzo, static_cast<qint64>(tamano));
+    qsizetype q = 0;
+    return cab.size() == static_cast<qsizetype>(tamano) && LeerVint(cab, q, tipo);
+}
+
 } // namespace
+
+bool CabecerasCifradasRar5(const Fuente &fuente)
+{
+    // Header encryption is the first header after the signature.
+    LectorFuente f(fuente);
+    std::uint64_t tipo = 0;
+    QByteArray cab;
+    qint64 comienzo = 0;
+    return f.Abierto() && Cabecera(f, 8, tipo, cab, comienzo) && tipo == CabeceraCifrado;
+}
 
 // libarchive reads encrypted RAR 5 data as if it were plain and may hand back
 // garbage, so we look at the file headers ourselves for the encryption record.
@@ -60,20 +87,12 @@ std::vector<bool> CifradosRar5(const Fuente &fuente)
     const qint64 total = f.Tamano();
     qint64 pos = 8;
     while (pos < total && total - pos >= 5) {
-        // CRC, then the header size, then the header itself.
-        const QByteArray inicio = f.Leer(pos, 4 + 10);
-        qsizetype p = 4;
-        std::uint64_t tamano = 0;
-        if (!LeerVint(inicio, p, tamano) || tamano == 0 || tamano > CabeceraMaxima)
-            break;
-        const qint64 comienzo = pos + p;
-        if (static_cast<std::uint64_t>(total - comienzo) < tamano)
-            break;
-        const QByteArray cab = f.Leer(comienzo, static_cast<qint64>(tamano));
-        if (cab.size() != static_cast<qsizetype>(tamano))
+        std::uint64_t tipo = 0, banderas = 0, extra = 0, datos = 0;
+        QByteArray cab;
+        qint64 comienzo = 0;
+        if (!Cabecera(f, pos, tipo, cab, comienzo))
             break;
         qsizetype q = 0;
-        std::uint64_t tipo = 0, banderas = 0, extra = 0, datos = 0;
         if (!LeerVint(cab, q, tipo) || !LeerVint(cab, q, banderas))
             break;
         if ((banderas & ConExtra) && !LeerVint(cab, q, extra))
@@ -84,7 +103,7 @@ std::vector<bool> CifradosRar5(const Fuente &fuente)
             break;
         if (tipo == CabeceraArchivo)
             cifrados.push_back(ExtraCifrada(cab, extra));
-        const qint64 finCabecera = comienzo + static_cast<qint64>(tamano);
+        const qint64 finCabecera = comienzo + cab.size();
         if (datos > static_cast<std::uint64_t>(total - finCabecera))
             break; // data past the end of the file
         pos = finCabecera + static_cast<qint64>(datos);

@@ -65,9 +65,13 @@ Lector Abrir(const Fuente &f, Formato formato, Claves *claves, const QString &cl
     return a;
 }
 
-bool SiguienteCabecera(archive *a, archive_entry **e)
+// False at the end of the archive (`fin` then tells whether it was its own
+// end, or a header that could not be read).
+bool SiguienteCabecera(archive *a, archive_entry **e, bool *fin = nullptr)
 {
     const int r = archive_read_next_header(a, e);
+    if (fin)
+        *fin = r == ARCHIVE_EOF;
     return r == ARCHIVE_OK || r == ARCHIVE_WARN;
 }
 
@@ -112,14 +116,17 @@ bool LeerDatos(archive *a, archive_entry *e, QByteArray &datos)
 
 } // namespace
 
-std::vector<Entrada> ListarLibarchive(const Fuente &f, Formato formato)
+std::vector<Entrada> ListarLibarchive(const Fuente &f, Formato formato, bool *completo)
 {
     std::vector<Entrada> entradas;
+    bool fin = false;
+    if (completo)
+        *completo = false;
     Lector a = Abrir(f, formato, nullptr, {});
     if (!a)
         return entradas;
     archive_entry *e = nullptr;
-    while (static_cast<int>(entradas.size()) < MaximoEntradas && SiguienteCabecera(a.get(), &e)) {
+    while (static_cast<int>(entradas.size()) < MaximoEntradas && SiguienteCabecera(a.get(), &e, &fin)) {
         Entrada entrada;
         entrada.Nombre = NombreDe(e);
         entrada.Carpeta = archive_entry_filetype(e) == AE_IFDIR;
@@ -132,12 +139,14 @@ std::vector<Entrada> ListarLibarchive(const Fuente &f, Formato formato)
             entrada.Atributos = 0x10; // the folder attribute of DOS and Windows
         entradas.push_back(std::move(entrada));
     }
+    if (completo)
+        *completo = fin;
     return entradas;
 }
 
 Lectura LeerLibarchive(const Fuente &f, Formato formato, const Coincide &coincide,
                        const Recibir &recibir, const PedirClave &pedirClave,
-                       const QString &clave)
+                       const QString &clave, const std::atomic<bool> *cancelar)
 {
     Claves claves{pedirClave, false, {}};
     Lector a = Abrir(f, formato, &claves, clave);
@@ -150,7 +159,8 @@ Lectura LeerLibarchive(const Fuente &f, Formato formato, const Coincide &coincid
     int vistas = 0;
     archive_entry *e = nullptr;
     QByteArray datos;
-    while (vistas < MaximoEntradas && SiguienteCabecera(a.get(), &e)) {
+    while (vistas < MaximoEntradas && !(cancelar && cancelar->load(std::memory_order_relaxed))
+           && SiguienteCabecera(a.get(), &e)) {
         const bool cifrada = static_cast<std::size_t>(vistas) < cifrados.size()
                              && cifrados[static_cast<std::size_t>(vistas)];
         ++vistas;

@@ -121,9 +121,23 @@ struct EntradaRar4 {
     qint64 desplazamiento = 0; // where its header starts, as unarr reports it
 };
 
-std::vector<EntradaRar4> Recorrer(const Fuente &fuente)
+// `completo`: the walk reached the end block or the end of the file;
+// `cifradas`: the headers are encrypted.
+std::vector<EntradaRar4> Recorrer(const Fuente &fuente, bool *completo = nullptr, bool *cifradas = nullptr)
 {
     std::vector<EntradaRar4> lista;
+    bool fin = false, cifrado = false;
+    struct Informar {
+        bool &fin, &cifrado;
+        bool *completo, *cifradas;
+        ~Informar()
+        {
+            if (completo)
+                *completo = fin;
+            if (cifradas)
+                *cifradas = cifrado;
+        }
+    } informar{fin, cifrado, completo, cifradas};
     LectorFuente f(fuente);
     if (!f.Abierto())
         return lista;
@@ -135,6 +149,7 @@ std::vector<EntradaRar4> Recorrer(const Fuente &fuente)
     // left before it is added, so the walk only moves forward and ends.
     const qint64 total = f.Tamano();
     qint64 pos = 7;
+    fin = total == pos; // the signature alone
     while (total - pos >= 7) {
         const QByteArray base = f.Leer(pos, 7);
         if (base.size() != 7)
@@ -154,8 +169,10 @@ std::vector<EntradaRar4> Recorrer(const Fuente &fuente)
 
         std::uint64_t datos = 0;
         if (tipo == BloquePrincipal) {
-            if (banderas & PrincipalCabecerasCifradas)
+            if (banderas & PrincipalCabecerasCifradas) {
+                cifrado = true;
                 break; // names are encrypted; we pass no password
+            }
         } else if (tipo == BloqueArchivo || tipo == 0x7A) {
             if (tamano < 32)
                 break;
@@ -201,6 +218,7 @@ std::vector<EntradaRar4> Recorrer(const Fuente &fuente)
                 lista.push_back({std::move(e), pos});
             }
         } else if (tipo == BloqueFin) {
+            fin = true;
             break;
         } else if (banderas & BloqueLargo) {
             if (tamano < 11)
@@ -211,6 +229,7 @@ std::vector<EntradaRar4> Recorrer(const Fuente &fuente)
         if (datos > static_cast<std::uint64_t>(total - finCabecera))
             break; // its data would run past the end of the file
         pos = finCabecera + static_cast<qint64>(datos);
+        fin = pos == total; // old archives end without an end block
     }
     return lista;
 }
@@ -245,15 +264,16 @@ bool LeerDatosRar(ar_archive *ar, QByteArray &datos)
 
 } // namespace
 
-std::vector<Entrada> ListarRar4(const Fuente &f)
+std::vector<Entrada> ListarRar4(const Fuente &f, bool *completo, bool *cifradas)
 {
     std::vector<Entrada> lista;
-    for (auto &e : Recorrer(f))
+    for (auto &e : Recorrer(f, completo, cifradas))
         lista.push_back(std::move(e.entrada));
     return lista;
 }
 
-Lectura LeerRar4(const Fuente &f, const Coincide &coincide, const Recibir &recibir)
+Lectura LeerRar4(const Fuente &f, const Coincide &coincide, const Recibir &recibir,
+                 const std::atomic<bool> *cancelar)
 {
     Lectura lectura;
     std::map<qint64, QString> buscadas;
@@ -286,7 +306,8 @@ Lectura LeerRar4(const Fuente &f, const Coincide &coincide, const Recibir &recib
         return lectura;
 
     QByteArray datos;
-    while (!buscadas.empty() && ar_parse_entry(ar.get())) {
+    while (!buscadas.empty() && !(cancelar && cancelar->load(std::memory_order_relaxed))
+           && ar_parse_entry(ar.get())) {
         const auto it = buscadas.find(ar_entry_get_offset(ar.get()));
         if (it == buscadas.end())
             continue;

@@ -28,17 +28,22 @@ private:
     bool abierto_ = false;
 };
 
-// ZIP and RAR 5, through libarchive.
-std::vector<Entrada> ListarLibarchive(const Fuente &f, Formato formato);
+// ZIP and RAR 5, through libarchive. `completo`, when given, tells whether
+// the listing reached the archive's own end.
+std::vector<Entrada> ListarLibarchive(const Fuente &f, Formato formato, bool *completo = nullptr);
 Lectura LeerLibarchive(const Fuente &f, Formato formato, const Coincide &coincide,
                        const Recibir &recibir, const PedirClave &pedirClave,
-                       const QString &clave);
+                       const QString &clave, const std::atomic<bool> *cancelar = nullptr);
 
 // For each file header of a RAR 5 archive, in order: is its data encrypted.
 std::vector<bool> CifradosRar5(const Fuente &f);
+// Whether a RAR 5 archive encrypts its headers (its names too).
+bool CabecerasCifradasRar5(const Fuente &f);
 
 // RAR 4 and older: our own header walk for the listing, unarr for the data.
-std::vector<Entrada> ListarRar4(const Fuente &f);
-Lectura LeerRar4(const Fuente &f, const Coincide &coincide, const Recibir &recibir);
+// `cifradas`: the archive encrypts its headers.
+std::vector<Entrada> ListarRar4(const Fuente &f, bool *completo = nullptr, bool *cifradas = nullptr);
+Lectura LeerRar4(const Fuente &f, const Coincide &coincide, const Recibir &recibir,
+                 const std::atomic<bool> *cancelar = nullptr);
 
 } // namespace archivo::detalle

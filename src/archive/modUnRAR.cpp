@@ -1,7 +1,6 @@
 #include "archive/modUnRAR.h"
 
 #include "archive/Archivo.h"
-#include "archive/EscrituraSegura.h"
 
 namespace modUnRAR {
 
@@ -40,23 +39,6 @@ void ListarRAR(const QString &archivo, EntradasRar &entradas)
         lista.push_back(std::move(r));
     }
     entradas = std::move(lista);
-}
-
-bool ExtraerRAR(const QString &archivo, const QString &destino, const QString &entrada,
-                const QString &clave)
-{
-    if (!EsRar(archivo))
-        return false;
-    bool escrita = false;
-    archivo::LeerEntradas(
-        archivo,
-        [&](const QString &nombre) { return nombre == entrada; },
-        [&](const QString &, const QByteArray &datos) {
-            // Same-named entries each land over the previous one.
-            escrita = archivo::EscribirEntrada(destino, entrada, datos) || escrita;
-        },
-        {}, clave);
-    return escrita;
 }
 
 } // namespace modUnRAR

@@ -1,5 +1,6 @@
 #pragma once
-// RAR archives (.cbr, .rar): the entry list and the extraction of one entry.
+// RAR archives (.cbr, .rar): the entry list. Pages are read through the
+// document's page source, never extracted.
 #include <QString>
 
 #include <cstdint>
@@ -26,10 +27,5 @@ using EntradasRar = std::vector<EntradaRar>;
 // Fills `entradas` with every entry, folders included. Leaves it untouched
 // when there is no file at `archivo` or it is not a RAR archive.
 void ListarRAR(const QString &archivo, EntradasRar &entradas);
-
-// Extracts every entry named exactly `entrada` into `destino`, recreating its
-// inner folders and replacing what is there. False when no file came out.
-bool ExtraerRAR(const QString &archivo, const QString &destino, const QString &entrada,
-                const QString &clave);
 
 } // namespace modUnRAR

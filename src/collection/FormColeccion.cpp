@@ -174,7 +174,7 @@ void EtiquetaRuta::paintEvent(QPaintEvent *evento)
 
 FormColeccion::FormColeccion(QWidget *dueno, Documento &documento, AbrirComicEnVisor abrirComic)
     : VentanaHerramienta(dueno, QStringLiteral("FormColeccion"), 66), doc_(documento),
-      abrirComic_(std::move(abrirComic))
+      abrirComic_(std::move(abrirComic)), buzon_(std::make_shared<Buzon>())
 {
     // The tool window's style sheet reaches only the children it had when it
     // was set: ours goes on a body of our own.
@@ -304,7 +304,11 @@ FormColeccion::FormColeccion(QWidget *dueno, Documento &documento, AbrirComicEnV
     }
 }
 
-FormColeccion::~FormColeccion() = default;
+FormColeccion::~FormColeccion()
+{
+    buzon_->Cerrar();
+    doc_.Obreros().Retirar(portada_);
+}
 
 void FormColeccion::PonerTextos()
 {
@@ -412,12 +416,14 @@ void FormColeccion::SeleccionCambiada()
         return;
     }
     const QString ruta = ListaComics.value(ucListado1->Indice()).Ruta;
-    if (ruta != PB->Tag)
+    if (ruta != PB->Tag && ruta != portadaPedida_)
         AbrirPortada(ruta);
 }
 
 void FormColeccion::VaciarPortada()
 {
+    doc_.Obreros().Retirar(portada_);
+    portadaPedida_.clear();
     PB->Tag.clear();
     PB->PonerImagen({});
     PB->hide();
@@ -425,22 +431,54 @@ void FormColeccion::VaciarPortada()
         l->clear();
 }
 
+namespace {
+
+// The box a front page of `natural` pixels is shown in, in logical pixels.
+QSize CajaPortada(QSize natural)
+{
+    const QSize twips = portada::TamanoEnCaja(natural, FormColeccion::LadoPortada);
+    return {std::max(1, listado::Pixeles(twips.width())), std::max(1, listado::Pixeles(twips.height()))};
+}
+
+} // namespace
+
 void FormColeccion::AbrirPortada(const QString &ruta)
 {
     if (ruta.isEmpty() || !modGeneral::ExisteRuta(ruta))
         return;
+    doc_.Obreros().Retirar(portada_);
+    portadaPedida_ = ruta;
     const qreal escala = devicePixelRatioF();
-    QSize caja; // pixels
-    const auto portada = portada::LeerPortada(ruta, [&](QSize natural) {
-        const QSize twips = portada::TamanoEnCaja(natural, LadoPortada);
-        caja = QSize(std::max(1, listado::Pixeles(twips.width())), std::max(1, listado::Pixeles(twips.height())));
-        return QSize(diseno::Entero(caja.width() * escala), diseno::Entero(caja.height() * escala));
-    });
+    FormColeccion *yo = this; // only inside what the mailbox delivers
+    Cuadrilla::Opciones o;
+    o.Cedible = o.Reanudable = true;
+    portada_ = doc_.Obreros().Encargar(
+        Cuadrilla::Prioridad::Portada,
+        [buzon = buzon_, yo, ruta, escala](Cuadrilla::Trabajo &t) {
+            const auto p = portada::LeerPortada(
+                ruta,
+                [escala](QSize natural) {
+                    const QSize caja = CajaPortada(natural);
+                    return QSize(diseno::Entero(caja.width() * escala), diseno::Entero(caja.height() * escala));
+                },
+                &t.Detener());
+            if (t.Detener().load())
+                return; // for good, or to make room (it runs again)
+            buzon->Enviar([yo, ruta, p] { yo->MostrarPortada(ruta, p); });
+        },
+        std::move(o));
+}
+
+void FormColeccion::MostrarPortada(const QString &ruta, const std::optional<portada::Portada> &portada)
+{
+    if (ruta != portadaPedida_)
+        return; // another comic was chosen since
+    portadaPedida_.clear();
     if (!portada)
         return; // the previous front page and facts stay
     PB->hide();
     PB->PonerImagen(portada->Imagen);
-    PB->resize(caja);
+    PB->resize(CajaPortada(portada->Natural));
     PB->Tag = ruta;
     ColocarPortada();
     PB->show();

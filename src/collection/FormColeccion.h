@@ -4,6 +4,8 @@
 // selected one, a directory filter, and a selection strip of front pages to
 // drag onto the main window. The read states live in "tvlcol.tvl".
 #include "collection/Coleccion.h"
+#include "collection/Portada.h"
+#include "documento/Cuadrilla.h"
 #include "shell/VentanaHerramienta.h"
 
 #include <QImage>
@@ -13,6 +15,8 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 
 class MouseWheel;
 class QFrame;
@@ -88,7 +92,10 @@ public:
     static QMimeData *DatosArrastre(const QString &ruta);
 
     // Public operations.
+    // The front page is read and decoded on the decode pool; the one shown
+    // stays until it is ready.
     void AbrirPortada(const QString &ruta);
+    bool PortadaPendiente() const { return !portadaPedida_.isEmpty(); }
     void OrdenaPrefe();
     void CierraFormColeccion();
 
@@ -148,6 +155,7 @@ private:
     void PonerTextos();
     void LeerEstados();
     void VaciarPortada();
+    void MostrarPortada(const QString &ruta, const std::optional<portada::Portada> &p);
     void MostrarVacio();
     void ColocarPortada();
     void ColocarPrefe();
@@ -159,6 +167,9 @@ private:
     AbrirComicEnVisor abrirComic_;
     bool estadosLeidos_ = false;
     bool estadosIlegibles_ = false; // a file we could not read is never replaced
+    std::shared_ptr<Buzon> buzon_;
+    Cuadrilla::Ficha portada_;
+    QString portadaPedida_;          // the comic whose front page is on its way
 };
 
 class Comandos;

@@ -1,8 +1,6 @@
 #include "collection/Portada.h"
 
-#include "archive/Archivo.h"
-#include "archive/EscrituraSegura.h"
-#include "documento/Paginas.h"
+#include "documento/FuentePaginas.h"
 #include "imaging/Diseno.h"
 #include "imaging/modPNG.h"
 
@@ -12,22 +10,8 @@ namespace portada {
 
 QStringList PaginasDeArchivo(const QString &ruta)
 {
-    const paginas::ClaseDocumento clase = archivo::FormatoDe(ruta) == archivo::Formato::Zip
-                                              ? paginas::ClaseDocumento::Zip
-                                              : paginas::ClaseDocumento::Rar;
-    QStringList nombres;
-    for (const archivo::Entrada &e : archivo::ListarEntradas(ruta)) {
-        if (!e.Regular)
-            continue;
-        const QString n = e.Nombre;
-        // A name the extraction path refuses is never shown either.
-        if (!paginas::EsPagina(n, clase)
-            || archivo::RutaDentroDe(QStringLiteral("/"), n).isEmpty())
-            continue;
-        nombres << n;
-    }
-    paginas::Ordenar(nombres);
-    return nombres;
+    const auto fuente = FuentePaginas::ParaContenido(ruta);
+    return fuente ? fuente->Listar().Paginas : QStringList();
 }
 
 QSize TamanoEnCaja(QSize natural, int lado)
@@ -40,33 +24,30 @@ QSize TamanoEnCaja(QSize natural, int lado)
     return {std::max(1, diseno::Entero(proporcion * lado)), lado};
 }
 
-std::optional<Portada> LeerPortada(const QString &ruta, const std::function<QSize(QSize)> &tamano)
+std::optional<Portada> LeerPortada(const QString &ruta, const std::function<QSize(QSize)> &tamano,
+                                   const std::atomic<bool> *cancelar)
 {
-    const QStringList pags = PaginasDeArchivo(ruta);
-    if (pags.isEmpty())
+    const auto fuente = FuentePaginas::ParaContenido(ruta);
+    if (!fuente)
+        return std::nullopt;
+    const FuentePaginas::Listado pags = fuente->Listar();
+    if (pags.Paginas.isEmpty())
         return std::nullopt;
     auto origen = std::make_shared<OrigenPicture>();
-    origen->Nombre = pags.constFirst();
-    bool recibida = false;
-    archivo::LeerEntradas(
-        ruta, [&](const QString &n) { return n == origen->Nombre; },
-        [&](const QString &, const QByteArray &datos) {
-            origen->Datos = datos; // same-named entries: the last one, as the viewer shows
-            recibida = true;
-        });
-    if (!recibida)
-        return std::nullopt;
+    origen->Nombre = pags.Paginas.constFirst();
     ControlImagen c;
     try {
-        modPNG::CargarPagina(origen, tamano, c);
-    } catch (const ErrorImagen &) {
-        return std::nullopt;
+        if (fuente->Leer(origen->Nombre, origen->Datos) != Motivo::Ninguno
+            || !modPNG::CargarPagina(origen, tamano, c, cancelar))
+            return std::nullopt;
+    } catch (const std::exception &) {
+        return std::nullopt; // not decodable, or out of memory
     }
     if (c.Picture.isNull())
         return std::nullopt;
     Portada p;
     p.Entrada = origen->Nombre;
-    p.Paginas = int(pags.size());
+    p.Paginas = int(pags.Paginas.size());
     p.Natural = TamanoNatural(c);
     p.Imagen = std::move(c.Picture);
     // PNG pages and metafiles come whole from their loaders.

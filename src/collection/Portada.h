@@ -1,19 +1,21 @@
 #pragma once
-// A comic's front page: its first picture entry in page order, read from the
-// archive into memory alone and decoded straight at the size it is shown
-// at. No file is written. No widgets: a thumbnailer uses it too.
+// A comic's front page: its first page, read through the comic's page source
+// (the viewer's pages, read the viewer's way) and decoded straight at the
+// size it is shown at. No file is written. No widgets: a thumbnailer uses
+// it too.
 #include <QImage>
 #include <QSize>
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <optional>
 
 namespace portada {
 
-// The entries of an archive (RAR or ZIP, whatever its extension says) that
-// are pages, named as the page list names them and in page order.
+// The pages of an archive (RAR or ZIP, whatever its extension says), as the
+// viewer lists them.
 QStringList PaginasDeArchivo(const QString &ruta);
 
 // A picture of `natural` size fitted into a square of side `lado`, aspect
@@ -29,8 +31,10 @@ struct Portada {
 
 // The front page of the comic at `ruta`, decoded at
 // `tamano(natural size)` pixels (or smaller when the picture is smaller).
-// Nothing when the archive has no page or it cannot be read or decoded.
-std::optional<Portada> LeerPortada(const QString &ruta, const std::function<QSize(QSize)> &tamano);
+// Nothing when the archive has no page, it cannot be read or decoded, or
+// `cancelar` stopped the decoding.
+std::optional<Portada> LeerPortada(const QString &ruta, const std::function<QSize(QSize)> &tamano,
+                                   const std::atomic<bool> *cancelar = nullptr);
 
 // The same, fitted into a square of `ladoPixeles`.
 std::optional<Portada> LeerPortada(const QString &ruta, int ladoPixeles);

@@ -1,146 +1,197 @@
 #include "documento/CargaMiniaturas.h"
 
-#include "archive/Archivo.h"
-#include "archive/EscrituraSegura.h"
-#include "archive/Nombres.h"
 #include "documento/FuentePaginas.h"
 #include "imaging/Miniatura.h"
 
-#include <QHash>
-
 #include <algorithm>
+#include <deque>
+#include <mutex>
 
-CargaMiniaturas::CargaMiniaturas(const FuentePaginas &fuente, const QStringList &paginas, Tamano tamano,
-                                 int hilos, QObject *parent)
-    : QObject(parent), fuente_(fuente), paginas_(paginas), tamano_(std::move(tamano)),
-      estados_(std::size_t(std::max<qsizetype>(1, paginas.size())))
+struct CargaMiniaturas::Estado : std::enable_shared_from_this<Estado> {
+    Estado(Cuadrilla &c, CargaMiniaturas *d, std::shared_ptr<const FuentePaginas> f, const QStringList &p, Tamano t)
+        : cuadrilla(c), dueno(d), fuente(std::move(f)), paginas(p), tamano(std::move(t)),
+          buzon(std::make_shared<Buzon>()), hechas(std::size_t(std::max<qsizetype>(1, p.size())))
+    {
+    }
+
+    struct Pagina {
+        bool Enviada = false;  // its bytes went to be decoded
+        bool Hecha = false;
+        Miniatura Resultado;
+    };
+
+    void Leer(Cuadrilla::Trabajo &t);
+    void Enviar(int pagina, const QByteArray &datos, std::deque<Cuadrilla::Ficha> &pendientes);
+    void Decodificar(Cuadrilla::Trabajo &t, int pagina, const std::shared_ptr<const OrigenPicture> &origen);
+    void Poner(int pagina, QImage imagen, QSize natural);
+    void Avisar(); // with the lock held
+
+    Cuadrilla &cuadrilla;
+    CargaMiniaturas *const dueno; // only inside what the mailbox delivers
+    const std::shared_ptr<const FuentePaginas> fuente;
+    const QStringList paginas;
+    const Tamano tamano;
+    const std::shared_ptr<Buzon> buzon;
+    std::atomic<bool> cancelado{false};
+    mutable std::mutex m;
+    std::vector<Pagina> hechas;            // by page number
+    int siguiente = 1;                     // the next page to hand back
+    int enVuelo = 0;                       // sent and not yet decoded
+    bool leida = false;                    // the reading is over
+    bool avisado = false;
+    Cuadrilla::Ficha lectura;
+    std::vector<Cuadrilla::Ficha> decodificaciones;
+};
+
+void CargaMiniaturas::Estado::Leer(Cuadrilla::Trabajo &t)
 {
-    archivo::AsegurarLocaleUtf8(); // here, once: the threads must never change it
-    taller_ = std::make_unique<TallerDecodificacion>(
-        [this](const TallerDecodificacion::Trabajo &t, const std::atomic<bool> &c) { Decodificar(t, c); }, hilos,
-        Cortesia);
-    lector_ = std::thread([this] {
-        TallerDecodificacion::BajarPrioridad(Cortesia);
-        Leer();
-    });
+    std::deque<Cuadrilla::Ficha> pendientes;
+    try {
+        fuente->LeerVarias(
+            paginas.mid(1), [&](int indice, const QByteArray &datos) { Enviar(indice + 1, datos, pendientes); },
+            &t.Detener());
+    } catch (...) {
+        // A reader that threw ends the reading: the pages not read stay empty.
+    }
+    std::lock_guard l(m);
+    leida = true;
+    Avisar();
+}
+
+void CargaMiniaturas::Estado::Enviar(int pagina, const QByteArray &datos, std::deque<Cuadrilla::Ficha> &pendientes)
+{
+    if (cancelado)
+        return;
+    auto origen = std::make_shared<OrigenPicture>();
+    origen->Datos = datos;
+    origen->Nombre = paginas[pagina];
+    {
+        std::lock_guard l(m);
+        hechas[std::size_t(pagina)].Enviada = true;
+        ++enVuelo;
+    }
+    const std::shared_ptr<Estado> yo = shared_from_this();
+    Cuadrilla::Opciones o;
+    o.Cedible = o.Reanudable = true;
+    o.AlFallar = [yo, pagina] { yo->Poner(pagina, {}, {}); };
+    Cuadrilla::Ficha f = cuadrilla.Encargar(
+        Cuadrilla::Prioridad::Miniatura,
+        [yo, pagina, origen](Cuadrilla::Trabajo &d) { yo->Decodificar(d, pagina, origen); }, std::move(o));
+    {
+        std::lock_guard l(m);
+        std::erase_if(decodificaciones, [](const Cuadrilla::Ficha &g) { return g.use_count() == 1; });
+        decodificaciones.push_back(f);
+    }
+    // Reading runs ahead of decoding by a few pages at most: past that, the
+    // worker reading decodes the oldest waiting page itself.
+    pendientes.push_back(std::move(f));
+    while (pendientes.size() > std::size_t(2 * cuadrilla.Obreros())) {
+        const Cuadrilla::Ficha g = std::move(pendientes.front());
+        pendientes.pop_front();
+        cuadrilla.HacerAqui(g);
+    }
+}
+
+void CargaMiniaturas::Estado::Decodificar(Cuadrilla::Trabajo &t, int pagina,
+                                          const std::shared_ptr<const OrigenPicture> &origen)
+{
+    if (cancelado)
+        return;
+    miniatura::Resultado r;
+    try {
+        r = miniatura::Decodificar(origen, [&](QSize natural) { return tamano(pagina, natural); }, &t.Detener());
+    } catch (...) {
+        r = {}; // out of memory: an empty frame, and the worker goes on
+    }
+    if (r.Cancelado)
+        return; // for good, or to make room (it runs again)
+    Poner(pagina, std::move(r.Imagen), r.Natural);
+}
+
+void CargaMiniaturas::Estado::Poner(int pagina, QImage imagen, QSize natural)
+{
+    std::lock_guard l(m);
+    --enVuelo;
+    if (cancelado)
+        return;
+    Pagina &p = hechas[std::size_t(pagina)];
+    p.Resultado = {pagina, std::move(imagen), natural};
+    p.Hecha = true;
+    Avisar();
+}
+
+void CargaMiniaturas::Estado::Avisar()
+{
+    if (avisado || cancelado)
+        return;
+    avisado = true;
+    CargaMiniaturas *d = dueno;
+    buzon->Enviar([d] { emit d->Listas(); });
+}
+
+CargaMiniaturas::CargaMiniaturas(Cuadrilla &cuadrilla, std::shared_ptr<const FuentePaginas> fuente,
+                                 const QStringList &paginas, Tamano tamano, QObject *parent)
+    : QObject(parent), cuadrilla_(cuadrilla),
+      estado_(std::make_shared<Estado>(cuadrilla, this, std::move(fuente), paginas, std::move(tamano)))
+{
+    // The walk is one long job: it never makes room, it stops when cancelled.
+    const std::shared_ptr<Estado> e = estado_;
+    Cuadrilla::Opciones o;
+    o.AlFallar = [e] {
+        std::lock_guard l(e->m);
+        e->leida = true;
+        e->Avisar();
+    };
+    Cuadrilla::Ficha lectura = cuadrilla_.Encargar(
+        Cuadrilla::Prioridad::Miniatura, [e](Cuadrilla::Trabajo &t) { e->Leer(t); }, std::move(o));
+    std::lock_guard l(e->m);
+    e->lectura = std::move(lectura);
 }
 
 CargaMiniaturas::~CargaMiniaturas()
 {
     Cancelar();
-    lector_.join();
-    taller_.reset();
+    estado_->buzon->Cerrar();
 }
 
 void CargaMiniaturas::Cancelar()
 {
-    cancelado_ = true;
-    taller_->Cancelar();
-}
-
-void CargaMiniaturas::Leer()
-{
-    if (fuente_.EsComprimido()) {
-        // One pass over the archive: a solid archive is unpacked once, not
-        // once per page. Names are matched as the page source matches them.
-        QHash<QString, QList<int>> porNombre;
-        for (int i = 1; i < paginas_.size(); ++i)
-            if (!archivo::RutaDentroDe(QStringLiteral("/"), paginas_[i]).isEmpty())
-                porNombre[paginas_[i]].append(i);
-        archivo::LeerEntradas(
-            fuente_.Ruta(),
-            [&](const QString &n) { return !cancelado_ && porNombre.contains(n); },
-            [&](const QString &n, const QByteArray &datos) {
-                for (int i : porNombre.value(n))
-                    Enviar(i, datos);
-            });
-    } else {
-        for (int i = 1; i < paginas_.size() && !cancelado_; ++i) {
-            QByteArray datos;
-            if (fuente_.Leer(paginas_[i], datos) == FuentePaginas::Leida::Bien)
-                Enviar(i, datos);
-        }
-    }
-    std::lock_guard l(m_);
-    leida_ = true;
-    Avisar();
-}
-
-void CargaMiniaturas::Enviar(int pagina, const QByteArray &datos)
-{
-    if (cancelado_)
-        return;
-    auto origen = std::make_shared<OrigenPicture>();
-    origen->Datos = datos;
-    origen->Nombre = paginas_[pagina];
+    estado_->cancelado = true;
+    std::vector<Cuadrilla::Ficha> fichas;
     {
-        std::lock_guard l(m_);
-        estados_[std::size_t(pagina)].Enviada = true;
-        ++enVuelo_;
+        std::lock_guard l(estado_->m);
+        fichas = estado_->decodificaciones;
+        fichas.push_back(estado_->lectura);
     }
-    if (!taller_->Poner({pagina, std::move(origen)})) {
-        std::lock_guard l(m_);
-        --enVuelo_;
-    }
-}
-
-void CargaMiniaturas::Decodificar(const TallerDecodificacion::Trabajo &t, const std::atomic<bool> &cancelar)
-{
-    const int pagina = t.Indice;
-    miniatura::Resultado r =
-        miniatura::Decodificar(t.Datos, [&](QSize natural) { return tamano_(pagina, natural); }, &cancelar);
-    std::lock_guard l(m_);
-    --enVuelo_;
-    if (r.Cancelado || cancelado_)
-        return;
-    Estado &e = estados_[std::size_t(t.Indice)];
-    Miniatura m{t.Indice, std::move(r.Imagen), r.Natural};
-    if (t.Indice < siguiente_) {
-        // Handed back already: a later entry of the same name wins, as it
-        // does when the page is shown.
-        if (!m.Imagen.isNull())
-            reemplazos_.push_back(std::move(m));
-    } else if (!e.Hecha || !m.Imagen.isNull()) {
-        e.Resultado = std::move(m);
-        e.Hecha = true;
-    }
-    Avisar();
-}
-
-void CargaMiniaturas::Avisar()
-{
-    if (avisado_ || cancelado_)
-        return;
-    avisado_ = true;
-    QMetaObject::invokeMethod(this, [this] { emit Listas(); }, Qt::QueuedConnection);
+    for (const Cuadrilla::Ficha &f : fichas)
+        cuadrilla_.Retirar(f);
 }
 
 std::vector<CargaMiniaturas::Miniatura> CargaMiniaturas::Tomar()
 {
     std::vector<Miniatura> listas;
-    std::lock_guard l(m_);
-    avisado_ = false;
-    if (cancelado_)
+    Estado &e = *estado_;
+    std::lock_guard l(e.m);
+    e.avisado = false;
+    if (e.cancelado)
         return listas;
-    const int n = int(estados_.size()) - 1;
-    while (siguiente_ <= n) {
-        Estado &e = estados_[std::size_t(siguiente_)];
+    const int n = int(e.hechas.size()) - 1;
+    while (e.siguiente <= n) {
+        Estado::Pagina &p = e.hechas[std::size_t(e.siguiente)];
         // A page never sent once the reading is over is not in the document.
-        if (!e.Hecha && (e.Enviada || !leida_))
+        if (!p.Hecha && (p.Enviada || !e.leida))
             break;
-        e.Resultado.Pagina = siguiente_;
-        listas.push_back(std::move(e.Resultado));
-        e.Resultado = {};
-        ++siguiente_;
+        p.Resultado.Pagina = e.siguiente;
+        listas.push_back(std::move(p.Resultado));
+        p.Resultado = {};
+        ++e.siguiente;
     }
-    for (Miniatura &m : reemplazos_)
-        listas.push_back(std::move(m));
-    reemplazos_.clear();
     return listas;
 }
 
 bool CargaMiniaturas::Terminada() const
 {
-    std::lock_guard l(m_);
-    return leida_ && enVuelo_ == 0 && siguiente_ >= int(estados_.size()) && reemplazos_.empty();
+    const Estado &e = *estado_;
+    std::lock_guard l(e.m);
+    return e.leida && e.enVuelo == 0 && e.siguiente >= int(e.hechas.size());
 }

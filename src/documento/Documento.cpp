@@ -1,17 +1,32 @@
 #include "documento/Documento.h"
 
+#include "archive/ccZip.h"
+#include "archive/modUnRAR.h"
 #include "shell/modGeneral.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 
 #include <utility>
 
-Documento::Documento(std::size_t presupuesto) : preparador_(presupuesto) {}
+namespace {
 
-Documento::~Documento() = default;
+// Read-ahead and thumbnails yield to the interface thread and the display
+// server painting the page the reader waits for.
+constexpr int CortesiaObreros = 5;
+
+} // namespace
+
+Documento::Documento(std::size_t presupuesto)
+    : buzon_(std::make_shared<Buzon>()), cuadrilla_(0, CortesiaObreros), preparador_(cuadrilla_, presupuesto)
+{
+}
+
+Documento::~Documento()
+{
+    buzon_->Cerrar();
+    cuadrilla_.Retirar(listado_);
+}
 
 int Documento::PaginaVecina(int pagina, int paso) const
 {
@@ -21,33 +36,76 @@ int Documento::PaginaVecina(int pagina, int paso) const
     return int(paginas::PosicionVecina(pagina - 1, paso, n) + 1);
 }
 
+Candidato Documento::Listar(const QString &ruta, const QString &leerComo)
+{
+    Candidato c;
+    c.Ruta = ruta;
+    c.LeerComo = leerComo;
+    try {
+        c.Fuente = FuentePaginas::Para(
+            ruta, leerComo.isEmpty() ? modGeneral::ExtensionDeRuta(ruta).toUpper() : leerComo.toUpper());
+        c.Listado = c.Fuente->Listar();
+    } catch (...) {
+        // Out of memory listing a hostile archive: it says it is damaged.
+        c.Fuente.reset();
+        c.Listado = {};
+        c.Listado.Razon = Motivo::Roto;
+        c.Listado.SinEntradas = true;
+    }
+    return c;
+}
+
+void Documento::PedirListado(const QString &ruta, const QString &leerComo)
+{
+    const int serie = ++listados_;
+    cuadrilla_.Retirar(listado_);
+    Documento *yo = this; // only inside what the mailbox delivers
+    listado_ = cuadrilla_.Encargar(Cuadrilla::Prioridad::Esperada,
+                                   [buzon = buzon_, yo, ruta, leerComo, serie](Cuadrilla::Trabajo &) {
+                                       Candidato c = Listar(ruta, leerComo);
+                                       buzon->Enviar([yo, c, serie] {
+                                           if (serie == yo->listados_)
+                                               emit yo->ListadoHecho(c);
+                                       });
+                                   });
+}
+
+Documento::Apertura Documento::Adoptar(const Candidato &c)
+{
+    if (!c.Abrible()) {
+        Apertura a;
+        a.SinEntradas = c.Listado.SinEntradas;
+        a.Razon = c.Fuente ? c.Listado.Razon : Motivo::Roto;
+        return a;
+    }
+    return Tomar(c);
+}
+
 Documento::Apertura Documento::Abrir(const QString &ruta, const QString &leerComo)
 {
-    RutaActual = ruta;
-    ExtActual = modGeneral::ExtensionDeRuta(ruta).toUpper();
-    Paginas = QStringList{QString()};
-    FuentePaginas::Listado l;
-    if (std::optional<Adelanto> a = std::exchange(adelanto_, std::nullopt);
-        a && a->Ruta == ruta && leerComo.isEmpty()) {
-        fuente_ = std::move(a->Fuente);
-        l = std::move(a->Listado);
-    } else {
-        preparador_.Olvidar();
-        fuente_ = FuentePaginas::Para(ruta, leerComo.isEmpty() ? ExtActual : leerComo.toUpper());
-        l = fuente_->Listar();
-    }
-    EsComprimido = fuente_->EsComprimido();
+    std::optional<Candidato> a = std::exchange(adelanto_, std::nullopt);
+    if (a && a->Ruta == ruta && leerComo.isEmpty())
+        return Tomar(*a);
+    return Tomar(Listar(ruta, leerComo));
+}
 
-    Paginas << l.Paginas;
+Documento::Apertura Documento::Tomar(const Candidato &c)
+{
+    RutaActual = c.Ruta;
+    ExtActual = modGeneral::ExtensionDeRuta(c.Ruta).toUpper();
+    Paginas = QStringList{QString()} + c.Listado.Paginas;
+    fuente_ = c.Fuente;
+    EsComprimido = fuente_ && fuente_->EsComprimido();
     Apertura a;
-    a.SinEntradas = l.SinEntradas;
-    a.Inicial = int(l.Inicial);
+    a.SinEntradas = c.Listado.SinEntradas;
+    a.Inicial = c.Listado.Inicial;
+    a.Razon = c.Listado.Razon;
     if (!EsComprimido) {
-        CarpetaFileList = l.Carpeta;
-        FileList = l.Paginas;
+        CarpetaFileList = c.Listado.Carpeta;
+        FileList = c.Listado.Paginas;
         RutaActual = CarpetaFileList;
-    } else if (!l.SinEntradas && HayDocumento()) {
-        CarpetaFileList = l.Carpeta;
+    } else if (!c.Listado.SinEntradas && HayDocumento()) {
+        CarpetaFileList = c.Listado.Carpeta;
         FileList = ComicsDeCarpeta(CarpetaFileList);
     }
     preparador_.Abrir({fuente_, Paginas});
@@ -57,19 +115,20 @@ Documento::Apertura Documento::Abrir(const QString &ruta, const QString &leerCom
 
 void Documento::Adelantar(const QString &ruta, const std::function<PedidoPagina(int)> &pedido)
 {
-    Adelanto a{ruta, FuentePaginas::Para(ruta, modGeneral::ExtensionDeRuta(ruta).toUpper()), {}};
-    a.Listado = a.Fuente->Listar();
-    if (a.Listado.Paginas.isEmpty())
+    Candidato c = Listar(ruta);
+    if (!c.Abrible())
         return; // Abrir lists it again and says what is wrong
-    preparador_.Abrir({a.Fuente, QStringList{QString()} + a.Listado.Paginas});
-    preparador_.Anticipar({pedido(int(a.Listado.Inicial))});
-    adelanto_ = std::move(a);
+    preparador_.Abrir({c.Fuente, QStringList{QString()} + c.Listado.Paginas});
+    preparador_.Anticipar({pedido(c.Listado.Inicial)});
+    adelanto_ = std::move(c);
 }
 
-bool Documento::ExtraerPagina(const QString &nombre, const QString &carpeta,
-                              const archivo::PedirClave &pedirClave) const
+void Documento::PonerClave(const QString &clave)
 {
-    return fuente_ && fuente_->Extraer(nombre, carpeta, pedirClave);
+    if (!fuente_)
+        return;
+    fuente_->PonerClave(clave);
+    preparador_.OlvidarSinClave();
 }
 
 QString Documento::ComicVecino(int paso) const
@@ -150,18 +209,3 @@ QString ExtensionSegunContenido(const QString &ruta, const QString &ext)
     return {};
 }
 
-void BorrarCarpetaPagina(const QString &rutaPagina)
-{
-    if (rutaPagina.isEmpty())
-        return;
-    const QString candidata = modGeneral::RutaLarga(modGeneral::CarpetaDeRuta(rutaPagina));
-    if (candidata.isEmpty())
-        return;
-    // Only a folder strictly inside our temporary folder, links resolved.
-    const QString temporal = QFileInfo(modGeneral::CarpetaTemporal()).canonicalFilePath();
-    const QString real = QFileInfo(candidata).canonicalFilePath();
-    if (temporal.isEmpty() || real.isEmpty() || real == temporal
-        || !real.startsWith(temporal + modGeneral::Separador))
-        return;
-    QDir().rmdir(real); // removes it only when empty
-}

@@ -3,6 +3,7 @@
 // where they come from, the page pipeline, the bookmarks and the collection
 // root. No widgets.
 #include "documento/ArchivoMarcadores.h"
+#include "documento/Cuadrilla.h"
 #include "documento/FuentePaginas.h"
 #include "documento/PreparadorPaginas.h"
 
@@ -14,6 +15,17 @@
 #include <functional>
 #include <memory>
 #include <optional>
+
+// A document listed and not yet open: its page source and its pages, or why
+// it has none. Documento::Adoptar makes it the open document.
+struct Candidato {
+    QString Ruta;       // as it was asked for
+    QString LeerComo;   // the kind it was read as, when not its own
+    std::shared_ptr<FuentePaginas> Fuente;
+    FuentePaginas::Listado Listado;
+    bool Abrible() const { return Fuente && Listado.Razon == Motivo::Ninguno; }
+    ErrorLectura Por() const { return {Listado.Razon, Ruta}; }
+};
 
 class Documento : public QObject {
     Q_OBJECT
@@ -39,12 +51,24 @@ public:
 
     struct Apertura {
         bool SinEntradas = false;   // an archive without a single entry
-        int Inicial = 1;   // the page to show first
+        int Inicial = 1;            // the page to show first
+        Motivo Razon = Motivo::Ninguno; // why it has no page
     };
-    // Makes `ruta` the open document and lists its pages (a picture stands
-    // for its whole folder, and so does a folder). Without pages, Paginas
-    // holds element 0 alone. `leerComo`: an extension whose kind of document
-    // to read it as instead of its own (an archive misnamed and not renamed).
+    // Lists `ruta` on the calling thread, any thread: a picture stands for
+    // its whole folder, and so does a folder. `leerComo`: an extension whose
+    // kind of document to read it as instead of its own (an archive
+    // misnamed and not renamed).
+    static Candidato Listar(const QString &ruta, const QString &leerComo = {});
+    // The same as a job of the decode pool, at the highest priority:
+    // ListadoHecho follows on this object's thread. A new request drops the
+    // one before (its listing is never delivered).
+    void PedirListado(const QString &ruta, const QString &leerComo = {});
+    // Makes a listed candidate the open document. One without pages changes
+    // nothing: the open document, its pages and its source stay as they
+    // were, and the answer says why.
+    Apertura Adoptar(const Candidato &c);
+    // Lists `ruta` here and makes it the open document, with pages or
+    // without (then Paginas holds element 0 alone).
     Apertura Abrir(const QString &ruta, const QString &leerComo = {});
     // The document the program starts on, listed now and its first page
     // given to the workers (as `pedido` lays it out) while the window is
@@ -53,12 +77,12 @@ public:
     void Adelantar(const QString &ruta, const std::function<PedidoPagina(int)> &pedido);
 
     // The open document's page source; null before the first opening.
-    const FuentePaginas *Fuente() const { return fuente_.get(); }
+    std::shared_ptr<const FuentePaginas> Fuente() const { return fuente_; }
     PreparadorPaginas &Preparador() { return preparador_; }
-    // The page written into `carpeta` for the paths that cannot read it in
-    // memory (a password to ask); false when no file came out.
-    bool ExtraerPagina(const QString &nombre, const QString &carpeta,
-                       const archivo::PedirClave &pedirClave) const;
+    Cuadrilla &Obreros() { return cuadrilla_; }
+    // The password the open document's pages are read with from now on,
+    // kept in memory while it is open.
+    void PonerClave(const QString &clave);
 
     // The comic `paso` places away in the folder, wrapping; "" when there is none.
     QString ComicVecino(int paso) const;
@@ -74,22 +98,20 @@ public:
 
 signals:
     void Abierto();
+    void ListadoHecho(const Candidato &c);
 
 private:
-    struct Adelanto {
-        QString Ruta;
-        std::shared_ptr<FuentePaginas> Fuente;
-        FuentePaginas::Listado Listado;
-    };
-    std::optional<Adelanto> adelanto_;
+    Apertura Tomar(const Candidato &c);
+
+    std::optional<Candidato> adelanto_;
     std::shared_ptr<FuentePaginas> fuente_;
+    std::shared_ptr<Buzon> buzon_;
+    Cuadrilla cuadrilla_;
     PreparadorPaginas preparador_;
+    Cuadrilla::Ficha listado_;
+    int listados_ = 0;
 };
 
 // The extension an archive named `ext` ("CBR" or "CBZ") should have by its
 // content: "cbz", "cbr", or "" when it matches or is neither.
 QString ExtensionSegunContenido(const QString &ruta, const QString &ext);
-
-// Removes the folder a page was extracted into, only when it lies strictly
-// inside our temporary folder and is empty.
-void BorrarCarpetaPagina(const QString &rutaPagina);

@@ -1,110 +1,143 @@
 #include "documento/FuentePaginas.h"
 
-#include "archive/EscrituraSegura.h"
 #include "archive/IndiceZip.h"
 #include "shell/modGeneral.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 namespace {
 
 using paginas::ClaseDocumento;
 
-// Archive pages are read by the name the page list shows them under.
+// Archive pages are read by the name the page list shows them under; of
+// several entries of one name, the last one, as unpacking the archive would
+// leave it.
 class FuenteArchivo : public FuentePaginas {
 public:
     using FuentePaginas::FuentePaginas;
 
-    Leida Leer(const QString &nombre, QByteArray &datos) const override
+    Listado Listar() override
     {
-        if (!Admitido(nombre))
-            return Leida::NoEsta;
+        Listado l;
+        l.Carpeta = modGeneral::CarpetaDeRuta(Ruta());
+        l.SinEntradas = true;
+        const QFileInfo info(Ruta());
+        if (!info.isFile()) {
+            l.Razon = Motivo::NoEsta;
+            return l;
+        }
+        const archivo::Formato formato = archivo::FormatoDe(Ruta());
+        if (!Acepta(formato)) {
+            l.Razon = info.size() == 0 ? Motivo::Vacio : Motivo::NoEsComic;
+            return l;
+        }
+        const archivo::Listado a = archivo::ListarArchivo(Ruta());
+        ocurrencias_.clear();
+        tamanos_.clear();
+        for (const archivo::Entrada &e : a.Entradas)
+            if (e.Regular) {
+                ++ocurrencias_[e.Nombre];
+                tamanos_[e.Nombre] = e.Tamano;
+            }
+        l.Paginas = paginas::PaginasDeEntradas(a.Entradas, Clase());
+        l.SinEntradas = a.Entradas.empty();
+        if (a.CabecerasCifradas)
+            l.Razon = Motivo::CifradoRar;
+        else if (l.Paginas.isEmpty() && !a.Completo)
+            l.Razon = Motivo::Roto;
+        else if (a.Entradas.empty())
+            l.Razon = Motivo::Vacio;
+        else if (l.Paginas.isEmpty())
+            l.Razon = Motivo::SinPaginas;
+        Indexar(a);
+        return l;
+    }
+
+    Motivo Leer(const QString &nombre, QByteArray &datos) const override
+    {
+        const int ocurrencias = ocurrencias_.value(nombre);
+        if (ocurrencias == 0)
+            return Motivo::NoEsta;
+        if (tamanos_.value(nombre) > archivo::TamanoMaximoEntrada)
+            return Motivo::DemasiadoGrande;
+        int vistas = 0;
         bool recibida = false;
+        std::atomic<bool> basta{false}; // the rest of the archive is not walked
+        const QString clave = Clave();
         const archivo::Lectura l = archivo::LeerEntradas(
-            Ruta(), [&](const QString &n) { return n == nombre; },
+            Ruta(), [&](const QString &n) { return n == nombre && ++vistas == ocurrencias; },
             [&](const QString &, const QByteArray &b) {
-                datos = b; // same-named entries: the last one wins, as on disk
+                datos = b;
                 recibida = true;
-            });
+                basta = true;
+            },
+            {}, clave, &basta);
         if (recibida)
-            return Leida::Bien;
+            return Motivo::Ninguno;
+        if (l.Encontradas == 0)
+            return Motivo::NoEsta;
         if (l.Cifradas > 0)
-            return Leida::NoSalio;
-        return l.Encontradas > 0 ? Leida::Rota : Leida::NoEsta;
+            return Clase() == ClaseDocumento::Rar ? Motivo::CifradoRar
+                   : clave.isEmpty()              ? Motivo::PideClave
+                                                  : Motivo::ClaveIncorrecta;
+        return Motivo::Roto;
+    }
+
+    void LeerVarias(const QStringList &nombres, const Recibir &recibir,
+                    const std::atomic<bool> *cancelar) const override
+    {
+        QHash<QString, QList<int>> porNombre;
+        for (int i = 0; i < nombres.size(); ++i)
+            if (ocurrencias_.contains(nombres[i]) && tamanos_.value(nombres[i]) <= archivo::TamanoMaximoEntrada)
+                porNombre[nombres[i]].append(i);
+        if (porNombre.isEmpty())
+            return;
+        QHash<QString, int> vistas;
+        archivo::LeerEntradas(
+            Ruta(), [&](const QString &n) { return porNombre.contains(n) && ++vistas[n] == ocurrencias_.value(n); },
+            [&](const QString &n, const QByteArray &datos) {
+                for (int i : porNombre.value(n))
+                    recibir(i, datos);
+            },
+            {}, Clave(), cancelar);
     }
 
 protected:
-    // A name the extraction path refuses to write is no page either.
-    static bool Admitido(const QString &nombre)
-    {
-        return !archivo::RutaDentroDe(QStringLiteral("/"), nombre).isEmpty();
-    }
+    virtual bool Acepta(archivo::Formato f) const = 0;
+    // The listing, for what a kind keeps of it.
+    virtual void Indexar(const archivo::Listado &) {}
+
+    QHash<QString, int> ocurrencias_;  // regular entries of each name
+    QHash<QString, quint64> tamanos_;  // the unpacked size of a name's last entry
 };
 
 class FuenteRar final : public FuenteArchivo {
 public:
     explicit FuenteRar(const QString &ruta) : FuenteArchivo(ruta, ClaseDocumento::Rar) {}
 
-    Listado Listar() override
+private:
+    bool Acepta(archivo::Formato f) const override
     {
-        Listado l;
-        l.Carpeta = modGeneral::CarpetaDeRuta(Ruta());
-        EntradasRar.clear();
-        modUnRAR::ListarRAR(Ruta(), EntradasRar);
-        QStringList nombres;
-        for (const modUnRAR::EntradaRar &e : EntradasRar) {
-            if (paginas::EsPagina(e.FileName, Clase()))
-                nombres << e.FileName;
-        }
-        paginas::Ordenar(nombres);
-        l.Paginas = nombres;
-        l.SinEntradas = EntradasRar.empty();
-        return l;
+        return f == archivo::Formato::Rar4 || f == archivo::Formato::Rar5;
     }
-
-    bool Extraer(const QString &nombre, const QString &carpeta, const archivo::PedirClave &) const override
-    {
-        return modUnRAR::ExtraerRAR(Ruta(), carpeta, nombre, QString());
-    }
-
-    modUnRAR::EntradasRar EntradasRar;
 };
 
 class FuenteZip final : public FuenteArchivo {
 public:
     explicit FuenteZip(const QString &ruta) : FuenteArchivo(ruta, ClaseDocumento::Zip) {}
 
-    Listado Listar() override
+    Motivo Leer(const QString &nombre, QByteArray &datos) const override
     {
-        Listado l;
-        l.Carpeta = modGeneral::CarpetaDeRuta(Ruta());
-        ZipActual.Init(Ruta());
-        for (int i = 1; i <= ZipActual.Count(); ++i)
-            if (paginas::EsPagina(ZipActual.GetFile(i), Clase()))
-                l.Paginas << ZipActual.GetFile(i);
-        paginas::Ordenar(l.Paginas);
-        l.SinEntradas = ZipActual.Count() == 0;
-        // Pages are then read through the archive kept open, by the name
-        // the reader gives each entry (the last of a name wins, as on disk).
-        indice_ = archivo::IndiceZip::Abrir(Ruta(), ZipActual.Regulares());
-        claves_.clear();
-        for (const QString &n : ZipActual.Regulares())
-            claves_.insert(n, n);
-        return l;
-    }
-
-    Leida Leer(const QString &nombre, QByteArray &datos) const override
-    {
-        const auto clave = claves_.constFind(nombre);
-        if (indice_ && clave != claves_.cend() && Admitido(nombre)) {
-            switch (indice_->Leer(*clave, datos)) {
+        if (indice_ && ocurrencias_.contains(nombre)) {
+            switch (indice_->Leer(nombre, datos)) {
             case archivo::IndiceZip::Resultado::Bien:
-                return Leida::Bien;
+                return Motivo::Ninguno;
             case archivo::IndiceZip::Resultado::Rota:
-                return Leida::Rota;
+                return Motivo::Roto;
             case archivo::IndiceZip::Resultado::NoEsta:
-                return Leida::NoEsta;
+                return Motivo::NoEsta;
             case archivo::IndiceZip::Resultado::Otro:
                 break; // encrypted, or packed another way: the general reader
             }
@@ -112,17 +145,31 @@ public:
         return FuenteArchivo::Leer(nombre, datos);
     }
 
-    bool Extraer(const QString &nombre, const QString &carpeta,
-                 const archivo::PedirClave &pedirClave) const override
+    void LeerVarias(const QStringList &nombres, const Recibir &recibir,
+                    const std::atomic<bool> *cancelar) const override
     {
-        return ZipActual.Decompress(carpeta, nombre, pedirClave) == ModZIP::ZipBien;
+        // Through the index every page is one positioned read: no walk.
+        if (indice_)
+            FuentePaginas::LeerVarias(nombres, recibir, cancelar);
+        else
+            FuenteArchivo::LeerVarias(nombres, recibir, cancelar);
     }
 
-    ccZip ZipActual;
-
 private:
+    bool Acepta(archivo::Formato f) const override { return f == archivo::Formato::Zip; }
+
+    void Indexar(const archivo::Listado &a) override
+    {
+        // Pages are then read through the archive kept open, by the name
+        // the general reader gives each entry.
+        QStringList regulares;
+        for (const archivo::Entrada &e : a.Entradas)
+            if (e.Regular)
+                regulares << e.Nombre;
+        indice_ = archivo::IndiceZip::Abrir(Ruta(), regulares);
+    }
+
     std::unique_ptr<archivo::IndiceZip> indice_;
-    QHash<QString, QString> claves_; // page name -> the reader's name
 };
 
 // A picture stands for every picture of its folder.
@@ -138,6 +185,10 @@ public:
     {
         Listado l;
         l.Carpeta = Ruta();
+        if (!QFileInfo(Ruta()).isDir()) {
+            l.Razon = Motivo::NoEsta;
+            return l;
+        }
         for (const QString &n : paginas::ListarCarpeta(Ruta(), paginas::PatronImagenes())) {
             if (!paginas::EsPagina(n, Clase()))
                 continue;
@@ -145,21 +196,23 @@ public:
             if (n == imagen_)
                 l.Inicial = int(l.Paginas.size());
         }
+        if (l.Paginas.isEmpty())
+            l.Razon = Motivo::SinPaginas;
+        paginas_ = QSet<QString>(l.Paginas.begin(), l.Paginas.end());
         return l;
     }
 
-    Leida Leer(const QString &nombre, QByteArray &datos) const override
+    Motivo Leer(const QString &nombre, QByteArray &datos) const override
     {
         QFile f(RutaDe(nombre));
-        if (!f.open(QIODevice::ReadOnly) || quint64(f.size()) > archivo::TamanoMaximoEntrada)
-            return Leida::NoEsta;
+        if (!paginas_.contains(nombre) || !f.exists())
+            return Motivo::NoEsta;
+        if (!f.open(QIODevice::ReadOnly))
+            return Motivo::Roto;
+        if (quint64(f.size()) > archivo::TamanoMaximoEntrada)
+            return Motivo::DemasiadoGrande;
         datos = f.readAll();
-        return Leida::Bien;
-    }
-
-    bool Extraer(const QString &, const QString &, const archivo::PedirClave &) const override
-    {
-        return false; // the pages are files already
+        return datos.size() == f.size() ? Motivo::Ninguno : Motivo::Roto;
     }
 
 private:
@@ -172,28 +225,67 @@ private:
     }
 
     QString imagen_;
+    QSet<QString> paginas_;
 };
 
 } // namespace
 
-std::unique_ptr<FuentePaginas> FuentePaginas::Para(const QString &ruta, const QString &extMayusculas)
+std::shared_ptr<FuentePaginas> FuentePaginas::Para(const QString &ruta, const QString &extMayusculas)
 {
     // A folder is read as if its first picture had been given.
     if (QFileInfo(ruta).isDir()) {
         QString carpeta = ruta;
         if (!carpeta.endsWith(modGeneral::Separador))
             carpeta += modGeneral::Separador;
-        return std::make_unique<FuenteCarpeta>(carpeta);
+        return std::make_shared<FuenteCarpeta>(carpeta);
     }
     switch (paginas::ClaseDe(extMayusculas)) {
     case ClaseDocumento::Rar:
-        return std::make_unique<FuenteRar>(ruta);
+        return std::make_shared<FuenteRar>(ruta);
     case ClaseDocumento::Zip:
-        return std::make_unique<FuenteZip>(ruta);
+        return std::make_shared<FuenteZip>(ruta);
     case ClaseDocumento::Imagenes:
         break;
     }
-    return std::make_unique<FuenteCarpeta>(ruta);
+    return std::make_shared<FuenteCarpeta>(ruta);
+}
+
+std::shared_ptr<FuentePaginas> FuentePaginas::ParaContenido(const QString &ruta)
+{
+    switch (archivo::FormatoDe(ruta)) {
+    case archivo::Formato::Rar4:
+    case archivo::Formato::Rar5:
+        return std::make_shared<FuenteRar>(ruta);
+    case archivo::Formato::Zip:
+        return std::make_shared<FuenteZip>(ruta);
+    case archivo::Formato::Ninguno:
+        break;
+    }
+    return nullptr;
+}
+
+void FuentePaginas::LeerVarias(const QStringList &nombres, const Recibir &recibir,
+                               const std::atomic<bool> *cancelar) const
+{
+    for (int i = 0; i < nombres.size(); ++i) {
+        if (cancelar && cancelar->load(std::memory_order_relaxed))
+            return;
+        QByteArray datos;
+        if (Leer(nombres[i], datos) == Motivo::Ninguno)
+            recibir(i, datos);
+    }
+}
+
+void FuentePaginas::PonerClave(const QString &clave)
+{
+    std::lock_guard l(m_);
+    clave_ = clave;
+}
+
+QString FuentePaginas::Clave() const
+{
+    std::lock_guard l(m_);
+    return clave_;
 }
 
 QStringList ComicsDeCarpeta(const QString &carpeta)

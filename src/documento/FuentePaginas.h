@@ -1,23 +1,31 @@
 #pragma once
 // Where a document's pages come from: a RAR archive, a ZIP archive or a
-// folder of pictures, behind one interface. This is the one place that tells
-// the kinds of document apart.
+// folder of pictures, behind one interface. The only way the bytes of a page
+// are read, and the one place that lists a document's pages: the viewer, the
+// mini pages, the covers and the thumbnailer all go through it, so they see
+// the same pages. A password given for the document is kept here, in memory
+// only, for as long as the source lives.
 #include "archive/Archivo.h"
-#include "archive/ccZip.h"
-#include "archive/modUnRAR.h"
 #include "documento/Paginas.h"
+#include "shell/ErrorLectura.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+#include <functional>
 #include <memory>
+#include <mutex>
 
 class FuentePaginas {
 public:
     // The source for a document path: a folder's pictures, else chosen by
     // the upper-cased extension.
-    static std::unique_ptr<FuentePaginas> Para(const QString &ruta, const QString &extMayusculas);
+    static std::shared_ptr<FuentePaginas> Para(const QString &ruta, const QString &extMayusculas);
+    // An archive read as what its content is, RAR or ZIP, whatever its name
+    // says (the collection's covers); null for anything else.
+    static std::shared_ptr<FuentePaginas> ParaContenido(const QString &ruta);
 
     virtual ~FuentePaginas() = default;
     FuentePaginas(const FuentePaginas &) = delete;
@@ -25,24 +33,29 @@ public:
 
     struct Listado {
         QStringList Paginas;       // in page order, without the unused element 0
+        Motivo Razon = Motivo::Ninguno; // why there is no page: no file, not an archive, ...
         bool SinEntradas = false;  // an archive with no entry at all
         int Inicial = 1;           // the page the document opens at
         QString Carpeta;           // the folder the document path names
     };
-    // Reads the entries or the folder. Not thread-safe: called once, on open.
+    // Reads the entries or the folder, by the one rule for pages. Called
+    // once, before the source is shared with other threads.
     virtual Listado Listar() = 0;
 
-    enum class Leida { Bien, NoEsta, NoSalio, Rota };
-    // The page's bytes, as extraction would have written them. NoSalio: the
-    // entry is there behind a password (one to ask). Rota: the entry is
-    // there but its data is damaged (it fails its check, or cannot be
-    // unpacked): extracting it would fail the same way.
-    // Safe to call from any thread.
-    virtual Leida Leer(const QString &nombre, QByteArray &datos) const = 0;
+    // The page's bytes, the last of the entries of its name. Ninguno
+    // when they came out whole. Safe from any thread.
+    virtual Motivo Leer(const QString &nombre, QByteArray &datos) const = 0;
 
-    // Writes the page into `carpeta`; false when no file came out.
-    virtual bool Extraer(const QString &nombre, const QString &carpeta,
-                         const archivo::PedirClave &pedirClave) const = 0;
+    // Pages `nombres` read in one pass in the archive's own order (a solid
+    // archive is unpacked once, not once per page): `recibir(i, datos)` for
+    // each name i whose bytes came out, as Leer would give them. A set
+    // `cancelar` stops the walk at the next entry. Safe from any thread.
+    using Recibir = std::function<void(int indice, const QByteArray &datos)>;
+    virtual void LeerVarias(const QStringList &nombres, const Recibir &recibir,
+                            const std::atomic<bool> *cancelar) const;
+
+    // The password the pages behind one are read with from now on.
+    void PonerClave(const QString &clave);
 
     paginas::ClaseDocumento Clase() const { return clase_; }
     const QString &Ruta() const { return ruta_; }
@@ -50,10 +63,13 @@ public:
 
 protected:
     FuentePaginas(QString ruta, paginas::ClaseDocumento clase) : ruta_(std::move(ruta)), clase_(clase) {}
+    QString Clave() const;
 
 private:
     QString ruta_;
     paginas::ClaseDocumento clase_;
+    mutable std::mutex m_;
+    QString clave_;
 };
 
 // The comic archives of a folder, for the next and previous comic.

@@ -1,5 +1,6 @@
 #include "documento/Paginas.h"
 
+#include "archive/EscrituraSegura.h"
 #include "shell/modGeneral.h"
 
 #include <QCollator>
@@ -62,6 +63,16 @@ bool EsPagina(const QString &nombre, ClaseDocumento clase)
         return false;
     const QString ext = ExtensionMayusculas(nombre);
     return (clase == ClaseDocumento::Imagenes ? TiposImagen : TiposArchivo).contains(ext);
+}
+
+QStringList PaginasDeEntradas(const std::vector<archivo::Entrada> &entradas, ClaseDocumento clase)
+{
+    QStringList nombres;
+    for (const archivo::Entrada &e : entradas)
+        if (e.Regular && EsPagina(e.Nombre, clase) && !archivo::RutaDentroDe(QStringLiteral("/"), e.Nombre).isEmpty())
+            nombres << e.Nombre;
+    Ordenar(nombres);
+    return nombres;
 }
 
 QString PatronImagenes()

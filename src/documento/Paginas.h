@@ -1,8 +1,12 @@
 #pragma once
 // The rules that turn a document into its ordered page list, and the folder
 // listings beside it. Plain functions: the window only applies them.
+#include "archive/Archivo.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <vector>
 
 class QMimeData;
 
@@ -18,6 +22,11 @@ bool EsArchivoComprimido(const QString &extMayusculas);
 // JPEG and WebP pages count as pages everywhere; what a Mac leaves beside
 // the files ("__MACOSX/", "._name") never does.
 bool EsPagina(const QString &nombre, ClaseDocumento clase);
+
+// The pages among an archive's entries, in page order: the regular files
+// that are pages by their name and whose name stays inside the folder it
+// would be written to. The one rule every reader of a document follows.
+QStringList PaginasDeEntradas(const std::vector<archivo::Entrada> &entradas, ClaseDocumento clase);
 
 // What archivers on a Mac add beside the real files: anything in a "__MACOSX"
 // folder and the "._name" AppleDouble twins. Never a page, nor a comic.

@@ -1,15 +1,12 @@
 #include "documento/PreparadorPaginas.h"
 
-#include "archive/Nombres.h"
 #include "documento/FuentePaginas.h"
-#include "documento/TallerDecodificacion.h"
 #include "imaging/modPNG.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
-
-constexpr int CortesiaObreros = 5; // nice steps below the interface thread
 
 // Whether a page prepared for one request serves another. Only PNG pages
 // depend on the size of the holder they are loaded into.
@@ -29,43 +26,37 @@ bool Sirve(const PaginaPreparada &e, const PedidoPagina &p)
     return Sirve(e.Datos ? e.Datos->Nombre : QString(), e.Para, p);
 }
 
+// Null when `cancelar` stopped it.
 std::shared_ptr<PaginaPreparada> Preparar(const PreparadorPaginas::Contenido &d, const PedidoPagina &p,
                                           std::shared_ptr<const OrigenPicture> datos,
                                           const std::atomic<bool> *cancelar)
 {
     auto e = std::make_shared<PaginaPreparada>();
     e->Para = p;
-    if (!datos) {
-        auto leidos = std::make_shared<OrigenPicture>();
-        leidos->Nombre = d.Paginas.value(p.Pagina);
-        switch (d.Fuente->Leer(leidos->Nombre, leidos->Datos)) {
-        case FuentePaginas::Leida::NoEsta:
-        case FuentePaginas::Leida::Rota:
-            e->Estado = PaginaPreparada::Estado::Error;
-            return e;
-        case FuentePaginas::Leida::NoSalio:
-            e->Estado = PaginaPreparada::Estado::Extraer;
-            return e;
-        case FuentePaginas::Leida::Bien:
-            break;
-        }
-        datos = std::move(leidos);
-    }
-    e->Datos = datos;
-    ControlImagen c;
-    c.Stretch = p.EstirarW > 0 && p.EstirarH > 0;
-    c.Width = p.EstirarW;
-    c.Height = p.EstirarH;
     try {
+        if (!datos) {
+            auto leidos = std::make_shared<OrigenPicture>();
+            leidos->Nombre = d.Paginas.value(p.Pagina);
+            e->Razon = d.Fuente->Leer(leidos->Nombre, leidos->Datos);
+            if (e->Razon != Motivo::Ninguno)
+                return e;
+            datos = std::move(leidos);
+        }
+        e->Datos = datos;
+        ControlImagen c;
+        c.Stretch = p.EstirarW > 0 && p.EstirarH > 0;
+        c.Width = p.EstirarW;
+        c.Height = p.EstirarH;
         if (!modPNG::CargarPagina(datos, [&](QSize n) { return TamanoMostrado(p, n); }, c, cancelar))
             return nullptr;
         CopiarPicture(e->Imagen, c);
-        e->Estado = PaginaPreparada::Estado::Lista;
-    } catch (const ErrorImagen &) {
-        e->Estado = PaginaPreparada::Estado::Error;
-    } catch (const std::exception &) {
-        // Out of memory on the worker is a page that cannot be shown, not the end of the program.
-        e->Estado = PaginaPreparada::Estado::Error;
+        e->Razon = Motivo::Ninguno;
+    } catch (const ErrorLectura &f) {
+        e->Razon = f.Razon;
+    } catch (...) {
+        // Out of memory, or a reader's exception: a page that cannot be
+        // shown, not the end of the program.
+        e->Razon = Motivo::NoDecodificable;
     }
     return e;
 }
@@ -88,34 +79,26 @@ std::size_t PaginaPreparada::Bytes() const
     return std::size_t(Imagen.Picture.sizeInBytes()) + (Datos ? std::size_t(Datos->Datos.size()) : 0);
 }
 
-PreparadorPaginas::PreparadorPaginas(std::size_t presupuesto, int obreros) : presupuesto_(presupuesto)
+PreparadorPaginas::PreparadorPaginas(Cuadrilla &cuadrilla, std::size_t presupuesto, QObject *parent)
+    : QObject(parent), cuadrilla_(cuadrilla), presupuesto_(presupuesto), buzon_(std::make_shared<Buzon>())
 {
-    archivo::AsegurarLocaleUtf8(); // once, here: the workers must never change it
-    if (obreros <= 0)
-        obreros = int(std::clamp(std::thread::hardware_concurrency(), 1u, unsigned(ObrerosMaximos)));
-    for (int i = 0; i < obreros; ++i)
-        obreros_.push_back(std::make_unique<Obrero>());
-    for (const auto &o : obreros_)
-        o->hilo = std::thread([this, &o = *o] {
-            // Pages made ahead yield to the display server painting the one
-            // the reader waits for; a page waited for is made here at full
-            // speed anyway on an idle machine.
-            TallerDecodificacion::BajarPrioridad(CortesiaObreros);
-            Trabajar(o);
-        });
 }
 
 PreparadorPaginas::~PreparadorPaginas()
 {
+    std::vector<Cuadrilla::Ficha> fichas;
     {
         std::lock_guard l(m_);
         salir_ = true;
-        for (const auto &o : obreros_)
-            o->cancelar = true;
+        cola_.clear();
+        pedidos_.clear();
+        fichas = fichas_;
     }
-    cv_.notify_all();
-    for (const auto &o : obreros_)
-        o->hilo.join();
+    buzon_->Cerrar();
+    for (const Cuadrilla::Ficha &f : fichas)
+        cuadrilla_.Retirar(f);
+    for (const Cuadrilla::Ficha &f : fichas)
+        cuadrilla_.Esperar(f);
 }
 
 void PreparadorPaginas::Abrir(const Contenido &d)
@@ -140,9 +123,23 @@ void PreparadorPaginas::OlvidarConCerrojo()
     bytes_ = 0;
     ultimoTamano_ = 0;
     cola_.clear();
-    for (const auto &o : obreros_)
-        o->cancelar = true;
+    pedidos_.clear();
+    for (const MarchaPtr &m : std::vector<MarchaPtr>(marchas_))
+        Detener(m);
     cv_.notify_all();
+}
+
+void PreparadorPaginas::OlvidarSinClave()
+{
+    std::lock_guard l(m_);
+    for (auto i = cache_.begin(); i != cache_.end();) {
+        if (FaltaClave(i->second->Razon)) {
+            bytes_ -= i->second->Bytes();
+            i = cache_.erase(i);
+        } else {
+            ++i;
+        }
+    }
 }
 
 int PreparadorPaginas::Distancia(int a, int b) const
@@ -153,6 +150,12 @@ int PreparadorPaginas::Distancia(int a, int b) const
 }
 
 PreparadorPaginas::Entrada PreparadorPaginas::Buscar(const PedidoPagina &p) const
+{
+    std::lock_guard l(m_);
+    return EnCache(p);
+}
+
+PreparadorPaginas::Entrada PreparadorPaginas::EnCache(const PedidoPagina &p) const
 {
     const auto i = cache_.find(p.Pagina);
     return i != cache_.end() && Sirve(*i->second, p) ? i->second : nullptr;
@@ -180,11 +183,11 @@ void PreparadorPaginas::Guardar(const Entrada &e)
     }
 }
 
-PreparadorPaginas::Obrero *PreparadorPaginas::EnCurso(const PedidoPagina &p) const
+PreparadorPaginas::MarchaPtr PreparadorPaginas::EnCurso(const PedidoPagina &p) const
 {
-    for (const auto &o : obreros_)
-        if (o->enCurso && !o->cancelar && Sirve(doc_.Paginas.value(p.Pagina), *o->enCurso, p))
-            return o.get();
+    for (const MarchaPtr &m : marchas_)
+        if (!m->Ficha->Cancelado() && Sirve(doc_.Paginas.value(p.Pagina), m->Pedido, p))
+            return m;
     return nullptr;
 }
 
@@ -200,39 +203,183 @@ bool PreparadorPaginas::Cabe(const PedidoPagina &p) const
     return cerca <= presupuesto_;
 }
 
-int PreparadorPaginas::Ocupados() const
+void PreparadorPaginas::Recordar(const Cuadrilla::Ficha &f)
 {
-    return int(std::count_if(obreros_.begin(), obreros_.end(), [](const auto &o) { return o->enCurso.has_value(); }));
+    // A job only this holds any more is done with.
+    std::erase_if(fichas_, [](const Cuadrilla::Ficha &g) { return g.use_count() == 1; });
+    fichas_.push_back(f);
 }
 
-bool PreparadorPaginas::PuedeEmpezar() const
+PreparadorPaginas::MarchaPtr PreparadorPaginas::Lanzar(const PedidoPagina &p)
 {
-    // While the reader waits for a page made on their own thread, the
-    // workers together keep to the other cores.
-    return esperadas_ == 0 || Ocupados() + esperadas_ < int(obreros_.size());
+    // A job on this page for another layout stops: this one replaces it.
+    for (const MarchaPtr &o : std::vector<MarchaPtr>(marchas_))
+        if (o->Pedido.Pagina == p.Pagina && !o->Ficha->Cancelado())
+            Detener(o);
+    auto m = std::make_shared<Marcha>();
+    m->Pedido = p;
+    m->Esperada = true;
+    auto fallida = std::make_shared<PaginaPreparada>();
+    fallida->Para = p;
+    m->Fallida = std::move(fallida);
+    const std::uint64_t generacion = generacion_;
+    Cuadrilla::Opciones o;
+    o.AlFallar = [this, m, generacion] {
+        std::lock_guard l(m_);
+        Terminar(m, m->Fallida, generacion);
+    };
+    m->Ficha = cuadrilla_.Encargar(
+        Cuadrilla::Prioridad::Esperada, [this, m](Cuadrilla::Trabajo &t) { HacerEsperada(t, m); }, std::move(o));
+    marchas_.push_back(m);
+    Recordar(m->Ficha);
+    if (m->Ficha->Cancelado()) // the pool is ending
+        Descartar(m);
+    return m;
 }
 
-void PreparadorPaginas::DejarSitio(const PedidoPagina &esperada)
+void PreparadorPaginas::Detener(const MarchaPtr &m)
 {
-    const int activos = int(std::count_if(obreros_.begin(), obreros_.end(),
-                                          [](const auto &o) { return o->enCurso && !o->cancelar; }));
-    if (obreros_.size() < 2 || activos + 1 <= int(obreros_.size()))
+    // One under way stops at its next row and ends itself; one that never
+    // started ends here.
+    if (cuadrilla_.Retirar(m->Ficha))
+        Descartar(m);
+}
+
+void PreparadorPaginas::Descartar(const MarchaPtr &m)
+{
+    std::erase(marchas_, m);
+    m->Hecha = true;
+    cv_.notify_all();
+}
+
+void PreparadorPaginas::Alimentar()
+{
+    // As many read-ahead jobs as workers, each taking the front of the wish
+    // when it starts.
+    while (!salir_ && tirones_ < Obreros() && tirones_ < int(cola_.size())) {
+        ++tirones_;
+        Cuadrilla::Opciones o;
+        o.Cedible = true;
+        o.AlFallar = [this] {
+            std::lock_guard l(m_);
+            cv_.notify_all();
+        };
+        Recordar(cuadrilla_.Encargar(Cuadrilla::Prioridad::Anticipo, [this](Cuadrilla::Trabajo &t) { Tirar(t); },
+                                     std::move(o)));
+    }
+}
+
+void PreparadorPaginas::Reponer()
+{
+    if (salir_)
         return;
-    // The worker on the page farthest from the awaited one stops; its page
-    // goes back to the front of the wish, to be made after.
-    Obrero *lejos = nullptr;
-    for (const auto &o : obreros_)
-        if (o->enCurso && !o->cancelar
-            && (!lejos || Distancia(o->enCurso->Pagina, esperada.Pagina) > Distancia(lejos->enCurso->Pagina, esperada.Pagina)))
-            lejos = o.get();
-    if (!lejos)
-        return;
-    lejos->cancelar = true;
-    if (std::find(cola_.begin(), cola_.end(), *lejos->enCurso) == cola_.end())
-        cola_.push_front(*lejos->enCurso);
+    // A page asked for whose job stopped short is made again.
+    for (const PedidoPagina &p : std::vector<PedidoPagina>(pedidos_))
+        if (!EnCache(p) && !EnCurso(p))
+            Lanzar(p);
+    Alimentar();
 }
 
-std::shared_ptr<const PaginaPreparada> PreparadorPaginas::Obtener(const PedidoPagina &p)
+void PreparadorPaginas::Entregar(const PedidoPagina &p, const Entrada &e)
+{
+    const std::uint64_t generacion = generacion_;
+    buzon_->Enviar([this, p, e, generacion] {
+        {
+            std::lock_guard l(m_);
+            if (generacion != generacion_)
+                return; // of a document closed since
+        }
+        emit PaginaLista(p, e);
+    });
+}
+
+void PreparadorPaginas::Terminar(const MarchaPtr &m, const Entrada &e, std::uint64_t generacion)
+{
+    if (m->Hecha)
+        return;
+    std::erase(marchas_, m);
+    m->Hecha = true;
+    m->Resultado = e;
+    if (e && generacion == generacion_ && !salir_) {
+        Guardar(e);
+        for (auto i = pedidos_.begin(); i != pedidos_.end();) {
+            if (Sirve(*e, *i)) {
+                Entregar(*i, e);
+                i = pedidos_.erase(i);
+            } else {
+                ++i;
+            }
+        }
+    }
+    Reponer();
+    cv_.notify_all();
+}
+
+void PreparadorPaginas::Hacer(std::unique_lock<std::mutex> &l, Cuadrilla::Trabajo &t, const MarchaPtr &m)
+{
+    const PedidoPagina p = m->Pedido;
+    const auto i = cache_.find(p.Pagina);
+    std::shared_ptr<const OrigenPicture> datos = i != cache_.end() ? i->second->Datos : nullptr;
+    const Contenido d = doc_;
+    const std::uint64_t generacion = generacion_;
+    l.unlock();
+    Entrada e;
+    try {
+        e = Preparar(d, p, std::move(datos), &t.Detener());
+    } catch (...) {
+        e = m->Fallida;
+    }
+    l.lock();
+    // Stopped to make room for a page waited for: back to the front of
+    // the wish, to be made after it.
+    if (!e && !m->Esperada && t.Cedido() && !t.Cancelado() && generacion == generacion_)
+        cola_.push_front(p);
+    Terminar(m, e, generacion);
+}
+
+void PreparadorPaginas::HacerEsperada(Cuadrilla::Trabajo &t, const MarchaPtr &m)
+{
+    std::unique_lock l(m_);
+    if (m->Hecha)
+        return;
+    if (salir_) {
+        Terminar(m, nullptr, generacion_);
+        return;
+    }
+    Hacer(l, t, m);
+}
+
+void PreparadorPaginas::Tirar(Cuadrilla::Trabajo &t)
+{
+    std::unique_lock l(m_);
+    --tirones_;
+    std::optional<PedidoPagina> p;
+    while (!salir_ && !p && !cola_.empty()) {
+        const PedidoPagina q = cola_.front();
+        cola_.pop_front();
+        if (!Cabe(q)) {
+            cola_.clear(); // the pages farther on would not fit either
+            break;
+        }
+        if (!EnCache(q) && !EnCurso(q))
+            p = q;
+    }
+    if (!p) {
+        cv_.notify_all(); // perhaps the end of the wish: someone may wait for it
+        return;
+    }
+    auto m = std::make_shared<Marcha>();
+    m->Pedido = *p;
+    m->Ficha = t.shared_from_this();
+    auto fallida = std::make_shared<PaginaPreparada>();
+    fallida->Para = *p;
+    m->Fallida = std::move(fallida);
+    t.PonerOrden(Distancia(p->Pagina, centro_));
+    marchas_.push_back(m);
+    Hacer(l, t, m);
+}
+
+PreparadorPaginas::Entrada PreparadorPaginas::Obtener(const PedidoPagina &p)
 {
     std::unique_lock l(m_);
     if (p.Pagina < 1 || p.Pagina >= doc_.Paginas.size())
@@ -240,37 +387,49 @@ std::shared_ptr<const PaginaPreparada> PreparadorPaginas::Obtener(const PedidoPa
     centro_ = p.Pagina;
     std::erase_if(cola_, [&](const PedidoPagina &q) { return q.Pagina == p.Pagina; });
     for (;;) {
-        if (Entrada e = Buscar(p))
+        if (Entrada e = EnCache(p))
             return e;
-        if (!EnCurso(p))
-            break;
-        cv_.wait(l);
+        MarchaPtr m = EnCurso(p);
+        if (m)
+            m->Ficha->PonerCedible(false); // waited for now
+        else
+            m = Lanzar(p);
+        cv_.wait(l, [&] { return m->Hecha; });
+        if (m->Resultado && Sirve(*m->Resultado, p))
+            return m->Resultado;
+        if (salir_)
+            return nullptr;
     }
-    for (const auto &o : obreros_)
-        if (o->enCurso && o->enCurso->Pagina == p.Pagina)
-            o->cancelar = true; // it is preparing this page for another layout
-    const auto i = cache_.find(p.Pagina);
-    std::shared_ptr<const OrigenPicture> datos = i != cache_.end() ? i->second->Datos : nullptr;
-    const Contenido d = doc_;
-    const std::uint64_t generacion = generacion_;
-    DejarSitio(p);
-    ++esperadas_;
-    l.unlock();
-    Entrada e;
-    try {
-        e = Preparar(d, p, std::move(datos), nullptr);
-    } catch (...) {
-        l.lock();
-        --esperadas_;
-        cv_.notify_all();
-        throw;
+}
+
+void PreparadorPaginas::Pedir(const std::vector<PedidoPagina> &pedidos)
+{
+    std::lock_guard l(m_);
+    const auto pedida = [&](const PedidoPagina &q) {
+        return std::any_of(pedidos.begin(), pedidos.end(),
+                           [&](const PedidoPagina &p) { return Sirve(doc_.Paginas.value(p.Pagina), q, p); });
+    };
+    for (const MarchaPtr &m : std::vector<MarchaPtr>(marchas_))
+        if (m->Esperada && !pedida(m->Pedido) && cuadrilla_.Quitar(m->Ficha))
+            Descartar(m);
+    pedidos_.clear();
+    bool primera = true;
+    for (const PedidoPagina &p : pedidos) {
+        if (p.Pagina < 1 || p.Pagina >= doc_.Paginas.size())
+            continue;
+        if (std::exchange(primera, false))
+            centro_ = p.Pagina;
+        std::erase_if(cola_, [&](const PedidoPagina &q) { return q.Pagina == p.Pagina; });
+        if (Entrada e = EnCache(p)) {
+            Entregar(p, e);
+            continue;
+        }
+        pedidos_.push_back(p);
+        if (MarchaPtr m = EnCurso(p))
+            m->Ficha->PonerCedible(false);
+        else
+            Lanzar(p);
     }
-    l.lock();
-    --esperadas_;
-    if (generacion == generacion_)
-        Guardar(e);
-    cv_.notify_all();
-    return e;
 }
 
 void PreparadorPaginas::Anticipar(const std::vector<PedidoPagina> &pedidos,
@@ -280,49 +439,25 @@ void PreparadorPaginas::Anticipar(const std::vector<PedidoPagina> &pedidos,
     cola_.clear();
     if (esperada)
         centro_ = esperada->Pagina;
+    // The page about to be asked for takes a worker before the read-ahead
+    // does.
+    if (esperada && esperada->Pagina >= 1 && esperada->Pagina < doc_.Paginas.size() && !EnCache(*esperada)
+        && !EnCurso(*esperada))
+        Lanzar(*esperada);
     for (const PedidoPagina &p : pedidos)
-        if (p.Pagina >= 1 && p.Pagina < doc_.Paginas.size() && !Buscar(p) && !EnCurso(p)
+        if (p.Pagina >= 1 && p.Pagina < doc_.Paginas.size() && !EnCache(p) && !EnCurso(p)
             && std::find(cola_.begin(), cola_.end(), p) == cola_.end())
             cola_.push_back(p);
-    for (const auto &o : obreros_) {
-        const QString nombre = o->enCurso ? doc_.Paginas.value(o->enCurso->Pagina) : QString();
-        const auto sirve = [&](const PedidoPagina &p) { return Sirve(nombre, *o->enCurso, p); };
-        if (o->enCurso && std::none_of(pedidos.begin(), pedidos.end(), sirve) && !(esperada && sirve(*esperada)))
-            o->cancelar = true; // a page no longer wanted
+    // A page under way that nobody wants any more stops.
+    for (const MarchaPtr &m : std::vector<MarchaPtr>(marchas_)) {
+        const QString nombre = doc_.Paginas.value(m->Pedido.Pagina);
+        const auto sirve = [&](const PedidoPagina &p) { return Sirve(nombre, m->Pedido, p); };
+        if (std::none_of(pedidos.begin(), pedidos.end(), sirve) && !(esperada && sirve(*esperada))
+            && std::none_of(pedidos_.begin(), pedidos_.end(), sirve))
+            Detener(m);
     }
+    Alimentar();
     cv_.notify_all();
-}
-
-void PreparadorPaginas::Trabajar(Obrero &o)
-{
-    std::unique_lock l(m_);
-    for (;;) {
-        cv_.wait(l, [&] { return salir_ || (!cola_.empty() && PuedeEmpezar()); });
-        if (salir_)
-            return;
-        const PedidoPagina p = cola_.front();
-        cola_.pop_front();
-        const bool cabe = Cabe(p);
-        if (!cabe)
-            cola_.clear(); // the pages farther on would not fit either
-        if (!cabe || Buscar(p) || EnCurso(p)) {
-            cv_.notify_all(); // perhaps the end of the wish: someone may wait for it
-            continue;
-        }
-        o.enCurso = p;
-        o.cancelar = false;
-        const auto i = cache_.find(p.Pagina);
-        std::shared_ptr<const OrigenPicture> datos = i != cache_.end() ? i->second->Datos : nullptr;
-        const Contenido d = doc_;
-        const std::uint64_t generacion = generacion_;
-        l.unlock();
-        const Entrada e = Preparar(d, p, std::move(datos), &o.cancelar);
-        l.lock();
-        o.enCurso.reset();
-        if (e && generacion == generacion_ && !salir_)
-            Guardar(e);
-        cv_.notify_all();
-    }
 }
 
 std::size_t PreparadorPaginas::BytesEnCache() const
@@ -331,14 +466,8 @@ std::size_t PreparadorPaginas::BytesEnCache() const
     return bytes_;
 }
 
-bool PreparadorPaginas::EnCache(const PedidoPagina &p) const
-{
-    std::lock_guard l(m_);
-    return Buscar(p) != nullptr;
-}
-
 void PreparadorPaginas::EsperarInactivo()
 {
     std::unique_lock l(m_);
-    cv_.wait(l, [&] { return cola_.empty() && Ocupados() == 0 && esperadas_ == 0; });
+    cv_.wait(l, [&] { return cola_.empty() && marchas_.empty() && tirones_ == 0; });
 }

@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <memory>
-#include <stdexcept>
 
 enum class TipoPicture { Ninguno = 0, Bitmap = 1, Metafile = 2, Icono = 3 };
 
@@ -61,15 +60,3 @@ inline void VaciarPicture(ControlImagen &c)
     c.Origen.reset();
     c.Tipo = TipoPicture::Ninguno;
 }
-
-// A picture that could not be loaded; the caller decides what the user sees.
-struct ErrorImagen : std::runtime_error {
-    ErrorImagen(int numero, QString fuente, QString descripcion)
-        : std::runtime_error(descripcion.toStdString()), Numero(numero),
-          Fuente(std::move(fuente)), Descripcion(std::move(descripcion))
-    {
-    }
-    int Numero;
-    QString Fuente;
-    QString Descripcion;
-};

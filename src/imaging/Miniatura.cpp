@@ -108,7 +108,7 @@ Resultado Decodificar(const std::shared_ptr<const OrigenPicture> &origen, const 
                 r.Cancelado = true;
                 return r;
             }
-        } catch (const ErrorImagen &) {
+        } catch (const ErrorLectura &) {
             return r;
         }
         r.Natural = TamanoNatural(c);

@@ -93,8 +93,7 @@ QByteArray LeerArchivo(const QString &ruta)
 void PonerSobreBlanco(const QImage &original, const QString &ruta, ControlImagen &destino)
 {
     if (original.isNull())
-        throw ErrorImagen(999, QStringLiteral("GDI+ Module"),
-                          QStringLiteral("Error loading picture ") + ruta);
+        throw ErrorLectura(Motivo::NoDecodificable, ruta);
     QSize tamano = original.size();
     if (destino.Stretch) {
         const double twips = modGeneral::TwipsPorPixel;
@@ -119,10 +118,10 @@ void PonerSobreBlanco(const QImage &original, const QString &ruta, ControlImagen
     destino.Tipo = TipoPicture::Bitmap;
 }
 
-void PonerPicture(QImage imagen, TipoPicture tipo, ControlImagen &destino)
+void PonerPicture(QImage imagen, TipoPicture tipo, const QString &nombre, ControlImagen &destino)
 {
     if (imagen.isNull())
-        throw ErrorImagen(481, QStringLiteral("Tavelo"), QStringLiteral("Invalid picture"));
+        throw ErrorLectura(Motivo::NoDecodificable, nombre);
     // A stretching holder scales this one when it is drawn.
     VaciarPicture(destino);
     destino.Picture = std::move(imagen);
@@ -185,13 +184,13 @@ void CargarImagen(const QString &ruta, ControlImagen &destino)
 void CargarPicture(const QString &ruta, ControlImagen &destino)
 {
     if (ReproductorWmf::EsWmf(ruta)) {
-        PonerPicture(ReproductorWmf::Dibujar(ruta), TipoPicture::Metafile, destino);
+        PonerPicture(ReproductorWmf::Dibujar(ruta), TipoPicture::Metafile, ruta, destino);
         return;
     }
     Decodificada d;
     if (Decodificar(LeerArchivo(ruta), ruta, Plazo(), d) != Resultado::Hecho)
         d.imagen = QImage();
-    PonerPicture(std::move(d.imagen), TipoDeFormato(d.formato), destino);
+    PonerPicture(std::move(d.imagen), TipoDeFormato(d.formato), ruta, destino);
     PonerNatural(d, nullptr, destino);
 }
 
@@ -226,20 +225,20 @@ bool CargarPagina(const std::shared_ptr<const OrigenPicture> &origen,
     case decodificadorJpeg::Resultado::Cancelado:
         return false;
     case decodificadorJpeg::Resultado::Error:
-        PonerPicture(QImage(), TipoPicture::Bitmap, destino);
+        PonerPicture(QImage(), TipoPicture::Bitmap, origen->Nombre, destino);
         break;
     case decodificadorJpeg::Resultado::Hecho:
         d.imagen = std::move(salida.Imagen);
         d.natural = salida.Natural;
         d.tope = salida.Tope;
-        PonerPicture(std::move(d.imagen), TipoPicture::Bitmap, destino);
+        PonerPicture(std::move(d.imagen), TipoPicture::Bitmap, origen->Nombre, destino);
         break;
     case decodificadorJpeg::Resultado::Otro:
         if (ReproductorWmf::EsWmfDatos(datos)) {
             QImage dibujo = ReproductorWmf::DibujarDatos(datos, plazo);
             if (dibujo.isNull() && plazo.Cancelado())
                 return false;
-            PonerPicture(std::move(dibujo), TipoPicture::Metafile, destino);
+            PonerPicture(std::move(dibujo), TipoPicture::Metafile, origen->Nombre, destino);
             return true;
         }
         switch (Decodificar(datos, origen->Nombre, plazo, d)) {
@@ -257,7 +256,7 @@ bool CargarPagina(const std::shared_ptr<const OrigenPicture> &origen,
         if (!mostrado.isEmpty() && mostrado.width() <= d.imagen.width()
             && mostrado.height() <= d.imagen.height() && mostrado != d.imagen.size())
             d.imagen = d.imagen.scaled(mostrado, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        PonerPicture(std::move(d.imagen), tipo, destino);
+        PonerPicture(std::move(d.imagen), tipo, origen->Nombre, destino);
         break;
     }
     PonerNatural(d, origen, destino);
@@ -272,7 +271,7 @@ bool Completar(ControlImagen &c)
     try {
         if (!CargarPagina(c.Origen, {}, completa, nullptr))
             return false;
-    } catch (const ErrorImagen &) {
+    } catch (const ErrorLectura &) {
         return false;
     }
     c.Picture = std::move(completa.Picture);

@@ -2,6 +2,7 @@
 // Picture loading: PNG through CargarImagen, everything else through the
 // standard loader. The caller chooses by the file's extension.
 #include "imaging/ControlImagen.h"
+#include "shell/ErrorLectura.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -20,11 +21,11 @@ namespace modPNG {
 inline constexpr std::uint64_t BytesMaximosPicture = 128ull * 1024 * 1024;
 
 // PNG drawn over white; at the target's pixel size when it stretches.
-// Throws ErrorImagen 999 "GDI+ Module"; the target is untouched then.
+// Throws ErrorLectura NoDecodificable; the target is untouched then.
 void CargarImagen(const QString &ruta, ControlImagen &destino);
 
 // BMP, DIB, JPEG, GIF (first frame), ICO, WMF, WebP, as they are.
-// Throws ErrorImagen 481 "Invalid picture"; the target is untouched then.
+// Throws ErrorLectura NoDecodificable; the target is untouched then.
 void CargarPicture(const QString &ruta, ControlImagen &destino);
 
 // The formats a page may be in (Qt's name for them). Anything else a reader

@@ -588,12 +588,5 @@ void Comandos::Salir()
         qWarning("tavelo: the settings could not be written");
     if (!doc_.GuardarMarcadores())
         qWarning("tavelo: the bookmarks could not be written");
-    BorrarCarpetaPagina();
     FinDelProceso()();
-}
-
-void Comandos::BorrarCarpetaPagina()
-{
-    if (doc_.EsComprimido)
-        ::BorrarCarpetaPagina(vista_.RutaPagina());
 }

@@ -118,8 +118,6 @@ public:
     void AvisarTeclas();
     // Writes the settings and the bookmarks and ends the process.
     void Salir();
-    // Removes the last extraction folder of an archive (when empty).
-    void BorrarCarpetaPagina();
     // One page forward; a tick that finds another waiting is not kept.
     void tmrPaseFotos_Timer();
     // How the process ends after Salir; tests replace it.

@@ -3,11 +3,8 @@
 #include "imaging/modImagen.h"
 #include "imaging/modPNG.h"
 #include "shell/modComDlg.h"
-#include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
 #include "viewer/Ocupado.h"
-
-#include <QFile>
 
 #include <algorithm>
 #include <utility>
@@ -42,10 +39,8 @@ void ApilarDebajo(ControlImagen &abajo, const ControlImagen &arriba)
     abajo.Top = arriba.Top + arriba.Height + diseno::HuecoContinuo;
 }
 
-QString PedirClaveZip()
-{
-    return modComDlg::PedirTexto(nullptr, QStringLiteral("Please Enter The Password!"), true);
-}
+constexpr int MensajeClave = 1230;          // "Please Enter The Password!"
+constexpr int MensajeClaveIncorrecta = 1231; // "The password was wrong. Please enter it again:"
 
 } // namespace
 
@@ -93,46 +88,22 @@ bool EstadoVista::CargarPaginaEn(int pagina, ControlImagen &destino)
 {
     if (!doc_.EsPagina(pagina) || !doc_.Fuente())
         return false;
-    const QString nombre = doc_.Paginas[pagina];
-    if (doc_.EsComprimido) {
-        rutaPagina_ = modGeneral::CarpetaTemporal();
-    } else {
-        rutaPagina_ = doc_.RutaActual;
-        if (!rutaPagina_.endsWith(modGeneral::Separador))
-            rutaPagina_ += modGeneral::Separador;
+    auto preparada = doc_.Preparador().Obtener(PedidoPara(pagina, destino));
+    // A page behind a password asks for it once per document: the source
+    // keeps it in memory. Only a wrong one is asked again.
+    while (preparada && FaltaClave(preparada->Razon)) {
+        const bool incorrecta = preparada->Razon == Motivo::ClaveIncorrecta;
+        const QString clave = modComDlg::PedirTexto(
+            nullptr, TextoIdioma(incorrecta ? MensajeClaveIncorrecta : MensajeClave), true);
+        if (clave.isEmpty())
+            return false;
+        doc_.PonerClave(clave);
+        preparada = doc_.Preparador().Obtener(PedidoPara(pagina, destino));
     }
-    rutaPagina_ += nombre;
-    // Pages come read into memory; only a page whose data would not come
-    // out that way (a password to ask) goes through the temporary folder.
-    const auto preparada = doc_.Preparador().Obtener(PedidoPara(pagina, destino));
-    if (!preparada)
+    if (!preparada || !preparada->Lista())
         return false;
-    switch (preparada->Estado) {
-    case PaginaPreparada::Estado::Lista:
-        CopiarPicture(destino, preparada->Imagen);
-        return true;
-    case PaginaPreparada::Estado::Error:
-        return false;
-    case PaginaPreparada::Estado::Extraer:
-        break;
-    }
-    return ExtraerYCargar(nombre, destino);
-}
-
-bool EstadoVista::ExtraerYCargar(const QString &nombre, ControlImagen &destino)
-{
-    if (!doc_.ExtraerPagina(nombre, modGeneral::CarpetaTemporal(), &PedirClaveZip))
-        return false;
-    bool cargada = true;
-    try {
-        modPNG::CargarSegunExtension(rutaPagina_, destino);
-    } catch (const ErrorImagen &) {
-        cargada = false;
-    }
-    // Only the decoded picture stays: the extracted file goes at once.
-    QFile::setPermissions(rutaPagina_, QFile::ReadOwner | QFile::WriteOwner);
-    QFile::remove(rutaPagina_);
-    return cargada;
+    CopiarPicture(destino, preparada->Imagen);
+    return true;
 }
 
 PedidoPagina EstadoVista::PedidoEn(int pagina, const Medida &m) const

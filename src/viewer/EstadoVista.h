@@ -36,7 +36,6 @@ public:
     bool bAvanzando() const { return bAvanzando_; }
     bool bAvanzandoAntes() const { return bAvanzandoAntes_; } // the direction the last spread was read in
     bool PaginaCargada() const { return paginaCargada_; }    // false while a page load is under way
-    const QString &RutaPagina() const { return rutaPagina_; } // where the page would be extracted to
     // The holders of the page and of the second (two-page mode) or next
     // (continuous mode) page; they change only through the operations below.
     const ControlImagen &Imagen() const { return imagen_; }
@@ -175,7 +174,6 @@ private:
     static constexpr std::chrono::milliseconds PausaDeHojeo{250};
     static constexpr int PaginasLectura = 3, PaginasHojeo = 6; // spreads in two-page mode
     void AnticiparVecinas(int pagina);
-    bool ExtraerYCargar(const QString &nombre, ControlImagen &destino);
     void PonerContinua(ControlImagen &c) const; // lays out a stacked page by the mode under it
     void VerDosPaginas(int pagina);
     void ColocarPliego();                       // the two pages of a spread into their halves
@@ -189,7 +187,6 @@ private:
     bool bAvanzando_ = true;
     bool bAvanzandoAntes_ = true;
     bool paginaCargada_ = true;
-    QString rutaPagina_;
     ControlImagen imagen_;
     // Not a stretching holder: a PNG second page keeps its own size, not the
     // size of the page shown there before.

@@ -266,17 +266,18 @@ void FormMini::CrearMiniaturas(int n)
     Shficha[0].Rect = mini::Ficha(rejilla_, 0);
     PBI[0].Rect = mini::CajaVacia(Shficha[0].Rect);
     EtiquetaInfo.clear();
-    const FuentePaginas *fuente = comandos_.Doc().Fuente();
+    Documento &doc = comandos_.Doc();
+    const std::shared_ptr<const FuentePaginas> fuente = doc.Fuente();
     if (n < 1 || !fuente)
         return; // nothing to show: no grid, no cache
-    clave_ = cacheMini::ClaveCacheMini(comandos_.Doc());
+    clave_ = cacheMini::ClaveCacheMini(doc);
     for (int i = 1; i <= n; ++i)
         Shficha[std::size_t(i)].Rect = mini::Ficha(rejilla_, i);
     // The workers ask each page's box in device pixels: exactly where it goes.
     const std::vector<Ficha> fichas = Shficha;
     const double escala = Escala();
     carga_ = std::make_unique<CargaMiniaturas>(
-        *fuente, comandos_.Doc().Paginas,
+        doc.Obreros(), fuente, doc.Paginas,
         [fichas, escala](int pagina, QSize natural) {
             return mini::EnPixeles(mini::Caja(fichas[std::size_t(pagina)].Rect, natural), escala).size();
         });

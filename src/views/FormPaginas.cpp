@@ -102,7 +102,7 @@ void FormPaginas::CargarVecina(int caja, int pagina)
     p.PixelesPorTwip = devicePixelRatioF() / Twips;
     const auto preparada = comandos_.Doc().Preparador().Obtener(p);
     // A page that does not come out of memory keeps the previous picture.
-    if (preparada && preparada->Estado == PaginaPreparada::Estado::Lista)
+    if (preparada && preparada->Lista())
         CopiarPicture(PB[caja], preparada->Imagen);
 }
 

@@ -237,7 +237,7 @@ void FormPropiedades::PonerPrevia(int pagina)
     QImage picture;
     QSize natural;
     if (const auto preparada = comandos_.Doc().Preparador().Obtener(p);
-        preparada && preparada->Estado == PaginaPreparada::Estado::Lista) {
+        preparada && preparada->Lista()) {
         picture = preparada->Imagen.Picture;
         natural = TamanoNatural(preparada->Imagen);
     } else {

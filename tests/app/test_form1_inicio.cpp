@@ -200,38 +200,3 @@ TEST_F(InicioForm1, CommandLineSkipsTheHintAndTheResume)
     EXPECT_EQ(TamanoNatural(f.Vista().Imagen()), QSize(60, 90));
     EXPECT_EQ(info.count(), 0);
 }
-
-TEST_F(InicioForm1, ExtractionFolderIsRemovedOnlyInsideTheTemporaryFolder)
-{
-    const QString temporal = modGeneral::CarpetaTemporal();
-    QDir().mkpath(temporal + "pag/sub");
-    ::BorrarCarpetaPagina(temporal + "pag/sub/1.jpg"); // empty subfolder: removed
-    EXPECT_FALSE(QDir(temporal + "pag/sub").exists());
-    EXPECT_TRUE(QDir(temporal + "pag").exists());
-
-    ::BorrarCarpetaPagina(temporal + "1.jpg"); // straight in the temporary folder
-    EXPECT_TRUE(QDir(temporal).exists());
-
-    QTemporaryDir fuera;
-    QDir().mkpath(fuera.filePath("vacia"));
-    ::BorrarCarpetaPagina(fuera.filePath("vacia/1.jpg")); // outside: never touched
-    EXPECT_TRUE(QDir(fuera.filePath("vacia")).exists());
-
-    ASSERT_TRUE(QFile::link(fuera.filePath("vacia"), temporal + "enlace"));
-    ::BorrarCarpetaPagina(temporal + "enlace/1.jpg"); // a link out of it: never followed
-    EXPECT_TRUE(QDir(fuera.filePath("vacia")).exists());
-    QFile::remove(temporal + "enlace");
-
-    // The open document's last page decides, and only an archive extracts.
-    Form1 f;
-    ASSERT_TRUE(prueba::EscribirZip(casa.filePath("c.cbz"), {{"pag/otra/1.jpg", prueba::PaginaDeColor(Qt::red, {60, 90})}}));
-    f.AbrirArchivo(casa.filePath("c.cbz"), true);
-    QDir().mkpath(temporal + "pag/otra");
-    f.Doc().EsComprimido = false;
-    f.Ordenes().BorrarCarpetaPagina();
-    EXPECT_TRUE(QDir(temporal + "pag/otra").exists());
-    f.Doc().EsComprimido = true;
-    f.Ordenes().BorrarCarpetaPagina();
-    EXPECT_FALSE(QDir(temporal + "pag/otra").exists());
-    QDir(temporal + "pag").removeRecursively();
-}

@@ -1,6 +1,10 @@
 #include "PruebaColeccion.h"
 
 #include "collection/Portada.h"
+#include "documento/CargaMiniaturas.h"
+#include "documento/Documento.h"
+
+#include <QTest>
 
 using prueba::EntradaNueva;
 
@@ -67,4 +71,37 @@ TEST(Portada, NothingWithoutAReadablePicture)
     EXPECT_FALSE(portada::LeerPortada(t.filePath("no existe.cbz"), 100));
     prueba::Vacio(t.filePath("vacio.cbr"));
     EXPECT_FALSE(portada::LeerPortada(t.filePath("vacio.cbr"), 100));
+}
+
+TEST(Portada, TheViewerTheMiniPagesAndTheCoversCountTheSamePages)
+{
+    // What trips a listing: Mac leftovers, names that would leave the
+    // folder, absolute names, two entries of one name, links, folders.
+    QTemporaryDir t;
+    const QByteArray jpeg = prueba::PaginaDeColor(prueba::Rojo, {40, 60}, "JPG");
+    const std::vector<EntradaNueva> entradas{{"__MACOSX/._p1.jpg", "basura"}, {"._p1.jpg", "basura"},
+                                             {"../fuera.jpg", jpeg},          {"p1.jpg", jpeg},
+                                             {"dup.jpg", jpeg},               {"dup.jpg", jpeg},
+                                             {"/abs.jpg", jpeg},              {"img.jpg/", {}, EntradaNueva::Carpeta},
+                                             {"info.txt", "x"},               {"enlace.jpg", "p1.jpg", EntradaNueva::Enlace}};
+    ASSERT_TRUE(prueba::EscribirZip(t.filePath("c.cbz"), entradas));
+    ASSERT_TRUE(prueba::EscribirRar4(t.filePath("c.cbr"), entradas));
+    for (const char *n : {"c.cbz", "c.cbr"}) {
+        const QString ruta = t.filePath(n);
+        Documento d;
+        d.Abrir(ruta);
+        EXPECT_EQ(d.Paginas.mid(1), QStringList({"/abs.jpg", "dup.jpg", "dup.jpg", "p1.jpg"})) << n;
+        EXPECT_EQ(portada::PaginasDeArchivo(ruta), d.Paginas.mid(1)) << n;
+        const auto p = portada::LeerPortada(ruta, 50);
+        ASSERT_TRUE(p) << n;
+        EXPECT_EQ(p->Paginas, d.NumeroPaginas()) << n;
+        CargaMiniaturas carga(d.Obreros(), d.Fuente(), d.Paginas, [](int, QSize) { return QSize(8, 12); });
+        int hechas = 0;
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            for (const auto &m : carga.Tomar())
+                hechas += m.Imagen.isNull() ? 0 : 1;
+            return carga.Terminada();
+        }));
+        EXPECT_EQ(hechas, d.NumeroPaginas()) << n;
+    }
 }

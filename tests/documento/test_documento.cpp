@@ -1,13 +1,22 @@
-// The document without any window: page lists of every kind of document,
-// the folder around it, bookmarks, and the view that walks its pages.
+// The document without any window: page lists of every kind of document
+// and why one has none, the page source (passwords, encrypted RAR, reading
+// in one pass), the folder around it, bookmarks, and the view that walks
+// its pages.
 #include "Constructores.h"
+#include "DialogosDePrueba.h"
+#include "FuentesDePrueba.h"
 #include "documento/ArchivoMarcadores.h"
 #include "documento/Documento.h"
 #include "documento/Paginas.h"
+#include "shell/modGeneral.h"
+#include "shell/modIdioma.h"
 #include "viewer/EstadoVista.h"
 
+#include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using prueba::EntradaNueva;
@@ -23,6 +32,7 @@ QByteArray Pagina(int n, const char *formato = "JPG")
 
 class Documentos : public ::testing::Test {
 protected:
+    void SetUp() override { modIdioma::Idioma = "ing"; }
     QString Ruta(const QString &n) const { return tmp.path() + '/' + n; }
     void Escribir(const QString &n, const QByteArray &datos) const { prueba::EscribirBytes(Ruta(n), datos); }
     QStringList Paginas() const { return d.Paginas.mid(1); }
@@ -33,7 +43,7 @@ protected:
         p.Pagina = int(pagina);
         p.Ventana = {800 * 15, 600 * 15};
         const auto e = d.Preparador().Obtener(p);
-        return e && e->Estado == PaginaPreparada::Estado::Lista ? NumeroDe(e->Imagen) : -1;
+        return e && e->Lista() ? NumeroDe(e->Imagen) : -1;
     }
 
     QTemporaryDir tmp;
@@ -85,7 +95,7 @@ TEST_F(Documentos, ArchivesListTheirPictureEntriesInPageOrder)
     ASSERT_TRUE(prueba::EscribirRar4(Ruta("c.cbr"), entradas));
     for (const char *nombre : {"c.cbz", "c.cbr"}) {
         const Documento::Apertura a = d.Abrir(Ruta(nombre));
-        EXPECT_FALSE(a.SinEntradas);
+        EXPECT_EQ(a.Razon, Motivo::Ninguno);
         EXPECT_EQ(a.Inicial, 1);
         EXPECT_TRUE(d.EsComprimido);
         EXPECT_EQ(d.RutaActual, Ruta(nombre));
@@ -98,51 +108,168 @@ TEST_F(Documentos, ArchivesListTheirPictureEntriesInPageOrder)
     EXPECT_EQ(d.FileList, QStringList({"c.cbr", "c.cbz"}));
 }
 
-TEST_F(Documentos, APictureStandsForItsFolder)
+TEST_F(Documentos, AnOpeningThatFindsNoPageSaysWhy)
 {
-    Escribir("pics/a.jpg", Pagina(1));
-    Escribir("pics/b.png", Pagina(2, "PNG"));
-    Escribir("pics/notes.txt", "x");
-    Escribir("pics/d.jpeg", Pagina(4));
-    const Documento::Apertura a = d.Abrir(Ruta("pics/b.png"));
-    EXPECT_EQ(Paginas(), QStringList({"a.jpg", "b.png", "d.jpeg"}));
-    EXPECT_EQ(a.Inicial, 2);
-    EXPECT_FALSE(d.EsComprimido);
-    EXPECT_EQ(d.RutaActual, Ruta("pics/"));
-    EXPECT_EQ(Leida(3), 4);
-    EXPECT_TRUE(QFile::exists(Ruta("pics/d.jpeg"))); // pictures of a folder are never touched
-}
-
-TEST_F(Documentos, MacLeftoversAreNeverPages)
-{
-    ASSERT_TRUE(prueba::EscribirZip(Ruta("mac.cbz"), {{"img/01.jpg", Pagina(1)},
-                                                      {"__MACOSX/img/._01.jpg", "Mac OS X resource fork"},
-                                                      {"img/._02.jpg", "Mac OS X resource fork"},
-                                                      {"img/02.jpg", Pagina(2)}}));
-    d.Abrir(Ruta("mac.cbz"));
-    EXPECT_EQ(Paginas(), QStringList({"img/01.jpg", "img/02.jpg"}));
+    // Mac leftovers in a folder are no pages either.
     Escribir("mac/._a.jpg", "Mac OS X resource fork");
     Escribir("mac/a.jpg", Pagina(1));
-    EXPECT_EQ(d.Abrir(Ruta("mac/a.jpg")).Inicial, 1);
-    EXPECT_EQ(Paginas(), QStringList({"a.jpg"}));
-    EXPECT_EQ(d.Abrir(Ruta("mac/._a.jpg")).Inicial, 1);
-    EXPECT_EQ(Paginas(), QStringList({"a.jpg"}));
-}
+    EXPECT_EQ(Documento::Listar(Ruta("mac/._a.jpg")).Listado.Paginas, QStringList({"a.jpg"}));
 
-TEST_F(Documentos, EmptyForeignAndMisnamedArchives)
-{
     ASSERT_TRUE(prueba::EscribirZip(Ruta("texto.cbz"), {{"readme.txt", "x"}}));
-    EXPECT_FALSE(d.Abrir(Ruta("texto.cbz")).SinEntradas);
-    EXPECT_FALSE(d.HayDocumento());
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("entero.cbz"), prueba::PaginasNumeradas(3, [](int i) { return Pagina(i); })));
+    Escribir("cortado.cbz", prueba::LeerBytes(Ruta("entero.cbz")).left(200));
+    ASSERT_TRUE(prueba::EscribirRar4(Ruta("entero.cbr"), prueba::PaginasNumeradas(3, [](int i) { return Pagina(i); })));
+    Escribir("cortado.cbr", prueba::LeerBytes(Ruta("entero.cbr")).left(40)); // inside the first header
+    Escribir("vacio.cbz", QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0')); // the end record alone
+    Escribir("cero.cbr", {});
     Escribir("nada.cbz", "not an archive");
-    EXPECT_TRUE(d.Abrir(Ruta("nada.cbz")).SinEntradas);
-    EXPECT_EQ(ExtensionSegunContenido(Ruta("nada.cbz"), "CBZ"), "");
-
+    Escribir("nada/leeme.txt", "x");
     ASSERT_TRUE(prueba::EscribirRar4(Ruta("rar.cbz"), {{"p1.jpg", Pagina(1)}}));
+    struct Caso {
+        QString ruta;
+        Motivo razon;
+        bool sinEntradas;
+    };
+    const QString f = prueba::CarpetaFixtures();
+    std::vector<Caso> casos{{"texto.cbz", Motivo::SinPaginas, false}, {"cortado.cbz", Motivo::Roto, true},
+                            {"cortado.cbr", Motivo::Roto, true},      {"vacio.cbz", Motivo::Vacio, true},
+                            {"cero.cbr", Motivo::Vacio, true},         {"nada.cbz", Motivo::NoEsComic, true},
+                            {"falta.cbz", Motivo::NoEsta, true},       {"nada/leeme.txt", Motivo::SinPaginas, false},
+                            {"rar.cbz", Motivo::NoEsComic, true}}; // read as its name says: repaired by the viewer
+    if (!f.isEmpty())
+        casos.insert(casos.end(), {{f + "/kavita/winrar.rar", Motivo::Vacio, true},
+                                   {f + "/libarchive/test_read_format_rar4_encrypted_filenames.rar", Motivo::CifradoRar, true},
+                                   {f + "/sharpcompress/Rar.encrypted_filesAndHeader.rar", Motivo::CifradoRar, true},
+                                   {f + "/libarchive/test_read_format_rar5_encrypted_filenames.rar", Motivo::CifradoRar, true},
+                                   {f + "/sharpcompress/Rar5.encrypted_filesAndHeader.rar", Motivo::CifradoRar, true}});
+    for (const Caso &c : casos) {
+        const QString ruta = c.ruta.startsWith('/') ? c.ruta : Ruta(c.ruta);
+        const Documento::Apertura a = d.Abrir(ruta);
+        EXPECT_EQ(a.Razon, c.razon) << c.ruta;
+        EXPECT_EQ(a.SinEntradas, c.sinEntradas) << c.ruta;
+        EXPECT_FALSE(d.HayDocumento()) << c.ruta;
+    }
+    // Every reason has a text of its own that names the file, in every language.
+    for (int m = int(Motivo::NoEsta); m <= int(Motivo::DemasiadoGrande); ++m)
+        for (const QString &idioma : modIdioma::CodigosIdioma())
+            EXPECT_TRUE(modIdioma::TextoIdioma(idioma, MensajeDe(Motivo(m))).contains("%1")) << m << idioma;
+    EXPECT_EQ(TextoDe(ErrorLectura(Motivo::Roto, Ruta("cortado.cbz"))), "The file is damaged: cortado.cbz");
+
+    EXPECT_EQ(ExtensionSegunContenido(Ruta("nada.cbz"), "CBZ"), "");
     ASSERT_TRUE(prueba::EscribirZip(Ruta("zip.cbr"), {{"p1.jpg", Pagina(1)}}));
     EXPECT_EQ(ExtensionSegunContenido(Ruta("rar.cbz"), "CBZ"), "cbr");
     EXPECT_EQ(ExtensionSegunContenido(Ruta("zip.cbr"), "CBR"), "cbz");
     EXPECT_EQ(ExtensionSegunContenido(Ruta("zip.cbr"), "CBZ"), "");
+}
+
+TEST_F(Documentos, ACandidateThatFailsLeavesTheOpenDocumentAsItWas)
+{
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("a.cbz"), prueba::PaginasNumeradas(3, [](int i) { return Pagina(i); })));
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("b.cbz"), prueba::PaginasNumeradas(2, [](int i) { return Pagina(i + 10); })));
+    Escribir("roto.cbz", "not a comic");
+    d.Abrir(Ruta("a.cbz"));
+    const auto fuente = d.Fuente();
+    QSignalSpy abiertos(&d, &Documento::Abierto);
+
+    // Listed on the pool, handed over on this thread; a second request
+    // drops the first.
+    std::vector<Candidato> llegados;
+    QObject::connect(&d, &Documento::ListadoHecho, [&](const Candidato &c) { llegados.push_back(c); });
+    d.PedirListado(Ruta("b.cbz"));
+    d.PedirListado(Ruta("roto.cbz"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !llegados.empty(); }));
+    QTest::qWait(50);
+    ASSERT_EQ(llegados.size(), 1u);
+    const Documento::Apertura a = d.Adoptar(llegados.front());
+    EXPECT_EQ(a.Razon, Motivo::NoEsComic);
+    EXPECT_EQ(llegados.front().Por().Archivo, Ruta("roto.cbz"));
+    EXPECT_EQ(d.RutaActual, Ruta("a.cbz"));
+    EXPECT_EQ(d.NumeroPaginas(), 3);
+    EXPECT_EQ(d.Fuente(), fuente);
+    EXPECT_EQ(abiertos.count(), 0);
+    EXPECT_EQ(Leida(3), 3); // its pages still come
+
+    const Candidato b = Documento::Listar(Ruta("b.cbz"));
+    ASSERT_TRUE(b.Abrible());
+    EXPECT_EQ(d.Adoptar(b).Razon, Motivo::Ninguno);
+    EXPECT_EQ(d.RutaActual, Ruta("b.cbz"));
+    EXPECT_EQ(d.NumeroPaginas(), 2);
+    EXPECT_EQ(Leida(2), 12);
+    EXPECT_EQ(abiertos.count(), 1);
+}
+
+TEST_F(Documentos, APasswordIsAskedOncePerDocumentAndKeptInMemoryOnly)
+{
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("k.cbz"), prueba::PaginasNumeradas(3, [](int i) { return Pagina(i); }),
+                                    "zipcrypt", "x"));
+    auto &dialogos = DialogosDePrueba::Actuales();
+    EstadoVista v(d);
+    v.PonerVentana({800 * 15, 600 * 15}, 1.0 / 15);
+    struct Caso {
+        QStringList respuestas;
+        QStringList preguntas; // by the texts asked
+        int vista;             // the page shown last, -1 for none
+    };
+    for (const Caso &c : {Caso{{"x"}, {"Please Enter The Password!"}, 1},
+                          Caso{{"mala", "x"}, {"Please Enter The Password!", "The password was wrong. Please enter it again:"}, 1},
+                          // Cancelled: the loading error, and every page asks again.
+                          Caso{{}, QStringList(5, "Please Enter The Password!"), -1}}) {
+        d.Abrir(Ruta("k.cbz"));
+        dialogos.llamadas.clear();
+        dialogos.respuestasTexto = c.respuestas;
+        // Forwards and back: only the first page asks.
+        for (int pagina : {1, 2, 3, 2, 1})
+            v.IrAPagina(pagina);
+        QStringList preguntas;
+        for (const QString &l : dialogos.llamadas)
+            preguntas << l.section(':', 1, -2);
+        EXPECT_EQ(preguntas, c.preguntas);
+        EXPECT_EQ(NumeroDe(v.Imagen()), c.vista);
+        EXPECT_EQ(v.UltimoMensaje() == modIdioma::TextoIdioma(200), c.vista < 0);
+    }
+    EXPECT_TRUE(QDir(modGeneral::CarpetaTemporal()).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(Documentos, RarEncryptionIsSaidPlainlyForEveryPage)
+{
+    const QString f = prueba::CarpetaFixtures();
+    if (f.isEmpty())
+        GTEST_SKIP() << "no shared archive fixtures in this checkout";
+    for (const char *n : {"sharpcompress/Rar.encrypted_filesOnly.rar", "sharpcompress/Rar5.encrypted_filesOnly.rar"}) {
+        d.Abrir(f + '/' + n);
+        ASSERT_TRUE(d.HayDocumento()) << n; // its names are plain
+        QByteArray datos;
+        EXPECT_EQ(d.Fuente()->Leer(d.Paginas[1], datos), Motivo::CifradoRar) << n;
+        d.PonerClave("test"); // even with the right one: no library here decrypts RAR
+        EXPECT_EQ(d.Fuente()->Leer(d.Paginas[1], datos), Motivo::CifradoRar) << n;
+    }
+}
+
+TEST_F(Documentos, ManyPagesAreReadInOnePassThatStopsAtTheNextEntryWhenCancelled)
+{
+    // Archive order 3, 1, 2 with a second, later "p2.jpg": every page of
+    // that name gets the later one, as a single page read does.
+    const std::vector<EntradaNueva> entradas{{"p3.jpg", Pagina(3)}, {"p1.jpg", Pagina(1)},
+                                             {"p2.jpg", Pagina(7)}, {"p2.jpg", Pagina(2)}};
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("c.cbz"), entradas));
+    ASSERT_TRUE(prueba::EscribirRar4(Ruta("c.cbr"), entradas));
+    for (int i : {1, 2, 3})
+        Escribir(QString("pics/p%1.jpg").arg(i), Pagina(i));
+    for (const char *n : {"c.cbz", "c.cbr", "pics/p1.jpg"}) {
+        const Candidato c = Documento::Listar(Ruta(n));
+        const QStringList nombres = c.Listado.Paginas + QStringList{c.Listado.Paginas.value(1)};
+        std::map<int, int> leidas;
+        c.Fuente->LeerVarias(nombres, [&](int i, const QByteArray &b) { leidas[i] = QImage::fromData(b).width() - 100; },
+                             nullptr);
+        using Leidas = std::map<int, int>; // an archive: p1, p2, p2, p3 and p2 again
+        const Leidas esperadas = c.Fuente->EsComprimido() ? Leidas{{0, 1}, {1, 2}, {2, 2}, {3, 3}, {4, 2}}
+                                                          : Leidas{{0, 1}, {1, 2}, {2, 3}, {3, 2}};
+        EXPECT_EQ(leidas, esperadas) << n;
+        std::atomic<bool> cancelar{false};
+        int recibidas = 0;
+        c.Fuente->LeerVarias(nombres, [&](int, const QByteArray &) { cancelar = ++recibidas > 0; }, &cancelar);
+        EXPECT_EQ(recibidas, 1) << n;
+    }
 }
 
 TEST_F(Documentos, NeighboursWrapAroundBothEnds)

@@ -1,43 +1,26 @@
-// The thumbnails without a window: the decode workers, the loading of a
-// whole document's thumbnails, the small-picture decode and the cache files.
+// The thumbnails without a window: the loading of a whole document's
+// thumbnails on the decode pool, the small-picture decode and the cache files.
 #include "Constructores.h"
+#include "FuentesDePrueba.h"
 #include "documento/CacheMini.h"
 #include "documento/CargaMiniaturas.h"
 #include "documento/Documento.h"
-#include "documento/TallerDecodificacion.h"
 #include "imaging/Miniatura.h"
 #include "shell/modGeneral.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <map>
-#include <set>
-
 namespace {
 
-QByteArray Codificar(const QImage &i, const char *formato)
-{
-    QByteArray d;
-    QBuffer b(&d);
-    b.open(QIODevice::WriteOnly);
-    i.save(&b, formato);
-    return d;
-}
-
-std::shared_ptr<const OrigenPicture> Origen(QByteArray datos, const QString &nombre)
-{
-    auto o = std::make_shared<OrigenPicture>();
-    o->Datos = std::move(datos);
-    o->Nombre = nombre;
-    return o;
-}
+using prueba::Codificar;
+using prueba::Origen;
 
 // A thumbnail a fifth of the page, as the grid would ask.
 QSize Quinto(int, QSize natural)
@@ -97,117 +80,82 @@ TEST(Miniatura, DamagedBytesGiveNoPictureAndCancellingStops)
     EXPECT_TRUE(r.Imagen.isNull());
 }
 
-TEST(Taller, WorksEveryPageOnEveryWorkerAndCancellingFreesAWaitingGiver)
-{
-    std::mutex m;
-    std::set<int> hechas;
-    {
-        TallerDecodificacion taller([&](const TallerDecodificacion::Trabajo &t, const std::atomic<bool> &) {
-            std::lock_guard l(m);
-            hechas.insert(t.Indice);
-        }, 2);
-        EXPECT_EQ(taller.Hilos(), 2);
-        for (int i = 1; i <= 20; ++i)
-            ASSERT_TRUE(taller.Poner({i, Origen("x", "p.jpg")}));
-        taller.EsperarInactivo();
-    }
-    EXPECT_EQ(hechas.size(), 20u);
-
-    // One worker held busy, the queue full: the giver waits until Cancelar.
-    std::atomic<bool> ocupado{false};
-    TallerDecodificacion taller([&](const TallerDecodificacion::Trabajo &, const std::atomic<bool> &cancelar) {
-        ocupado = true;
-        while (!cancelar)
-            std::this_thread::yield();
-    }, 1);
-    ASSERT_TRUE(taller.Poner({1, Origen("x", "a")}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ocupado.load(); }));
-    ASSERT_TRUE(taller.Poner({2, Origen("x", "b")}));
-    ASSERT_TRUE(taller.Poner({3, Origen("x", "c")}));
-    std::atomic<int> puesto{-1};
-    std::thread dador([&] { puesto = taller.Poner({4, Origen("x", "d")}) ? 1 : 0; });
-    QTest::qWait(50);
-    EXPECT_EQ(puesto, -1); // still waiting for room
-    taller.Cancelar();
-    dador.join();
-    EXPECT_EQ(puesto, 0);
-    EXPECT_FALSE(taller.Poner({5, Origen("x", "e")}));
-    // Emptied, it takes work again.
-    taller.Vaciar();
-    ocupado = false;
-    EXPECT_TRUE(taller.Poner({6, Origen("x", "f")}));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return ocupado.load(); }));
-    taller.Vaciar();
-}
-
 class Carga : public ::testing::Test {
 protected:
     QString Ruta(const QString &n) const { return tmp.path() + '/' + n; }
+    std::unique_ptr<CargaMiniaturas> Cargar()
+    {
+        return std::make_unique<CargaMiniaturas>(d.Obreros(), d.Fuente(), d.Paginas, Quinto);
+    }
+    // A comic of `n` pages whose walk takes `porPagina` a page, or throws
+    // reading page `lanza`.
+    std::shared_ptr<prueba::FuenteDePrueba> Lenta(int n, std::chrono::milliseconds porPagina, const QString &lanza = {})
+    {
+        EXPECT_TRUE(prueba::EscribirZip(Ruta("lenta.cbz"),
+                                        prueba::PaginasNumeradas(n, [](int i) { return prueba::PaginaNumero(i, {60, 80}); })));
+        auto f = std::make_shared<prueba::FuenteDePrueba>(Ruta("lenta.cbz"), "CBZ", porPagina, lanza);
+        EXPECT_EQ(d.Adoptar(prueba::Listado(f)).Razon, Motivo::Ninguno);
+        return f;
+    }
     QTemporaryDir tmp;
     Documento d;
 };
 
-TEST_F(Carga, AnArchiveInAnotherOrderComesBackInPageOrderWithDamagedPagesEmpty)
+TEST_F(Carga, EveryKindOfDocumentComesBackInPageOrderWithDamagedPagesEmpty)
 {
-    // Archive order 3, 1, 4, 2; page 4 is damaged.
-    ASSERT_TRUE(prueba::EscribirZip(Ruta("c.cbz"), {{"p3.jpg", prueba::PaginaNumero(3, {60, 80})},
-                                                    {"p1.jpg", prueba::PaginaNumero(1, {60, 80})},
-                                                    {"p4.jpg", "damaged"},
-                                                    {"p2.png", prueba::PaginaNumero(2, {80, 60}, "PNG")}}));
-    d.Abrir(Ruta("c.cbz"));
-    ASSERT_EQ(d.NumeroPaginas(), 4);
-    CargaMiniaturas carga(*d.Fuente(), d.Paginas, Quinto, 2);
-    const auto todas = TodasLas(carga);
-    ASSERT_EQ(todas.size(), 4u);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(todas[std::size_t(i)].Pagina, i + 1);
-    EXPECT_EQ(todas[0].Imagen.size(), QSize(12, 16));
-    EXPECT_EQ(todas[1].Imagen.size(), QSize(16, 12));
-    EXPECT_EQ(todas[1].Natural, QSize(80, 60));
-    EXPECT_TRUE(todas[3].Imagen.isNull());
+    // Archive order 3, 1, 4, 2, 2: page 4 damaged, and two entries of one
+    // name that both give their page the later picture, as the viewer does.
+    const std::vector<prueba::EntradaNueva> entradas{{"p3.jpg", prueba::PaginaNumero(3, {60, 80})},
+                                                     {"p1.jpg", prueba::PaginaNumero(1, {60, 80})},
+                                                     {"p4.jpg", "damaged"},
+                                                     {"p2.png", prueba::PaginaNumero(7, {70, 80}, "PNG")},
+                                                     {"p2.png", prueba::PaginaNumero(2, {80, 60}, "PNG")}};
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("c.cbz"), entradas));
+    ASSERT_TRUE(prueba::EscribirRar4(Ruta("c.cbr"), entradas));
+    for (const auto &e : {entradas[0], entradas[1], entradas[2], entradas[4]})
+        prueba::EscribirBytes(Ruta("carpeta/" + e.Nombre), e.Datos);
+    for (const char *n : {"c.cbz", "c.cbr", "carpeta/p1.jpg"}) {
+        d.Abrir(Ruta(n));
+        const auto todas = TodasLas(*Cargar());
+        ASSERT_EQ(todas.size(), std::size_t(d.NumeroPaginas())) << n;
+        for (std::size_t i = 0; i < todas.size(); ++i)
+            EXPECT_EQ(todas[i].Pagina, int(i) + 1) << n;
+        EXPECT_EQ(todas[0].Imagen.size(), QSize(12, 16)) << n;
+        EXPECT_EQ(todas[1].Imagen.size(), QSize(16, 12)) << n;
+        EXPECT_EQ(todas[1].Natural, QSize(80, 60)) << n;
+        EXPECT_TRUE(todas.back().Imagen.isNull()) << n;
+        auto cancelada = Cargar();
+        cancelada->Cancelar();
+        EXPECT_TRUE(cancelada->Tomar().empty());
+    }
     // Nothing of it went to disk.
     QDirIterator it(modGeneral::CarpetaTemporal(), QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext())
         EXPECT_FALSE(it.next().contains(QRegularExpression("/p[0-9][.]")));
 }
 
-TEST_F(Carga, ARarArchiveIsReadInOnePassAndASameNamedEntryGivesBothPagesItsPicture)
+TEST_F(Carga, ClosingDuringASlowWalkReturnsAtOnceAndTheWalkStopsAtItsNextPage)
 {
-    // Two entries of one name: both pages show the later one, as the
-    // viewer does.
-    ASSERT_TRUE(prueba::EscribirRar4(Ruta("c.cbr"), {{"p1.jpg", prueba::PaginaNumero(1, {60, 80})},
-                                                     {"p2.jpg", prueba::PaginaNumero(2, {70, 80})},
-                                                     {"p2.jpg", prueba::PaginaNumero(3, {90, 80})}}));
-    d.Abrir(Ruta("c.cbr"));
-    ASSERT_EQ(d.NumeroPaginas(), 3);
-    CargaMiniaturas carga(*d.Fuente(), d.Paginas, Quinto, 1);
-    std::map<int, QSize> ultima;
-    for (const auto &m : TodasLas(carga))
-        ultima[m.Pagina] = m.Natural;
-    EXPECT_EQ(ultima[1], QSize(60, 80));
-    EXPECT_EQ(ultima[2], QSize(90, 80));
-    EXPECT_EQ(ultima[3], QSize(90, 80));
+    const auto fuente = Lenta(40, std::chrono::milliseconds(150));
+    auto carga = Cargar();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fuente->Leidas > 0; }));
+    QElapsedTimer reloj;
+    reloj.start();
+    carga.reset();
+    EXPECT_LT(reloj.elapsed(), 100);
+    const int alCerrar = fuente->Leidas;
+    d.Obreros().EsperarInactiva();
+    EXPECT_LE(fuente->Leidas, alCerrar + 1);
 }
 
-TEST_F(Carga, AFolderIsReadFileByFileAndCancellingHandsNothingMore)
+TEST_F(Carga, AWalkThatThrowsEndsWithThePagesItDidNotReachEmpty)
 {
-    QDir().mkpath(Ruta("carpeta"));
-    for (int i = 1; i <= 12; ++i) {
-        QFile f(Ruta(QStringLiteral("carpeta/p%1.jpg").arg(i, 2, 10, QChar('0'))));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(prueba::PaginaNumero(i, {50, 70}));
-    }
-    d.Abrir(Ruta("carpeta/p01.jpg"));
-    {
-        CargaMiniaturas carga(*d.Fuente(), d.Paginas, Quinto);
-        const auto todas = TodasLas(carga);
-        ASSERT_EQ(todas.size(), 12u);
-        EXPECT_EQ(todas.back().Pagina, 12);
-        EXPECT_EQ(todas.back().Imagen.size(), QSize(10, 14));
-    }
-    CargaMiniaturas carga(*d.Fuente(), d.Paginas, Quinto, 1);
-    carga.Cancelar();
-    EXPECT_TRUE(carga.Tomar().empty());
+    Lenta(4, std::chrono::milliseconds(0), "p3.jpg");
+    const auto todas = TodasLas(*Cargar());
+    ASSERT_EQ(todas.size(), 4u);
+    EXPECT_FALSE(todas[1].Imagen.isNull());
+    EXPECT_TRUE(todas[2].Imagen.isNull());
+    EXPECT_TRUE(todas[3].Imagen.isNull());
 }
 
 TEST(CacheMini, TheIndexHasTheKeyThenOneLineOfFourNumbersPerPage)

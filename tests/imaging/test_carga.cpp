@@ -126,18 +126,17 @@ TEST_F(Carga, FailuresRaiseTheirErrorAndKeepThePreviousPicture)
     try {
         modPNG::CargarImagen(Ruta("missing.png"), c);
         FAIL() << "no error";
-    } catch (const ErrorImagen &e) {
-        EXPECT_EQ(e.Numero, 999);
-        EXPECT_EQ(e.Fuente, "GDI+ Module");
-        EXPECT_EQ(e.Descripcion, "Error loading picture " + Ruta("missing.png"));
+    } catch (const ErrorLectura &e) {
+        EXPECT_EQ(e.Razon, Motivo::NoDecodificable);
+        EXPECT_EQ(e.Archivo, Ruta("missing.png"));
     }
     EXPECT_EQ(c.Picture.size(), QSize(7, 7));
 
     // Truncated data and a text file under a picture name.
     Escribir("corta.png", prueba::Codificar(Transparente(200, 200), "PNG").left(60));
     Escribir("texto.jpg", "not a picture");
-    EXPECT_THROW(modPNG::CargarSegunExtension(Ruta("corta.png"), c), ErrorImagen);
-    EXPECT_THROW(modPNG::CargarSegunExtension(Ruta("texto.jpg"), c), ErrorImagen);
+    EXPECT_THROW(modPNG::CargarSegunExtension(Ruta("corta.png"), c), ErrorLectura);
+    EXPECT_THROW(modPNG::CargarSegunExtension(Ruta("texto.jpg"), c), ErrorLectura);
     EXPECT_EQ(c.Picture.size(), QSize(7, 7));
 }
 
@@ -218,12 +217,12 @@ TEST_F(Carga, HugePicturesComeReducedToFitWithTheirRealSize)
     // A picture that cannot be read row by row is refused: an interlaced PNG,
     // a BMP whose header alone claims 20000 x 20000.
     Escribir("entrelazado.png", PngMonocromo(6500, 6000, 0, true));
-    EXPECT_THROW(modPNG::CargarImagen(Ruta("entrelazado.png"), c), ErrorImagen);
+    EXPECT_THROW(modPNG::CargarImagen(Ruta("entrelazado.png"), c), ErrorLectura);
     QByteArray bmp = QByteArray::fromHex("424d000000000000000036000000" "28000000" "204e0000" "204e0000"
                                          "01002000" "00000000" "00000000" "00000000" "00000000" "00000000"
                                          "00000000");
     Escribir("enorme.bmp", bmp);
-    EXPECT_THROW(modPNG::CargarPicture(Ruta("enorme.bmp"), c), ErrorImagen);
+    EXPECT_THROW(modPNG::CargarPicture(Ruta("enorme.bmp"), c), ErrorLectura);
     EXPECT_EQ(TamanoNatural(c), real); // the holder is untouched
 
     // The same kind of file at a page's size loads whole.
@@ -256,7 +255,7 @@ TEST_F(Carga, MetafilesShowTheirDrawing)
     // A file that only starts like a metafile ends cleanly.
     Escribir("dibujo.wmf", w.b.left(30));
     ControlImagen d;
-    EXPECT_NO_FATAL_FAILURE(try { modPNG::CargarSegunExtension(Ruta("dibujo.wmf"), d); } catch (const ErrorImagen &) {});
+    EXPECT_NO_FATAL_FAILURE(try { modPNG::CargarSegunExtension(Ruta("dibujo.wmf"), d); } catch (const ErrorLectura &) {});
 }
 
 namespace {
@@ -340,7 +339,7 @@ TEST_F(Carga, OnlyPageFormatsAreDecoded)
     Guardar(tiff, "foto.bmp", "TIFF");
     ControlImagen c;
     for (const char *n : {"dibujo.jpg", "foto.bmp"})
-        EXPECT_THROW(modPNG::CargarSegunExtension(Ruta(n), c), ErrorImagen) << n;
+        EXPECT_THROW(modPNG::CargarSegunExtension(Ruta(n), c), ErrorLectura) << n;
     Guardar(tiff, "foto.gif", "BMP"); // a page format under another page name still loads
     modPNG::CargarSegunExtension(Ruta("foto.gif"), c);
     EXPECT_EQ(c.Picture.size(), QSize(8, 8));

@@ -181,14 +181,15 @@ TEST(Jpeg, PagesFromMemoryKeepTheLoadersRulesAndCompleteToEveryPixel)
     try {
         modPNG::CargarPagina(Origen("not a picture", "m.jpg"), mitad, mala);
         ADD_FAILURE() << "no error";
-    } catch (const ErrorImagen &e) {
-        EXPECT_EQ(e.Numero, 481);
+    } catch (const ErrorLectura &e) {
+        EXPECT_EQ(e.Razon, Motivo::NoDecodificable);
+        EXPECT_EQ(e.Archivo, "m.jpg");
     }
     EXPECT_EQ(mala.Picture.size(), QSize(800, 1200));
     try {
         modPNG::CargarPagina(Origen("not a picture", "m.png"), mitad, mala);
         ADD_FAILURE() << "no error";
-    } catch (const ErrorImagen &e) {
-        EXPECT_EQ(e.Numero, 999);
+    } catch (const ErrorLectura &e) {
+        EXPECT_EQ(e.Archivo, "m.png");
     }
 }

@@ -137,27 +137,6 @@ TEST(Miniaturero, DamagedOrEmptyArchivesWriteNothingAndFail)
     EXPECT_EQ(Archivos(t.path()), antes);
 }
 
-TEST(Miniaturero, AnEntryNamedToLeaveItsFolderIsNoPageAndNothingIsWrittenOutside)
-{
-    QTemporaryDir t;
-    QDir().mkpath(t.filePath("dentro"));
-    const QString cbr = t.filePath("dentro/c.cbr");
-    ASSERT_TRUE(prueba::EscribirRar4(cbr, {{"../00.png", prueba::PaginaDeColor(QColor(230, 0, 0), {50, 50}, "PNG")},
-                                           {"..", prueba::PaginaDeColor(QColor(230, 0, 0), {50, 50}, "PNG")},
-                                           {"01.png", prueba::PaginaDeColor(QColor(0, 0, 230), {60, 40}, "PNG")}}));
-    ASSERT_EQ(Miniatura({"-s", "128", cbr, t.filePath("dentro/c.png")}).Codigo, 0);
-    const QImage hecha(t.filePath("dentro/c.png"));
-    EXPECT_EQ(hecha.size(), QSize(60, 40));
-    EXPECT_GT(QColor(hecha.pixel(30, 20)).blue(), 180);
-    EXPECT_EQ(Archivos(t.path()), QStringList{});
-    EXPECT_EQ(Archivos(t.filePath("dentro")), (QStringList{"c.cbr", "c.png"}));
-    // Only ".." entries: no page at all.
-    const QString solo = t.filePath("dentro/solo.cbr");
-    ASSERT_TRUE(prueba::EscribirRar4(solo, {{"../00.png", prueba::PaginaDeColor(QColor(230, 0, 0), {50, 50}, "PNG")}}));
-    EXPECT_EQ(Miniatura({solo, t.filePath("dentro/solo.png")}).Codigo, 1);
-    EXPECT_EQ(Archivos(t.path()), QStringList{});
-}
-
 TEST(Miniaturero, ItsProcessIsBoundInTimeAndMemory)
 {
     // A child of this test takes the bounds and then waits for ever: the

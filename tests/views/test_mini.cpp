@@ -1,12 +1,14 @@
 // The mini pages on the real main window: the grid's geometry, the loading
 // in page order with Escape and reload, choosing a page, the cache files and
 // when they are used, and the pages that cannot be shown.
+#include "FuentesDePrueba.h"
 #include "PruebaVentanas.h"
 #include "documento/CacheMini.h"
 #include "views/FormMini.h"
 
 #include <QDirIterator>
 #include <QSet>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QTest>
 #include <QToolButton>
@@ -368,4 +370,21 @@ TEST_F(Mini, WithoutPagesTheWindowSaysSoAndShowsNoGrid)
     EXPECT_FALSE(v.CargaCompleta);
     v.reject();
     EXPECT_EQ(v.PaginaElegida, -1);
+}
+
+TEST_F(Mini, ClosingDuringASlowWalkReturnsAtOnce)
+{
+    Comic(20);
+    const auto fuente =
+        std::make_shared<prueba::FuenteDePrueba>(tmp.filePath("c.cbz"), "CBZ", std::chrono::milliseconds(300));
+    ASSERT_EQ(f->Doc().Adoptar(prueba::Listado(fuente)).Razon, Motivo::Ninguno);
+    QElapsedTimer reloj;
+    ASSERT_TRUE(ConMini([&](FormMini &v) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return fuente->Leidas > 0; }));
+        reloj.start();
+        v.reject();
+    }, false));
+    EXPECT_LT(reloj.elapsed(), 100); // closed, and the page shown again
+    f->Doc().Obreros().EsperarInactiva();
+    EXPECT_LT(fuente->Leidas, 20); // the walk stopped at its next page
 }
