@@ -44,7 +44,6 @@ const char *ClaveCallback(archive *, void *datos)
 
 Lector Abrir(const Fuente &f, Formato formato, Claves *claves, const QString &clave)
 {
-    AsegurarLocaleUtf8();
     Lector a(archive_read_new());
     if (!a)
         return {};
@@ -85,11 +84,11 @@ bool EsRegular(archive_entry *e)
 
 // The whole data of the current entry, or false when it is damaged, cannot be
 // decrypted or grows past the limit.
-bool LeerDatos(archive *a, archive_entry *e, QByteArray &datos)
+bool LeerDatos(archive *a, archive_entry *e, std::uint64_t maximo, QByteArray &datos)
 {
     const bool conTamano = archive_entry_size_is_set(e);
     const la_int64_t declarado = conTamano ? archive_entry_size(e) : 0;
-    if (declarado < 0 || static_cast<std::uint64_t>(declarado) > TamanoMaximoEntrada)
+    if (declarado < 0 || static_cast<std::uint64_t>(declarado) > maximo)
         return false;
     datos.clear();
     // The declared size is only a hint: room grows with the data that comes.
@@ -102,8 +101,7 @@ bool LeerDatos(archive *a, archive_entry *e, QByteArray &datos)
             return false;
         if (n == 0)
             break;
-        if (static_cast<std::uint64_t>(datos.size()) + static_cast<std::uint64_t>(n)
-            > TamanoMaximoEntrada)
+        if (static_cast<std::uint64_t>(datos.size()) + static_cast<std::uint64_t>(n) > maximo)
             return false;
         datos.append(trozo, static_cast<qsizetype>(n));
     }
@@ -115,6 +113,7 @@ bool LeerDatos(archive *a, archive_entry *e, QByteArray &datos)
 std::vector<Entrada> ListarLibarchive(const Fuente &f, Formato formato)
 {
     std::vector<Entrada> entradas;
+    const LocaleUtf8DelHilo utf8; // names are converted while headers are read
     Lector a = Abrir(f, formato, nullptr, {});
     if (!a)
         return entradas;
@@ -140,6 +139,7 @@ Lectura LeerLibarchive(const Fuente &f, Formato formato, const Coincide &coincid
                        const QString &clave)
 {
     Claves claves{pedirClave, false, {}};
+    const LocaleUtf8DelHilo utf8;
     Lector a = Abrir(f, formato, &claves, clave);
     Lectura lectura;
     if (!a)
@@ -164,7 +164,7 @@ Lectura LeerLibarchive(const Fuente &f, Formato formato, const Coincide &coincid
         ++lectura.Encontradas;
         if (cifrada || archive_entry_is_encrypted(e))
             ++lectura.Cifradas;
-        if (!cifrada && LeerDatos(a.get(), e, datos)) {
+        if (!cifrada && LeerDatos(a.get(), e, f.Maximo, datos)) {
             recibir(nombre, datos);
             ++lectura.Entregadas;
         }

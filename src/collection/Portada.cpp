@@ -41,7 +41,8 @@ QSize TamanoEnCaja(QSize natural, int lado)
     return {std::max(1, diseno::Entero(proporcion * lado)), lado};
 }
 
-std::optional<Portada> LeerPortada(const QString &ruta, const std::function<QSize(QSize)> &tamano)
+std::optional<Portada> LeerPortada(const QString &ruta, const std::function<QSize(QSize)> &tamano,
+                                   std::uint64_t maximo)
 {
     const QStringList pags = PaginasDeArchivo(ruta);
     if (pags.isEmpty())
@@ -54,7 +55,8 @@ std::optional<Portada> LeerPortada(const QString &ruta, const std::function<QSiz
         [&](const QString &, const QByteArray &datos) {
             origen->Datos = datos; // same-named entries: the last one, as the viewer shows
             recibida = true;
-        });
+        },
+        {}, {}, maximo);
     if (!recibida)
         return std::nullopt;
     ControlImagen c;
@@ -78,9 +80,9 @@ std::optional<Portada> LeerPortada(const QString &ruta, const std::function<QSiz
     return p;
 }
 
-std::optional<Portada> LeerPortada(const QString &ruta, int ladoPixeles)
+std::optional<Portada> LeerPortada(const QString &ruta, int ladoPixeles, std::uint64_t maximo)
 {
-    return LeerPortada(ruta, [ladoPixeles](QSize n) { return TamanoEnCaja(n, ladoPixeles); });
+    return LeerPortada(ruta, [ladoPixeles](QSize n) { return TamanoEnCaja(n, ladoPixeles); }, maximo);
 }
 
 } // namespace portada

@@ -2,6 +2,8 @@
 // A comic's front page: its first picture entry in page order, read from the
 // archive into memory alone and decoded straight at the size it is shown
 // at. No file is written. No widgets: a thumbnailer uses it too.
+#include "archive/Archivo.h"
+
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -29,10 +31,13 @@ struct Portada {
 
 // The front page of the comic at `ruta`, decoded at
 // `tamano(natural size)` pixels (or smaller when the picture is smaller).
-// Nothing when the archive has no page or it cannot be read or decoded.
-std::optional<Portada> LeerPortada(const QString &ruta, const std::function<QSize(QSize)> &tamano);
+// Nothing when the archive has no page, or it cannot be read or decoded, or
+// its data is over `maximo` bytes.
+std::optional<Portada> LeerPortada(const QString &ruta, const std::function<QSize(QSize)> &tamano,
+                                   std::uint64_t maximo = archivo::TamanoMaximoEntrada);
 
 // The same, fitted into a square of `ladoPixeles`.
-std::optional<Portada> LeerPortada(const QString &ruta, int ladoPixeles);
+std::optional<Portada> LeerPortada(const QString &ruta, int ladoPixeles,
+                                   std::uint64_t maximo = archivo::TamanoMaximoEntrada);
 
 } // namespace portada

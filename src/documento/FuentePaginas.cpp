@@ -152,10 +152,20 @@ public:
 
     Leida Leer(const QString &nombre, QByteArray &datos) const override
     {
-        QFile f(RutaDe(nombre));
-        if (!f.open(QIODevice::ReadOnly) || quint64(f.size()) > archivo::TamanoMaximoEntrada)
+        const QFileInfo info(RutaDe(nombre));
+        if (!info.exists())
             return Leida::NoEsta;
+        // There but not a file, too large to be a page, or not read whole:
+        // a damaged page, as an archive's would be.
+        datos.clear();
+        QFile f(info.filePath());
+        if (!info.isFile() || quint64(info.size()) > archivo::TamanoMaximoEntrada || !f.open(QIODevice::ReadOnly))
+            return Leida::Rota;
         datos = f.readAll();
+        if (f.error() != QFileDevice::NoError || datos.size() != info.size()) {
+            datos.clear();
+            return Leida::Rota;
+        }
         return Leida::Bien;
     }
 
