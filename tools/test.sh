@@ -10,5 +10,5 @@ cd build-test
 ctest --output-on-failure --parallel 2
 cd ..
 # A short run of every fuzz target (clang build in build-fuzz/): fails on a
-# new crash, leak, hang over 5 s or memory over 2 GB.
+# new crash, leak, hang over 5 s or memory over 2 GB (see tools/fuzz.sh).
 ./tools/fuzz.sh "${TAVELO_FUZZ_SEGUNDOS:-30}"

@@ -75,13 +75,14 @@ std::unique_ptr<IndiceZip> IndiceZip::Indexar(std::unique_ptr<IndiceZip> indice,
     const std::uint64_t total = indice->tamano_;
     if (total < TamanoFin)
         return nullptr;
-    // The end record, behind a comment; the general reader looks no further back.
+    // The end record, behind a comment: the last one in the general reader's
+    // window, which never finds one at its very start.
     const std::uint64_t cola = std::min(total, BusquedaFin);
     QByteArray fin;
     if (!indice->LeerBytes(total - cola, cola, fin))
         return nullptr;
     qint64 donde = -1;
-    for (qint64 i = fin.size() - TamanoFin; i >= 0; --i)
+    for (qint64 i = fin.size() - TamanoFin; i > 0; --i)
         if (L32(fin.constData() + i) == FirmaFin) {
             donde = i;
             break;

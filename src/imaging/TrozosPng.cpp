@@ -67,16 +67,14 @@ std::uint64_t Retenido(QByteArrayView tipo, QByteArrayView cuerpo, std::uint64_t
     return std::uint64_t(cuerpo.size());
 }
 
-} // namespace
-
-bool Admisibles(const QByteArray &datos)
+bool PngAdmisible(QByteArrayView datos)
 {
     if (!datos.startsWith("\x89PNG\r\n\x1a\n"))
         return true;
     std::uint64_t retenido = 0;
     for (qsizetype p = 8; p + 8 <= datos.size();) {
-        const std::uint32_t largo = B32(datos.constData() + p);
-        const QByteArrayView tipo(datos.constData() + p + 4, 4);
+        const std::uint32_t largo = B32(datos.data() + p);
+        const QByteArrayView tipo = datos.sliced(p + 4, 4);
         const qsizetype queda = datos.size() - p - 8;
         if (!(tipo[0] & 0x20)) { // critical: libpng reads image data in pieces
             if (tipo == "IEND" || qsizetype(largo) > queda)
@@ -84,14 +82,33 @@ bool Admisibles(const QByteArray &datos)
         } else {
             if (qsizetype(largo) > queda || largo > BytesMaximosAuxiliares)
                 return false;
-            retenido += Retenido(tipo, QByteArrayView(datos.constData() + p + 8, largo),
-                                 BytesMaximosAuxiliares - retenido);
+            retenido += Retenido(tipo, datos.sliced(p + 8, largo), BytesMaximosAuxiliares - retenido);
             if (retenido > BytesMaximosAuxiliares)
                 return false;
         }
         p += 12 + qsizetype(largo);
     }
     return true;
+}
+
+} // namespace
+
+bool Admisibles(const QByteArray &datos)
+{
+    // An icon or a cursor may hold PNG pictures, which its reader hands to libpng.
+    if (datos.startsWith(QByteArrayView("\0\0\1\0", 4)) || datos.startsWith(QByteArrayView("\0\0\2\0", 4))) {
+        const auto *u = reinterpret_cast<const unsigned char *>(datos.constData());
+        const int imagenes = u[4] | u[5] << 8;
+        for (qsizetype e = 6; e < 6 + 16 * qsizetype(imagenes) && e + 16 <= datos.size(); e += 16) {
+            const std::uint32_t largo = u[e + 8] | u[e + 9] << 8 | u[e + 10] << 16 | std::uint32_t(u[e + 11]) << 24;
+            const std::uint32_t desde = u[e + 12] | u[e + 13] << 8 | u[e + 14] << 16 | std::uint32_t(u[e + 15]) << 24;
+            if (desde < std::uint64_t(datos.size())
+                && !PngAdmisible(QByteArrayView(datos).sliced(desde, std::min<qsizetype>(largo, datos.size() - desde))))
+                return false;
+        }
+        return true;
+    }
+    return PngAdmisible(datos);
 }
 
 } // namespace trozosPng

@@ -13,9 +13,9 @@ namespace trozosPng {
 // above any real text, metadata or colour profile.
 inline constexpr std::uint32_t BytesMaximosAuxiliares = 16 * 1024 * 1024;
 
-// False for a PNG with an ancillary chunk longer than what follows it, or
-// ancillary chunks holding more than BytesMaximosAuxiliares; true for
-// anything else (other formats included).
+// False for a PNG, or an icon holding one, with an ancillary chunk longer
+// than what follows it, or ancillary chunks holding more than
+// BytesMaximosAuxiliares; true for anything else (other formats included).
 bool Admisibles(const QByteArray &datos);
 
 } // namespace trozosPng

@@ -5,9 +5,9 @@
 #include <QSaveFile>
 
 #include <csignal>
-#include <new>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include <sys/resource.h>
