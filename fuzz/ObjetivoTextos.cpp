@@ -73,7 +73,9 @@ void ProbarIni(const QByteArray &entrada)
     const QString clave = QString::fromUtf8(orden.value(1));
     const QString valor = QString::fromUtf8(orden.value(2));
 
-    const QString ruta = fuzz::CarpetaLimpia() + QStringLiteral("/tavelo.ini");
+    // One scratch file, written over on every run: a fresh folder each time
+    // would cost more than the file's own reading.
+    static const QString ruta = fuzz::CarpetaLimpia() + QStringLiteral("/tavelo.ini");
     EscribirArchivo(ruta, contenido);
 
     // The keys the file holds, as the lines name them, in every section.
