@@ -1,5 +1,7 @@
 #include "Comun.h"
 
+#include "archive/Nombres.h"
+
 #include <QDir>
 #include <QGuiApplication>
 
@@ -24,6 +26,7 @@ void IniciarQt()
     // own globals may already be gone.
     static QGuiApplication *const app = std::make_unique<QGuiApplication>(argc, argv).release();
     (void)app;
+    archivo::AsegurarLocaleUtf8(); // after Qt set it from the environment
 }
 
 QString CarpetaLimpia()

@@ -1,10 +1,12 @@
 // Archives as the reader uses them, from memory: the format from the
-// signature, the entry list, every entry read, and every regular entry
-// extracted into a fresh folder, which nothing may leave.
+// signature, the entry list, every entry read, every regular entry
+// extracted into a fresh folder, which nothing may leave, and the kept-open
+// ZIP index, which gives the general reader's data or a damaged page.
 #include "Comun.h"
 
 #include "archive/Archivo.h"
 #include "archive/EscrituraSegura.h"
+#include "archive/IndiceZip.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -12,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 
 namespace {
 
@@ -42,11 +45,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *datos, std::size_t tam
     const QString raiz = fuzz::CarpetaLimpia();
     const QString destino = raiz + QStringLiteral("/a/b/destino");
     QDir().mkpath(destino);
+    std::map<QString, QByteArray> general; // the last of each name, as on disk
     const archivo::Lectura todas = archivo::LeerEntradasDatos(
         archivo, [](const QString &) { return true; },
         [&](const QString &nombre, const QByteArray &contenido) {
             if (static_cast<std::uint64_t>(contenido.size()) > archivo::TamanoMaximoEntrada)
                 Fallo("entry over the limit", nombre);
+            general[nombre] = contenido;
             // The page reader's own round trip of names through the code pages.
             archivo::EscribirEntrada(destino, nombre, contenido);
         },
@@ -63,6 +68,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *datos, std::size_t tam
             archivo, [&](const QString &n) { return n == buscado; },
             [](const QString &, const QByteArray &) {});
         break;
+    }
+
+    if (archivo::FormatoDeDatos(archivo) == archivo::Formato::Zip) {
+        QStringList regulares;
+        for (const archivo::Entrada &e : entradas)
+            if (e.Regular)
+                regulares << e.Nombre;
+        if (const auto indice = archivo::IndiceZip::AbrirDatos(archivo, regulares)) {
+            for (const QString &n : regulares) {
+                QByteArray propia;
+                switch (indice->Leer(n, propia)) {
+                case archivo::IndiceZip::Resultado::NoEsta:
+                    Fallo("the index lost an entry:", n);
+                case archivo::IndiceZip::Resultado::Bien:
+                    if (general.count(n) == 0 || general[n] != propia)
+                        Fallo("the index read another page than the general reader:", n);
+                    break;
+                case archivo::IndiceZip::Resultado::Otro:
+                case archivo::IndiceZip::Resultado::Rota:
+                    break;
+                }
+            }
+        }
     }
 
     QDirIterator it(raiz, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,

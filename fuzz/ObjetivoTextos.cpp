@@ -1,10 +1,16 @@
 // The text files the program reads and writes: each is parsed, written and
-// parsed again, and the second reading must give the same records. The first
-// byte chooses the file kind; the rest is the file.
+// parsed again, and the second reading must give the same records; and the
+// single-instance message, which names an existing file or nothing. The
+// first byte chooses the kind; the rest is the file.
 #include "Comun.h"
 
+#include "collection/Coleccion.h"
 #include "documento/ArchivoMarcadores.h"
+#include "documento/CacheMini.h"
+#include "viewer/InstanciaUnica.h"
 #include "viewer/modIni.h"
+
+#include <QFileInfo>
 
 #include <QFile>
 #include <QRegularExpression>
@@ -18,8 +24,9 @@ namespace {
 enum class Clase : std::uint8_t {
     Ini,
     Marcadores,
-    // The collection's read states and the thumbnail cache get their own
-    // kinds here when their readers exist.
+    Estados,
+    IndiceMini,
+    Mensaje,
     Cuantas,
 };
 
@@ -50,6 +57,10 @@ bool NombreLimpio(const QString &n)
     return !n.isEmpty() && n == n.trimmed() && !n.contains(malo);
 }
 
+// The bytes of settings file the keys read before and after a write may
+// walk in all: each read parses the whole file.
+constexpr qsizetype LecturasMaximas = 4 * 1024 * 1024;
+
 // The first line names a section, a key and a value ("section\tkey\tvalue");
 // the rest is the settings file. Writing the value must give it back, and
 // every other key read before the write must read the same after it.
@@ -62,7 +73,9 @@ void ProbarIni(const QByteArray &entrada)
     const QString clave = QString::fromUtf8(orden.value(1));
     const QString valor = QString::fromUtf8(orden.value(2));
 
-    const QString ruta = fuzz::CarpetaLimpia() + QStringLiteral("/tavelo.ini");
+    // One scratch file, written over on every run: a fresh folder each time
+    // would cost more than the file's own reading.
+    static const QString ruta = fuzz::CarpetaLimpia() + QStringLiteral("/tavelo.ini");
     EscribirArchivo(ruta, contenido);
 
     // The keys the file holds, as the lines name them, in every section.
@@ -78,7 +91,9 @@ void ProbarIni(const QByteArray &entrada)
             continue;
         }
         const qsizetype igual = t.indexOf(u'=');
-        if (igual <= 0 || actual.isEmpty() || antes.size() >= 64)
+        // Each key read walks the whole file, twice: a long file gets fewer.
+        if (igual <= 0 || actual.isEmpty() || antes.size() >= 64
+            || qsizetype(antes.size()) * contenido.size() > LecturasMaximas)
             continue;
         const QString k = t.left(igual).trimmed();
         if (!k.isEmpty())
@@ -124,6 +139,43 @@ void ProbarMarcadores(const QByteArray &entrada)
             Fallo("bookmark record");
 }
 
+// The read states: every record with a state above 0 comes back, its state
+// as a number.
+void ProbarEstados(const QByteArray &entrada)
+{
+    QList<coleccion::ItemComic> esperados;
+    for (const auto &e : coleccion::LeerEstados(entrada))
+        if (coleccion::ValorEstado(e.Estado) > 0)
+            esperados << coleccion::ItemComic{e.Nombre, QString::number(coleccion::ValorEstado(e.Estado)), {}};
+    if (coleccion::LeerEstados(coleccion::EscribirEstados(esperados)) != esperados)
+        Fallo("read states");
+}
+
+// The mini-page cache index: the key is its first line; whatever frames
+// it gives are written and read back the same.
+void ProbarIndiceMini(const QByteArray &entrada)
+{
+    const qsizetype fin = entrada.indexOf("\r\n");
+    const QString clave = QString::fromUtf8(entrada.left(fin < 0 ? 0 : fin));
+    int lineas = 0;
+    for (const QByteArray &l : entrada.mid(fin + 2).split('\n'))
+        lineas += l.simplified().isEmpty() ? 0 : 1;
+    const auto fichas = cacheMini::LeerIndice(entrada, clave, lineas);
+    if (!fichas)
+        return;
+    if (cacheMini::LeerIndice(cacheMini::TextoIndice(clave, *fichas), clave, lineas) != fichas)
+        Fallo("mini-page index");
+}
+
+// A hand-over message names an existing file by its absolute path, and is
+// exactly that path and one line end.
+void ProbarMensaje(const QByteArray &entrada)
+{
+    const QString ruta = RutaEntregada(entrada);
+    if (!ruta.isEmpty() && (ruta.toUtf8() + '\n' != entrada || !QFileInfo(ruta).isFile()))
+        Fallo("hand-over message");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *datos, std::size_t tamano)
@@ -137,6 +189,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *datos, std::size_t tam
         break;
     case Clase::Marcadores:
         ProbarMarcadores(resto);
+        break;
+    case Clase::Estados:
+        ProbarEstados(resto);
+        break;
+    case Clase::IndiceMini:
+        ProbarIndiceMini(resto);
+        break;
+    case Clase::Mensaje:
+        ProbarMensaje(resto);
         break;
     case Clase::Cuantas:
         break;

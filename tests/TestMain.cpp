@@ -1,6 +1,7 @@
 #include "Constructores.h"
 #include "DialogosDePrueba.h"
 #include "EscritorioDePrueba.h"
+#include "archive/Nombres.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -50,6 +51,7 @@ int main(int argc, char **argv)
     QDir().mkpath(raiz.filePath("tmp"));
 
     QApplication app(argc, argv);
+    archivo::AsegurarLocaleUtf8();
     modComDlg::EstablecerDialogos(std::make_unique<DialogosDePrueba>());
     modPropiedades::EstablecerEscritorio(std::make_unique<EscritorioDePrueba>());
     ::testing::InitGoogleTest(&argc, argv);

@@ -18,5 +18,5 @@ cmake --build build-tsan --parallel --target test_documento
 TSAN_OPTIONS="suppressions=$PWD/tools/tsan.supp halt_on_error=1 exitcode=66" QT_QPA_PLATFORM=offscreen \
   build-tsan/test_documento
 # A short run of every fuzz target (clang build in build-fuzz/): fails on a
-# new crash, leak, hang over 5 s or memory over 2 GB.
+# new crash, leak, hang over 5 s or memory over 2 GB (see tools/fuzz.sh).
 ./tools/fuzz.sh "${TAVELO_FUZZ_SEGUNDOS:-30}"

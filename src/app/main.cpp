@@ -1,3 +1,4 @@
+#include "archive/Nombres.h"
 #include "shell/modGeneral.h"
 #include "app/Form1.h"
 #include "viewer/InstanciaUnica.h"
@@ -8,6 +9,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    archivo::AsegurarLocaleUtf8(); // Qt has just set the locale; no worker exists yet
     QApplication::setApplicationName(QStringLiteral("tavelo"));
 
     QStringList argumentos = QApplication::arguments();

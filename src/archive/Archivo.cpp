@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstring>
 
 namespace archivo {
@@ -104,9 +105,11 @@ std::vector<Entrada> ListarEntradasDatos(const QByteArray &datos)
 }
 
 Lectura LeerEntradas(const QString &ruta, const Coincide &coincide, const Recibir &recibir,
-                     const PedirClave &pedirClave, const QString &clave, const std::atomic<bool> *cancelar)
+                     const PedirClave &pedirClave, const QString &clave, const std::atomic<bool> *cancelar,
+                     std::uint64_t maximo)
 {
-    return Leer({ruta, nullptr}, FormatoDe(ruta), coincide, recibir, pedirClave, clave, cancelar);
+    return Leer({ruta, nullptr, std::min(maximo, TamanoMaximoEntrada)}, FormatoDe(ruta), coincide, recibir,
+                pedirClave, clave, cancelar);
 }
 
 Lectura LeerEntradasDatos(const QByteArray &datos, const Coincide &coincide, const Recibir &recibir,

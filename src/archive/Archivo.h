@@ -65,12 +65,13 @@ struct Lectura {
 };
 
 // Calls `recibir` with the complete, verified data of each regular entry whose
-// name `coincide` accepts, in archive order. Damaged, oversized and
-// undecryptable entries are skipped; links and devices never give data.
-// `cancelar` set stops the walk at the next entry.
+// name `coincide` accepts, in archive order. Damaged, undecryptable and
+// oversized entries (over `maximo` bytes: a process with less memory asks
+// for less) are skipped; links and devices never give data. `cancelar` set
+// stops the walk at the next entry.
 Lectura LeerEntradas(const QString &ruta, const Coincide &coincide, const Recibir &recibir,
                      const PedirClave &pedirClave = {}, const QString &clave = {},
-                     const std::atomic<bool> *cancelar = nullptr);
+                     const std::atomic<bool> *cancelar = nullptr, std::uint64_t maximo = TamanoMaximoEntrada);
 Lectura LeerEntradasDatos(const QByteArray &datos, const Coincide &coincide,
                           const Recibir &recibir, const PedirClave &pedirClave = {},
                           const QString &clave = {});

@@ -14,11 +14,15 @@ namespace {
 constexpr std::uint32_t FirmaFin = 0x06054b50;
 constexpr std::uint32_t FirmaCentral = 0x02014b50;
 constexpr std::uint32_t FirmaLocal = 0x04034b50;
+constexpr std::uint32_t FirmaLocalizador64 = 0x07064b50;
 constexpr qint64 TamanoFin = 22;
-constexpr qint64 ComentarioMaximo = 0xFFFF;
+constexpr qint64 TamanoLocalizador64 = 20;
+constexpr std::uint64_t BusquedaFin = 16 * 1024; // as far back as the general reader looks
 constexpr qint64 TamanoCentral = 46;
+constexpr std::uint64_t CentralMaxima = TamanoCentral + 3 * 0xFFFF; // with name, extra and comment
 constexpr qint64 TamanoLocal = 30;
 constexpr std::uint16_t Cifrada = 0x0001;
+constexpr std::uint16_t BanderasLeidas = 0x0841; // encrypted, strongly encrypted, UTF-8 name
 constexpr std::uint16_t Guardada = 0, Desinflada = 8;
 constexpr int HostUnix = 3;
 
@@ -50,20 +54,35 @@ bool EsRegular(const QByteArray &nombre, std::uint16_t hecho, std::uint32_t exte
 std::unique_ptr<IndiceZip> IndiceZip::Abrir(const QString &ruta, const QStringList &regulares)
 {
     auto indice = std::make_unique<IndiceZip>(Clave{});
-    QFile &f = indice->archivo_;
-    f.setFileName(ruta);
-    if (!f.open(QIODevice::ReadOnly))
+    indice->archivo_.setFileName(ruta);
+    // Positioned reads of just what is asked: a local header is a few dozen bytes.
+    if (!indice->archivo_.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return nullptr;
-    const qint64 total = f.size();
+    indice->tamano_ = std::uint64_t(indice->archivo_.size());
+    return Indexar(std::move(indice), regulares);
+}
+
+std::unique_ptr<IndiceZip> IndiceZip::AbrirDatos(const QByteArray &datos, const QStringList &regulares)
+{
+    auto indice = std::make_unique<IndiceZip>(Clave{});
+    indice->datos_ = datos;
+    indice->tamano_ = std::uint64_t(datos.size());
+    return Indexar(std::move(indice), regulares);
+}
+
+std::unique_ptr<IndiceZip> IndiceZip::Indexar(std::unique_ptr<IndiceZip> indice, const QStringList &regulares)
+{
+    const std::uint64_t total = indice->tamano_;
     if (total < TamanoFin)
         return nullptr;
-    // The end record, behind a comment of up to 64 KiB.
-    const qint64 cola = std::min(total, TamanoFin + ComentarioMaximo);
+    // The end record, behind a comment: the last one in the general reader's
+    // window, which never finds one at its very start.
+    const std::uint64_t cola = std::min(total, BusquedaFin);
     QByteArray fin;
-    if (!indice->LeerBytes(std::uint64_t(total - cola), std::uint64_t(cola), fin))
+    if (!indice->LeerBytes(total - cola, cola, fin))
         return nullptr;
     qint64 donde = -1;
-    for (qint64 i = fin.size() - TamanoFin; i >= 0; --i)
+    for (qint64 i = fin.size() - TamanoFin; i > 0; --i)
         if (L32(fin.constData() + i) == FirmaFin) {
             donde = i;
             break;
@@ -71,11 +90,20 @@ std::unique_ptr<IndiceZip> IndiceZip::Abrir(const QString &ruta, const QStringLi
     if (donde < 0)
         return nullptr;
     const char *e = fin.constData() + donde;
+    const std::uint64_t posicionFin = total - cola + std::uint64_t(donde);
     const std::uint16_t cuenta = L16(e + 10);
     const std::uint32_t tamanoDirectorio = L32(e + 12), inicioDirectorio = L32(e + 16);
-    // ZIP64 keeps its real figures elsewhere: not ours.
+    // ZIP64 keeps its real figures elsewhere, other disks hold other parts,
+    // and a directory that does not end at the end record has its offsets
+    // moved by whatever comes before it: none of them ours. The directory
+    // holds its entries and nothing else, so its size is bounded by what
+    // that many entries can take.
     if (cuenta == 0xFFFF || tamanoDirectorio == 0xFFFFFFFF || inicioDirectorio == 0xFFFFFFFF
-        || std::uint64_t(inicioDirectorio) + tamanoDirectorio > std::uint64_t(total))
+        || (donde >= TamanoLocalizador64 && L32(e - TamanoLocalizador64) == FirmaLocalizador64)
+        || L16(e + 4) != 0 || L16(e + 6) != 0 || L16(e + 8) != cuenta
+        || std::uint64_t(inicioDirectorio) + tamanoDirectorio != posicionFin
+        || tamanoDirectorio < std::uint64_t(cuenta) * TamanoCentral
+        || tamanoDirectorio > std::uint64_t(cuenta) * CentralMaxima || tamanoDirectorio > DirectorioMaximo)
         return nullptr;
     QByteArray directorio;
     if (!indice->LeerBytes(inicioDirectorio, tamanoDirectorio, directorio))
@@ -100,14 +128,31 @@ std::unique_ptr<IndiceZip> IndiceZip::Abrir(const QString &ruta, const QStringLi
         n.Tamano = L32(c + 24);
         n.Cabecera = L32(c + 42);
         n.Metodo = L16(c + 10);
+        const std::uint16_t banderas = L16(c + 8);
+        // The general reader takes the name, method and flags from the local
+        // header, and its CRC and sizes where they are not zero: all of them
+        // must agree with the central entry.
+        QByteArray local;
+        if (!indice->LeerBytes(n.Cabecera, TamanoLocal + std::uint64_t(largoNombre), local))
+            return nullptr;
+        const char *l = local.constData();
+        const auto ceroO = [](std::uint32_t v, std::uint32_t central) { return v == 0 || v == central; };
+        if (L32(l) != FirmaLocal || ((L16(l + 6) ^ banderas) & BanderasLeidas) || L16(l + 8) != n.Metodo
+            || !ceroO(L32(l + 14), n.Crc) || !ceroO(L32(l + 18), std::uint32_t(n.Comprimido))
+            || !(ceroO(L32(l + 22), std::uint32_t(n.Tamano)) || L32(l + 22) == 0xFFFFFFFF)
+            || L16(l + 26) != largoNombre || local.mid(TamanoLocal) != bruto)
+            return nullptr;
+        n.Datos = n.Cabecera + TamanoLocal + std::uint64_t(largoNombre) + L16(l + 28);
         const bool zip64 = n.Comprimido == 0xFFFFFFFF || n.Tamano == 0xFFFFFFFF || n.Cabecera == 0xFFFFFFFF;
-        n.Legible = !(L16(c + 8) & Cifrada) && !zip64 && (n.Metodo == Guardada || n.Metodo == Desinflada);
+        n.Legible = !(banderas & Cifrada) && !zip64 && (n.Metodo == Guardada || n.Metodo == Desinflada);
         const QString nombre = NombreDeBytes(bruto);
         vistos << nombre;
         const auto antes = indice->entradas_.constFind(nombre);
         if (antes == indice->entradas_.cend() || antes->Cabecera < n.Cabecera)
             indice->entradas_.insert(nombre, n);
     }
+    if (p != directorio.size())
+        return nullptr; // more entries than it counts
     QStringList esperados = regulares;
     vistos.sort();
     esperados.sort();
@@ -147,8 +192,14 @@ bool IndiceZip::Inflar(std::uint64_t desde, std::uint64_t comprimido, QByteArray
 
 bool IndiceZip::LeerBytes(std::uint64_t desde, std::uint64_t cuantos, QByteArray &bytes) const
 {
+    if (desde > tamano_ || cuantos > tamano_ - desde)
+        return false;
+    if (!archivo_.isOpen()) {
+        bytes = datos_.mid(qsizetype(desde), qsizetype(cuantos));
+        return true;
+    }
     std::lock_guard l(m_);
-    if (cuantos > std::uint64_t(archivo_.size()) || !archivo_.seek(qint64(desde)))
+    if (!archivo_.seek(qint64(desde)))
         return false;
     bytes.resize(qsizetype(cuantos));
     return archivo_.read(bytes.data(), qint64(cuantos)) == qint64(cuantos);
@@ -164,17 +215,19 @@ IndiceZip::Resultado IndiceZip::Leer(const QString &nombre, QByteArray &datos) c
         return Resultado::Otro;
     if (n.Tamano > TamanoMaximoEntrada || (n.Metodo == Guardada && n.Comprimido != n.Tamano))
         return Resultado::Rota;
-    QByteArray local;
-    if (!LeerBytes(n.Cabecera, TamanoLocal, local) || L32(local.constData()) != FirmaLocal)
-        return Resultado::Rota;
-    const std::uint64_t inicio = n.Cabecera + TamanoLocal + L16(local.constData() + 26) + L16(local.constData() + 28);
     if (n.Metodo == Guardada) {
-        if (!LeerBytes(inicio, n.Comprimido, datos))
+        if (!LeerBytes(n.Datos, n.Comprimido, datos))
             return Resultado::Rota;
     } else {
-        datos = QByteArray(qsizetype(n.Tamano), Qt::Uninitialized);
-        if (!Inflar(inicio, n.Comprimido, datos))
+        // Never more room than the packed data could give (deflate
+        // multiplies by 1032 at most): a size that lies takes no memory.
+        if (n.Tamano / 1032 > n.Comprimido || n.Datos > tamano_ || n.Comprimido > tamano_ - n.Datos)
             return Resultado::Rota;
+        datos = QByteArray(qsizetype(n.Tamano), Qt::Uninitialized);
+        if (!Inflar(n.Datos, n.Comprimido, datos)) {
+            datos.clear();
+            return Resultado::Rota;
+        }
     }
     const uLong crc = crc32_z(crc32(0, nullptr, 0), reinterpret_cast<const Bytef *>(datos.constData()),
                               z_size_t(datos.size()));

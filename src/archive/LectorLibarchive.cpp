@@ -44,7 +44,6 @@ const char *ClaveCallback(archive *, void *datos)
 
 Lector Abrir(const Fuente &f, Formato formato, Claves *claves, const QString &clave)
 {
-    AsegurarLocaleUtf8();
     Lector a(archive_read_new());
     if (!a)
         return {};
@@ -89,11 +88,11 @@ bool EsRegular(archive_entry *e)
 
 // The whole data of the current entry, or false when it is damaged, cannot be
 // decrypted or grows past the limit.
-bool LeerDatos(archive *a, archive_entry *e, QByteArray &datos)
+bool LeerDatos(archive *a, archive_entry *e, std::uint64_t maximo, QByteArray &datos)
 {
     const bool conTamano = archive_entry_size_is_set(e);
     const la_int64_t declarado = conTamano ? archive_entry_size(e) : 0;
-    if (declarado < 0 || static_cast<std::uint64_t>(declarado) > TamanoMaximoEntrada)
+    if (declarado < 0 || static_cast<std::uint64_t>(declarado) > maximo)
         return false;
     datos.clear();
     // The declared size is only a hint: room grows with the data that comes.
@@ -106,8 +105,7 @@ bool LeerDatos(archive *a, archive_entry *e, QByteArray &datos)
             return false;
         if (n == 0)
             break;
-        if (static_cast<std::uint64_t>(datos.size()) + static_cast<std::uint64_t>(n)
-            > TamanoMaximoEntrada)
+        if (static_cast<std::uint64_t>(datos.size()) + static_cast<std::uint64_t>(n) > maximo)
             return false;
         datos.append(trozo, static_cast<qsizetype>(n));
     }
@@ -119,6 +117,7 @@ bool LeerDatos(archive *a, archive_entry *e, QByteArray &datos)
 std::vector<Entrada> ListarLibarchive(const Fuente &f, Formato formato, bool *completo)
 {
     std::vector<Entrada> entradas;
+    const LocaleUtf8DelHilo utf8; // names are converted while headers are read
     bool fin = false;
     if (completo)
         *completo = false;
@@ -149,6 +148,7 @@ Lectura LeerLibarchive(const Fuente &f, Formato formato, const Coincide &coincid
                        const QString &clave, const std::atomic<bool> *cancelar)
 {
     Claves claves{pedirClave, false, {}};
+    const LocaleUtf8DelHilo utf8;
     Lector a = Abrir(f, formato, &claves, clave);
     Lectura lectura;
     if (!a)
@@ -174,7 +174,7 @@ Lectura LeerLibarchive(const Fuente &f, Formato formato, const Coincide &coincid
         ++lectura.Encontradas;
         if (cifrada || archive_entry_is_encrypted(e))
             ++lectura.Cifradas;
-        if (!cifrada && LeerDatos(a.get(), e, datos)) {
+        if (!cifrada && LeerDatos(a.get(), e, f.Maximo, datos)) {
             recibir(nombre, datos);
             ++lectura.Entregadas;
         }

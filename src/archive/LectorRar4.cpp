@@ -243,11 +243,11 @@ struct CerrarArchivo {
 
 // The current entry's data, unpacked piece by piece: memory grows with what
 // really comes out, never with the size the header declares.
-bool LeerDatosRar(ar_archive *ar, QByteArray &datos)
+bool LeerDatosRar(ar_archive *ar, std::uint64_t maximo, QByteArray &datos)
 {
     const std::size_t tamano = ar_entry_get_size(ar);
     datos.clear();
-    if (tamano > TamanoMaximoEntrada)
+    if (tamano > maximo)
         return false;
     constexpr std::size_t Trozo = 1024 * 1024;
     while (static_cast<std::size_t>(datos.size()) < tamano) {
@@ -284,7 +284,7 @@ Lectura LeerRar4(const Fuente &f, const Coincide &coincide, const Recibir &recib
         // Encrypted data needs a password, and RAR readings pass none.
         if (e.entrada.Banderas & ArchivoCifrado)
             ++lectura.Cifradas;
-        else if (e.entrada.Tamano <= TamanoMaximoEntrada)
+        else if (e.entrada.Tamano <= f.Maximo)
             buscadas.emplace(e.desplazamiento, e.entrada.Nombre);
     }
     if (buscadas.empty())
@@ -313,7 +313,7 @@ Lectura LeerRar4(const Fuente &f, const Coincide &coincide, const Recibir &recib
             continue;
         const QString nombre = it->second;
         buscadas.erase(it);
-        if (LeerDatosRar(ar.get(), datos)) {
+        if (LeerDatosRar(ar.get(), f.Maximo, datos)) {
             recibir(nombre, datos);
             ++lectura.Entregadas;
         }

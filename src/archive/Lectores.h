@@ -10,6 +10,7 @@ namespace archivo::detalle {
 struct Fuente {
     QString Ruta;
     const QByteArray *Datos = nullptr; // when set, Ruta is not used
+    std::uint64_t Maximo = TamanoMaximoEntrada; // the largest entry read
 };
 
 // Reads parts of a source: from the file on demand, or from memory.

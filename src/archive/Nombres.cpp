@@ -4,8 +4,10 @@
 
 #include <clocale>
 #include <cstring>
+#include <mutex>
 #ifndef _WIN32
 #include <langinfo.h>
+#include <locale.h>
 #endif
 
 namespace archivo {
@@ -71,14 +73,50 @@ QString NombreDeBytes(const QByteArray &bytes, bool barraInvertida)
     return texto;
 }
 
+#ifndef _WIN32
+namespace {
+
+// The calling thread's conversions are UTF-8 already.
+bool EsUtf8()
+{
+    const char *juego = nl_langinfo(CODESET);
+    return juego && std::strcmp(juego, "UTF-8") == 0;
+}
+
+} // namespace
+#endif
+
 void AsegurarLocaleUtf8()
 {
 #ifndef _WIN32
-    const char *juego = nl_langinfo(CODESET);
-    if (juego && std::strcmp(juego, "UTF-8") == 0)
+    static std::once_flag una;
+    std::call_once(una, [] {
+        if (!EsUtf8() && !std::setlocale(LC_CTYPE, "C.UTF-8"))
+            std::setlocale(LC_CTYPE, "en_US.UTF-8");
+    });
+#endif
+}
+
+LocaleUtf8DelHilo::LocaleUtf8DelHilo()
+{
+#ifndef _WIN32
+    if (EsUtf8())
         return;
-    if (!std::setlocale(LC_CTYPE, "C.UTF-8"))
-        std::setlocale(LC_CTYPE, "en_US.UTF-8");
+    // Made once and kept for the life of the process.
+    static const locale_t utf8 = [] {
+        locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr));
+        return l ? l : newlocale(LC_CTYPE_MASK, "en_US.UTF-8", locale_t(nullptr));
+    }();
+    if (utf8)
+        anterior_ = uselocale(utf8);
+#endif
+}
+
+LocaleUtf8DelHilo::~LocaleUtf8DelHilo()
+{
+#ifndef _WIN32
+    if (anterior_)
+        uselocale(static_cast<locale_t>(anterior_));
 #endif
 }
 

@@ -14,7 +14,23 @@ QString NombreDeBytes(const QByteArray &bytes, bool barraInvertida = false);
 QString DesdeCp437(const QByteArray &bytes);
 
 // Makes the C library's multibyte conversions UTF-8, as Qt's file names are,
-// so libraries that convert names through the locale hand us UTF-8.
+// so libraries that convert names through the locale hand us UTF-8. Each
+// program's main calls it after Qt has set the locale and before any worker
+// exists: setlocale is unsafe while other threads use the locale. Only the
+// first call does anything.
 void AsegurarLocaleUtf8();
+
+// For code run without such a main: while it lives, this thread alone
+// converts in UTF-8; the process's locale is never touched.
+class LocaleUtf8DelHilo {
+public:
+    LocaleUtf8DelHilo();
+    ~LocaleUtf8DelHilo();
+    LocaleUtf8DelHilo(const LocaleUtf8DelHilo &) = delete;
+    LocaleUtf8DelHilo &operator=(const LocaleUtf8DelHilo &) = delete;
+
+private:
+    void *anterior_ = nullptr;
+};
 
 } // namespace archivo

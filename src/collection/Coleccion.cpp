@@ -13,14 +13,6 @@
 
 namespace coleccion {
 
-namespace {
-
-// The bookmarks reader stops at a 16-bit count of records; a collection may
-// hold more read comics, so the text goes to it in blocks of fewer lines.
-constexpr int LineasPorBloque = 30000;
-
-} // namespace
-
 QString RutaEstados()
 {
     return modGeneral::CarpetaPrograma() + modGeneral::Separador + QStringLiteral("tvlcol.tvl");
@@ -42,17 +34,8 @@ int ValorEstado(const QString &estado)
 QList<ItemComic> LeerEstados(const QByteArray &texto)
 {
     QList<ItemComic> estados;
-    qsizetype desde = 0;
-    while (desde < texto.size()) {
-        qsizetype hasta = desde;
-        for (int lineas = 0; lineas < LineasPorBloque && hasta < texto.size(); ++lineas) {
-            const qsizetype salto = texto.indexOf('\n', hasta);
-            hasta = salto < 0 ? texto.size() : salto + 1;
-        }
-        for (const marcadores::Registro &r : marcadores::Leer(texto.mid(desde, hasta - desde)))
-            estados << ItemComic{r.Ruta, r.Marcador, {}};
-        desde = hasta;
-    }
+    for (const marcadores::Registro &r : marcadores::Leer(texto))
+        estados << ItemComic{r.Ruta, r.Marcador, {}};
     return estados;
 }
 

@@ -25,7 +25,7 @@ QSize TamanoEnCaja(QSize natural, int lado)
 }
 
 std::optional<Portada> LeerPortada(const QString &ruta, const std::function<QSize(QSize)> &tamano,
-                                   const std::atomic<bool> *cancelar)
+                                   const std::atomic<bool> *cancelar, std::uint64_t maximo)
 {
     const auto fuente = FuentePaginas::ParaContenido(ruta);
     if (!fuente)
@@ -38,6 +38,7 @@ std::optional<Portada> LeerPortada(const QString &ruta, const std::function<QSiz
     ControlImagen c;
     try {
         if (fuente->Leer(origen->Nombre, origen->Datos) != Motivo::Ninguno
+            || quint64(origen->Datos.size()) > maximo
             || !modPNG::CargarPagina(origen, tamano, c, cancelar))
             return std::nullopt;
     } catch (const std::exception &) {
@@ -58,9 +59,9 @@ std::optional<Portada> LeerPortada(const QString &ruta, const std::function<QSiz
     return p;
 }
 
-std::optional<Portada> LeerPortada(const QString &ruta, int ladoPixeles)
+std::optional<Portada> LeerPortada(const QString &ruta, int ladoPixeles, std::uint64_t maximo)
 {
-    return LeerPortada(ruta, [ladoPixeles](QSize n) { return TamanoEnCaja(n, ladoPixeles); });
+    return LeerPortada(ruta, [ladoPixeles](QSize n) { return TamanoEnCaja(n, ladoPixeles); }, nullptr, maximo);
 }
 
 } // namespace portada

@@ -3,6 +3,8 @@
 // (the viewer's pages, read the viewer's way) and decoded straight at the
 // size it is shown at. No file is written. No widgets: a thumbnailer uses
 // it too.
+#include "archive/Archivo.h"
+
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -31,12 +33,15 @@ struct Portada {
 
 // The front page of the comic at `ruta`, decoded at
 // `tamano(natural size)` pixels (or smaller when the picture is smaller).
-// Nothing when the archive has no page, it cannot be read or decoded, or
+// Nothing when the archive has no page, it cannot be read or decoded, its
+// data is over `maximo` bytes (a process with less memory asks for less), or
 // `cancelar` stopped the decoding.
 std::optional<Portada> LeerPortada(const QString &ruta, const std::function<QSize(QSize)> &tamano,
-                                   const std::atomic<bool> *cancelar = nullptr);
+                                   const std::atomic<bool> *cancelar = nullptr,
+                                   std::uint64_t maximo = archivo::TamanoMaximoEntrada);
 
 // The same, fitted into a square of `ladoPixeles`.
-std::optional<Portada> LeerPortada(const QString &ruta, int ladoPixeles);
+std::optional<Portada> LeerPortada(const QString &ruta, int ladoPixeles,
+                                   std::uint64_t maximo = archivo::TamanoMaximoEntrada);
 
 } // namespace portada

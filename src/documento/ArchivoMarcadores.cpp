@@ -4,7 +4,6 @@
 #include "documento/Paginas.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStringDecoder>
 
 namespace marcadores {
@@ -12,32 +11,28 @@ namespace marcadores {
 namespace {
 
 // One field from `pos`; leaves `pos` after its comma, or at the line end.
-QString Campo(const QString &linea, qsizetype &pos)
+QString Campo(QStringView linea, qsizetype &pos)
 {
     while (pos < linea.size() && linea[pos] == u' ')
         ++pos;
     QString valor;
     if (pos < linea.size() && linea[pos] == u'"') {
-        ++pos;
-        while (pos < linea.size()) {
-            if (linea[pos] == u'"') {
-                if (pos + 1 < linea.size() && linea[pos + 1] == u'"') {
-                    valor += u'"';
-                    pos += 2;
-                    continue;
-                }
-                ++pos;
+        for (++pos; pos < linea.size();) {
+            const qsizetype comilla = linea.indexOf(u'"', pos);
+            valor += linea.sliced(pos, (comilla < 0 ? linea.size() : comilla) - pos);
+            pos = comilla < 0 ? linea.size() : comilla + 1;
+            if (comilla < 0 || pos == linea.size() || linea[pos] != u'"')
                 break;
-            }
-            valor += linea[pos++];
+            valor += u'"'; // a doubled quote
+            ++pos;
         }
         // Anything up to the separator after a closing quote is ignored.
-        while (pos < linea.size() && linea[pos] != u',')
-            ++pos;
+        const qsizetype coma = linea.indexOf(u',', pos);
+        pos = coma < 0 ? linea.size() : coma;
     } else {
         const qsizetype coma = linea.indexOf(u',', pos);
         const qsizetype fin = coma < 0 ? linea.size() : coma;
-        valor = linea.mid(pos, fin - pos).trimmed();
+        valor = linea.sliced(pos, fin - pos).trimmed().toString();
         pos = fin;
     }
     if (pos < linea.size() && linea[pos] == u',')
@@ -65,18 +60,23 @@ QList<Registro> Leer(const QByteArray &bytes)
     QString texto = utf8(bytes);
     if (utf8.hasError())
         texto = QString::fromLatin1(bytes);
+    // Lines are walked in place: a file of many short lines costs its
+    // records, not a string and a match for every line end.
     QList<Registro> lista;
-    const QStringList lineas = texto.split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
-    for (const QString &linea : lineas) {
+    const QStringView todo(texto);
+    for (qsizetype inicio = 0; inicio < todo.size();) {
+        qsizetype fin = inicio;
+        while (fin < todo.size() && todo[fin] != u'\r' && todo[fin] != u'\n')
+            ++fin;
+        const QStringView linea = todo.sliced(inicio, fin - inicio);
+        inicio = fin + (todo.sliced(fin).startsWith(u"\r\n") ? 2 : 1); // CR LF, LF or CR
         if (linea.trimmed().isEmpty())
             continue;
         qsizetype pos = 0;
         Registro r;
         r.Ruta = Campo(linea, pos);
         r.Marcador = Campo(linea, pos);
-        lista << r;
-        if (lista.size() >= 32767)
-            break;
+        lista << r; // every record: what is read is written back
     }
     return lista;
 }

@@ -26,6 +26,11 @@ QString Imagen(const QString &base)
     return base + QStringLiteral(".jpg");
 }
 
+bool Blanco(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
 // A reasonable grid index is far below this; a damaged one may be anything.
 constexpr qint64 BytesMaximosIndice = 4 * 1024 * 1024;
 
@@ -51,7 +56,7 @@ QString TextoFechaHora(const QDateTime &t)
 QString ClaveCacheMini(const Documento &d)
 {
     if (d.EsComprimido)
-        return TextoFechaHora(QFileInfo(d.RutaActual).lastModified());
+        return TextoFechaHora(QFileInfo(d.RutaActual).lastModified()) + u' ' + d.RutaActual;
     QString carpeta = d.RutaActual;
     if (!carpeta.endsWith(modGeneral::Separador))
         carpeta += modGeneral::Separador;
@@ -61,7 +66,7 @@ QString ClaveCacheMini(const Documento &d)
         if (t.isValid() && (!ultima.isValid() || t > ultima))
             ultima = t;
     }
-    return TextoFechaHora(ultima) + u' ' + QString::number(d.NumeroPaginas());
+    return TextoFechaHora(ultima) + u' ' + QString::number(d.NumeroPaginas()) + u' ' + carpeta;
 }
 
 QByteArray TextoIndice(const QString &clave, const std::vector<diseno::Rect> &fichas)
@@ -78,21 +83,35 @@ std::optional<std::vector<diseno::Rect>> LeerIndice(const QByteArray &texto, con
     const qsizetype fin = texto.indexOf(FinDeLinea);
     if (fin < 0 || QString::fromUtf8(texto.left(fin)) != clave)
         return std::nullopt;
+    // Read in place, number by number: a long damaged file costs no string
+    // for each of its lines.
     std::vector<diseno::Rect> fichas;
-    for (const QByteArray &linea : texto.mid(fin + 2).split('\n')) {
-        const QList<QByteArray> numeros = linea.simplified().split(' ');
-        if (numeros.size() == 1 && numeros[0].isEmpty())
-            continue; // the end of the file
-        if (numeros.size() != 4)
-            return std::nullopt;
-        std::int32_t v[4];
-        for (int k = 0; k < 4; ++k) {
+    const QByteArrayView resto = QByteArrayView(texto).sliced(fin + 2);
+    for (qsizetype inicio = 0; inicio < resto.size();) {
+        const qsizetype salto = resto.indexOf('\n', inicio);
+        const QByteArrayView linea = resto.sliced(inicio, (salto < 0 ? resto.size() : salto) - inicio);
+        inicio = salto < 0 ? resto.size() : salto + 1;
+        std::int32_t v[4] = {};
+        int n = 0;
+        for (qsizetype p = 0; p < linea.size();) {
+            if (Blanco(linea[p])) {
+                ++p;
+                continue;
+            }
+            qsizetype q = p;
+            while (q < linea.size() && !Blanco(linea[q]))
+                ++q;
             bool ok = false;
-            v[k] = numeros[k].toInt(&ok);
-            if (!ok)
-                return std::nullopt;
+            if (n < 4)
+                v[n] = linea.sliced(p, q - p).toInt(&ok);
+            if (!ok || int(fichas.size()) >= paginas)
+                return std::nullopt; // not four whole numbers, or more lines than pages
+            ++n;
+            p = q;
         }
-        if (v[2] <= 0 || v[3] <= 0)
+        if (n == 0)
+            continue; // the end of the file
+        if (n != 4 || v[2] <= 0 || v[3] <= 0)
             return std::nullopt;
         fichas.push_back({v[0], v[1], v[2], v[3]});
     }

@@ -26,7 +26,9 @@ QString RutaCacheMini(const Documento &d);
 
 // What tells a changed document: for an archive its last-write time; for a
 // folder the latest last-write time among the folder and its pages, and the
-// number of pages (a folder changes without any one file telling it).
+// number of pages (a folder changes without any one file telling it). Then
+// the document's full path: same-named comics in other folders, and folders
+// whose paths give the same base, share the files but never the grid.
 QString ClaveCacheMini(const Documento &d);
 
 // A time as the key writes it: local date and time, to the second.

@@ -204,15 +204,23 @@ public:
 
     Motivo Leer(const QString &nombre, QByteArray &datos) const override
     {
-        QFile f(RutaDe(nombre));
-        if (!paginas_.contains(nombre) || !f.exists())
+        const QFileInfo info(RutaDe(nombre));
+        if (!paginas_.contains(nombre) || !info.exists())
             return Motivo::NoEsta;
-        if (!f.open(QIODevice::ReadOnly))
+        // There but not a file, or not read whole: a damaged page, as an
+        // archive's would be.
+        datos.clear();
+        QFile f(info.filePath());
+        if (!info.isFile() || !f.open(QIODevice::ReadOnly))
             return Motivo::Roto;
-        if (quint64(f.size()) > archivo::TamanoMaximoEntrada)
+        if (quint64(info.size()) > archivo::TamanoMaximoEntrada)
             return Motivo::DemasiadoGrande;
         datos = f.readAll();
-        return datos.size() == f.size() ? Motivo::Ninguno : Motivo::Roto;
+        if (f.error() != QFileDevice::NoError || datos.size() != info.size()) {
+            datos.clear();
+            return Motivo::Roto;
+        }
+        return Motivo::Ninguno;
     }
 
 private:

@@ -1,5 +1,7 @@
 #include "imaging/DecodificadorPng.h"
 
+#include "imaging/TrozosPng.h"
+
 #include <png.h>
 
 #include <cstdint>
@@ -82,6 +84,7 @@ Resultado Leer(Lector &r, Fuente &fuente, QSize tamano, const Plazo &plazo, std:
     if (setjmp(png_jmpbuf(png)))
         return Resultado::Error;
     png_set_read_fn(png, &fuente, LeerDatos);
+    png_set_chunk_malloc_max(png, trozosPng::BytesMaximosAuxiliares);
     png_read_info(png, r.info);
     png_uint_32 ancho = 0, alto = 0;
     int bits = 0, color = 0, entrelazado = 0;

@@ -6,6 +6,7 @@
 #include "imaging/DecodificadorJpeg.h"
 #include "imaging/DecodificadorPng.h"
 #include "imaging/Plazo.h"
+#include "imaging/TrozosPng.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -139,7 +140,10 @@ LectorPagina::LectorPagina(const QByteArray &datos)
 {
     static std::once_flag limite;
     std::call_once(limite, [] { QImageReader::setAllocationLimit(int(BytesMaximosPicture / (1024 * 1024))); });
-    Buffer.setData(datos);
+    // A PNG whose chunks would take more memory than the page never reaches
+    // the reader: it sees no bytes and fails as on a damaged page.
+    if (trozosPng::Admisibles(datos))
+        Buffer.setData(datos);
     Buffer.open(QIODevice::ReadOnly);
     Lector.setDevice(&Buffer);
     Lector.setDecideFormatFromContent(true);

@@ -33,7 +33,8 @@ void CargarPicture(const QString &ruta, ControlImagen &destino);
 bool FormatoDePagina(const QByteArray &formato);
 
 // A reader over a page's bytes: the format from the content, camera pictures
-// turned upright, and Qt's allocation limit at the picture limit.
+// turned upright, Qt's allocation limit at the picture limit, and no bytes
+// at all for a PNG whose chunks are over their limits (trozosPng).
 struct LectorPagina {
     explicit LectorPagina(const QByteArray &datos);
     QBuffer Buffer; // before the reader, which reads from it until it goes

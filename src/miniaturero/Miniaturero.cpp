@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include <sys/resource.h>
@@ -51,7 +52,14 @@ private:
 
 Resultado Escribir(const QString &comic, const QString &salida, int lado)
 {
-    const auto portada = portada::LeerPortada(comic, lado);
+    std::optional<portada::Portada> portada;
+    try {
+        portada = portada::LeerPortada(comic, lado, EntradaMaxima);
+    } catch (const std::bad_alloc &) {
+        // What still does not fit in the process's bounds: no thumbnail,
+        // never an abort.
+        return Resultado::SinPortada;
+    }
     if (!portada || portada->Imagen.isNull())
         return Resultado::SinPortada;
     const SenalesRetenidas retenidas;

@@ -3,6 +3,8 @@
 // collection browser shows) written as a PNG thumbnail. No widgets.
 #include <QString>
 
+#include <cstdint>
+
 namespace miniaturero {
 
 // The side of the box a thumbnail fits into when none is asked for, and the
@@ -28,6 +30,9 @@ Resultado Escribir(const QString &comic, const QString &salida, int lado);
 // which has then written nothing.
 inline constexpr int SegundosMaximos = 10;
 inline constexpr long long MemoriaMaxima = 256LL * 1024 * 1024;
+// The largest front page it unpacks: the page, its copies while it grows
+// and its decoded picture must fit beside the libraries in that space.
+inline constexpr std::uint64_t EntradaMaxima = MemoriaMaxima / 8;
 void Limitar();
 
 // Runs a thumbnailer command line ("-s SIZE INPUT OUTPUT"); the exit status.

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QTimer>
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -83,6 +84,10 @@ void InstanciaUnica::Escuchar()
                 continue;
             }
             connect(s, &QLocalSocket::readyRead, this, [this, s] { Leer(s); });
+            QTimer::singleShot(EsperaLineaMs, s, [s] {
+                s->abort();
+                s->deleteLater();
+            });
             Leer(s);
         }
     });

@@ -34,6 +34,9 @@ public:
 
     // The longest message taken; a path is never longer.
     static constexpr qint64 MaximoMensaje = 16 * 1024;
+    // A connection that has not finished its line by then is dropped, so
+    // that silent ones never pile up.
+    static constexpr int EsperaLineaMs = 2000;
 
 signals:
     // Another start of the same user handed over the document at `ruta`.

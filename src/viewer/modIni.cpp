@@ -4,6 +4,7 @@
 #include <QList>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <optional>
 
 namespace modIni {
@@ -13,6 +14,7 @@ namespace {
 // Lines are kept as bytes so that anything we do not touch is written back
 // exactly as it was read, whatever its encoding.
 struct Lineas {
+    QByteArray todo;              // the file: lines read point into it
     QList<QByteArray> lineas;
     QByteArray finDeLinea = "\n";
     bool terminaEnSalto = true;
@@ -24,16 +26,22 @@ Lineas Leer(const QString &archivo)
     QFile f(archivo);
     if (!f.open(QIODevice::ReadOnly))
         return r;
-    const QByteArray todo = f.readAll();
+    r.todo = f.readAll();
+    const QByteArray &todo = r.todo;
     if (todo.contains("\r\n"))
         r.finDeLinea = "\r\n";
     r.terminaEnSalto = todo.isEmpty() || todo.endsWith('\n');
-    r.lineas = todo.split('\n');
-    if (r.terminaEnSalto && !r.lineas.isEmpty())
-        r.lineas.removeLast();
-    for (auto &l : r.lineas)
-        if (l.endsWith('\r'))
-            l.chop(1);
+    // Every read walks the whole file: its lines cost no copy each.
+    r.lineas.reserve(todo.count('\n') + 1);
+    for (qsizetype inicio = 0; inicio <= todo.size();) {
+        const qsizetype salto = todo.indexOf('\n', inicio);
+        const qsizetype fin = salto < 0 ? todo.size() : salto;
+        if (salto < 0 && r.terminaEnSalto)
+            break; // nothing after the last line end
+        const qsizetype largo = fin - inicio - (fin > inicio && todo[fin - 1] == '\r' ? 1 : 0);
+        r.lineas << QByteArray::fromRawData(todo.constData() + inicio, largo);
+        inicio = fin + 1;
+    }
     return r;
 }
 
@@ -42,31 +50,37 @@ QString Texto(const QByteArray &bytes)
     return QString::fromUtf8(bytes).trimmed();
 }
 
-// Section name of a "[name]" line, if it is one.
-std::optional<QString> Seccion(const QByteArray &linea)
+// Section name of a "[name]" line, if it is one; a view into the line.
+std::optional<QByteArrayView> Seccion(QByteArrayView linea)
 {
-    const QByteArray t = linea.trimmed();
+    const QByteArrayView t = linea.trimmed();
     if (!t.startsWith('['))
         return std::nullopt;
     const auto fin = t.indexOf(']');
-    return Texto(fin < 0 ? t.mid(1) : t.mid(1, fin - 1));
+    return fin < 0 ? t.sliced(1) : t.sliced(1, fin - 1);
 }
 
 // Key of a "key=value" line, if it is one (comments are not keys).
-std::optional<QString> Clave(const QByteArray &linea)
+std::optional<QByteArrayView> Clave(QByteArrayView linea)
 {
-    const QByteArray t = linea.trimmed();
+    const QByteArrayView t = linea.trimmed();
     if (t.startsWith(';') || t.startsWith('['))
         return std::nullopt;
     const auto igual = t.indexOf('=');
     if (igual < 0)
         return std::nullopt;
-    return Texto(t.left(igual));
+    return t.first(igual);
 }
 
-bool Igual(const QString &a, const QString &b)
+// A name as a line writes it against a wanted one, without regard to case
+// or outer blanks. Plain ASCII lines, nearly all of them, cost no string:
+// every read walks the whole file, which may be long.
+bool Igual(QByteArrayView nombre, const QString &b)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    const QByteArrayView t = nombre.trimmed();
+    if (std::all_of(t.begin(), t.end(), [](char c) { return uchar(c) < 0x80; }))
+        return QLatin1String(t.data(), t.size()).compare(b, Qt::CaseInsensitive) == 0;
+    return Texto(nombre.toByteArray()).compare(b, Qt::CaseInsensitive) == 0;
 }
 
 struct Posicion {
@@ -90,7 +104,7 @@ Posicion Buscar(const Lineas &l, const QString &seccion, const QString &clave)
         }
         if (!dentro)
             continue;
-        if (!l.lineas[i].trimmed().isEmpty())
+        if (!QByteArrayView(l.lineas[i]).trimmed().isEmpty())
             p.ultima = i;
         if (const auto k = Clave(l.lineas[i]); k && Igual(*k, clave)) {
             p.clave = i;
@@ -136,7 +150,7 @@ std::vector<std::pair<QString, QString>> LeerSeccion(const QString &archivo, con
                 break; // only the first section of that name counts
             dentro = Igual(*s, seccion);
         } else if (const auto k = Clave(linea); dentro && k) {
-            claves.emplace_back(*k, Valor(linea));
+            claves.emplace_back(Texto(k->toByteArray()), Valor(linea));
         }
     }
     return claves;

@@ -13,6 +13,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include <sys/socket.h>
@@ -215,4 +216,30 @@ TEST(InstanciaUnica, ASocketLeftByACrashIsCleanedUp)
     Enviar(nueva.Direccion(), comic.toUtf8() + '\n');
     EXPECT_TRUE(QTest::qWaitFor([&] { return !recibidas.isEmpty(); }, 5000));
     EXPECT_EQ(recibidas, QStringList{comic});
+}
+
+TEST(InstanciaUnica, SilentConnectionsAreDroppedAndDoNotStopAHandOver)
+{
+    InstanciaUnica primera(QStringLiteral("/programa/cuatro"));
+    ASSERT_TRUE(primera.EsLaPrimera());
+    QStringList recibidas;
+    QObject::connect(&primera, &InstanciaUnica::DocumentoRecibido, [&](const QString &r) { recibidas << r; });
+    // Connections that never finish a line: silent, or a path without its end.
+    std::vector<std::unique_ptr<QLocalSocket>> mudas;
+    for (int i = 0; i < 6; ++i) {
+        mudas.push_back(std::make_unique<QLocalSocket>());
+        mudas.back()->connectToServer(primera.Direccion());
+        ASSERT_TRUE(mudas.back()->waitForConnected(5000));
+        if (i % 2)
+            mudas.back()->write("/tmp/a.cbz");
+    }
+    QTemporaryDir t;
+    const QString comic = t.filePath("c.cbz");
+    ASSERT_TRUE(prueba::EscribirZip(comic, {{"01.jpg", prueba::PaginaMarcada(1)}}));
+    Enviar(primera.Direccion(), comic.toUtf8() + '\n');
+    EXPECT_EQ(recibidas, QStringList{comic});
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return std::all_of(mudas.begin(), mudas.end(),
+                           [](const auto &s) { return s->state() == QLocalSocket::UnconnectedState; });
+    }, InstanciaUnica::EsperaLineaMs + 3000));
 }

@@ -14,6 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <map>
+#include <thread>
+
 using prueba::EntradaNueva;
 
 namespace {
@@ -275,4 +279,99 @@ TEST_F(Zip, TheKeptOpenIndexChecksEveryEntryAndStandsAsideWhenUnsure)
     QByteArray d;
     EXPECT_EQ(indice->Leer("p2.jpg", d), archivo::IndiceZip::Resultado::Otro);
     EXPECT_FALSE(archivo::IndiceZip::Abrir(Ruta("no-existe.cbz"), {}));
+}
+
+TEST(Archivo, NamesReadOnAnyThreadAreUnicodeAndTheProcessLocaleIsLeftAlone)
+{
+    QTemporaryDir t;
+    const QString cbz = t.filePath("c.cbz");
+    ASSERT_TRUE(prueba::EscribirZip(cbz, {{"ñandú/página.jpg", "x"}}));
+    const std::string antes = std::setlocale(LC_CTYPE, nullptr);
+    std::setlocale(LC_CTYPE, "C"); // as in a program without our main
+    QString nombre;
+    std::thread([&] { nombre = archivo::ListarEntradas(cbz).at(0).Nombre; }).join();
+    EXPECT_STREQ(std::setlocale(LC_CTYPE, nullptr), "C");
+    std::setlocale(LC_CTYPE, antes.c_str());
+    EXPECT_EQ(nombre, "ñandú/página.jpg");
+}
+
+namespace {
+
+// Every regular entry of `zip` as the viewer reads it, through the index
+// when it takes the archive: the general reader's data or a damaged page,
+// never another picture. Whether the index took it.
+bool LeeComoElGeneral(const QByteArray &zip, const char *caso)
+{
+    QStringList regulares;
+    for (const auto &e : archivo::ListarEntradasDatos(zip))
+        if (e.Regular)
+            regulares << e.Nombre;
+    std::map<QString, QByteArray> general; // the last of a name, as on disk
+    archivo::LeerEntradasDatos(zip, [](const QString &) { return true; },
+                               [&](const QString &n, const QByteArray &d) { general[n] = d; });
+    const auto indice = archivo::IndiceZip::AbrirDatos(zip, regulares);
+    for (const QString &n : regulares) {
+        QByteArray propia;
+        const auto r = indice ? indice->Leer(n, propia) : archivo::IndiceZip::Resultado::Otro;
+        EXPECT_NE(r, archivo::IndiceZip::Resultado::NoEsta) << caso;
+        if (r == archivo::IndiceZip::Resultado::Bien) {
+            EXPECT_TRUE(propia == general[n]) << caso << " " << n.toStdString();
+        }
+    }
+    return indice != nullptr;
+}
+
+} // namespace
+
+TEST(IndiceZip, HostileArchivesGiveTheGeneralReadersPagesOrDamagedOnes)
+{
+    using prueba::PonerLE;
+    using prueba::ZipCrudo;
+    const auto paginas = prueba::PaginasNumeradas(3, [](int i) { return QByteArray(100 + i, char('a' + i)); }, "jpg", 2);
+    std::vector<EntradaNueva> miles;
+    for (int i = 0; i < 3000; ++i)
+        miles.push_back({QString("p%1.jpg").arg(i, 4, 10, QChar('0')), "x"});
+    const auto contar = [](ZipCrudo &z, std::uint32_t n) {
+        PonerLE(z.Bytes, z.Fin + 8, n, 2);
+        PonerLE(z.Bytes, z.Fin + 10, n, 2);
+    };
+    struct Caso {
+        const char *nombre;
+        std::vector<EntradaNueva> entradas;
+        bool descriptores;
+        std::function<void(ZipCrudo &)> cambio;
+        int indexado; // -1: either way
+    };
+    const Caso casos[] = {
+        {"sound", paginas, false, {}, 1},
+        {"data descriptors", paginas, true, {}, 1},
+        {"local header past the end", paginas, false,
+         [](ZipCrudo &z) { PonerLE(z.Bytes, z.Centrales[1] + 42, std::uint32_t(z.Bytes.size() + 100), 4); }, 0},
+        {"directory past the end", paginas, false, [](ZipCrudo &z) { PonerLE(z.Bytes, z.Fin + 16, 0x7FFFFFF0, 4); }, 0},
+        {"more entries counted", paginas, false, [&](ZipCrudo &z) { contar(z, 4); }, 0},
+        {"fewer entries counted", paginas, false, [&](ZipCrudo &z) { contar(z, 2); }, 0},
+        {"swapped local names", paginas, false,
+         [](ZipCrudo &z) {
+             z.Bytes[z.Locales[0] + 32] = '2';
+             z.Bytes[z.Locales[1] + 32] = '1';
+         }, 0},
+        {"local method differs", paginas, false, [](ZipCrudo &z) { PonerLE(z.Bytes, z.Locales[0] + 8, 8, 2); }, 0},
+        {"ZIP64 sizes", paginas, false, [](ZipCrudo &z) { PonerLE(z.Bytes, z.Centrales[0] + 20, 0xFFFFFFFF, 4); }, 0},
+        {"ZIP64 locator", paginas, false,
+         [](ZipCrudo &z) { z.Bytes.insert(z.Fin, QByteArray("PK\x06\x07", 4) + QByteArray(16, '\0')); }, 0},
+        {"one data range, thousands of entries", miles, false,
+         [](ZipCrudo &z) {
+             for (const qsizetype c : z.Centrales)
+                 PonerLE(z.Bytes, c + 42, std::uint32_t(z.Locales[0]), 4);
+         }, 0},
+        {"names that climb, absolute and with backslashes", {{"../p1.jpg", "a"}, {"/abs/p2.jpg", "b"}, {"c\\p3.jpg", "c"}},
+         false, {}, -1},
+    };
+    for (const Caso &c : casos) {
+        ZipCrudo z = prueba::ZipGuardado(c.entradas, c.descriptores);
+        if (c.cambio)
+            c.cambio(z);
+        const bool indexado = LeeComoElGeneral(z.Bytes, c.nombre);
+        EXPECT_TRUE(c.indexado < 0 || indexado == bool(c.indexado)) << c.nombre;
+    }
 }

@@ -7,6 +7,7 @@
 #include "FuentesDePrueba.h"
 #include "documento/ArchivoMarcadores.h"
 #include "documento/Documento.h"
+#include "documento/FuentePaginas.h"
 #include "documento/Paginas.h"
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
@@ -18,6 +19,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
 
 using prueba::EntradaNueva;
 
@@ -376,4 +380,70 @@ TEST_F(Documentos, TheViewTurnsPagesWithoutAWindow)
     EXPECT_EQ(NumeroDe(v.Imagen2()), 3);
     v.PasarPagina(false, false);
     EXPECT_EQ(NumeroDe(v.Imagen()), 1);
+}
+
+TEST_F(Documentos, FortyThousandBookmarksSurviveASave)
+{
+    Escribir("c.cbz", "x");
+    QList<RegistroMarcador> muchos;
+    for (int i = 1; i <= 40000; ++i)
+        muchos << RegistroMarcador{Ruta("c.cbz"), QString::number(i)};
+    prueba::EscribirBytes(marcadores::RutaArchivo(), marcadores::Escribir(muchos));
+    d.CargarMarcadores();
+    ASSERT_TRUE(d.GuardarMarcadores());
+    const QList<RegistroMarcador> leidos = marcadores::Leer(prueba::LeerBytes(marcadores::RutaArchivo()));
+    QFile::remove(marcadores::RutaArchivo());
+    ASSERT_EQ(leidos.size(), 40000);
+    EXPECT_EQ(leidos.constLast().Marcador, "40000");
+}
+
+TEST_F(Documentos, AFolderPageThatCannotBeReadIsADamagedPage)
+{
+    for (const char *n : {"a.jpg", "b.jpg", "c.jpg"})
+        Escribir(QString("pics/") + n, Pagina(1));
+    ASSERT_TRUE(QFile::link("/proc/self/mem", Ruta("pics/d.jpg"))); // there, and any read of it fails
+    d.Abrir(Ruta("pics/a.jpg"));
+    ASSERT_EQ(d.NumeroPaginas(), 4);
+    // After the listing: one grown past any page, one turned into a folder.
+    ASSERT_TRUE(QFile(Ruta("pics/b.jpg")).resize(qint64(archivo::TamanoMaximoEntrada) + 1));
+    ASSERT_TRUE(QFile::remove(Ruta("pics/c.jpg")) && QDir().mkpath(Ruta("pics/c.jpg")));
+    QByteArray datos;
+    const std::pair<const char *, Motivo> casos[] = {
+        {"b.jpg", Motivo::DemasiadoGrande}, {"c.jpg", Motivo::Roto}, {"d.jpg", Motivo::Roto}, {"gone.jpg", Motivo::NoEsta}};
+    for (const auto &[n, motivo] : casos) {
+        EXPECT_EQ(d.Fuente()->Leer(n, datos), motivo) << n;
+        EXPECT_TRUE(datos.isEmpty()) << n;
+    }
+    EXPECT_EQ(Leida(4), -1); // message 200, as for an archive's page
+}
+
+namespace {
+
+// The process's peak resident memory since the last call, in megabytes.
+long PicoDesdeAntesMb()
+{
+    std::ifstream estado("/proc/self/status");
+    long kb = -1;
+    for (std::string l; std::getline(estado, l);)
+        if (l.rfind("VmHWM:", 0) == 0)
+            kb = std::stol(l.substr(6));
+    std::ofstream("/proc/self/clear_refs") << "5"; // the peak starts again from here
+    return kb / 1024;
+}
+
+} // namespace
+
+TEST_F(Documentos, EightPngPagesOfHugeChunksTurnedQuicklyStayWithinMemory)
+{
+    // Each page is a text chunk claiming a gigabyte it does not hold.
+    const QByteArray bomba = prueba::PngConTrozo("tEXt", QByteArray("Title\0", 6), 0x3FFFFFFF);
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("b.cbz"), prueba::PaginasNumeradas(8, [&](int) { return bomba; }, "png")));
+    d.Abrir(Ruta("b.cbz"));
+    EstadoVista v(d);
+    v.PonerVentana({800 * 15, 600 * 15}, 1.0 / 15);
+    PicoDesdeAntesMb();
+    for (int i = 0; i < 8; ++i)
+        v.PasarPagina(true, false);
+    d.Preparador().EsperarInactivo();
+    EXPECT_LT(PicoDesdeAntesMb(), 512);
 }

@@ -180,7 +180,7 @@ TEST_F(Carga, TheKeyChangesWithTheArchiveAndWithAnyPictureOfAFolder)
     EXPECT_EQ(cacheMini::RutaCacheMini(d), modGeneral::CarpetaTemporal() + "xhero 01.cbz");
     const QString clave = cacheMini::ClaveCacheMini(d);
     const QDateTime antes = QFileInfo(Ruta("Hero 01.CBZ")).lastModified();
-    EXPECT_EQ(clave, cacheMini::TextoFechaHora(antes));
+    EXPECT_EQ(clave, cacheMini::TextoFechaHora(antes) + " " + Ruta("Hero 01.CBZ"));
     QFile archivo(Ruta("Hero 01.CBZ"));
     ASSERT_TRUE(archivo.open(QIODevice::ReadWrite));
     ASSERT_TRUE(archivo.setFileTime(antes.addSecs(60), QFileDevice::FileModificationTime));
@@ -203,7 +203,7 @@ TEST_F(Carga, TheKeyChangesWithTheArchiveAndWithAnyPictureOfAFolder)
     EXPECT_EQ(cacheMini::RutaCacheMini(d),
               modGeneral::CarpetaTemporal() + "x" + Ruta("Vol1/").toLower().remove('/').remove(':'));
     const QString claveCarpeta = cacheMini::ClaveCacheMini(d);
-    EXPECT_TRUE(claveCarpeta.endsWith(" 2"));
+    EXPECT_TRUE(claveCarpeta.endsWith(" 2 " + Ruta("Vol1/")));
     escribir("b.jpg", QDateTime::currentDateTime().addDays(1)); // replaced by a newer picture
     EXPECT_NE(cacheMini::ClaveCacheMini(d), claveCarpeta);
     const QString claveReemplazo = cacheMini::ClaveCacheMini(d);

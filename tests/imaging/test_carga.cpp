@@ -344,3 +344,32 @@ TEST_F(Carga, OnlyPageFormatsAreDecoded)
     modPNG::CargarSegunExtension(Ruta("foto.gif"), c);
     EXPECT_EQ(c.Picture.size(), QSize(8, 8));
 }
+
+TEST(TrozosPng, AncillaryChunksOverTheirLimitsRefuseThePage)
+{
+    const auto comprimido = [](const QByteArray &d) { return qCompress(d).mid(4); }; // the zlib stream
+    QByteArray perfil(132, '\0');
+    qToBigEndian<quint32>(0x40000000, perfil.data()); // a profile declaring a gigabyte
+    struct Caso {
+        const char *nombre;
+        QByteArray png;
+        bool decodificada;
+    };
+    const Caso casos[] = {
+        {"honest text", prueba::PngConTrozo("tEXt", QByteArray("Title\0Hi!", 9)), true},
+        {"text claiming a gigabyte", prueba::PngConTrozo("tEXt", QByteArray("Title\0", 6), 0x3FFFFFFF), false},
+        {"compressed text unpacking past the limit",
+         prueba::PngConTrozo("zTXt", QByteArray("Title\0\0", 7) + comprimido(QByteArray(17 << 20, 'a'))), false},
+        {"profile declaring a gigabyte", prueba::PngConTrozo("iCCP", QByteArray("icc\0\0", 5) + comprimido(perfil)),
+         false},
+    };
+    for (const Caso &c : casos) {
+        ControlImagen h;
+        bool hecha = false;
+        try {
+            hecha = modPNG::CargarPagina(prueba::Origen(c.png, "p.png"), {}, h) && !h.Picture.isNull();
+        } catch (const ErrorLectura &) {
+        }
+        EXPECT_EQ(hecha, c.decodificada) << c.nombre;
+    }
+}

@@ -2,6 +2,7 @@
 // and an output path, on real archives and on hostile ones.
 #include "Constructores.h"
 #include "collection/Portada.h"
+#include "documento/FuentePaginas.h"
 #include "miniaturero/Miniaturero.h"
 
 #include <QDir>
@@ -165,4 +166,34 @@ TEST(Miniaturero, ItsProcessIsBoundInTimeAndMemory)
     EXPECT_FALSE(WIFEXITED(estado)) << "bounds missing: " << WEXITSTATUS(estado);
     ASSERT_TRUE(WIFSIGNALED(estado));
     EXPECT_EQ(WTERMSIG(estado), SIGALRM);
+}
+
+TEST(Miniaturero, AFrontPageOf64MbExitsOneAndWritesNothing)
+{
+    // A real page with 64 MB after its end: decodable, and over the bound.
+    QTemporaryDir t;
+    const QByteArray pagina = prueba::PaginaMarcada(1);
+    const QString cbz = t.filePath("grande.cbz");
+    ASSERT_TRUE(prueba::EscribirZip(cbz, {{"01.jpg", pagina + QByteArray((64 << 20) - pagina.size(), '\0')}}));
+    const Corrida c = Miniatura({cbz, t.filePath("g.png")});
+    EXPECT_EQ(c.Estado, QProcess::NormalExit);
+    EXPECT_EQ(c.Codigo, 1);
+    EXPECT_EQ(Archivos(t.path()), QStringList{"grande.cbz"});
+}
+
+TEST(Miniaturero, SwappedLocalNamesGiveTheViewersPicture)
+{
+    QTemporaryDir t;
+    prueba::ZipCrudo z = prueba::ZipGuardado({{"p01.jpg", prueba::PaginaMarcada(1)}, {"p02.jpg", prueba::PaginaMarcada(2)}});
+    z.Bytes[z.Locales[0] + 32] = '2'; // each local header names the other entry
+    z.Bytes[z.Locales[1] + 32] = '1';
+    const QString cbz = t.filePath("c.cbz");
+    prueba::EscribirBytes(cbz, z.Bytes);
+    const auto fuente = FuentePaginas::Para(cbz, "CBZ");
+    const QStringList paginas = fuente->Listar().Paginas;
+    ASSERT_EQ(paginas, QStringList({"p01.jpg", "p02.jpg"}));
+    QByteArray vista;
+    ASSERT_EQ(fuente->Leer(paginas[0], vista), Motivo::Ninguno);
+    ASSERT_EQ(Miniatura({"-s", "1024", cbz, t.filePath("c.png")}).Codigo, 0);
+    EXPECT_EQ(QImage(t.filePath("c.png")).size(), QImage::fromData(vista).size());
 }

@@ -323,6 +323,22 @@ TEST_F(Mini, AFolderWithOneMorePictureIsBuiltAfresh)
     }));
 }
 
+TEST_F(Mini, TwoSameNamedComicsInTwoFoldersKeepTheirOwnGrids)
+{
+    QDir().mkpath(tmp.filePath("a"));
+    QDir().mkpath(tmp.filePath("b"));
+    Comic(3, {60, 80}, "a/c.cbz");
+    ASSERT_TRUE(ConMini([](FormMini &v) { v.ImCerrar->click(); }));
+    const QString base = Base();
+    Comic(3, {80, 60}, "b/c.cbz"); // the same name, pages and date
+    QFile b(tmp.filePath("b/c.cbz"));
+    ASSERT_TRUE(b.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(b.setFileTime(QFileInfo(tmp.filePath("a/c.cbz")).lastModified(), QFileDevice::FileModificationTime));
+    b.close();
+    ASSERT_EQ(Base(), base);
+    ASSERT_TRUE(ConMini([](FormMini &v) { EXPECT_FALSE(v.DesdeCache); }));
+}
+
 TEST_F(Mini, ADamagedPageKeepsAnEmptyFrameAndNoPageFileIsLeft)
 {
     ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("d.cbz"), {{"p1.jpg", prueba::PaginaNumero(1, {60, 80})},

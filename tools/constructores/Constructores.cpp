@@ -160,6 +160,84 @@ bool EscribirRar4(const QString &ruta, const std::vector<EntradaNueva> &entradas
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(salida) == salida.size();
 }
 
+ZipCrudo ZipGuardado(const std::vector<EntradaNueva> &entradas, bool descriptores)
+{
+    constexpr std::uint32_t FechaDos = 0x5B8E6000;
+    const std::uint16_t banderas = 0x0800 | (descriptores ? 0x0008 : 0); // UTF-8 names
+    ZipCrudo z;
+    QByteArray central;
+    std::vector<qsizetype> centrales;
+    for (const EntradaNueva &e : entradas) {
+        const QByteArray nombre = e.Nombre.toUtf8();
+        const std::uint32_t crc = Crc32(e.Datos), n = std::uint32_t(e.Datos.size());
+        const std::uint32_t local = std::uint32_t(z.Bytes.size());
+        z.Locales.push_back(z.Bytes.size());
+        Poner(z.Bytes, 0x04034b50, 4);
+        Poner(z.Bytes, 20, 2);
+        Poner(z.Bytes, banderas, 2);
+        Poner(z.Bytes, 0, 2); // stored
+        Poner(z.Bytes, FechaDos, 4);
+        for (const std::uint32_t v : {crc, n, n})
+            Poner(z.Bytes, descriptores ? 0 : v, 4);
+        Poner(z.Bytes, std::uint32_t(nombre.size()), 2);
+        Poner(z.Bytes, 0, 2);
+        z.Bytes += nombre + e.Datos;
+        if (descriptores)
+            for (const std::uint32_t v : {0x08074b50u, crc, n, n})
+                Poner(z.Bytes, v, 4);
+        centrales.push_back(central.size());
+        Poner(central, 0x02014b50, 4);
+        Poner(central, 0x0314, 2); // made on Unix
+        Poner(central, 20, 2);
+        Poner(central, banderas, 2);
+        Poner(central, 0, 2);
+        for (const std::uint32_t v : {FechaDos, crc, n, n})
+            Poner(central, v, 4);
+        Poner(central, std::uint32_t(nombre.size()), 2);
+        Poner(central, 0, 4); // extra and comment
+        Poner(central, 0, 4); // disk and internal attributes
+        Poner(central, 0100644u << 16, 4);
+        Poner(central, local, 4);
+        central += nombre;
+    }
+    for (const qsizetype c : centrales)
+        z.Centrales.push_back(z.Bytes.size() + c);
+    const std::uint32_t inicio = std::uint32_t(z.Bytes.size());
+    z.Bytes += central;
+    z.Fin = z.Bytes.size();
+    Poner(z.Bytes, 0x06054b50, 4);
+    Poner(z.Bytes, 0, 4);
+    Poner(z.Bytes, std::uint32_t(entradas.size()), 2);
+    Poner(z.Bytes, std::uint32_t(entradas.size()), 2);
+    Poner(z.Bytes, std::uint32_t(central.size()), 4);
+    Poner(z.Bytes, inicio, 4);
+    Poner(z.Bytes, 0, 2);
+    return z;
+}
+
+void PonerLE(QByteArray &b, qsizetype pos, std::uint32_t v, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        b[pos + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+QByteArray PngConTrozo(const char *tipo, const QByteArray &cuerpo, std::int64_t declarado)
+{
+    const QByteArray png = PaginaDeColor(Qt::white, {1, 1}, "PNG");
+    const qsizetype trasCabecera = 8 + 25; // the signature and IHDR
+    const auto largo = std::uint32_t(declarado < 0 ? cuerpo.size() : declarado);
+    QByteArray trozo;
+    for (int i = 3; i >= 0; --i)
+        trozo.append(static_cast<char>((largo >> (8 * i)) & 0xFF));
+    trozo += QByteArray(tipo, 4) + cuerpo;
+    if (declarado < 0) {
+        const std::uint32_t crc = Crc32(trozo.mid(4));
+        for (int i = 3; i >= 0; --i)
+            trozo.append(static_cast<char>((crc >> (8 * i)) & 0xFF));
+    }
+    return png.left(trasCabecera) + trozo + png.mid(trasCabecera);
+}
+
 QByteArray PaginaDeColor(const QColor &color, QSize tamano, const char *formato)
 {
     QImage i(tamano, QImage::Format_RGB32);

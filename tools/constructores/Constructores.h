@@ -35,6 +35,25 @@ QByteArray InicioRar4();
 QByteArray BloqueRar4(const QByteArray &nombre, const QByteArray &datos, std::uint64_t empaquetado,
                       std::uint64_t desempaquetado);
 
+// A stored ZIP written byte by byte, for what no archiver writes: the
+// offsets of its parts let a test make its headers disagree or lie.
+// `descriptores`: each entry's CRC and sizes follow its data, as streaming
+// writers put them, and its local header has zeros there.
+struct ZipCrudo {
+    QByteArray Bytes;
+    std::vector<qsizetype> Locales;   // each entry's local header
+    std::vector<qsizetype> Centrales; // each entry's central header
+    qsizetype Fin = 0;                // the end record
+};
+ZipCrudo ZipGuardado(const std::vector<EntradaNueva> &entradas, bool descriptores = false);
+
+// `v` little-endian over `bytes` bytes of `b` at `pos`.
+void PonerLE(QByteArray &b, qsizetype pos, std::uint32_t v, int bytes);
+
+// A 1 x 1 PNG with one more chunk after its header: `tipo` carrying
+// `cuerpo`, declaring `declarado` bytes when given (and then no CRC).
+QByteArray PngConTrozo(const char *tipo, const QByteArray &cuerpo, std::int64_t declarado = -1);
+
 // A page of one colour, encoded ("JPG", "PNG", ...); page n of PaginaNumero
 // has hue n * 50.
 QByteArray PaginaDeColor(const QColor &color, QSize tamano, const char *formato = "JPG");
