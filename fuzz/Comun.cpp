@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QGuiApplication>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -24,6 +25,12 @@ void IniciarQt()
     // own globals may already be gone.
     static QGuiApplication *const app = std::make_unique<QGuiApplication>(argc, argv).release();
     (void)app;
+}
+
+void Fallo(const char *que)
+{
+    std::fprintf(stderr, "%s\n", que);
+    std::abort();
 }
 
 QString CarpetaLimpia()

@@ -7,8 +7,6 @@
 #include "imaging/modPNG.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -17,12 +15,6 @@ constexpr auto Objetivo = decodificadorAvifJxl::Formato::Jxl;
 #else
 constexpr auto Objetivo = decodificadorAvifJxl::Formato::Avif;
 #endif
-
-[[noreturn]] void Fallo(const char *que)
-{
-    std::fprintf(stderr, "%s\n", que);
-    std::abort();
-}
 
 } // namespace
 
@@ -43,15 +35,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *datos, std::size_t tam
     ControlImagen c;
     try {
         if (!modPNG::CargarPagina(origen, [&](QSize n) { return n.scaled(pantalla, Qt::KeepAspectRatio); }, c))
-            Fallo("stopped without being cancelled");
+            fuzz::Fallo("stopped without being cancelled");
     } catch (const ErrorImagen &) {
         return 0;
     }
     const QSize natural = TamanoNatural(c);
     if (std::uint64_t(natural.width()) * std::uint64_t(natural.height()) * 4 > modPNG::BytesMaximosPicture)
-        Fallo("a page over the limit was decoded");
+        fuzz::Fallo("a page over the limit was decoded");
     if (c.Picture.width() > std::max(pantalla.width(), natural.width())
         || c.Picture.height() > std::max(pantalla.height(), natural.height()))
-        Fallo("larger than shown");
+        fuzz::Fallo("larger than shown");
     return 0;
 }

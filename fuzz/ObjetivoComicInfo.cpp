@@ -5,17 +5,9 @@
 #include "archive/ComicInfo.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <set>
 
 namespace {
-
-[[noreturn]] void Fallo(const char *que)
-{
-    std::fprintf(stderr, "%s\n", que);
-    std::abort();
-}
 
 bool Numero(int n, int minimo, int maximo)
 {
@@ -35,19 +27,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *datos, std::size_t tam
     const QByteArray xml = QByteArray::fromRawData(reinterpret_cast<const char *>(datos), qsizetype(tamano));
     const archivo::InfoComic i = archivo::LeerComicInfo(xml);
     if (!i.Leida && (!i.Titulo.isEmpty() || !i.Paginas.empty()))
-        Fallo("fields of a file not read");
+        fuzz::Fallo("fields of a file not read");
     for (const QString *t : {&i.Titulo, &i.Serie, &i.Numero, &i.Guionista, &i.Dibujante})
         if (t->size() > archivo::LargoMaximoCampo)
-            Fallo("text over its bound");
+            fuzz::Fallo("text over its bound");
     if (i.Resumen.size() > archivo::LargoMaximoResumen)
-        Fallo("summary over its bound");
+        fuzz::Fallo("summary over its bound");
     if (!Numero(i.Volumen, 0, 99999) || !Numero(i.Cantidad, 0, 99999) || !Numero(i.Ano, 1, 9999) || !Numero(i.Mes, 1, 12))
-        Fallo("number out of range");
+        fuzz::Fallo("number out of range");
     if (int(i.Paginas.size()) > archivo::MaximoPaginasComicInfo)
-        Fallo("too many pages");
+        fuzz::Fallo("too many pages");
     std::set<int> imagenes;
     for (const archivo::PaginaComic &p : i.Paginas)
         if (p.Imagen < 0 || p.Imagen >= archivo::MaximoPaginasComicInfo || !imagenes.insert(p.Imagen).second || p.Tipos == 0)
-            Fallo("page out of range, repeated or of no type");
+            fuzz::Fallo("page out of range, repeated or of no type");
     return 0;
 }

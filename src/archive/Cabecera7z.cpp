@@ -98,8 +98,8 @@ public:
         return valor;
     }
 
-    // A count that may not be larger than `maximo` nor than the bytes left
-    // (every counted thing takes at least `bytesCada` bytes... or bits).
+    // A count of things still to read, each taking at least a byte (or a
+    // bit), so never more than `maximo` given from what is left.
     std::uint64_t Cuenta(std::uint64_t maximo)
     {
         const std::uint64_t n = Numero();

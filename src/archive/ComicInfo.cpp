@@ -63,9 +63,12 @@ std::uint32_t TiposDe(QStringView v)
     return tipos ? tipos : PaginaComic{}.Tipos;
 }
 
+// Pages of every Pages element, each Image once.
 void LeerPaginas(QXmlStreamReader &r, std::vector<PaginaComic> &paginas)
 {
     std::set<int> vistas;
+    for (const PaginaComic &p : paginas)
+        vistas.insert(p.Imagen);
     while (r.readNextStartElement()) {
         if (Igual(r.name(), u"Page") && int(paginas.size()) < MaximoPaginasComicInfo) {
             const QXmlStreamAttributes a = r.attributes();
@@ -84,30 +87,41 @@ void LeerPaginas(QXmlStreamReader &r, std::vector<PaginaComic> &paginas)
     }
 }
 
+struct CampoTexto {
+    const char16_t *nombre;
+    QString InfoComic::*campo;
+    qsizetype maximo;
+};
+const CampoTexto CamposTexto[] = {
+    {u"Title", &InfoComic::Titulo, LargoMaximoCampo},     {u"Series", &InfoComic::Serie, LargoMaximoCampo},
+    {u"Number", &InfoComic::Numero, LargoMaximoCampo},    {u"Writer", &InfoComic::Guionista, LargoMaximoCampo},
+    {u"Penciller", &InfoComic::Dibujante, LargoMaximoCampo}, {u"Summary", &InfoComic::Resumen, LargoMaximoResumen},
+};
+
+struct CampoNumero {
+    const char16_t *nombre;
+    int InfoComic::*campo;
+    int minimo, maximo;
+};
+const CampoNumero CamposNumero[] = {
+    {u"Volume", &InfoComic::Volumen, 0, 99999}, {u"Count", &InfoComic::Cantidad, 0, 99999},
+    {u"Year", &InfoComic::Ano, 1, 9999},        {u"Month", &InfoComic::Mes, 1, 12},
+};
+
 void LeerCampo(QXmlStreamReader &r, InfoComic &info)
 {
     const QStringView n = r.name();
-    if (Igual(n, u"Title"))
-        info.Titulo = Texto(r, LargoMaximoCampo);
-    else if (Igual(n, u"Series"))
-        info.Serie = Texto(r, LargoMaximoCampo);
-    else if (Igual(n, u"Number"))
-        info.Numero = Texto(r, LargoMaximoCampo);
-    else if (Igual(n, u"Writer"))
-        info.Guionista = Texto(r, LargoMaximoCampo);
-    else if (Igual(n, u"Penciller"))
-        info.Dibujante = Texto(r, LargoMaximoCampo);
-    else if (Igual(n, u"Summary"))
-        info.Resumen = Texto(r, LargoMaximoResumen);
-    else if (Igual(n, u"Volume"))
-        info.Volumen = Numero(r, 0, 99999);
-    else if (Igual(n, u"Count"))
-        info.Cantidad = Numero(r, 0, 99999);
-    else if (Igual(n, u"Year"))
-        info.Ano = Numero(r, 1, 9999);
-    else if (Igual(n, u"Month"))
-        info.Mes = Numero(r, 1, 12);
-    else if (Igual(n, u"Manga"))
+    for (const CampoTexto &c : CamposTexto)
+        if (Igual(n, c.nombre)) {
+            info.*c.campo = Texto(r, c.maximo);
+            return;
+        }
+    for (const CampoNumero &c : CamposNumero)
+        if (Igual(n, c.nombre)) {
+            info.*c.campo = Numero(r, c.minimo, c.maximo);
+            return;
+        }
+    if (Igual(n, u"Manga"))
         info.EsManga = MangaDe(Texto(r, LargoMaximoCampo));
     else if (Igual(n, u"Pages"))
         LeerPaginas(r, info.Paginas);

@@ -34,6 +34,27 @@ bool Abortar(const QVariant &plazo)
     return static_cast<const Plazo *>(plazo.value<const void *>())->Agotado();
 }
 
+// Poppler sets up its shared colour profiles, unguarded, when it first draws
+// a page in the process (ThreadSanitizer saw two first drawings race there,
+// never later ones): the first drawing is made alone.
+std::mutex primera;
+std::atomic<bool> preparado{false};
+
+QImage Dibujo(const Poppler::Page &p, QSize tamano, const QSizeF &puntos, const Plazo &plazo)
+{
+    const auto dibujar = [&] {
+        return p.renderToImage(72.0 * tamano.width() / puntos.width(), 72.0 * tamano.height() / puntos.height(), 0,
+                               0, tamano.width(), tamano.height(), Poppler::Page::Rotate0, nullptr, nullptr,
+                               Abortar, QVariant::fromValue(static_cast<const void *>(&plazo)));
+    };
+    if (preparado.load(std::memory_order_acquire))
+        return dibujar();
+    const std::lock_guard<std::mutex> l(primera);
+    QImage i = dibujar();
+    preparado.store(true, std::memory_order_release);
+    return i;
+}
+
 } // namespace
 
 bool EsPdf(const QByteArray &cabeza)
@@ -122,9 +143,7 @@ DocumentoPdf::Resultado DocumentoPdf::Dibujar(int i, QSize tamano, const std::at
         return Resultado::Error;
     QImage dibujo;
     if (const std::unique_ptr<Poppler::Page> p = d->page(i))
-        dibujo = p->renderToImage(72.0 * tamano.width() / puntos.width(), 72.0 * tamano.height() / puntos.height(),
-                                  0, 0, tamano.width(), tamano.height(), Poppler::Page::Rotate0, nullptr, nullptr,
-                                  Abortar, QVariant::fromValue(static_cast<const void *>(&plazo)));
+        dibujo = Dibujo(*p, tamano, puntos, plazo);
     Devolver(std::move(d));
     if (plazo.Cancelado())
         return Resultado::Cancelado;

@@ -3,12 +3,12 @@
 // each page drawn at the pixel size the caller needs (the resolution comes
 // from that size, so nothing is drawn small and enlarged).
 //
-// Threads: every function may be called from any thread, at the same time.
-// Poppler may not draw from one document on two threads at once, so each
-// thread drawing at that moment has a document of its own: one is opened
-// beside the first when a second drawing starts while one runs, and is kept
-// for the next. Two workers drawing pages of one comic take about half the
-// time they take one after the other behind a lock.
+// Threads: every function may be called from any thread, at the same time;
+// the object must outlive the calls. Poppler may not draw from one document
+// on two threads at once, so each thread drawing at that moment has a
+// document of its own: one is opened beside the first when a second drawing
+// starts while one runs, and is kept for the next. Two workers so draw two
+// pages at once instead of waiting on each other behind a lock.
 #include "imaging/Plazo.h"
 
 #include <QByteArray>
