@@ -84,8 +84,9 @@ struct Lectura {
 };
 
 // Calls `recibir` with the complete, verified data of each regular entry whose
-// name `coincide` accepts, in archive order. Damaged, oversized and
-// undecryptable entries are skipped; links and devices never give data.
+// name `coincide` accepts, in archive order, in one pass (LectorEnOrden's).
+// Damaged, oversized and undecryptable entries are skipped; links and devices
+// never give data.
 Lectura LeerEntradas(const QString &ruta, const Coincide &coincide, const Recibir &recibir,
                      const PedirClave &pedirClave = {}, const QString &clave = {});
 Lectura LeerEntradasDatos(const QByteArray &datos, const Coincide &coincide,
@@ -99,10 +100,13 @@ struct Fuente;
 
 // An archive read entry after entry in archive order, as the caller asks:
 // the one pass a solid archive needs, which the caller may pause between
-// entries and stop at any time. Entries the caller skips are never
-// unpacked where the format allows (everything but the block they share
-// with a later entry). Not thread-safe: one caller at a time, which may
-// change between calls.
+// entries and stop at any time. An entry the caller passes over is not
+// unpacked, unless one it asks for later shares its block. After a damaged
+// entry the pass goes on with the next one; the rest of a solid block
+// broken that way comes as damaged, without unpacking it again. While it
+// lives it holds the archive open and, in a 7z or RAR block, the unpacker's
+// dictionary (tens of megabytes at the highest settings). Not thread-safe:
+// one caller at a time, which may change between calls.
 class LectorEnOrden {
 public:
     explicit LectorEnOrden(const QString &ruta, const PedirClave &pedirClave = {}, const QString &clave = {});

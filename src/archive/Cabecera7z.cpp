@@ -1,7 +1,8 @@
 // The header of a 7z archive, read only for what libarchive does not tell:
-// which block ("folder") holds each file's data, and which blocks are behind
-// a password. Every count and size comes from the file and is checked against
-// what is left before it is used.
+// which block ("folder") holds each file's data, which blocks are behind a
+// password, and whether the header claims sizes and counts no archive has
+// (libarchive would reserve and fill memory for them). Every count and size
+// comes from the file and is checked against what is left before it is used.
 #include "archive/Lectores.h"
 
 #include <lzma.h>
@@ -70,6 +71,7 @@ class Lector {
 public:
     explicit Lector(const QByteArray &b) : b_(b) {}
     bool Bien() const { return bien_; }
+    bool Desmedido() const { return desmedido_; } // a count past its bound was met
     bool Fallar() { return bien_ = false; }
     std::uint64_t Quedan() const { return bien_ ? std::uint64_t(b_.size() - pos_) : 0; }
 
@@ -103,8 +105,10 @@ public:
     std::uint64_t Cuenta(std::uint64_t maximo)
     {
         const std::uint64_t n = Numero();
-        if (n > maximo)
+        if (n > maximo) {
+            desmedido_ = true;
             Fallar();
+        }
         return Bien() ? n : 0;
     }
 
@@ -169,6 +173,7 @@ private:
     const QByteArray &b_;
     qsizetype pos_ = 0;
     bool bien_ = true;
+    bool desmedido_ = false;
 };
 
 // The CRCs of `n` blocks, where they are given.
@@ -408,8 +413,9 @@ Resumen7z LeerResumen7z(const Fuente &fuente)
     for (int i = 0; i < 8; ++i)
         tamano |= std::uint64_t(firma.Byte()) << (8 * i);
     const std::uint32_t crc = firma.Entero32();
+    r.Desmedido = tamano > CabeceraMaxima;
     const auto total = std::uint64_t(f.Tamano());
-    if (tamano == 0 || tamano > CabeceraMaxima || desplazamiento > total || total - desplazamiento < 32 + tamano)
+    if (tamano == 0 || r.Desmedido || desplazamiento > total || total - desplazamiento < 32 + tamano)
         return r;
     QByteArray cabecera = f.Leer(qint64(32 + desplazamiento), qint64(tamano));
     if (std::uint64_t(cabecera.size()) != tamano
@@ -418,31 +424,34 @@ Resumen7z LeerResumen7z(const Fuente &fuente)
 
     Flujos principales;
     std::vector<bool> sinDatos;
-    {
-        Lector l(cabecera);
-        std::uint8_t id = l.Byte();
-        if (id == IdCabeceraCodificada) {
-            // The real header, packed (and maybe encrypted) as a block of its own.
-            Flujos codificada;
-            if (!LeerFlujos(l, codificada) || codificada.Bloques.size() != 1 || codificada.Empaquetados.empty())
-                return r;
-            const Bloque &b = codificada.Bloques.front();
-            if (b.Cifrado) {
-                r.NombresCifrados = true;
-                return r;
-            }
-            const std::uint64_t pos = 32 + codificada.PosicionEmpaquetado;
-            const std::uint64_t largo = codificada.Empaquetados.front();
-            if (codificada.PosicionEmpaquetado > total || largo > CabeceraMaxima || total - pos < largo)
-                return r;
-            cabecera = Desempaquetar(f.Leer(qint64(pos), qint64(largo)), b,
-                                     codificada.CrcBloques.empty() ? std::nullopt : codificada.CrcBloques.front());
-            Lector real(cabecera);
-            if (real.Byte() != IdCabecera || !LeerCabecera(real, principales, sinDatos))
-                return r;
-        } else if (id != IdCabecera || !LeerCabecera(l, principales, sinDatos)) {
+    Lector l(cabecera);
+    std::uint8_t id = l.Byte();
+    if (id == IdCabeceraCodificada) {
+        // The real header, packed (and maybe encrypted) as a block of its own.
+        Flujos codificada;
+        const bool leida = LeerFlujos(l, codificada) && codificada.Bloques.size() == 1 && !codificada.Empaquetados.empty();
+        r.Desmedido = l.Desmedido();
+        if (!leida)
             return r;
-        }
+        const Bloque &b = codificada.Bloques.front();
+        const std::uint64_t pos = 32 + codificada.PosicionEmpaquetado;
+        const std::uint64_t largo = codificada.Empaquetados.front();
+        r.Desmedido = b.Desempaquetado > CabeceraMaxima || largo > CabeceraMaxima;
+        r.NombresCifrados = b.Cifrado;
+        if (r.Desmedido || b.Cifrado || codificada.PosicionEmpaquetado > total || total - pos < largo)
+            return r;
+        cabecera = Desempaquetar(f.Leer(qint64(pos), qint64(largo)), b,
+                                 codificada.CrcBloques.empty() ? std::nullopt : codificada.CrcBloques.front());
+        Lector real(cabecera);
+        const bool bien = real.Byte() == IdCabecera && LeerCabecera(real, principales, sinDatos);
+        r.Desmedido = real.Desmedido();
+        if (!bien)
+            return r;
+    } else {
+        const bool bien = id == IdCabecera && LeerCabecera(l, principales, sinDatos);
+        r.Desmedido = l.Desmedido();
+        if (!bien)
+            return r;
     }
 
     // Files with data take the blocks' streams in order.

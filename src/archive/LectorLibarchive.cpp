@@ -45,6 +45,8 @@ const char *ClaveCallback(archive *, void *datos)
 
 Lector Abrir(const Fuente &f, Formato formato, Claves *claves, const QString &clave)
 {
+    if (formato == Formato::SieteZip && LeerResumen7z(f).Desmedido)
+        return {};
     AsegurarLocaleUtf8();
     Lector a(archive_read_new());
     if (!a)

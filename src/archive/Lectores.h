@@ -63,6 +63,9 @@ struct Resumen7z {
     };
     bool Leido = false;          // Archivos holds every file, in header order
     bool NombresCifrados = false;
+    // The header claims sizes or counts past any real archive: it is not
+    // handed to libarchive, which would reserve memory for them.
+    bool Desmedido = false;
     std::vector<Archivo> Archivos;
 };
 Resumen7z LeerResumen7z(const Fuente &f);

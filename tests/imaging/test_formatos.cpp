@@ -88,6 +88,16 @@ TEST(AvifJxl, PagesOfTheRealEncodersLoadUnderAnyNameAndReduced)
         ASSERT_EQ(m.Imagen.size(), QSize(20, 30)) << c.nombre;
         EXPECT_TRUE(Color(m.Imagen, {10, 25}, Qt::blue)) << c.nombre;
     }
+    // Transparency kept.
+    QImage alfa(100, 150, QImage::Format_ARGB32);
+    alfa.fill(Qt::transparent);
+    QPainter(&alfa).fillRect(0, 0, 100, 75, Qt::red);
+    for (const QByteArray &d : {CodificarAvif({alfa}), CodificarJxl({alfa})}) {
+        const QImage i = Cargar(d, "t.avif").Picture;
+        EXPECT_EQ(i.format(), QImage::Format_ARGB32_Premultiplied);
+        EXPECT_EQ(qAlpha(i.pixel(50, 130)), 0);
+        EXPECT_TRUE(Color(i, {50, 20}, Qt::red));
+    }
     // The container's turn and mirror.
     const ControlImagen girada = Cargar(CodificarAvif({Pagina()}, {"-l", "--irot", "1"}), "g.avif");
     ASSERT_EQ(girada.Picture.size(), QSize(150, 100));
