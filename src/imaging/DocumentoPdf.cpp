@@ -9,8 +9,6 @@
 
 #include <poppler-qt6.h>
 
-#include <cmath>
-
 namespace pdf {
 
 namespace {
