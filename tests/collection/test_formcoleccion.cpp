@@ -292,17 +292,16 @@ TEST_F(Coleccion, TheWheelScrollsTheList)
     FormColeccion f(nullptr, documento, Apuntar());
     f.show();
     ASSERT_TRUE(f.ucListado1->VScroll->isVisible());
-    const QPointF sitio = f.ucListado1->RectNombre(0).center();
-    QWheelEvent abajo(sitio, f.ucListado1->PB->mapToGlobal(sitio), {}, {0, -240}, Qt::NoButton, {},
-                      Qt::NoScrollPhase, false);
     // The window system's wheel travels up from the list to the window.
-    QApplication::sendEvent(&f, &abajo);
-    QCoreApplication::processEvents();
+    const auto rueda = [&](int paso) {
+        const QPointF sitio = f.ucListado1->RectNombre(0).center();
+        QWheelEvent e(sitio, f.ucListado1->PB->mapToGlobal(sitio), {}, {0, paso}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&f, &e);
+        QCoreApplication::processEvents();
+    };
+    rueda(-240);
     EXPECT_EQ(f.ucListado1->PrimeraFila(), 2);
-    QWheelEvent arriba(sitio, f.ucListado1->PB->mapToGlobal(sitio), {}, {0, 120}, Qt::NoButton, {},
-                       Qt::NoScrollPhase, false);
-    QApplication::sendEvent(&f, &arriba);
-    QCoreApplication::processEvents();
+    rueda(120);
     EXPECT_EQ(f.ucListado1->PrimeraFila(), 1);
 }
 
