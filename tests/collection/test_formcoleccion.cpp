@@ -194,7 +194,7 @@ TEST_F(Coleccion, TheFilterAndTheRootAgainAfterClosing)
     EXPECT_EQ(documento.RutaColeccion, raiz);
 }
 
-TEST_F(Coleccion, SelectingALineShowsItsFrontPageAndAFailureKeepsThePrevious)
+TEST_F(Coleccion, SelectingALineShowsItsFrontPageAFailureKeepsThePreviousADoubleClickOpens)
 {
     FormColeccion f(nullptr, documento, Apuntar());
     f.show();
@@ -212,12 +212,7 @@ TEST_F(Coleccion, SelectingALineShowsItsFrontPageAndAFailureKeepsThePrevious)
     EXPECT_EQ(f.LBInfo[3]->text(), "Comic 2 / 5");
     // The front page box sits in the middle of its frame.
     EXPECT_EQ(f.PB->geometry().center().x(), f.FrPB->rect().center().x());
-}
-
-TEST_F(Coleccion, ADoubleClickSavesClosesAndOpensTheComic)
-{
-    FormColeccion f(nullptr, documento, Apuntar());
-    f.show();
+    // A double click saves, closes and opens the comic.
     Clic(f, 1, true);
     QTest::mouseDClick(f.ucListado1->PB, Qt::LeftButton, {}, f.ucListado1->RectNombre(1).center());
     QTest::mouseRelease(f.ucListado1->PB, Qt::LeftButton, {}, f.ucListado1->RectNombre(1).center());

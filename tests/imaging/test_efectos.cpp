@@ -293,17 +293,13 @@ TEST(Efectos, AReducedPageIsWorkedAtItsNaturalSize)
     EXPECT_EQ(caja.Natural, QSize(640, 480));
 }
 
-TEST(Efectos, WithoutAPictureNothingHappens)
+TEST(Efectos, WithoutAPictureNothingHappensAndThePageFileIsNeverTouched)
 {
-    ccEfectos e;
-    EXPECT_FALSE(e.Cargar());
-    EXPECT_FALSE(e.Cargar(QImage()));
-    e.BrilloMas(10), e.Desenfocar(), e.Perfilar(), e.ContrastarBordes();
-    EXPECT_TRUE(e.Resultado().isNull());
-}
-
-TEST(Efectos, ThePageFileIsNeverTouched)
-{
+    ccEfectos vacio;
+    EXPECT_FALSE(vacio.Cargar());
+    EXPECT_FALSE(vacio.Cargar(QImage()));
+    vacio.BrilloMas(10), vacio.Desenfocar(), vacio.Perfilar(), vacio.ContrastarBordes();
+    EXPECT_TRUE(vacio.Resultado().isNull());
     QTemporaryDir carpeta;
     const QString ruta = carpeta.filePath("pagina.png");
     ASSERT_TRUE(Prueba().save(ruta));
