@@ -80,6 +80,22 @@ inline bool Cerca(QColor a, QColor b, int tolerancia = 24)
            && std::abs(a.blue() - b.blue()) <= tolerancia;
 }
 
+// The largest and the mean difference of a channel between two pictures of
+// one size.
+inline std::pair<int, double> Diferencias(const QImage &a, const QImage &b)
+{
+    int peor = 0;
+    double suma = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            for (const int desplazamiento : {16, 8, 0}) { // red, green, blue
+                const int d = std::abs(int((a.pixel(x, y) >> desplazamiento) & 0xFF) - int((b.pixel(x, y) >> desplazamiento) & 0xFF));
+                peor = std::max(peor, d);
+                suma += d;
+            }
+    return {peor, suma / (3.0 * a.width() * a.height())};
+}
+
 // A text in an area of a picture: its background is the colour seen most
 // there, the text the one standing out most from it.
 struct ColoresTexto {

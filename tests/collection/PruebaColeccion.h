@@ -20,12 +20,7 @@ namespace prueba {
 // Pages of one colour, as the viewer's tests draw them.
 inline const QColor Rojo(200, 40, 40);
 
-inline void Vacio(const QString &ruta)
-{
-    QDir().mkpath(QFileInfo(ruta).absolutePath());
-    QFile f(ruta);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-}
+inline void Vacio(const QString &ruta) { EscribirBytes(ruta, {}); }
 
 // A comic of three JPEG pages of `tamano`.
 inline void Comic(const QString &ruta, QSize tamano = {60, 90}, QColor color = Rojo)
@@ -40,13 +35,6 @@ inline QString LeerTexto(const QString &ruta)
 {
     QFile f(ruta);
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
-inline void Escribir(const QString &ruta, const QByteArray &bytes)
-{
-    QFile f(ruta);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 // Takes the URLs the desktop would open.

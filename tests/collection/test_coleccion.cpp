@@ -8,11 +8,11 @@ using coleccion::ItemComic;
 
 namespace {
 
-QStringList Nombres(const QList<ItemComic> &l)
+QStringList Nombres(const QList<ItemComic> &l, QString ItemComic::*campo = &ItemComic::Nombre)
 {
     QStringList r;
     for (const ItemComic &i : l)
-        r << i.Nombre;
+        r << i.*campo;
     return r;
 }
 
@@ -29,11 +29,8 @@ TEST(ListarComics, RootThenEachSubfolderByNameDeeperFoldersNot)
 
     const QList<ItemComic> l = coleccion::ListarComics(r);
     EXPECT_EQ(Nombres(l), (QStringList{"A.CBR", "b.cbz", "W.cbr", "x.cbz", "y.cbz"}));
-    EXPECT_EQ(l[0].Ruta, r + "/A.CBR");
-    EXPECT_EQ(l[2].Ruta, r + "/alfa/W.cbr");
-    EXPECT_EQ(l[4].Ruta, r + "/Beta/y.cbz");
-    for (const ItemComic &i : l)
-        EXPECT_EQ(i.Estado, "0");
+    EXPECT_EQ(Nombres(l, &ItemComic::Ruta), QStringList({r + "/A.CBR", r + "/b.cbz", r + "/alfa/W.cbr", r + "/alfa/x.cbz", r + "/Beta/y.cbz"}));
+    EXPECT_EQ(Nombres(l, &ItemComic::Estado), QStringList(5, "0"));
     // A root given with its separator joins without doubling it.
     EXPECT_EQ(coleccion::ListarComics(r + "/").constFirst().Ruta, r + "/A.CBR");
     EXPECT_TRUE(coleccion::ListarComics(r + "/nada").isEmpty());
@@ -49,18 +46,14 @@ TEST(EstadosColeccion, MatchedByNameInAnyFolderWithoutRegardToCase)
     const QList<ItemComic> estados{{"HERO 01.cbr", "2", {}}, {"hero 01.cbr", "1", {}}, {"ñANDÚ.CBZ", "2", {}}};
     coleccion::AplicarEstados(lista, estados);
     // The same name in two folders shares one state; the last record wins.
-    EXPECT_EQ(lista[0].Estado, "1");
-    EXPECT_EQ(lista[1].Estado, "1");
-    EXPECT_EQ(lista[2].Estado, "0");
-    EXPECT_EQ(lista[3].Estado, "2");
+    EXPECT_EQ(Nombres(lista, &ItemComic::Estado), QStringList({"1", "1", "0", "2"}));
 }
 
 TEST(EstadosColeccion, ChangeUpdatesEveryRecordOfTheNameOrAppendsOne)
 {
     QList<ItemComic> estados{{"Hero 01.cbr", "2", {}}, {"HERO 01.CBR", "1", {}}};
     coleccion::CambiarEstado(estados, "hero 01.cbr", 0);
-    EXPECT_EQ(estados[0].Estado, "0");
-    EXPECT_EQ(estados[1].Estado, "0");
+    EXPECT_EQ(Nombres(estados, &ItemComic::Estado), QStringList({"0", "0"}));
     coleccion::CambiarEstado(estados, "Nuevo, \"El\".CBZ", 2);
     ASSERT_EQ(estados.size(), 3);
     EXPECT_EQ(estados[2], (ItemComic{"nuevo, \"el\".cbz", "2", {}}));
@@ -79,9 +72,8 @@ TEST(ArchivoEstados, RecordsAboveZeroWrittenQuotedAndReadBack)
     ASSERT_EQ(leidos.size(), 2);
     EXPECT_EQ(leidos[1].Nombre, "Coma, y \"comillas\".cbz");
     EXPECT_EQ(leidos[1].Estado, "2");
-    EXPECT_EQ(coleccion::ValorEstado(" 2 "), 2);
-    EXPECT_EQ(coleccion::ValorEstado("1x"), 1);
-    EXPECT_EQ(coleccion::ValorEstado(""), 0);
+    EXPECT_EQ(std::vector({coleccion::ValorEstado(" 2 "), coleccion::ValorEstado("1x"), coleccion::ValorEstado("")}),
+              std::vector({2, 1, 0}));
 }
 
 TEST(ArchivoEstados, AFileOfMoreRecordsThanA16BitCountIsReadWhole)
@@ -102,7 +94,7 @@ TEST(ArchivoEstados, SavedOverTheOldFileAndAnUnreadableOneIsReported)
     QList<ItemComic> leidos;
     EXPECT_EQ(coleccion::LeerArchivoEstados(ruta, leidos), coleccion::Lectura::Leido);
     EXPECT_TRUE(leidos.isEmpty());
-    prueba::Escribir(ruta, "\"viejo.cbr\",\"1\"\r\n");
+    prueba::EscribirBytes(ruta, "\"viejo.cbr\",\"1\"\r\n");
     ASSERT_TRUE(coleccion::GuardarArchivoEstados(ruta, {{"nuevo.cbr", "2", {}}}));
     EXPECT_EQ(prueba::LeerTexto(ruta), "\"nuevo.cbr\",\"2\"\r\n");
     EXPECT_EQ(QDir(t.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"tvlcol.tvl"}); // no temporary left behind

@@ -71,9 +71,9 @@ protected:
 
 } // namespace
 
-TEST_F(Coleccion, OpensOnTheCollectionFolderWithItsStatesAndFirstFrontPage)
+TEST_F(Coleccion, OpensOnTheCollectionFolderWithItsStatesWrittenBackOnClosing)
 {
-    prueba::Escribir(coleccion::RutaEstados(), "\"HERO 01.CBZ\",\"1\"\r\n\"otro.cbz\",\"2\"\r\n");
+    prueba::EscribirBytes(coleccion::RutaEstados(), "\"HERO 01.CBZ\",\"1\"\r\n\"otro.cbz\",\"2\"\r\n");
     FormColeccion f(nullptr, documento, Apuntar());
     EXPECT_TRUE(dialogos.llamadas.isEmpty());
     EXPECT_EQ(f.LBTitulo->text(), "My Comics Collection (5)");
@@ -84,28 +84,21 @@ TEST_F(Coleccion, OpensOnTheCollectionFolderWithItsStatesAndFirstFrontPage)
     EXPECT_EQ(nombres, (QStringList{"Hero 01.cbz", "hero 02.cbz", "Zeta.cbr", "hero 01.cbz", "X-Men 01.cbz"}));
     EXPECT_EQ(f.ucListado1->getListCount(), 5);
     EXPECT_TRUE(f.ucListado1->getHighLight());
-    EXPECT_EQ(f.ucListado1->Estado(0), 1);
-    EXPECT_EQ(f.ucListado1->Estado(1), 0);
-    EXPECT_EQ(f.ucListado1->Estado(3), 1); // the same name in a sub-folder shares it
+    // The same name in a sub-folder shares its state.
+    EXPECT_EQ(std::vector({f.ucListado1->Estado(0), f.ucListado1->Estado(1), f.ucListado1->Estado(3)}), std::vector({1, 0, 1}));
     EXPECT_EQ(Portada(f), raiz + "/Hero 01.cbz");
     EXPECT_FALSE(f.PB->Imagen().isNull());
-    EXPECT_EQ(f.LBInfo[0]->text(), "cbz");
+    EXPECT_EQ(QStringList({f.LBInfo[0]->text(), f.LBInfo[2]->text(), f.LBInfo[3]->text(), f.LBInfo[4]->text()}),
+              QStringList({"cbz", "60 x 90 px", "Comic 1 / 5", "3 pages"}));
     EXPECT_TRUE(f.LBInfo[1]->text().endsWith(" bytes") || f.LBInfo[1]->text().endsWith(" Kb"));
-    EXPECT_EQ(f.LBInfo[2]->text(), "60 x 90 px");
-    EXPECT_EQ(f.LBInfo[3]->text(), "Comic 1 / 5");
-    EXPECT_EQ(f.LBInfo[4]->text(), "3 pages");
     ASSERT_EQ(f.LstDir->count(), 3);
     EXPECT_EQ(f.LstDir->item(0)->text(), "All directories of my comics collection");
     EXPECT_EQ(f.LstDir->item(1)->text(), "Marvel");
     EXPECT_EQ(f.ImAbrir->toolTip(), "Select the collection path | Right: to open file by drag and drop.");
     EXPECT_EQ(f.ImControl->toolTip(), "Control of the collection");
     EXPECT_EQ(f.LBSeleccion->text(), "Selection");
-}
 
-TEST_F(Coleccion, MarkerClicksThenEscapeWriteTheStateFile)
-{
-    prueba::Escribir(coleccion::RutaEstados(), "\"HERO 01.CBZ\",\"1\"\r\n\"otro.cbz\",\"2\"\r\n");
-    FormColeccion f(nullptr, documento, Apuntar());
+    // Marker clicks, then Escape, write the state file.
     f.show();
     Clic(f, 1, true); // hero 02: read
     Clic(f, 0, true); // Hero 01: reading
@@ -120,8 +113,7 @@ TEST_F(Coleccion, MarkerClicksThenEscapeWriteTheStateFile)
 
     // Read back on the next opening; the close button saves too.
     FormColeccion g(nullptr, documento, Apuntar());
-    EXPECT_EQ(g.ucListado1->Estado(0), 0);
-    EXPECT_EQ(g.ucListado1->Estado(1), 1);
+    EXPECT_EQ(std::pair(g.ucListado1->Estado(0), g.ucListado1->Estado(1)), std::pair(0, 1));
     g.show();
     Clic(g, 2, true);
     QTest::mouseClick(g.ImCerrar, Qt::LeftButton);
@@ -129,10 +121,29 @@ TEST_F(Coleccion, MarkerClicksThenEscapeWriteTheStateFile)
     EXPECT_EQ(Estados(), "\"otro.cbz\",\"2\"\r\n\"hero 02.cbz\",\"1\"\r\n\"zeta.cbr\",\"1\"\r\n");
 }
 
-TEST_F(Coleccion, WithoutAFolderTheStatesAreReadOnceOneIsChosen)
+TEST_F(Coleccion, WithoutAFolderACancelledPickerChangesNothingAndAChosenOneReadsTheStates)
 {
     documento.RutaColeccion.clear();
-    prueba::Escribir(coleccion::RutaEstados(), "\"zeta.cbr\",\"2\"\r\n");
+    prueba::EscribirBytes(coleccion::RutaEstados(), "\"zeta.cbr\",\"2\"\r\n");
+    {
+        FormColeccion f(nullptr, documento, Apuntar());
+        f.show();
+        EXPECT_FALSE(f.ucListado1->isVisible());
+        EXPECT_TRUE(f.LBVacio->isVisible());
+        EXPECT_EQ(f.LBVacio->text(), "Select the collection path");
+        f.CierraFormColeccion();
+        EXPECT_EQ(Estados(), "\"zeta.cbr\",\"2\"\r\n");
+        EXPECT_EQ(documento.RutaColeccion, "");
+        // The picker through the folder button, cancelled again.
+        FormColeccion g(nullptr, documento, Apuntar());
+        QTest::mouseClick(g.ImAbrir, Qt::LeftButton);
+        EXPECT_EQ(dialogos.llamadas.size(), 3);
+        EXPECT_TRUE(g.RaizColeccion.isEmpty());
+        prueba::Escritorio escritorio;
+        QTest::mouseClick(g.ImAbrir, Qt::RightButton); // no folder to show yet
+        EXPECT_TRUE(escritorio.abiertas.isEmpty());
+    }
+    dialogos.llamadas.clear();
     dialogos.respuestasTexto << raiz;
     FormColeccion f(nullptr, documento, Apuntar());
     EXPECT_EQ(dialogos.llamadas, QStringList{"ElegirCarpeta:Select the collection path"});
@@ -144,38 +155,6 @@ TEST_F(Coleccion, WithoutAFolderTheStatesAreReadOnceOneIsChosen)
     Clic(f, 0, true);
     f.CierraFormColeccion();
     EXPECT_EQ(Estados(), "\"zeta.cbr\",\"2\"\r\n\"hero 01.cbz\",\"1\"\r\n");
-}
-
-TEST_F(Coleccion, ACancelledPickerChangesNothing)
-{
-    documento.RutaColeccion.clear();
-    prueba::Escribir(coleccion::RutaEstados(), "\"zeta.cbr\",\"2\"\r\n");
-    FormColeccion f(nullptr, documento, Apuntar());
-    f.show();
-    EXPECT_FALSE(f.ucListado1->isVisible());
-    EXPECT_TRUE(f.LBVacio->isVisible());
-    EXPECT_EQ(f.LBVacio->text(), "Select the collection path");
-    f.CierraFormColeccion();
-    EXPECT_EQ(Estados(), "\"zeta.cbr\",\"2\"\r\n");
-    EXPECT_EQ(documento.RutaColeccion, "");
-    // The picker through the folder button, cancelled again.
-    FormColeccion g(nullptr, documento, Apuntar());
-    QTest::mouseClick(g.ImAbrir, Qt::LeftButton);
-    EXPECT_EQ(dialogos.llamadas.size(), 3);
-    EXPECT_TRUE(g.RaizColeccion.isEmpty());
-    prueba::Escritorio escritorio;
-    QTest::mouseClick(g.ImAbrir, Qt::RightButton); // no folder to show yet
-    EXPECT_TRUE(escritorio.abiertas.isEmpty());
-}
-
-TEST_F(Coleccion, TheRightButtonShowsTheFolderInTheFileManager)
-{
-    prueba::Escritorio escritorio;
-    FormColeccion f(nullptr, documento, Apuntar());
-    f.FiltrarCarpeta(1);
-    QTest::mouseClick(f.ImAbrir, Qt::RightButton);
-    EXPECT_EQ(escritorio.abiertas, QList<QUrl>{QUrl::fromLocalFile(raiz + "/Marvel")});
-    EXPECT_TRUE(dialogos.llamadas.isEmpty());
 }
 
 TEST_F(Coleccion, TheFilterAndTheRootAgainAfterClosing)
@@ -195,6 +174,12 @@ TEST_F(Coleccion, TheFilterAndTheRootAgainAfterClosing)
     EXPECT_EQ(f.LBRoot->text(), raiz + "/Marvel");
     EXPECT_EQ(Portada(f), raiz + "/Marvel/hero 01.cbz");
     EXPECT_EQ(f.LstDir->count(), 3); // it keeps listing the root's sub-folders
+    {
+        prueba::Escritorio escritorio; // the right button shows the folder in the file manager
+        QTest::mouseClick(f.ImAbrir, Qt::RightButton);
+        EXPECT_EQ(escritorio.abiertas, QList<QUrl>{QUrl::fromLocalFile(raiz + "/Marvel")});
+        EXPECT_TRUE(dialogos.llamadas.isEmpty());
+    }
 
     f.FiltrarCarpeta(2);
     EXPECT_EQ(f.LBTitulo->text(), "My Comics Collection (0)");
@@ -209,7 +194,7 @@ TEST_F(Coleccion, TheFilterAndTheRootAgainAfterClosing)
     EXPECT_EQ(documento.RutaColeccion, raiz);
 }
 
-TEST_F(Coleccion, SelectingALineShowsItsFrontPageAndAFailureKeepsThePrevious)
+TEST_F(Coleccion, SelectingALineShowsItsFrontPageAFailureKeepsThePreviousADoubleClickOpens)
 {
     FormColeccion f(nullptr, documento, Apuntar());
     f.show();
@@ -227,12 +212,7 @@ TEST_F(Coleccion, SelectingALineShowsItsFrontPageAndAFailureKeepsThePrevious)
     EXPECT_EQ(f.LBInfo[3]->text(), "Comic 2 / 5");
     // The front page box sits in the middle of its frame.
     EXPECT_EQ(f.PB->geometry().center().x(), f.FrPB->rect().center().x());
-}
-
-TEST_F(Coleccion, ADoubleClickSavesClosesAndOpensTheComic)
-{
-    FormColeccion f(nullptr, documento, Apuntar());
-    f.show();
+    // A double click saves, closes and opens the comic.
     Clic(f, 1, true);
     QTest::mouseDClick(f.ucListado1->PB, Qt::LeftButton, {}, f.ucListado1->RectNombre(1).center());
     QTest::mouseRelease(f.ucListado1->PB, Qt::LeftButton, {}, f.ucListado1->RectNombre(1).center());
@@ -307,17 +287,16 @@ TEST_F(Coleccion, TheWheelScrollsTheList)
     FormColeccion f(nullptr, documento, Apuntar());
     f.show();
     ASSERT_TRUE(f.ucListado1->VScroll->isVisible());
-    const QPointF sitio = f.ucListado1->RectNombre(0).center();
-    QWheelEvent abajo(sitio, f.ucListado1->PB->mapToGlobal(sitio), {}, {0, -240}, Qt::NoButton, {},
-                      Qt::NoScrollPhase, false);
     // The window system's wheel travels up from the list to the window.
-    QApplication::sendEvent(&f, &abajo);
-    QCoreApplication::processEvents();
+    const auto rueda = [&](int paso) {
+        const QPointF sitio = f.ucListado1->RectNombre(0).center();
+        QWheelEvent e(sitio, f.ucListado1->PB->mapToGlobal(sitio), {}, {0, paso}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&f, &e);
+        QCoreApplication::processEvents();
+    };
+    rueda(-240);
     EXPECT_EQ(f.ucListado1->PrimeraFila(), 2);
-    QWheelEvent arriba(sitio, f.ucListado1->PB->mapToGlobal(sitio), {}, {0, 120}, Qt::NoButton, {},
-                       Qt::NoScrollPhase, false);
-    QApplication::sendEvent(&f, &arriba);
-    QCoreApplication::processEvents();
+    rueda(120);
     EXPECT_EQ(f.ucListado1->PrimeraFila(), 1);
 }
 

@@ -85,10 +85,8 @@ TEST(Numeracion, TheSelectedWordCountsNotTheFirstHoldingItsDigits)
 
 TEST(Numeracion, NoNumericSelectionNoList)
 {
-    const QStringList f{"Hero 01.cbr"};
-    EXPECT_FALSE(GenerarLista(f, f[0], {0, 4}, Opcion::Todos, Falta));
-    EXPECT_FALSE(GenerarLista(f, f[0], {5, 0}, Opcion::Todos, Falta));
-    EXPECT_FALSE(GenerarLista(f, f[0], {-1, 0}, Opcion::Todos, Falta));
+    for (const Seleccion sel : {Seleccion{0, 4}, Seleccion{5, 0}, Seleccion{-1, 0}})
+        EXPECT_FALSE(GenerarLista({"Hero 01.cbr"}, "Hero 01.cbr", sel, Opcion::Todos, Falta)) << sel.Inicio;
 }
 
 TEST(Numeracion, ALowestNumberAbove10000LeavesTheFirstEmpty)
@@ -104,18 +102,9 @@ TEST(Numeracion, ALowestNumberAbove10000LeavesTheFirstEmpty)
 
 TEST(Numeracion, TheTextForTheEditor)
 {
-    DatosBloc d;
-    d.Titulo = "Control of the collection";
-    d.Carpeta = "/c/Hero";
-    d.Fecha = QDate(2026, 3, 7);
-    d.TextoPrimero = "First one:";
-    d.Primero = "Hero 01.cbr";
-    d.TextoUltimo = "Last one:";
-    d.Ultimo = "Hero 04.cbz";
-    d.TituloLista = "List of comics that I need (1) :";
-    d.Lineas = {"03" + Falta};
-    d.Version = "0.1.0";
-    d.Cierre = "List made with Tavelo, the comic viewer";
+    const DatosBloc d{"Control of the collection", "/c/Hero", QDate(2026, 3, 7), "First one:", "Hero 01.cbr",
+                      "Last one:", "Hero 04.cbz", "List of comics that I need (1) :", {"03" + Falta}, "0.1.0",
+                      "List made with Tavelo, the comic viewer"};
     const QString regla(49, '_');
     const QString fecha = QLocale().toString(d.Fecha, "dd MMMM yyyy");
     EXPECT_EQ(TextoBloc(d), regla + "\n\nControl of the collection\n/c/Hero\n\n" + fecha + "\n" + regla

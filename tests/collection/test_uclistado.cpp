@@ -97,7 +97,7 @@ TEST(ucListado, ThreeMarkerClicksComeBackWithThreeEvents)
     EXPECT_EQ(c.uc.TooltipMarcador(2), "NOT read. Click to change the state");
 }
 
-TEST(ucListado, NamesClickAndDoubleClick)
+TEST(ucListado, NamesClickDoubleClickAndHover)
 {
     Control c;
     c.uc.setList(c.Nombres(30), QStringList(30, "0"));
@@ -115,12 +115,7 @@ TEST(ucListado, NamesClickAndDoubleClick)
     QTest::mouseClick(c.uc.PB, Qt::RightButton, {}, c.uc.RectNombre(2).center());
     EXPECT_EQ(clic.count(), 1);
     EXPECT_EQ(marcador.count(), 0);
-}
-
-TEST(ucListado, HoverHighlightsOnlyWhenAskedFor)
-{
-    Control c;
-    c.uc.setList(c.Nombres(30), QStringList(30, "0"));
+    // Hovering highlights only when asked for.
     const auto mover = [&](QPoint p) { // the control is not on screen: no pointer to move
         QMouseEvent e(QEvent::MouseMove, p, c.uc.PB->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(c.uc.PB, &e);

@@ -36,33 +36,19 @@ QImage Prueba(int ancho = 160, int alto = 120)
     return i;
 }
 
-double Luz(QRgb c)
-{
-    return 0.299 * qRed(c) + 0.587 * qGreen(c) + 0.114 * qBlue(c);
-}
-
-double Media(const QImage &i)
-{
-    double suma = 0;
-    for (int y = 0; y < i.height(); ++y)
-        for (int x = 0; x < i.width(); ++x) {
-            const QRgb c = i.pixel(x, y);
-            suma += qRed(c) + qGreen(c) + qBlue(c);
-        }
-    return suma / (3.0 * i.width() * i.height());
-}
-
-double Desviacion(const QImage &i)
+// Mean and standard deviation of the luminance.
+std::pair<double, double> Tonos(const QImage &i)
 {
     double suma = 0, cuadrados = 0;
     const double n = double(i.width()) * i.height();
     for (int y = 0; y < i.height(); ++y)
         for (int x = 0; x < i.width(); ++x) {
-            const double l = Luz(i.pixel(x, y));
+            const QRgb c = i.pixel(x, y);
+            const double l = 0.299 * qRed(c) + 0.587 * qGreen(c) + 0.114 * qBlue(c);
             suma += l;
             cuadrados += l * l;
         }
-    return std::sqrt(cuadrados / n - (suma / n) * (suma / n));
+    return {suma / n, std::sqrt(cuadrados / n - (suma / n) * (suma / n))};
 }
 
 // Mean HSL saturation.
@@ -109,17 +95,16 @@ TEST(Efectos, BrightnessStepsAddUpAndTakeAway)
 TEST(Efectos, ContrastAndGammaMoveTheTones)
 {
     const QImage original = Prueba();
-    const double media = Media(original), desviacion = Desviacion(original);
-
-    const QImage mas = Aplicar(original, [](ccEfectos &e) { e.ContrasteMas(10); });
-    const QImage menos = Aplicar(original, [](ccEfectos &e) { e.ContrasteMenos(10); });
-    EXPECT_GT(Desviacion(mas), desviacion * 1.05);
-    EXPECT_LT(Desviacion(menos), desviacion * 0.95);
-    EXPECT_NEAR(Media(mas), media, 4.0);
-    EXPECT_NEAR(Media(menos), media, 4.0);
+    const auto [media, desviacion] = Tonos(original);
+    const auto [mediaMas, desviacionMas] = Tonos(Aplicar(original, [](ccEfectos &e) { e.ContrasteMas(10); }));
+    const auto [mediaMenos, desviacionMenos] = Tonos(Aplicar(original, [](ccEfectos &e) { e.ContrasteMenos(10); }));
+    EXPECT_GT(desviacionMas, desviacion * 1.05);
+    EXPECT_LT(desviacionMenos, desviacion * 0.95);
+    EXPECT_NEAR(mediaMas, media, 4.0);
+    EXPECT_NEAR(mediaMenos, media, 4.0);
 
     const QImage gamma = Aplicar(original, [](ccEfectos &e) { e.Gamma(50); });
-    EXPECT_GT(Media(gamma), media + 15) << "gamma 50 brightens visibly";
+    EXPECT_GT(Tonos(gamma).first, media + 15) << "gamma 50 brightens visibly";
     QImage extremos(2, 1, QImage::Format_RGB32);
     extremos.setPixel(0, 0, qRgb(0, 0, 0));
     extremos.setPixel(1, 0, qRgb(255, 255, 255));
@@ -165,26 +150,20 @@ QImage CajaDeReferencia(const QImage &i, int r)
 {
     const int n = 2 * r + 1;
     auto media = [n](int s) { return (s + n / 2) / n; };
-    QImage h(i.size(), i.format()), v(i.size(), i.format());
-    for (int y = 0; y < i.height(); ++y)
-        for (int x = 0; x < i.width(); ++x) {
-            int c[4] = {};
-            for (int k = -r; k <= r; ++k) {
-                const QRgb p = i.pixel(std::clamp(x + k, 0, i.width() - 1), y);
-                c[0] += qRed(p), c[1] += qGreen(p), c[2] += qBlue(p), c[3] += qAlpha(p);
+    auto pasada = [&](const QImage &f, int dx, int dy) {
+        QImage d(f.size(), f.format());
+        for (int y = 0; y < f.height(); ++y)
+            for (int x = 0; x < f.width(); ++x) {
+                int c[4] = {};
+                for (int k = -r; k <= r; ++k) {
+                    const QRgb p = f.pixel(std::clamp(x + k * dx, 0, f.width() - 1), std::clamp(y + k * dy, 0, f.height() - 1));
+                    c[0] += qRed(p), c[1] += qGreen(p), c[2] += qBlue(p), c[3] += qAlpha(p);
+                }
+                d.setPixel(x, y, qRgba(media(c[0]), media(c[1]), media(c[2]), media(c[3])));
             }
-            h.setPixel(x, y, qRgba(media(c[0]), media(c[1]), media(c[2]), media(c[3])));
-        }
-    for (int y = 0; y < i.height(); ++y)
-        for (int x = 0; x < i.width(); ++x) {
-            int c[4] = {};
-            for (int k = -r; k <= r; ++k) {
-                const QRgb p = h.pixel(x, std::clamp(y + k, 0, i.height() - 1));
-                c[0] += qRed(p), c[1] += qGreen(p), c[2] += qBlue(p), c[3] += qAlpha(p);
-            }
-            v.setPixel(x, y, qRgba(media(c[0]), media(c[1]), media(c[2]), media(c[3])));
-        }
-    return v;
+        return d;
+    };
+    return pasada(pasada(i, 1, 0), 0, 1);
 }
 
 QImage SobelDeReferencia(const QImage &i)
@@ -314,20 +293,13 @@ TEST(Efectos, AReducedPageIsWorkedAtItsNaturalSize)
     EXPECT_EQ(caja.Natural, QSize(640, 480));
 }
 
-TEST(Efectos, WithoutAPictureNothingHappens)
+TEST(Efectos, WithoutAPictureNothingHappensAndThePageFileIsNeverTouched)
 {
-    ccEfectos e;
-    EXPECT_FALSE(e.Cargar());
-    EXPECT_FALSE(e.Cargar(QImage()));
-    e.BrilloMas(10);
-    e.Desenfocar();
-    e.Perfilar();
-    e.ContrastarBordes();
-    EXPECT_TRUE(e.Resultado().isNull());
-}
-
-TEST(Efectos, ThePageFileIsNeverTouched)
-{
+    ccEfectos vacio;
+    EXPECT_FALSE(vacio.Cargar());
+    EXPECT_FALSE(vacio.Cargar(QImage()));
+    vacio.BrilloMas(10), vacio.Desenfocar(), vacio.Perfilar(), vacio.ContrastarBordes();
+    EXPECT_TRUE(vacio.Resultado().isNull());
     QTemporaryDir carpeta;
     const QString ruta = carpeta.filePath("pagina.png");
     ASSERT_TRUE(Prueba().save(ruta));

@@ -30,14 +30,9 @@ QImage Pagina(QColor arriba = Qt::red, QColor abajo = Qt::blue)
     return i;
 }
 
-::testing::AssertionResult Color(const QImage &i, QPoint p, QColor esperado, int tolerancia = 24)
+bool Color(const QImage &i, QPoint p, QColor esperado, int tolerancia = 24)
 {
-    const QColor c = i.pixelColor(p);
-    if (std::abs(c.red() - esperado.red()) <= tolerancia && std::abs(c.green() - esperado.green()) <= tolerancia
-        && std::abs(c.blue() - esperado.blue()) <= tolerancia)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << c.name().toStdString() << " at " << p.x() << "," << p.y() << ", not "
-                                         << esperado.name().toStdString();
+    return prueba::Cerca(i.pixelColor(p), esperado, tolerancia);
 }
 
 ControlImagen Cargar(const QByteArray &datos, const QString &nombre, const std::function<QSize(QSize)> &mostrado = {})

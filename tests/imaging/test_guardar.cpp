@@ -16,8 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 namespace gc = modGrafConv;
 
 namespace {
@@ -43,18 +41,6 @@ ControlImagen Holder(const QImage &i, TipoPicture tipo = TipoPicture::Bitmap)
 
 using prueba::LeerBytes;
 
-double ErrorMedio(const QImage &a, const QImage &b)
-{
-    double suma = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            suma += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q))
-                    + std::abs(qBlue(p) - qBlue(q));
-        }
-    return suma / (3.0 * a.width() * a.height());
-}
-
 struct Guardar : ::testing::Test {
     QTemporaryDir carpeta;
     QString Ruta(const QString &n) const { return carpeta.filePath(n); }
@@ -75,25 +61,20 @@ struct Guardar : ::testing::Test {
 
 TEST(ReglaExtension, TheNameChoosesTheType)
 {
-    EXPECT_EQ(gc::FormatoDeRuta("/a/Foto.JPG"), gc::Formato::Jpeg);
-    EXPECT_EQ(gc::FormatoDeRuta("/a/foto.jpeg"), gc::Formato::Jpeg);
-    EXPECT_EQ(gc::FormatoDeRuta("/a/foto.JpEg"), gc::Formato::Jpeg);
-    EXPECT_EQ(gc::FormatoDeRuta("/a/foto.Png"), gc::Formato::Png);
-    EXPECT_EQ(gc::FormatoDeRuta("/a/foto.gif"), gc::Formato::Gif);
-    EXPECT_EQ(gc::FormatoDeRuta("/a/foto.bmp"), gc::Formato::Bmp);
-    EXPECT_EQ(gc::FormatoDeRuta("/a/foto.tif"), std::nullopt);
-    EXPECT_EQ(gc::FormatoDeRuta("/a.png/foto"), std::nullopt);
-    EXPECT_EQ(gc::FormatoDeRuta("/a/foto."), std::nullopt);
+    using F = gc::Formato;
+    const std::pair<const char *, std::optional<F>> formatos[] = {
+        {"/a/Foto.JPG", F::Jpeg}, {"/a/foto.jpeg", F::Jpeg}, {"/a/foto.JpEg", F::Jpeg}, {"/a/foto.Png", F::Png},
+        {"/a/foto.gif", F::Gif},  {"/a/foto.bmp", F::Bmp},   {"/a/foto.tif", {}},      {"/a.png/foto", {}},
+        {"/a/foto.", {}}};
+    for (const auto &[ruta, formato] : formatos)
+        EXPECT_EQ(gc::FormatoDeRuta(ruta), formato) << ruta;
     // The dialog's default extension, for names without one.
-    EXPECT_EQ(gc::RutaConExtension("/a/foto"), "/a/foto.bmp");
-    EXPECT_EQ(gc::RutaConExtension("/a.b/foto"), "/a.b/foto.bmp");
-    EXPECT_EQ(gc::RutaConExtension("/a/foto.png"), "/a/foto.png");
-    EXPECT_EQ(gc::RutaConExtension(""), "");
-    EXPECT_EQ(gc::TipoMime(0), "image/jpeg");
-    EXPECT_EQ(gc::TipoMime(1), "image/gif");
-    EXPECT_EQ(gc::TipoMime(2), "image/png");
-    EXPECT_EQ(gc::TipoMime(3), "image/bmp");
-    EXPECT_EQ(gc::TipoMime(4), "");
+    const std::pair<const char *, const char *> extensiones[] = {
+        {"/a/foto", "/a/foto.bmp"}, {"/a.b/foto", "/a.b/foto.bmp"}, {"/a/foto.png", "/a/foto.png"}, {"", ""}};
+    for (const auto &[ruta, conExtension] : extensiones)
+        EXPECT_EQ(gc::RutaConExtension(ruta), conExtension) << ruta;
+    EXPECT_EQ(QStringList({gc::TipoMime(0), gc::TipoMime(1), gc::TipoMime(2), gc::TipoMime(3), gc::TipoMime(4)}),
+              QStringList({"image/jpeg", "image/gif", "image/png", "image/bmp", ""}));
 }
 
 TEST(ReglaExtension, EveryFormatHasItsEncoder)
@@ -146,8 +127,8 @@ TEST_F(Guardar, GifKeepsAGoodPaletteOfAtMost256Colours)
             corte.setPixel(x, y, qRgb((qRed(c) & 0xe0) + 16, (qGreen(c) & 0xe0) + 16,
                                       (qBlue(c) & 0xc0) + 32));
         }
-    EXPECT_LT(ErrorMedio(leida, original), 6.0);
-    EXPECT_LT(ErrorMedio(leida, original), ErrorMedio(corte, original) / 2);
+    EXPECT_LT(prueba::Diferencias(leida, original).second, 6.0);
+    EXPECT_LT(prueba::Diferencias(leida, original).second, prueba::Diferencias(corte, original).second / 2);
 }
 
 TEST_F(Guardar, PngAndBmpAreExact)

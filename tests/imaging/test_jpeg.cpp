@@ -30,29 +30,6 @@ QImage Dibujo(QSize tamano)
 using prueba::Codificar;
 using prueba::Origen;
 
-int DiferenciaMaxima(const QImage &a, const QImage &b)
-{
-    int peor = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            peor = std::max({peor, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                             std::abs(qBlue(p) - qBlue(q))});
-        }
-    return peor;
-}
-
-double DiferenciaMedia(const QImage &a, const QImage &b)
-{
-    double suma = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            suma += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
-        }
-    return suma / (3.0 * a.width() * a.height());
-}
-
 // A JPEG whose EXIF block says "turn 90 degrees clockwise to view".
 QByteArray ConOrientacion6(const QByteArray &jpeg)
 {
@@ -95,7 +72,7 @@ TEST(Jpeg, ReducedPagesComeAtExactlyTheShownSizeAndWholeOnesAsTheStandardLoaderG
     EXPECT_EQ(s.Imagen.format(), QImage::Format_RGB32);
     // The reduction looks like the page scaled down.
     const QImage referencia = original.scaled(360, 510, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    EXPECT_LT(DiferenciaMedia(s.Imagen, referencia), 6.0);
+    EXPECT_LT(prueba::Diferencias(s.Imagen, referencia).second, 6.0);
 
     // Asked for the whole page, or for more than it has: the natural picture,
     // the same pixels the standard loader decodes.
@@ -106,7 +83,7 @@ TEST(Jpeg, ReducedPagesComeAtExactlyTheShownSizeAndWholeOnesAsTheStandardLoaderG
         ASSERT_EQ(entera.Imagen.size(), QSize(1200, 1700));
         QImage qt;
         ASSERT_TRUE(qt.loadFromData(datos, "JPG"));
-        EXPECT_LE(DiferenciaMaxima(entera.Imagen, qt.convertToFormat(QImage::Format_RGB32)), 1);
+        EXPECT_LE(prueba::Diferencias(entera.Imagen, qt.convertToFormat(QImage::Format_RGB32)).first, 1);
     }
 }
 
@@ -178,18 +155,14 @@ TEST(Jpeg, PagesFromMemoryKeepTheLoadersRulesAndCompleteToEveryPixel)
 
     // A name that is not a page: the loaders' errors, the holder untouched.
     ControlImagen mala = c;
-    try {
-        modPNG::CargarPagina(Origen("not a picture", "m.jpg"), mitad, mala);
-        ADD_FAILURE() << "no error";
-    } catch (const ErrorLectura &e) {
-        EXPECT_EQ(e.Razon, Motivo::NoDecodificable);
-        EXPECT_EQ(e.Archivo, "m.jpg");
-    }
-    EXPECT_EQ(mala.Picture.size(), QSize(800, 1200));
-    try {
-        modPNG::CargarPagina(Origen("not a picture", "m.png"), mitad, mala);
-        ADD_FAILURE() << "no error";
-    } catch (const ErrorLectura &e) {
-        EXPECT_EQ(e.Archivo, "m.png");
+    for (const char *nombre : {"m.jpg", "m.png"}) {
+        try {
+            modPNG::CargarPagina(Origen("not a picture", nombre), mitad, mala);
+            ADD_FAILURE() << "no error";
+        } catch (const ErrorLectura &e) {
+            EXPECT_EQ(e.Razon, Motivo::NoDecodificable);
+            EXPECT_EQ(e.Archivo, nombre);
+        }
+        EXPECT_EQ(mala.Picture.size(), QSize(800, 1200));
     }
 }

@@ -124,15 +124,11 @@ TEST(Miniaturero, DamagedOrEmptyArchivesWriteNothingAndFail)
     QTemporaryDir t;
     const QString bueno = t.filePath("bueno.cbz");
     ASSERT_TRUE(prueba::EscribirZip(bueno, {{"01.jpg", prueba::PaginaNumero(1, {800, 1200})}}, {}, {}, false));
-    QFile f(bueno);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray datos = f.readAll();
+    const QByteArray datos = prueba::LeerBytes(bueno);
     // Cut in the middle of the page, and the page's bytes overwritten.
     auto escribir = [&](const QString &nombre, const QByteArray &b) {
-        QFile g(t.filePath(nombre));
-        EXPECT_TRUE(g.open(QIODevice::WriteOnly));
-        g.write(b);
-        return g.fileName();
+        prueba::EscribirBytes(t.filePath(nombre), b);
+        return t.filePath(nombre);
     };
     QByteArray mutilado = datos;
     for (qsizetype i = 100; i < mutilado.size() - 200; ++i)

@@ -1,3 +1,4 @@
+#include "Constructores.h"
 #include "shell/modGeneral.h"
 
 #include <QDir>
@@ -7,19 +8,22 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <sys/stat.h>
 
 using namespace modGeneral;
 
 TEST(Rutas, SplitIntoFolderNameAndExtension)
 {
-    EXPECT_EQ(NombreDeRuta("/comics/a.cbz"), "a.cbz");
-    EXPECT_EQ(CarpetaDeRuta("/comics/a.cbz"), "/comics/");
-    EXPECT_EQ(ExtensionDeRuta("/comics/a.cbz"), "cbz");
-    EXPECT_EQ(ExtensionDeRuta("sinpunto"), "sinpunto");
-    EXPECT_EQ(NombreDeRuta("solo.jpg"), "solo.jpg");
-    EXPECT_EQ(CarpetaDeRuta("solo.jpg"), "");
-    EXPECT_EQ(ExtensionDeRuta("/a.b/c.tar.gz"), "gz");
+    // Path: folder, name, extension.
+    const std::array<const char *, 4> casos[] = {{"/comics/a.cbz", "/comics/", "a.cbz", "cbz"},
+                                                 {"solo.jpg", "", "solo.jpg", "jpg"},
+                                                 {"sinpunto", "", "sinpunto", "sinpunto"},
+                                                 {"/a.b/c.tar.gz", "/a.b/", "c.tar.gz", "gz"}};
+    for (const auto &[ruta, carpeta, nombre, extension] : casos)
+        EXPECT_EQ(QStringList({CarpetaDeRuta(ruta), NombreDeRuta(ruta), ExtensionDeRuta(ruta)}),
+                  QStringList({carpeta, nombre, extension})) << ruta;
     EXPECT_EQ(NombreDeRuta(""), "");
 }
 
@@ -29,9 +33,7 @@ TEST(Rutas, ExistenceAndLongForm)
     const QString archivo = dir.filePath("x.txt");
     EXPECT_FALSE(ExisteRuta(archivo));
     EXPECT_EQ(RutaLarga(archivo), "");
-    QFile f(archivo);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.close();
+    prueba::EscribirBytes(archivo, {});
     EXPECT_TRUE(ExisteRuta(archivo));
     EXPECT_TRUE(ExisteRuta(dir.path()));
     EXPECT_EQ(RutaLarga(archivo), archivo);
@@ -40,21 +42,16 @@ TEST(Rutas, ExistenceAndLongForm)
 
 TEST(Tamanos, BytesKbMbGbWithTheLocaleSeparator)
 {
+    // Halves go to the even neighbour (1.25 -> 1.2, 1.75 -> 1.8); archives
+    // beyond 2 Gb keep their size.
     const QString coma = QLocale::system().decimalPoint();
-    EXPECT_EQ(TextoTamano(0), "0 bytes");
-    EXPECT_EQ(TextoTamano(1023), "1023 bytes");
-    EXPECT_EQ(TextoTamano(1024), "1 Kb");
-    EXPECT_EQ(TextoTamano(1536), "1" + coma + "5 Kb");
-    EXPECT_EQ(TextoTamano(1048576), "1 Mb");
-    EXPECT_EQ(TextoTamano(1048575), "1024 Kb");
-    EXPECT_EQ(TextoTamano(1073741824), "1 Gb");
-    EXPECT_EQ(TextoTamano(2147483647), "2 Gb");
-    EXPECT_EQ(TextoTamano(-5), "-5 bytes");
-    // Archives beyond 2 Gb keep their size.
-    EXPECT_EQ(TextoTamano(std::int64_t(3) << 30), "3 Gb");
-    // Halves go to the even neighbour: 1.25 -> 1.2, 1.75 -> 1.8.
-    EXPECT_EQ(TextoTamano(1280), "1" + coma + "2 Kb");
-    EXPECT_EQ(TextoTamano(1792), "1" + coma + "8 Kb");
+    const std::pair<std::int64_t, QString> casos[] = {
+        {0, "0 bytes"},          {1023, "1023 bytes"},      {1024, "1 Kb"},       {1536, "1" + coma + "5 Kb"},
+        {1048576, "1 Mb"},       {1048575, "1024 Kb"},      {1073741824, "1 Gb"}, {2147483647, "2 Gb"},
+        {-5, "-5 bytes"},        {std::int64_t(3) << 30, "3 Gb"}, {1280, "1" + coma + "2 Kb"},
+        {1792, "1" + coma + "8 Kb"}};
+    for (const auto &[bytes, texto] : casos)
+        EXPECT_EQ(TextoTamano(bytes), texto) << bytes;
 }
 
 TEST(CarpetaTemporal, PrivateAndEndsWithSeparator)
@@ -101,10 +98,7 @@ TEST(CarpetaPrograma, AnInstalledProgramsFolderIsNeverItsOwn)
     const QString bin = dir.filePath("prefijo/bin");
     ASSERT_TRUE(QDir().mkpath(bin));
     EXPECT_FALSE(EsInstalado(bin));
-    ASSERT_TRUE(QDir().mkpath(dir.filePath("prefijo/share/applications")));
-    QFile entrada(dir.filePath("prefijo/share/applications/" TAVELO_ID ".desktop"));
-    ASSERT_TRUE(entrada.open(QIODevice::WriteOnly));
-    entrada.close();
+    prueba::EscribirBytes(dir.filePath("prefijo/share/applications/" TAVELO_ID ".desktop"), {});
     EXPECT_TRUE(EsInstalado(bin));
     EXPECT_FALSE(EsInstalado(dir.filePath("prefijo")));
 }

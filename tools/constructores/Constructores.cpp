@@ -244,6 +244,31 @@ QByteArray PngConTrozo(const char *tipo, const QByteArray &cuerpo, std::int64_t 
     return png.left(trasCabecera) + trozo + png.mid(trasCabecera);
 }
 
+QByteArray PngMonocromo(std::uint32_t ancho, std::uint32_t alto, std::uint32_t blancas, bool entrelazado)
+{
+    const auto trozo = [](QByteArray &png, const char *tipo, const QByteArray &cuerpo) {
+        const QByteArray datos = QByteArray(tipo, 4) + cuerpo;
+        QByteArray largo(4, '\0'), crc(4, '\0');
+        qToBigEndian(std::uint32_t(cuerpo.size()), largo.data());
+        qToBigEndian(Crc32(datos), crc.data());
+        png += largo + datos + crc;
+    };
+    QByteArray ihdr(13, '\0');
+    qToBigEndian(ancho, ihdr.data());
+    qToBigEndian(alto, ihdr.data() + 4);
+    ihdr[8] = 1; // one bit per pixel, grey
+    ihdr[12] = char(entrelazado ? 1 : 0);
+    const qsizetype porFila = 1 + (ancho + 7) / 8;
+    QByteArray filas(qsizetype(alto) * porFila, '\0');
+    for (std::uint32_t y = 0; y < blancas; ++y)
+        std::fill(filas.begin() + y * porFila + 1, filas.begin() + (y + 1) * porFila, char(0xFF));
+    QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    trozo(png, "IHDR", ihdr);
+    trozo(png, "IDAT", qCompress(filas, 9).mid(4)); // the zlib stream without Qt's length
+    trozo(png, "IEND", {});
+    return png;
+}
+
 QByteArray PaginaDeColor(const QColor &color, QSize tamano, const char *formato)
 {
     QImage i(tamano, QImage::Format_RGB32);

@@ -58,6 +58,9 @@ void PonerLE(QByteArray &b, qsizetype pos, std::uint32_t v, int bytes);
 // A 1 x 1 PNG with one more chunk after its header: `tipo` carrying
 // `cuerpo`, declaring `declarado` bytes when given (and then no CRC).
 QByteArray PngConTrozo(const char *tipo, const QByteArray &cuerpo, std::int64_t declarado = -1);
+// A valid black-and-white PNG, tiny on disk, `ancho` x `alto` once decoded:
+// its top `blancas` rows white, the rest black.
+QByteArray PngMonocromo(std::uint32_t ancho, std::uint32_t alto, std::uint32_t blancas = 0, bool entrelazado = false);
 
 // A page of one colour, encoded ("JPG", "PNG", ...); page n of PaginaNumero
 // has hue n * 50.
