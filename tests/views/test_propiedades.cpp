@@ -1,5 +1,6 @@
 // The properties card: its lines for archives and picture folders, the
 // read state from the collection, local dates, and the desktop's dialog.
+#include "DialogosDePrueba.h"
 #include "EscritorioDePrueba.h"
 #include "PruebaDocumentos.h"
 #include "collection/Coleccion.h"
@@ -110,6 +111,24 @@ TEST_F(Propiedades, AComicInfoGivesSeriesYearAndCreditsAndTheTitleOnOpening)
     EXPECT_EQ(c.Texto[Serie], "Flash #7 \u2014 Rayo");
     EXPECT_EQ(c.Texto[Ano], "Year: 1950");
     EXPECT_EQ(c.Texto[Creditos], "Writer: Ana \u00b7 Penciller: Luis");
+}
+
+TEST_F(Propiedades, AnEncryptedPdfAsksItsPasswordOnOpeningUntilItIsRight)
+{
+    ASSERT_TRUE(prueba::EscribirPdf(tmp.filePath("k.pdf"), {{QSizeF(300, 400), Qt::white}, {QSizeF(300, 400), Qt::red}},
+                                    "secreta"));
+    auto &dialogos = DialogosDePrueba::Actuales();
+    dialogos.llamadas.clear();
+    dialogos.respuestasTexto = {"mala", "secreta"};
+    f->show();
+    f->AbrirArchivo(tmp.filePath("k.pdf"), true);
+    EXPECT_EQ(f->Doc().NumeroPaginas(), 2);
+    EXPECT_EQ(dialogos.llamadas.filter("PedirTexto"), QStringList({"PedirTexto:Please Enter The Password!:1",
+                                              "PedirTexto:The password was wrong. Please enter it again::1"}));
+    dialogos.llamadas.clear();
+    f->Vista().IrAPagina(2); // asked once for the document
+    EXPECT_TRUE(dialogos.llamadas.filter("PedirTexto").isEmpty());
+    EXPECT_EQ(f->Vista().PaginaActual(), 2);
 }
 
 TEST_F(Propiedades, APictureFolderSaysImagesAndImageAndTheRealFileOfAnyExtension)
