@@ -18,6 +18,9 @@
 #include "archive/Archivo.h"
 #include "archive/EscrituraSegura.h"
 #include "constructores/Constructores.h"
+#include "imaging/DecodificadorAvifJxl.h"
+#include "imaging/DocumentoPdf.h"
+#include "imaging/modPNG.h"
 #include "shell/modGeneral.h"
 #include "app/Form1.h"
 
@@ -30,6 +33,7 @@
 #include <QMap>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QScreen>
@@ -293,6 +297,24 @@ int HijoHojear(const QString &ruta, int modo)
     return 0;
 }
 
+// A PDF of the drawn pages, each filling a page of its shape, as a scanned
+// comic's PDF holds them.
+bool EscribirPdf(const QString &ruta, const Paginas &paginas, QSize tamano)
+{
+    const QSizeF puntos(tamano.width() * 72.0 / 300, tamano.height() * 72.0 / 300);
+    QPdfWriter pdf(ruta);
+    pdf.setResolution(72);
+    pdf.setPageSize(QPageSize(puntos, QPageSize::Point));
+    pdf.setPageMargins(QMarginsF());
+    QPainter p;
+    for (std::size_t i = 0; i < paginas.size(); ++i) {
+        if (i == 0 ? !p.begin(&pdf) : !pdf.newPage())
+            return false;
+        p.drawImage(QRectF(QPointF(), puntos), QImage::fromData(paginas[i].Datos));
+    }
+    return p.end();
+}
+
 // ---------------------------------------------------------------- the run
 
 // A median with its ratios to the two references.
@@ -379,6 +401,33 @@ int Padre(int argc, char **argv)
     };
     const auto [refDirecto, refSuelo] = referencias(deflate, jpg, true);
     const auto [refDirectoPng, refSueloPng] = referencias(pngs, png, false);
+
+    // PDF and JPEG XL pages, each against its own library alone: Poppler
+    // drawing the page at the size the screen shows it, libjxl decoding it
+    // whole from memory (it has no reduced decode).
+    avance(QStringLiteral("PDF and JPEG XL pages"));
+    const QSize visto = TamanoJpeg.scaled(Pantalla, Qt::KeepAspectRatio);
+    const QString pdfRuta = raiz + "/paginas.pdf", jxlRuta = raiz + "/jxl.cbz";
+    escrito = EscribirPdf(pdfRuta, Paginas(jpg.begin(), jpg.begin() + nPng), TamanoJpeg) && escrito;
+    Paginas jxl(static_cast<std::size_t>(nPng));
+    for (int i = 0; i < nPng; ++i)
+        jxl[std::size_t(i)] = {QStringLiteral("p%1.jxl").arg(i + 1, 3, 10, QChar('0')),
+                               constructores::CodificarJxl({DibujarPagina(i + 1, TamanoPng)}, true)};
+    escrito = EscribirZip(jxlRuta, jxl, false) && escrito;
+    std::vector<double> sueloPdf, sueloJxl;
+    pdf::Apertura apertura{};
+    if (const auto doc = pdf::DocumentoPdf::Abrir(pdfRuta, {}, apertura))
+        for (int i = 0; i < doc->Paginas(); ++i)
+            sueloPdf.push_back(Ms([&] {
+                QImage dibujo;
+                doc->Dibujar(i, visto, nullptr, dibujo);
+            }));
+    for (const auto &[nombre, datos, tipo] : jxl)
+        sueloJxl.push_back(Ms([&] {
+            QImage i;
+            decodificadorAvifJxl::Decodificar(datos, modPNG::BytesMaximosPicture, Plazo(), i);
+        }));
+    const double refPdf = Mediana(sueloPdf), refJxl = Mediana(sueloJxl);
     const Decodificada muestra = Suelo(jpg.front().Datos);
 
     // Each child has its own settings and temporary folders.
@@ -392,7 +441,9 @@ int Padre(int argc, char **argv)
     std::vector<Documento> documentos = {{"deflated CBZ", "deflate", deflate, refDirecto, refSuelo, {}, {}},
                                          {"stored CBZ", "stored", stored, refDirecto, refSuelo, {}, {}},
                                          {"folder", "folder", carpeta + "p001.jpg", refDirecto, refSuelo, {}, {}},
-                                         {"PNG CBZ", "png", pngs, refDirectoPng, refSueloPng, {}, {}}};
+                                         {"PNG CBZ", "png", pngs, refDirectoPng, refSueloPng, {}, {}},
+                                         {"PDF", "pdf", pdfRuta, refPdf, refPdf, {}, {}},
+                                         {"JPEG XL CBZ", "jxl", jxlRuta, refJxl, refJxl, {}, {}}};
     for (Documento &d : documentos) {
         avance(QStringLiteral("%1: opening, reading, jumping").arg(d.nombre));
         d.abrir = Hijo({"--hijo", "abrir", d.ruta, otro}, entornoHijo(d.clave));
@@ -417,7 +468,6 @@ int Padre(int argc, char **argv)
         QFile fc(cuadroRuta);
         escrito = fc.open(QIODevice::WriteOnly) && fc.write(Codificar(cuadro, "JPG", 95)) > 0;
     }
-    const QSize visto = TamanoJpeg.scaled(Pantalla, Qt::KeepAspectRatio);
     const QPoint marcaInicio(int((Pantalla.width() - visto.width()) / 2 + MarcaX * visto.width()),
                              int((Pantalla.height() - visto.height()) / 2 + MarcaY * visto.height()));
     std::vector<double> arranqueComic, arranqueCuadro;
@@ -452,7 +502,11 @@ int Padre(int argc, char **argv)
     std::printf("%-62s %9s %9s\n", "references, median per page", "JPEG", "PNG");
     std::printf("  %-60s %6.1f ms %6.1f ms\n", "straightforward: extract to a file, decode whole, scale", refDirecto,
                 refDirectoPng);
-    std::printf("  %-60s %6.1f ms %6.1f ms\n\n", qPrintable(suelo), refSuelo, refSueloPng);
+    std::printf("  %-60s %6.1f ms %6.1f ms\n", qPrintable(suelo), refSuelo, refSueloPng);
+    std::printf("  %-60s %6.1f ms\n", qPrintable(QStringLiteral("PDF (%1 pages): Poppler drawing a page at %2 x %3")
+                                                   .arg(nPng).arg(visto.width()).arg(visto.height())), refPdf);
+    std::printf("  %-60s %6.1f ms\n\n", qPrintable(QStringLiteral("JPEG XL (%1 pages of 1600 x 2400, d 1): libjxl decoding whole")
+                                                     .arg(nPng)), refJxl);
     const Medidas &m1 = modos[1];
     std::printf("the screen alone (deflated CBZ, mode 1): repaint only %.2f ms, readback only %.2f ms\n\n",
                 m1("repintar"), m1("leer"));

@@ -54,7 +54,7 @@ inline QByteArray Codificar(const QImage &i, const char *formato = "JPG", int ca
 // Page bytes as an archive hands them to the loaders.
 inline std::shared_ptr<const OrigenPicture> Origen(QByteArray datos, const QString &nombre)
 {
-    return std::make_shared<const OrigenPicture>(OrigenPicture{std::move(datos), nombre});
+    return std::make_shared<const OrigenPicture>(OrigenPicture{std::move(datos), nombre, {}, -1});
 }
 
 // The whole file; "<missing>" when it cannot be read.

@@ -144,6 +144,21 @@ int InfoComic::Portada() const
     return -1;
 }
 
+QString SerieYNumero(const InfoComic &info)
+{
+    if (info.Serie.isEmpty())
+        return {};
+    return info.Numero.isEmpty() ? info.Serie : info.Serie + QStringLiteral(" #") + info.Numero;
+}
+
+QString Encabezado(const InfoComic &info)
+{
+    const QString serie = SerieYNumero(info);
+    if (serie.isEmpty() || info.Titulo.isEmpty())
+        return serie.isEmpty() ? info.Titulo : serie;
+    return serie + QStringLiteral(" \u2014 ") + info.Titulo;
+}
+
 InfoComic LeerComicInfo(const QByteArray &xml)
 {
     InfoComic info;

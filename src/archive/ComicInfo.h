@@ -68,6 +68,11 @@ struct InfoComic {
 // a root other than ComicInfo, or from a document type declaring entities.
 InfoComic LeerComicInfo(const QByteArray &xml);
 
+// "Series #Number — Title", with what is known of it; "" when nothing is.
+QString Encabezado(const InfoComic &info);
+// "Series #Number", or "" without a series.
+QString SerieYNumero(const InfoComic &info);
+
 // Whether an entry is a ComicInfo.xml, in any folder and any case.
 bool EsComicInfo(const QString &nombre);
 

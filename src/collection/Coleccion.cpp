@@ -122,7 +122,7 @@ QStringList ComicsDe(const QString &carpeta)
 {
     if (carpeta.isEmpty())
         return {};
-    QStringList nombres = paginas::ListarCarpeta(carpeta, QStringLiteral("*.cbr;*.cbz"));
+    QStringList nombres = paginas::ListarCarpeta(carpeta, QStringLiteral("*.cbr;*.cbz;*.cb7;*.cbt;*.pdf"));
     // A macOS copy leaves a "._" twin beside every comic: it is no comic.
     nombres.removeIf([](const QString &n) { return paginas::EsRestoMac(n); });
     return nombres;

@@ -58,7 +58,7 @@ void AplicarEstados(QList<ItemComic> &lista, const QList<ItemComic> &estados);
 // "carpeta/nombre", with exactly one separator between them.
 QString UnirRuta(const QString &carpeta, const QString &nombre);
 
-// The ".cbr" and ".cbz" files of a folder (extension in any case), by name.
+// The ".cbr", ".cbz", ".cb7", ".cbt" and ".pdf" files of a folder (extension in any case), by name.
 QStringList ComicsDe(const QString &carpeta);
 
 // The immediate sub-folders of a folder, by name; hidden ones are left out.

@@ -248,8 +248,9 @@ FormColeccion::FormColeccion(QWidget *dueno, Documento &documento, AbrirComicEnV
         LBInfo[i] = new QLabel(FrInfo);
         LBInfo[i]->setObjectName(QStringLiteral("LBInfo%1").arg(i));
     }
-    // The comic's place in the list leads, then the file, then the pages.
-    for (int i : {3, 0, 1, 2, 4})
+    // Its series and number lead, then the comic's place in the list, the
+    // file and the pages.
+    for (int i : {5, 3, 0, 1, 2, 4})
         info->addWidget(LBInfo[i]);
     columnaPortada->addWidget(FrPB);
     columnaPortada->addWidget(FrInfo);
@@ -490,6 +491,8 @@ void FormColeccion::MostrarPortada(const QString &ruta, const std::optional<port
     LBInfo[2]->setText(QStringLiteral("%1 x %2 px").arg(portada->Natural.width()).arg(portada->Natural.height()));
     LBInfo[3]->setText(TextoIdioma(94) + QStringLiteral("%1 / %2").arg(ucListado1->Indice() + 1).arg(ucListado1->getListCount()));
     LBInfo[4]->setText(QString::number(portada->Paginas) + TextoIdioma(96));
+    LBInfo[5]->setText(portada->Serie);
+    LBInfo[5]->setVisible(!portada->Serie.isEmpty());
 }
 
 void FormColeccion::ColocarPortada()

@@ -137,7 +137,7 @@ public:
     QFrame *FrPB = nullptr;
     PortadaArrastrable *PB = nullptr;
     QFrame *FrInfo = nullptr;
-    std::array<QLabel *, 5> LBInfo{};
+    std::array<QLabel *, 6> LBInfo{};
     QLabel *LBSeleccion = nullptr;
     SuperficieSeleccion *PBLista = nullptr;
     QList<PortadaArrastrable *> PBPrefe;

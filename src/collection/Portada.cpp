@@ -34,10 +34,10 @@ std::optional<Portada> LeerPortada(const QString &ruta, const std::function<QSiz
     if (pags.Paginas.isEmpty())
         return std::nullopt;
     auto origen = std::make_shared<OrigenPicture>();
-    origen->Nombre = pags.Paginas.constFirst();
     ControlImagen c;
     try {
-        if (fuente->Leer(origen->Nombre, origen->Datos) != Motivo::Ninguno
+        if (fuente->LeerOrigen(pags.Paginas.value(pags.Portada - 1, pags.Paginas.constFirst()), *origen)
+                != Motivo::Ninguno
             || quint64(origen->Datos.size()) > maximo
             || !modPNG::CargarPagina(origen, tamano, c, cancelar))
             return std::nullopt;
@@ -49,6 +49,7 @@ std::optional<Portada> LeerPortada(const QString &ruta, const std::function<QSiz
     Portada p;
     p.Entrada = origen->Nombre;
     p.Paginas = int(pags.Paginas.size());
+    p.Serie = archivo::SerieYNumero(pags.Info);
     p.Natural = TamanoNatural(c);
     p.Imagen = std::move(c.Picture);
     // PNG pages and metafiles come whole from their loaders.

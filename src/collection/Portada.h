@@ -29,6 +29,7 @@ struct Portada {
     int Paginas = 0;   // how many pages the comic has
     QSize Natural;     // the page's own size, pixels
     QImage Imagen;     // decoded at most at the size asked for
+    QString Serie;     // "Series #Number" from its ComicInfo.xml, or ""
 };
 
 // The front page of the comic at `ruta`, decoded at

@@ -65,6 +65,7 @@ void CargaMiniaturas::Estado::Enviar(int pagina, const QByteArray &datos, std::d
     auto origen = std::make_shared<OrigenPicture>();
     origen->Datos = datos;
     origen->Nombre = paginas[pagina];
+    fuente->Anotar(*origen);
     {
         std::lock_guard l(m);
         hechas[std::size_t(pagina)].Enviada = true;

@@ -1,7 +1,6 @@
 #include "documento/Documento.h"
 
-#include "archive/ccZip.h"
-#include "archive/modUnRAR.h"
+#include "archive/Archivo.h"
 #include "shell/modGeneral.h"
 
 #include <QFile>
@@ -36,7 +35,7 @@ int Documento::PaginaVecina(int pagina, int paso) const
     return int(paginas::PosicionVecina(pagina - 1, paso, n) + 1);
 }
 
-Candidato Documento::Listar(const QString &ruta, const QString &leerComo)
+Candidato Documento::Listar(const QString &ruta, const QString &leerComo, const QString &clave)
 {
     Candidato c;
     c.Ruta = ruta;
@@ -44,6 +43,8 @@ Candidato Documento::Listar(const QString &ruta, const QString &leerComo)
     try {
         c.Fuente = FuentePaginas::Para(
             ruta, leerComo.isEmpty() ? modGeneral::ExtensionDeRuta(ruta).toUpper() : leerComo.toUpper());
+        if (!clave.isEmpty())
+            c.Fuente->PonerClave(clave);
         c.Listado = c.Fuente->Listar();
     } catch (...) {
         // Out of memory listing a hostile archive: it says it is damaged.
@@ -81,12 +82,12 @@ Documento::Apertura Documento::Adoptar(const Candidato &c)
     return Tomar(c);
 }
 
-Documento::Apertura Documento::Abrir(const QString &ruta, const QString &leerComo)
+Documento::Apertura Documento::Abrir(const QString &ruta, const QString &leerComo, const QString &clave)
 {
     std::optional<Candidato> a = std::exchange(adelanto_, std::nullopt);
-    if (a && a->Ruta == ruta && leerComo.isEmpty())
+    if (a && a->Ruta == ruta && leerComo.isEmpty() && clave.isEmpty())
         return Tomar(*a);
-    return Tomar(Listar(ruta, leerComo));
+    return Tomar(Listar(ruta, leerComo, clave));
 }
 
 Documento::Apertura Documento::Tomar(const Candidato &c)
@@ -95,6 +96,8 @@ Documento::Apertura Documento::Tomar(const Candidato &c)
     ExtActual = modGeneral::ExtensionDeRuta(c.Ruta).toUpper();
     Paginas = QStringList{QString()} + c.Listado.Paginas;
     fuente_ = c.Fuente;
+    info_ = c.Listado.Info;
+    portada_ = c.Listado.Portada;
     EsComprimido = fuente_ && fuente_->EsComprimido();
     Apertura a;
     a.SinEntradas = c.Listado.SinEntradas;
@@ -195,17 +198,11 @@ bool Documento::GuardarMarcadores() const
 
 QString ExtensionSegunContenido(const QString &ruta, const QString &ext)
 {
-    if (ext == QLatin1String("CBR")) {
-        ccZip zip;
-        zip.Init(ruta);
-        if (zip.Count() > 0)
-            return QStringLiteral("cbz");
-    } else if (ext == QLatin1String("CBZ")) {
-        modUnRAR::EntradasRar entradas;
-        modUnRAR::ListarRAR(ruta, entradas);
-        if (!entradas.empty())
-            return QStringLiteral("cbr");
-    }
-    return {};
+    if (!paginas::EsExtensionComic(ext))
+        return {};
+    const QString nueva = archivo::ExtensionComic(archivo::FormatoDe(ruta));
+    if (nueva.isEmpty() || paginas::ClaseDe(nueva.toUpper()) == paginas::ClaseDe(ext)
+        || archivo::ListarEntradas(ruta).empty())
+        return {};
+    return nueva;
 }
-

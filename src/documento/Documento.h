@@ -58,7 +58,8 @@ public:
     // its whole folder, and so does a folder. `leerComo`: an extension whose
     // kind of document to read it as instead of its own (an archive
     // misnamed and not renamed).
-    static Candidato Listar(const QString &ruta, const QString &leerComo = {});
+    // `clave`: the password an encrypted PDF is opened with.
+    static Candidato Listar(const QString &ruta, const QString &leerComo = {}, const QString &clave = {});
     // The same as a job of the decode pool, at the highest priority:
     // ListadoHecho follows on this object's thread. A new request drops the
     // one before (its listing is never delivered).
@@ -69,12 +70,17 @@ public:
     Apertura Adoptar(const Candidato &c);
     // Lists `ruta` here and makes it the open document, with pages or
     // without (then Paginas holds element 0 alone).
-    Apertura Abrir(const QString &ruta, const QString &leerComo = {});
+    Apertura Abrir(const QString &ruta, const QString &leerComo = {}, const QString &clave = {});
     // The document the program starts on, listed now and its first page
     // given to the workers (as `pedido` lays it out) while the window is
     // still being built. Nothing of it shows until Abrir takes it over,
     // which it does for the same path read as its own kind.
     void Adelantar(const QString &ruta, const std::function<PedidoPagina(int)> &pedido);
+
+    // What the open comic's ComicInfo.xml says (Leida false: nothing), and
+    // its cover page.
+    const archivo::InfoComic &Info() const { return info_; }
+    int PaginaPortada() const { return portada_; }
 
     // The open document's page source; null before the first opening.
     std::shared_ptr<const FuentePaginas> Fuente() const { return fuente_; }
@@ -105,6 +111,8 @@ private:
 
     std::optional<Candidato> adelanto_;
     std::shared_ptr<FuentePaginas> fuente_;
+    archivo::InfoComic info_;
+    int portada_ = 1;
     std::shared_ptr<Buzon> buzon_;
     Cuadrilla cuadrilla_;
     PreparadorPaginas preparador_;
@@ -112,6 +120,7 @@ private:
     int listados_ = 0;
 };
 
-// The extension an archive named `ext` ("CBR" or "CBZ") should have by its
-// content: "cbz", "cbr", or "" when it matches or is neither.
+// The extension a comic named `ext` ("CBR", "CBZ", "CB7", "CBT") should
+// have by its content: "cbz", "cbr", "cb7", "cbt", or "" when it matches or
+// is none of them.
 QString ExtensionSegunContenido(const QString &ruta, const QString &ext);

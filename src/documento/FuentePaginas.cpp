@@ -1,6 +1,7 @@
 #include "documento/FuentePaginas.h"
 
 #include "archive/IndiceZip.h"
+#include "imaging/DocumentoPdf.h"
 #include "shell/modGeneral.h"
 
 #include <QFile>
@@ -52,6 +53,7 @@ public:
         else if (l.Paginas.isEmpty())
             l.Razon = Motivo::SinPaginas;
         Indexar(a);
+        LeerInfo(a, l);
         return l;
     }
 
@@ -105,6 +107,22 @@ public:
     }
 
 protected:
+    // The ComicInfo.xml, when there is one small enough, and the cover it names.
+    void LeerInfo(const archivo::Descripcion &a, Listado &l) const
+    {
+        const int i = archivo::EntradaComicInfo(a.Entradas);
+        if (i < 0 || l.Razon != Motivo::Ninguno
+            || a.Entradas[std::size_t(i)].Tamano > quint64(archivo::TamanoMaximoComicInfo))
+            return;
+        QByteArray xml;
+        if (Leer(a.Entradas[std::size_t(i)].Nombre, xml) != Motivo::Ninguno)
+            return;
+        l.Info = archivo::LeerComicInfo(xml);
+        const int portada = l.Info.Portada();
+        if (portada >= 0 && portada < l.Paginas.size())
+            l.Portada = portada + 1;
+    }
+
     virtual bool Acepta(archivo::Formato f) const = 0;
     // The listing, for what a kind keeps of it.
     virtual void Indexar(const archivo::Descripcion &) {}
@@ -124,17 +142,107 @@ private:
     }
 };
 
-// 7-Zip and tar comics: the page rules of ZIP, every page read by the
-// general reader.
+// 7-Zip and tar comics, read by the general reader. A solid 7z unpacks
+// every entry before the one asked for, so one pass is kept going through
+// the archive, in its own order, and the pages it passes stay in memory
+// while they fit the budget: each page is then unpacked once. A page behind
+// the pass and not kept starts a new pass.
 class FuenteLibre final : public FuenteArchivo {
 public:
-    explicit FuenteLibre(const QString &ruta) : FuenteArchivo(ruta, ClaseDocumento::Zip) {}
+    FuenteLibre(const QString &ruta, std::size_t presupuesto)
+        : FuenteArchivo(ruta, ClaseDocumento::Libre), presupuesto_(presupuesto)
+    {
+    }
+
+    Motivo Leer(const QString &nombre, QByteArray &datos) const override
+    {
+        if (!paginas_.contains(nombre))
+            return FuenteArchivo::Leer(nombre, datos);
+        if (tamanos_.value(nombre) > archivo::TamanoMaximoEntrada)
+            return Motivo::DemasiadoGrande;
+        const std::lock_guard l(pasada_);
+        if (const auto i = guardadas_.constFind(nombre); i != guardadas_.constEnd()) {
+            datos = *i;
+            return Motivo::Ninguno;
+        }
+        const int buscada = ultimas_.value(nombre);
+        if (!lector_ || buscada <= posicion_) {
+            lector_ = std::make_unique<archivo::LectorEnOrden>(Ruta(), archivo::PedirClave{}, Clave());
+            posicion_ = -1;
+        }
+        const auto esPagina = [this](const QString &n) { return paginas_.contains(n); };
+        archivo::LectorEnOrden::Leida e;
+        while (lector_->Siguiente(esPagina, e)) {
+            posicion_ = e.Indice;
+            const bool ultima = e.Indice == ultimas_.value(e.Nombre);
+            if (e.Entera && ultima && bytes_ + std::size_t(e.Datos.size()) <= presupuesto_) {
+                guardadas_.insert(e.Nombre, e.Datos);
+                bytes_ += std::size_t(e.Datos.size());
+            }
+            if (e.Indice < buscada)
+                continue;
+            if (e.Entera && e.Indice == buscada) {
+                datos = e.Datos;
+                return Motivo::Ninguno;
+            }
+            break;
+        }
+        const bool cifrada = e.Cifrada;
+        lector_.reset();
+        // libarchive decrypts no 7z: said as the archive's encryption.
+        return cifrada ? Motivo::CifradoRar : Motivo::Roto;
+    }
+
+    void LeerVarias(const QStringList &nombres, const Recibir &recibir,
+                    const std::atomic<bool> *cancelar) const override
+    {
+        // What the pass kept, then the rest in one pass of its own.
+        QStringList resto;
+        QList<int> lugares;
+        for (int i = 0; i < nombres.size(); ++i) {
+            QByteArray datos;
+            {
+                const std::lock_guard l(pasada_);
+                datos = guardadas_.value(nombres[i]);
+            }
+            if (!datos.isEmpty()) {
+                recibir(i, datos);
+            } else {
+                resto << nombres[i];
+                lugares << i;
+            }
+        }
+        if (!resto.isEmpty())
+            FuenteArchivo::LeerVarias(resto, [&](int i, const QByteArray &d) { recibir(lugares[i], d); }, cancelar);
+    }
 
 private:
     bool Acepta(archivo::Formato f) const override
     {
         return f == archivo::Formato::SieteZip || f == archivo::Formato::Tar;
     }
+
+    void Indexar(const archivo::Descripcion &a) override
+    {
+        // The pages, and the ComicInfo.xml read with them.
+        const QStringList p = paginas::PaginasDeEntradas(a.Entradas, Clase());
+        paginas_ = QSet<QString>(p.begin(), p.end());
+        if (const int i = archivo::EntradaComicInfo(a.Entradas); i >= 0)
+            paginas_.insert(a.Entradas[std::size_t(i)].Nombre);
+        ultimas_.clear();
+        for (int i = 0; i < int(a.Entradas.size()); ++i)
+            if (a.Entradas[std::size_t(i)].Regular)
+                ultimas_[a.Entradas[std::size_t(i)].Nombre] = i;
+    }
+
+    const std::size_t presupuesto_;
+    QSet<QString> paginas_; // what the pass reads
+    QHash<QString, int> ultimas_; // the place of a name's last entry in the listing
+    mutable std::mutex pasada_;
+    mutable std::unique_ptr<archivo::LectorEnOrden> lector_;
+    mutable int posicion_ = -1; // the place of the last entry the pass read
+    mutable QHash<QString, QByteArray> guardadas_;
+    mutable std::size_t bytes_ = 0;
 };
 
 class FuenteZip final : public FuenteArchivo {
@@ -183,6 +291,70 @@ private:
     }
 
     std::unique_ptr<archivo::IndiceZip> indice_;
+};
+
+// Each page of a PDF is a page, drawn by the picture loaders at the size it
+// is shown at: its "bytes" are none, the document goes with the page.
+class FuentePdf final : public FuentePaginas {
+public:
+    explicit FuentePdf(const QString &ruta) : FuentePaginas(ruta, ClaseDocumento::Pdf) {}
+
+    Listado Listar() override
+    {
+        Listado l;
+        l.Carpeta = modGeneral::CarpetaDeRuta(Ruta());
+        l.SinEntradas = true;
+        const QFileInfo info(Ruta());
+        if (!info.isFile()) {
+            l.Razon = Motivo::NoEsta;
+            return l;
+        }
+        if (!pdf::EsPdf(Ruta())) {
+            l.Razon = info.size() == 0 ? Motivo::Vacio : Motivo::NoEsComic;
+            return l;
+        }
+        pdf::Apertura a = pdf::Apertura::Danado;
+        std::unique_ptr<pdf::DocumentoPdf> d = pdf::DocumentoPdf::Abrir(Ruta(), Clave(), a);
+        switch (a) {
+        case pdf::Apertura::NecesitaClave:
+            l.Razon = Motivo::PideClave;
+            return l;
+        case pdf::Apertura::ClaveErronea:
+            l.Razon = Motivo::ClaveIncorrecta;
+            return l;
+        case pdf::Apertura::Danado:
+            l.Razon = Motivo::Roto;
+            return l;
+        case pdf::Apertura::Abierto:
+            break;
+        }
+        l.SinEntradas = false;
+        const int n = d->Paginas();
+        const int cifras = int(QString::number(n).size());
+        indices_.clear();
+        for (int i = 0; i < n; ++i) {
+            l.Paginas << QStringLiteral("%1.pdf").arg(i + 1, cifras, 10, QLatin1Char('0'));
+            indices_.insert(l.Paginas.constLast(), i);
+        }
+        doc_ = std::move(d);
+        return l;
+    }
+
+    Motivo Leer(const QString &nombre, QByteArray &datos) const override
+    {
+        datos.clear();
+        return indices_.contains(nombre) ? Motivo::Ninguno : Motivo::NoEsta;
+    }
+
+    void Anotar(OrigenPicture &o) const override
+    {
+        o.Pdf = doc_;
+        o.PaginaPdf = indices_.value(o.Nombre, -1);
+    }
+
+private:
+    std::shared_ptr<const pdf::DocumentoPdf> doc_;
+    QHash<QString, int> indices_;
 };
 
 // A picture stands for every picture of its folder.
@@ -265,6 +437,10 @@ std::shared_ptr<FuentePaginas> FuentePaginas::Para(const QString &ruta, const QS
         return std::make_shared<FuenteRar>(ruta);
     case ClaseDocumento::Zip:
         return std::make_shared<FuenteZip>(ruta);
+    case ClaseDocumento::Libre:
+        return std::make_shared<FuenteLibre>(ruta, PresupuestoPasada);
+    case ClaseDocumento::Pdf:
+        return std::make_shared<FuentePdf>(ruta);
     case ClaseDocumento::Imagenes:
         break;
     }
@@ -281,10 +457,12 @@ std::shared_ptr<FuentePaginas> FuentePaginas::ParaContenido(const QString &ruta)
         return std::make_shared<FuenteZip>(ruta);
     case archivo::Formato::SieteZip:
     case archivo::Formato::Tar:
-        return std::make_shared<FuenteLibre>(ruta);
+        return std::make_shared<FuenteLibre>(ruta, PresupuestoPasada);
     case archivo::Formato::Ninguno:
         break;
     }
+    if (pdf::EsPdf(ruta))
+        return std::make_shared<FuentePdf>(ruta);
     return nullptr;
 }
 
@@ -298,6 +476,14 @@ void FuentePaginas::LeerVarias(const QStringList &nombres, const Recibir &recibi
         if (Leer(nombres[i], datos) == Motivo::Ninguno)
             recibir(i, datos);
     }
+}
+
+Motivo FuentePaginas::LeerOrigen(const QString &nombre, OrigenPicture &origen) const
+{
+    origen.Nombre = nombre;
+    const Motivo m = Leer(nombre, origen.Datos);
+    Anotar(origen);
+    return m;
 }
 
 void FuentePaginas::PonerClave(const QString &clave)

@@ -1,12 +1,14 @@
 #pragma once
-// Where a document's pages come from: a RAR archive, a ZIP archive or a
-// folder of pictures, behind one interface. The only way the bytes of a page
+// Where a document's pages come from: a RAR, ZIP, 7z or tar archive, a PDF
+// or a folder of pictures, behind one interface. The only way the bytes of a page
 // are read, and the one place that lists a document's pages: the viewer, the
 // mini pages, the covers and the thumbnailer all go through it, so they see
 // the same pages. A password given for the document is kept here, in memory
 // only, for as long as the source lives.
 #include "archive/Archivo.h"
+#include "archive/ComicInfo.h"
 #include "documento/Paginas.h"
+#include "imaging/ControlImagen.h"
 #include "shell/ErrorLectura.h"
 
 #include <QByteArray>
@@ -20,10 +22,14 @@
 
 class FuentePaginas {
 public:
+    // The page bytes a 7z or tar source keeps from its pass: half the
+    // decoded pages' budget, packed pages being far smaller.
+    static constexpr std::size_t PresupuestoPasada = 80u * 1024 * 1024;
+
     // The source for a document path: a folder's pictures, else chosen by
     // the upper-cased extension.
     static std::shared_ptr<FuentePaginas> Para(const QString &ruta, const QString &extMayusculas);
-    // An archive read as what its content is, RAR or ZIP, whatever its name
+    // An archive read as what its content is, RAR, ZIP, 7z or tar, whatever its name
     // says (the collection's covers); null for anything else.
     static std::shared_ptr<FuentePaginas> ParaContenido(const QString &ruta);
 
@@ -37,6 +43,8 @@ public:
         bool SinEntradas = false;  // an archive with no entry at all
         int Inicial = 1;           // the page the document opens at
         QString Carpeta;           // the folder the document path names
+        archivo::InfoComic Info;   // what its ComicInfo.xml says
+        int Portada = 1;           // the cover: the page marked FrontCover, else the first
     };
     // Reads the entries or the folder, by the one rule for pages. Called
     // once, before the source is shared with other threads.
@@ -45,6 +53,11 @@ public:
     // The page's bytes, the last of the entries of its name. Ninguno
     // when they came out whole. Safe from any thread.
     virtual Motivo Leer(const QString &nombre, QByteArray &datos) const = 0;
+
+    // The page as the picture loaders take it: its bytes, or what draws it.
+    Motivo LeerOrigen(const QString &nombre, OrigenPicture &origen) const;
+    // What a loader needs beside a page's bytes (a PDF page's document).
+    virtual void Anotar(OrigenPicture &) const {}
 
     // Pages `nombres` read in one pass in the archive's own order (a solid
     // archive is unpacked once, not once per page): `recibir(i, datos)` for

@@ -18,7 +18,7 @@ namespace {
 
 const QStringList TiposArchivo{"BMP", "JPG", "JPEG", "GIF", "PNG", "WEBP", "AVIF", "JXL"};
 const QStringList TiposImagen{"BMP", "JPG", "JPEG", "GIF", "PNG", "WEBP", "AVIF", "JXL", "ICO", "DIB", "WMF"};
-const QStringList TiposComprimidos{"RAR", "CBR", "ZIP", "CBZ"};
+const QStringList TiposComprimidos{"RAR", "CBR", "ZIP", "CBZ", "7Z", "CB7", "TAR", "CBT", "PDF"};
 
 QString ExtensionMayusculas(const QString &nombre)
 {
@@ -33,7 +33,18 @@ ClaseDocumento ClaseDe(const QString &ext)
         return ClaseDocumento::Rar;
     if (ext == QLatin1String("CBZ") || ext == QLatin1String("ZIP"))
         return ClaseDocumento::Zip;
+    if (ext == QLatin1String("CB7") || ext == QLatin1String("7Z") || ext == QLatin1String("CBT")
+        || ext == QLatin1String("TAR"))
+        return ClaseDocumento::Libre;
+    if (ext == QLatin1String("PDF"))
+        return ClaseDocumento::Pdf;
     return ClaseDocumento::Imagenes;
+}
+
+bool EsExtensionComic(const QString &ext)
+{
+    return ext == QLatin1String("CBR") || ext == QLatin1String("CBZ") || ext == QLatin1String("CB7")
+           || ext == QLatin1String("CBT");
 }
 
 // What archivers on a Mac add beside the real files: a "__MACOSX" folder
@@ -82,7 +93,7 @@ QString PatronImagenes()
 
 QString PatronComprimidos()
 {
-    return QStringLiteral("*.cbr;*.cbz;*.rar;*.zip");
+    return QStringLiteral("*.cbr;*.cbz;*.cb7;*.cbt;*.pdf;*.rar;*.zip;*.7z;*.tar");
 }
 
 void Ordenar(QStringList &nombres)
@@ -121,6 +132,10 @@ QString FiltroAbrir(const QString &filtro)
     QString resultado = filtro;
     resultado.replace(QRegularExpression(QStringLiteral("\\*\\.jpg(?![a-z])"), QRegularExpression::CaseInsensitiveOption),
                       QStringLiteral("*.jpg;*.jpeg;*.webp;*.avif;*.jxl"));
+    resultado.replace(QRegularExpression(QStringLiteral("\\*\\.cbz(?![a-z])"), QRegularExpression::CaseInsensitiveOption),
+                      QStringLiteral("*.cbz;*.cb7;*.cbt;*.pdf"));
+    resultado.replace(QRegularExpression(QStringLiteral("\\*\\.zip(?![a-z])"), QRegularExpression::CaseInsensitiveOption),
+                      QStringLiteral("*.zip;*.7z;*.tar"));
     return resultado;
 }
 

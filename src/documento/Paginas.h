@@ -12,11 +12,16 @@ class QMimeData;
 
 namespace paginas {
 
-enum class ClaseDocumento { Rar, Zip, Imagenes };
+// Libre: 7-Zip and tar, read by the general reader with ZIP's page rules.
+enum class ClaseDocumento { Rar, Zip, Libre, Pdf, Imagenes };
 
-// By the upper-cased extension alone: CBR/RAR, CBZ/ZIP, anything else.
+// By the upper-cased extension alone: CBR/RAR, CBZ/ZIP, CB7/7Z/CBT/TAR,
+// PDF, anything else.
 ClaseDocumento ClaseDe(const QString &extMayusculas);
 bool EsArchivoComprimido(const QString &extMayusculas);
+// A comic's own extension (CBR, CBZ, CB7, CBT): one a misnamed archive is
+// renamed from.
+bool EsExtensionComic(const QString &extMayusculas);
 
 // Whether a name is a page of a document of that class, by its extension.
 // JPEG, WebP, AVIF and JPEG XL pages count as pages everywhere; what a Mac

@@ -36,8 +36,7 @@ std::shared_ptr<PaginaPreparada> Preparar(const PreparadorPaginas::Contenido &d,
     try {
         if (!datos) {
             auto leidos = std::make_shared<OrigenPicture>();
-            leidos->Nombre = d.Paginas.value(p.Pagina);
-            e->Razon = d.Fuente->Leer(leidos->Nombre, leidos->Datos);
+            e->Razon = d.Fuente->LeerOrigen(d.Paginas.value(p.Pagina), *leidos);
             if (e->Razon != Motivo::Ninguno)
                 return e;
             datos = std::move(leidos);

@@ -10,9 +10,17 @@
 enum class TipoPicture { Ninguno = 0, Bitmap = 1, Metafile = 2, Icono = 3 };
 
 // The encoded page a reduced picture came from, to decode it whole again.
+namespace pdf {
+class DocumentoPdf;
+}
+
 struct OrigenPicture {
     QByteArray Datos;
     QString Nombre;   // its extension chooses the loader
+    // A PDF page has no bytes: it is drawn from its document at the size
+    // it is wanted at.
+    std::shared_ptr<const pdf::DocumentoPdf> Pdf;
+    int PaginaPdf = -1;
 };
 
 struct ControlImagen {

@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QVariant>
 
+#include <algorithm>
+#include <cmath>
+
 #include <poppler-qt6.h>
 
 namespace pdf {
@@ -54,6 +57,12 @@ QImage Dibujo(const Poppler::Page &p, QSize tamano, const QSizeF &puntos, const 
 }
 
 } // namespace
+
+QSize TamanoNatural(QSizeF puntos)
+{
+    const double f = PuntosPorPulgadaNatural / 72.0;
+    return QSize(std::max(1, int(std::lrint(puntos.width() * f))), std::max(1, int(std::lrint(puntos.height() * f))));
+}
 
 bool EsPdf(const QByteArray &cabeza)
 {

@@ -31,6 +31,11 @@ namespace pdf {
 bool EsPdf(const QByteArray &cabeza);
 bool EsPdf(const QString &ruta);
 
+// A page's own size in pixels, the one zoom 1:1 shows: drawn at this many
+// dots per inch. Fitted layouts draw it at the size they need instead.
+inline constexpr double PuntosPorPulgadaNatural = 150.0;
+QSize TamanoNatural(QSizeF puntos);
+
 enum class Apertura {
     Abierto,
     NecesitaClave,  // encrypted: opens with its password

@@ -1,6 +1,7 @@
 #include "imaging/Miniatura.h"
 
 #include "imaging/DecodificadorJpeg.h"
+#include "imaging/DocumentoPdf.h"
 #include "imaging/modPNG.h"
 
 #include <QImageReader>
@@ -80,6 +81,21 @@ Resultado Decodificar(const std::shared_ptr<const OrigenPicture> &origen, const 
     Resultado r;
     if (!origen)
         return r;
+    if (origen->Pdf) {
+        r.Natural = pdf::TamanoNatural(origen->Pdf->TamanoPuntos(origen->PaginaPdf));
+        QImage dibujo;
+        switch (origen->Pdf->Dibujar(origen->PaginaPdf, Pedido(tamano, r.Natural), cancelar, dibujo)) {
+        case pdf::DocumentoPdf::Resultado::Hecho:
+            r.Imagen = AlTamano(std::move(dibujo), Pedido(tamano, r.Natural));
+            break;
+        case pdf::DocumentoPdf::Resultado::Cancelado:
+            r.Cancelado = true;
+            break;
+        case pdf::DocumentoPdf::Resultado::Error:
+            break;
+        }
+        return r;
+    }
     decodificadorJpeg::Salida s;
     switch (decodificadorJpeg::Decodificar(origen->Datos, tamano, modPNG::BytesMaximosPicture, Plazo(cancelar), s)) {
     case decodificadorJpeg::Resultado::Hecho:

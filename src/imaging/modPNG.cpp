@@ -6,6 +6,7 @@
 #include "imaging/DecodificadorAvifJxl.h"
 #include "imaging/DecodificadorJpeg.h"
 #include "imaging/DecodificadorPng.h"
+#include "imaging/DocumentoPdf.h"
 #include "imaging/Plazo.h"
 #include "imaging/TrozosPng.h"
 
@@ -232,6 +233,22 @@ bool CargarPagina(const std::shared_ptr<const OrigenPicture> &origen,
                   const std::function<QSize(QSize)> &tamanoMostrado, ControlImagen &destino,
                   const std::atomic<bool> *cancelar)
 {
+    if (origen->Pdf) {
+        // Drawn at the size it is shown at, never drawn small and enlarged.
+        const QSize natural = pdf::TamanoNatural(origen->Pdf->TamanoPuntos(origen->PaginaPdf));
+        QSize t = tamanoMostrado ? tamanoMostrado(natural) : QSize();
+        if (t.isEmpty())
+            t = natural;
+        QImage dibujo;
+        if (origen->Pdf->Dibujar(origen->PaginaPdf, t, cancelar, dibujo) == pdf::DocumentoPdf::Resultado::Cancelado)
+            return false;
+        PonerPicture(std::move(dibujo), TipoPicture::Bitmap, origen->Nombre, destino);
+        if (destino.Picture.width() < natural.width() || destino.Picture.height() < natural.height()) {
+            destino.Natural = natural;
+            destino.Origen = origen;
+        }
+        return true;
+    }
     const Plazo plazo(cancelar);
     const QByteArray &datos = origen->Datos;
     Decodificada d;

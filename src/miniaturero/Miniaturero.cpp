@@ -59,7 +59,7 @@ QImage Dibujo(const QString &ruta, int lado)
     QFile f(ruta);
     if (!QFileInfo(ruta).isFile() || !f.open(QIODevice::ReadOnly) || std::uint64_t(f.size()) > archivo::TamanoMaximoEntrada)
         return {};
-    const auto origen = std::make_shared<const OrigenPicture>(OrigenPicture{f.readAll(), ruta});
+    const auto origen = std::make_shared<const OrigenPicture>(OrigenPicture{f.readAll(), ruta, {}, -1});
     return miniatura::Decodificar(origen, [lado](QSize n) {
                return n.width() <= lado && n.height() <= lado ? n : portada::TamanoEnCaja(n, lado);
            }).Imagen;

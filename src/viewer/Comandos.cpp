@@ -367,12 +367,21 @@ void Comandos::AbrirComo(const QString &ruta, bool mostrar, const QString &leerC
         }
     }
 
-    const Documento::Apertura apertura = doc_.Abrir(elegida, leerComo);
+    Documento::Apertura apertura = doc_.Abrir(elegida, leerComo);
+    // An encrypted PDF cannot count its pages without its password: asked
+    // here, once, and again only when it was wrong.
+    while (FaltaClave(apertura.Razon)) {
+        const QString clave = modComDlg::PedirTexto(
+            nullptr, TextoIdioma(apertura.Razon == Motivo::ClaveIncorrecta ? 1231 : 1230), true);
+        if (clave.isEmpty())
+            break;
+        apertura = doc_.Abrir(elegida, leerComo, clave);
+    }
     vista_.ElegirPagina(apertura.Inicial);
     if (apertura.SinEntradas) {
         MostrarMensaje(TextoIdioma(200));
         emit Abriendo(false);
-        if (doc_.ExtActual == QLatin1String("CBR") || doc_.ExtActual == QLatin1String("CBZ"))
+        if (paginas::EsExtensionComic(doc_.ExtActual))
             RepararExtension(doc_.ExtActual);
         return;
     }
@@ -392,8 +401,12 @@ void Comandos::AbrirComo(const QString &ruta, bool mostrar, const QString &leerC
         visor::ProcesarEventos();
     doc_.NombreActual = modGeneral::NombreDeRuta(doc_.RutaActual);
     // A first page that could not be read keeps its loading error on screen.
-    if (leida)
-        MostrarMensaje(doc_.NombreActual.isEmpty() ? doc_.RutaActual : doc_.NombreActual);
+    if (leida) {
+        const QString titulo = archivo::Encabezado(doc_.Info());
+        MostrarMensaje(!titulo.isEmpty()           ? titulo
+                       : doc_.NombreActual.isEmpty() ? doc_.RutaActual
+                                                     : doc_.NombreActual);
+    }
     emit Abriendo(false);
 }
 

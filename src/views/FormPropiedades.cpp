@@ -115,6 +115,19 @@ Ficha Rellenar(const Documento &doc, int pagina, QSize dimensiones, const QList<
     f.Texto[Modificado] = LineaFecha(105, archivo.lastModified());
     f.Texto[Accedido] = LineaFecha(106, archivo.lastRead());
 
+    const archivo::InfoComic &info = doc.Info();
+    if (comic && info.Leida) {
+        f.Texto[Serie] = archivo::Encabezado(info);
+        if (info.Ano > 0)
+            f.Texto[Ano] = TextoIdioma(1280) + QStringLiteral(": ") + QString::number(info.Ano);
+        QStringList creditos;
+        if (!info.Guionista.isEmpty())
+            creditos << TextoIdioma(1281) + QStringLiteral(": ") + info.Guionista;
+        if (!info.Dibujante.isEmpty())
+            creditos << TextoIdioma(1282) + QStringLiteral(": ") + info.Dibujante;
+        f.Texto[Creditos] = creditos.join(QStringLiteral(" \u00b7 "));
+    }
+
     f.EstadoLectura = EstadoLectura(nombre, estados);
     f.Texto[Estado] = TextoIdioma(f.EstadoLectura == 1 ? 69 : f.EstadoLectura == 2 ? 70 : 103);
     return f;
@@ -170,7 +183,7 @@ FormPropiedades::FormPropiedades(Comandos &comandos)
     cabecera->addLayout(nombre, 1);
     textos->addLayout(cabecera);
     textos->addSpacing(6);
-    for (int i : {Tamano, Dimensiones, Carpeta, Posicion, Paginas, Marcador})
+    for (int i : {Serie, Ano, Creditos, Tamano, Dimensiones, Carpeta, Posicion, Paginas, Marcador})
         textos->addWidget(LBTit[i]);
     textos->addSpacing(6);
     for (int i : {Creado, Modificado, Accedido})
@@ -211,7 +224,8 @@ void FormPropiedades::PonerPagina(int pagina)
         LBTit[i]->setText(Ficha.Texto[i]);
         rotulos::LimitarAncho(LBTit[i], AnchoTextos); // a long name or folder wraps
     }
-    LBTit[Dimensiones]->setVisible(!Ficha.Texto[Dimensiones].isEmpty());
+    for (int i : {Dimensiones, Serie, Ano, Creditos})
+        LBTit[i]->setVisible(!Ficha.Texto[i].isEmpty());
     const qreal escala = devicePixelRatioF();
     Im->setPixmap(iconos::Marcador(Ficha.EstadoLectura, escala));
     const QIcon icono = QFileIconProvider().icon(QFileInfo(Ficha.Ruta));

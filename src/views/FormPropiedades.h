@@ -24,7 +24,9 @@ namespace propiedades {
 
 // The lines of the card, in order.
 enum Linea { Tipo, Tamano, Dimensiones, Nombre, Carpeta, Posicion, Paginas, Marcador,
-             Creado, Modificado, Accedido, Estado, NumeroLineas };
+             Creado, Modificado, Accedido, Estado,
+             Serie, Ano, Creditos, // from the comic's ComicInfo.xml: empty without one
+             NumeroLineas };
 
 // The file the card is about: the archive, or the current page's picture
 // in a picture folder.

@@ -59,6 +59,31 @@ TEST(Portada, RarFoldersAndPngPages)
     EXPECT_GT(QColor(p->Imagen.pixel(50, 25)).blue(), 200);
 }
 
+TEST(Portada, TheComicInfoFrontCoverAndAPdfFirstPageDrawnAtTheBoxSize)
+{
+    QTemporaryDir t;
+    const QString cb7 = t.filePath("c.cb7");
+    ASSERT_TRUE(prueba::Escribir7z(
+        cb7, {{"p1.jpg", prueba::PaginaDeColor(prueba::Rojo, {40, 60})},
+              {"p2.jpg", prueba::PaginaDeColor(QColor(0, 0, 250), {40, 60})},
+              {"ComicInfo.xml", "<ComicInfo><Series>Flash</Series><Number>7</Number>"
+                                "<Pages><Page Image=\"1\" Type=\"FrontCover\"/></Pages></ComicInfo>"}}));
+    auto p = portada::LeerPortada(cb7, 100);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->Entrada, "p2.jpg");
+    EXPECT_EQ(p->Paginas, 2);
+    EXPECT_EQ(p->Serie, "Flash #7");
+    const QString pdf = t.filePath("c.pdf");
+    ASSERT_TRUE(prueba::EscribirPdf(pdf, {{QSizeF(300, 600), QColor(0, 0, 250)}, {QSizeF(300, 300), prueba::Rojo}}));
+    p = portada::LeerPortada(pdf, 100);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->Paginas, 2);
+    EXPECT_EQ(p->Natural, QSize(625, 1250)); // at 150 dpi
+    EXPECT_EQ(p->Imagen.size(), QSize(50, 100));
+    EXPECT_GT(QColor(p->Imagen.pixel(25, 50)).blue(), 200);
+    EXPECT_EQ(p->Serie, "");
+}
+
 TEST(Portada, NothingWithoutAReadablePicture)
 {
     QTemporaryDir t;

@@ -9,6 +9,8 @@
 #include "documento/Documento.h"
 #include "documento/FuentePaginas.h"
 #include "documento/Paginas.h"
+#include "imaging/DocumentoPdf.h"
+#include "imaging/modPNG.h"
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
 #include "viewer/EstadoVista.h"
@@ -85,6 +87,9 @@ TEST(Paginas, RulesOfThePageList)
     EXPECT_EQ(PosicionVecina(0, -1, 3), 2);
     EXPECT_EQ(FiltroAbrir("All |*.bmp;*.jpg;*.gif|Graphic|*.jpg|"),
               "All |*.bmp;*.jpg;*.jpeg;*.webp;*.avif;*.jxl;*.gif|Graphic|*.jpg;*.jpeg;*.webp;*.avif;*.jxl|");
+    EXPECT_EQ(FiltroAbrir("C|*.cbz;*.zip|"), "C|*.cbz;*.cb7;*.cbt;*.pdf;*.zip;*.7z;*.tar|");
+    EXPECT_EQ(ClaseDe("CBT"), ClaseDocumento::Libre);
+    EXPECT_EQ(ClaseDe("7Z"), ClaseDocumento::Libre);
 }
 
 TEST_F(Documentos, ArchivesListTheirPictureEntriesInPageOrder)
@@ -164,6 +169,72 @@ TEST_F(Documentos, AnOpeningThatFindsNoPageSaysWhy)
     EXPECT_EQ(ExtensionSegunContenido(Ruta("rar.cbz"), "CBZ"), "cbr");
     EXPECT_EQ(ExtensionSegunContenido(Ruta("zip.cbr"), "CBR"), "cbz");
     EXPECT_EQ(ExtensionSegunContenido(Ruta("zip.cbr"), "CBZ"), "");
+}
+
+TEST_F(Documentos, SevenZipAndTarComicsOpenByNameOrByContentAndUnpackEachPageOnce)
+{
+    const auto entradas = prueba::PaginasNumeradas(6, [](int i) { return Pagina(i); });
+    ASSERT_TRUE(prueba::Escribir7z(Ruta("s.cb7"), entradas)); // solid
+    ASSERT_TRUE(prueba::EscribirTar(Ruta("t.cbt"), entradas, "bsdtar"));
+    ASSERT_TRUE(prueba::Escribir7z(Ruta("siete.cbz"), entradas));
+    ASSERT_TRUE(prueba::EscribirTar(Ruta("tar.cbr"), entradas));
+    Escribir("cortado.cb7", prueba::LeerBytes(Ruta("s.cb7")).chopped(60));
+    for (const char *n : {"s.cb7", "t.cbt"}) {
+        ASSERT_EQ(d.Abrir(Ruta(n)).Razon, Motivo::Ninguno) << n;
+        ASSERT_EQ(d.NumeroPaginas(), 6) << n;
+        EXPECT_EQ(d.FileList, QStringList({"cortado.cb7", "s.cb7", "siete.cbz", "t.cbt", "tar.cbr"}));
+        // The pass that reached the last page kept the ones before it.
+        EXPECT_EQ(Leida(6), 6) << n;
+        ASSERT_TRUE(QFile::rename(Ruta(n), Ruta("fuera")));
+        for (int p = 1; p <= 5; ++p)
+            EXPECT_EQ(Leida(p), p) << n;
+        ASSERT_TRUE(QFile::rename(Ruta("fuera"), Ruta(n)));
+    }
+    EXPECT_EQ(d.Abrir(Ruta("cortado.cb7")).Razon, Motivo::Roto);
+    for (const auto &[n, ext] : {std::pair{"siete.cbz", "cb7"}, std::pair{"tar.cbr", "cbt"}}) {
+        EXPECT_EQ(d.Abrir(Ruta(n)).Razon, Motivo::NoEsComic) << n;
+        EXPECT_EQ(ExtensionSegunContenido(Ruta(n), modGeneral::ExtensionDeRuta(n).toUpper()), ext);
+        EXPECT_EQ(d.Abrir(Ruta(n), ext).Razon, Motivo::Ninguno) << n;
+        EXPECT_EQ(Leida(3), 3) << n;
+    }
+}
+
+TEST_F(Documentos, PdfPagesAreDrawnAtTheLayoutSizeBehindTheirPasswordAndWithinTheLimit)
+{
+    const QColor verde(0, 160, 0);
+    const std::vector<prueba::PaginaPdf> paginas{
+        {QSizeF(400, 600), QColor(200, 40, 40)}, {QSizeF(600, 400), QColor(0, 0, 250)}, {QSizeF(2000, 30000), verde}};
+    ASSERT_TRUE(prueba::EscribirPdf(Ruta("c.pdf"), paginas));
+    ASSERT_TRUE(prueba::EscribirPdf(Ruta("clave.pdf"), paginas, "secreta"));
+    Escribir("roto.pdf", prueba::LeerBytes(Ruta("c.pdf")).left(400));
+    EXPECT_EQ(d.Abrir(Ruta("roto.pdf")).Razon, Motivo::Roto);
+    EXPECT_EQ(d.Abrir(Ruta("clave.pdf")).Razon, Motivo::PideClave);
+    EXPECT_EQ(d.Abrir(Ruta("clave.pdf"), {}, "mala").Razon, Motivo::ClaveIncorrecta);
+    PedidoPagina p;
+    p.Ventana = {800 * 15, 600 * 15};
+    for (const auto &[n, clave] : {std::pair{"c.pdf", ""}, std::pair{"clave.pdf", "secreta"}}) {
+        ASSERT_EQ(d.Abrir(Ruta(n), {}, clave).Razon, Motivo::Ninguno) << n;
+        ASSERT_EQ(Paginas(), QStringList({"1.pdf", "2.pdf", "3.pdf"}));
+        for (int i = 1; i <= 3; ++i) {
+            p.Pagina = i;
+            const auto e = d.Preparador().Obtener(p);
+            ASSERT_TRUE(e && e->Lista()) << n << i;
+            const QImage &dibujo = e->Imagen.Picture;
+            // Drawn at the size shown, from the page's own size at 150 dpi.
+            EXPECT_EQ(e->Imagen.Natural, pdf::TamanoNatural(paginas[std::size_t(i - 1)].Puntos));
+            EXPECT_EQ(dibujo.size(), TamanoMostrado(p, e->Imagen.Natural)) << i;
+            EXPECT_TRUE(prueba::Cerca(dibujo.pixel(dibujo.width() / 2, dibujo.height() / 2),
+                                      paginas[std::size_t(i - 1)].Color)) << i;
+        }
+    }
+    // Whole, the tall page is drawn reduced within the picture limit.
+    p.Pagina = 3;
+    ControlImagen c = d.Preparador().Obtener(p)->Imagen;
+    ASSERT_TRUE(modPNG::Completar(c));
+    EXPECT_LE(c.Picture.sizeInBytes(), modPNG::BytesMaximosPicture);
+    EXPECT_GT(c.Picture.height(), 4000);
+    EXPECT_NEAR(double(c.Picture.height()) / c.Picture.width(), 15.0, 0.1);
+    EXPECT_EQ(c.Natural, QSize(4167, 62500));
 }
 
 TEST_F(Documentos, ACandidateThatFailsLeavesTheOpenDocumentAsItWas)

@@ -1,5 +1,6 @@
 // The properties card: its lines for archives and picture folders, the
 // read state from the collection, local dates, and the desktop's dialog.
+#include "DialogosDePrueba.h"
 #include "EscritorioDePrueba.h"
 #include "PruebaDocumentos.h"
 #include "collection/Coleccion.h"
@@ -86,6 +87,7 @@ TEST_F(Propiedades, AnArchiveSaysPagesAndPageAndItsReadState)
     EXPECT_EQ(c.Texto[Marcador], "Bookmark in page 2");
     EXPECT_EQ(c.Texto[Estado], "Reading...");
     EXPECT_EQ(c.EstadoLectura, 2);
+    EXPECT_EQ(c.Texto[Serie] + c.Texto[Ano] + c.Texto[Creditos], ""); // no ComicInfo.xml
 
     Estados({{"mi comic.cbz", "1", {}}});
     EXPECT_EQ(Tarjeta().Texto[Estado], "Read");
@@ -94,6 +96,39 @@ TEST_F(Propiedades, AnArchiveSaysPagesAndPageAndItsReadState)
     const Ficha sin = Tarjeta();
     EXPECT_EQ(sin.Texto[Estado], "Not read");
     EXPECT_EQ(sin.Texto[Marcador], "No Bookmark");
+}
+
+TEST_F(Propiedades, AComicInfoGivesSeriesYearAndCreditsAndTheTitleOnOpening)
+{
+    const char *xml = "<ComicInfo><Title>Rayo</Title><Series>Flash</Series><Number>7</Number><Year>1950</Year>"
+                      "<Writer>Ana</Writer><Penciller>Luis</Penciller></ComicInfo>";
+    ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("ci.cbz"), {{"p1.jpg", prueba::PaginaMarcada(1)}, {"ComicInfo.xml", xml}}));
+    f->show();
+    f->AbrirArchivo(tmp.filePath("ci.cbz"), true);
+    EXPECT_EQ(f->Doc().NumeroPaginas(), 1); // the ComicInfo.xml is no page
+    EXPECT_EQ(f->Vista().UltimoMensaje(), "Flash #7 \u2014 Rayo");
+    const Ficha c = Tarjeta();
+    EXPECT_EQ(c.Texto[Serie], "Flash #7 \u2014 Rayo");
+    EXPECT_EQ(c.Texto[Ano], "Year: 1950");
+    EXPECT_EQ(c.Texto[Creditos], "Writer: Ana \u00b7 Penciller: Luis");
+}
+
+TEST_F(Propiedades, AnEncryptedPdfAsksItsPasswordOnOpeningUntilItIsRight)
+{
+    ASSERT_TRUE(prueba::EscribirPdf(tmp.filePath("k.pdf"), {{QSizeF(300, 400), Qt::white}, {QSizeF(300, 400), Qt::red}},
+                                    "secreta"));
+    auto &dialogos = DialogosDePrueba::Actuales();
+    dialogos.llamadas.clear();
+    dialogos.respuestasTexto = {"mala", "secreta"};
+    f->show();
+    f->AbrirArchivo(tmp.filePath("k.pdf"), true);
+    EXPECT_EQ(f->Doc().NumeroPaginas(), 2);
+    EXPECT_EQ(dialogos.llamadas.filter("PedirTexto"), QStringList({"PedirTexto:Please Enter The Password!:1",
+                                              "PedirTexto:The password was wrong. Please enter it again::1"}));
+    dialogos.llamadas.clear();
+    f->Vista().IrAPagina(2); // asked once for the document
+    EXPECT_TRUE(dialogos.llamadas.filter("PedirTexto").isEmpty());
+    EXPECT_EQ(f->Vista().PaginaActual(), 2);
 }
 
 TEST_F(Propiedades, APictureFolderSaysImagesAndImageAndTheRealFileOfAnyExtension)

@@ -255,6 +255,9 @@ std::span<const TextoNumerado> TextosDan()
         {1241, "ukendt kommando"sv},
         {1242, "ulæselig tast"sv},
         {1243, "tasten er allerede i brug"sv},
+        {1280, "År"sv},
+        {1281, "Forfatter"sv},
+        {1282, "Tegner"sv},
     };
     return tabla;
 }

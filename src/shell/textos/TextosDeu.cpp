@@ -255,6 +255,9 @@ std::span<const TextoNumerado> TextosDeu()
         {1241, "unbekannter Befehl"sv},
         {1242, "unlesbare Taste"sv},
         {1243, "Taste bereits belegt"sv},
+        {1280, "Jahr"sv},
+        {1281, "Autor"sv},
+        {1282, "Zeichner"sv},
     };
     return tabla;
 }

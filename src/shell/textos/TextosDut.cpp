@@ -255,6 +255,9 @@ std::span<const TextoNumerado> TextosDut()
         {1241, "onbekende opdracht"sv},
         {1242, "onleesbare toets"sv},
         {1243, "toets al in gebruik"sv},
+        {1280, "Jaar"sv},
+        {1281, "Schrijver"sv},
+        {1282, "Tekenaar"sv},
     };
     return tabla;
 }

@@ -255,6 +255,9 @@ std::span<const TextoNumerado> TextosEsp()
         {1241, "orden desconocida"sv},
         {1242, "tecla ilegible"sv},
         {1243, "tecla ya en uso"sv},
+        {1280, "Año"sv},
+        {1281, "Guion"sv},
+        {1282, "Dibujo"sv},
     };
     return tabla;
 }

@@ -255,6 +255,9 @@ std::span<const TextoNumerado> TextosIng()
         {1241, "unknown command"sv},
         {1242, "unreadable key"sv},
         {1243, "key already in use"sv},
+        {1280, "Year"sv},
+        {1281, "Writer"sv},
+        {1282, "Penciller"sv},
     };
     return tabla;
 }

@@ -255,6 +255,9 @@ std::span<const TextoNumerado> TextosLat()
         {1241, "nezināma komanda"sv},
         {1242, "nesaprotams taustiņš"sv},
         {1243, "taustiņš jau tiek izmantots"sv},
+        {1280, "Gads"sv},
+        {1281, "Scenārists"sv},
+        {1282, "Zīmētājs"sv},
     };
     return tabla;
 }

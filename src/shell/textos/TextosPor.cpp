@@ -255,6 +255,9 @@ std::span<const TextoNumerado> TextosPor()
         {1241, "comando desconhecido"sv},
         {1242, "tecla ilegível"sv},
         {1243, "tecla já em uso"sv},
+        {1280, "Ano"sv},
+        {1281, "Argumento"sv},
+        {1282, "Desenho"sv},
     };
     return tabla;
 }
