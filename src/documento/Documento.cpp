@@ -209,3 +209,10 @@ QString ExtensionSegunContenido(const QString &ruta, const QString &ext)
     return {};
 }
 
+
+MemoriaComics &Documento::Memoria()
+{
+    if (!memoria_)
+        memoria_ = std::make_unique<MemoriaComics>(MemoriaComics::RutaPorDefecto());
+    return *memoria_;
+}

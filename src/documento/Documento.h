@@ -5,6 +5,7 @@
 #include "documento/ArchivoMarcadores.h"
 #include "documento/Cuadrilla.h"
 #include "documento/FuentePaginas.h"
+#include "documento/MemoriaComics.h"
 #include "documento/PreparadorPaginas.h"
 
 #include <QObject>
@@ -95,6 +96,8 @@ public:
     void QuitarMarcador(const QString &ruta); // kept with an empty page until saved
     void CargarMarcadores();
     bool GuardarMarcadores() const;
+    // What each comic was left with, read on first use.
+    MemoriaComics &Memoria();
 
 signals:
     void Abierto();
@@ -104,6 +107,7 @@ private:
     Apertura Tomar(const Candidato &c);
 
     std::optional<Candidato> adelanto_;
+    std::unique_ptr<MemoriaComics> memoria_;
     std::shared_ptr<FuentePaginas> fuente_;
     std::shared_ptr<Buzon> buzon_;
     Cuadrilla cuadrilla_;

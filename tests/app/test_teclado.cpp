@@ -59,7 +59,8 @@ TEST(TablaTeclas, EveryDefaultKeyNamesItsCommand)
         {Qt::Key_F9, 0, "Lupa"}, {Qt::Key_F10, 0, "MiniPaginas"}, {Qt::Key_F11, 0, "Propiedades"},
         {Qt::Key_F12, S, "Acercade"},
         // No command: other keys, and the keypad's digits.
-        {Qt::Key_G, 0, ""}, {Qt::Key_F4, 0, ""}, {Qt::Key_Home, 0, ""}, {int(Qt::Key_1) | int(Qt::KeypadModifier), 0, ""},
+        {Qt::Key_G, 0, ""}, {Qt::Key_F4, 0, ""}, {Qt::Key_Home, 0, "PrimeraPagina"}, {Qt::Key_End, S, "UltimaPagina"}, {Qt::Key_J, 0, "DerechaAIzquierda"},
+        {Qt::Key_K, 0, "EmparejarPaginas"}, {Qt::Key_K, S, "DesplazarPliegos"}, {int(Qt::Key_1) | int(Qt::KeypadModifier), 0, ""},
     };
     const TablaTeclas tabla;
     for (const auto &c : casos)
@@ -75,15 +76,22 @@ TEST_F(Teclado, EveryCommandNamedIsRegisteredAndTheHelpListsTheTable)
         nombres << e.Comando;
     for (Lado lado : {Lado::Izquierda, Lado::Derecha})
         nombres << ComandoHacia(lado) << ComandoHacia(lado, true);
+    // Right to left a side stands for the other way.
+    EXPECT_EQ(ComandoHacia(Lado::Izquierda, false, true), "PaginaSiguiente");
+    EXPECT_EQ(ComandoHacia(Lado::Derecha, true, true), "PrimeraPagina");
+    EXPECT_EQ(ComandoHacia(Lado::Derecha, false, false), "PaginaSiguiente");
     for (const QString &n : nombres)
         EXPECT_EQ(f->Ordenes().NombreDe(n), n);
     // The key caps of the help, as they always were.
     const char *tapas[info::NumeroEntradas] = {
         "F1", "F2", "F5", "F8", "F10", "F11", "F12", "space", "backspace", "A", "N", "P", "Z", "1",
         "2", "3", "4", "5", "0", "9", "↑↓←→", "⇧ + ↑↓←→", "R", "F", "E", "M", "O", "I", "Esc", "F9",
-        "U", "Q", "6", "D", "C", "7", "F3", "F7", "L", "B", "8", "V"};
-    for (int i = 0; i < info::NumeroEntradas; ++i)
+        "U", "Q", "6", "D", "C", "7", "F3", "F7", "L", "B", "8", "V", "J", "K", "⇧ + K", "", ""};
+    for (int i = 0; i < info::NumeroEntradas - 2; ++i)
         EXPECT_EQ(info::TeclaDe(i), QString::fromUtf8(tapas[i])) << i;
+    // Home and End by the names Qt gives them in the language of the moment.
+    EXPECT_EQ(info::TeclaDe(info::NumeroEntradas - 2), QKeySequence(Qt::Key_Home).toString(QKeySequence::NativeText));
+    EXPECT_EQ(info::TeclaDe(info::NumeroEntradas - 1), QKeySequence(Qt::Key_End).toString(QKeySequence::NativeText));
 }
 
 TEST(TablaTeclas, AValueOfSeveralKeysSplitsAtItsCommas)

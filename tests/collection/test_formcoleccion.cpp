@@ -74,6 +74,9 @@ protected:
 TEST_F(Coleccion, OpensOnTheCollectionFolderWithItsStatesAndFirstFrontPage)
 {
     prueba::Escribir(coleccion::RutaEstados(), "\"HERO 01.CBZ\",\"1\"\r\n\"otro.cbz\",\"2\"\r\n");
+    for (const char *nombre : {"Hero 01.cbz", "Zeta.cbr"}) // one in progress, one read to its end
+        documento.Memoria().Poner({nombre, QFileInfo(raiz + '/' + nombre).size(), false, false, false, false,
+                                   nombre[0] == 'H' ? 2 : 3, 3});
     FormColeccion f(nullptr, documento, Apuntar());
     EXPECT_TRUE(dialogos.llamadas.isEmpty());
     EXPECT_EQ(f.LBTitulo->text(), "My Comics Collection (5)");
@@ -87,6 +90,8 @@ TEST_F(Coleccion, OpensOnTheCollectionFolderWithItsStatesAndFirstFrontPage)
     EXPECT_EQ(f.ucListado1->Estado(0), 1);
     EXPECT_EQ(f.ucListado1->Estado(1), 0);
     EXPECT_EQ(f.ucListado1->Estado(3), 1); // the same name in a sub-folder shares it
+    EXPECT_EQ(f.ucListado1->Progreso(0), "2/3");
+    EXPECT_EQ(f.ucListado1->Progreso(2), "");
     EXPECT_EQ(Portada(f), raiz + "/Hero 01.cbz");
     EXPECT_FALSE(f.PB->Imagen().isNull());
     EXPECT_EQ(f.LBInfo[0]->text(), "cbz");

@@ -255,6 +255,23 @@ std::span<const TextoNumerado> TextosDan()
         {1241, "ukendt kommando"sv},
         {1242, "ulæselig tast"sv},
         {1243, "tasten er allerede i brug"sv},
+        {1250, "Læs fra højre mod venstre (til / fra)"sv},
+        {1251, "Skifter denne tegneserie mellem læsning fra venstre mod højre og fra højre mod venstre"sv},
+        {1252, "Par sider efter form (til / fra)"sv},
+        {1253, "I tosidesvisning: forsiden, dobbeltsider og en sidste enlig side vises alene"sv},
+        {1254, "Forskyd parrene én side"sv},
+        {1255, "Til tegneserier hvis dobbeltsider er forskudt; tryk igen for at fortryde"sv},
+        {1256, "Første side"sv},
+        {1257, "Gå til første side"sv},
+        {1258, "Sidste side"sv},
+        {1259, "Gå til sidste side"sv},
+        {1260, "Par sider efter form"sv},
+        {1261, "Par forskudt én side"sv},
+        {1262, "Par ikke forskudt"sv},
+        {1263, "fra venstre mod højre"sv},
+        {1264, "fra højre mod venstre"sv},
+        {1265, "Side %1 af %2"sv},
+        {1266, "Læseretning"sv},
     };
     return tabla;
 }

@@ -255,6 +255,23 @@ std::span<const TextoNumerado> TextosDeu()
         {1241, "unbekannter Befehl"sv},
         {1242, "unlesbare Taste"sv},
         {1243, "Taste bereits belegt"sv},
+        {1250, "Von rechts nach links lesen (ein / aus)"sv},
+        {1251, "Schaltet dieses Comic zwischen Lesen von links nach rechts und von rechts nach links um"sv},
+        {1252, "Seiten nach Form paaren (ein / aus)"sv},
+        {1253, "Im Zweiseitenmodus: Titelseite, Doppelseiten und eine letzte einzelne Seite allein"sv},
+        {1254, "Paare um eine Seite verschieben"sv},
+        {1255, "Für Comics, deren Doppelseiten versetzt sind; nochmals drücken macht es rückgängig"sv},
+        {1256, "Erste Seite"sv},
+        {1257, "Zur ersten Seite gehen"sv},
+        {1258, "Letzte Seite"sv},
+        {1259, "Zur letzten Seite gehen"sv},
+        {1260, "Seiten nach Form paaren"sv},
+        {1261, "Paare um eine Seite verschoben"sv},
+        {1262, "Paare nicht verschoben"sv},
+        {1263, "von links nach rechts"sv},
+        {1264, "von rechts nach links"sv},
+        {1265, "Seite %1 von %2"sv},
+        {1266, "Leserichtung"sv},
     };
     return tabla;
 }

@@ -255,6 +255,23 @@ std::span<const TextoNumerado> TextosDut()
         {1241, "onbekende opdracht"sv},
         {1242, "onleesbare toets"sv},
         {1243, "toets al in gebruik"sv},
+        {1250, "Van rechts naar links lezen (aan / uit)"sv},
+        {1251, "Schakelt dit stripboek tussen lezen van links naar rechts en van rechts naar links"sv},
+        {1252, "Pagina's op vorm koppelen (aan / uit)"sv},
+        {1253, "In tweepaginamodus: de omslag, dubbele pagina's en een laatste losse pagina alleen"sv},
+        {1254, "Koppels één pagina verschuiven"sv},
+        {1255, "Voor strips waarvan de dubbele pagina's verschoven zijn; nogmaals maakt het ongedaan"sv},
+        {1256, "Eerste pagina"sv},
+        {1257, "Naar de eerste pagina"sv},
+        {1258, "Laatste pagina"sv},
+        {1259, "Naar de laatste pagina"sv},
+        {1260, "Pagina's op vorm koppelen"sv},
+        {1261, "Koppels één pagina verschoven"sv},
+        {1262, "Koppels niet verschoven"sv},
+        {1263, "van links naar rechts"sv},
+        {1264, "van rechts naar links"sv},
+        {1265, "Pagina %1 van %2"sv},
+        {1266, "Leesrichting"sv},
     };
     return tabla;
 }

@@ -255,6 +255,23 @@ std::span<const TextoNumerado> TextosEsp()
         {1241, "orden desconocida"sv},
         {1242, "tecla ilegible"sv},
         {1243, "tecla ya en uso"sv},
+        {1250, "Leer de derecha a izquierda (sí / no)"sv},
+        {1251, "Cambia la lectura de este cómic entre izquierda a derecha y derecha a izquierda"sv},
+        {1252, "Emparejar páginas por su forma (sí / no)"sv},
+        {1253, "A dos páginas: la portada, las páginas dobles y una última página suelta se ven solas"sv},
+        {1254, "Desplazar las parejas una página"sv},
+        {1255, "Para cómics cuyas páginas dobles quedan desfasadas; otra vez lo deshace"sv},
+        {1256, "Primera página"sv},
+        {1257, "Ir a la primera página"sv},
+        {1258, "Última página"sv},
+        {1259, "Ir a la última página"sv},
+        {1260, "Emparejar páginas por su forma"sv},
+        {1261, "Parejas desplazadas una página"sv},
+        {1262, "Parejas sin desplazar"sv},
+        {1263, "de izquierda a derecha"sv},
+        {1264, "de derecha a izquierda"sv},
+        {1265, "Página %1 de %2"sv},
+        {1266, "Dirección"sv},
     };
     return tabla;
 }

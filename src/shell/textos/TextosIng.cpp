@@ -255,6 +255,23 @@ std::span<const TextoNumerado> TextosIng()
         {1241, "unknown command"sv},
         {1242, "unreadable key"sv},
         {1243, "key already in use"sv},
+        {1250, "Read right to left (on / off)"sv},
+        {1251, "Switch this comic between left-to-right and right-to-left reading"sv},
+        {1252, "Pair pages by shape (on / off)"sv},
+        {1253, "In two-page mode: the cover, double pages and a last lone page shown alone"sv},
+        {1254, "Shift the pairs by one page"sv},
+        {1255, "For comics whose double pages fall out of step; press again to undo"sv},
+        {1256, "First page"sv},
+        {1257, "Go to the first page"sv},
+        {1258, "Last page"sv},
+        {1259, "Go to the last page"sv},
+        {1260, "Pair pages by shape"sv},
+        {1261, "Pairs shifted by one page"sv},
+        {1262, "Pairs not shifted"sv},
+        {1263, "left to right"sv},
+        {1264, "right to left"sv},
+        {1265, "Page %1 of %2"sv},
+        {1266, "Direction"sv},
     };
     return tabla;
 }

@@ -255,6 +255,23 @@ std::span<const TextoNumerado> TextosLat()
         {1241, "nezināma komanda"sv},
         {1242, "nesaprotams taustiņš"sv},
         {1243, "taustiņš jau tiek izmantots"sv},
+        {1250, "Lasīt no labās uz kreiso (ieslēgts / izslēgts)"sv},
+        {1251, "Pārslēdz šo komiksu starp lasīšanu no kreisās uz labo un no labās uz kreiso"sv},
+        {1252, "Savienot lapas pēc formas (ieslēgts / izslēgts)"sv},
+        {1253, "Divu lapu režīmā: vāks, dubultlapas un pēdējā vientuļā lapa tiek rādītas atsevišķi"sv},
+        {1254, "Nobīdīt pārus par vienu lapu"sv},
+        {1255, "Komiksiem, kuru dubultlapas ir nobīdītas; vēlreiz atceļ"sv},
+        {1256, "Pirmā lapa"sv},
+        {1257, "Iet uz pirmo lapu"sv},
+        {1258, "Pēdējā lapa"sv},
+        {1259, "Iet uz pēdējo lapu"sv},
+        {1260, "Savienot lapas pēc formas"sv},
+        {1261, "Pāri nobīdīti par vienu lapu"sv},
+        {1262, "Pāri nav nobīdīti"sv},
+        {1263, "no kreisās uz labo"sv},
+        {1264, "no labās uz kreiso"sv},
+        {1265, "Lapa %1 no %2"sv},
+        {1266, "Virziens"sv},
     };
     return tabla;
 }

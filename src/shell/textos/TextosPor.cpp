@@ -255,6 +255,23 @@ std::span<const TextoNumerado> TextosPor()
         {1241, "comando desconhecido"sv},
         {1242, "tecla ilegível"sv},
         {1243, "tecla já em uso"sv},
+        {1250, "Ler da direita para a esquerda (sim / não)"sv},
+        {1251, "Alterna este livro entre leitura da esquerda para a direita e da direita para a esquerda"sv},
+        {1252, "Emparelhar páginas pela forma (sim / não)"sv},
+        {1253, "Em duas páginas: a capa, as páginas duplas e uma última página solta aparecem sozinhas"sv},
+        {1254, "Deslocar os pares uma página"sv},
+        {1255, "Para livros cujas páginas duplas ficam desencontradas; de novo desfaz"sv},
+        {1256, "Primeira página"sv},
+        {1257, "Ir para a primeira página"sv},
+        {1258, "Última página"sv},
+        {1259, "Ir para a última página"sv},
+        {1260, "Emparelhar páginas pela forma"sv},
+        {1261, "Pares deslocados uma página"sv},
+        {1262, "Pares sem deslocar"sv},
+        {1263, "da esquerda para a direita"sv},
+        {1264, "da direita para a esquerda"sv},
+        {1265, "Página %1 de %2"sv},
+        {1266, "Direção"sv},
     };
     return tabla;
 }
