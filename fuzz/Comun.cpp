@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QGuiApplication>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -27,6 +28,12 @@ void IniciarQt()
     static QGuiApplication *const app = std::make_unique<QGuiApplication>(argc, argv).release();
     (void)app;
     archivo::AsegurarLocaleUtf8(); // after Qt set it from the environment
+}
+
+void Fallo(const char *que)
+{
+    std::fprintf(stderr, "%s\n", que);
+    std::abort();
 }
 
 QString CarpetaLimpia()

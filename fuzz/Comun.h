@@ -11,4 +11,7 @@ void IniciarQt();
 // A folder of this process, made on first use and emptied on each call.
 QString CarpetaLimpia();
 
+// A check of a target failed: says which and ends the run as a crash would.
+[[noreturn]] void Fallo(const char *que);
+
 } // namespace fuzz

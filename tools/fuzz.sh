@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A fuzzing campaign over our own readers: tools/fuzz.sh SECONDS [TARGET...]
-# Targets: archivo pagina metarchivo textos (all of them by default), one after
+# Targets: archivo pagina metarchivo textos comicinfo avif jxl (all of them by default), one after
 # the other, each for SECONDS. Builds build-fuzz/ with clang, libFuzzer,
 # AddressSanitizer and UndefinedBehaviorSanitizer. Each target starts from the
 # corpus in fuzz/corpus/<target> plus what earlier campaigns on this machine
@@ -15,7 +15,7 @@ cd "$(dirname "$0")/.."
 segundos=${1:?usage: tools/fuzz.sh SECONDS [TARGET...]}
 shift
 objetivos=("$@")
-[ ${#objetivos[@]} -gt 0 ] || objetivos=(archivo pagina metarchivo textos)
+[ ${#objetivos[@]} -gt 0 ] || objetivos=(archivo pagina metarchivo textos comicinfo avif jxl)
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTAVELO_FUZZ=ON -DTAVELO_TESTS=OFF > /dev/null

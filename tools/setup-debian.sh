@@ -3,7 +3,9 @@
 set -euo pipefail
 PKGS=(cmake g++ ninja-build pkg-config
       qt6-base-dev qt6-image-formats-plugins libqt6svg6
-      libarchive-dev libjpeg-dev libpng-dev zlib1g-dev libunarr-dev libgif-dev libimagequant-dev
+      libarchive-dev libjpeg-dev libpng-dev zlib1g-dev libunarr-dev libgif-dev libimagequant-dev liblzma-dev
+      libavif-dev libjxl-dev libpoppler-qt6-dev
+      libavif-bin libjxl-tools p7zip-full libarchive-tools qpdf
       clang libclang-rt-14-dev
       libgtest-dev googletest
       qt6-translations-l10n

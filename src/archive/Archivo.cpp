@@ -5,12 +5,44 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <algorithm>
 #include <cstring>
+#include <map>
 
 namespace archivo {
 
 namespace {
+
+// A tar header: its checksum (the sum of its bytes, the checksum field
+// counted as spaces; some old tars summed signed bytes) matches the octal
+// number in that field. Without the "ustar" mark of POSIX and GNU tar, an
+// old tar header must also carry a plain file type.
+bool EsCabeceraTar(const QByteArray &b)
+{
+    constexpr qsizetype Bloque = 512, Suma = 148, LargoSuma = 8, Tipo = 156, Marca = 257;
+    if (b.size() < Bloque || b[0] == '\0')
+        return false;
+    qsizetype i = Suma;
+    while (i < Suma + LargoSuma && b[i] == ' ')
+        ++i;
+    std::uint32_t declarada = 0;
+    int cifras = 0;
+    for (; i < Suma + LargoSuma && b[i] >= '0' && b[i] <= '7'; ++i, ++cifras)
+        declarada = declarada * 8 + std::uint32_t(b[i] - '0');
+    if (cifras == 0 || (i < Suma + LargoSuma && b[i] != ' ' && b[i] != '\0'))
+        return false;
+    std::uint32_t sinSigno = 0;
+    std::int32_t conSigno = 0;
+    for (qsizetype k = 0; k < Bloque; ++k) {
+        const char c = (k >= Suma && k < Suma + LargoSuma) ? ' ' : b[k];
+        sinSigno += static_cast<unsigned char>(c);
+        conSigno += static_cast<signed char>(c);
+    }
+    if (declarada != sinSigno && std::int64_t(declarada) != conSigno)
+        return false;
+    if (b.mid(Marca, 5) == "ustar")
+        return true;
+    return b[Tipo] == '\0' || (b[Tipo] >= '0' && b[Tipo] <= '7');
+}
 
 Formato FormatoDeCabeza(const QByteArray &cabeza)
 {
@@ -21,8 +53,14 @@ Formato FormatoDeCabeza(const QByteArray &cabeza)
     // Local header, or the end record alone of an empty archive.
     if (cabeza.startsWith("PK\x03\x04") || cabeza.startsWith("PK\x05\x06"))
         return Formato::Zip;
+    if (cabeza.startsWith("7z\xBC\xAF\x27\x1C"))
+        return Formato::SieteZip;
+    if (EsCabeceraTar(cabeza))
+        return Formato::Tar;
     return Formato::Ninguno;
 }
+
+constexpr qsizetype LargoCabeza = 512;
 
 // The end record alone, of no entry: an empty archive, which the general
 // reader refuses as it would a damaged one.
@@ -34,44 +72,61 @@ bool ZipVacio(const detalle::Fuente &f)
            && fin[11] == 0;
 }
 
-Listado Listar(const detalle::Fuente &f, Formato formato)
+detalle::Listado Listar(const detalle::Fuente &f, Formato formato)
 {
-    Listado l;
-    l.Tipo = formato;
     switch (formato) {
     case Formato::Rar4:
-        l.Entradas = detalle::ListarRar4(f, &l.Completo, &l.CabecerasCifradas);
-        break;
-    case Formato::Rar5:
-        l.CabecerasCifradas = detalle::CabecerasCifradasRar5(f);
-        if (!l.CabecerasCifradas)
-            l.Entradas = detalle::ListarLibarchive(f, formato, &l.Completo);
-        break;
-    case Formato::Zip:
-        l.Entradas = detalle::ListarLibarchive(f, formato, &l.Completo);
+        return detalle::ListarRar4(f);
+    case Formato::Zip: {
+        detalle::Listado l = detalle::ListarLibarchive(f, formato);
         if (l.Entradas.empty() && !l.Completo)
             l.Completo = ZipVacio(f);
-        break;
-    case Formato::Ninguno:
-        break;
+        return l;
     }
-    return l;
-}
-
-Lectura Leer(const detalle::Fuente &f, Formato formato, const Coincide &coincide,
-             const Recibir &recibir, const PedirClave &pedirClave, const QString &clave,
-             const std::atomic<bool> *cancelar)
-{
-    switch (formato) {
-    case Formato::Rar4:
-        return detalle::LeerRar4(f, coincide, recibir, cancelar);
     case Formato::Rar5:
-    case Formato::Zip:
-        return detalle::LeerLibarchive(f, formato, coincide, recibir, pedirClave, clave, cancelar);
+    case Formato::SieteZip:
+    case Formato::Tar:
+        return detalle::ListarLibarchive(f, formato);
     case Formato::Ninguno:
         break;
     }
     return {};
+}
+
+Descripcion Describir(const detalle::Fuente &f, Formato formato)
+{
+    detalle::Listado l = Listar(f, formato);
+    Descripcion d;
+    d.Tipo = formato;
+    d.Entradas = std::move(l.Entradas);
+    d.NombresCifrados = l.NombresCifrados;
+    d.Completo = l.Completo;
+    std::map<int, int> porBloque;
+    bool cifradas = d.NombresCifrados;
+    for (const Entrada &e : d.Entradas) {
+        if (e.Regular && e.Bloque >= 0 && ++porBloque[e.Bloque] > 1)
+            d.Solido = true;
+        cifradas = cifradas || e.Cifrada;
+    }
+    d.ClaveInutil = cifradas && formato != Formato::Zip;
+    return d;
+}
+
+Lectura Leer(LectorEnOrden lector, const Coincide &coincide, const Recibir &recibir,
+             const std::atomic<bool> *cancelar = nullptr, std::uint64_t maximo = TamanoMaximoEntrada)
+{
+    Lectura lectura;
+    LectorEnOrden::Leida leida;
+    while (!(cancelar && cancelar->load(std::memory_order_relaxed)) && lector.Siguiente(coincide, leida, maximo)) {
+        ++lectura.Encontradas;
+        if (leida.Cifrada)
+            ++lectura.Cifradas;
+        if (leida.Entera) {
+            recibir(leida.Nombre, leida.Datos);
+            ++lectura.Entregadas;
+        }
+    }
+    return lectura;
 }
 
 } // namespace
@@ -81,41 +136,98 @@ Formato FormatoDe(const QString &ruta)
     QFile f(ruta);
     if (!QFileInfo(ruta).isFile() || !f.open(QIODevice::ReadOnly))
         return Formato::Ninguno;
-    return FormatoDeCabeza(f.read(8));
+    return FormatoDeCabeza(f.read(LargoCabeza));
 }
 
 Formato FormatoDeDatos(const QByteArray &datos)
 {
-    return FormatoDeCabeza(datos.left(8));
+    return FormatoDeCabeza(datos.left(LargoCabeza));
+}
+
+QString ExtensionComic(Formato formato)
+{
+    switch (formato) {
+    case Formato::Rar4:
+    case Formato::Rar5:
+        return QStringLiteral("cbr");
+    case Formato::Zip:
+        return QStringLiteral("cbz");
+    case Formato::SieteZip:
+        return QStringLiteral("cb7");
+    case Formato::Tar:
+        return QStringLiteral("cbt");
+    case Formato::Ninguno:
+        break;
+    }
+    return {};
 }
 
 std::vector<Entrada> ListarEntradas(const QString &ruta)
 {
-    return Listar({ruta, nullptr}, FormatoDe(ruta)).Entradas;
-}
-
-Listado ListarArchivo(const QString &ruta)
-{
-    return Listar({ruta, nullptr}, FormatoDe(ruta));
+    return Describir(ruta).Entradas;
 }
 
 std::vector<Entrada> ListarEntradasDatos(const QByteArray &datos)
 {
-    return Listar({{}, &datos}, FormatoDeDatos(datos)).Entradas;
+    return DescribirDatos(datos).Entradas;
+}
+
+Descripcion Describir(const QString &ruta)
+{
+    return Describir({ruta, nullptr}, FormatoDe(ruta));
+}
+
+Descripcion DescribirDatos(const QByteArray &datos)
+{
+    return Describir({{}, &datos}, FormatoDeDatos(datos));
 }
 
 Lectura LeerEntradas(const QString &ruta, const Coincide &coincide, const Recibir &recibir,
                      const PedirClave &pedirClave, const QString &clave, const std::atomic<bool> *cancelar,
                      std::uint64_t maximo)
 {
-    return Leer({ruta, nullptr, std::min(maximo, TamanoMaximoEntrada)}, FormatoDe(ruta), coincide, recibir,
-                pedirClave, clave, cancelar);
+    return Leer(LectorEnOrden(ruta, pedirClave, clave), coincide, recibir, cancelar,
+                std::min(maximo, TamanoMaximoEntrada));
 }
 
 Lectura LeerEntradasDatos(const QByteArray &datos, const Coincide &coincide, const Recibir &recibir,
                           const PedirClave &pedirClave, const QString &clave)
 {
-    return Leer({{}, &datos}, FormatoDeDatos(datos), coincide, recibir, pedirClave, clave, nullptr);
+    return Leer(LectorEnOrden::DeDatos(datos, pedirClave, clave), coincide, recibir);
+}
+
+LectorEnOrden::LectorEnOrden(const detalle::Fuente &f, const PedirClave &pedirClave, const QString &clave)
+{
+    const Formato formato = f.Datos ? FormatoDeDatos(*f.Datos) : FormatoDe(f.Ruta);
+    if (formato == Formato::Rar4)
+        cursor_ = detalle::CursorRar4(f);
+    else if (formato != Formato::Ninguno)
+        cursor_ = detalle::CursorLibarchive(f, formato, pedirClave, clave);
+}
+
+LectorEnOrden::LectorEnOrden(const QString &ruta, const PedirClave &pedirClave, const QString &clave)
+    : LectorEnOrden(detalle::Fuente{ruta, nullptr}, pedirClave, clave)
+{
+}
+
+LectorEnOrden LectorEnOrden::DeDatos(const QByteArray &datos, const PedirClave &pedirClave, const QString &clave)
+{
+    return LectorEnOrden(detalle::Fuente{{}, &datos}, pedirClave, clave);
+}
+
+LectorEnOrden::LectorEnOrden(LectorEnOrden &&) noexcept = default;
+LectorEnOrden &LectorEnOrden::operator=(LectorEnOrden &&) noexcept = default;
+LectorEnOrden::~LectorEnOrden() = default;
+
+bool LectorEnOrden::Siguiente(const Coincide &coincide, Leida &leida, std::uint64_t maximo)
+{
+    if (!cursor_)
+        return false;
+    leida = {};
+    if (cursor_->Siguiente(coincide, leida, maximo))
+        return true;
+    cursor_.reset();
+    return false;
 }
 
 std::uint32_t FechaDosDe(std::int64_t segundosUnix)

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <set>
 #include <string>
 
 namespace archivo::detalle {
@@ -44,13 +45,28 @@ const char *ClaveCallback(archive *, void *datos)
 
 Lector Abrir(const Fuente &f, Formato formato, Claves *claves, const QString &clave)
 {
+    if (formato == Formato::SieteZip && LeerResumen7z(f).Desmedido)
+        return {};
     Lector a(archive_read_new());
     if (!a)
         return {};
-    if (formato == Formato::Zip)
+    switch (formato) {
+    case Formato::Zip:
         archive_read_support_format_zip_seekable(a.get());
-    else
+        break;
+    case Formato::Rar5:
         archive_read_support_format_rar5(a.get());
+        break;
+    case Formato::SieteZip:
+        archive_read_support_format_7zip(a.get());
+        break;
+    case Formato::Tar:
+        archive_read_support_format_tar(a.get());
+        break;
+    case Formato::Rar4:
+    case Formato::Ninguno:
+        return {};
+    }
     if (!clave.isEmpty())
         archive_read_add_passphrase(a.get(), clave.toStdString().c_str());
     if (claves)
@@ -64,14 +80,21 @@ Lector Abrir(const Fuente &f, Formato formato, Claves *claves, const QString &cl
     return a;
 }
 
-// False at the end of the archive (`fin` then tells whether it was its own
-// end, or a header that could not be read).
-bool SiguienteCabecera(archive *a, archive_entry **e, bool *fin = nullptr)
+// A tar has no index: after a damaged header the reader looks for the next
+// good one, block by block, each try past the one before. False at the end
+// (`fin` then tells whether it was the archive's own end, or a header that
+// could not be read).
+bool SiguienteCabecera(archive *a, Formato formato, archive_entry **e, bool *fin = nullptr)
 {
-    const int r = archive_read_next_header(a, e);
-    if (fin)
-        *fin = r == ARCHIVE_EOF;
-    return r == ARCHIVE_OK || r == ARCHIVE_WARN;
+    for (;;) {
+        const int r = archive_read_next_header(a, e);
+        if (fin)
+            *fin = r == ARCHIVE_EOF;
+        if (r == ARCHIVE_OK || r == ARCHIVE_WARN)
+            return true;
+        if (r != ARCHIVE_RETRY || formato != Formato::Tar)
+            return false;
+    }
 }
 
 QString NombreDe(archive_entry *e)
@@ -86,14 +109,18 @@ bool EsRegular(archive_entry *e)
            && !archive_entry_symlink(e);
 }
 
-// The whole data of the current entry, or false when it is damaged, cannot be
-// decrypted or grows past the limit.
-bool LeerDatos(archive *a, archive_entry *e, std::uint64_t maximo, QByteArray &datos)
+enum class Datos { Enteros, Grandes, Rotos };
+
+// The whole data of the current entry: Grandes when it grows past `maximo`,
+// Rotos when it is damaged or cannot be decrypted.
+Datos LeerDatos(archive *a, archive_entry *e, QByteArray &datos, std::uint64_t maximo)
 {
     const bool conTamano = archive_entry_size_is_set(e);
     const la_int64_t declarado = conTamano ? archive_entry_size(e) : 0;
-    if (declarado < 0 || static_cast<std::uint64_t>(declarado) > maximo)
-        return false;
+    if (declarado < 0)
+        return Datos::Rotos;
+    if (static_cast<std::uint64_t>(declarado) > maximo)
+        return Datos::Grandes;
     datos.clear();
     // The declared size is only a hint: room grows with the data that comes.
     constexpr la_int64_t ReservaMaxima = 16 * 1024 * 1024;
@@ -102,30 +129,137 @@ bool LeerDatos(archive *a, archive_entry *e, std::uint64_t maximo, QByteArray &d
     for (;;) {
         const la_ssize_t n = archive_read_data(a, trozo, sizeof trozo);
         if (n < 0)
-            return false;
+            return Datos::Rotos;
         if (n == 0)
             break;
         if (static_cast<std::uint64_t>(datos.size()) + static_cast<std::uint64_t>(n) > maximo)
-            return false;
+            return Datos::Grandes;
         datos.append(trozo, static_cast<qsizetype>(n));
     }
-    return !conTamano || datos.size() == declarado;
+    return !conTamano || datos.size() == declarado ? Datos::Enteros : Datos::Rotos;
+}
+
+// After a damaged entry libarchive may refuse to go on: the archive is then
+// opened again and read on from the next entry, except the rest of the
+// damaged one's block, which could only fail the same way.
+class PasoLibarchive final : public Cursor {
+public:
+    PasoLibarchive(const Fuente &f, Formato formato, const PedirClave &pedirClave, const QString &clave)
+        : fuente_(f), formato_(formato), claves_{pedirClave, false, {}}, clave_(clave)
+    {
+        const LocaleUtf8DelHilo utf8; // names are converted while headers are read
+        a_ = Abrir(f, formato, &claves_, clave);
+        // RAR readings pass no password, so encrypted RAR 5 data is never read.
+        if (a_ && formato == Formato::Rar5)
+            cifrados_ = LeerCabecerasRar5(f).Cifrados;
+    }
+
+    bool Abierto() const { return a_ != nullptr; }
+
+    bool Siguiente(const Coincide &coincide, LectorEnOrden::Leida &leida, std::uint64_t maximo) override
+    {
+        const LocaleUtf8DelHilo utf8;
+        archive_entry *e = nullptr;
+        while (vistas_ < MaximoEntradas && Cabecera(&e)) {
+            const int indice = vistas_++;
+            const bool cifradaRar5 = static_cast<std::size_t>(indice) < cifrados_.size()
+                                     && cifrados_[static_cast<std::size_t>(indice)];
+            // Data is read from regular files only: link entries can make the
+            // library's data calls spin.
+            if (!EsRegular(e))
+                continue;
+            const QString nombre = NombreDe(e);
+            if (!coincide(nombre))
+                continue;
+            leida.Indice = indice;
+            leida.Nombre = nombre;
+            leida.Cifrada = cifradaRar5 || archive_entry_is_encrypted(e);
+            const Datos d = cifradaRar5 || perdidos_.count(Bloque(indice)) ? Datos::Grandes
+                                                                            : LeerDatos(a_.get(), e, leida.Datos, maximo);
+            leida.Entera = d == Datos::Enteros;
+            if (!leida.Entera)
+                leida.Datos.clear();
+            if (d == Datos::Rotos)
+                danados_.push_back(indice);
+            return true;
+        }
+        a_.reset(); // the end: nothing more comes
+        return false;
+    }
+
+private:
+    bool Cabecera(archive_entry **e)
+    {
+        if (a_ && SiguienteCabecera(a_.get(), formato_, e))
+            return true;
+        if (danados_.empty())
+            return false;
+        if (bloques_.empty())
+            for (const Entrada &x : ListarLibarchive(fuente_, formato_).Entradas)
+                bloques_.push_back(x.Bloque);
+        for (const int i : danados_)
+            if (Bloque(i) >= 0)
+                perdidos_.insert(Bloque(i));
+        danados_.clear();
+        a_ = Abrir(fuente_, formato_, nullptr, claves_.pedida ? QString::fromStdString(claves_.respuesta) : clave_);
+        for (int i = 0; a_ && i < vistas_; ++i)
+            if (!SiguienteCabecera(a_.get(), formato_, e))
+                a_.reset();
+        return a_ && SiguienteCabecera(a_.get(), formato_, e);
+    }
+
+    int Bloque(int indice) const
+    {
+        return static_cast<std::size_t>(indice) < bloques_.size() ? bloques_[static_cast<std::size_t>(indice)] : -1;
+    }
+
+    Fuente fuente_;
+    Formato formato_;
+    Claves claves_; // before the reader, whose callback points at it
+    QString clave_;
+    Lector a_;
+    std::vector<bool> cifrados_;
+    int vistas_ = 0;
+    std::vector<int> danados_;  // since the archive was last opened
+    std::vector<int> bloques_;  // known once the archive had to be opened again
+    std::set<int> perdidos_;    // blocks a damaged entry made unreadable
+};
+
+// 7z blocks from the archive's own header; one block for all when it
+// cannot be read (the order then always holds).
+void PonerBloques7z(const Fuente &f, std::vector<Entrada> &entradas, Listado &l)
+{
+    const Resumen7z r = LeerResumen7z(f);
+    l.NombresCifrados = r.NombresCifrados;
+    const bool leido = r.Leido && r.Archivos.size() == entradas.size();
+    for (std::size_t i = 0; i < entradas.size(); ++i) {
+        Entrada &e = entradas[i];
+        if (leido) {
+            e.Cifrada = e.Cifrada || r.Archivos[i].Cifrado;
+            e.Bloque = e.Regular ? r.Archivos[i].Bloque : -1;
+        } else {
+            e.Bloque = e.Regular ? 0 : -1;
+        }
+    }
 }
 
 } // namespace
 
-std::vector<Entrada> ListarLibarchive(const Fuente &f, Formato formato, bool *completo)
+Listado ListarLibarchive(const Fuente &f, Formato formato)
 {
-    std::vector<Entrada> entradas;
+    Listado l;
     const LocaleUtf8DelHilo utf8; // names are converted while headers are read
     bool fin = false;
-    if (completo)
-        *completo = false;
+    CabecerasRar5 rar5;
+    if (formato == Formato::Rar5) {
+        rar5 = LeerCabecerasRar5(f);
+        l.NombresCifrados = rar5.NombresCifrados;
+    }
+    std::vector<Entrada> &entradas = l.Entradas;
     Lector a = Abrir(f, formato, nullptr, {});
-    if (!a)
-        return entradas;
     archive_entry *e = nullptr;
-    while (static_cast<int>(entradas.size()) < MaximoEntradas && SiguienteCabecera(a.get(), &e, &fin)) {
+    while (a && static_cast<int>(entradas.size()) < MaximoEntradas && SiguienteCabecera(a.get(), formato, &e, &fin)) {
+        const std::size_t i = entradas.size();
         Entrada entrada;
         entrada.Nombre = NombreDe(e);
         entrada.Carpeta = archive_entry_filetype(e) == AE_IFDIR;
@@ -136,50 +270,24 @@ std::vector<Entrada> ListarLibarchive(const Fuente &f, Formato formato, bool *co
             entrada.FechaDos = FechaDosDe(archive_entry_mtime(e));
         if (entrada.Carpeta)
             entrada.Atributos = 0x10; // the folder attribute of DOS and Windows
+        entrada.Cifrada = archive_entry_is_encrypted(e) || (i < rar5.Cifrados.size() && rar5.Cifrados[i]);
+        if (entrada.Regular)
+            entrada.Bloque = rar5.Solido ? 0 : static_cast<int>(i);
         entradas.push_back(std::move(entrada));
     }
-    if (completo)
-        *completo = fin;
-    return entradas;
+    l.Completo = fin;
+    if (formato == Formato::SieteZip)
+        PonerBloques7z(f, entradas, l);
+    return l;
 }
 
-Lectura LeerLibarchive(const Fuente &f, Formato formato, const Coincide &coincide,
-                       const Recibir &recibir, const PedirClave &pedirClave,
-                       const QString &clave, const std::atomic<bool> *cancelar)
+std::unique_ptr<Cursor> CursorLibarchive(const Fuente &f, Formato formato, const PedirClave &pedirClave,
+                                         const QString &clave)
 {
-    Claves claves{pedirClave, false, {}};
-    const LocaleUtf8DelHilo utf8;
-    Lector a = Abrir(f, formato, &claves, clave);
-    Lectura lectura;
-    if (!a)
-        return lectura;
-    // RAR readings pass no password, so encrypted RAR 5 data is never read.
-    const std::vector<bool> cifrados =
-        formato == Formato::Rar5 ? CifradosRar5(f) : std::vector<bool>{};
-    int vistas = 0;
-    archive_entry *e = nullptr;
-    QByteArray datos;
-    while (vistas < MaximoEntradas && !(cancelar && cancelar->load(std::memory_order_relaxed))
-           && SiguienteCabecera(a.get(), &e)) {
-        const bool cifrada = static_cast<std::size_t>(vistas) < cifrados.size()
-                             && cifrados[static_cast<std::size_t>(vistas)];
-        ++vistas;
-        // Data is read from regular files only: link entries can make the
-        // library's data calls spin.
-        if (!EsRegular(e))
-            continue;
-        const QString nombre = NombreDe(e);
-        if (!coincide(nombre))
-            continue;
-        ++lectura.Encontradas;
-        if (cifrada || archive_entry_is_encrypted(e))
-            ++lectura.Cifradas;
-        if (!cifrada && LeerDatos(a.get(), e, f.Maximo, datos)) {
-            recibir(nombre, datos);
-            ++lectura.Entregadas;
-        }
-    }
-    return lectura;
+    auto c = std::make_unique<PasoLibarchive>(f, formato, pedirClave, clave);
+    if (!c->Abierto())
+        return {};
+    return c;
 }
 
 } // namespace archivo::detalle

@@ -8,7 +8,6 @@
 #include <array>
 #include <memory>
 #include <cstring>
-#include <map>
 
 namespace archivo::detalle {
 
@@ -18,6 +17,7 @@ constexpr unsigned char Firma[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
 
 enum : std::uint8_t { BloqueMarca = 0x72, BloquePrincipal = 0x73, BloqueArchivo = 0x74, BloqueFin = 0x7B };
 enum : std::uint16_t {
+    PrincipalSolido = 0x0008,
     PrincipalCabecerasCifradas = 0x0080,
     ArchivoCifrado = 0x0004,
     ArchivoCarpeta = 0x00E0,
@@ -121,29 +121,24 @@ struct EntradaRar4 {
     qint64 desplazamiento = 0; // where its header starts, as unarr reports it
 };
 
-// `completo`: the walk reached the end block or the end of the file;
-// `cifradas`: the headers are encrypted.
-std::vector<EntradaRar4> Recorrer(const Fuente &fuente, bool *completo = nullptr, bool *cifradas = nullptr)
-{
+struct Recorrido {
     std::vector<EntradaRar4> lista;
-    bool fin = false, cifrado = false;
-    struct Informar {
-        bool &fin, &cifrado;
-        bool *completo, *cifradas;
-        ~Informar()
-        {
-            if (completo)
-                *completo = fin;
-            if (cifradas)
-                *cifradas = cifrado;
-        }
-    } informar{fin, cifrado, completo, cifradas};
+    bool solido = false;
+    bool nombresCifrados = false;
+    bool completo = false; // the walk reached the end block or the end of the file
+};
+
+Recorrido Recorrer(const Fuente &fuente)
+{
+    Recorrido r;
+    std::vector<EntradaRar4> &lista = r.lista;
+    bool &fin = r.completo;
     LectorFuente f(fuente);
     if (!f.Abierto())
-        return lista;
+        return r;
     const QByteArray firma = f.Leer(0, 7);
     if (firma.size() != 7 || std::memcmp(firma.constData(), Firma, 7) != 0)
-        return lista;
+        return r;
 
     // Every size below comes from the file: each is checked against what is
     // left before it is added, so the walk only moves forward and ends.
@@ -169,10 +164,10 @@ std::vector<EntradaRar4> Recorrer(const Fuente &fuente, bool *completo = nullptr
 
         std::uint64_t datos = 0;
         if (tipo == BloquePrincipal) {
-            if (banderas & PrincipalCabecerasCifradas) {
-                cifrado = true;
+            r.solido = banderas & PrincipalSolido;
+            r.nombresCifrados = banderas & PrincipalCabecerasCifradas;
+            if (r.nombresCifrados)
                 break; // names are encrypted; we pass no password
-            }
         } else if (tipo == BloqueArchivo || tipo == 0x7A) {
             if (tamano < 32)
                 break;
@@ -215,6 +210,9 @@ std::vector<EntradaRar4> Recorrer(const Fuente &fuente, bool *completo = nullptr
                 e.Regular = !e.Carpeta
                             && !(e.SistemaOrigen == SoUnix && tipoUnix != 0 && tipoUnix != 0x8000)
                             && !(windows && (e.Atributos & 0x400)); // reparse point
+                e.Cifrada = banderas & ArchivoCifrado;
+                if (e.Regular)
+                    e.Bloque = r.solido ? 0 : static_cast<int>(lista.size());
                 lista.push_back({std::move(e), pos});
             }
         } else if (tipo == BloqueFin) {
@@ -231,7 +229,7 @@ std::vector<EntradaRar4> Recorrer(const Fuente &fuente, bool *completo = nullptr
         pos = finCabecera + static_cast<qint64>(datos);
         fin = pos == total; // old archives end without an end block
     }
-    return lista;
+    return r;
 }
 
 struct CerrarFlujo {
@@ -243,7 +241,7 @@ struct CerrarArchivo {
 
 // The current entry's data, unpacked piece by piece: memory grows with what
 // really comes out, never with the size the header declares.
-bool LeerDatosRar(ar_archive *ar, std::uint64_t maximo, QByteArray &datos)
+bool LeerDatosRar(ar_archive *ar, QByteArray &datos, std::uint64_t maximo)
 {
     const std::size_t tamano = ar_entry_get_size(ar);
     datos.clear();
@@ -262,63 +260,86 @@ bool LeerDatosRar(ar_archive *ar, std::uint64_t maximo, QByteArray &datos)
     return true;
 }
 
+// Our header walk chooses the entries; unarr, which only goes forward, is
+// opened at the first one wanted and moved on to each next one.
+class PasoRar4 final : public Cursor {
+public:
+    explicit PasoRar4(const Fuente &f) : fuente_(f), lista_(Recorrer(f).lista) {}
+    bool Vacio() const { return lista_.empty(); }
+
+    bool Siguiente(const Coincide &coincide, LectorEnOrden::Leida &leida, std::uint64_t maximo) override
+    {
+        while (siguiente_ < lista_.size()) {
+            const std::size_t i = siguiente_++;
+            const Entrada &e = lista_[i].entrada;
+            if (!e.Regular || !coincide(e.Nombre))
+                continue;
+            leida.Indice = static_cast<int>(i);
+            leida.Nombre = e.Nombre;
+            // Encrypted data needs a password, and RAR readings pass none.
+            leida.Cifrada = e.Cifrada;
+            leida.Entera = !e.Cifrada && e.Tamano <= maximo && Extraer(lista_[i].desplazamiento, leida.Datos, maximo);
+            if (!leida.Entera)
+                leida.Datos.clear();
+            return true;
+        }
+        return false;
+    }
+
+private:
+    bool Extraer(qint64 desplazamiento, QByteArray &datos, std::uint64_t maximo)
+    {
+        if (!abierto_) {
+            abierto_ = true;
+            if (fuente_.Datos)
+                flujo_.reset(ar_open_memory(fuente_.Datos->constData(), static_cast<std::size_t>(fuente_.Datos->size())));
+            else
+#ifdef _WIN32
+                flujo_.reset(ar_open_file_w(reinterpret_cast<const wchar_t *>(fuente_.Ruta.utf16())));
+#else
+                flujo_.reset(ar_open_file(QFile::encodeName(fuente_.Ruta).constData()));
+#endif
+            if (flujo_)
+                ar_.reset(ar_open_rar_archive(flujo_.get()));
+        }
+        while (ar_ && actual_ < desplazamiento) {
+            if (!ar_parse_entry(ar_.get())) {
+                ar_.reset();
+                break;
+            }
+            actual_ = ar_entry_get_offset(ar_.get());
+        }
+        return ar_ && actual_ == desplazamiento && LeerDatosRar(ar_.get(), datos, maximo);
+    }
+
+    Fuente fuente_;
+    std::vector<EntradaRar4> lista_;
+    std::size_t siguiente_ = 0;
+    bool abierto_ = false;
+    std::unique_ptr<ar_stream, CerrarFlujo> flujo_; // before the archive, which reads from it
+    std::unique_ptr<ar_archive, CerrarArchivo> ar_;
+    qint64 actual_ = -1; // the offset of the entry unarr is on
+};
+
 } // namespace
 
-std::vector<Entrada> ListarRar4(const Fuente &f, bool *completo, bool *cifradas)
+Listado ListarRar4(const Fuente &f)
 {
-    std::vector<Entrada> lista;
-    for (auto &e : Recorrer(f, completo, cifradas))
-        lista.push_back(std::move(e.entrada));
-    return lista;
+    Recorrido r = Recorrer(f);
+    Listado l;
+    l.NombresCifrados = r.nombresCifrados;
+    l.Completo = r.completo;
+    for (auto &e : r.lista)
+        l.Entradas.push_back(std::move(e.entrada));
+    return l;
 }
 
-Lectura LeerRar4(const Fuente &f, const Coincide &coincide, const Recibir &recibir,
-                 const std::atomic<bool> *cancelar)
+std::unique_ptr<Cursor> CursorRar4(const Fuente &f)
 {
-    Lectura lectura;
-    std::map<qint64, QString> buscadas;
-    for (const auto &e : Recorrer(f)) {
-        if (!e.entrada.Regular || !coincide(e.entrada.Nombre))
-            continue;
-        ++lectura.Encontradas;
-        // Encrypted data needs a password, and RAR readings pass none.
-        if (e.entrada.Banderas & ArchivoCifrado)
-            ++lectura.Cifradas;
-        else if (e.entrada.Tamano <= f.Maximo)
-            buscadas.emplace(e.desplazamiento, e.entrada.Nombre);
-    }
-    if (buscadas.empty())
-        return lectura;
-
-    std::unique_ptr<ar_stream, CerrarFlujo> flujo;
-    if (f.Datos)
-        flujo.reset(ar_open_memory(f.Datos->constData(), static_cast<std::size_t>(f.Datos->size())));
-    else
-#ifdef _WIN32
-        flujo.reset(ar_open_file_w(reinterpret_cast<const wchar_t *>(f.Ruta.utf16())));
-#else
-        flujo.reset(ar_open_file(QFile::encodeName(f.Ruta).constData()));
-#endif
-    if (!flujo)
-        return lectura;
-    std::unique_ptr<ar_archive, CerrarArchivo> ar(ar_open_rar_archive(flujo.get()));
-    if (!ar)
-        return lectura;
-
-    QByteArray datos;
-    while (!buscadas.empty() && !(cancelar && cancelar->load(std::memory_order_relaxed))
-           && ar_parse_entry(ar.get())) {
-        const auto it = buscadas.find(ar_entry_get_offset(ar.get()));
-        if (it == buscadas.end())
-            continue;
-        const QString nombre = it->second;
-        buscadas.erase(it);
-        if (LeerDatosRar(ar.get(), f.Maximo, datos)) {
-            recibir(nombre, datos);
-            ++lectura.Entregadas;
-        }
-    }
-    return lectura;
+    auto c = std::make_unique<PasoRar4>(f);
+    if (c->Vacio())
+        return {};
+    return c;
 }
 
 } // namespace archivo::detalle

@@ -10,7 +10,6 @@ namespace archivo::detalle {
 struct Fuente {
     QString Ruta;
     const QByteArray *Datos = nullptr; // when set, Ruta is not used
-    std::uint64_t Maximo = TamanoMaximoEntrada; // the largest entry read
 };
 
 // Reads parts of a source: from the file on demand, or from memory.
@@ -29,22 +28,51 @@ private:
     bool abierto_ = false;
 };
 
-// ZIP and RAR 5, through libarchive. `completo`, when given, tells whether
-// the listing reached the archive's own end.
-std::vector<Entrada> ListarLibarchive(const Fuente &f, Formato formato, bool *completo = nullptr);
-Lectura LeerLibarchive(const Fuente &f, Formato formato, const Coincide &coincide,
-                       const Recibir &recibir, const PedirClave &pedirClave,
-                       const QString &clave, const std::atomic<bool> *cancelar = nullptr);
+// An entry list with what the format says about it as a whole.
+struct Listado {
+    std::vector<Entrada> Entradas;
+    bool Solido = false;           // RAR: the archive's own flag
+    bool NombresCifrados = false;
+    bool Completo = false;         // read to the archive's own end
+};
 
-// For each file header of a RAR 5 archive, in order: is its data encrypted.
-std::vector<bool> CifradosRar5(const Fuente &f);
-// Whether a RAR 5 archive encrypts its headers (its names too).
-bool CabecerasCifradasRar5(const Fuente &f);
+// One pass over an archive's entries in order (LectorEnOrden's workings).
+class Cursor {
+public:
+    virtual ~Cursor() = default;
+    virtual bool Siguiente(const Coincide &coincide, LectorEnOrden::Leida &leida, std::uint64_t maximo) = 0;
+};
+
+// ZIP, RAR 5, 7z and tar, through libarchive.
+Listado ListarLibarchive(const Fuente &f, Formato formato);
+std::unique_ptr<Cursor> CursorLibarchive(const Fuente &f, Formato formato, const PedirClave &pedirClave,
+                                         const QString &clave);
+
+// What the file headers of a RAR 5 archive say that libarchive does not.
+struct CabecerasRar5 {
+    std::vector<bool> Cifrados;    // for each file header, in order: is its data encrypted
+    bool Solido = false;
+    bool NombresCifrados = false;
+};
+CabecerasRar5 LeerCabecerasRar5(const Fuente &f);
+
+// What the header of a 7z archive says that libarchive does not.
+struct Resumen7z {
+    struct Archivo {
+        int Bloque = -1;         // -1: no data (an empty file, a folder)
+        bool Cifrado = false;
+    };
+    bool Leido = false;          // Archivos holds every file, in header order
+    bool NombresCifrados = false;
+    // The header claims sizes or counts past any real archive: it is not
+    // handed to libarchive, which would reserve memory for them.
+    bool Desmedido = false;
+    std::vector<Archivo> Archivos;
+};
+Resumen7z LeerResumen7z(const Fuente &f);
 
 // RAR 4 and older: our own header walk for the listing, unarr for the data.
-// `cifradas`: the archive encrypts its headers.
-std::vector<Entrada> ListarRar4(const Fuente &f, bool *completo = nullptr, bool *cifradas = nullptr);
-Lectura LeerRar4(const Fuente &f, const Coincide &coincide, const Recibir &recibir,
-                 const std::atomic<bool> *cancelar = nullptr);
+Listado ListarRar4(const Fuente &f);
+std::unique_ptr<Cursor> CursorRar4(const Fuente &f);
 
 } // namespace archivo::detalle

@@ -33,7 +33,7 @@ public:
             l.Razon = info.size() == 0 ? Motivo::Vacio : Motivo::NoEsComic;
             return l;
         }
-        const archivo::Listado a = archivo::ListarArchivo(Ruta());
+        const archivo::Descripcion a = archivo::Describir(Ruta());
         ocurrencias_.clear();
         tamanos_.clear();
         for (const archivo::Entrada &e : a.Entradas)
@@ -43,7 +43,7 @@ public:
             }
         l.Paginas = paginas::PaginasDeEntradas(a.Entradas, Clase());
         l.SinEntradas = a.Entradas.empty();
-        if (a.CabecerasCifradas)
+        if (a.NombresCifrados)
             l.Razon = Motivo::CifradoRar;
         else if (l.Paginas.isEmpty() && !a.Completo)
             l.Razon = Motivo::Roto;
@@ -107,7 +107,7 @@ public:
 protected:
     virtual bool Acepta(archivo::Formato f) const = 0;
     // The listing, for what a kind keeps of it.
-    virtual void Indexar(const archivo::Listado &) {}
+    virtual void Indexar(const archivo::Descripcion &) {}
 
     QHash<QString, int> ocurrencias_;  // regular entries of each name
     QHash<QString, quint64> tamanos_;  // the unpacked size of a name's last entry
@@ -121,6 +121,19 @@ private:
     bool Acepta(archivo::Formato f) const override
     {
         return f == archivo::Formato::Rar4 || f == archivo::Formato::Rar5;
+    }
+};
+
+// 7-Zip and tar comics: the page rules of ZIP, every page read by the
+// general reader.
+class FuenteLibre final : public FuenteArchivo {
+public:
+    explicit FuenteLibre(const QString &ruta) : FuenteArchivo(ruta, ClaseDocumento::Zip) {}
+
+private:
+    bool Acepta(archivo::Formato f) const override
+    {
+        return f == archivo::Formato::SieteZip || f == archivo::Formato::Tar;
     }
 };
 
@@ -158,7 +171,7 @@ public:
 private:
     bool Acepta(archivo::Formato f) const override { return f == archivo::Formato::Zip; }
 
-    void Indexar(const archivo::Listado &a) override
+    void Indexar(const archivo::Descripcion &a) override
     {
         // Pages are then read through the archive kept open, by the name
         // the general reader gives each entry.
@@ -266,6 +279,9 @@ std::shared_ptr<FuentePaginas> FuentePaginas::ParaContenido(const QString &ruta)
         return std::make_shared<FuenteRar>(ruta);
     case archivo::Formato::Zip:
         return std::make_shared<FuenteZip>(ruta);
+    case archivo::Formato::SieteZip:
+    case archivo::Formato::Tar:
+        return std::make_shared<FuenteLibre>(ruta);
     case archivo::Formato::Ninguno:
         break;
     }

@@ -16,8 +16,8 @@ namespace paginas {
 
 namespace {
 
-const QStringList TiposArchivo{"BMP", "JPG", "JPEG", "GIF", "PNG", "WEBP"};
-const QStringList TiposImagen{"BMP", "JPG", "JPEG", "GIF", "PNG", "WEBP", "ICO", "DIB", "WMF"};
+const QStringList TiposArchivo{"BMP", "JPG", "JPEG", "GIF", "PNG", "WEBP", "AVIF", "JXL"};
+const QStringList TiposImagen{"BMP", "JPG", "JPEG", "GIF", "PNG", "WEBP", "AVIF", "JXL", "ICO", "DIB", "WMF"};
 const QStringList TiposComprimidos{"RAR", "CBR", "ZIP", "CBZ"};
 
 QString ExtensionMayusculas(const QString &nombre)
@@ -77,7 +77,7 @@ QStringList PaginasDeEntradas(const std::vector<archivo::Entrada> &entradas, Cla
 
 QString PatronImagenes()
 {
-    return QStringLiteral("*.bmp;*.jpg;*.jpeg;*.gif;*.png;*.webp;*.ico;*.dib;*.wmf");
+    return QStringLiteral("*.bmp;*.jpg;*.jpeg;*.gif;*.png;*.webp;*.avif;*.jxl;*.ico;*.dib;*.wmf");
 }
 
 QString PatronComprimidos()
@@ -120,7 +120,7 @@ QString FiltroAbrir(const QString &filtro)
 {
     QString resultado = filtro;
     resultado.replace(QRegularExpression(QStringLiteral("\\*\\.jpg(?![a-z])"), QRegularExpression::CaseInsensitiveOption),
-                      QStringLiteral("*.jpg;*.jpeg;*.webp"));
+                      QStringLiteral("*.jpg;*.jpeg;*.webp;*.avif;*.jxl"));
     return resultado;
 }
 

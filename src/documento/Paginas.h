@@ -19,8 +19,8 @@ ClaseDocumento ClaseDe(const QString &extMayusculas);
 bool EsArchivoComprimido(const QString &extMayusculas);
 
 // Whether a name is a page of a document of that class, by its extension.
-// JPEG and WebP pages count as pages everywhere; what a Mac leaves beside
-// the files ("__MACOSX/", "._name") never does.
+// JPEG, WebP, AVIF and JPEG XL pages count as pages everywhere; what a Mac
+// leaves beside the files ("__MACOSX/", "._name") never does.
 bool EsPagina(const QString &nombre, ClaseDocumento clase);
 
 // The pages among an archive's entries, in page order: the regular files
@@ -47,8 +47,8 @@ QStringList ListarCarpeta(const QString &carpeta, const QString &patrones);
 // The position `paso` away from `i` among `n`, wrapping at both ends.
 int PosicionVecina(int i, int paso, int n);
 
-// The open dialog's filter: the catalogue's, with the JPEG and WebP
-// extensions beside every "*.jpg".
+// The open dialog's filter: the catalogue's, with the JPEG, WebP, AVIF and
+// JPEG XL extensions beside every "*.jpg".
 QString FiltroAbrir(const QString &filtroCatalogo);
 
 // A file the open dialog offers, or a folder (what a drop from the desktop

@@ -3,6 +3,7 @@
 #include "imaging/ReproductorWmf.h"
 #include "shell/modGeneral.h"
 
+#include "imaging/DecodificadorAvifJxl.h"
 #include "imaging/DecodificadorJpeg.h"
 #include "imaging/DecodificadorPng.h"
 #include "imaging/Plazo.h"
@@ -14,6 +15,7 @@
 
 #include <cmath>
 #include <mutex>
+#include <optional>
 
 namespace modPNG {
 
@@ -33,11 +35,31 @@ struct Decodificada {
     QByteArray formato;
 };
 
+// AVIF and JPEG XL, by their signature, whatever the name says.
+std::optional<Resultado> DecodificarAvifJxl(const QByteArray &datos, const Plazo &plazo, Decodificada &d)
+{
+    switch (decodificadorAvifJxl::Decodificar(datos, BytesMaximosPicture, plazo, d.imagen)) {
+    case decodificadorAvifJxl::Resultado::Otro:
+        return std::nullopt;
+    case decodificadorAvifJxl::Resultado::Hecho:
+        d.natural = d.tope = d.imagen.size();
+        d.formato = decodificadorAvifJxl::FormatoDe(datos) == decodificadorAvifJxl::Formato::Avif ? "avif" : "jxl";
+        return Resultado::Hecho;
+    case decodificadorAvifJxl::Resultado::Cancelado:
+        return Resultado::Cancelado;
+    case decodificadorAvifJxl::Resultado::Error:
+        break;
+    }
+    return Resultado::Error;
+}
+
 // A picture too large to hold whole comes reduced to fit when its reader can
 // scale while it decodes (PNG row by row, JPEG by its DCT, and whatever
 // other format's reader scales); any other is refused.
 Resultado Decodificar(const QByteArray &datos, const QString &nombre, const Plazo &plazo, Decodificada &d)
 {
+    if (const std::optional<Resultado> r = DecodificarAvifJxl(datos, plazo, d))
+        return *r;
     LectorPagina pagina(datos);
     QImageReader &lector = pagina.Lector;
     d.formato = lector.format();

@@ -1,6 +1,7 @@
 #pragma once
 // Picture loading: PNG through CargarImagen, everything else through the
-// standard loader. The caller chooses by the file's extension.
+// standard loader. The caller chooses by the file's extension; AVIF and
+// JPEG XL are known by their content under any name.
 #include "imaging/ControlImagen.h"
 #include "shell/ErrorLectura.h"
 
@@ -16,7 +17,7 @@ namespace modPNG {
 
 // No decoded picture is larger than this. Over it, a picture whose reader
 // scales while decoding (PNG, JPEG) comes reduced to fit, its real size in
-// the holder's Natural; any other is refused. An eighth of the memory a
+// the holder's Natural; any other (AVIF and JPEG XL included) is refused. An eighth of the memory a
 // single page may take (1 GB): a quarter turn holds four copies at once.
 inline constexpr std::uint64_t BytesMaximosPicture = 128ull * 1024 * 1024;
 
@@ -24,7 +25,8 @@ inline constexpr std::uint64_t BytesMaximosPicture = 128ull * 1024 * 1024;
 // Throws ErrorLectura NoDecodificable; the target is untouched then.
 void CargarImagen(const QString &ruta, ControlImagen &destino);
 
-// BMP, DIB, JPEG, GIF (first frame), ICO, WMF, WebP, as they are.
+// BMP, DIB, JPEG, GIF (first frame), ICO, WMF, WebP (first frame), AVIF,
+// JPEG XL (first frame), as they are.
 // Throws ErrorLectura NoDecodificable; the target is untouched then.
 void CargarPicture(const QString &ruta, ControlImagen &destino);
 

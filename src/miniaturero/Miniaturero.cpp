@@ -1,7 +1,11 @@
 #include "miniaturero/Miniaturero.h"
 
+#include "archive/Archivo.h"
 #include "collection/Portada.h"
+#include "imaging/Miniatura.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <csignal>
@@ -48,25 +52,41 @@ private:
     sigset_t antes_;
 };
 
+// A picture that is no archive (the AVIF and JPEG XL pictures desktops
+// often have no thumbnailer for): itself, fitted and never enlarged.
+QImage Dibujo(const QString &ruta, int lado)
+{
+    QFile f(ruta);
+    if (!QFileInfo(ruta).isFile() || !f.open(QIODevice::ReadOnly) || std::uint64_t(f.size()) > archivo::TamanoMaximoEntrada)
+        return {};
+    const auto origen = std::make_shared<const OrigenPicture>(OrigenPicture{f.readAll(), ruta});
+    return miniatura::Decodificar(origen, [lado](QSize n) {
+               return n.width() <= lado && n.height() <= lado ? n : portada::TamanoEnCaja(n, lado);
+           }).Imagen;
+}
+
 } // namespace
 
 Resultado Escribir(const QString &comic, const QString &salida, int lado)
 {
-    std::optional<portada::Portada> portada;
+    QImage imagen;
     try {
-        portada = portada::LeerPortada(comic, lado, EntradaMaxima);
+        if (archivo::FormatoDe(comic) == archivo::Formato::Ninguno)
+            imagen = Dibujo(comic, lado);
+        else if (auto portada = portada::LeerPortada(comic, lado, EntradaMaxima))
+            imagen = std::move(portada->Imagen);
     } catch (const std::bad_alloc &) {
         // What still does not fit in the process's bounds: no thumbnail,
         // never an abort.
         return Resultado::SinPortada;
     }
-    if (!portada || portada->Imagen.isNull())
+    if (imagen.isNull())
         return Resultado::SinPortada;
     const SenalesRetenidas retenidas;
     QSaveFile archivo(salida);
     if (!archivo.open(QIODevice::WriteOnly))
         return Resultado::NoEscrita;
-    if (!portada->Imagen.save(&archivo, "PNG") || !archivo.commit())
+    if (!imagen.save(&archivo, "PNG") || !archivo.commit())
         return Resultado::NoEscrita; // QSaveFile removes its new file
     return Resultado::Hecha;
 }

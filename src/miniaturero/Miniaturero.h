@@ -1,6 +1,7 @@
 #pragma once
 // The file managers' thumbnailer: a comic's front page (the one the
-// collection browser shows) written as a PNG thumbnail. No widgets.
+// collection browser shows), or a picture that is no archive, written as a
+// PNG thumbnail. No widgets.
 #include <QString>
 
 #include <cstdint>
@@ -18,7 +19,7 @@ enum class Resultado {
     NoEscrita,   // the file could not be written: nothing left behind
 };
 
-// Writes the front page of the comic at `comic`, fitted into a square of
+// Writes the front page of the comic at `comic` (or the picture there), fitted into a square of
 // `lado` pixels (never enlarged), as a PNG at `salida`. The picture goes to a
 // new file beside `salida` renamed over it, so a reader never meets half a
 // thumbnail.

@@ -195,7 +195,7 @@ TEST(Fixtures, DamagedEncryptedAndForeignFilesFailCleanly)
                           "sharpcompress/Rar5.encrypted_filesAndHeader.rar",
                           "libarchive/test_read_format_zip_encryption_header.zip"}) {
         EXPECT_TRUE(Nombres(Fixture(f)).isEmpty()) << f;
-        EXPECT_EQ(archivo::ListarArchivo(Fixture(f)).CabecerasCifradas, !QString(f).endsWith(".zip")) << f;
+        EXPECT_EQ(archivo::Describir(Fixture(f)).NombresCifrados, !QString(f).endsWith(".zip")) << f;
     }
     // RAR passes no password: encrypted entries never come out, even where the
     // library would hand back undecrypted bytes.

@@ -85,7 +85,7 @@ TEST(Paginas, RulesOfThePageList)
     EXPECT_EQ(PosicionVecina(2, 1, 3), 0);
     EXPECT_EQ(PosicionVecina(0, -1, 3), 2);
     EXPECT_EQ(FiltroAbrir("All |*.bmp;*.jpg;*.gif|Graphic|*.jpg|"),
-              "All |*.bmp;*.jpg;*.jpeg;*.webp;*.gif|Graphic|*.jpg;*.jpeg;*.webp|");
+              "All |*.bmp;*.jpg;*.jpeg;*.webp;*.avif;*.jxl;*.gif|Graphic|*.jpg;*.jpeg;*.webp;*.avif;*.jxl|");
 }
 
 TEST_F(Documentos, ArchivesListTheirPictureEntriesInPageOrder)

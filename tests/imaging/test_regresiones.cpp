@@ -25,6 +25,9 @@ const Objetivo Objetivos[] = {
     {"pagina", TAVELO_FUZZ_PAGINA},
     {"metarchivo", TAVELO_FUZZ_METARCHIVO},
     {"textos", TAVELO_FUZZ_TEXTOS},
+    {"comicinfo", TAVELO_FUZZ_COMICINFO},
+    {"avif", TAVELO_FUZZ_AVIF},
+    {"jxl", TAVELO_FUZZ_JXL},
 };
 
 // Runs the target over `ruta` (a file or a folder); "" when it passed,

@@ -30,13 +30,18 @@ export PATH=$prefijo/bin:$PATH
 
 echo "== file associations"
 update-desktop-database "$XDG_DATA_HOME/applications"
-for tipo in application/vnd.comicbook+zip application/vnd.comicbook-rar image/jpeg; do
+for tipo in application/vnd.comicbook+zip application/vnd.comicbook-rar application/x-cb7 application/x-cbt \
+            application/pdf image/jpeg image/avif image/jxl; do
   defecto=$(xdg-mime query default "$tipo")
   echo "$tipo -> $defecto"
   [ "$defecto" = "$id.desktop" ] || falla "default for $tipo"
 done
 
 echo "== thumbnailer"
+for tipo in application/x-cb7 application/x-cbt image/avif image/jxl; do
+  grep -q "^MimeType=.*$tipo;" "$prefijo/share/thumbnailers/tavelo.thumbnailer" || falla "thumbnailer without $tipo"
+done
+! grep -q "^MimeType=.*application/pdf" "$prefijo/share/thumbnailers/tavelo.thumbnailer" || falla "thumbnailer for PDF"
 # Its command line as a thumbnail manager builds it from the entry.
 IFS=' ' read -ra orden <<< "$(sed -n 's/^Exec=//p' "$prefijo/share/thumbnailers/tavelo.thumbnailer")"
 miniatura() { # COMIC OUTPUT SIZE

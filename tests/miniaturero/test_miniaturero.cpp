@@ -74,6 +74,30 @@ TEST(Miniaturero, RealArchivesGiveTheCollectionsFrontPage)
     EXPECT_EQ(Archivos(t.path()).size(), 4);
 }
 
+TEST(Miniaturero, Cb7AndCbtOfTheRealToolsWithAvifAndJxlPages)
+{
+    QTemporaryDir t;
+    QImage verde(300, 450, QImage::Format_RGB32);
+    verde.fill(QColor(0, 200, 0));
+    const std::vector<prueba::EntradaNueva> e{{"ComicInfo.xml", "<ComicInfo/>"},
+                                              {"p10.jxl", prueba::CodificarJxl({verde}, true)},
+                                              {"p1.avif", prueba::CodificarAvif({verde}, {})},
+                                              {"p2.jpg", prueba::PaginaDeColor(Qt::red, {30, 40})}};
+    ASSERT_TRUE(prueba::Escribir7z(t.filePath("c.cb7"), e));
+    ASSERT_TRUE(prueba::EscribirTar(t.filePath("c.cbt"), e));
+    for (const char *comic : {"c.cb7", "c.cbt"}) {
+        EXPECT_EQ(portada::PaginasDeArchivo(t.filePath(comic)), QStringList({"p1.avif", "p10.jxl", "p2.jpg"}));
+        ASSERT_EQ(Miniatura({"-s", "64", t.filePath(comic), t.filePath("m.png")}).Codigo, 0) << comic;
+        const QImage m(t.filePath("m.png"));
+        EXPECT_EQ(m.size(), QSize(43, 64)) << comic;
+        EXPECT_GT(QColor(m.pixel(20, 30)).green(), 160) << comic;
+    }
+    // A picture alone, as the desktops' AVIF and JPEG XL files come.
+    prueba::EscribirBytes(t.filePath("p.avif"), e[2].Datos);
+    ASSERT_EQ(Miniatura({"-s", "90", t.filePath("p.avif"), t.filePath("m.png")}).Codigo, 0);
+    EXPECT_EQ(QImage(t.filePath("m.png")).size(), QSize(60, 90));
+}
+
 TEST(Miniaturero, FirstPageInAFolderFittedAndNeverEnlarged)
 {
     QTemporaryDir t;

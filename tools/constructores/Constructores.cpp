@@ -5,9 +5,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtEndian>
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <gif_lib.h>
 
 #include <array>
 #include <memory>
@@ -252,6 +258,209 @@ QByteArray PaginaDeColor(const QColor &color, QSize tamano, const char *formato)
 QByteArray PaginaNumero(int n, QSize tamano, const char *formato)
 {
     return PaginaDeColor(QColor::fromHsv((n * 50) % 360, 200, 230), tamano, formato);
+}
+
+namespace {
+
+bool Ejecutar(const QString &programa, const QStringList &argumentos, const QString &carpeta)
+{
+    QProcess p;
+    p.setWorkingDirectory(carpeta);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(programa, argumentos);
+    if (p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
+        return true;
+    qWarning("%s failed: %s", qPrintable(programa), p.readAll().constData());
+    return false;
+}
+
+// The entries as files of `carpeta`; their names, in order.
+QStringList Desplegar(const QString &carpeta, const std::vector<EntradaNueva> &entradas)
+{
+    QStringList nombres;
+    for (const EntradaNueva &e : entradas) {
+        const QString ruta = carpeta + '/' + e.Nombre;
+        QDir().mkpath(e.tipo == EntradaNueva::Carpeta ? ruta : QFileInfo(ruta).absolutePath());
+        if (e.tipo == EntradaNueva::Enlace) {
+            QFile::link(QString::fromUtf8(e.Datos), ruta);
+        } else if (e.tipo == EntradaNueva::Archivo) {
+            QFile f(ruta);
+            if (!f.open(QIODevice::WriteOnly) || f.write(e.Datos) != e.Datos.size())
+                return {};
+        }
+        nombres << e.Nombre;
+    }
+    return nombres;
+}
+
+QByteArray Leer(const QString &ruta)
+{
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+bool Escribir7z(const QString &ruta, const std::vector<EntradaNueva> &entradas, const QStringList &opciones)
+{
+    QTemporaryDir carpeta;
+    const QStringList nombres = Desplegar(carpeta.path(), entradas);
+    const QString destino = QFileInfo(ruta).absoluteFilePath();
+    QFile::remove(destino); // 7z adds to an archive already there
+    return !nombres.isEmpty() && Ejecutar("7z", QStringList{"a", "-t7z", "-bd", "-y"} + opciones + QStringList{destino, "--"} + nombres,
+                                          carpeta.path());
+}
+
+bool EscribirTar(const QString &ruta, const std::vector<EntradaNueva> &entradas, const QString &programa,
+                 const QStringList &opciones)
+{
+    QTemporaryDir carpeta;
+    const QStringList nombres = Desplegar(carpeta.path(), entradas);
+    return !nombres.isEmpty()
+           && Ejecutar(programa, QStringList{"-cf", QFileInfo(ruta).absoluteFilePath()} + opciones + nombres,
+                       carpeta.path());
+}
+
+QByteArray GifAnimado(const std::vector<QImage> &cuadros)
+{
+    if (cuadros.empty())
+        return {};
+    QByteArray salida;
+    const auto escribir = [](GifFileType *g, const GifByteType *b, int n) {
+        static_cast<QByteArray *>(g->UserData)->append(reinterpret_cast<const char *>(b), n);
+        return n;
+    };
+    int error = 0;
+    GifFileType *g = EGifOpen(&salida, escribir, &error);
+    if (!g)
+        return {};
+    const QSize t = cuadros.front().size();
+    EGifSetGifVersion(g, true);
+    bool bien = EGifPutScreenDesc(g, t.width(), t.height(), 8, 0, nullptr) == GIF_OK;
+    for (const QImage &c : cuadros) {
+        // Each frame on its own palette, shown for a tenth of a second.
+        const QImage i = c.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither).scaled(t);
+        std::vector<GifColorType> colores(256, GifColorType{0, 0, 0});
+        for (int k = 0; k < int(i.colorCount()) && k < 256; ++k)
+            colores[std::size_t(k)] = {GifByteType(qRed(i.color(k))), GifByteType(qGreen(i.color(k))),
+                                       GifByteType(qBlue(i.color(k)))};
+        ColorMapObject *mapa = GifMakeMapObject(256, colores.data());
+        const GifByteType control[4] = {0x04, 10, 0, 0};
+        bien = bien && EGifPutExtension(g, GRAPHICS_EXT_FUNC_CODE, 4, control) == GIF_OK
+               && EGifPutImageDesc(g, 0, 0, t.width(), t.height(), false, mapa) == GIF_OK;
+        for (int y = 0; bien && y < t.height(); ++y)
+            bien = EGifPutLine(g, const_cast<GifByteType *>(i.constScanLine(y)), t.width()) == GIF_OK;
+        GifFreeMapObject(mapa);
+    }
+    return EGifCloseFile(g, &error) == GIF_OK && bien ? salida : QByteArray();
+}
+
+namespace {
+
+void Poner24(QByteArray &b, std::uint32_t v)
+{
+    for (int i = 0; i < 3; ++i)
+        b.append(char((v >> (8 * i)) & 0xFF));
+}
+
+QByteArray Trozo(const char *tipo, const QByteArray &cuerpo)
+{
+    QByteArray b(tipo, 4);
+    b.append(QByteArray(4, '\0'));
+    qToLittleEndian<quint32>(quint32(cuerpo.size()), b.data() + 4);
+    b += cuerpo;
+    if (cuerpo.size() % 2)
+        b.append('\0');
+    return b;
+}
+
+} // namespace
+
+QByteArray WebpAnimado(const std::vector<QImage> &cuadros)
+{
+    if (cuadros.empty())
+        return {};
+    const QSize t = cuadros.front().size();
+    QByteArray cuerpo("WEBP");
+    QByteArray vp8x(1, char(0x02)); // animated
+    vp8x.append(QByteArray(3, '\0'));
+    Poner24(vp8x, std::uint32_t(t.width() - 1));
+    Poner24(vp8x, std::uint32_t(t.height() - 1));
+    cuerpo += Trozo("VP8X", vp8x);
+    cuerpo += Trozo("ANIM", QByteArray(6, '\0'));
+    for (const QImage &c : cuadros) {
+        // Qt writes an opaque picture as the bare "VP8 " chunk after the header.
+        QByteArray marco;
+        Poner24(marco, 0);
+        Poner24(marco, 0);
+        Poner24(marco, std::uint32_t(t.width() - 1));
+        Poner24(marco, std::uint32_t(t.height() - 1));
+        Poner24(marco, 100);
+        marco.append(char(0x02)); // no blending
+        QByteArray webp;
+        QBuffer b(&webp);
+        b.open(QIODevice::WriteOnly);
+        if (!c.convertToFormat(QImage::Format_RGB32).scaled(t).save(&b, "WEBP", 90) || webp.mid(12, 4) != "VP8 ")
+            return {};
+        cuerpo += Trozo("ANMF", marco + webp.mid(12));
+    }
+    return Trozo("RIFF", cuerpo);
+}
+
+QByteArray CodificarAvif(const std::vector<QImage> &cuadros, const QStringList &opciones)
+{
+    QTemporaryDir carpeta;
+    QStringList argumentos = QStringList{"-j", "1", "-s", "8"} + opciones;
+    for (std::size_t i = 0; i < cuadros.size(); ++i) {
+        const QString nombre = QString("c%1.png").arg(i);
+        if (!cuadros[i].save(carpeta.filePath(nombre), "PNG"))
+            return {};
+        argumentos << nombre;
+    }
+    return Ejecutar("avifenc", argumentos << "p.avif", carpeta.path()) ? Leer(carpeta.filePath("p.avif")) : QByteArray();
+}
+
+QByteArray CodificarJxl(const std::vector<QImage> &cuadros, bool perdida)
+{
+    QTemporaryDir carpeta;
+    const QString entrada = carpeta.filePath(cuadros.size() > 1 ? "c.gif" : "c.png");
+    const QByteArray datos = cuadros.size() > 1 ? GifAnimado(cuadros) : QByteArray();
+    if (cuadros.size() > 1) {
+        QFile f(entrada);
+        if (!f.open(QIODevice::WriteOnly) || f.write(datos) != datos.size())
+            return {};
+    } else if (cuadros.empty() || !cuadros.front().save(entrada, "PNG")) {
+        return {};
+    }
+    return Ejecutar("cjxl", {entrada, "p.jxl", "-d", perdida ? "1" : "0", "-e", "3", "--num_threads=1"}, carpeta.path())
+               ? Leer(carpeta.filePath("p.jxl"))
+               : QByteArray();
+}
+
+bool EscribirPdf(const QString &ruta, const std::vector<PaginaPdf> &paginas, const QString &clave)
+{
+    QTemporaryDir carpeta;
+    const QString plano = clave.isEmpty() ? ruta : carpeta.filePath("plano.pdf");
+    {
+        QPdfWriter pdf(plano);
+        pdf.setResolution(72); // a unit of the painter is a point
+        QPainter p;
+        for (std::size_t i = 0; i < paginas.size(); ++i) {
+            pdf.setPageSize(QPageSize(paginas[i].Puntos, QPageSize::Point));
+            pdf.setPageMargins(QMarginsF());
+            if (i == 0 ? !p.begin(&pdf) : !pdf.newPage())
+                return false;
+            const PaginaPdf &pagina = paginas[i];
+            p.fillRect(QRectF(QPointF(), pagina.Puntos), pagina.Color);
+            if (pagina.Izquierda.isValid())
+                p.fillRect(QRectF(0, 0, pagina.Puntos.width() / 2, pagina.Puntos.height()), pagina.Izquierda);
+        }
+        if (!p.end())
+            return false;
+    }
+    return clave.isEmpty()
+           || Ejecutar("qpdf", {"--encrypt", clave, clave, "256", "--", plano, QFileInfo(ruta).absoluteFilePath()},
+                       carpeta.path());
 }
 
 } // namespace constructores

@@ -1,11 +1,16 @@
 #pragma once
 // What the tests, the benchmarks and the sample comic are built from: ZIP
 // archives through libarchive, stored RAR 4 archives written by hand (for
-// cases the real fixtures lack), and plain pages.
+// cases the real fixtures lack), plain pages, and archives, pictures and
+// PDFs made by the real tools tools/setup-debian.sh installs (7z, GNU tar,
+// bsdtar, avifenc, cjxl, qpdf).
 #include <QByteArray>
 #include <QColor>
+#include <QImage>
 #include <QSize>
+#include <QSizeF>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -58,5 +63,35 @@ QByteArray PngConTrozo(const char *tipo, const QByteArray &cuerpo, std::int64_t 
 // has hue n * 50.
 QByteArray PaginaDeColor(const QColor &color, QSize tamano, const char *formato = "JPG");
 QByteArray PaginaNumero(int n, QSize tamano, const char *formato = "JPG");
+
+// Archives made by the tools, from the entries written into a scratch
+// folder first (folders and links included): `7z a` with `opciones` (such as
+// "-ms=off", "-pclave", "-mhe=on"), or `programa` ("tar" or "bsdtar") with
+// `-cf` and `opciones` (such as "--format=v7"). False when the tool failed.
+bool Escribir7z(const QString &ruta, const std::vector<EntradaNueva> &entradas, const QStringList &opciones = {});
+bool EscribirTar(const QString &ruta, const std::vector<EntradaNueva> &entradas, const QString &programa = "tar",
+                 const QStringList &opciones = {});
+
+// A picture, or an animation of several frames, encoded by avifenc with
+// `opciones` (lossless by default; "--irot 1" turns it) or by cjxl (a JPEG
+// XL animation from an animated GIF; lossless unless `perdida`). Empty when
+// the tool failed.
+QByteArray CodificarAvif(const std::vector<QImage> &cuadros, const QStringList &opciones = {"-l"});
+QByteArray CodificarJxl(const std::vector<QImage> &cuadros, bool perdida = false);
+
+// Animations of one frame a picture: a GIF through giflib and a WebP whose
+// frames are Qt's own WebP pictures.
+QByteArray GifAnimado(const std::vector<QImage> &cuadros);
+QByteArray WebpAnimado(const std::vector<QImage> &cuadros);
+
+// A PDF of one page a colour (its left half in another, when given), each
+// of its own size in points, written by QPdfWriter; with `clave`, then
+// encrypted by qpdf (AES-256, that password for the user and the owner).
+struct PaginaPdf {
+    QSizeF Puntos;
+    QColor Color;
+    QColor Izquierda = {};
+};
+bool EscribirPdf(const QString &ruta, const std::vector<PaginaPdf> &paginas, const QString &clave = {});
 
 } // namespace constructores

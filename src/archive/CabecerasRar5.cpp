@@ -17,9 +17,10 @@ bool LeerVint(const QByteArray &b, qsizetype &pos, std::uint64_t &valor)
     return false;
 }
 
-enum : std::uint64_t { CabeceraArchivo = 2, CabeceraCifrado = 4, CabeceraFin = 5 };
+enum : std::uint64_t { CabeceraPrincipal = 1, CabeceraArchivo = 2, CabeceraCifrado = 4, CabeceraFin = 5 };
 enum : std::uint64_t { ConExtra = 0x01, ConDatos = 0x02 };
 enum : std::uint64_t { ExtraCifrado = 0x01 };
+enum : std::uint64_t { ArchivoSolido = 0x04 };
 
 constexpr std::uint64_t CabeceraMaxima = 2 * 1024 * 1024;
 
@@ -66,24 +67,15 @@ bool Cabecera(LectorFuente &f, qint64 pos, std::uint64_t &tipo, QByteArray &cab,
 
 } // namespace
 
-bool CabecerasCifradasRar5(const Fuente &fuente)
-{
-    // Header encryption is the first header after the signature.
-    LectorFuente f(fuente);
-    std::uint64_t tipo = 0;
-    QByteArray cab;
-    qint64 comienzo = 0;
-    return f.Abierto() && Cabecera(f, 8, tipo, cab, comienzo) && tipo == CabeceraCifrado;
-}
-
 // libarchive reads encrypted RAR 5 data as if it were plain and may hand back
-// garbage, so we look at the file headers ourselves for the encryption record.
-std::vector<bool> CifradosRar5(const Fuente &fuente)
+// garbage, so we look at the file headers ourselves for the encryption record;
+// and it does not say whether the archive is solid.
+CabecerasRar5 LeerCabecerasRar5(const Fuente &fuente)
 {
-    std::vector<bool> cifrados;
+    CabecerasRar5 r;
     LectorFuente f(fuente);
     if (!f.Abierto())
-        return cifrados;
+        return r;
     const qint64 total = f.Tamano();
     qint64 pos = 8;
     while (pos < total && total - pos >= 5) {
@@ -99,16 +91,23 @@ std::vector<bool> CifradosRar5(const Fuente &fuente)
             break;
         if ((banderas & ConDatos) && !LeerVint(cab, q, datos))
             break;
-        if (tipo == CabeceraCifrado || tipo == CabeceraFin)
+        if (tipo == CabeceraCifrado) {
+            r.NombresCifrados = true;
             break;
+        }
+        if (tipo == CabeceraFin)
+            break;
+        std::uint64_t banderasArchivo = 0;
+        if (tipo == CabeceraPrincipal && LeerVint(cab, q, banderasArchivo))
+            r.Solido = banderasArchivo & ArchivoSolido;
         if (tipo == CabeceraArchivo)
-            cifrados.push_back(ExtraCifrada(cab, extra));
+            r.Cifrados.push_back(ExtraCifrada(cab, extra));
         const qint64 finCabecera = comienzo + cab.size();
         if (datos > static_cast<std::uint64_t>(total - finCabecera))
             break; // data past the end of the file
         pos = finCabecera + static_cast<qint64>(datos);
     }
-    return cifrados;
+    return r;
 }
 
 } // namespace archivo::detalle

@@ -1,0 +1,226 @@
+// AVIF and JPEG XL pages made by avifenc and cjxl, the first frame of every
+// animated format, and PDF pages drawn by Poppler from files QPdfWriter and
+// qpdf wrote.
+#include "Constructores.h"
+#include "imaging/DecodificadorAvifJxl.h"
+#include "imaging/DecodificadorJpeg.h"
+#include "imaging/DocumentoPdf.h"
+#include "imaging/Miniatura.h"
+#include "imaging/modPNG.h"
+
+#include <QImageReader>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+using namespace constructores;
+namespace aj = decodificadorAvifJxl;
+
+// 100 x 150, red above and blue below: its colours, its size and its turn.
+QImage Pagina(QColor arriba = Qt::red, QColor abajo = Qt::blue)
+{
+    QImage i(100, 150, QImage::Format_RGB32);
+    i.fill(abajo);
+    QPainter(&i).fillRect(0, 0, 100, 75, arriba);
+    return i;
+}
+
+::testing::AssertionResult Color(const QImage &i, QPoint p, QColor esperado, int tolerancia = 24)
+{
+    const QColor c = i.pixelColor(p);
+    if (std::abs(c.red() - esperado.red()) <= tolerancia && std::abs(c.green() - esperado.green()) <= tolerancia
+        && std::abs(c.blue() - esperado.blue()) <= tolerancia)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << c.name().toStdString() << " at " << p.x() << "," << p.y() << ", not "
+                                         << esperado.name().toStdString();
+}
+
+ControlImagen Cargar(const QByteArray &datos, const QString &nombre, const std::function<QSize(QSize)> &mostrado = {})
+{
+    ControlImagen c;
+    EXPECT_TRUE(modPNG::CargarPagina(prueba::Origen(datos, nombre), mostrado, c));
+    return c;
+}
+
+struct Pdf : ::testing::Test {
+    QTemporaryDir tmp;
+    QString Ruta(const QString &n) const { return tmp.filePath(n); }
+    std::unique_ptr<pdf::DocumentoPdf> Abrir(const QString &n, const QString &clave, pdf::Apertura esperada)
+    {
+        pdf::Apertura motivo = pdf::Apertura::Abierto;
+        auto d = pdf::DocumentoPdf::Abrir(Ruta(n), clave, motivo);
+        EXPECT_EQ(motivo, esperada) << n.toStdString();
+        EXPECT_EQ(d != nullptr, esperada == pdf::Apertura::Abierto) << n.toStdString();
+        return d;
+    }
+};
+
+} // namespace
+
+TEST(AvifJxl, PagesOfTheRealEncodersLoadUnderAnyNameAndReduced)
+{
+    struct Caso {
+        const char *nombre;
+        QByteArray datos;
+    };
+    const std::vector<Caso> casos{{"p.avif", CodificarAvif({Pagina()})},
+                                  {"con-perdida.avif", CodificarAvif({Pagina()}, {})},
+                                  {"p.jxl", CodificarJxl({Pagina()})},
+                                  {"con-perdida.jxl", CodificarJxl({Pagina()}, true)}};
+    for (const Caso &c : casos) {
+        ASSERT_FALSE(c.datos.isEmpty()) << c.nombre;
+        for (const QString &nombre : {QString(c.nombre), QString("p.jpg"), QString("p.PNG")}) {
+            const ControlImagen entera = Cargar(c.datos, nombre);
+            ASSERT_EQ(entera.Picture.size(), QSize(100, 150)) << c.nombre << nombre;
+            EXPECT_TRUE(Color(entera.Picture, {50, 20}, Qt::red)) << c.nombre << nombre;
+            EXPECT_TRUE(Color(entera.Picture, {50, 130}, Qt::blue)) << c.nombre << nombre;
+        }
+        const ControlImagen reducida = Cargar(c.datos, c.nombre, [](QSize n) { return n / 2; });
+        EXPECT_EQ(reducida.Picture.size(), QSize(50, 75)) << c.nombre;
+        EXPECT_EQ(TamanoNatural(reducida), QSize(100, 150)) << c.nombre;
+        const miniatura::Resultado m = miniatura::Decodificar(prueba::Origen(c.datos, c.nombre), [](QSize) { return QSize(20, 30); });
+        EXPECT_EQ(m.Natural, QSize(100, 150)) << c.nombre;
+        ASSERT_EQ(m.Imagen.size(), QSize(20, 30)) << c.nombre;
+        EXPECT_TRUE(Color(m.Imagen, {10, 25}, Qt::blue)) << c.nombre;
+    }
+    // Transparency kept.
+    QImage alfa(100, 150, QImage::Format_ARGB32);
+    alfa.fill(Qt::transparent);
+    QPainter(&alfa).fillRect(0, 0, 100, 75, Qt::red);
+    for (const QByteArray &d : {CodificarAvif({alfa}), CodificarJxl({alfa})}) {
+        const QImage i = Cargar(d, "t.avif").Picture;
+        EXPECT_EQ(i.format(), QImage::Format_ARGB32_Premultiplied);
+        EXPECT_EQ(qAlpha(i.pixel(50, 130)), 0);
+        EXPECT_TRUE(Color(i, {50, 20}, Qt::red));
+    }
+    // The container's turn and mirror.
+    const ControlImagen girada = Cargar(CodificarAvif({Pagina()}, {"-l", "--irot", "1"}), "g.avif");
+    ASSERT_EQ(girada.Picture.size(), QSize(150, 100));
+    EXPECT_TRUE(Color(girada.Picture, {20, 50}, Qt::red));
+    const ControlImagen espejo = Cargar(CodificarAvif({Pagina()}, {"-l", "--imir", "0"}), "e.avif");
+    EXPECT_TRUE(Color(espejo.Picture, {50, 20}, Qt::blue));
+}
+
+TEST(AvifJxl, SizeDeadlineCancelAndDamageStopThem)
+{
+    for (const QByteArray &datos : {CodificarAvif({Pagina()}), CodificarJxl({Pagina()})}) {
+        ASSERT_FALSE(datos.isEmpty());
+        const std::uint64_t justo = 100 * 150 * 4;
+        QImage i;
+        EXPECT_EQ(aj::Decodificar(datos, justo, Plazo(), i), aj::Resultado::Hecho);
+        EXPECT_EQ(aj::Decodificar(datos, justo - 1, Plazo(), i), aj::Resultado::Error);
+        const std::atomic<bool> cancelado{true};
+        EXPECT_EQ(aj::Decodificar(datos, justo, Plazo(&cancelado), i), aj::Resultado::Cancelado);
+        EXPECT_EQ(aj::Decodificar(datos, justo, Plazo(nullptr, std::chrono::milliseconds(-1)), i), aj::Resultado::Error);
+        EXPECT_EQ(aj::Decodificar(datos.left(datos.size() / 2), justo, Plazo(), i), aj::Resultado::Error);
+        ControlImagen c;
+        EXPECT_THROW(modPNG::CargarPagina(prueba::Origen(datos.left(datos.size() / 2), "p.avif"), {}, c), ErrorLectura);
+    }
+    QImage i;
+    EXPECT_EQ(aj::Decodificar(PaginaDeColor(Qt::red, {10, 10}, "PNG"), 1 << 20, Plazo(), i), aj::Resultado::Otro);
+}
+
+TEST(Animaciones, EveryAnimatedFormatShowsItsFirstFrame)
+{
+    const std::vector<QImage> cuadros{Pagina(Qt::red, Qt::red), Pagina(Qt::blue, Qt::blue)};
+    const std::vector<std::tuple<const char *, QByteArray, bool>> casos{{"a.gif", GifAnimado(cuadros), true},
+                                                                         {"a.webp", WebpAnimado(cuadros), true},
+                                                                         {"a.avif", CodificarAvif(cuadros), false},
+                                                                         {"a.jxl", CodificarJxl(cuadros), false}};
+    for (const auto &[nombre, datos, conQt] : casos) {
+        ASSERT_FALSE(datos.isEmpty()) << nombre;
+        if (conQt) {
+            QBuffer b;
+            b.setData(datos);
+            EXPECT_EQ(QImageReader(&b).imageCount(), 2) << nombre; // really an animation
+        }
+        EXPECT_TRUE(Color(Cargar(datos, nombre).Picture, {50, 75}, Qt::red)) << nombre;
+    }
+}
+
+TEST_F(Pdf, PagesComeAtTheSizeAskedDrawnAtThatResolution)
+{
+    ASSERT_TRUE(EscribirPdf(Ruta("c.pdf"), {{{600, 900}, Qt::red}, {{900, 600}, Qt::green}, {{100, 100}, Qt::white, Qt::black}}));
+    const auto d = Abrir("c.pdf", {}, pdf::Apertura::Abierto);
+    ASSERT_TRUE(d);
+    ASSERT_EQ(d->Paginas(), 3);
+    EXPECT_EQ(d->TamanoPuntos(1), QSizeF(900, 600));
+    EXPECT_TRUE(d->TamanoPuntos(3).isEmpty());
+    QImage i;
+    for (const auto &[pagina, tamano, color] : {std::tuple{0, QSize(400, 600), QColor(Qt::red)}, std::tuple{1, QSize(300, 200), QColor(Qt::green)}}) {
+        ASSERT_EQ(d->Dibujar(pagina, tamano, nullptr, i), pdf::DocumentoPdf::Resultado::Hecho);
+        EXPECT_EQ(i.size(), tamano);
+        EXPECT_TRUE(Color(i, {tamano.width() / 2, tamano.height() / 2}, color, 2));
+    }
+    // 100 points at 800 pixels: the edge between the halves is sharp, as no
+    // picture drawn at 72 dpi and enlarged could be.
+    ASSERT_EQ(d->Dibujar(2, {800, 800}, nullptr, i), pdf::DocumentoPdf::Resultado::Hecho);
+    EXPECT_TRUE(Color(i, {397, 400}, Qt::black, 2));
+    EXPECT_TRUE(Color(i, {403, 400}, Qt::white, 2));
+    EXPECT_EQ(d->Dibujar(3, {10, 10}, nullptr, i), pdf::DocumentoPdf::Resultado::Error);
+}
+
+TEST_F(Pdf, PasswordsAndDamagedFilesAreToldApart)
+{
+    ASSERT_TRUE(EscribirPdf(Ruta("cifrado.pdf"), {{{200, 300}, Qt::blue}}, "clave"));
+    EXPECT_TRUE(prueba::LeerBytes(Ruta("cifrado.pdf")).contains("/Encrypt"));
+    Abrir("cifrado.pdf", {}, pdf::Apertura::NecesitaClave);
+    Abrir("cifrado.pdf", "mala", pdf::Apertura::ClaveErronea);
+    const auto d = Abrir("cifrado.pdf", "clave", pdf::Apertura::Abierto);
+    QImage i;
+    ASSERT_TRUE(d);
+    ASSERT_EQ(d->Dibujar(0, {20, 30}, nullptr, i), pdf::DocumentoPdf::Resultado::Hecho);
+    EXPECT_TRUE(Color(i, {10, 15}, Qt::blue, 2));
+
+    ASSERT_TRUE(EscribirPdf(Ruta("entero.pdf"), {{{200, 300}, Qt::blue}}));
+    const QByteArray entero = prueba::LeerBytes(Ruta("entero.pdf"));
+    prueba::EscribirBytes(Ruta("basura.pdf"), "%PDF-1.4\n" + QByteArray(3000, 'x'));
+    prueba::EscribirBytes(Ruta("cortado.pdf"), entero.left(entero.indexOf("stream")));
+    prueba::EscribirBytes(Ruta("jpeg.pdf"), PaginaDeColor(Qt::red, {10, 10}));
+    for (const char *n : {"basura.pdf", "cortado.pdf", "jpeg.pdf", "ninguno.pdf"})
+        Abrir(n, {}, pdf::Apertura::Danado);
+}
+
+TEST_F(Pdf, ATallPageComesReducedWithinThePictureLimit)
+{
+    ASSERT_TRUE(EscribirPdf(Ruta("alta.pdf"), {{{2000, 30000}, Qt::blue}}));
+    const auto d = Abrir("alta.pdf", {}, pdf::Apertura::Abierto);
+    ASSERT_TRUE(d);
+    QImage i;
+    ASSERT_EQ(d->Dibujar(0, {2000, 30000}, nullptr, i), pdf::DocumentoPdf::Resultado::Hecho);
+    EXPECT_EQ(i.size(), decodificadorJpeg::AjustarAlLimite({2000, 30000}, modPNG::BytesMaximosPicture));
+    EXPECT_LE(std::uint64_t(i.sizeInBytes()), modPNG::BytesMaximosPicture);
+    EXPECT_LT(i.width(), 2000);
+    EXPECT_TRUE(Color(i, {i.width() / 2, i.height() - 1}, Qt::blue, 2));
+}
+
+TEST_F(Pdf, TwoThreadsDrawAtOnceAndACancelledPageStops)
+{
+    std::vector<PaginaPdf> paginas;
+    for (int n = 0; n < 6; ++n)
+        paginas.push_back({{300, 400}, QColor::fromHsv(n * 60, 255, 255)});
+    ASSERT_TRUE(EscribirPdf(Ruta("h.pdf"), paginas));
+    const auto d = Abrir("h.pdf", {}, pdf::Apertura::Abierto);
+    ASSERT_TRUE(d);
+    std::atomic<int> bien{0};
+    const auto obrero = [&](int desde) {
+        QImage i;
+        for (int k = 0; k < 12; ++k) {
+            const int n = (desde + k) % 6;
+            bien += d->Dibujar(n, {150, 200}, nullptr, i) == pdf::DocumentoPdf::Resultado::Hecho
+                    && Color(i, {75, 100}, paginas[std::size_t(n)].Color, 2);
+        }
+    };
+    std::thread a(obrero, 0), b(obrero, 3);
+    a.join();
+    b.join();
+    EXPECT_EQ(bien, 24);
+    const std::atomic<bool> cancelado{true};
+    QImage i;
+    EXPECT_EQ(d->Dibujar(0, {150, 200}, &cancelado, i), pdf::DocumentoPdf::Resultado::Cancelado);
+}
