@@ -1,5 +1,6 @@
 #include "documento/Documento.h"
 
+#include "archive/ComicInfo.h"
 #include "archive/ccZip.h"
 #include "archive/modUnRAR.h"
 #include "shell/modGeneral.h"
@@ -45,6 +46,8 @@ Candidato Documento::Listar(const QString &ruta, const QString &leerComo)
         c.Fuente = FuentePaginas::Para(
             ruta, leerComo.isEmpty() ? modGeneral::ExtensionDeRuta(ruta).toUpper() : leerComo.toUpper());
         c.Listado = c.Fuente->Listar();
+        if (c.Fuente->EsComprimido() && c.Listado.Razon == Motivo::Ninguno)
+            c.DerechaAIzquierda = archivo::LeerComicInfoDe(ruta).EsManga == archivo::Manga::SiDerechaAIzquierda;
     } catch (...) {
         // Out of memory listing a hostile archive: it says it is damaged.
         c.Fuente.reset();
@@ -96,6 +99,7 @@ Documento::Apertura Documento::Tomar(const Candidato &c)
     Paginas = QStringList{QString()} + c.Listado.Paginas;
     fuente_ = c.Fuente;
     EsComprimido = fuente_ && fuente_->EsComprimido();
+    MangaDerechaAIzquierda = c.DerechaAIzquierda;
     Apertura a;
     a.SinEntradas = c.Listado.SinEntradas;
     a.Inicial = c.Listado.Inicial;

@@ -24,6 +24,7 @@ struct Candidato {
     QString LeerComo;   // the kind it was read as, when not its own
     std::shared_ptr<FuentePaginas> Fuente;
     FuentePaginas::Listado Listado;
+    bool DerechaAIzquierda = false; // its ComicInfo.xml says: manga, read right to left
     bool Abrible() const { return Fuente && Listado.Razon == Motivo::Ninguno; }
     ErrorLectura Por() const { return {Listado.Razon, Ruta}; }
 };
@@ -38,6 +39,7 @@ public:
     QString NombreActual;   // its name
     QString ExtActual;      // extension of the opened path, upper case
     bool EsComprimido = false;
+    bool MangaDerechaAIzquierda = false; // the open comic's ComicInfo.xml asks for right to left
     QStringList Paginas{QString()}; // 1-based; element 0 holds no page
     QList<RegistroMarcador> Marcadores{RegistroMarcador{}}; // element 0: the resume record
     QString RutaColeccion;  // collection root folder

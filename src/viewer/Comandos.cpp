@@ -461,18 +461,19 @@ QString Comandos::AplicarRecuerdo(int &pagina)
     const RecuerdoComic clave = Clave();
     const RecuerdoComic *r = doc_.Memoria().Buscar(clave.Nombre, clave.Tamano);
     bElegidaDireccion = r && r->DireccionElegida;
-    const bool rtl = bElegidaDireccion && r->DerechaAIzquierda;
+    // The reader's choice, else what the comic says of itself.
+    const bool rtl = bElegidaDireccion ? r->DerechaAIzquierda : doc_.MangaDerechaAIzquierda;
     // Set before the first page is shown: nothing is drawn twice.
     vista_.PonerLectura(r ? r->Emparejar : bEmparejarPorDefecto, r && r->Desplazado, rtl);
-    if (!r)
-        return {};
+    const QString direccion = TextoIdioma(rtl ? MensajeDerechaAIzquierda : MensajeIzquierdaADerecha);
+    if (!r) // a comic seen for the first time is named, unless it reads right to left
+        return rtl ? TextoIdioma(MensajeDireccion) + ": " + direccion : QString();
     QStringList partes;
     if (bRecordarPagina && doc_.EsComprimido && r->Pagina > 0 && doc_.EsPagina(r->Pagina)
         && r->Paginas == doc_.NumeroPaginas()) {
         pagina = r->Pagina;
         partes << TextoIdioma(MensajePaginaDe).arg(pagina).arg(doc_.NumeroPaginas());
     }
-    const QString direccion = TextoIdioma(rtl ? MensajeDerechaAIzquierda : MensajeIzquierdaADerecha);
     partes << (partes.isEmpty() ? TextoIdioma(MensajeDireccion) + ": " + direccion : direccion);
     return partes.join(QStringLiteral(" · "));
 }

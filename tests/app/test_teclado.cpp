@@ -442,3 +442,30 @@ TEST_F(Teclado, OnlyKeysPressedOnTheWindowActOnRelease)
     QTest::keyClick(f.get(), Qt::Key_Z, Qt::ShiftModifier);
     EXPECT_EQ(V().UltimoMensaje(), "Zoom - [90%]");
 }
+
+// Each comic remembered: reopened at its page (RecordarPagina=1) and said
+// in one line; a manga opens right to left until the reader switches it.
+TEST_F(Teclado, EachComicIsRememberedAndAMangaReadsRightToLeft)
+{
+    auto paginas = prueba::PaginasNumeradas(5, [](int i) { return prueba::PaginaNumero(i, {400, 300}); });
+    paginas.push_back({"ComicInfo.xml", "<ComicInfo><Manga>YesAndRightToLeft</Manga></ComicInfo>"});
+    const QString manga = tmp.filePath("m.cbz"), otro = tmp.filePath("o.cbz");
+    ASSERT_TRUE(prueba::EscribirZip(manga, paginas));
+    ASSERT_TRUE(prueba::EscribirZip(otro, prueba::PaginasNumeradas(2, [](int i) { return prueba::PaginaNumero(i, {400, 300}); })));
+    f->Ordenes().bRecordarPagina = true;
+    f->AbrirArchivo(manga, true);
+    EXPECT_TRUE(V().bDerechaAIzquierda());
+    EXPECT_EQ(V().UltimoMensaje(), "Direction: right to left");
+    Tecla(Qt::Key_Space);
+    Tecla(Qt::Key_Space);
+    f->AbrirArchivo(otro, true);
+    EXPECT_FALSE(V().bDerechaAIzquierda());
+    f->AbrirArchivo(manga, true);
+    EXPECT_EQ(V().PaginaActual(), 3);
+    EXPECT_EQ(V().UltimoMensaje(), "Page 3 of 5 · right to left");
+    Tecla(Qt::Key_J); // the reader's choice outweighs the comic's
+    f->AbrirArchivo(otro, true);
+    f->AbrirArchivo(manga, true);
+    EXPECT_FALSE(V().bDerechaAIzquierda());
+    EXPECT_EQ(V().UltimoMensaje(), "Page 3 of 5 · left to right");
+}
