@@ -215,7 +215,7 @@ void Form1::MostrarNumeroPagina(int pagina, bool nueva)
         LBPag->hide();
         return;
     }
-    LBPag->setText(QStringLiteral("%1/%2").arg(pagina).arg(documento_->NumeroPaginas()));
+    LBPag->setText(QStringLiteral("%1/%2").arg(vista_->RotuloPagina(pagina)).arg(documento_->NumeroPaginas()));
     LBPag->adjustSize();
     if (!nueva)
         return;

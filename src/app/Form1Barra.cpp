@@ -22,14 +22,14 @@ constexpr int Twips = modGeneral::TwipsPorPixel;
 
 // The command of each bar button: the arrows to the first, previous, next
 // and last page by the side they point to, then the modes 1-8.
-QString ComandoBoton(int i)
+QString ComandoBoton(int i, bool rtl)
 {
     using teclas::Lado;
     switch (i) {
-    case 0: return teclas::ComandoHacia(Lado::Izquierda, true);
-    case 1: return teclas::ComandoHacia(Lado::Izquierda);
-    case 2: return teclas::ComandoHacia(Lado::Derecha);
-    case 3: return teclas::ComandoHacia(Lado::Derecha, true);
+    case 0: return teclas::ComandoHacia(Lado::Izquierda, true, rtl);
+    case 1: return teclas::ComandoHacia(Lado::Izquierda, false, rtl);
+    case 2: return teclas::ComandoHacia(Lado::Derecha, false, rtl);
+    case 3: return teclas::ComandoHacia(Lado::Derecha, true, rtl);
     default: return teclas::ComandoDeModo(diseno::Modo(i - 3));
     }
 }
@@ -113,7 +113,7 @@ void Form1::CrearBarra()
         } else {
             b->setText(QString::number(i - 3));
         }
-        connect(b, &QToolButton::clicked, this, [this, i] { Ejecutar(ComandoBoton(i)); });
+        connect(b, &QToolButton::clicked, this, [this, i] { Ejecutar(ComandoBoton(i, vista_->bDerechaAIzquierda())); });
         LBBarra[i] = b;
         fila->addWidget(b);
         if (i == 3)

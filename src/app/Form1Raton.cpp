@@ -176,7 +176,7 @@ void Form1::Deslizar(std::int32_t X)
     PBH[0]->raise();
     // Dragged to the left: the page on the right comes in.
     const teclas::Lado lado = X < XPulsado ? teclas::Lado::Derecha : teclas::Lado::Izquierda;
-    Ejecutar(teclas::ComandoHacia(lado));
+    Ejecutar(teclas::ComandoHacia(lado, false, vista_->bDerechaAIzquierda()));
     DireccionMovH = lado == teclas::Lado::Derecha ? 1 : -1;
     PBH[1]->setPixmap(QPixmap::fromImage(superficie_));
     PBH[1]->setGeometry(QRect(QPoint(DireccionMovH * width(), 0), size()));
@@ -195,7 +195,8 @@ void Form1::mouseDoubleClickEvent(QMouseEvent *event)
     }
     // The exact middle counts as the right half.
     Ejecutar(teclas::ComandoHacia(XPulsado < vista_->Escala().SW / 2.0 ? teclas::Lado::Izquierda
-                                                                       : teclas::Lado::Derecha));
+                                                                       : teclas::Lado::Derecha,
+                                  false, vista_->bDerechaAIzquierda()));
 }
 
 void Form1::AbrirCajaPagina()

@@ -366,6 +366,19 @@ void FormColeccion::ListarComics()
     }
     ucListado1->setHighLight(true);
     ucListado1->setList(nombres, estados);
+    // The page reached in a comic left in the middle.
+    QStringList progreso;
+    progreso.reserve(ListaComics.size());
+    for (const coleccion::ItemComic &c : ListaComics) {
+        const RecuerdoComic *r = nullptr;
+        if (doc_.Memoria().Conoce(c.Nombre)) {
+            const QFileInfo i(c.Ruta);
+            r = doc_.Memoria().Buscar(c.Nombre, i.isFile() ? i.size() : 0);
+        }
+        progreso << (r && r->Pagina > 1 && r->Pagina < r->Paginas ? QStringLiteral("%1/%2").arg(r->Pagina).arg(r->Paginas)
+                                                                   : QString());
+    }
+    ucListado1->setProgreso(progreso);
     LBVacio->hide();
     ucListado1->show();
 }

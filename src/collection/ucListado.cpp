@@ -108,6 +108,7 @@ void ucListado::setList(const QStringList &nombres, const QList<int> &estados)
     Nombres = nombres;
     Estados = estados;
     Estados.resize(Nombres.size());
+    Progresos.clear();
     CrearFilas();
     primeraFila_ = 0;
     ConfigurarScroll();
@@ -116,6 +117,12 @@ void ucListado::setList(const QStringList &nombres, const QList<int> &estados)
     estadoIndice_ = 0;
     seleccion_ = Nombres.isEmpty() ? -1 : 0;
     resaltada_ = -1;
+    PB->update();
+}
+
+void ucListado::setProgreso(const QStringList &progreso)
+{
+    Progresos = progreso;
     PB->update();
 }
 
@@ -302,7 +309,11 @@ void ucListado::Pintar(QPainter &g)
         }
         g.setFont(resaltada ? negrita : normal);
         g.setPen(texto);
-        const QRect caja = n.adjusted(MargenTexto, 0, -MargenTexto, 0);
+        QRect caja = n.adjusted(MargenTexto, 0, -MargenTexto, 0);
+        if (const QString progreso = Progresos.value(item); !progreso.isEmpty()) {
+            g.drawText(caja, Qt::AlignVCenter | Qt::AlignRight, progreso);
+            caja.setRight(caja.right() - g.fontMetrics().horizontalAdvance(progreso) - MargenTexto);
+        }
         g.drawText(caja, Qt::AlignVCenter | Qt::AlignLeft,
                    g.fontMetrics().elidedText(Nombres[item], Qt::ElideRight, caja.width()));
         g.drawPixmap(RectMarcador(fila).topLeft(), marcadores_[listado::EstadoMostrado(Estados[item])]);

@@ -40,6 +40,9 @@ public:
     // the top, nothing clicked yet.
     void setList(const QStringList &nombres, const QStringList &estados);
     void setList(const QStringList &nombres, const QList<int> &estados);
+    // A short text at the right end of each row ("37/120"); empty: none.
+    void setProgreso(const QStringList &progreso);
+    QString Progreso(int item) const { return Progresos.value(item); }
     // Leaves only the first row.
     void DescargarObjetos();
     // Moves the list by `delta` items (only while it has a scroll bar).
@@ -99,6 +102,7 @@ private:
 
     QStringList Nombres;
     QList<int> Estados;
+    QStringList Progresos;
     QList<int> topes_;           // twips
     listado::Scroll scroll_;
     int primeraFila_ = 0;

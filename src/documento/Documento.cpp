@@ -46,6 +46,7 @@ Candidato Documento::Listar(const QString &ruta, const QString &leerComo, const 
         if (!clave.isEmpty())
             c.Fuente->PonerClave(clave);
         c.Listado = c.Fuente->Listar();
+        c.DerechaAIzquierda = c.Listado.Info.EsManga == archivo::Manga::SiDerechaAIzquierda;
     } catch (...) {
         // Out of memory listing a hostile archive: it says it is damaged.
         c.Fuente.reset();
@@ -99,6 +100,7 @@ Documento::Apertura Documento::Tomar(const Candidato &c)
     info_ = c.Listado.Info;
     portada_ = c.Listado.Portada;
     EsComprimido = fuente_ && fuente_->EsComprimido();
+    MangaDerechaAIzquierda = c.DerechaAIzquierda;
     Apertura a;
     a.SinEntradas = c.Listado.SinEntradas;
     a.Inicial = c.Listado.Inicial;
@@ -205,4 +207,11 @@ QString ExtensionSegunContenido(const QString &ruta, const QString &ext)
         || archivo::ListarEntradas(ruta).empty())
         return {};
     return nueva;
+}
+
+MemoriaComics &Documento::Memoria()
+{
+    if (!memoria_)
+        memoria_ = std::make_unique<MemoriaComics>(MemoriaComics::RutaPorDefecto());
+    return *memoria_;
 }

@@ -5,6 +5,7 @@
 #include "documento/ArchivoMarcadores.h"
 #include "documento/Cuadrilla.h"
 #include "documento/FuentePaginas.h"
+#include "documento/MemoriaComics.h"
 #include "documento/PreparadorPaginas.h"
 
 #include <QObject>
@@ -23,6 +24,7 @@ struct Candidato {
     QString LeerComo;   // the kind it was read as, when not its own
     std::shared_ptr<FuentePaginas> Fuente;
     FuentePaginas::Listado Listado;
+    bool DerechaAIzquierda = false; // its ComicInfo.xml says: manga, read right to left
     bool Abrible() const { return Fuente && Listado.Razon == Motivo::Ninguno; }
     ErrorLectura Por() const { return {Listado.Razon, Ruta}; }
 };
@@ -37,6 +39,7 @@ public:
     QString NombreActual;   // its name
     QString ExtActual;      // extension of the opened path, upper case
     bool EsComprimido = false;
+    bool MangaDerechaAIzquierda = false; // the open comic's ComicInfo.xml asks for right to left
     QStringList Paginas{QString()}; // 1-based; element 0 holds no page
     QList<RegistroMarcador> Marcadores{RegistroMarcador{}}; // element 0: the resume record
     QString RutaColeccion;  // collection root folder
@@ -101,6 +104,8 @@ public:
     void QuitarMarcador(const QString &ruta); // kept with an empty page until saved
     void CargarMarcadores();
     bool GuardarMarcadores() const;
+    // What each comic was left with, read on first use.
+    MemoriaComics &Memoria();
 
 signals:
     void Abierto();
@@ -110,6 +115,7 @@ private:
     Apertura Tomar(const Candidato &c);
 
     std::optional<Candidato> adelanto_;
+    std::unique_ptr<MemoriaComics> memoria_;
     std::shared_ptr<FuentePaginas> fuente_;
     archivo::InfoComic info_;
     int portada_ = 1;

@@ -22,6 +22,10 @@ using teclas::ComandoDeModo;
 
 namespace {
 
+constexpr int MensajeEmparejar = 1260, MensajeDesplazado = 1261, MensajeSinDesplazar = 1262,
+              MensajeIzquierdaADerecha = 1263, MensajeDerechaAIzquierda = 1264, MensajePaginaDe = 1265,
+              MensajeDireccion = 1266;
+
 QString ConPorcentaje(int mensaje, int porcentaje)
 {
     return TextoIdioma(mensaje) + " [" + QString::number(porcentaje) + "%]";
@@ -220,6 +224,26 @@ void Comandos::RegistrarBasicos()
                        MostrarMensaje(TextoIdioma(580) + ": " + TextoIdioma(178));
                    }
                }});
+    // Two-page reading: pairs by shape, their shift, the direction. The
+    // open comic keeps what the reader chose.
+    Registrar({"EmparejarPaginas", 0, [this](Ejecucion &e) {
+                   vista_.PonerEmparejar(!vista_.bEmparejar());
+                   bEmparejarPorDefecto = vista_.bEmparejar();
+                   RecordarComic();
+                   e.Mensaje = TextoIdioma(MensajeEmparejar) + ": " + TextoIdioma(vista_.bEmparejar() ? 178 : 179);
+               }});
+    Registrar({"DesplazarPliegos", 0, [this](Ejecucion &e) {
+                   vista_.PonerDesplazado(!vista_.bDesplazado());
+                   RecordarComic();
+                   e.Mensaje = TextoIdioma(vista_.bDesplazado() ? MensajeDesplazado : MensajeSinDesplazar);
+               }});
+    Registrar({"DerechaAIzquierda", 0, [this](Ejecucion &e) {
+                   vista_.PonerDerechaAIzquierda(!vista_.bDerechaAIzquierda());
+                   bElegidaDireccion = true;
+                   RecordarComic();
+                   e.Mensaje = TextoIdioma(MensajeDireccion) + ": "
+                               + TextoIdioma(vista_.bDerechaAIzquierda() ? MensajeDerechaAIzquierda : MensajeIzquierdaADerecha);
+               }});
     constexpr unsigned PorPartes = ConservaPartes | MuestraReferencia | ReiniciaReloj;
     Registrar({"ParteAnterior", PorPartes, [this](Ejecucion &) { vista_.MueveParte(1); }});
     Registrar({"ParteSiguiente", PorPartes, [this](Ejecucion &) { vista_.MueveParte(0); }});
@@ -353,6 +377,10 @@ void Comandos::AbrirArchivo(const QString &ruta, bool mostrar)
 void Comandos::AbrirComo(const QString &ruta, bool mostrar, const QString &leerComo)
 {
     emit Abriendo(true);
+    if (bRecordarPagina)
+        RecordarComic(); // the comic being left, at its page
+    if (!doc_.Memoria().Guardar())
+        qWarning("tavelo: the comics' memory could not be written");
     if (!doc_.GuardarMarcadores())
         qWarning("tavelo: the bookmarks could not be written");
 
@@ -392,6 +420,9 @@ void Comandos::AbrirComo(const QString &ruta, bool mostrar, const QString &leerC
         return;
     }
     MostrarMarcador(doc_.MarcadorDe(doc_.RutaActual));
+    int pagina = vista_.PaginaActual();
+    const QString recuerdo = AplicarRecuerdo(pagina);
+    vista_.ElegirPagina(pagina);
 
     vista_.OcultarNumeroPagina(); // no page number until the page is there
     bool leida = true;
@@ -403,11 +434,62 @@ void Comandos::AbrirComo(const QString &ruta, bool mostrar, const QString &leerC
     // A first page that could not be read keeps its loading error on screen.
     if (leida) {
         const QString titulo = archivo::Encabezado(doc_.Info());
-        MostrarMensaje(!titulo.isEmpty()           ? titulo
+        MostrarMensaje(!recuerdo.isEmpty()          ? recuerdo
+                       : !titulo.isEmpty()           ? titulo
                        : doc_.NombreActual.isEmpty() ? doc_.RutaActual
                                                      : doc_.NombreActual);
     }
     emit Abriendo(false);
+}
+
+RecuerdoComic Comandos::Clave() const
+{
+    const QFileInfo i(doc_.RutaActual);
+    RecuerdoComic r;
+    r.Nombre = i.fileName();
+    r.Tamano = i.isFile() ? i.size() : 0;
+    return r;
+}
+
+void Comandos::RecordarComic()
+{
+    if (!doc_.HayDocumento() || doc_.RutaActual.isEmpty())
+        return;
+    RecuerdoComic r = Clave();
+    r.DerechaAIzquierda = vista_.bDerechaAIzquierda();
+    r.DireccionElegida = bElegidaDireccion;
+    r.Emparejar = vista_.bEmparejar();
+    r.Desplazado = vista_.bDesplazado();
+    if (bRecordarPagina) {
+        r.Pagina = vista_.PaginaActual();
+        r.Paginas = doc_.NumeroPaginas();
+    } else if (const RecuerdoComic *antes = doc_.Memoria().Buscar(r.Nombre, r.Tamano)) {
+        r.Pagina = antes->Pagina; // kept as it was
+        r.Paginas = antes->Paginas;
+    }
+    doc_.Memoria().Poner(r);
+}
+
+QString Comandos::AplicarRecuerdo(int &pagina)
+{
+    const RecuerdoComic clave = Clave();
+    const RecuerdoComic *r = doc_.Memoria().Buscar(clave.Nombre, clave.Tamano);
+    bElegidaDireccion = r && r->DireccionElegida;
+    // The reader's choice, else what the comic says of itself.
+    const bool rtl = bElegidaDireccion ? r->DerechaAIzquierda : doc_.MangaDerechaAIzquierda;
+    // Set before the first page is shown: nothing is drawn twice.
+    vista_.PonerLectura(r ? r->Emparejar : bEmparejarPorDefecto, r && r->Desplazado, rtl);
+    const QString direccion = TextoIdioma(rtl ? MensajeDerechaAIzquierda : MensajeIzquierdaADerecha);
+    if (!r) // a comic seen for the first time is named, unless it reads right to left
+        return rtl ? TextoIdioma(MensajeDireccion) + ": " + direccion : QString();
+    QStringList partes;
+    if (bRecordarPagina && doc_.EsComprimido && r->Pagina > 0 && doc_.EsPagina(r->Pagina)
+        && r->Paginas == doc_.NumeroPaginas()) {
+        pagina = r->Pagina;
+        partes << TextoIdioma(MensajePaginaDe).arg(pagina).arg(doc_.NumeroPaginas());
+    }
+    partes << (partes.isEmpty() ? TextoIdioma(MensajeDireccion) + ": " + direccion : direccion);
+    return partes.join(QStringLiteral(" · "));
 }
 
 void Comandos::RepararExtension(const QString &extension)
@@ -570,7 +652,11 @@ void Comandos::LeerConfiguracion()
 {
     configuracion::Leer(vista_, doc_);
     modIdioma::TraducirQt();
-    const auto lineas = modIni::LeerSeccion(configuracion::RutaIni(), QStringLiteral("Teclas"));
+    const QString ini = configuracion::RutaIni();
+    bEmparejarPorDefecto = configuracion::Booleano(modIni::LeerIni(ini, "Config", "Emparejar", "0")).value_or(false);
+    bRecordarPagina = configuracion::Booleano(modIni::LeerIni(ini, "Config", "RecordarPagina", "0")).value_or(false);
+    vista_.PonerEmparejar(bEmparejarPorDefecto);
+    const auto lineas = modIni::LeerSeccion(ini, QStringLiteral("Teclas"));
     rechazadas_ = teclas_.Agregar(lineas, [this](const QString &nombre) { return NombreDe(nombre); });
 }
 
@@ -591,7 +677,10 @@ void Comandos::AvisarTeclas()
 bool Comandos::GuardarConfiguracion() const
 {
     const bool barra = pantalla_ ? pantalla_->BarraEnPantalla() : vista_.BarraVisible();
-    return configuracion::Guardar(vista_, doc_, barra);
+    const QString ini = configuracion::RutaIni();
+    return configuracion::Guardar(vista_, doc_, barra)
+           && modIni::EscribirIni(ini, "Config", "Emparejar", bEmparejarPorDefecto ? "1" : "0")
+           && modIni::EscribirIni(ini, "Config", "RecordarPagina", bRecordarPagina ? "1" : "0");
 }
 
 void Comandos::Salir()
@@ -599,6 +688,10 @@ void Comandos::Salir()
     // Nothing more can be done about a failed write at exit but to say so.
     if (!GuardarConfiguracion())
         qWarning("tavelo: the settings could not be written");
+    if (bRecordarPagina)
+        RecordarComic();
+    if (!doc_.Memoria().Guardar())
+        qWarning("tavelo: the comics' memory could not be written");
     if (!doc_.GuardarMarcadores())
         qWarning("tavelo: the bookmarks could not be written");
     FinDelProceso()();

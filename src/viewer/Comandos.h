@@ -129,7 +129,12 @@ public:
     QImage ImagenPantalla() const;
 
     QTimer tmrPaseFotos;
-    QString Marcador; // the open document's bookmark page, as its label shows it
+    QString Marcador;
+    // [Config]: pairs by shape for comics not yet known; keep each comic's page.
+    bool bEmparejarPorDefecto = false;
+    bool bRecordarPagina = false;
+    // The open comic's direction, pairing and (when kept) page, into the memory.
+    void RecordarComic(); // the open document's bookmark page, as its label shows it
 
 signals:
     void InformacionPedida();
@@ -145,6 +150,11 @@ private:
     // Opening, with the kind of document to read it as (empty: by its name).
     void AbrirComo(const QString &ruta, bool mostrar, const QString &leerComo);
     void MostrarMarcador(const QString &pagina);
+    // The comic just opened takes what it was left with; the page to show
+    // and the message that says so, when there is one.
+    QString AplicarRecuerdo(int &pagina);
+    RecuerdoComic Clave() const; // the open comic's name and size
+    bool bElegidaDireccion = false; // the reader switched the open comic's direction
 
     Documento &doc_;
     EstadoVista &vista_;

@@ -53,7 +53,11 @@ EstadoVista::EstadoVista(Documento &documento, QObject *parent) : QObject(parent
     connect(&anticipoPendiente_, &QTimer::timeout, this, [this] {
         AnticiparVecinas(paginaPendiente_);
     });
-    connect(&doc_, &Documento::Abierto, this, [this] { primeraPagina_ = true; });
+    connect(&doc_, &Documento::Abierto, this, [this] {
+        primeraPagina_ = true;
+        tamanos_.assign(std::size_t(std::max(doc_.NumeroPaginas(), 0)), QSize());
+        pliego_ = {};
+    });
     tmrDinamico.setInterval(10);
     connect(&tmrDinamico, &QTimer::timeout, this, [this] {
         const diseno::Ventana v = Escala();
@@ -103,6 +107,7 @@ bool EstadoVista::CargarPaginaEn(int pagina, ControlImagen &destino)
     if (!preparada || !preparada->Lista())
         return false;
     CopiarPicture(destino, preparada->Imagen);
+    AnotarTamano(pagina, destino);
     return true;
 }
 
@@ -219,6 +224,13 @@ void EstadoVista::PonerPagina(int pagina)
 void EstadoVista::PasarPagina(bool adelante, bool primeraOUltima)
 {
     bAvanzando_ = adelante;
+    if (modoAjuste_ == Modo::DosPaginas && bEmparejar_ && pliego_.Primera) {
+        // By shape a spread is a spread both ways: step off its far end.
+        const int desde = adelante ? pliego_.Ultima() : pliego_.Primera;
+        IrAPagina(primeraOUltima ? (adelante ? 1 : doc_.NumeroPaginas())
+                                 : doc_.PaginaVecina(desde, adelante ? 1 : -1));
+        return;
+    }
     // A spread leaves the page on its second half: turning back first
     // undoes that extra page.
     if (modoAjuste_ == Modo::DosPaginas && bAvanzando_ != bAvanzandoAntes_)
@@ -338,6 +350,11 @@ void EstadoVista::DibujaSegunModo()
 
 void EstadoVista::VerDosPaginas(int pagina)
 {
+    if (bEmparejar_) {
+        VerPliego(pagina);
+        return;
+    }
+    pliego_ = {};
     const int segunda = int(bAvanzando_ ? pagina + 1 : pagina - 1);
     // Past either end there is no second page: its half stays empty.
     if (!CargarPaginaEn(segunda, imagen2_))
@@ -352,14 +369,141 @@ void EstadoVista::VerDosPaginas(int pagina)
         DibujaDosPaginas();
 }
 
+void EstadoVista::VerPliego(int pagina)
+{
+    // Imagen holds the lower page and Imagen2 the higher. A page read may
+    // turn out to be a double page and change the pairs: then the spread
+    // is sought again (each round learns a size, so this ends soon).
+    int enImagen = pagina, enImagen2 = 0;
+    pliegos::Pliego p;
+    for (int vuelta = 0; vuelta < 3; ++vuelta) {
+        p = pliegos::PliegoDe(Pliegos(), pagina);
+        if (enImagen != p.Primera) {
+            if (enImagen2 != p.Primera) {
+                if (!CargarPaginaEn(p.Primera, imagen2_))
+                    VaciarPicture(imagen2_);
+                enImagen2 = p.Primera;
+            }
+            IntercambiarPicture(imagen_, imagen2_);
+            std::swap(enImagen, enImagen2);
+        }
+        if (p.Segunda && enImagen2 != p.Segunda) {
+            if (!CargarPaginaEn(p.Segunda, imagen2_))
+                VaciarPicture(imagen2_);
+            enImagen2 = p.Segunda;
+        }
+        if (pliegos::PliegoDe(Pliegos(), pagina) == p)
+            break;
+    }
+    if (!p.Segunda)
+        VaciarPicture(imagen2_);
+    pliego_ = p;
+    paginaPliego_ = p.Primera;
+    PonerPagina(p.Ultima());
+    bAvanzandoAntes_ = true;
+    ColocarPliego();
+    if (imagen2_.Picture.isNull())
+        DibujaForm();
+    else
+        DibujaDosPaginas();
+}
+
+std::vector<pliegos::Pliego> EstadoVista::Pliegos() const
+{
+    std::vector<QSize> t = tamanos_;
+    t.resize(std::size_t(std::max(doc_.NumeroPaginas(), 0)));
+    return pliegos::Emparejar(t, {true, bDesplazado_});
+}
+
+void EstadoVista::AnotarTamano(int pagina, const ControlImagen &c)
+{
+    // A view made after its document opened learns the page count here.
+    if (tamanos_.size() != std::size_t(std::max(doc_.NumeroPaginas(), 0)))
+        tamanos_.assign(std::size_t(std::max(doc_.NumeroPaginas(), 0)), QSize());
+    if (pagina >= 1 && std::size_t(pagina) <= tamanos_.size())
+        tamanos_[std::size_t(pagina - 1)] = TamanoNatural(c);
+}
+
+void EstadoVista::Espejar(diseno::Rect &r) const
+{
+    if (bDerechaAIzquierda_)
+        r.Left = Escala().SW - r.Left - r.Width;
+}
+
+bool EstadoVista::ImagenALaIzquierda() const
+{
+    // Imagen holds the lower page when paired by shape or read forwards.
+    return (bEmparejar_ || bAvanzandoAntes_) != bDerechaAIzquierda_;
+}
+
 void EstadoVista::ColocarPliego()
 {
-    // A spread reads left to right whichever way the reader came: going
-    // back, the page asked for (the higher one) takes the right half.
     const diseno::Ventana v = Escala();
-    const bool atras = !bAvanzandoAntes_;
-    PonerRect(imagen_, diseno::AjustaMitad(NaturalDe(imagen_), v, atras ? v.SW / 2 : 0));
-    PonerRect(imagen2_, diseno::AjustaMitad(NaturalDe(imagen2_), v, atras ? 0 : v.SW / 2));
+    if (bEmparejar_) {
+        const bool dos = !imagen2_.Picture.isNull();
+        ControlImagen &izquierda = dos && !ImagenALaIzquierda() ? imagen2_ : imagen_;
+        ControlImagen &derecha = &izquierda == &imagen_ ? imagen2_ : imagen_;
+        const auto [i, d] = pliegos::Colocar(NaturalDe(izquierda), dos ? NaturalDe(derecha) : diseno::Natural{}, v);
+        PonerRect(izquierda, i);
+        if (dos)
+            PonerRect(derecha, d);
+        return;
+    }
+    // Whichever way the reader came, the lower page takes the left half
+    // (the right one, right to left).
+    const bool izquierda = ImagenALaIzquierda();
+    PonerRect(imagen_, diseno::AjustaMitad(NaturalDe(imagen_), v, izquierda ? 0 : v.SW / 2));
+    PonerRect(imagen2_, diseno::AjustaMitad(NaturalDe(imagen2_), v, izquierda ? v.SW / 2 : 0));
+}
+
+pliegos::Pliego EstadoVista::PliegoEnPantalla() const
+{
+    return modoAjuste_ == Modo::DosPaginas && bEmparejar_ ? pliego_ : pliegos::Pliego{};
+}
+
+QString EstadoVista::RotuloPagina(int pagina) const
+{
+    const pliegos::Pliego p = PliegoEnPantalla();
+    if (p.Segunda && p.Contiene(pagina))
+        return QStringLiteral("%1-%2").arg(p.Primera).arg(p.Segunda);
+    return QString::number(pagina);
+}
+
+void EstadoVista::RehacerPliego()
+{
+    if (modoAjuste_ != Modo::DosPaginas || !doc_.HayDocumento())
+        return;
+    // The spread is sought again from the page it was asked for, forwards.
+    bAvanzando_ = bAvanzandoAntes_ = true;
+    IrAPagina(doc_.EsPagina(paginaPliego_) ? paginaPliego_ : paginaActual_);
+}
+
+void EstadoVista::PonerLectura(bool emparejar, bool desplazado, bool rtl)
+{
+    bEmparejar_ = emparejar;
+    bDesplazado_ = desplazado;
+    bDerechaAIzquierda_ = rtl;
+}
+
+void EstadoVista::PonerEmparejar(bool emparejar)
+{
+    if (std::exchange(bEmparejar_, emparejar) != emparejar)
+        RehacerPliego();
+}
+
+void EstadoVista::PonerDesplazado(bool desplazado)
+{
+    if (std::exchange(bDesplazado_, desplazado) != desplazado && bEmparejar_)
+        RehacerPliego();
+}
+
+void EstadoVista::PonerDerechaAIzquierda(bool rtl)
+{
+    if (std::exchange(bDerechaAIzquierda_, rtl) == rtl || modoAjuste_ != Modo::DosPaginas
+        || imagen_.Picture.isNull())
+        return;
+    ColocarPliego();
+    DibujaSegunModo();
 }
 
 void EstadoVista::DejarDosPaginas()
@@ -418,10 +562,10 @@ void EstadoVista::AplicaZoom(int paso)
         PonerRect(imagen2_, diseno::AplicaZoom(RectDe(imagen2_), paso));
         if (modoAjuste_ == Modo::Continuo)
             ApilarDebajo(imagen2_, imagen_);
-        else if (bAvanzandoAntes_)
+        else if (ImagenALaIzquierda())
             imagen2_.Left = imagen_.Left + imagen_.Width;
         else
-            imagen2_.Left = imagen_.Left - imagen2_.Width; // the lower page on the left
+            imagen2_.Left = imagen_.Left - imagen2_.Width;
         DibujaDosPaginas();
     } else {
         DibujaForm();
@@ -439,7 +583,10 @@ void EstadoVista::MueveParte(int direccion)
     diseno::Rect r = RectDe(imagen_);
     if (!diseno::ParteAplicable(diseno::Numero(ModoDePagina()), r, v))
         return;
+    // Right to left the parts are walked in a mirror: rows start on the right.
+    Espejar(r);
     diseno::PasaParte(r, partes_, v, direccion);
+    Espejar(r);
     PonerRect(imagen_, r);
     DibujaForm();
 }
@@ -448,7 +595,9 @@ void EstadoVista::ReiniciaParte()
 {
     const diseno::Ventana v = Escala();
     diseno::Rect r = RectDe(imagen_);
+    Espejar(r);
     diseno::ReiniciaParte(r, v);
+    Espejar(r);
     PonerRect(imagen_, r);
     DibujaForm();
 }
@@ -640,6 +789,10 @@ void EstadoVista::Reflejar(bool vertical)
 
 QString EstadoVista::InfoPagina() const
 {
+    // A pair on screen is named by both its pages.
+    const pliegos::Pliego p = PliegoEnPantalla();
+    const QString nombre = p.Segunda ? doc_.Paginas.value(p.Primera) + QStringLiteral(" + ") + doc_.Paginas.value(p.Segunda)
+                                     : doc_.Paginas.value(paginaActual_);
     return diseno::InfoPagina(modoAjuste_, modoAnterior_, partes_.bPartesAbajo, NaturalDe(imagen_),
-                              RectDe(imagen_), doc_.Paginas.value(paginaActual_));
+                              RectDe(imagen_), nombre);
 }

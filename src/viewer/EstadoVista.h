@@ -6,6 +6,7 @@
 #include "documento/Documento.h"
 #include "imaging/ControlImagen.h"
 #include "imaging/Diseno.h"
+#include "viewer/Pliegos.h"
 
 #include <QObject>
 #include <QTimer>
@@ -93,6 +94,23 @@ public:
     // cannot be read or decoded.
     bool CargarPaginaEn(int pagina, ControlImagen &destino);
 
+    // Two-page mode by the pages' shape: a double page alone, the cover
+    // alone, pairs meeting at the spine; off, pages go in twos from the one
+    // asked for. Each change shows the spread again.
+    bool bEmparejar() const { return bEmparejar_; }
+    void PonerEmparejar(bool emparejar);
+    bool bDesplazado() const { return bDesplazado_; } // the pairs start one page later
+    void PonerDesplazado(bool desplazado);
+    // Reading right to left: the lower page of a spread on the right.
+    bool bDerechaAIzquierda() const { return bDerechaAIzquierda_; }
+    void PonerDerechaAIzquierda(bool rtl);
+    // All three for a document about to be shown, without showing anything.
+    void PonerLectura(bool emparejar, bool desplazado, bool rtl);
+    // The pages of the spread on screen when paired by shape; empty otherwise.
+    pliegos::Pliego PliegoEnPantalla() const;
+    // What the page label says of `pagina`: "2-3" for a pair on screen.
+    QString RotuloPagina(int pagina) const;
+
     // Display modes.
     // Modes 1 to 6: a spread on screen gives way to its first page, which
     // takes the new mode's layout (mode 6 keeps the layout until the next page).
@@ -177,6 +195,12 @@ private:
     void PonerContinua(ControlImagen &c) const; // lays out a stacked page by the mode under it
     void VerDosPaginas(int pagina);
     void ColocarPliego();                       // the two pages of a spread into their halves
+    void VerPliego(int pagina);                 // the spread by shape that holds `pagina`
+    std::vector<pliegos::Pliego> Pliegos() const;
+    bool ImagenALaIzquierda() const;            // Imagen, not Imagen2, takes the left half
+    void Espejar(diseno::Rect &r) const;        // right to left: mirrored across the window
+    void AnotarTamano(int pagina, const ControlImagen &c);
+    void RehacerPliego();
 
     Medida Medir() const { return medir_ ? medir_() : medida_; }
 
@@ -208,4 +232,9 @@ private:
     QTimer anticipoPendiente_;
     int paginaPendiente_ = 0;
     int paginaPliego_ = 0; // the page the last spread was asked for, held by Imagen
+    bool bEmparejar_ = false;
+    bool bDesplazado_ = false;
+    bool bDerechaAIzquierda_ = false;
+    pliegos::Pliego pliego_;      // on screen, when paired by shape
+    std::vector<QSize> tamanos_;  // the pages' sizes as far as they have been read
 };

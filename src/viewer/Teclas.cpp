@@ -119,6 +119,8 @@ const std::vector<Fila> &TeclasPorDefecto()
     using R = Regla;
     static const std::vector<Fila> filas = [] {
         std::vector<Fila> f{
+            // Before Shift+Space: the help shows these as the keys of the first and last page.
+            F(Qt::Key_Home, "PrimeraPagina"),  F(Qt::Key_End, "UltimaPagina"),
             F(Qt::Key_F1, "Informacion"),      F(Qt::Key_F2, "AbrirArchivo"),
             F(Qt::Key_F3, "GuardarImagen"),    F(Qt::Key_F5, "Coleccion"),
             F(Qt::Key_F7, "InfoPagina"),       F(Qt::Key_F8, "VentanaZoom"),
@@ -151,6 +153,7 @@ const std::vector<Fila> &TeclasPorDefecto()
         const std::pair<int, const char *> letras[] = {
             {Qt::Key_B, "BarraNavegacion"}, {Qt::Key_D, "OrdenPartes"},  {Qt::Key_E, "Efectos"},
             {Qt::Key_I, "CambiarIdioma"},   {Qt::Key_L, "ListaMarcadores"}, {Qt::Key_O, "CambiarOSD"},
+            {Qt::Key_J, "DerechaAIzquierda"},
             {Qt::Key_Q, "Minimizar"},       {Qt::Key_U, "AbrirUltimo"},  {Qt::Key_V, "RepetirMensaje"},
             {Qt::Key_Escape, "Salir"}};
         for (const auto &[k, c] : letras)
@@ -159,6 +162,7 @@ const std::vector<Fila> &TeclasPorDefecto()
             {Qt::Key_A, "PaseAutomatico", "CambiarIntervalo"},
             {Qt::Key_C, "ColorFondo", "FondoNegro"},
             {Qt::Key_F, "ReflejarHorizontal", "ReflejarVertical"},
+            {Qt::Key_K, "EmparejarPaginas", "DesplazarPliegos"},
             {Qt::Key_M, "AgregarMarcador", "QuitarMarcador"},
             {Qt::Key_N, "ComicSiguiente", "ComicAnterior"},
             {Qt::Key_P, "PaginasPrevias", "ListaPaginas"},
@@ -258,9 +262,9 @@ QString TeclasDe(const QStringList &comandos)
     return shift ? QStringLiteral("⇧ + ") + nombres : nombres;
 }
 
-QString ComandoHacia(Lado lado, bool hastaElFinal)
+QString ComandoHacia(Lado lado, bool hastaElFinal, bool derechaAIzquierda)
 {
-    if (lado == Lado::Derecha)
+    if ((lado == Lado::Derecha) != derechaAIzquierda)
         return hastaElFinal ? QStringLiteral("UltimaPagina") : QStringLiteral("PaginaSiguiente");
     return hastaElFinal ? QStringLiteral("PrimeraPagina") : QStringLiteral("PaginaAnterior");
 }

@@ -87,6 +87,6 @@ QString TeclasDe(const QStringList &comandos);
 // that side, a bar arrow pointing to it: the command they stand for.
 // Reading right to left flips this and only this.
 enum class Lado { Izquierda, Derecha };
-QString ComandoHacia(Lado lado, bool hastaElFinal = false);
+QString ComandoHacia(Lado lado, bool hastaElFinal = false, bool derechaAIzquierda = false);
 
 } // namespace teclas

@@ -27,7 +27,7 @@ using modIdioma::TextoIdioma;
 namespace {
 
 constexpr double Opacidad = 0.92;
-constexpr int FilasPorColumna = info::NumeroEntradas / 2;
+constexpr int FilasPorColumna = (info::NumeroEntradas + 1) / 2;
 constexpr int HuecoColumnas = 18;     // pixels between the two columns of commands
 constexpr int MargenFila = 6;
 constexpr int AnchoMinimoTitulo = 200; // below this a title wraps rather than narrows
@@ -77,6 +77,7 @@ const std::array<Entrada, NumeroEntradas> &Entradas()
         {"CambiarIdioma"}, {"Salir"}, {"Lupa"}, {"AbrirUltimo"}, {"Minimizar"}, {"ModoDinamico"},
         {"ModoDosPaginas", "OrdenPartes"}, {"ColorFondo"}, {"ModoContinuo"}, {"GuardarImagen"},
         {"InfoPagina"}, {"ListaMarcadores"}, {"BarraNavegacion"}, {"ModoDosPaginas"}, {"RepetirMensaje"},
+        {"DerechaAIzquierda"}, {"EmparejarPaginas"}, {"DesplazarPliegos"}, {"PrimeraPagina"}, {"UltimaPagina"},
     }};
     return entradas;
 }

@@ -18,7 +18,7 @@ class QStackedWidget;
 
 namespace info {
 
-inline constexpr int NumeroEntradas = 42;
+inline constexpr int NumeroEntradas = 47;
 inline constexpr int NumeroLineasRaton = 11;
 inline constexpr int IntervaloFuera = 10; // ms between looks for a click outside
 
@@ -32,8 +32,10 @@ const std::array<Entrada, NumeroEntradas> &Entradas();
 // Entry i's key cap, from the key table.
 QString TeclaDe(int i);
 
-inline int MensajeTitulo(int i) { return 500 + 2 * i; }
-inline int MensajeDescripcion(int i) { return 501 + 2 * i; }
+// The later entries' texts have numbers of their own.
+inline constexpr int EntradasPrimeras = 42;
+inline int MensajeTitulo(int i) { return i < EntradasPrimeras ? 500 + 2 * i : 1250 + 2 * (i - EntradasPrimeras); }
+inline int MensajeDescripcion(int i) { return MensajeTitulo(i) + 1; }
 
 // The mouse page's headings ("Click", "Double Click", ...) stand out.
 bool EsCabeceraRaton(int linea);

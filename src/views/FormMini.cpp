@@ -91,11 +91,12 @@ Rejilla CalcularRejilla(int n, const diseno::Ventana &interior)
     return g;
 }
 
-diseno::Rect Ficha(const Rejilla &g, int i)
+diseno::Rect Ficha(const Rejilla &g, int i, bool derechaAIzquierda)
 {
     if (g.Lado < 1 || i < 1)
         return {IzquierdaPlantilla, ArribaPlantilla, g.W, g.H};
-    const int fila = (i - 1) / g.Lado, columna = (i - 1) % g.Lado;
+    const int fila = (i - 1) / g.Lado;
+    const int columna = derechaAIzquierda ? g.Lado - 1 - (i - 1) % g.Lado : (i - 1) % g.Lado;
     return {IzquierdaPlantilla + columna * (g.W + Hueco), ArribaPlantilla + fila * (g.H + Hueco), g.W, g.H};
 }
 
@@ -272,7 +273,7 @@ void FormMini::CrearMiniaturas(int n)
         return; // nothing to show: no grid, no cache
     clave_ = cacheMini::ClaveCacheMini(doc);
     for (int i = 1; i <= n; ++i)
-        Shficha[std::size_t(i)].Rect = mini::Ficha(rejilla_, i);
+        Shficha[std::size_t(i)].Rect = mini::Ficha(rejilla_, i, comandos_.Vista().bDerechaAIzquierda());
     // The workers ask each page's box in device pixels: exactly where it goes.
     const std::vector<Ficha> fichas = Shficha;
     const double escala = Escala();

@@ -50,8 +50,8 @@ struct Rejilla {
 // The grid of n pages in a window of that inner size; empty for n < 1.
 Rejilla CalcularRejilla(int n, const diseno::Ventana &interior);
 
-// Frame i (1 to n), row by row.
-diseno::Rect Ficha(const Rejilla &g, int i);
+// Frame i (1 to n), row by row; right to left, each row from the right.
+diseno::Rect Ficha(const Rejilla &g, int i, bool derechaAIzquierda = false);
 // The band under a frame's box that holds its page number: a sixth of the
 // frame, within its bounds.
 std::int32_t Banda(std::int32_t altoFicha);

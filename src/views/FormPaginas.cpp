@@ -44,16 +44,16 @@ std::int32_t AnchoPara(QSize natural)
     return std::clamp(ancho, Twips, AnchoMaximo);
 }
 
-Colocacion ColocarPrevias(const std::int32_t anchos[3])
+Colocacion ColocarPrevias(const std::int32_t anchos[3], bool derechaAIzquierda)
 {
     Colocacion c;
     for (int i = 0; i < 3; ++i)
         c.Caja[i] = {0, Margen, anchos[i], AltoCaja};
-    // Left to right: previous, current, next.
-    c.Caja[1].Left = Margen;
-    c.Caja[0].Left = c.Caja[1].Left + c.Caja[1].Width + Hueco;
-    c.Caja[2].Left = c.Caja[0].Left + c.Caja[0].Width + Hueco;
-    c.Area = {c.Caja[2].Left + c.Caja[2].Width + Margen, Margen + AltoCaja + Margen};
+    const int izquierda = derechaAIzquierda ? 2 : 1, derecha = 3 - izquierda;
+    c.Caja[izquierda].Left = Margen;
+    c.Caja[0].Left = c.Caja[izquierda].Left + c.Caja[izquierda].Width + Hueco;
+    c.Caja[derecha].Left = c.Caja[0].Left + c.Caja[0].Width + Hueco;
+    c.Area = {c.Caja[derecha].Left + c.Caja[derecha].Width + Margen, Margen + AltoCaja + Margen};
     return c;
 }
 
@@ -122,7 +122,7 @@ void FormPaginas::ColocarPrevias()
     std::int32_t anchos[3];
     for (int i = 0; i < 3; ++i)
         anchos[i] = PB[i].Picture.isNull() ? PB[i].Width : previas::AnchoPara(TamanoNatural(PB[i]));
-    const previas::Colocacion c = previas::ColocarPrevias(anchos);
+    const previas::Colocacion c = previas::ColocarPrevias(anchos, comandos_.Vista().bDerechaAIzquierda());
     for (int i = 0; i < 3; ++i) {
         PonerRect(PB[i], c.Caja[i]);
         PBv[i]->setGeometry(EnPixeles(c.Caja[i]));

@@ -31,12 +31,13 @@ inline constexpr std::int32_t AnchoMaximo = 3 * AltoCaja;
 std::int32_t AnchoPara(QSize natural);
 
 // The three boxes (0 current, 1 previous, 2 next) and the area that holds
-// them, for the boxes' widths. The frame stands Marco around box 0.
+// them, for the boxes' widths: the previous page on the left, or right to
+// left on the right. The frame stands Marco around box 0.
 struct Colocacion {
     diseno::Rect Caja[3];
     diseno::Ventana Area;
 };
-Colocacion ColocarPrevias(const std::int32_t anchos[3]);
+Colocacion ColocarPrevias(const std::int32_t anchos[3], bool derechaAIzquierda = false);
 
 // The window's place: centred, just above the bottom of the screen.
 QPoint Posicion(const diseno::Ventana &pantalla, const diseno::Ventana &ventana);

@@ -59,7 +59,8 @@ TEST(TablaTeclas, EveryDefaultKeyNamesItsCommand)
         {Qt::Key_F9, 0, "Lupa"}, {Qt::Key_F10, 0, "MiniPaginas"}, {Qt::Key_F11, 0, "Propiedades"},
         {Qt::Key_F12, S, "Acercade"},
         // No command: other keys, and the keypad's digits.
-        {Qt::Key_G, 0, ""}, {Qt::Key_F4, 0, ""}, {Qt::Key_Home, 0, ""}, {int(Qt::Key_1) | int(Qt::KeypadModifier), 0, ""},
+        {Qt::Key_G, 0, ""}, {Qt::Key_F4, 0, ""}, {Qt::Key_Home, 0, "PrimeraPagina"}, {Qt::Key_End, S, "UltimaPagina"}, {Qt::Key_J, 0, "DerechaAIzquierda"},
+        {Qt::Key_K, 0, "EmparejarPaginas"}, {Qt::Key_K, S, "DesplazarPliegos"}, {int(Qt::Key_1) | int(Qt::KeypadModifier), 0, ""},
     };
     const TablaTeclas tabla;
     for (const auto &c : casos)
@@ -75,15 +76,22 @@ TEST_F(Teclado, EveryCommandNamedIsRegisteredAndTheHelpListsTheTable)
         nombres << e.Comando;
     for (Lado lado : {Lado::Izquierda, Lado::Derecha})
         nombres << ComandoHacia(lado) << ComandoHacia(lado, true);
+    // Right to left a side stands for the other way.
+    EXPECT_EQ(ComandoHacia(Lado::Izquierda, false, true), "PaginaSiguiente");
+    EXPECT_EQ(ComandoHacia(Lado::Derecha, true, true), "PrimeraPagina");
+    EXPECT_EQ(ComandoHacia(Lado::Derecha, false, false), "PaginaSiguiente");
     for (const QString &n : nombres)
         EXPECT_EQ(f->Ordenes().NombreDe(n), n);
     // The key caps of the help, as they always were.
     const char *tapas[info::NumeroEntradas] = {
         "F1", "F2", "F5", "F8", "F10", "F11", "F12", "space", "backspace", "A", "N", "P", "Z", "1",
         "2", "3", "4", "5", "0", "9", "↑↓←→", "⇧ + ↑↓←→", "R", "F", "E", "M", "O", "I", "Esc", "F9",
-        "U", "Q", "6", "D", "C", "7", "F3", "F7", "L", "B", "8", "V"};
-    for (int i = 0; i < info::NumeroEntradas; ++i)
+        "U", "Q", "6", "D", "C", "7", "F3", "F7", "L", "B", "8", "V", "J", "K", "⇧ + K", "", ""};
+    for (int i = 0; i < info::NumeroEntradas - 2; ++i)
         EXPECT_EQ(info::TeclaDe(i), QString::fromUtf8(tapas[i])) << i;
+    // Home and End by the names Qt gives them in the language of the moment.
+    EXPECT_EQ(info::TeclaDe(info::NumeroEntradas - 2), QKeySequence(Qt::Key_Home).toString(QKeySequence::NativeText));
+    EXPECT_EQ(info::TeclaDe(info::NumeroEntradas - 1), QKeySequence(Qt::Key_End).toString(QKeySequence::NativeText));
 }
 
 TEST(TablaTeclas, AValueOfSeveralKeysSplitsAtItsCommas)
@@ -433,4 +441,31 @@ TEST_F(Teclado, OnlyKeysPressedOnTheWindowActOnRelease)
     EXPECT_EQ(V().PaginaActual(), 2);
     QTest::keyClick(f.get(), Qt::Key_Z, Qt::ShiftModifier);
     EXPECT_EQ(V().UltimoMensaje(), "Zoom - [90%]");
+}
+
+// Each comic remembered: reopened at its page (RecordarPagina=1) and said
+// in one line; a manga opens right to left until the reader switches it.
+TEST_F(Teclado, EachComicIsRememberedAndAMangaReadsRightToLeft)
+{
+    auto paginas = prueba::PaginasNumeradas(5, [](int i) { return prueba::PaginaNumero(i, {400, 300}); });
+    paginas.push_back({"ComicInfo.xml", "<ComicInfo><Manga>YesAndRightToLeft</Manga></ComicInfo>"});
+    const QString manga = tmp.filePath("m.cbz"), otro = tmp.filePath("o.cbz");
+    ASSERT_TRUE(prueba::EscribirZip(manga, paginas));
+    ASSERT_TRUE(prueba::EscribirZip(otro, prueba::PaginasNumeradas(2, [](int i) { return prueba::PaginaNumero(i, {400, 300}); })));
+    f->Ordenes().bRecordarPagina = true;
+    f->AbrirArchivo(manga, true);
+    EXPECT_TRUE(V().bDerechaAIzquierda());
+    EXPECT_EQ(V().UltimoMensaje(), "Direction: right to left");
+    Tecla(Qt::Key_Space);
+    Tecla(Qt::Key_Space);
+    f->AbrirArchivo(otro, true);
+    EXPECT_FALSE(V().bDerechaAIzquierda());
+    f->AbrirArchivo(manga, true);
+    EXPECT_EQ(V().PaginaActual(), 3);
+    EXPECT_EQ(V().UltimoMensaje(), "Page 3 of 5 · right to left");
+    Tecla(Qt::Key_J); // the reader's choice outweighs the comic's
+    f->AbrirArchivo(otro, true);
+    f->AbrirArchivo(manga, true);
+    EXPECT_FALSE(V().bDerechaAIzquierda());
+    EXPECT_EQ(V().UltimoMensaje(), "Page 3 of 5 · left to right");
 }

@@ -74,6 +74,9 @@ protected:
 TEST_F(Coleccion, OpensOnTheCollectionFolderWithItsStatesWrittenBackOnClosing)
 {
     prueba::EscribirBytes(coleccion::RutaEstados(), "\"HERO 01.CBZ\",\"1\"\r\n\"otro.cbz\",\"2\"\r\n");
+    for (const char *nombre : {"Hero 01.cbz", "Zeta.cbr"}) // one in progress, one read to its end
+        documento.Memoria().Poner({nombre, QFileInfo(raiz + '/' + nombre).size(), false, false, false, false,
+                                   nombre[0] == 'H' ? 2 : 3, 3});
     FormColeccion f(nullptr, documento, Apuntar());
     EXPECT_TRUE(dialogos.llamadas.isEmpty());
     EXPECT_EQ(f.LBTitulo->text(), "My Comics Collection (5)");
@@ -86,6 +89,8 @@ TEST_F(Coleccion, OpensOnTheCollectionFolderWithItsStatesWrittenBackOnClosing)
     EXPECT_TRUE(f.ucListado1->getHighLight());
     // The same name in a sub-folder shares its state.
     EXPECT_EQ(std::vector({f.ucListado1->Estado(0), f.ucListado1->Estado(1), f.ucListado1->Estado(3)}), std::vector({1, 0, 1}));
+    EXPECT_EQ(f.ucListado1->Progreso(0), "2/3");
+    EXPECT_EQ(f.ucListado1->Progreso(2), "");
     EXPECT_EQ(Portada(f), raiz + "/Hero 01.cbz");
     EXPECT_FALSE(f.PB->Imagen().isNull());
     EXPECT_EQ(QStringList({f.LBInfo[0]->text(), f.LBInfo[2]->text(), f.LBInfo[3]->text(), f.LBInfo[4]->text()}),

@@ -8,6 +8,7 @@
 #include "documento/ArchivoMarcadores.h"
 #include "documento/Documento.h"
 #include "documento/FuentePaginas.h"
+#include "documento/MemoriaComics.h"
 #include "documento/Paginas.h"
 #include "imaging/DocumentoPdf.h"
 #include "imaging/modPNG.h"
@@ -517,4 +518,90 @@ TEST_F(Documentos, EightPngPagesOfHugeChunksTurnedQuicklyStayWithinMemory)
         v.PasarPagina(true, false);
     d.Preparador().EsperarInactivo();
     EXPECT_LT(PicoDesdeAntesMb(), 512);
+}
+
+// Pages paired by shape (page 4 a double page): the same spreads both ways,
+// a jump lands on the spread that holds the page, and right to left puts
+// the lower page on the right; the two halves meet.
+TEST_F(Documentos, TwoPagesPairedByShape)
+{
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("c.cbz"), prueba::PaginasNumeradas(11, [](int i) {
+        return prueba::PaginaNumero(i, QSize(100 + i, i == 4 ? 50 : 300)); // NumeroDe: the width
+    }, "jpg", 2)));
+    d.Abrir(Ruta("c.cbz"));
+    EstadoVista v(d);
+    v.PonerVentana({1600 * 15, 600 * 15}, 1.0 / 15);
+    v.PonerEmparejar(true);
+    v.PonerDosPaginas();
+    // What the screen shows, left to right, and what the label says.
+    auto pantalla = [&] {
+        const ControlImagen &a = v.Imagen(), &b = v.Imagen2();
+        if (b.Picture.isNull())
+            return QString::number(NumeroDe(a)) + '=' + v.RotuloPagina(v.PaginaActual());
+        if (v.bEmparejar()) { // they meet at the spine
+            EXPECT_EQ(std::min(a.Left, b.Left) + (a.Left < b.Left ? a.Width : b.Width), std::max(a.Left, b.Left));
+        }
+        const bool aPrimero = a.Left < b.Left;
+        return QStringLiteral("%1|%2=").arg(NumeroDe(aPrimero ? a : b)).arg(NumeroDe(aPrimero ? b : a))
+               + v.RotuloPagina(v.PaginaActual());
+    };
+    const QStringList adelante{"1=1", "2|3=2-3", "4=4", "5|6=5-6", "7|8=7-8", "9|10=9-10", "11=11", "1=1"};
+    for (const QString &esperado : adelante) {
+        EXPECT_EQ(pantalla(), esperado);
+        v.PasarPagina(true, false);
+    }
+    v.PasarPagina(false, false); // from 2-3 back to the cover, then round to the end
+    for (auto i = adelante.size() - 2; i > 0; --i) {
+        v.PasarPagina(false, false);
+        EXPECT_EQ(pantalla(), adelante[i]);
+    }
+    const std::pair<int, const char *> saltos[] = {{6, "5|6=5-6"}, {3, "2|3=2-3"}, {4, "4=4"}, {11, "11=11"}};
+    for (const auto &[pagina, esperado] : saltos) {
+        v.IrAPagina(pagina);
+        EXPECT_EQ(pantalla(), esperado) << pagina;
+    }
+    v.IrAPagina(3);
+    v.PonerDerechaAIzquierda(true);
+    EXPECT_EQ(pantalla(), "3|2=2-3");
+    v.PonerDesplazado(true); // 1, 2, 3, 4, 5-6 ...
+    EXPECT_EQ(pantalla(), "2=2");
+    v.PonerEmparejar(false); // pairs from the page asked for, right to left
+    EXPECT_EQ(pantalla(), "3|2=3");
+}
+
+// The comics' memory: the most recent 5,000 kept, a comic known by name
+// (any case) and size, the file written whole, a damaged one set aside.
+TEST_F(Documentos, TheComicsMemory)
+{
+    const QString ruta = Ruta("comics.tvm");
+    {
+        MemoriaComics m(ruta);
+        for (int i = 0; i < memoria::Limite; ++i)
+            m.Poner({QStringLiteral("c%1.cbz").arg(i), i, i % 2 == 0, i % 3 == 0, i % 5 == 0, i % 7 == 0, i, 9000});
+        m.Poner({"c0.cbz", 0, true, true, false, false, 37, 120}); // again: now the most recent
+        m.Poner({"tab\there.cbz", 5, false, false, true, true, 0, 0}); // the oldest left, c1, goes
+        ASSERT_TRUE(m.Guardar());
+        EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files), QStringList{"comics.tvm"}); // nothing left beside it
+    }
+    MemoriaComics leida(ruta);
+    EXPECT_EQ(leida.Buscar("c1.cbz", 1), nullptr);
+    EXPECT_EQ(leida.Buscar("c0.cbz", 1), nullptr); // another size: another comic
+    ASSERT_NE(leida.Buscar("C0.CBZ", 0), nullptr);
+    EXPECT_EQ(leida.Buscar("c0.cbz", 0)->Pagina, 37);
+    ASSERT_NE(leida.Buscar("c4998.cbz", 4998), nullptr);
+    EXPECT_EQ(*leida.Buscar("c4998.cbz", 4998), (RecuerdoComic{"c4998.cbz", 4998, true, true, false, true, 4998, 9000}));
+    EXPECT_TRUE(leida.Buscar("tab\there.cbz", 5) && leida.Buscar("tab\there.cbz", 5)->Desplazado);
+    EXPECT_TRUE(leida.Apartado().isEmpty());
+
+    for (const QByteArray &danado : {QByteArray("garbage"), QByteArray("Tavelo comics 1\n12\t1\t0\n"),
+                                    QByteArray("Tavelo comics 1\nx\t1\t0\t0\t0\t1\t2\tn.cbz\n")}) {
+        prueba::EscribirBytes(ruta, danado);
+        MemoriaComics m(ruta);
+        EXPECT_EQ(m.Buscar("n.cbz", 12), nullptr);
+        EXPECT_EQ(m.Apartado(), ruta + ".damaged");
+        EXPECT_EQ(prueba::LeerBytes(m.Apartado()), danado);
+        m.Poner({"n.cbz", 12, false, false, false, false, 0, 0});
+        ASSERT_TRUE(m.Guardar());
+        EXPECT_TRUE(MemoriaComics(ruta).Buscar("n.cbz", 12));
+    }
 }

@@ -41,8 +41,9 @@ TEST_F(Info, TheTextsComeFromTheCatalogue)
     ASSERT_TRUE(ConInfo([&](FormInfo &v) {
         EXPECT_EQ(v.LBTitulo->text(), "Information window  (F1)");
         for (int i = 0; i < info::NumeroEntradas; ++i) {
-            EXPECT_EQ(v.LBInfo[i]->text(), TextoIdioma(int(500 + 2 * i))) << i;
-            EXPECT_EQ(v.LBInfo[i]->toolTip(), TextoIdioma(int(501 + 2 * i))) << i;
+            EXPECT_EQ(v.LBInfo[i]->text(), TextoIdioma(info::MensajeTitulo(i))) << i;
+            EXPECT_EQ(v.LBInfo[i]->toolTip(), TextoIdioma(info::MensajeDescripcion(i))) << i;
+            EXPECT_FALSE(v.LBInfo[i]->text().isEmpty()) << i;
             EXPECT_EQ(v.LBOrden[i]->toolTip(), v.LBInfo[i]->toolTip()) << i;
         }
         EXPECT_EQ(v.LBOrden[7]->text(), "space"); // the key caps: the key table's
@@ -126,8 +127,9 @@ TEST_F(Info, IChangesTheLanguageOfBothWindowsInPlace)
         ASSERT_EQ(modIdioma::Idioma, "por");
         EXPECT_EQ(v.LBTitulo->text(), TextoIdioma("por", 500) + "  (F1)");
         for (int i = 0; i < info::NumeroEntradas; ++i) {
-            EXPECT_EQ(v.LBInfo[i]->text(), TextoIdioma("por", int(500 + 2 * i))) << i;
-            EXPECT_EQ(v.LBOrden[i]->toolTip(), TextoIdioma("por", int(501 + 2 * i))) << i;
+            EXPECT_EQ(v.LBInfo[i]->text(), TextoIdioma("por", info::MensajeTitulo(i))) << i;
+            EXPECT_EQ(v.LBOrden[i]->toolTip(), TextoIdioma("por", info::MensajeDescripcion(i))) << i;
+            EXPECT_FALSE(v.LBInfo[i]->text().isEmpty()) << i;
         }
         EXPECT_EQ(v.LBOrden[7]->text(), TextoIdioma("por", 600));
         EXPECT_EQ(v.LBMouse[1]->text(), TextoIdioma("por", 651));

@@ -76,6 +76,9 @@ TEST(MiniGeometria, TheGridSideFramesAndBoxes)
     EXPECT_EQ(mini::Ficha(diez, 1), (Rect{240, 360, 2840, 2060}));
     EXPECT_EQ(mini::Ficha(diez, 9), (Rect{240, 4680, 2840, 2060}));
     EXPECT_EQ(mini::Ficha(diez, 10), (Rect{3180, 4680, 2840, 2060}));
+    // Right to left each row starts on the right.
+    EXPECT_EQ(mini::Ficha(diez, 1, true), mini::Ficha(diez, 4));
+    EXPECT_EQ(mini::Ficha(diez, 10, true), mini::Ficha(diez, 11));
     EXPECT_EQ(mini::CalcularRejilla(0, {12000, 9000}).Lado, 0);
 
     const Rect ficha{240, 360, 11660, 8540};

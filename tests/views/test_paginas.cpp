@@ -59,6 +59,17 @@ TEST_F(Previas, TheNeighboursWrapAroundAndEachBoxKeepsItsPagesProportions)
     EXPECT_TRUE(prueba::ArchivosTemporales().isEmpty()) << prueba::ArchivosTemporales().join(' ').toStdString();
 }
 
+TEST(ColocarPrevias, RightToLeftThePreviousPageIsOnTheRight)
+{
+    const std::int32_t anchos[3] = {1000, 2000, 3000};
+    const previas::Colocacion i = previas::ColocarPrevias(anchos), d = previas::ColocarPrevias(anchos, true);
+    EXPECT_LT(i.Caja[1].Left, i.Caja[0].Left);
+    EXPECT_LT(i.Caja[0].Left, i.Caja[2].Left);
+    EXPECT_EQ(d.Caja[2].Left, i.Caja[1].Left);
+    EXPECT_EQ(d.Caja[1].Left + d.Caja[1].Width, i.Caja[2].Left + i.Caja[2].Width);
+    EXPECT_EQ(d.Area, i.Area);
+}
+
 TEST_F(Previas, AOnePageDocumentShowsTheSamePageThreeTimes)
 {
     AbrirComic(1);
