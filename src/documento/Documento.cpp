@@ -85,8 +85,8 @@ Documento::Apertura Documento::Abrir(const QString &ruta, const QString &leerCom
 {
     std::optional<Candidato> a = std::exchange(adelanto_, std::nullopt);
     if (a && a->Ruta == ruta && leerComo.isEmpty())
-        return Tomar(*a);
-    return Tomar(Listar(ruta, leerComo));
+        return Adoptar(*a);
+    return Adoptar(Listar(ruta, leerComo));
 }
 
 Documento::Apertura Documento::Tomar(const Candidato &c)

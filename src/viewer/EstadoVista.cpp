@@ -4,7 +4,10 @@
 #include "imaging/modPNG.h"
 #include "shell/modComDlg.h"
 #include "shell/modIdioma.h"
-#include "viewer/Ocupado.h"
+#include "shell/PunteroOcupado.h"
+
+#include <QDir>
+#include <QGuiApplication>
 
 #include <algorithm>
 #include <utility>
@@ -64,6 +67,12 @@ EstadoVista::EstadoVista(Documento &documento, QObject *parent) : QObject(parent
     });
 }
 
+EstadoVista::~EstadoVista()
+{
+    if (punteroOcupado_)
+        QGuiApplication::restoreOverrideCursor();
+}
+
 void EstadoVista::PonerVentana(const diseno::Ventana &v, double pixelesPorTwip)
 {
     medida_ = {v, pixelesPorTwip};
@@ -86,6 +95,7 @@ void EstadoVista::MostrarMensaje(const QString &texto)
 
 bool EstadoVista::CargarPaginaEn(int pagina, ControlImagen &destino)
 {
+    fallo_ = Motivo::NoEsta;
     if (!doc_.EsPagina(pagina) || !doc_.Fuente())
         return false;
     auto preparada = doc_.Preparador().Obtener(PedidoPara(pagina, destino));
@@ -95,15 +105,29 @@ bool EstadoVista::CargarPaginaEn(int pagina, ControlImagen &destino)
         const bool incorrecta = preparada->Razon == Motivo::ClaveIncorrecta;
         const QString clave = modComDlg::PedirTexto(
             nullptr, TextoIdioma(incorrecta ? MensajeClaveIncorrecta : MensajeClave), true);
-        if (clave.isEmpty())
+        if (clave.isEmpty()) {
+            fallo_ = preparada->Razon;
             return false;
+        }
         doc_.PonerClave(clave);
         preparada = doc_.Preparador().Obtener(PedidoPara(pagina, destino));
     }
-    if (!preparada || !preparada->Lista())
+    if (!preparada || !preparada->Lista()) {
+        fallo_ = preparada ? preparada->Razon : Motivo::NoEsta;
         return false;
+    }
     CopiarPicture(destino, preparada->Imagen);
     return true;
+}
+
+ErrorLectura EstadoVista::FalloDePagina(int pagina, Motivo razon) const
+{
+    // A picture of a folder is a file of its own; an archive's page is
+    // named inside its archive.
+    const QString nombre = doc_.Paginas.value(pagina);
+    if (!doc_.EsComprimido)
+        return {razon, QDir(doc_.RutaActual).filePath(nombre)};
+    return {razon, doc_.RutaActual, nombre};
 }
 
 PedidoPagina EstadoVista::PedidoEn(int pagina, const Medida &m) const
@@ -181,7 +205,7 @@ bool EstadoVista::VerImagen(int pagina)
     if (!leida) {
         // A broken page leaves an empty screen and the reader free to go on.
         VaciarPicture(imagen_);
-        MostrarMensaje(TextoIdioma(200));
+        MostrarMensaje(AvisoDe(FalloDePagina(pagina, fallo_)));
     }
     if (modoAjuste_ == Modo::DosPaginas)
         VerDosPaginas(pagina);
@@ -199,7 +223,6 @@ bool EstadoVista::IrAPagina(int pagina)
         return false;
     PonerPagina(pagina);
     const bool leida = VerImagen(paginaActual_);
-    visor::ProcesarEventos();
     if (EsContinuo())
         ActivaContinuo();
     return leida;
