@@ -7,7 +7,6 @@
 #include "shell/PunteroOcupado.h"
 
 #include <QDir>
-#include <QGuiApplication>
 
 #include <algorithm>
 #include <utility>
@@ -65,12 +64,6 @@ EstadoVista::EstadoVista(Documento &documento, QObject *parent) : QObject(parent
         if (!SigueRaton(ratonX_, ratonY_))
             tmrDinamico.stop();
     });
-}
-
-EstadoVista::~EstadoVista()
-{
-    if (punteroOcupado_)
-        QGuiApplication::restoreOverrideCursor();
 }
 
 void EstadoVista::PonerVentana(const diseno::Ventana &v, double pixelesPorTwip)

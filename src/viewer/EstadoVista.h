@@ -25,7 +25,6 @@ public:
     using Modo = diseno::Modo;
 
     explicit EstadoVista(Documento &documento, QObject *parent = nullptr);
-    ~EstadoVista() override;
 
     Documento &Doc() { return doc_; }
     const Documento &Doc() const { return doc_; }
@@ -158,8 +157,6 @@ signals:
     void DibujoPedido(bool dosPaginas);
     // `nueva`: a page load, which also shows the page number by the OSD mode.
     void PaginaMostrada(int pagina, bool nueva);
-    // A page IrAPagina asked for is on the screen, or could not be read.
-    void PaginaHecha(int pagina, bool leida);
     void PaginaCambiada(int pagina);
     void ModoCambiado(diseno::Modo modo);
     void ReferenciaPedida(bool mostrar, bool reiniciarReloj);
@@ -171,15 +168,6 @@ signals:
 
 private:
     bool VerImagen(int pagina);
-    // Turns in modes 1 to 6 ask the pool and end; the page shows when it
-    // comes, and a turn meanwhile only changes the page awaited.
-    void PedirImagen(int pagina);
-    void AlLlegar(const PedidoPagina &p, const std::shared_ptr<const PaginaPreparada> &e);
-    void DejarDeEsperar();
-    void Marcar(int pagina);               // a page load starts: read-ahead, skimming
-    void Colocar(int pagina, bool leida);  // the page loaded (or not) is laid out and said
-    // The busy pointer shows when a page keeps the reader waiting this long.
-    static constexpr std::chrono::milliseconds EsperaOcupado{120};
     void PonerPagina(int pagina);
     void PonerModos(Modo modo, Modo anterior);
     PedidoPagina PedidoPara(int pagina, const ControlImagen &destino) const;
@@ -202,10 +190,6 @@ private:
     bool bAvanzandoAntes_ = true;
     bool paginaCargada_ = true;
     Motivo fallo_ = Motivo::Ninguno; // why the last page load failed
-    PedidoPagina esperado_;          // the page asked of the pool, not yet shown
-    QTimer ocupado_;                 // the busy pointer, after a moment's wait
-    bool punteroOcupado_ = false;
-    bool desdeAbajo_ = false;        // the page on its way shows its bottom end first
     ControlImagen imagen_;
     // Not a stretching holder: a PNG second page keeps its own size, not the
     // size of the page shown there before.
