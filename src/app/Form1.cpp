@@ -94,6 +94,7 @@ Form1::Form1(const QString &lineaComandos, QWidget *parent)
     LBInfo->setStyleSheet(QStringLiteral(
         "QLabel { background: rgba(20, 20, 20, 190); color: #f2f2f2; border-radius: 8px; padding: 8px 16px; }"));
     LBInfo->setAlignment(Qt::AlignCenter); // a wrapped message reads centred
+    LBInfo->setTextFormat(Qt::PlainText);   // a file's name is never markup
     LBInfo->setAttribute(Qt::WA_TransparentForMouseEvents); // the pointer reaches the page under it
     LBInfo->hide();
 
@@ -201,6 +202,8 @@ void Form1::TraduceForm()
 void Form1::MostrarMensajeEnPantalla(const QString &texto)
 {
     MensajeCompleto = texto;
+    // With nothing else on the screen a message stays until the next input.
+    bMensajeFijo = !documento_->HayDocumento();
     ColocarControles();
     LBInfo->show();
     LBInfo->raise();

@@ -133,4 +133,5 @@ private:
     QString LineaComandos;
     QString MensajeCompleto;     // the message as given, before it is fitted to the window
     bool bInicioHecho = false;
+    bool bMensajeFijo = false;   // the message stays until the next input
 };

@@ -169,7 +169,7 @@ void Form1::tmrInfo_Timer()
     if (SegundosInfo == vista_->SegundosMensaje()) {
         tmrInfo.stop();
         SegundosInfo = 0;
-        LBInfo->hide();
+        LBInfo->setVisible(bMensajeFijo && LBInfo->isVisible());
         PBRef->hide();
     } else {
         ++SegundosInfo;

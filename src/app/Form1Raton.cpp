@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 
 #include <algorithm>
+#include <utility>
 
 using diseno::Modo;
 
@@ -95,6 +96,14 @@ bool Form1::event(QEvent *event)
         if (bArrastrando)
             TerminarArrastre();
         bDesplazando = false;
+    }
+    switch (event->type()) {
+    case QEvent::KeyPress: case QEvent::MouseButtonPress: case QEvent::Wheel:
+        if (std::exchange(bMensajeFijo, false))
+            LBInfo->hide();
+        break;
+    default:
+        break;
     }
     return QWidget::event(event);
 }

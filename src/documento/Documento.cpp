@@ -87,8 +87,8 @@ Documento::Apertura Documento::Abrir(const QString &ruta, const QString &leerCom
 {
     std::optional<Candidato> a = std::exchange(adelanto_, std::nullopt);
     if (a && a->Ruta == ruta && leerComo.isEmpty() && clave.isEmpty())
-        return Tomar(*a);
-    return Tomar(Listar(ruta, leerComo, clave));
+        return Adoptar(*a);
+    return Adoptar(Listar(ruta, leerComo, clave));
 }
 
 Documento::Apertura Documento::Tomar(const Candidato &c)

@@ -71,8 +71,8 @@ public:
     // nothing: the open document, its pages and its source stay as they
     // were, and the answer says why.
     Apertura Adoptar(const Candidato &c);
-    // Lists `ruta` here and makes it the open document, with pages or
-    // without (then Paginas holds element 0 alone).
+    // Lists `ruta` here and adopts it: one without pages leaves the open
+    // document as it was.
     Apertura Abrir(const QString &ruta, const QString &leerComo = {}, const QString &clave = {});
     // The document the program starts on, listed now and its first page
     // given to the workers (as `pedido` lays it out) while the window is

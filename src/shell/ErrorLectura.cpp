@@ -24,6 +24,16 @@ ErrorLectura::ErrorLectura(Motivo motivo, QString archivo, QString entrada)
 
 QString TextoDe(const ErrorLectura &f)
 {
-    const QString nombre = modGeneral::NombreDeRuta(f.Archivo);
-    return modIdioma::TextoIdioma(MensajeDe(f.Razon)).arg(nombre.isEmpty() ? f.Archivo : nombre);
+    QString nombre = modGeneral::NombreDeRuta(f.Archivo);
+    if (nombre.isEmpty())
+        nombre = f.Archivo;
+    if (!f.Entrada.isEmpty())
+        nombre += QStringLiteral(" (") + f.Entrada + u')';
+    return modIdioma::TextoIdioma(MensajeDe(f.Razon)).arg(nombre);
+}
+
+QString AvisoDe(const ErrorLectura &f)
+{
+    constexpr int ErrorDeCarga = 200; // "Loading error"
+    return modIdioma::TextoIdioma(ErrorDeCarga) + u'\n' + TextoDe(f);
 }

@@ -38,5 +38,8 @@ struct ErrorLectura : std::runtime_error {
     QString Entrada;  // the page inside it, when there is one
 };
 
-// The reason in the current language, naming the file.
+// The reason in the current language, naming the file (and the page in it).
 QString TextoDe(const ErrorLectura &f);
+// What the viewer shows for a failure: the loading error, and below it the
+// reason naming the file.
+QString AvisoDe(const ErrorLectura &f);

@@ -4,7 +4,6 @@
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
 #include "viewer/Configuracion.h"
-#include "viewer/Ocupado.h"
 #include "viewer/Teclas.h"
 #include "viewer/modIni.h"
 
@@ -335,7 +334,7 @@ void Comandos::RegistrarBasicos()
     Registrar({"ComicAnterior", 0, [this](Ejecucion &) { SiguienteComic(-1); }});
     Registrar({"CambiarOSD", 0, [this](Ejecucion &e) { e.Mensaje = CambiaOSD(-1); }});
     Registrar({"AbrirUltimo", Puerta, [this](Ejecucion &) { AbrirUltimo(false); }});
-    Registrar({"RepetirMensaje", 0, [this](Ejecucion &e) { e.Mensaje = vista_.UltimoMensaje(); }});
+    Registrar({"RepetirMensaje", Puerta, [this](Ejecucion &e) { e.Mensaje = vista_.UltimoMensaje(); }});
     Registrar({"Salir", Puerta, [this](Ejecucion &e) {
                    Salir();
                    e.SinCierre = true;
@@ -374,7 +373,7 @@ void Comandos::AbrirArchivo(const QString &ruta, bool mostrar)
     AbrirComo(ruta, mostrar, QString());
 }
 
-void Comandos::AbrirComo(const QString &ruta, bool mostrar, const QString &leerComo)
+bool Comandos::AbrirComo(const QString &ruta, bool mostrar, const QString &leerComo)
 {
     emit Abriendo(true);
     if (bRecordarPagina)
@@ -391,10 +390,11 @@ void Comandos::AbrirComo(const QString &ruta, bool mostrar, const QString &leerC
                                           paginas::FiltroAbrir(TextoIdioma(6)));
         if (elegida.isEmpty()) {
             emit Abriendo(false);
-            return;
+            return false;
         }
     }
 
+    const QString antes = doc_.RutaActual;
     Documento::Apertura apertura = doc_.Abrir(elegida, leerComo);
     // An encrypted PDF cannot count its pages without its password: asked
     // here, once, and again only when it was wrong.
@@ -405,20 +405,18 @@ void Comandos::AbrirComo(const QString &ruta, bool mostrar, const QString &leerC
             break;
         apertura = doc_.Abrir(elegida, leerComo, clave);
     }
+    if (apertura.Razon != Motivo::Ninguno) {
+        // Nothing of the open document changed: it stays at its page, and
+        // its path stays the one the settings keep.
+        emit Abriendo(false);
+        const QString ext = modGeneral::ExtensionDeRuta(elegida).toUpper();
+        if (apertura.SinEntradas && paginas::EsExtensionComic(ext) && RepararExtension(elegida, ext))
+            return doc_.RutaActual != antes;
+        vista_.PonerSegundosMensaje(5); // two lines to read
+        MostrarMensaje(AvisoDe({apertura.Razon, elegida}));
+        return false;
+    }
     vista_.ElegirPagina(apertura.Inicial);
-    if (apertura.SinEntradas) {
-        MostrarMensaje(TextoIdioma(200));
-        emit Abriendo(false);
-        if (paginas::EsExtensionComic(doc_.ExtActual))
-            RepararExtension(doc_.ExtActual);
-        return;
-    }
-    if (!doc_.HayDocumento()) {
-        // Nothing in it is a page: said, rather than a screen that stays as it was.
-        MostrarMensaje(TextoIdioma(1000));
-        emit Abriendo(false);
-        return;
-    }
     MostrarMarcador(doc_.MarcadorDe(doc_.RutaActual));
     int pagina = vista_.PaginaActual();
     const QString recuerdo = AplicarRecuerdo(pagina);
@@ -428,8 +426,6 @@ void Comandos::AbrirComo(const QString &ruta, bool mostrar, const QString &leerC
     bool leida = true;
     if (mostrar)
         leida = vista_.IrAPagina(vista_.PaginaActual());
-    else
-        visor::ProcesarEventos();
     doc_.NombreActual = modGeneral::NombreDeRuta(doc_.RutaActual);
     // A first page that could not be read keeps its loading error on screen.
     if (leida) {
@@ -440,6 +436,7 @@ void Comandos::AbrirComo(const QString &ruta, bool mostrar, const QString &leerC
                                                      : doc_.NombreActual);
     }
     emit Abriendo(false);
+    return true;
 }
 
 RecuerdoComic Comandos::Clave() const
@@ -492,26 +489,26 @@ QString Comandos::AplicarRecuerdo(int &pagina)
     return partes.join(QStringLiteral(" · "));
 }
 
-void Comandos::RepararExtension(const QString &extension)
+bool Comandos::RepararExtension(const QString &ruta, const QString &extension)
 {
-    if (bReparando) {
-        bReparando = false;
-        return;
-    }
-    const QString nueva = ExtensionSegunContenido(doc_.RutaActual, extension);
+    if (bReparando)
+        return false;
+    const QString nueva = ExtensionSegunContenido(ruta, extension);
     if (nueva.isEmpty())
-        return;
-    const QString destino = doc_.RutaActual.left(doc_.RutaActual.size() - 3) + nueva;
+        return false;
+    const QString destino = ruta.left(ruta.size() - 3) + nueva;
     bReparando = true;
     // Like a move, a rename never replaces a file already there. Without
     // the new name the archive is read where it is, as what it is.
-    if (QFile::rename(doc_.RutaActual, destino)) {
+    if (QFile::rename(ruta, destino)) {
         AbrirArchivo(destino, true);
-        MostrarMensaje(TextoIdioma(201));
+        if (doc_.RutaActual == destino)
+            MostrarMensaje(TextoIdioma(201));
     } else {
-        AbrirComo(doc_.RutaActual, true, nueva);
+        AbrirComo(ruta, true, nueva);
     }
     bReparando = false;
+    return true;
 }
 
 bool Comandos::bAbrirMarcador(const QString &ruta, int pagina)
@@ -519,8 +516,10 @@ bool Comandos::bAbrirMarcador(const QString &ruta, int pagina)
     if (!modGeneral::ExisteRuta(ruta))
         return false;
     OcultarMarcador();
-    AbrirArchivo(ruta, false);
-    visor::ProcesarEventos();
+    if (!AbrirComo(ruta, false, QString())) {
+        bPaginaIlegible = true; // its failure stays on screen
+        return true;
+    }
     // A record from when the document had more pages opens it at the start.
     if (!doc_.EsPagina(pagina))
         pagina = 1;

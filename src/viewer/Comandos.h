@@ -146,9 +146,12 @@ private:
     void RegistrarBasicos();
     void Correr(const QString &nombre);
     void Cerrar(unsigned banderas, const Ejecucion &e);
-    void RepararExtension(const QString &extension);
-    // Opening, with the kind of document to read it as (empty: by its name).
-    void AbrirComo(const QString &ruta, bool mostrar, const QString &leerComo);
+    // A CBR or CBZ that is the other kind, renamed and opened; false when it
+    // is neither.
+    bool RepararExtension(const QString &ruta, const QString &extension);
+    // Opening, with the kind of document to read it as (empty: by its name);
+    // false when it failed and the open document stayed as it was.
+    bool AbrirComo(const QString &ruta, bool mostrar, const QString &leerComo);
     void MostrarMarcador(const QString &pagina);
     // The comic just opened takes what it was left with; the page to show
     // and the message that says so, when there is one.

@@ -113,7 +113,9 @@ bool Guardar(const EstadoVista &vista, const Documento &documento, bool barraEnP
         || !escribir("Config", "Barra", barraEnPantalla ? "True" : "False")
         || !escribir("Config", "uPath", ruta))
         return false;
-    if (!ruta.isEmpty()
+    // Nothing open (a start on a file that failed): the last document and
+    // its page stay as they were.
+    if (!ruta.isEmpty() && documento.HayDocumento()
         && (!escribir("Ultimo", "Ruta", ruta)
             || !escribir("Ultimo", "Marcador", QString::number(vista.PaginaActual()))))
         return false;

@@ -4,7 +4,9 @@
 #include "imaging/modPNG.h"
 #include "shell/modComDlg.h"
 #include "shell/modIdioma.h"
-#include "viewer/Ocupado.h"
+#include "shell/PunteroOcupado.h"
+
+#include <QDir>
 
 #include <algorithm>
 #include <utility>
@@ -90,6 +92,7 @@ void EstadoVista::MostrarMensaje(const QString &texto)
 
 bool EstadoVista::CargarPaginaEn(int pagina, ControlImagen &destino)
 {
+    fallo_ = Motivo::NoEsta;
     if (!doc_.EsPagina(pagina) || !doc_.Fuente())
         return false;
     auto preparada = doc_.Preparador().Obtener(PedidoPara(pagina, destino));
@@ -99,16 +102,30 @@ bool EstadoVista::CargarPaginaEn(int pagina, ControlImagen &destino)
         const bool incorrecta = preparada->Razon == Motivo::ClaveIncorrecta;
         const QString clave = modComDlg::PedirTexto(
             nullptr, TextoIdioma(incorrecta ? MensajeClaveIncorrecta : MensajeClave), true);
-        if (clave.isEmpty())
+        if (clave.isEmpty()) {
+            fallo_ = preparada->Razon;
             return false;
+        }
         doc_.PonerClave(clave);
         preparada = doc_.Preparador().Obtener(PedidoPara(pagina, destino));
     }
-    if (!preparada || !preparada->Lista())
+    if (!preparada || !preparada->Lista()) {
+        fallo_ = preparada ? preparada->Razon : Motivo::NoEsta;
         return false;
+    }
     CopiarPicture(destino, preparada->Imagen);
     AnotarTamano(pagina, destino);
     return true;
+}
+
+ErrorLectura EstadoVista::FalloDePagina(int pagina, Motivo razon) const
+{
+    // A picture of a folder is a file of its own; an archive's page is
+    // named inside its archive.
+    const QString nombre = doc_.Paginas.value(pagina);
+    if (!doc_.EsComprimido)
+        return {razon, QDir(doc_.RutaActual).filePath(nombre)};
+    return {razon, doc_.RutaActual, nombre};
 }
 
 PedidoPagina EstadoVista::PedidoEn(int pagina, const Medida &m) const
@@ -186,7 +203,7 @@ bool EstadoVista::VerImagen(int pagina)
     if (!leida) {
         // A broken page leaves an empty screen and the reader free to go on.
         VaciarPicture(imagen_);
-        MostrarMensaje(TextoIdioma(200));
+        MostrarMensaje(AvisoDe(FalloDePagina(pagina, fallo_)));
     }
     if (modoAjuste_ == Modo::DosPaginas)
         VerDosPaginas(pagina);
@@ -204,7 +221,6 @@ bool EstadoVista::IrAPagina(int pagina)
         return false;
     PonerPagina(pagina);
     const bool leida = VerImagen(paginaActual_);
-    visor::ProcesarEventos();
     if (EsContinuo())
         ActivaContinuo();
     return leida;

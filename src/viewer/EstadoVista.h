@@ -93,6 +93,8 @@ public:
     // Loads page `pagina` into `destino`; false (target untouched) when it
     // cannot be read or decoded.
     bool CargarPaginaEn(int pagina, ControlImagen &destino);
+    // A page that failed, with the file it is about.
+    ErrorLectura FalloDePagina(int pagina, Motivo razon) const;
 
     // Two-page mode by the pages' shape: a double page alone, the cover
     // alone, pairs meeting at the spine; off, pages go in twos from the one
@@ -211,6 +213,7 @@ private:
     bool bAvanzando_ = true;
     bool bAvanzandoAntes_ = true;
     bool paginaCargada_ = true;
+    Motivo fallo_ = Motivo::Ninguno; // why the last page load failed
     ControlImagen imagen_;
     // Not a stretching holder: a PNG second page keeps its own size, not the
     // size of the page shown there before.

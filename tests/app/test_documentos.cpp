@@ -6,6 +6,8 @@
 #include "shell/modGeneral.h"
 #include "shell/modIdioma.h"
 #include "app/Form1.h"
+#include "viewer/Configuracion.h"
+#include "viewer/modIni.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -42,6 +44,21 @@ class Documentos : public prueba::PruebaForm1 {
 protected:
     QString Ruta(const QString &n) const { return tmp.path() + '/' + n; }
     QStringList Paginas() const { return f->Doc().Paginas.mid(1); }
+    // Dropped from the desktop; false when the window refuses it.
+    bool Soltar(const QString &ruta)
+    {
+        QMimeData datos;
+        datos.setUrls({QUrl::fromLocalFile(ruta)});
+        QDragEnterEvent entrar(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, &datos,
+                               Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(f.get(), &entrar);
+        if (!entrar.isAccepted())
+            return false;
+        QDropEvent soltado(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, &datos,
+                           Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(f.get(), &soltado);
+        return true;
+    }
 
     QTemporaryDir tmp;
 };
@@ -98,7 +115,8 @@ TEST_F(Documentos, MisnamedComicsAreRepairedBothWays)
     // Not an archive at all: the loading error, the file left where it is.
     Escribir(Ruta("texto.cbz"), "not an archive");
     f->AbrirArchivo(Ruta("texto.cbz"), true);
-    EXPECT_EQ(f->Vista().UltimoMensaje(), "Loading error");
+    EXPECT_EQ(f->Vista().UltimoMensaje(), "Loading error\nNot a comic or a picture: texto.cbz");
+    EXPECT_EQ(f->Doc().RutaActual, Ruta("zip.cbz"));
     EXPECT_TRUE(QFile::exists(Ruta("texto.cbz")));
     // A repair never replaces a file that already has the new name: the
     // archive is read where it is, by its content, and nothing more is said.
@@ -131,7 +149,8 @@ TEST_F(Documentos, ABrokenPageShowsTheLoadingErrorAndReadingGoesOn)
     f->AbrirArchivo(Ruta("c.cbz"), true);
     for (int p : {2, 3}) {
         f->Vista().IrAPagina(p);
-        EXPECT_EQ(f->Vista().UltimoMensaje(), "Loading error") << p;
+        EXPECT_EQ(f->Vista().UltimoMensaje(), QString("Loading error\nThis page cannot be shown: c.cbz (p%1.%2)")
+                                                  .arg(p).arg(p == 2 ? "jpg" : "png")) << p;
         EXPECT_TRUE(f->Vista().Imagen().Picture.isNull()) << p;
         EXPECT_EQ(f->LBPag->text(), QString("%1/4").arg(p));
         EXPECT_TRUE(f->Vista().PaginaCargada());
@@ -144,25 +163,73 @@ TEST_F(Documentos, ABrokenPageShowsTheLoadingErrorAndReadingGoesOn)
     EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 4);
 }
 
-TEST_F(Documentos, DocumentsWithoutPagesSaySo)
+TEST_F(Documentos, AFailedOpenLeavesTheViewerAsItWas)
 {
-    ASSERT_TRUE(prueba::EscribirZip(Ruta("a.cbz"), {{"p1.jpg", Pagina(1)}}));
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("c.cbz"), prueba::PaginasNumeradas(3, [](int i) { return Pagina(i); })));
     ASSERT_TRUE(prueba::EscribirZip(Ruta("b.cbz"), {{"readme.txt", "x"}}));
-    f->AbrirArchivo(Ruta("a.cbz"), true);
-    f->AbrirArchivo(Ruta("b.cbz"), true);
-    EXPECT_TRUE(Paginas().isEmpty());
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 1); // the previous picture stays
-    EXPECT_FALSE(f->LBAbriendo->isVisible());
-    EXPECT_EQ(f->Vista().UltimoMensaje(), "This document has no pages");
-    // A folder without pictures, and a picture alone among Mac leftovers.
+    Escribir(Ruta("notacomic.cbz"), "not an archive");
+    Escribir(Ruta("vacio.cbz"), QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0'));
     QDir().mkpath(Ruta("vacia"));
-    f->Vista().MostrarMensaje({});
-    f->AbrirArchivo(Ruta("vacia"), true);
-    EXPECT_EQ(f->Vista().UltimoMensaje(), "This document has no pages");
     Escribir(Ruta("mac/._a.jpg"), Pagina(1));
-    f->Vista().MostrarMensaje({});
-    f->AbrirArchivo(Ruta("mac/._a.jpg"), true);
-    EXPECT_EQ(f->Vista().UltimoMensaje(), "This document has no pages");
+    const QString fixtures = prueba::CarpetaFixtures();
+    const QString cifrado = fixtures + "/libarchive/test_read_format_rar5_encrypted_filenames.rar";
+    f->AbrirArchivo(Ruta("c.cbz"), true);
+    f->Vista().IrAPagina(2);
+    auto &dialogos = DialogosDePrueba::Actuales();
+    using Abrir = std::function<void(const QString &)>;
+    const Abrir entregado = [&](const QString &r) { f->AbrirEntregado(r); };
+    const Abrir soltado = [&](const QString &r) { EXPECT_TRUE(Soltar(r)); };
+    const Abrir elegido = [&](const QString &r) {
+        dialogos.respuestasTexto = {r};
+        f->Ejecutar("AbrirArchivo");
+    };
+    const struct {
+        Abrir abrir;
+        QString ruta, motivo;
+    } casos[] = {{entregado, Ruta("notacomic.cbz"), "Not a comic or a picture: notacomic.cbz"},
+                 {soltado, Ruta("vacio.cbz"), "The file is empty: vacio.cbz"},
+                 {elegido, Ruta("b.cbz"), "No page in it is a picture: b.cbz"},
+                 {entregado, Ruta("vacia"), "No page in it is a picture: vacia"},
+                 {elegido, Ruta("mac/._a.jpg"), "No page in it is a picture: ._a.jpg"},
+                 {soltado, fixtures.isEmpty() ? Ruta("notacomic.cbz") : cifrado,
+                  fixtures.isEmpty() ? "Not a comic or a picture: notacomic.cbz"
+                                     : "This archive is encrypted and cannot be opened: "
+                                       "test_read_format_rar5_encrypted_filenames.rar"}};
+    for (const auto &c : casos) {
+        c.abrir(c.ruta);
+        EXPECT_EQ(f->Vista().UltimoMensaje(), "Loading error\n" + c.motivo);
+        EXPECT_EQ(f->Doc().RutaActual, Ruta("c.cbz")) << c.ruta;
+        EXPECT_EQ(f->Vista().PaginaActual(), 2) << c.ruta;
+        EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 2) << c.ruta;
+        EXPECT_EQ(f->LBPag->text(), "2/3") << c.ruta;
+        EXPECT_FALSE(f->LBAbriendo->isVisible()) << c.ruta;
+        // Every command still works: a key turns the page, the wheel back.
+        f->Form_KeyUp(' ', 0);
+        EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 3) << c.ruta;
+        f->Ejecutar("RuedaArriba");
+        EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 2) << c.ruta;
+    }
+    f->Ordenes().Salir();
+    const QString ini = configuracion::RutaIni();
+    EXPECT_EQ(modIni::LeerIni(ini, "Ultimo", "Ruta", ""), Ruta("c.cbz"));
+    EXPECT_EQ(modIni::LeerIni(ini, "Ultimo", "Marcador", ""), "2");
+
+    // A first start on such a file: the message stays until the next
+    // input, and the last document stays the one to resume at its page.
+    Form1 g('"' + Ruta("notacomic.cbz") + '"');
+    g.resize(800, 600);
+    g.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return g.LBInfo->isVisible(); }));
+    EXPECT_EQ(g.Vista().UltimoMensaje(), "Loading error\nNot a comic or a picture: notacomic.cbz");
+    for (int s = 0; s < 10; ++s)
+        g.tmrInfo_Timer();
+    EXPECT_TRUE(g.LBInfo->isVisible());
+    QTest::keyClick(&g, Qt::Key_Shift);
+    EXPECT_FALSE(g.LBInfo->isVisible());
+    g.Ordenes().Salir();
+    EXPECT_EQ(modIni::LeerIni(ini, "Ultimo", "Ruta", ""), Ruta("c.cbz"));
+    EXPECT_EQ(modIni::LeerIni(ini, "Ultimo", "Marcador", ""), "2");
+    QFile::remove(ini); // the next window starts without settings
 }
 
 TEST_F(Documentos, AFolderOpensAsItsPictures)
@@ -187,11 +254,17 @@ TEST_F(Documentos, AnUnreadableFirstPageKeepsTheLoadingError)
     f->AbrirArchivo(Ruta("cerrado.cbz"), true); // the password is asked and not given
     EXPECT_TRUE(f->Vista().Imagen().Picture.isNull());
     EXPECT_EQ(f->LBPag->text(), "1/1");
-    EXPECT_EQ(f->Vista().UltimoMensaje(), "Loading error");
+    const QString sinClave = "Loading error\nThis page is protected by a password: cerrado.cbz (p1.jpg)";
+    EXPECT_EQ(f->Vista().UltimoMensaje(), sinClave);
     // As the resume document at start: no "last opened file" over it.
     f->Doc().Marcadores[0] = {Ruta("cerrado.cbz"), "1"};
     EXPECT_TRUE(f->Ordenes().AbrirUltimo(true));
-    EXPECT_EQ(f->Vista().UltimoMensaje(), "Loading error");
+    EXPECT_EQ(f->Vista().UltimoMensaje(), sinClave);
+    // Nor over a resume document that cannot be opened.
+    f->Doc().Marcadores[0] = {Ruta("cerrado.cbr"), "1"};
+    Escribir(Ruta("cerrado.cbr"), "x");
+    EXPECT_TRUE(f->Ordenes().AbrirUltimo(true));
+    EXPECT_EQ(f->Vista().UltimoMensaje(), "Loading error\nNot a comic or a picture: cerrado.cbr");
     // A RAR 5 comic whose page data is encrypted.
     const QString fixtures = prueba::CarpetaFixtures();
     if (fixtures.isEmpty())
@@ -199,7 +272,8 @@ TEST_F(Documentos, AnUnreadableFirstPageKeepsTheLoadingError)
     ASSERT_TRUE(QFile::copy(fixtures + "/sharpcompress/Rar5.encrypted_filesOnly.rar", Ruta("rar5.cbr")));
     f->AbrirArchivo(Ruta("rar5.cbr"), true);
     EXPECT_EQ(f->LBPag->text(), "1/1");
-    EXPECT_EQ(f->Vista().UltimoMensaje(), "Loading error");
+    EXPECT_TRUE(f->Vista().UltimoMensaje().startsWith(
+        "Loading error\nThis archive is encrypted and cannot be opened: rar5.cbr ("));
 }
 
 TEST_F(Documentos, NextAndPreviousComicWrapAround)
@@ -285,25 +359,12 @@ TEST_F(Documentos, DropsFromTheDesktop)
     const QString carpeta = Ruta("drop/");
     Escribir(carpeta + "a.png", Pagina(6, "PNG"));
     Escribir(carpeta + "notes.txt", "x");
-    auto soltar = [&](const QString &ruta) {
-        QMimeData datos;
-        datos.setUrls({QUrl::fromLocalFile(ruta)});
-        QDragEnterEvent entrar(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, &datos,
-                               Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(f.get(), &entrar);
-        if (!entrar.isAccepted())
-            return false;
-        QDropEvent soltado(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, &datos,
-                           Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(f.get(), &soltado);
-        return true;
-    };
     f->setAcceptDrops(true);
-    EXPECT_FALSE(soltar(carpeta + "notes.txt"));
-    EXPECT_TRUE(soltar(carpeta + "a.png"));
+    EXPECT_FALSE(Soltar(carpeta + "notes.txt"));
+    EXPECT_TRUE(Soltar(carpeta + "a.png"));
     EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 6);
     Escribir(Ruta("otra/b.jpg"), Pagina(7));
-    EXPECT_TRUE(soltar(Ruta("otra"))); // a folder: its pictures
+    EXPECT_TRUE(Soltar(Ruta("otra"))); // a folder: its pictures
     EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 7);
     EXPECT_EQ(f->Doc().RutaActual, Ruta("otra/"));
 }

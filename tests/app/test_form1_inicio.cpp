@@ -160,6 +160,7 @@ TEST_F(InicioForm1, OpenDocumentIsRememberedAtExit)
 {
     Form1 f;
     f.Doc().RutaActual = "/comics/a.cbz";
+    f.Doc().Paginas = {QString(), "p.jpg"};
     f.Doc().RutaColeccion = "/comics";
     f.Vista().ElegirPagina(12);
     f.Ordenes().Salir();

@@ -301,7 +301,8 @@ TEST_F(Documentos, APasswordIsAskedOncePerDocumentAndKeptInMemoryOnly)
             preguntas << l.section(':', 1, -2);
         EXPECT_EQ(preguntas, c.preguntas);
         EXPECT_EQ(NumeroDe(v.Imagen()), c.vista);
-        EXPECT_EQ(v.UltimoMensaje() == modIdioma::TextoIdioma(200), c.vista < 0);
+        EXPECT_EQ(v.UltimoMensaje(), c.vista < 0 ? "Loading error\nThis page is protected by a password: k.cbz (p1.jpg)"
+                                                 : QString());
     }
     EXPECT_TRUE(QDir(modGeneral::CarpetaTemporal()).entryList(QDir::Files).isEmpty());
 }
@@ -604,4 +605,28 @@ TEST_F(Documentos, TheComicsMemory)
         ASSERT_TRUE(m.Guardar());
         EXPECT_TRUE(MemoriaComics(ruta).Buscar("n.cbz", 12));
     }
+}
+
+TEST_F(Documentos, AFolderOfFortyThousandPicturesOpensPastPage32767)
+{
+    QDir().mkpath(Ruta("muchas"));
+    for (int i = 1; i <= 40000; ++i) {
+        const std::string nombre = Ruta(QString("muchas/p%1.jpg").arg(i, 5, 10, QChar('0'))).toStdString();
+        // Two pages to show (marked 1 and 2); the others are listed by name only.
+        const QByteArray pagina = i == 32768 ? Pagina(1) : i == 40000 ? Pagina(2) : QByteArray();
+        ASSERT_TRUE(std::ofstream(nombre, std::ios::binary).write(pagina.constData(), pagina.size())) << i;
+    }
+    const Documento::Apertura a = d.Abrir(Ruta("muchas/p40000.jpg"));
+    ASSERT_EQ(d.NumeroPaginas(), 40000);
+    EXPECT_EQ(a.Inicial, 40000);
+    EstadoVista v(d);
+    v.PonerVentana({800 * 15, 600 * 15}, 1.0 / 15);
+    for (int p : {40000, 32768}) {
+        EXPECT_TRUE(v.IrAPagina(p));
+        EXPECT_EQ(v.PaginaActual(), p);
+        EXPECT_EQ(NumeroDe(v.Imagen()), p == 32768 ? 1 : 2);
+    }
+    v.IrAPagina(40000);
+    v.PasarPagina(true, false); // past the last: the first
+    EXPECT_EQ(v.PaginaActual(), 1);
 }
