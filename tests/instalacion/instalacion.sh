@@ -78,7 +78,7 @@ lanzar() { # DOCUMENT: as a launcher expands %f, one argument
   "${a[@]}"
 }
 numero=$raiz/display
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numero" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$numero" 2>/dev/null &
 xvfb=$!
 for i in $(seq 1 100); do [ -s "$numero" ] && break; sleep 0.1; done
 export DISPLAY=:$(head -n 1 "$numero")

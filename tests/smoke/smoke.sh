@@ -11,12 +11,13 @@ home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 export TAVELO_HOME=$home TMPDIR=$home
 ini=$home/tavelo.ini
-# Each phase gets an X server of its own. The server picks its display number
+# Each phase gets an X server of its own, kept up between clients (a server
+# resetting as one viewer leaves refuses the next). It picks its display number
 # itself (-displayfd), so runs side by side never race for the same one.
 fase() {
   local numero=$home/display
   : > "$numero"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numero" 2>/dev/null &
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$numero" 2>/dev/null &
   local xvfb=$!
   for i in $(seq 1 100); do [ -s "$numero" ] && break; sleep 0.1; done
   [ -s "$numero" ] || { echo "no X server"; kill "$xvfb"; exit 1; }
