@@ -144,7 +144,9 @@ public:
                 o.pluma.setCosmetic(ancho == 0);
                 static const Qt::PenStyle estilos[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine,
                                                        Qt::DashDotLine, Qt::DashDotDotLine};
-                if ((estilo & 0x0F) < 5)
+                // As GDI does, a pen wider than one unit is drawn solid: a wide
+                // dashed stroke also costs Qt seconds a shape.
+                if ((estilo & 0x0F) < 5 && ancho <= 1)
                     o.pluma.setStyle(estilos[estilo & 0x0F]);
             }
             Agregar(o);

@@ -213,6 +213,22 @@ TEST_F(Carga, MetafilesShowTheirDrawing)
     EXPECT_EQ(c.Picture.pixel(80, 24), qRgb(255, 255, 255));
 }
 
+TEST(Metarchivo, APenWiderThanOneUnitDrawsSolidAsGdiDoes)
+{
+    // A wide dashed stroke took Qt seconds a shape (fuzz finding).
+    Wmf w = MetafileVacio(1000, 1);
+    w.Registro(0x020C, {1000, 1000});
+    w.Registro(0x02FA, {1, 100, 0, 0x00FF, 0}); // PS_DASH, 100 units wide, red
+    w.Registro(0x012D, {0});
+    w.Registro(0x0214, {500, 0});    // move to
+    w.Registro(0x0213, {500, 1000}); // line to
+    w.Registro(0x0000, {});
+    const QImage dibujo = ReproductorWmf::DibujarDatos(w.b);
+    ASSERT_EQ(dibujo.size(), QSize(96, 96));
+    for (int x = 2; x < 94; ++x)
+        ASSERT_EQ(dibujo.pixel(x, 48), qRgb(255, 0, 0)) << x;
+}
+
 namespace {
 
 QImage Reproducir(Wmf w)
