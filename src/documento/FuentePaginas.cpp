@@ -12,6 +12,22 @@ namespace {
 
 using paginas::ClaseDocumento;
 
+// A document file's listing before its content is read: not there, or (when
+// `esDeSuClase` says the content is not of its kind) empty or no comic.
+// Razon stays Ninguno when the content may be listed.
+FuentePaginas::Listado ListadoInicial(const QString &ruta, const std::function<bool()> &esDeSuClase)
+{
+    FuentePaginas::Listado l;
+    l.Carpeta = modGeneral::CarpetaDeRuta(ruta);
+    l.SinEntradas = true;
+    const QFileInfo info(ruta);
+    if (!info.isFile())
+        l.Razon = Motivo::NoEsta;
+    else if (!esDeSuClase())
+        l.Razon = info.size() == 0 ? Motivo::Vacio : Motivo::NoEsComic;
+    return l;
+}
+
 // Archive pages are read by the name the page list shows them under; of
 // several entries of one name, the last one, as unpacking the archive would
 // leave it.
@@ -21,19 +37,9 @@ public:
 
     Listado Listar() override
     {
-        Listado l;
-        l.Carpeta = modGeneral::CarpetaDeRuta(Ruta());
-        l.SinEntradas = true;
-        const QFileInfo info(Ruta());
-        if (!info.isFile()) {
-            l.Razon = Motivo::NoEsta;
+        Listado l = ListadoInicial(Ruta(), [&] { return Acepta(archivo::FormatoDe(Ruta())); });
+        if (l.Razon != Motivo::Ninguno)
             return l;
-        }
-        const archivo::Formato formato = archivo::FormatoDe(Ruta());
-        if (!Acepta(formato)) {
-            l.Razon = info.size() == 0 ? Motivo::Vacio : Motivo::NoEsComic;
-            return l;
-        }
         const archivo::Descripcion a = archivo::Describir(Ruta());
         ocurrencias_.clear();
         tamanos_.clear();
@@ -301,18 +307,9 @@ public:
 
     Listado Listar() override
     {
-        Listado l;
-        l.Carpeta = modGeneral::CarpetaDeRuta(Ruta());
-        l.SinEntradas = true;
-        const QFileInfo info(Ruta());
-        if (!info.isFile()) {
-            l.Razon = Motivo::NoEsta;
+        Listado l = ListadoInicial(Ruta(), [&] { return pdf::EsPdf(Ruta()); });
+        if (l.Razon != Motivo::Ninguno)
             return l;
-        }
-        if (!pdf::EsPdf(Ruta())) {
-            l.Razon = info.size() == 0 ? Motivo::Vacio : Motivo::NoEsComic;
-            return l;
-        }
         pdf::Apertura a = pdf::Apertura::Danado;
         std::unique_ptr<pdf::DocumentoPdf> d = pdf::DocumentoPdf::Abrir(Ruta(), Clave(), a);
         switch (a) {
