@@ -102,19 +102,6 @@ TEST_F(InicioForm1, LocaleDecidesOnlyWhenTheSettingIsEmpty)
     }
 }
 
-TEST_F(InicioForm1, UnknownLanguageGivesEmptyTextsAndStays)
-{
-    EscribirIni("[Config]\nIdioma=xyz\n");
-    Form1 f;
-    EXPECT_EQ(modIdioma::Idioma, "xyz");
-    EXPECT_EQ(f.LBInfo->text(), "");
-    EXPECT_EQ(f.ImAbrir->toolTip(), "");
-    EXPECT_EQ(f.sCambiarIdioma(), "");
-    EXPECT_EQ(modIdioma::Idioma, "xyz");
-    f.Ordenes().Salir();
-    EXPECT_EQ(Leer("Config", "Idioma"), "xyz");
-}
-
 TEST_F(InicioForm1, LanguageKeyCyclesAndRetranslates)
 {
     Form1 f;

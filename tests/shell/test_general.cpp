@@ -80,16 +80,6 @@ TEST(CarpetaTemporal, RefusesALinkPlantedInItsPlace)
     EXPECT_TRUE(QDir(destino.path()).isEmpty());
 }
 
-TEST(CarpetaPrograma, FollowsTavelHome)
-{
-    QTemporaryDir dir;
-    const QByteArray anterior = qgetenv("TAVELO_HOME");
-    qputenv("TAVELO_HOME", QFile::encodeName(dir.filePath("casa")));
-    EXPECT_EQ(CarpetaPrograma(), dir.filePath("casa"));
-    EXPECT_TRUE(QDir(dir.filePath("casa")).exists());
-    qputenv("TAVELO_HOME", anterior);
-}
-
 TEST(CarpetaPrograma, AnInstalledProgramsFolderIsNeverItsOwn)
 {
     // Root may write into PREFIX/bin; the desktop entry under PREFIX/share
