@@ -5,7 +5,6 @@
 #include "imaging/DecodificadorAvifJxl.h"
 #include "imaging/DecodificadorJpeg.h"
 #include "imaging/DocumentoPdf.h"
-#include "imaging/Miniatura.h"
 #include "imaging/modPNG.h"
 
 #include <QImageReader>
@@ -78,10 +77,6 @@ TEST(AvifJxl, PagesOfTheRealEncodersLoadUnderAnyNameAndReduced)
         const ControlImagen reducida = Cargar(c.datos, c.nombre, [](QSize n) { return n / 2; });
         EXPECT_EQ(reducida.Picture.size(), QSize(50, 75)) << c.nombre;
         EXPECT_EQ(TamanoNatural(reducida), QSize(100, 150)) << c.nombre;
-        const miniatura::Resultado m = miniatura::Decodificar(prueba::Origen(c.datos, c.nombre), [](QSize) { return QSize(20, 30); });
-        EXPECT_EQ(m.Natural, QSize(100, 150)) << c.nombre;
-        ASSERT_EQ(m.Imagen.size(), QSize(20, 30)) << c.nombre;
-        EXPECT_TRUE(Color(m.Imagen, {10, 25}, Qt::blue)) << c.nombre;
     }
     // Transparency kept.
     QImage alfa(100, 150, QImage::Format_ARGB32);

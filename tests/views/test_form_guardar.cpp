@@ -1,6 +1,5 @@
 // The save window: the quality label, the real or screen image, and saving
 // through the dialogs, with the overwrite question and failures told.
-#include "CarpetaSoloLectura.h"
 #include "Constructores.h"
 #include "DialogosDePrueba.h"
 #include "shell/modIdioma.h"
@@ -202,8 +201,7 @@ TEST_F(Guardar, TheScreenImageIsTheWholeSurface)
 
 TEST_F(Guardar, AReadOnlyFolderGetsNothingAndTheUserIsTold)
 {
-    const prueba::CarpetaSoloLectura cerrada(Ruta("cerrada"));
-    GuardarComo(cerrada.Ruta + "/foto.jpg");
-    EXPECT_FALSE(QFileInfo::exists(cerrada.Ruta + "/foto.jpg"));
+    GuardarComo("/proc/self/foto.jpg"); // a folder nobody can write to, not even root
+    EXPECT_FALSE(QFileInfo::exists("/proc/self/foto.jpg"));
     EXPECT_EQ(mensajes, QStringList{modIdioma::TextoIdioma(1020)});
 }
