@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -86,6 +87,16 @@ protected:
     {
         return std::make_unique<CargaMiniaturas>(d.Obreros(), d.Fuente(), d.Paginas, Quinto);
     }
+    // A comic of `n` pages whose walk takes `porPagina` a page, or throws
+    // reading page `lanza`.
+    std::shared_ptr<prueba::FuenteDePrueba> Lenta(int n, std::chrono::milliseconds porPagina, const QString &lanza = {})
+    {
+        EXPECT_TRUE(prueba::EscribirZip(Ruta("lenta.cbz"),
+                                        prueba::PaginasNumeradas(n, [](int i) { return prueba::PaginaNumero(i, {60, 80}); })));
+        auto f = std::make_shared<prueba::FuenteDePrueba>(Ruta("lenta.cbz"), "CBZ", porPagina, lanza);
+        EXPECT_EQ(d.Adoptar(prueba::Listado(f)).Razon, Motivo::Ninguno);
+        return f;
+    }
     QTemporaryDir tmp;
     Documento d;
 };
@@ -123,12 +134,23 @@ TEST_F(Carga, EveryKindOfDocumentComesBackInPageOrderWithDamagedPagesEmpty)
         EXPECT_FALSE(it.next().contains(QRegularExpression("/p[0-9][.]")));
 }
 
+TEST_F(Carga, ClosingDuringASlowWalkReturnsAtOnceAndTheWalkStopsAtItsNextPage)
+{
+    const auto fuente = Lenta(40, std::chrono::milliseconds(150));
+    auto carga = Cargar();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fuente->Leidas > 0; }));
+    QElapsedTimer reloj;
+    reloj.start();
+    carga.reset();
+    EXPECT_LT(reloj.elapsed(), 100);
+    const int alCerrar = fuente->Leidas;
+    d.Obreros().EsperarInactiva();
+    EXPECT_LE(fuente->Leidas, alCerrar + 1);
+}
+
 TEST_F(Carga, AWalkThatThrowsEndsWithThePagesItDidNotReachEmpty)
 {
-    ASSERT_TRUE(prueba::EscribirZip(Ruta("c.cbz"),
-                                    prueba::PaginasNumeradas(4, [](int i) { return prueba::PaginaNumero(i, {60, 80}); })));
-    auto f = std::make_shared<prueba::FuenteDePrueba>(Ruta("c.cbz"), "CBZ", std::chrono::milliseconds(0), "p3.jpg");
-    ASSERT_EQ(d.Adoptar(prueba::Listado(f)).Razon, Motivo::Ninguno);
+    Lenta(4, std::chrono::milliseconds(0), "p3.jpg");
     const auto todas = TodasLas(*Cargar());
     ASSERT_EQ(todas.size(), 4u);
     EXPECT_FALSE(todas[1].Imagen.isNull());
