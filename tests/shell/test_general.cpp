@@ -27,19 +27,6 @@ TEST(Rutas, SplitIntoFolderNameAndExtension)
     EXPECT_EQ(NombreDeRuta(""), "");
 }
 
-TEST(Rutas, ExistenceAndLongForm)
-{
-    QTemporaryDir dir;
-    const QString archivo = dir.filePath("x.txt");
-    EXPECT_FALSE(ExisteRuta(archivo));
-    EXPECT_EQ(RutaLarga(archivo), "");
-    prueba::EscribirBytes(archivo, {});
-    EXPECT_TRUE(ExisteRuta(archivo));
-    EXPECT_TRUE(ExisteRuta(dir.path()));
-    EXPECT_EQ(RutaLarga(archivo), archivo);
-    EXPECT_FALSE(ExisteRuta(""));
-}
-
 TEST(Tamanos, BytesKbMbGbWithTheLocaleSeparator)
 {
     // Halves go to the even neighbour (1.25 -> 1.2, 1.75 -> 1.8); archives

@@ -81,7 +81,7 @@ struct Guardar : ::testing::Test {
 
 } // namespace
 
-TEST_F(Guardar, QualityLabelStepsByFiveAndWraps)
+TEST_F(Guardar, QualityLabelStepsByFiveWrapsAndRepeatsWhenHeld)
 {
     QStringList vistos;
     for (int i = 0; i < 4; ++i) {
@@ -90,10 +90,8 @@ TEST_F(Guardar, QualityLabelStepsByFiveAndWraps)
     }
     EXPECT_EQ(vistos, (QStringList{"90", "95", "100", "5"})) << "from 85";
     EXPECT_FALSE(ventana->tmrPor->isActive());
-}
-
-TEST_F(Guardar, HoldingTheLabelRepeatsFromTheThirdTick)
-{
+    // Held, it repeats from the third tick.
+    SetUp();
     EXPECT_EQ(ventana->tmrPor->interval(), 300);
     QTest::mousePress(ventana->LBPor, Qt::LeftButton);
     EXPECT_TRUE(ventana->tmrPor->isActive());
