@@ -51,6 +51,21 @@ inline QByteArray Codificar(const QImage &i, const char *formato = "JPG", int ca
     return d;
 }
 
+// The quantization tables of a JPEG (its DQT segments): what tells the
+// quality it was written with.
+inline QByteArray TablasJpeg(const QByteArray &jpeg)
+{
+    QByteArray tablas;
+    const auto byte = [&](qsizetype i) { return i < jpeg.size() ? int(quint8(jpeg[i])) : 0; };
+    for (qsizetype i = 2; byte(i) == 0xFF && byte(i + 1) != 0xDA;) {
+        const qsizetype largo = (byte(i + 2) << 8) | byte(i + 3);
+        if (byte(i + 1) == 0xDB)
+            tablas += jpeg.mid(i + 4, largo - 2);
+        i += 2 + largo;
+    }
+    return tablas;
+}
+
 // Page bytes as an archive hands them to the loaders.
 inline std::shared_ptr<const OrigenPicture> Origen(QByteArray datos, const QString &nombre)
 {

@@ -71,13 +71,6 @@ TEST(Pliegos, PairsFollowTheShapeOfThePages)
     }
 }
 
-TEST(Pliegos, RightToLeftPutsTheLowerPageOnTheRight)
-{
-    EXPECT_EQ(Lados({2, 3}, false), std::pair(2, 3));
-    EXPECT_EQ(Lados({2, 3}, true), std::pair(3, 2));
-    EXPECT_EQ(Lados({4, 0}, true), std::pair(4, 0));
-}
-
 TEST(Pliegos, TwoPagesMeetAtTheSpineAndAreCentredTogether)
 {
     const diseno::Ventana v{1600 * 15, 600 * 15};

@@ -203,19 +203,6 @@ TEST(EscrituraSegura, PathsBelowTheDestination)
         EXPECT_EQ(archivo::RutaDentroDe(destino, nombre), ruta) << destino << " " << nombre;
 }
 
-TEST(Archivo, FormatIsTheSignatureNotTheName)
-{
-    QTemporaryDir tmp;
-    const QString zip = tmp.path() + "/really-a-zip.cbr";
-    ASSERT_TRUE(prueba::EscribirZip(zip, {{"a.jpg", "a"}}));
-    EXPECT_EQ(archivo::FormatoDe(zip), archivo::Formato::Zip);
-    const QString rar = tmp.path() + "/really-a-rar.cbz";
-    ASSERT_TRUE(prueba::EscribirRar4(rar, {{"a.jpg", "a"}}));
-    EXPECT_EQ(archivo::FormatoDe(rar), archivo::Formato::Rar4);
-    EXPECT_EQ(archivo::FormatoDe(tmp.path()), archivo::Formato::Ninguno);
-    EXPECT_EQ(archivo::FormatoDe(tmp.path() + "/none"), archivo::Formato::Ninguno);
-}
-
 TEST(Archivo, DosTimesOfUnixTimes)
 {
     const QDateTime t(QDate(2011, 7, 5), QTime(14, 30, 59));

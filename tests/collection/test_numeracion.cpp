@@ -16,39 +16,26 @@ QStringList Lineas(const QStringList &archivos, const QString &nombre, Seleccion
 
 } // namespace
 
-TEST(Numeracion, TheExampleOfThreeHeroes)
+TEST(Numeracion, MissingNumbersFromOneOrZeroWithTheSelectionsDigits)
 {
-    const QStringList f{"Hero 01.cbr", "Hero 02.cbr", "Hero 04.cbz"};
-    const auto sel = PalabraNumerica("Hero 01.cbr");
-    ASSERT_EQ(sel, (Seleccion{5, 2}));
-    const auto l = GenerarLista(f, "Hero 01.cbr", *sel, Opcion::Faltan, Falta);
-    ASSERT_TRUE(l);
-    EXPECT_EQ(l->Primero, "Hero 01.cbr");
-    EXPECT_EQ(l->Ultimo, "Hero 04.cbz");
-    EXPECT_EQ(l->Lineas, QStringList{"03" + Falta});
-    EXPECT_EQ(Lineas(f, "Hero 01.cbr", *sel, Opcion::Todos),
-              (QStringList{"Hero 01.cbr", "Hero 02.cbr", "03" + Falta, "Hero 04.cbz"}));
-    EXPECT_EQ(Lineas(f, "Hero 01.cbr", *sel, Opcion::Tengo), f);
-}
-
-TEST(Numeracion, FromZeroOnlyWhenTheSeriesStartsAtZero)
-{
-    const QStringList cero{"S 00.cbz", "S 02.cbz"};
-    EXPECT_EQ(Lineas(cero, "S 00.cbz", {2, 2}, Opcion::Faltan), QStringList{"01" + Falta});
-    const QStringList tres{"S 03.cbz", "S 05.cbz"};
-    EXPECT_EQ(Lineas(tres, "S 03.cbz", {2, 2}, Opcion::Faltan),
-              (QStringList{"01" + Falta, "02" + Falta, "04" + Falta}));
-}
-
-TEST(Numeracion, MissingNumbersTakeAsManyDigitsAsTheSelection)
-{
-    EXPECT_EQ(Lineas({"Hero 7.cbr", "Hero 9.cbr"}, "Hero 7.cbr", {5, 1}, Opcion::Faltan),
-              (QStringList{"1" + Falta, "2" + Falta, "3" + Falta, "4" + Falta, "5" + Falta, "6" + Falta,
-                           "8" + Falta}));
-    const QStringList tres = Lineas({"Hero 007.cbr", "Hero 010.cbr"}, "Hero 007.cbr", {5, 3}, Opcion::Faltan);
-    ASSERT_EQ(tres.size(), 8);
-    EXPECT_EQ(tres.first(), "001" + Falta);
-    EXPECT_EQ(tres.last(), "009" + Falta);
+    // The lines expected, "~" for the missing one's text.
+    const struct {
+        QStringList archivos;
+        Seleccion seleccion;
+        Opcion opcion;
+        const char *lineas;
+    } casos[] = {
+        {{"S 00.cbz", "S 02.cbz"}, {2, 2}, Opcion::Faltan, "01~"}, // from zero only when the series starts there
+        {{"S 03.cbz", "S 05.cbz"}, {2, 2}, Opcion::Faltan, "01~|02~|04~"},
+        {{"Hero 7.cbr", "Hero 9.cbr"}, {5, 1}, Opcion::Faltan, "1~|2~|3~|4~|5~|6~|8~"},
+        {{"Hero 007.cbr", "Hero 010.cbr"}, {5, 3}, Opcion::Faltan, "001~|002~|003~|004~|005~|006~|008~|009~"},
+        // A name without the number is skipped and the list still built.
+        {{"Hero 01.cbr", "Hero.cbr", "Hero 99999.cbr", "Hero 03.cbr", "ab"}, {5, 2}, Opcion::Todos,
+         "Hero 01.cbr|02~|Hero 03.cbr"},
+    };
+    for (const auto &c : casos)
+        EXPECT_EQ(Lineas(c.archivos, c.archivos[0], c.seleccion, c.opcion).join('|'),
+                  QString(c.lineas).replace("~", Falta));
 }
 
 TEST(Numeracion, RepeatedNumbersListTheFirstAndEndWithTheLast)
@@ -59,17 +46,6 @@ TEST(Numeracion, RepeatedNumbersListTheFirstAndEndWithTheLast)
     EXPECT_EQ(l->Lineas, (QStringList{"X 01 a.cbz", "X 02 a.cbz"}));
     EXPECT_EQ(l->Primero, "X 01 b.cbz");
     EXPECT_EQ(l->Ultimo, "X 02 b.cbz");
-}
-
-TEST(Numeracion, ANameWithoutTheNumberIsSkippedAndTheListStillBuilt)
-{
-    const QStringList f{"Hero 01.cbr", "Hero.cbr", "Hero 99999.cbr", "Hero 03.cbr", "ab"};
-    EXPECT_EQ(Lineas(f, "Hero 01.cbr", {5, 2}, Opcion::Todos),
-              (QStringList{"Hero 01.cbr", "02" + Falta, "Hero 03.cbr"}));
-    EXPECT_EQ(NumeroDe("Hero 32767.cbr", 1), 32767);
-    EXPECT_EQ(NumeroDe("Hero 32768.cbr", 1), std::nullopt);
-    EXPECT_EQ(NumeroDe("ab", 0), std::nullopt);
-    EXPECT_EQ(SinExtension("a.c"), "");
 }
 
 TEST(Numeracion, TheSelectedWordCountsNotTheFirstHoldingItsDigits)
@@ -83,8 +59,12 @@ TEST(Numeracion, TheSelectedWordCountsNotTheFirstHoldingItsDigits)
     EXPECT_EQ(PalabraNumerica("Sin numero.cbz"), std::nullopt);
 }
 
-TEST(Numeracion, NoNumericSelectionNoList)
+TEST(Numeracion, NumbersUpTo32767AndNoListWithoutOne)
 {
+    EXPECT_EQ(NumeroDe("Hero 32767.cbr", 1), 32767);
+    EXPECT_EQ(NumeroDe("Hero 32768.cbr", 1), std::nullopt);
+    EXPECT_EQ(NumeroDe("ab", 0), std::nullopt);
+    EXPECT_EQ(SinExtension("a.c"), "");
     for (const Seleccion sel : {Seleccion{0, 4}, Seleccion{5, 0}, Seleccion{-1, 0}})
         EXPECT_FALSE(GenerarLista({"Hero 01.cbr"}, "Hero 01.cbr", sel, Opcion::Todos, Falta)) << sel.Inicio;
 }

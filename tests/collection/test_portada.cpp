@@ -44,21 +44,6 @@ TEST(Portada, TheFirstPictureInPageOrderFromMemoryAtTheBoxSize)
     EXPECT_EQ(prueba::ArchivosTemporales(), antes);
 }
 
-TEST(Portada, RarFoldersAndPngPages)
-{
-    QTemporaryDir t;
-    const QString cbr = t.filePath("c.cbr");
-    ASSERT_TRUE(prueba::EscribirRar4(cbr, {{"b/01.png", prueba::PaginaDeColor(prueba::Rojo, {400, 200}, "PNG")},
-                                           {"a/02.png", prueba::PaginaDeColor(QColor(0, 0, 250), {400, 200}, "PNG")},
-                                           {"../fuera.png", prueba::PaginaDeColor(prueba::Rojo, {4, 4}, "PNG")}}));
-    const auto p = portada::LeerPortada(cbr, 100);
-    ASSERT_TRUE(p);
-    EXPECT_EQ(p->Entrada, "a/02.png");
-    EXPECT_EQ(p->Paginas, 2); // a name that would leave the folder is no page
-    EXPECT_EQ(p->Imagen.size(), QSize(100, 50));
-    EXPECT_GT(QColor(p->Imagen.pixel(50, 25)).blue(), 200);
-}
-
 TEST(Portada, TheComicInfoFrontCoverAndAPdfFirstPageDrawnAtTheBoxSize)
 {
     QTemporaryDir t;

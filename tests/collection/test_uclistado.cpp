@@ -97,20 +97,16 @@ TEST(ucListado, ThreeMarkerClicksComeBackWithThreeEvents)
     EXPECT_EQ(c.uc.TooltipMarcador(2), "NOT read. Click to change the state");
 }
 
-TEST(ucListado, NamesClickDoubleClickAndHover)
+TEST(ucListado, NamesClickAndHover)
 {
     Control c;
     c.uc.setList(c.Nombres(30), QStringList(30, "0"));
     c.uc.ScrollManual(10);
     QSignalSpy clic(&c.uc, &ucListado::LBClick);
-    QSignalSpy doble(&c.uc, &ucListado::LBDblClick);
     QSignalSpy marcador(&c.uc, &ucListado::ImageClick);
     QTest::mouseClick(c.uc.PB, Qt::LeftButton, {}, c.uc.RectNombre(1).center());
     EXPECT_EQ(clic.count(), 1);
     EXPECT_EQ(c.uc.Indice(), 11);
-    QTest::mouseDClick(c.uc.PB, Qt::LeftButton, {}, c.uc.RectNombre(4).center());
-    EXPECT_EQ(doble.count(), 1);
-    EXPECT_EQ(c.uc.Indice(), 14);
     // Below the last item and on the right button nothing happens.
     QTest::mouseClick(c.uc.PB, Qt::RightButton, {}, c.uc.RectNombre(2).center());
     EXPECT_EQ(clic.count(), 1);

@@ -235,19 +235,6 @@ TEST_F(Tuberia, PagesThatCannotBeShownSayWhyAndAThrowingReaderLeavesTheWorkersAl
     EXPECT_EQ(p.Obtener(Pedido(2))->Razon, Motivo::NoDecodificable); // bad_alloc on a worker
     for (int i = 0; i < 4; ++i) // every worker still takes pages
         EXPECT_EQ(PaginaDe(p.Obtener(Pedido(3, i + 1))->Imagen), 3) << i;
-
-    // A page behind a password asks for it, is told a wrong one, and opens
-    // with the right one, kept by the source.
-    const QString cifrado = tmp.filePath("k.cbz");
-    ASSERT_TRUE(prueba::EscribirZip(cifrado, {{"p01.jpg", prueba::PaginaDeColor(ColorDe(1), {50, 50})}}, "zipcrypt", "x"));
-    const std::shared_ptr<FuentePaginas> k = FuentePaginas::Para(cifrado, "CBZ");
-    p.Abrir(De(k));
-    EXPECT_EQ(p.Obtener(Pedido(1))->Razon, Motivo::PideClave);
-    for (const auto &[clave, razon] : {std::pair{"mala", Motivo::ClaveIncorrecta}, std::pair{"x", Motivo::Ninguno}}) {
-        k->PonerClave(clave);
-        p.OlvidarSinClave();
-        EXPECT_EQ(p.Obtener(Pedido(1))->Razon, razon) << clave;
-    }
 }
 
 TEST_F(Tuberia, AskingWithoutWaitingDeliversOnTheInterfaceThreadAndNeverForAClosedDocument)

@@ -1,6 +1,5 @@
 // The effects component: each operation moves a picture the way its name
-// says, operations add up, the result keeps the natural size, and nothing is
-// written anywhere.
+// says, in one band or many, and nothing is written anywhere.
 #include "Constructores.h"
 #include "imaging/ccEfectos.h"
 #include "imaging/modPNG.h"
@@ -70,27 +69,6 @@ QImage Aplicar(const QImage &picture, const std::function<void(ccEfectos &)> &ef
 }
 
 } // namespace
-
-TEST(Efectos, BrightnessStepsAddUpAndTakeAway)
-{
-    const QImage original = Prueba();
-    ccEfectos e;
-    ASSERT_TRUE(e.Cargar(original));
-    for (int i = 0; i < 3; ++i)
-        e.BrilloMas(10);
-    const QImage tres = e.Resultado();
-    e.BrilloMenos(-10);
-    const QImage dos = e.Resultado();
-    ASSERT_EQ(tres.size(), original.size());
-    for (int y = 0; y < original.height(); ++y)
-        for (int x = 0; x < original.width(); ++x) {
-            const QRgb o = original.pixel(x, y);
-            ASSERT_EQ(tres.pixel(x, y), qRgb(qRed(o) + 30, qGreen(o) + 30, qBlue(o) + 30));
-            ASSERT_EQ(dos.pixel(x, y), qRgb(qRed(o) + 20, qGreen(o) + 20, qBlue(o) + 20));
-        }
-    // The caller's picture is a copy the component never writes to.
-    EXPECT_EQ(original, Prueba());
-}
 
 TEST(Efectos, ContrastAndGammaMoveTheTones)
 {
@@ -274,32 +252,8 @@ TEST(Efectos, GreyScaleByLuminanceKeepsAlpha)
         }
 }
 
-TEST(Efectos, AReducedPageIsWorkedAtItsNaturalSize)
+TEST(Efectos, ThePageFileIsNeverTouched)
 {
-    // The page is held at a quarter of its size, as the main window shows it.
-    ControlImagen caja;
-    ASSERT_TRUE(modPNG::CargarPagina(prueba::Origen(prueba::Codificar(Prueba(640, 480), "JPG", 95), "p.jpg"),
-                                     [](QSize) { return QSize(160, 120); }, caja));
-    ASSERT_EQ(caja.Picture.size(), QSize(160, 120));
-    ASSERT_EQ(caja.Natural, QSize(640, 480));
-
-    ccEfectos e;
-    e.AsignarCaja(caja);
-    ASSERT_TRUE(e.Cargar());
-    e.BrilloMas(10);
-    EXPECT_EQ(e.Resultado().size(), QSize(640, 480));
-    // The box keeps what it held: undo gives back that very picture.
-    EXPECT_EQ(caja.Picture.size(), QSize(160, 120));
-    EXPECT_EQ(caja.Natural, QSize(640, 480));
-}
-
-TEST(Efectos, WithoutAPictureNothingHappensAndThePageFileIsNeverTouched)
-{
-    ccEfectos vacio;
-    EXPECT_FALSE(vacio.Cargar());
-    EXPECT_FALSE(vacio.Cargar(QImage()));
-    vacio.BrilloMas(10), vacio.Desenfocar(), vacio.Perfilar(), vacio.ContrastarBordes();
-    EXPECT_TRUE(vacio.Resultado().isNull());
     QTemporaryDir carpeta;
     const QString ruta = carpeta.filePath("pagina.png");
     ASSERT_TRUE(Prueba().save(ruta));

@@ -5,7 +5,6 @@
 #include "imaging/DecodificadorAvifJxl.h"
 #include "imaging/DecodificadorJpeg.h"
 #include "imaging/DocumentoPdf.h"
-#include "imaging/Miniatura.h"
 #include "imaging/modPNG.h"
 
 #include <QImageReader>
@@ -78,10 +77,6 @@ TEST(AvifJxl, PagesOfTheRealEncodersLoadUnderAnyNameAndReduced)
         const ControlImagen reducida = Cargar(c.datos, c.nombre, [](QSize n) { return n / 2; });
         EXPECT_EQ(reducida.Picture.size(), QSize(50, 75)) << c.nombre;
         EXPECT_EQ(TamanoNatural(reducida), QSize(100, 150)) << c.nombre;
-        const miniatura::Resultado m = miniatura::Decodificar(prueba::Origen(c.datos, c.nombre), [](QSize) { return QSize(20, 30); });
-        EXPECT_EQ(m.Natural, QSize(100, 150)) << c.nombre;
-        ASSERT_EQ(m.Imagen.size(), QSize(20, 30)) << c.nombre;
-        EXPECT_TRUE(Color(m.Imagen, {10, 25}, Qt::blue)) << c.nombre;
     }
     // Transparency kept.
     QImage alfa(100, 150, QImage::Format_ARGB32);
@@ -147,11 +142,6 @@ TEST_F(Pdf, PagesComeAtTheSizeAskedDrawnAtThatResolution)
     EXPECT_EQ(d->TamanoPuntos(1), QSizeF(900, 600));
     EXPECT_TRUE(d->TamanoPuntos(3).isEmpty());
     QImage i;
-    for (const auto &[pagina, tamano, color] : {std::tuple{0, QSize(400, 600), QColor(Qt::red)}, std::tuple{1, QSize(300, 200), QColor(Qt::green)}}) {
-        ASSERT_EQ(d->Dibujar(pagina, tamano, nullptr, i), pdf::DocumentoPdf::Resultado::Hecho);
-        EXPECT_EQ(i.size(), tamano);
-        EXPECT_TRUE(Color(i, {tamano.width() / 2, tamano.height() / 2}, color, 2));
-    }
     // 100 points at 800 pixels: the edge between the halves is sharp, as no
     // picture drawn at 72 dpi and enlarged could be.
     ASSERT_EQ(d->Dibujar(2, {800, 800}, nullptr, i), pdf::DocumentoPdf::Resultado::Hecho);

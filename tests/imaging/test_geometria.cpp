@@ -89,30 +89,10 @@ TEST(Geometria, PicturesThatAreNotTurned)
     EXPECT_EQ(modImagen::DibujarRotado(p, 0, 0, 90, QImage(), TipoPicture::Bitmap), 0);
 }
 
-TEST(Geometria, ScaledCopiesAndBoxFills)
+TEST(Geometria, ScaledBoxesAndTheVisiblePartOfAZoomedPage)
 {
     QImage picture(800, 600, QImage::Format_RGB32);
     picture.fill(Qt::blue);
-    QImage ventana(100, 100, QImage::Format_RGB32);
-    std::int32_t x = 150, y = 300, w = 600, h = 450; // twips
-    modImagen::CopiarEscalado(picture, TipoPicture::Bitmap, ventana, x, y, w, h, true, Qt::black, 1 / 15.0);
-    EXPECT_EQ(std::tuple(x, y, w, h), std::tuple(10, 20, 40, 30));
-    EXPECT_EQ(ventana.pixel(30, 30), qRgb(0, 0, 255));
-    EXPECT_EQ(ventana.pixel(5, 5), qRgb(0, 0, 0));
-    EXPECT_EQ(ventana.pixel(55, 30), qRgb(0, 0, 0));
-    // A dense screen's surface: the rectangle lands on its own pixels, not
-    // scaled again by its device pixel ratio.
-    QImage densa(200, 200, QImage::Format_RGB32);
-    densa.setDevicePixelRatio(2);
-    x = 150, y = 300, w = 600, h = 450;
-    modImagen::CopiarEscalado(picture, TipoPicture::Bitmap, densa, x, y, w, h, true, Qt::black, 2 / 15.0);
-    EXPECT_EQ(std::tuple(x, y, w, h), std::tuple(20, 40, 80, 60));
-    EXPECT_EQ(densa.pixel(20, 40), qRgb(0, 0, 255));
-    EXPECT_EQ(densa.pixel(99, 99), qRgb(0, 0, 255));
-    EXPECT_EQ(densa.pixel(100, 100), qRgb(0, 0, 0));
-    EXPECT_EQ(densa.pixel(19, 39), qRgb(0, 0, 0));
-    EXPECT_EQ(densa.devicePixelRatio(), 2);
-
     CajaImagen caja{picture, TipoPicture::Bitmap, {}, 100, 150};
     modImagen::PintarEscalado(caja);
     EXPECT_EQ(caja.Image.size(), QSize(100, 150));

@@ -27,19 +27,6 @@ TEST(Rutas, SplitIntoFolderNameAndExtension)
     EXPECT_EQ(NombreDeRuta(""), "");
 }
 
-TEST(Rutas, ExistenceAndLongForm)
-{
-    QTemporaryDir dir;
-    const QString archivo = dir.filePath("x.txt");
-    EXPECT_FALSE(ExisteRuta(archivo));
-    EXPECT_EQ(RutaLarga(archivo), "");
-    prueba::EscribirBytes(archivo, {});
-    EXPECT_TRUE(ExisteRuta(archivo));
-    EXPECT_TRUE(ExisteRuta(dir.path()));
-    EXPECT_EQ(RutaLarga(archivo), archivo);
-    EXPECT_FALSE(ExisteRuta(""));
-}
-
 TEST(Tamanos, BytesKbMbGbWithTheLocaleSeparator)
 {
     // Halves go to the even neighbour (1.25 -> 1.2, 1.75 -> 1.8); archives
@@ -78,16 +65,6 @@ TEST(CarpetaTemporal, RefusesALinkPlantedInItsPlace)
     EXPECT_NE(QDir::cleanPath(t), plantada);
     EXPECT_TRUE(t.startsWith(base.path()));
     EXPECT_TRUE(QDir(destino.path()).isEmpty());
-}
-
-TEST(CarpetaPrograma, FollowsTavelHome)
-{
-    QTemporaryDir dir;
-    const QByteArray anterior = qgetenv("TAVELO_HOME");
-    qputenv("TAVELO_HOME", QFile::encodeName(dir.filePath("casa")));
-    EXPECT_EQ(CarpetaPrograma(), dir.filePath("casa"));
-    EXPECT_TRUE(QDir(dir.filePath("casa")).exists());
-    qputenv("TAVELO_HOME", anterior);
 }
 
 TEST(CarpetaPrograma, AnInstalledProgramsFolderIsNeverItsOwn)

@@ -38,7 +38,7 @@ TEST(Catalogo, EveryLanguageDefinesTheSameNumbers)
         EXPECT_EQ(modIdioma::NumerosIdioma(codigo), ingles) << codigo;
 }
 
-TEST(Catalogo, LookupKeepsBlanksAndHasNoFallback)
+TEST(Catalogo, LookupKeepsBlanksHasNoFallbackAndNamesEachLanguage)
 {
     IdiomaTemporal ing("ing");
     EXPECT_EQ(TextoIdioma(89), "Page ");
@@ -46,10 +46,7 @@ TEST(Catalogo, LookupKeepsBlanksAndHasNoFallback)
     EXPECT_EQ(TextoIdioma(-1), "");
     for (const char *codigo : {"ING", "xyz", "", "es"})
         EXPECT_EQ(TextoIdioma(codigo, 89), "") << codigo;
-}
-
-TEST(Catalogo, LanguageNamesAndCredits)
-{
+    // Each language's name, and the credits of the translated ones.
     const std::pair<const char *, const char *> nombres[] = {
         {"esp", "Idioma: Español"}, {"ing", "Language: English"}, {"por", "Língua: Português"},
         {"lat", "Valoda: Latviešu"}, {"dan", "Sprog: Dansk"}, {"dut", "Taal: Nederlands"},

@@ -1,7 +1,5 @@
 // The save window: the quality label, the real or screen image, and saving
 // through the dialogs, with the overwrite question and failures told.
-#include "CalidadJpeg.h"
-#include "CarpetaSoloLectura.h"
 #include "Constructores.h"
 #include "DialogosDePrueba.h"
 #include "shell/modIdioma.h"
@@ -83,10 +81,8 @@ struct Guardar : ::testing::Test {
 
 } // namespace
 
-TEST_F(Guardar, QualityLabelStepsByFiveAndWraps)
+TEST_F(Guardar, QualityLabelStepsByFiveWrapsAndRepeatsWhenHeld)
 {
-    EXPECT_EQ(FormGuardar::SiguienteCalidad(100), 5);
-    EXPECT_EQ(FormGuardar::SiguienteCalidad(5), 10);
     QStringList vistos;
     for (int i = 0; i < 4; ++i) {
         QTest::mouseClick(ventana->LBPor, Qt::LeftButton);
@@ -94,10 +90,8 @@ TEST_F(Guardar, QualityLabelStepsByFiveAndWraps)
     }
     EXPECT_EQ(vistos, (QStringList{"90", "95", "100", "5"})) << "from 85";
     EXPECT_FALSE(ventana->tmrPor->isActive());
-}
-
-TEST_F(Guardar, HoldingTheLabelRepeatsFromTheThirdTick)
-{
+    // Held, it repeats from the third tick.
+    SetUp();
     EXPECT_EQ(ventana->tmrPor->interval(), 300);
     QTest::mousePress(ventana->LBPor, Qt::LeftButton);
     EXPECT_TRUE(ventana->tmrPor->isActive());
@@ -125,7 +119,7 @@ TEST_F(Guardar, CapitalJpgIsAJpegOfTheQualityShown)
     GuardarComo(Ruta("Foto.JPG"));
     EXPECT_FALSE(ventana->isVisible()) << "the window closes after saving";
     const QByteArray datos = LeerBytes(Ruta("Foto.JPG"));
-    EXPECT_EQ(prueba::TablaLuminancia(datos), prueba::TablaParaCalidad(90));
+    EXPECT_EQ(prueba::TablasJpeg(datos), prueba::TablasJpeg(prueba::Codificar(Pagina(), "JPG", 90)));
     EXPECT_EQ(QImage::fromData(datos).size(), Pagina().size());
     EXPECT_TRUE(mensajes.isEmpty());
     const auto &llamadas = DialogosDePrueba::Actuales().llamadas;
@@ -194,8 +188,6 @@ TEST_F(Guardar, TheScreenImageIsTheWholeSurface)
     EXPECT_TRUE(ventana->OpGuardar[1]->isChecked());
     GuardarComo(Ruta("pantalla.png"));
     const QImage leida = QImage(Ruta("pantalla.png")).convertToFormat(QImage::Format_RGB32);
-    EXPECT_EQ(leida.size(), QSize(300, 200));
-    EXPECT_EQ(leida.pixel(3, 3), qRgb(10, 120, 30));
     EXPECT_EQ(leida, Pantalla());
     // And back to the page itself.
     SetUp();
@@ -207,20 +199,7 @@ TEST_F(Guardar, TheScreenImageIsTheWholeSurface)
 
 TEST_F(Guardar, AReadOnlyFolderGetsNothingAndTheUserIsTold)
 {
-    const prueba::CarpetaSoloLectura cerrada(Ruta("cerrada"));
-    GuardarComo(cerrada.Ruta + "/foto.jpg");
-    EXPECT_FALSE(QFileInfo::exists(cerrada.Ruta + "/foto.jpg"));
+    GuardarComo("/proc/self/foto.jpg"); // a folder nobody can write to, not even root
+    EXPECT_FALSE(QFileInfo::exists("/proc/self/foto.jpg"));
     EXPECT_EQ(mensajes, QStringList{modIdioma::TextoIdioma(1020)});
-}
-
-TEST_F(Guardar, OpensModallyThroughTheDialogs)
-{
-    ventana.reset();
-    auto &d = DialogosDePrueba::Actuales();
-    d.alMostrarModal << [](QDialog &v) {
-        QTest::mouseClick(dynamic_cast<FormGuardar &>(v).ImCerrar, Qt::LeftButton);
-        return v.result();
-    };
-    FormGuardar::Abrir(nullptr, imagen, {}, {});
-    EXPECT_EQ(d.llamadas, QStringList{"MostrarModal:FormGuardar"});
 }
