@@ -7,12 +7,14 @@
 //
 // Without a display it runs offscreen. --dir keeps the drawn collection there.
 #include "archive/Archivo.h"
+#include "archive/ComicInfo.h"
 #include "constructores/Constructores.h"
 #include "collection/Coleccion.h"
 #include "collection/FormColeccion.h"
 #include "collection/Portada.h"
 #include "collection/ucListado.h"
 #include "documento/Documento.h"
+#include "documento/SeriesComics.h"
 #include "imaging/DecodificadorJpeg.h"
 #include "shell/modComDlg.h"
 #include "shell/modGeneral.h"
@@ -41,6 +43,7 @@ constexpr int PorCarpeta = 25;      // 5,000 comics
 constexpr int EstadosGuardados = 2500;
 constexpr qint64 BytesPortada = 2 * 1024 * 1024;
 constexpr int Vueltas = 15;
+constexpr int SeriesEnPantalla = 30;  // about as many rows as the browser shows
 
 double Mediana(std::vector<double> v)
 {
@@ -252,6 +255,8 @@ int main(int argc, char **argv)
         QCoreApplication::processEvents();
         const auto veces = Repetir(Vueltas, [&] {
             f.AbrirPortada(cbz);
+            while (f.PortadaPendiente()) // made on the decode pool
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
             f.PB->repaint();
         });
         std::printf("  a line chosen in the browser until its front page is painted %6.1f\n\n", Mediana(veces));
@@ -266,6 +271,54 @@ int main(int argc, char **argv)
             }));
         std::printf("list moved by one row and painted (ms)  median %.2f, slowest %.2f\n",
                     Mediana(pasos), *std::max_element(pasos.begin(), pasos.end()));
+    }
+    // The series beside the names: a folder of comics with a ComicInfo.xml,
+    // the browser opened until every row on screen shows its series; read
+    // from the comics, then from series.tvm in a new session, then from
+    // memory. The floor: each of those ComicInfo.xml read by itself.
+    {
+        const QString carpeta = raiz + "/series";
+        QDir().mkpath(carpeta);
+        for (int i = 1; i <= 2 * SeriesEnPantalla; ++i) {
+            const QByteArray xml = QStringLiteral("<ComicInfo><Series>Saga</Series><Number>%1</Number></ComicInfo>").arg(i).toUtf8();
+            constructores::EscribirZip(carpeta + QStringLiteral("/Saga %1.cbz").arg(i, 3, 10, QChar('0')),
+                                       {{"ComicInfo.xml", xml}, {"p1.jpg", pagina.left(1000)}, {"p2.jpg", pagina.left(1000)}});
+        }
+        int filas = 0;
+        const auto abrir = [&](Documento &d) {
+            d.RutaColeccion = carpeta;
+            return Medir([&] {
+                FormColeccion f(nullptr, d, {});
+                f.show();
+                filas = std::min(f.ucListado1->Filas(), f.ucListado1->getListCount());
+                const auto llenas = [&] {
+                    for (int i = 0; i < filas; ++i)
+                        if (f.ucListado1->Serie(i).isEmpty())
+                            return false;
+                    return true;
+                };
+                while (!llenas())
+                    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            });
+        };
+        std::vector<double> leidas, delArchivo, enMemoria;
+        for (int i = 0; i < 5; ++i) {
+            QFile::remove(SeriesComics::RutaPorDefecto());
+            Documento nuevo;
+            leidas.push_back(abrir(nuevo));
+            nuevo.Obreros().EsperarInactiva(); // series.tvm written
+            Documento otro;
+            delArchivo.push_back(abrir(otro));
+            enMemoria.push_back(abrir(otro));
+        }
+        const double suelo = Mediana(Repetir(5, [&] {
+            for (int i = 1; i <= filas; ++i)
+                archivo::LeerComicInfoDe(carpeta + QStringLiteral("/Saga %1.cbz").arg(i, 3, 10, QChar('0')));
+        }));
+        std::printf("series of the %d rows on screen, browser opened until all shown (ms)  median of 5\n"
+                    "  read from the comics %.1f, from series.tvm %.1f, from memory %.1f; "
+                    "their ComicInfo.xml read one after another %.1f\n",
+                    filas, Mediana(leidas), Mediana(delArchivo), Mediana(enMemoria), suelo);
     }
     const QStringList despues = QDir(modGeneral::CarpetaTemporal()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     qlonglong nuevos = 0;

@@ -284,6 +284,7 @@ FormColeccion::FormColeccion(QWidget *dueno, Documento &documento, AbrirComicEnV
     connect(ucListado1, &ucListado::LBClick, this, &FormColeccion::SeleccionCambiada);
     connect(ucListado1, &ucListado::LBDblClick, this, &FormColeccion::AbrirComic);
     connect(ucListado1, &ucListado::ImageClick, this, &FormColeccion::EstadoCambiado);
+    connect(ucListado1, &ucListado::FilasCambiadas, this, &FormColeccion::PedirSeries);
     MouseWheel1 = new MouseWheel(this);
     connect(MouseWheel1, &MouseWheel::WheelMove, this,
             [this](bool abajo) { ucListado1->ScrollManual(abajo ? 1 : -1); });
@@ -309,6 +310,10 @@ FormColeccion::~FormColeccion()
 {
     buzon_->Cerrar();
     doc_.Obreros().Retirar(portada_);
+    doc_.Obreros().Retirar(series_);
+    // What was learnt is kept for the next time, written off this thread.
+    doc_.Obreros().Encargar(Cuadrilla::Prioridad::Portada,
+                            [series = doc_.Series()](Cuadrilla::Trabajo &) { series->Guardar(); });
 }
 
 void FormColeccion::PonerTextos()
@@ -350,6 +355,9 @@ void FormColeccion::ElegirRaiz()
 void FormColeccion::ListarComics()
 {
     ListaComics = coleccion::ListarComics(doc_.RutaColeccion);
+    doc_.Obreros().Retirar(series_);
+    ++listas_;
+    seriesLeidas_.assign(std::size_t(ListaComics.size()), false);
     LBRoot->setText(doc_.RutaColeccion);
     LBTitulo->setText(TextoIdioma(66) + QStringLiteral(" (%1)").arg(ListaComics.size()));
     if (ListaComics.isEmpty()) {
@@ -381,6 +389,43 @@ void FormColeccion::ListarComics()
     ucListado1->setProgreso(progreso);
     LBVacio->hide();
     ucListado1->show();
+}
+
+void FormColeccion::PedirSeries()
+{
+    doc_.Obreros().Retirar(series_);
+    std::vector<std::pair<int, QString>> faltan;
+    const int desde = ucListado1->PrimeraFila();
+    const int hasta = std::min(desde + ucListado1->Filas(), int(seriesLeidas_.size()));
+    for (int i = desde; i < hasta; ++i)
+        if (!seriesLeidas_[std::size_t(i)])
+            faltan.emplace_back(i, ListaComics[i].Ruta);
+    if (faltan.empty())
+        return;
+    FormColeccion *yo = this; // only inside what the mailbox delivers
+    Cuadrilla::Opciones o;
+    o.Cedible = o.Reanudable = true; // known ones come back at once from the series kept
+    series_ = doc_.Obreros().Encargar(
+        Cuadrilla::Prioridad::Portada,
+        [buzon = buzon_, yo, lista = listas_, faltan, series = doc_.Series()](Cuadrilla::Trabajo &t) {
+            for (const auto &f : faltan) {
+                if (t.Detener().load())
+                    return;
+                buzon->Enviar([yo, lista, item = f.first, serie = series->De(f.second)] {
+                    yo->PonerSerie(lista, item, serie);
+                });
+            }
+        },
+        std::move(o));
+}
+
+void FormColeccion::PonerSerie(int lista, int item, const QString &serie)
+{
+    if (lista != listas_ || item < 0 || std::size_t(item) >= seriesLeidas_.size())
+        return;
+    seriesLeidas_[std::size_t(item)] = true;
+    if (!serie.isEmpty())
+        ucListado1->setSerie(item, serie);
 }
 
 void FormColeccion::MostrarVacio()

@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class MouseWheel;
 class QFrame;
@@ -105,6 +106,9 @@ public:
     void LlenarFiltro();
     void FiltrarCarpeta(int linea);
     void SeleccionCambiada();
+    // The series of the comics on screen whose series is not known yet, read
+    // on the decode pool; the rows show them as they come.
+    void PedirSeries();
     void AbrirComic();
     void EstadoCambiado();
     void AbrirControl();
@@ -162,6 +166,7 @@ private:
     void Arrastrar(PortadaArrastrable *origen);
     bool EsPrefe(const QString &ruta) const;
     void AbrirEnVisor(const QString &ruta);
+    void PonerSerie(int lista, int item, const QString &serie);
 
     Documento &doc_;
     AbrirComicEnVisor abrirComic_;
@@ -170,6 +175,9 @@ private:
     std::shared_ptr<Buzon> buzon_;
     Cuadrilla::Ficha portada_;
     QString portadaPedida_;          // the comic whose front page is on its way
+    Cuadrilla::Ficha series_;
+    int listas_ = 0;                 // lists shown so far: a series for an older one is dropped
+    std::vector<bool> seriesLeidas_; // by item of the list
 };
 
 class Comandos;

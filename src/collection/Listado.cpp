@@ -29,6 +29,11 @@ QList<int> TopesFilas(int alto)
     return topes;
 }
 
+QString TextoFila(const QString &nombre, const QString &serie)
+{
+    return serie.isEmpty() ? nombre : nombre + QStringLiteral(" \u2014 ") + serie;
+}
+
 int AnchoNombre(int ancho)
 {
     return std::max(0, ancho - AnchoScroll - IzquierdaFila - 40);

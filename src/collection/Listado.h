@@ -3,6 +3,7 @@
 // for lists longer than a 16-bit scroll bar, moving by whole items, and the
 // read states a marker steps through. Twips throughout.
 #include <QList>
+#include <QString>
 
 #include <cstdint>
 
@@ -25,6 +26,10 @@ enum Estado : int { NoLeido = 0, Leido = 1, Leyendo = 2 };
 // The tops of the rows that fit in a surface `alto` high; the first row is
 // always there.
 QList<int> TopesFilas(int alto);
+
+// What a row shows: the comic's name, then what its ComicInfo.xml says of
+// it ("Series #Number") when that is known.
+QString TextoFila(const QString &nombre, const QString &serie);
 
 // The width of a row's name on a surface `ancho` wide.
 int AnchoNombre(int ancho);

@@ -109,6 +109,7 @@ void ucListado::setList(const QStringList &nombres, const QList<int> &estados)
     Estados = estados;
     Estados.resize(Nombres.size());
     Progresos.clear();
+    Series.clear();
     CrearFilas();
     primeraFila_ = 0;
     ConfigurarScroll();
@@ -118,6 +119,17 @@ void ucListado::setList(const QStringList &nombres, const QList<int> &estados)
     seleccion_ = Nombres.isEmpty() ? -1 : 0;
     resaltada_ = -1;
     PB->update();
+    emit FilasCambiadas();
+}
+
+void ucListado::setSerie(int item, const QString &serie)
+{
+    if (item < 0 || item >= Nombres.size())
+        return;
+    Series.resize(Nombres.size());
+    Series[item] = serie;
+    if (item >= primeraFila_ && item < primeraFila_ + topes_.size())
+        PB->update(RectNombre(item - primeraFila_));
 }
 
 void ucListado::setProgreso(const QStringList &progreso)
@@ -172,6 +184,7 @@ void ucListado::MostrarDesde(int valor)
 {
     primeraFila_ = listado::PrimeraFilaDe(valor, scroll_);
     PB->update();
+    emit FilasCambiadas();
 }
 
 void ucListado::ScrollManual(int delta)
@@ -187,6 +200,12 @@ void ucListado::ScrollManual(int delta)
         VScroll->setValue(p.Valor);
     }
     PB->update();
+    emit FilasCambiadas();
+}
+
+QString ucListado::Texto(int item) const
+{
+    return listado::TextoFila(Nombres[item], Series.value(item));
 }
 
 bool ucListado::FilaConItem(int fila) const
@@ -215,7 +234,7 @@ QRect ucListado::RectMarcador(int fila) const
 
 QString ucListado::TextoFila(int fila) const
 {
-    return FilaConItem(fila) ? Nombres[primeraFila_ + fila] + u' ' : QString();
+    return FilaConItem(fila) ? Texto(primeraFila_ + fila) + u' ' : QString();
 }
 
 QString ucListado::TooltipMarcador(int fila) const
@@ -315,7 +334,7 @@ void ucListado::Pintar(QPainter &g)
             caja.setRight(caja.right() - g.fontMetrics().horizontalAdvance(progreso) - MargenTexto);
         }
         g.drawText(caja, Qt::AlignVCenter | Qt::AlignLeft,
-                   g.fontMetrics().elidedText(Nombres[item], Qt::ElideRight, caja.width()));
+                   g.fontMetrics().elidedText(Texto(item), Qt::ElideRight, caja.width()));
         g.drawPixmap(RectMarcador(fila).topLeft(), marcadores_[listado::EstadoMostrado(Estados[item])]);
     }
 }
@@ -335,6 +354,7 @@ bool ucListado::eventFilter(QObject *objeto, QEvent *evento)
         // Rows follow the surface's height, and so does the scroll range.
         CrearFilas();
         ConfigurarScroll();
+        emit FilasCambiadas();
         break;
     case QEvent::Paint: {
         QPainter g(PB);
@@ -387,7 +407,7 @@ bool ucListado::eventFilter(QObject *objeto, QEvent *evento)
             texto = TooltipMarcador(s.Fila);
         } else if (s.Donde == Parte::Nombre) {
             // A name cut short shows whole.
-            const QString nombre = Nombres[primeraFila_ + s.Fila];
+            const QString nombre = Texto(primeraFila_ + s.Fila);
             const QRect n = RectNombre(s.Fila).adjusted(MargenTexto, 0, -MargenTexto, 0);
             if (PB->fontMetrics().horizontalAdvance(nombre) > n.width())
                 texto = nombre;

@@ -43,6 +43,10 @@ public:
     // A short text at the right end of each row ("37/120"); empty: none.
     void setProgreso(const QStringList &progreso);
     QString Progreso(int item) const { return Progresos.value(item); }
+    // What the comic's ComicInfo.xml says of it, shown after its name; it
+    // comes as rows come on screen, so it is given one item at a time.
+    void setSerie(int item, const QString &serie);
+    QString Serie(int item) const { return Series.value(item); }
     // Leaves only the first row.
     void DescargarObjetos();
     // Moves the list by `delta` items (only while it has a scroll bar).
@@ -75,6 +79,8 @@ signals:
     void LBClick();
     void LBDblClick();
     void ImageClick();
+    // The rows on screen show other items: from PrimeraFila, Filas of them.
+    void FilasCambiadas();
 
 protected:
     void resizeEvent(QResizeEvent *evento) override;
@@ -95,6 +101,7 @@ private:
     void ClicMarcador(int fila);
     void Pulsar(const Sitio &s, bool doble);
     bool FilaConItem(int fila) const;
+    QString Texto(int item) const;
     Sitio SitioEn(QPoint p) const;
     void Pintar(QPainter &g);
     int AltoTwips() const;
@@ -103,6 +110,7 @@ private:
     QStringList Nombres;
     QList<int> Estados;
     QStringList Progresos;
+    QStringList Series;          // empty until the first one comes
     QList<int> topes_;           // twips
     listado::Scroll scroll_;
     int primeraFila_ = 0;

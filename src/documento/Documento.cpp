@@ -209,6 +209,13 @@ QString ExtensionSegunContenido(const QString &ruta, const QString &ext)
     return nueva;
 }
 
+std::shared_ptr<SeriesComics> Documento::Series()
+{
+    if (!series_)
+        series_ = std::make_shared<SeriesComics>(SeriesComics::RutaPorDefecto());
+    return series_;
+}
+
 MemoriaComics &Documento::Memoria()
 {
     if (!memoria_)

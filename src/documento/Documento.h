@@ -7,6 +7,7 @@
 #include "documento/FuentePaginas.h"
 #include "documento/MemoriaComics.h"
 #include "documento/PreparadorPaginas.h"
+#include "documento/SeriesComics.h"
 
 #include <QObject>
 #include <QString>
@@ -106,6 +107,9 @@ public:
     bool GuardarMarcadores() const;
     // What each comic was left with, read on first use.
     MemoriaComics &Memoria();
+    // The series of each comic, for lists of comics; shared with the jobs
+    // that read them.
+    std::shared_ptr<SeriesComics> Series();
 
 signals:
     void Abierto();
@@ -116,6 +120,7 @@ private:
 
     std::optional<Candidato> adelanto_;
     std::unique_ptr<MemoriaComics> memoria_;
+    std::shared_ptr<SeriesComics> series_;
     std::shared_ptr<FuentePaginas> fuente_;
     archivo::InfoComic info_;
     int portada_ = 1;

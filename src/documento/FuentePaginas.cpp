@@ -420,7 +420,8 @@ private:
 
 } // namespace
 
-std::shared_ptr<FuentePaginas> FuentePaginas::Para(const QString &ruta, const QString &extMayusculas)
+std::shared_ptr<FuentePaginas> FuentePaginas::Para(const QString &ruta, const QString &extMayusculas,
+                                                   std::size_t presupuesto)
 {
     // A folder is read as if its first picture had been given.
     if (QFileInfo(ruta).isDir()) {
@@ -435,7 +436,7 @@ std::shared_ptr<FuentePaginas> FuentePaginas::Para(const QString &ruta, const QS
     case ClaseDocumento::Zip:
         return std::make_shared<FuenteZip>(ruta);
     case ClaseDocumento::Libre:
-        return std::make_shared<FuenteLibre>(ruta, PresupuestoPasada);
+        return std::make_shared<FuenteLibre>(ruta, presupuesto);
     case ClaseDocumento::Pdf:
         return std::make_shared<FuentePdf>(ruta);
     case ClaseDocumento::Imagenes:

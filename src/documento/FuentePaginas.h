@@ -27,8 +27,9 @@ public:
     static constexpr std::size_t PresupuestoPasada = 80u * 1024 * 1024;
 
     // The source for a document path: a folder's pictures, else chosen by
-    // the upper-cased extension.
-    static std::shared_ptr<FuentePaginas> Para(const QString &ruta, const QString &extMayusculas);
+    // the upper-cased extension. `presupuesto`: what a 7z or tar pass keeps.
+    static std::shared_ptr<FuentePaginas> Para(const QString &ruta, const QString &extMayusculas,
+                                               std::size_t presupuesto = PresupuestoPasada);
     // An archive read as what its content is, RAR, ZIP, 7z or tar, whatever its name
     // says (the collection's covers); null for anything else.
     static std::shared_ptr<FuentePaginas> ParaContenido(const QString &ruta);

@@ -428,7 +428,7 @@ std::vector<pliegos::Pliego> EstadoVista::Pliegos() const
 {
     std::vector<QSize> t = tamanos_;
     t.resize(std::size_t(std::max(doc_.NumeroPaginas(), 0)));
-    return pliegos::Emparejar(t, {true, bDesplazado_});
+    return pliegos::Emparejar(t, {true, bDesplazado_}, pliegos::MarcadasDobles(doc_.Info(), int(t.size())));
 }
 
 void EstadoVista::AnotarTamano(int pagina, const ControlImagen &c)

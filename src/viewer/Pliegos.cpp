@@ -4,16 +4,29 @@
 
 namespace pliegos {
 
-bool EsDoble(QSize tamano)
+bool EsDoble(QSize tamano, bool marcada)
 {
-    return tamano.isValid() && tamano.width() > tamano.height();
+    return marcada || (tamano.isValid() && tamano.width() > tamano.height());
 }
 
-std::vector<Pliego> Emparejar(const std::vector<QSize> &tamanos, const Reglas &reglas)
+std::vector<bool> MarcadasDobles(const archivo::InfoComic &info, int paginas)
+{
+    std::vector<bool> marcadas(std::size_t(std::max(paginas, 0)));
+    for (const archivo::PaginaComic &p : info.Paginas)
+        if (p.Doble && p.Imagen >= 0 && p.Imagen < paginas)
+            marcadas[std::size_t(p.Imagen)] = true;
+    return marcadas;
+}
+
+std::vector<Pliego> Emparejar(const std::vector<QSize> &tamanos, const Reglas &reglas,
+                              const std::vector<bool> &marcadas)
 {
     std::vector<Pliego> pliegos;
     const int n = int(tamanos.size());
-    auto doble = [&](int pagina) { return EsDoble(tamanos[std::size_t(pagina - 1)]); };
+    auto doble = [&](int pagina) {
+        const std::size_t i = std::size_t(pagina - 1);
+        return EsDoble(tamanos[i], i < marcadas.size() && marcadas[i]);
+    };
     // The shift leaves alone the first single page that would open a pair.
     int desplazada = 0;
     if (reglas.Desplazado) {

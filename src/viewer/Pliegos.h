@@ -1,6 +1,7 @@
 #pragma once
 // Which pages are shown together in two-page mode when pages are paired by
 // their shape, and where the two halves go. Plain functions over page sizes.
+#include "archive/ComicInfo.h"
 #include "imaging/Diseno.h"
 
 #include <QSize>
@@ -24,12 +25,18 @@ struct Reglas {
     bool Desplazado = false; // the first pair after the cover starts one page later
 };
 
-// A page wider than high is a double page: always alone.
-bool EsDoble(QSize tamano);
+// A page wider than high, or one the comic marks as a double page, is a
+// double page: always alone.
+bool EsDoble(QSize tamano, bool marcada = false);
 
-// The spreads of pages whose sizes are `tamanos` (page 1 first). A size
-// not known yet (empty) counts as a single page.
-std::vector<Pliego> Emparejar(const std::vector<QSize> &tamanos, const Reglas &reglas);
+// Which of `paginas` pages the ComicInfo.xml marks DoublePage (page 1 first).
+std::vector<bool> MarcadasDobles(const archivo::InfoComic &info, int paginas);
+
+// The spreads of pages whose sizes are `tamanos` (page 1 first), `marcadas`
+// those marked double (missing ones are not). A size not known yet (empty)
+// counts as a single page.
+std::vector<Pliego> Emparejar(const std::vector<QSize> &tamanos, const Reglas &reglas,
+                              const std::vector<bool> &marcadas = {});
 // The spread that holds `pagina` (1-based; out of range: the nearest end).
 Pliego PliegoDe(const std::vector<Pliego> &pliegos, int pagina);
 // The spread `paso` (1 or -1) away, wrapping at both ends as pages do.

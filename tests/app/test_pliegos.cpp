@@ -11,13 +11,22 @@ using namespace pliegos;
 
 namespace {
 
-// "P" a single page, "D" a double page (wider than high), "?" not known yet.
+// "P" a single page, "D" a double page (wider than high), "M" a single page
+// marked double, "?" not known yet.
 std::vector<QSize> Tamanos(const char *formas)
 {
     std::vector<QSize> t;
     for (const char *c = formas; *c; ++c)
-        t.push_back(*c == 'D' ? QSize(2400, 1800) : *c == 'P' ? QSize(1200, 1800) : QSize());
+        t.push_back(*c == 'D' ? QSize(2400, 1800) : *c == 'P' || *c == 'M' ? QSize(1200, 1800) : QSize());
     return t;
+}
+
+std::vector<bool> Marcadas(const char *formas)
+{
+    std::vector<bool> m;
+    for (const char *c = formas; *c; ++c)
+        m.push_back(*c == 'M');
+    return m;
 }
 
 QString Nombre(const Pliego &p)
@@ -47,10 +56,12 @@ TEST(Pliegos, PairsFollowTheShapeOfThePages)
         {"PDPPPP", true, true, "1 2 3 4-5 6"},        // the shift passes over a double page
         {"PPP?PP", true, false, "1 2-3 4-5 6"},       // not known yet: single
         {"P", true, false, "1"},
+        {"PPPMPPP", true, false, "1 2-3 4 5-6 7"},    // marked double though not wider
+        {"PMPPPP", true, true, "1 2 3 4-5 6"},
     };
     for (const auto &c : casos) {
         SCOPED_TRACE(c.formas);
-        const std::vector<Pliego> todos = Emparejar(Tamanos(c.formas), {c.portada, c.desplazado});
+        const std::vector<Pliego> todos = Emparejar(Tamanos(c.formas), {c.portada, c.desplazado}, Marcadas(c.formas));
         QStringList leidos;
         for (const Pliego &p : todos)
             leidos << Nombre(p);
@@ -69,6 +80,15 @@ TEST(Pliegos, PairsFollowTheShapeOfThePages)
         for (int p = 1; p <= n; ++p)
             EXPECT_TRUE(PliegoDe(todos, p).Contiene(p)) << p;
     }
+}
+
+TEST(Pliegos, TheComicInfoMarksItsDoublePagesByTheirPlace)
+{
+    archivo::InfoComic info;
+    for (int imagen : {1, 3, 9, -1})
+        info.Paginas.push_back({imagen, 1, imagen != 3});
+    EXPECT_EQ(MarcadasDobles(info, 4), std::vector<bool>({false, true, false, false}));
+    EXPECT_TRUE(MarcadasDobles(info, 0).empty());
 }
 
 TEST(Pliegos, TwoPagesMeetAtTheSpineAndAreCentredTogether)

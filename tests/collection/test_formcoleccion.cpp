@@ -5,6 +5,7 @@
 #include "collection/FormColeccionControl.h"
 #include "collection/ucListado.h"
 #include "documento/Documento.h"
+#include "documento/SeriesComics.h"
 
 #include <QListWidget>
 #include <QScrollBar>
@@ -303,6 +304,54 @@ TEST_F(Coleccion, TheWheelScrollsTheList)
     EXPECT_EQ(f.ucListado1->PrimeraFila(), 2);
     rueda(120);
     EXPECT_EQ(f.ucListado1->PrimeraFila(), 1);
+}
+
+TEST_F(Coleccion, RowsOnScreenShowTheSeriesTheirComicInfoGivesReadOnceAFile)
+{
+    const auto conSerie = [&](const QString &nombre, const QByteArray &serie) {
+        ASSERT_TRUE(prueba::EscribirZip(raiz + nombre, {{"ComicInfo.xml", "<ComicInfo><Series>" + serie
+                                                                             + "</Series><Number>1</Number></ComicInfo>"},
+                                                         {"01.jpg", prueba::PaginaDeColor(prueba::Rojo, {60, 90})}}));
+    };
+    conSerie("/hero 02.cbz", "Hero");
+    for (int i = 0; i < 60; ++i)
+        prueba::Vacio(raiz + QStringLiteral("/Marvel/m%1.cbz").arg(i, 2, 10, QChar('0')));
+    conSerie("/Marvel/m59.cbz", "Lejos");
+    QFile::remove(SeriesComics::RutaPorDefecto());
+    const auto esperar = [](Documento &d) {
+        d.Obreros().EsperarInactiva();
+        QCoreApplication::processEvents();
+    };
+    int lejos = 0;
+    {
+        FormColeccion f(nullptr, documento, Apuntar());
+        f.show();
+        esperar(documento);
+        EXPECT_EQ(f.ucListado1->TextoFila(1), "hero 02.cbz \u2014 Hero #1 ");
+        EXPECT_EQ(f.ucListado1->TextoFila(0), "Hero 01.cbz "); // it has none
+        while (f.ListaComics[lejos].Nombre != "m59.cbz")
+            ++lejos;
+        EXPECT_EQ(f.ucListado1->Serie(lejos), ""); // not read before it is on screen
+        f.ucListado1->ScrollManual(lejos);
+        esperar(documento);
+        EXPECT_EQ(f.ucListado1->Serie(lejos), "Lejos #1");
+    }
+    esperar(documento);
+    // A comic changed since is read again; one as it was comes from the file.
+    QString kept = prueba::LeerTexto(SeriesComics::RutaPorDefecto());
+    ASSERT_TRUE(kept.contains("Lejos #1"));
+    prueba::EscribirBytes(SeriesComics::RutaPorDefecto(), kept.replace("Lejos #1", "Kept #1").toUtf8());
+    conSerie("/hero 02.cbz", "Other Hero");
+    Documento otro;
+    otro.RutaColeccion = raiz;
+    FormColeccion g(nullptr, otro, Apuntar());
+    g.show();
+    g.ucListado1->ScrollManual(lejos - 1);
+    esperar(otro);
+    EXPECT_EQ(g.ucListado1->Serie(lejos), "Kept #1");
+    g.ucListado1->ScrollManual(-lejos);
+    esperar(otro);
+    EXPECT_EQ(g.ucListado1->Serie(1), "Other Hero #1");
 }
 
 TEST_F(Coleccion, AStateFileThatCannotBeReadIsNeverReplaced)

@@ -192,6 +192,19 @@ TEST_F(Documentos, SevenZipAndTarComicsOpenByNameOrByContentAndUnpackEachPageOnc
         ASSERT_TRUE(QFile::rename(Ruta("fuera"), Ruta(n)));
     }
     EXPECT_EQ(d.Abrir(Ruta("cortado.cb7")).Razon, Motivo::Roto);
+    // Over its budget a pass keeps nothing: pages asked in order come from
+    // the one pass going on (the file replaced under it stays open), a page
+    // behind it starts a new pass.
+    const auto fuente = FuentePaginas::Para(Ruta("s.cb7"), "CB7", 0);
+    const QStringList nombres = fuente->Listar().Paginas;
+    QByteArray b;
+    ASSERT_EQ(fuente->Leer(nombres[0], b), Motivo::Ninguno);
+    ASSERT_TRUE(prueba::Escribir7z(Ruta("otro.cb7"), prueba::PaginasNumeradas(6, [](int i) { return Pagina(10 + i); })));
+    ASSERT_TRUE(QFile::remove(Ruta("s.cb7")) && QFile::rename(Ruta("otro.cb7"), Ruta("s.cb7")));
+    for (int p : {2, 4, 6, 1}) {
+        ASSERT_EQ(fuente->Leer(nombres[p - 1], b), Motivo::Ninguno) << p;
+        EXPECT_EQ(b, p == 1 ? Pagina(11) : entradas[std::size_t(p - 1)].Datos) << p;
+    }
     for (const auto &[n, ext] : {std::pair{"siete.cbz", "cb7"}, std::pair{"tar.cbr", "cbt"}}) {
         EXPECT_EQ(d.Abrir(Ruta(n)).Razon, Motivo::NoEsComic) << n;
         EXPECT_EQ(ExtensionSegunContenido(Ruta(n), modGeneral::ExtensionDeRuta(n).toUpper()), ext);
