@@ -52,6 +52,11 @@ protected:
         const auto e = d.Preparador().Obtener(p);
         return e && e->Lista() ? NumeroDe(e->Imagen) : -1;
     }
+    // Until the page the view asked for is on its way no longer.
+    static void Esperar(const EstadoVista &v)
+    {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return v.PaginaCargada(); }, 30000));
+    }
 
     QTemporaryDir tmp;
     Documento d;
@@ -294,8 +299,10 @@ TEST_F(Documentos, APasswordIsAskedOncePerDocumentAndKeptInMemoryOnly)
         dialogos.llamadas.clear();
         dialogos.respuestasTexto = c.respuestas;
         // Forwards and back: only the first page asks.
-        for (int pagina : {1, 2, 3, 2, 1})
+        for (int pagina : {1, 2, 3, 2, 1}) {
             v.IrAPagina(pagina);
+            Esperar(v);
+        }
         QStringList preguntas;
         for (const QString &l : dialogos.llamadas)
             preguntas << l.section(':', 1, -2);
@@ -436,6 +443,7 @@ TEST_F(Documentos, TheViewTurnsPagesWithoutAWindow)
     int dibujos = 0;
     QObject::connect(&v, &EstadoVista::DibujoPedido, [&] { ++dibujos; });
     v.IrAPagina(5);
+    Esperar(v);
     EXPECT_EQ(NumeroDe(v.Imagen()), 5);
     EXPECT_EQ(v.PaginaActual(), 5);
     v.PasarPagina(true, false); // after the last page comes the first
@@ -443,6 +451,7 @@ TEST_F(Documentos, TheViewTurnsPagesWithoutAWindow)
     v.PasarPagina(false, false);
     EXPECT_EQ(v.PaginaActual(), 5);
     v.PasarPagina(true, true); // Shift: the first page
+    Esperar(v);
     EXPECT_EQ(NumeroDe(v.Imagen()), 1);
     EXPECT_GT(dibujos, 0);
     // Two pages: the spread leaves the page on its second half, and turning
@@ -450,8 +459,10 @@ TEST_F(Documentos, TheViewTurnsPagesWithoutAWindow)
     v.PonerDosPaginas();
     v.IrAPagina(2);
     EXPECT_EQ(v.PaginaActual(), 3);
+    Esperar(v);
     EXPECT_EQ(NumeroDe(v.Imagen2()), 3);
     v.PasarPagina(false, false);
+    Esperar(v);
     EXPECT_EQ(NumeroDe(v.Imagen()), 1);
 }
 
@@ -515,8 +526,10 @@ TEST_F(Documentos, EightPngPagesOfHugeChunksTurnedQuicklyStayWithinMemory)
     EstadoVista v(d);
     v.PonerVentana({800 * 15, 600 * 15}, 1.0 / 15);
     PicoDesdeAntesMb();
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < 8; ++i) {
         v.PasarPagina(true, false);
+        Esperar(v);
+    }
     d.Preparador().EsperarInactivo();
     EXPECT_LT(PicoDesdeAntesMb(), 512);
 }
@@ -536,6 +549,7 @@ TEST_F(Documentos, TwoPagesPairedByShape)
     v.PonerDosPaginas();
     // What the screen shows, left to right, and what the label says.
     auto pantalla = [&] {
+        Esperar(v);
         const ControlImagen &a = v.Imagen(), &b = v.Imagen2();
         if (b.Picture.isNull())
             return QString::number(NumeroDe(a)) + '=' + v.RotuloPagina(v.PaginaActual());
@@ -623,6 +637,7 @@ TEST_F(Documentos, AFolderOfFortyThousandPicturesOpensPastPage32767)
     v.PonerVentana({800 * 15, 600 * 15}, 1.0 / 15);
     for (int p : {40000, 32768}) {
         EXPECT_TRUE(v.IrAPagina(p));
+        Esperar(v);
         EXPECT_EQ(v.PaginaActual(), p);
         EXPECT_EQ(NumeroDe(v.Imagen()), p == 32768 ? 1 : 2);
     }

@@ -89,8 +89,8 @@ TEST_F(Bocadillo, QHidesTheViewerAndADoubleClickBringsItBackAsItWas)
     QTest::mouseDClick(globo->LBInv, Qt::LeftButton);
     QTest::mouseRelease(globo->LBInv, Qt::LeftButton); // the viewer comes back with it
     EXPECT_TRUE(f->isVisible());
-    EXPECT_EQ(f->Vista().PaginaActual(), 3);
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 3);
+    EXPECT_EQ(Vista().PaginaActual(), 3);
+    EXPECT_EQ(NumeroDe(Vista().Imagen()), 3);
     // Gone once the loop turns.
     EXPECT_TRUE(QTest::qWaitFor([&] { return Ventana("FormBocadillo") == nullptr; }, 2000));
 }
@@ -116,7 +116,7 @@ TEST_F(Bocadillo, ADropOpensTheFirstFileItTakesAndIgnoresOthers)
     EXPECT_TRUE(f->isVisible());
     EXPECT_FALSE(globo->isVisible());
     EXPECT_EQ(f->Doc().RutaActual, tmp.filePath("otro.cbz"));
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 7);
+    EXPECT_EQ(NumeroDe(Vista().Imagen()), 7);
     EXPECT_TRUE(f->Ordenes().Marcador.isEmpty());
 }
 
@@ -133,5 +133,5 @@ TEST_F(Bocadillo, EveryTypeTheOpenDialogOffersIsTaken)
     EXPECT_TRUE(Soltar(*globo, {png}));
     EXPECT_TRUE(f->isVisible());
     EXPECT_EQ(f->Doc().NumeroPaginas(), 1);
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 5);
+    EXPECT_EQ(NumeroDe(Vista().Imagen()), 5);
 }

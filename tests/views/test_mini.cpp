@@ -40,7 +40,7 @@ protected:
                                prueba::PaginaNumero(i, i == 1 ? tamano : QSize(60, 80))});
         ASSERT_TRUE(prueba::EscribirZip(tmp.filePath(nombre), paginas));
         f->AbrirArchivo(tmp.filePath(nombre), true);
-        ASSERT_EQ(f->Doc().NumeroPaginas(), n);
+        ASSERT_EQ(Vista().Doc().NumeroPaginas(), n);
     }
     // F10; `accion` runs once the grid is complete (or comes from the cache).
     bool ConMini(const std::function<void(FormMini &)> &accion, bool esperar = true)
@@ -136,7 +136,7 @@ TEST_F(Mini, OnePageFillsTheWindowLessTheMarginsOverTheDarkenedScreen)
 TEST_F(Mini, TenPagesFillAFourByFourGridInPageOrderWithAHoverFrame)
 {
     Comic(10);
-    f->Vista().IrAPagina(6);
+    Vista().IrAPagina(6);
     std::vector<int> orden;
     ASSERT_TRUE(ConVentana<FormMini>(F10, [&](FormMini &v) {
         v.AlColocar = [&](int i) { orden.push_back(i); };
@@ -232,7 +232,7 @@ TEST_F(Mini, ClosingAFreshGridWritesTheCacheWhichTheSameArchiveUsesUntilTouched)
 {
     Comic(7);
     f->Form_KeyUp(' ', 0);
-    ASSERT_EQ(f->Vista().PaginaActual(), 2);
+    ASSERT_EQ(Vista().PaginaActual(), 2);
     std::vector<Rect> fichas;
     QColor fondoCerrar, fondoAnillo;
     QPoint cerrar, anillo;
@@ -247,8 +247,8 @@ TEST_F(Mini, ClosingAFreshGridWritesTheCacheWhichTheSameArchiveUsesUntilTouched)
         v.ImCerrar->click();
     }));
     // The close button: the current page stays.
-    EXPECT_EQ(f->Vista().PaginaActual(), 2);
-    EXPECT_FALSE(f->Vista().Imagen().Picture.isNull());
+    EXPECT_EQ(Vista().PaginaActual(), 2);
+    EXPECT_FALSE(Vista().Imagen().Picture.isNull());
 
     const QString base = Base();
     EXPECT_EQ(base, modGeneral::CarpetaTemporal() + "xc.cbz");
@@ -279,9 +279,9 @@ TEST_F(Mini, ClosingAFreshGridWritesTheCacheWhichTheSameArchiveUsesUntilTouched)
         QTest::mouseDClick(&v, Qt::LeftButton, {}, Centro(v.LBI[5]));
         QTest::mouseRelease(&v, Qt::LeftButton, {}, Centro(v.LBI[5]));
     }));
-    EXPECT_EQ(f->Vista().PaginaActual(), 5);
-    EXPECT_EQ(f->Vista().PaginaActual(), 5);
-    EXPECT_FALSE(f->Vista().Imagen().Picture.isNull());
+    EXPECT_EQ(Vista().PaginaActual(), 5);
+    EXPECT_EQ(Vista().PaginaActual(), 5);
+    EXPECT_FALSE(Vista().Imagen().Picture.isNull());
 
     // Touched: built afresh; reload over a cached grid does the same.
     QFile archivo(tmp.filePath("c.cbz"));
@@ -374,8 +374,8 @@ TEST_F(Mini, ADoubleClickWhileLoadingChoosesThePageAndWritesNoCache)
         EXPECT_TRUE(v.Cancelado);
         EXPECT_EQ(v.result(), QDialog::Accepted);
     }));
-    EXPECT_EQ(f->Vista().PaginaActual(), 1);
-    EXPECT_EQ(f->Vista().PaginaActual(), 1);
+    EXPECT_EQ(Vista().PaginaActual(), 1);
+    EXPECT_EQ(Vista().PaginaActual(), 1);
     EXPECT_FALSE(QFile::exists(Base() + ".tvl"));
     EXPECT_FALSE(QFile::exists(Base() + ".jpg"));
 }

@@ -103,7 +103,6 @@ TEST_F(Propiedades, AComicInfoGivesSeriesYearAndCreditsAndTheTitleOnOpening)
     const char *xml = "<ComicInfo><Title>Rayo</Title><Series>Flash</Series><Number>7</Number><Year>1950</Year>"
                       "<Writer>Ana</Writer><Penciller>Luis</Penciller></ComicInfo>";
     ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("ci.cbz"), {{"p1.jpg", prueba::PaginaMarcada(1)}, {"ComicInfo.xml", xml}}));
-    f->show();
     f->AbrirArchivo(tmp.filePath("ci.cbz"), true);
     EXPECT_EQ(f->Doc().NumeroPaginas(), 1); // the ComicInfo.xml is no page
     EXPECT_EQ(f->Vista().UltimoMensaje(), "Flash #7 \u2014 Rayo");
@@ -151,7 +150,7 @@ TEST_F(Propiedades, APictureFolderSaysImagesAndImageAndTheRealFileOfAnyExtension
     }
     f->show();
     f->AbrirArchivo(carpeta + "/page.jpeg", true);
-    ASSERT_EQ(f->Vista().PaginaActual(), 2);
+    ASSERT_EQ(Vista().PaginaActual(), 2);
     f->Form_KeyUp('M', 0);
     const Ficha c = Tarjeta();
     EXPECT_EQ(c.Ruta, carpeta + "/page.jpeg");

@@ -25,7 +25,7 @@ protected:
     {
         return {(c.Left + c.Width / 2.0) / 15, (c.Top + c.Height / 2.0) / 15};
     }
-    diseno::Rect Imagen() const { return RectDe(f->Vista().Imagen()); }
+    diseno::Rect Imagen() const { return RectDe(Vista().Imagen()); }
 };
 
 } // namespace
@@ -166,13 +166,13 @@ TEST_F(Zoom, AReducedPageIsCompletedWhenTheZoomNeedsItsPixels)
 {
     f->show();
     Abrir({2400, 1800}, Modo::Pantalla, "JPG"); // fit to the screen: held at 800 x 600
-    ASSERT_FALSE(f->Vista().Imagen().Natural.isEmpty());
+    ASSERT_FALSE(Vista().Imagen().Natural.isEmpty());
     ASSERT_TRUE(ConVentana<FormZoom>(F8, [&](FormZoom &z) {
         QTest::keyClick(&z, Qt::Key_Z);
         EXPECT_TRUE(z.Cuadro.Visible);
     }));
-    EXPECT_TRUE(f->Vista().Imagen().Natural.isEmpty());
-    EXPECT_EQ(f->Vista().Imagen().Picture.size(), QSize(2400, 1800));
+    EXPECT_TRUE(Vista().Imagen().Natural.isEmpty());
+    EXPECT_EQ(Vista().Imagen().Picture.size(), QSize(2400, 1800));
 }
 
 TEST_F(Zoom, TheWheelZoomsAndTheRightButtonEscapeAndF8Close)
