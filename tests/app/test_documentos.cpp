@@ -81,23 +81,6 @@ TEST_F(Documentos, AComicOpensAtItsFirstPageWithItsName)
     EXPECT_TRUE(ArchivosTemporales().isEmpty());
 }
 
-TEST_F(Documentos, APictureStandsForItsFolder)
-{
-    const QString carpeta = Ruta("pics/");
-    Escribir(carpeta + "a.jpg", Pagina(1));
-    Escribir(carpeta + "b.png", Pagina(2, "PNG"));
-    Escribir(carpeta + "c.gif", Pagina(3, "GIF"));
-    Escribir(carpeta + "d.jpeg", Pagina(4));
-    f->AbrirArchivo(carpeta + "b.png", true);
-    EXPECT_EQ(Vista().PaginaActual(), 2);
-    EXPECT_EQ(NumeroDe(Vista().Imagen()), 2);
-    EXPECT_EQ(f->Doc().RutaActual, carpeta);
-    EXPECT_EQ(Vista().UltimoMensaje(), carpeta);
-    // A JPEG picture opens directly, at its own page.
-    f->AbrirArchivo(carpeta + "d.jpeg", true);
-    EXPECT_EQ(NumeroDe(Vista().Imagen()), 4);
-}
-
 TEST_F(Documentos, MisnamedComicsAreRepairedBothWays)
 {
     ASSERT_TRUE(prueba::EscribirRar4(Ruta("rar.cbz"), {{"p1.jpg", Pagina(1)}, {"p2.jpg", Pagina(2)}}));

@@ -80,18 +80,13 @@ TEST_F(Ventanas, TheScreenImageIsTheWindowAsDrawn)
     EXPECT_EQ(guardada.pixelColor(0, 0), QColor(Qt::black)); // the background is there too
 }
 
-TEST_F(Ventanas, F5OpensTheCollectionAndADoubleClickOpensTheComic)
+TEST_F(Ventanas, ADoubleClickInTheCollectionOpensTheComicHere)
 {
     auto &d = DialogosDePrueba::Actuales();
-    // No collection folder yet: F5 only asks for it.
     const QString raiz = tmp.filePath("coleccion");
     QDir().mkpath(raiz);
     ASSERT_TRUE(prueba::EscribirZip(raiz + "/Hero 01.cbz", {{"p1.jpg", prueba::PaginaMarcada(7)}}));
-    d.respuestasTexto = {raiz};
-    f->Form_KeyUp(Qt::Key_F1 + 4, 0);
-    EXPECT_EQ(f->Doc().RutaColeccion, raiz);
-    EXPECT_FALSE(d.llamadas.contains("MostrarModal:FormColeccion"));
-
+    f->Doc().RutaColeccion = raiz;
     d.alMostrarModal << [](QDialog &ventana) {
         auto &coleccion = dynamic_cast<FormColeccion &>(ventana);
         QTest::mouseDClick(coleccion.ucListado1->PB, Qt::LeftButton, {}, coleccion.ucListado1->RectNombre(0).center());

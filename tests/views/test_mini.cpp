@@ -34,11 +34,9 @@ protected:
     // upright), shown at page 1.
     void Comic(int n, QSize tamano = {60, 80}, const QString &nombre = "c.cbz")
     {
-        std::vector<prueba::EntradaNueva> paginas;
-        for (int i = 1; i <= n; ++i)
-            paginas.push_back({QStringLiteral("p%1.jpg").arg(i, 2, 10, QChar('0')),
-                               prueba::PaginaNumero(i, i == 1 ? tamano : QSize(60, 80))});
-        ASSERT_TRUE(prueba::EscribirZip(tmp.filePath(nombre), paginas));
+        ASSERT_TRUE(prueba::EscribirZip(tmp.filePath(nombre), prueba::PaginasNumeradas(n, [&](int i) {
+            return prueba::PaginaNumero(i, i == 1 ? tamano : QSize(60, 80));
+        }, "jpg", 2)));
         f->AbrirArchivo(tmp.filePath(nombre), true);
         ASSERT_EQ(Vista().Doc().NumeroPaginas(), n);
     }
@@ -63,11 +61,8 @@ protected:
 
 TEST(MiniGeometria, TheGridSideFramesAndBoxes)
 {
-    EXPECT_EQ(mini::Lado(0), 0);
-    EXPECT_EQ(mini::Lado(1), 1);
-    EXPECT_EQ(mini::Lado(7), 3);
-    EXPECT_EQ(mini::Lado(9), 3);
-    EXPECT_EQ(mini::Lado(10), 4);
+    EXPECT_EQ((std::vector{mini::Lado(0), mini::Lado(1), mini::Lado(7), mini::Lado(9), mini::Lado(10)}),
+              (std::vector{0, 1, 3, 3, 4}));
     // 800 x 600: 12000 x 9000 twips.
     const Rejilla diez = mini::CalcularRejilla(10, {12000, 9000});
     EXPECT_EQ(diez.Lado, 4);
@@ -280,7 +275,6 @@ TEST_F(Mini, ClosingAFreshGridWritesTheCacheWhichTheSameArchiveUsesUntilTouched)
         QTest::mouseRelease(&v, Qt::LeftButton, {}, Centro(v.LBI[5]));
     }));
     EXPECT_EQ(Vista().PaginaActual(), 5);
-    EXPECT_EQ(Vista().PaginaActual(), 5);
     EXPECT_FALSE(Vista().Imagen().Picture.isNull());
 
     // Touched: built afresh; reload over a cached grid does the same.
@@ -305,11 +299,8 @@ TEST_F(Mini, ClosingAFreshGridWritesTheCacheWhichTheSameArchiveUsesUntilTouched)
 
 TEST_F(Mini, AFolderWithOneMorePictureIsBuiltAfresh)
 {
-    QDir().mkpath(tmp.filePath("Vol1"));
     const auto pagina = [&](int i) {
-        QFile p(tmp.filePath(QStringLiteral("Vol1/p%1.jpg").arg(i)));
-        ASSERT_TRUE(p.open(QIODevice::WriteOnly));
-        p.write(prueba::PaginaNumero(i, {60, 80}));
+        prueba::EscribirBytes(tmp.filePath(QStringLiteral("Vol1/p%1.jpg").arg(i)), prueba::PaginaNumero(i, {60, 80}));
     };
     for (int i = 1; i <= 3; ++i)
         pagina(i);
@@ -374,7 +365,6 @@ TEST_F(Mini, ADoubleClickWhileLoadingChoosesThePageAndWritesNoCache)
         EXPECT_TRUE(v.Cancelado);
         EXPECT_EQ(v.result(), QDialog::Accepted);
     }));
-    EXPECT_EQ(Vista().PaginaActual(), 1);
     EXPECT_EQ(Vista().PaginaActual(), 1);
     EXPECT_FALSE(QFile::exists(Base() + ".tvl"));
     EXPECT_FALSE(QFile::exists(Base() + ".jpg"));

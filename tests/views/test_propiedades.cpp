@@ -77,17 +77,12 @@ TEST_F(Propiedades, AnArchiveSaysPagesAndPageAndItsReadState)
     Estados({{"otro.cbz", "1", {}}, {"MI COMIC.CBZ", "2", {}}});
     const Ficha c = Tarjeta();
     EXPECT_EQ(c.Ruta, tmp.filePath("Mi Comic.cbz"));
-    EXPECT_EQ(c.Texto[Tipo], "cbz");
     EXPECT_EQ(c.Texto[Tamano], modGeneral::TextoTamano(QFileInfo(c.Ruta).size()));
-    EXPECT_EQ(c.Texto[Dimensiones], "102 x 150 pixels");
-    EXPECT_EQ(c.Texto[Nombre], "Mi Comic");
-    EXPECT_EQ(c.Texto[Carpeta], tmp.path() + "/");
-    EXPECT_EQ(c.Texto[Posicion], "Comic 1 of 1");
-    EXPECT_EQ(c.Texto[Paginas], "3 pages");
-    EXPECT_EQ(c.Texto[Marcador], "Bookmark in page 2");
-    EXPECT_EQ(c.Texto[Estado], "Reading...");
+    EXPECT_EQ((QStringList{c.Texto[Tipo], c.Texto[Dimensiones], c.Texto[Nombre], c.Texto[Carpeta], c.Texto[Posicion],
+                           c.Texto[Paginas], c.Texto[Marcador], c.Texto[Estado], c.Texto[Serie] + c.Texto[Ano] + c.Texto[Creditos]}),
+              (QStringList{"cbz", "102 x 150 pixels", "Mi Comic", tmp.path() + "/", "Comic 1 of 1", "3 pages",
+                           "Bookmark in page 2", "Reading...", ""})); // no ComicInfo.xml
     EXPECT_EQ(c.EstadoLectura, 2);
-    EXPECT_EQ(c.Texto[Serie] + c.Texto[Ano] + c.Texto[Creditos], ""); // no ComicInfo.xml
 
     Estados({{"mi comic.cbz", "1", {}}});
     EXPECT_EQ(Tarjeta().Texto[Estado], "Read");
@@ -133,14 +128,10 @@ TEST_F(Propiedades, AnEncryptedPdfAsksItsPasswordOnOpeningUntilItIsRight)
 TEST_F(Propiedades, APictureFolderSaysImagesAndImageAndTheRealFileOfAnyExtension)
 {
     const QString carpeta = tmp.filePath("fotos");
-    QDir().mkpath(carpeta);
     const QStringList nombres{"a.png", "page.jpeg", "z.jpg"};
     const char *formatos[] = {"PNG", "JPG", "JPG"};
-    for (int i = 0; i < 3; ++i) {
-        QFile p(carpeta + "/" + nombres[i]);
-        ASSERT_TRUE(p.open(QIODevice::WriteOnly));
-        p.write(prueba::PaginaMarcada(i + 1, formatos[i]));
-    }
+    for (int i = 0; i < 3; ++i)
+        prueba::EscribirBytes(carpeta + "/" + nombres[i], prueba::PaginaMarcada(i + 1, formatos[i]));
     // A known modification time, to find it on the card.
     const QDateTime cuando(QDate(2023, 3, 14), QTime(15, 9), Qt::LocalTime);
     {
@@ -154,11 +145,8 @@ TEST_F(Propiedades, APictureFolderSaysImagesAndImageAndTheRealFileOfAnyExtension
     f->Form_KeyUp('M', 0);
     const Ficha c = Tarjeta();
     EXPECT_EQ(c.Ruta, carpeta + "/page.jpeg");
-    EXPECT_EQ(c.Texto[Tipo], "jpeg");
-    EXPECT_EQ(c.Texto[Nombre], "page");
-    EXPECT_EQ(c.Texto[Posicion], "Image 2 of 3");
-    EXPECT_EQ(c.Texto[Paginas], "3 images");
-    EXPECT_EQ(c.Texto[Marcador], "Bookmark in image 2");
+    EXPECT_EQ((QStringList{c.Texto[Tipo], c.Texto[Nombre], c.Texto[Posicion], c.Texto[Paginas], c.Texto[Marcador]}),
+              (QStringList{"jpeg", "page", "Image 2 of 3", "3 images", "Bookmark in image 2"}));
     EXPECT_EQ(c.Texto[Tamano], modGeneral::TextoTamano(QFileInfo(c.Ruta).size()));
     EXPECT_EQ(c.Texto[Modificado], "· Modified: " + TextoFecha(cuando));
     EXPECT_TRUE(c.Texto[Modificado].contains("14")) << c.Texto[Modificado].toStdString();

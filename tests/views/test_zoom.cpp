@@ -162,19 +162,6 @@ TEST_F(Zoom, APageNarrowerThanTheScreenScrollsOnlyDownwardsAndStaysCentred)
     }));
 }
 
-TEST_F(Zoom, AReducedPageIsCompletedWhenTheZoomNeedsItsPixels)
-{
-    f->show();
-    Abrir({2400, 1800}, Modo::Pantalla, "JPG"); // fit to the screen: held at 800 x 600
-    ASSERT_FALSE(Vista().Imagen().Natural.isEmpty());
-    ASSERT_TRUE(ConVentana<FormZoom>(F8, [&](FormZoom &z) {
-        QTest::keyClick(&z, Qt::Key_Z);
-        EXPECT_TRUE(z.Cuadro.Visible);
-    }));
-    EXPECT_TRUE(Vista().Imagen().Natural.isEmpty());
-    EXPECT_EQ(Vista().Imagen().Picture.size(), QSize(2400, 1800));
-}
-
 TEST_F(Zoom, TheWheelZoomsAndTheRightButtonEscapeAndF8Close)
 {
     Abrir({2400, 1800}, Modo::Real);
