@@ -46,26 +46,16 @@ protected:
     }
 };
 
-// A zone five and a half hours east of UTC for as long as it lives.
-class ZonaHoraria {
-public:
-    explicit ZonaHoraria(const char *tz) : antes_(qgetenv("TZ")), habia_(qEnvironmentVariableIsSet("TZ"))
-    {
-        qputenv("TZ", tz);
-        ::tzset();
-    }
+// A time zone for as long as it lives.
+struct ZonaHoraria {
+    explicit ZonaHoraria(const char *tz) { qputenv("TZ", tz); ::tzset(); }
     ~ZonaHoraria()
     {
-        if (habia_)
-            qputenv("TZ", antes_);
-        else
-            qunsetenv("TZ");
+        habia ? qputenv("TZ", antes) : qunsetenv("TZ");
         ::tzset();
     }
-
-private:
-    QByteArray antes_;
-    bool habia_;
+    const QByteArray antes = qgetenv("TZ");
+    const bool habia = qEnvironmentVariableIsSet("TZ");
 };
 
 } // namespace
