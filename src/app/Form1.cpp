@@ -166,6 +166,15 @@ void Form1::Conectar()
     connect(v, &EstadoVista::DibujoPedido, this, &Form1::PintarVista);
     connect(v, &EstadoVista::MensajePedido, this, &Form1::MostrarMensajeEnPantalla);
     connect(v, &EstadoVista::PaginaMostrada, this, &Form1::MostrarNumeroPagina);
+    connect(v, &EstadoVista::PaginaHecha, this, [this] {
+        if (std::exchange(deslizPendiente_, false))
+            EntrarDeslizada();
+    });
+    // A document opened meanwhile: the old screen does not stay over it.
+    connect(&vista_->Doc(), &Documento::Abierto, this, [this] {
+        if (std::exchange(deslizPendiente_, false))
+            PBH[0]->hide();
+    });
     connect(v, &EstadoVista::BarraCambiada, this, &Form1::AplicarBarra);
     connect(v, &EstadoVista::ReferenciaPedida, this, [this](bool, bool reiniciarReloj) {
         if (!reiniciarReloj)

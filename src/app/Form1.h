@@ -78,6 +78,7 @@ public:
     QWidget *TB = nullptr;          // the page-number box
     QLabel *PBH[2] = {};            // the two screens of a swipe's slide
     int DireccionMovH = 1;
+    bool deslizPendiente_ = false;  // a swipe's new screen waits for its page
     bool bArrastrando = false;      // a page drag is under way
     bool bDesplazando = false;      // a press on a fitting page: maybe a swipe
     std::int32_t XPulsado = 0;
@@ -117,6 +118,7 @@ private:
     void AplicarBarra();
     void TerminarArrastre();
     void Deslizar(std::int32_t x);
+    void EntrarDeslizada();
     void AbrirCajaPagina();
     bool TeclaEnCaja(QKeyEvent *event);
     void CerrarCajaPagina();

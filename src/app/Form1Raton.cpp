@@ -187,6 +187,14 @@ void Form1::Deslizar(std::int32_t X)
     const teclas::Lado lado = X < XPulsado ? teclas::Lado::Derecha : teclas::Lado::Izquierda;
     Ejecutar(teclas::ComandoHacia(lado, false, vista_->bDerechaAIzquierda()));
     DireccionMovH = lado == teclas::Lado::Derecha ? 1 : -1;
+    // The new screen slides in once its page is there.
+    deslizPendiente_ = !vista_->PaginaCargada();
+    if (!deslizPendiente_)
+        EntrarDeslizada();
+}
+
+void Form1::EntrarDeslizada()
+{
     PBH[1]->setPixmap(QPixmap::fromImage(superficie_));
     PBH[1]->setGeometry(QRect(QPoint(DireccionMovH * width(), 0), size()));
     PBH[1]->show();

@@ -46,6 +46,7 @@ Comandos::Comandos(Documento &documento, EstadoVista &vista, Pantalla *pantalla,
 {
     tmrPaseFotos.setInterval(5000);
     connect(&tmrPaseFotos, &QTimer::timeout, this, &Comandos::tmrPaseFotos_Timer);
+    connect(&vista_, &EstadoVista::PaginaHecha, this, &Comandos::Soltar);
     RegistrarBasicos();
 }
 
@@ -91,12 +92,49 @@ void Comandos::EnTurno(std::function<void()> trabajo)
     }
 }
 
+bool Comandos::EsPaso(const QString &nombre)
+{
+    static const QStringList pasos{"PaginaSiguiente", "PaginaAnterior", "PrimeraPagina", "UltimaPagina",
+                                   "RuedaAbajo",      "RuedaArriba"};
+    return pasos.contains(nombre);
+}
+
 void Comandos::Ejecutar(const QString &nombre, Origen origen)
 {
-    if (origen == Origen::Ventana && enCurso_)
+    if (origen == Origen::Ventana && enCurso_) {
         Correr(nombre);
-    else
+        return;
+    }
+    // While a page is on its way, a turn only changes the page awaited;
+    // anything else waits for the page, and what comes after it waits too.
+    retenidos_.push_back(nombre);
+    Soltar();
+}
+
+bool Comandos::SinPagina(const QString &nombre) const
+{
+    const auto fila = std::find_if(tabla_.begin(), tabla_.end(), [&](const Comando &c) { return c.Nombre == nombre; });
+    return fila != tabla_.end() && (fila->Banderas & Puerta);
+}
+
+void Comandos::Soltar()
+{
+    // Commands that work without a document (help, open, exit) need no
+    // page either: they go as soon as nothing is held before them.
+    while (!retenidos_.empty()
+           && (vista_.PaginaCargada() || EsPaso(retenidos_.front()) || SinPagina(retenidos_.front()))) {
+        const QString nombre = retenidos_.front();
+        retenidos_.pop_front();
         EnTurno([this, nombre] { Correr(nombre); });
+    }
+    // The automatic show turns from a page on the screen.
+    if (pasoEsperando_ && !pasoEnCola_ && retenidos_.empty() && vista_.PaginaCargada()) {
+        pasoEnCola_ = true;
+        EnTurno([this] {
+            pasoEsperando_ = pasoEnCola_ = false;
+            Correr(QStringLiteral("PaginaSiguiente"));
+        });
+    }
 }
 
 void Comandos::Form_KeyUp(int tecla, int mayusculas)
@@ -116,12 +154,8 @@ void Comandos::TecladesdeInfo(int tecla, int mayusculas)
 
 void Comandos::tmrPaseFotos_Timer()
 {
-    if (std::exchange(pasoEsperando_, true))
-        return;
-    EnTurno([this] {
-        pasoEsperando_ = false;
-        Correr(QStringLiteral("PaginaSiguiente"));
-    });
+    pasoEsperando_ = true;
+    Soltar();
 }
 
 void Comandos::Correr(const QString &nombre)

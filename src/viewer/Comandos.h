@@ -144,6 +144,9 @@ signals:
 
 private:
     void RegistrarBasicos();
+    static bool EsPaso(const QString &nombre); // a page turn: coalesced while a page comes
+    void Soltar();                             // runs the commands held for the page
+    bool SinPagina(const QString &nombre) const; // works without a document, so without a page
     void Correr(const QString &nombre);
     void Cerrar(unsigned banderas, const Ejecucion &e);
     // A CBR or CBZ that is the other kind, renamed and opened; false when it
@@ -166,8 +169,10 @@ private:
     teclas::TablaTeclas teclas_;
     std::vector<teclas::Rechazo> rechazadas_; // the user's keys left out
     std::deque<std::function<void()>> espera_;
+    std::deque<QString> retenidos_; // input that waits for the page on its way
     bool enCurso_ = false;
-    bool pasoEsperando_ = false; // a tick of the automatic show waits its turn
+    bool pasoEsperando_ = false; // a tick of the automatic show waits for the page
+    bool pasoEnCola_ = false;    // ... and then its turn
     bool bReparando = false;
     bool bPaginaIlegible = false; // the page bAbrirMarcador showed could not be read
 };

@@ -7,6 +7,7 @@
 #include "shell/PunteroOcupado.h"
 
 #include <QDir>
+#include <QGuiApplication>
 
 #include <algorithm>
 #include <utility>
@@ -59,6 +60,17 @@ EstadoVista::EstadoVista(Documento &documento, QObject *parent) : QObject(parent
         primeraPagina_ = true;
         tamanos_.assign(std::size_t(std::max(doc_.NumeroPaginas(), 0)), QSize());
         pliego_ = {};
+        apartes_.clear();
+        DejarDeEsperar(); // a page of the document before is never shown
+        llegadas_.clear();
+        paginaCargada_ = true;
+    });
+    connect(&doc_.Preparador(), &PreparadorPaginas::PaginaLista, this, &EstadoVista::AlLlegar);
+    ocupado_.setSingleShot(true);
+    ocupado_.setInterval(EsperaOcupado);
+    connect(&ocupado_, &QTimer::timeout, this, [this] {
+        if (!std::exchange(punteroOcupado_, true))
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     });
     tmrDinamico.setInterval(10);
     connect(&tmrDinamico, &QTimer::timeout, this, [this] {
@@ -68,6 +80,12 @@ EstadoVista::EstadoVista(Documento &documento, QObject *parent) : QObject(parent
         if (!SigueRaton(ratonX_, ratonY_))
             tmrDinamico.stop();
     });
+}
+
+EstadoVista::~EstadoVista()
+{
+    if (punteroOcupado_)
+        QGuiApplication::restoreOverrideCursor();
 }
 
 void EstadoVista::PonerVentana(const diseno::Ventana &v, double pixelesPorTwip)
@@ -90,30 +108,23 @@ void EstadoVista::MostrarMensaje(const QString &texto)
 
 // ---- Pages -----------------------------------------------------------------
 
+std::shared_ptr<const PaginaPreparada> EstadoVista::Llegada(int pagina, const ControlImagen &destino) const
+{
+    if (const auto i = llegadas_.find(pagina); i != llegadas_.end())
+        return i->second;
+    if (!doc_.EsPagina(pagina) || !doc_.Fuente())
+        return nullptr;
+    return doc_.Preparador().Buscar(PedidoPara(pagina, destino));
+}
+
 bool EstadoVista::CargarPaginaEn(int pagina, ControlImagen &destino)
 {
-    fallo_ = Motivo::NoEsta;
-    if (!doc_.EsPagina(pagina) || !doc_.Fuente())
-        return false;
-    auto preparada = doc_.Preparador().Obtener(PedidoPara(pagina, destino));
-    // A page behind a password asks for it once per document: the source
-    // keeps it in memory. Only a wrong one is asked again.
-    while (preparada && FaltaClave(preparada->Razon)) {
-        const bool incorrecta = preparada->Razon == Motivo::ClaveIncorrecta;
-        const QString clave = modComDlg::PedirTexto(
-            nullptr, TextoIdioma(incorrecta ? MensajeClaveIncorrecta : MensajeClave), true);
-        if (clave.isEmpty()) {
-            fallo_ = preparada->Razon;
-            return false;
-        }
-        doc_.PonerClave(clave);
-        preparada = doc_.Preparador().Obtener(PedidoPara(pagina, destino));
-    }
-    if (!preparada || !preparada->Lista()) {
-        fallo_ = preparada ? preparada->Razon : Motivo::NoEsta;
+    const auto e = Llegada(pagina, destino);
+    if (!e || !e->Lista()) {
+        fallo_ = e ? e->Razon : Motivo::NoEsta;
         return false;
     }
-    CopiarPicture(destino, preparada->Imagen);
+    CopiarPicture(destino, e->Imagen);
     AnotarTamano(pagina, destino);
     return true;
 }
@@ -181,11 +192,8 @@ void EstadoVista::PaginaPintada()
         AnticiparVecinas(paginaPendiente_);
 }
 
-bool EstadoVista::VerImagen(int pagina)
+void EstadoVista::Marcar(int pagina)
 {
-    if (!doc_.EsPagina(pagina) || !doc_.Fuente())
-        return false;
-    const PunteroOcupado ocupado;
     paginaCargada_ = false;
     const auto ahora = std::chrono::steady_clock::now();
     hojeando_ = ahora - ultimaCarga_ < PausaDeHojeo;
@@ -199,7 +207,112 @@ bool EstadoVista::VerImagen(int pagina)
     } else {
         AnticiparVecinas(pagina);
     }
-    const bool leida = CargarPaginaEn(pagina, imagen_);
+}
+
+void EstadoVista::PedirAlPool()
+{
+    std::erase_if(apartes_, [](const Aparte &a) { return !a.Quien; });
+    std::vector<PedidoPagina> pedidos = esperados_;
+    for (const Aparte &a : apartes_)
+        pedidos.push_back(a.Pedido);
+    doc_.Preparador().Pedir(pedidos);
+}
+
+void EstadoVista::PedirAparte(const PedidoPagina &pedido, QObject *quien,
+                              std::function<void(const std::shared_ptr<const PaginaPreparada> &)> hecho)
+{
+    apartes_.push_back({pedido, quien, std::move(hecho)});
+    PedirAlPool();
+}
+
+void EstadoVista::DejarDeEsperar()
+{
+    const bool pedidos = !esperados_.empty();
+    esperados_.clear();
+    if (pedidos)
+        PedirAlPool();
+    alListo_ = nullptr;
+    ocupado_.stop();
+    if (std::exchange(punteroOcupado_, false))
+        QGuiApplication::restoreOverrideCursor();
+}
+
+void EstadoVista::Esperar(std::vector<PedidoPagina> pedidos, std::function<void()> listo)
+{
+    std::vector<PedidoPagina> faltan;
+    for (const PedidoPagina &p : pedidos)
+        if (doc_.EsPagina(p.Pagina) && !llegadas_.count(p.Pagina)
+            && std::none_of(faltan.begin(), faltan.end(), [&](const PedidoPagina &q) { return q.Pagina == p.Pagina; }))
+            faltan.push_back(p);
+    paginaCargada_ = false;
+    esperados_ = std::move(faltan);
+    alListo_ = std::move(listo);
+    if (esperados_.empty()) {
+        // All there already (a spread's second round): laid out now.
+        const auto hecho = std::exchange(alListo_, nullptr);
+        DejarDeEsperar();
+        hecho();
+        return;
+    }
+    if (!punteroOcupado_ && !ocupado_.isActive())
+        ocupado_.start();
+    PedirAlPool();
+}
+
+void EstadoVista::AlLlegar(const PedidoPagina &p, const std::shared_ptr<const PaginaPreparada> &e)
+{
+    std::vector<Aparte> servidos;
+    for (auto i = apartes_.begin(); i != apartes_.end();)
+        if (i->Pedido == p) {
+            servidos.push_back(std::move(*i));
+            i = apartes_.erase(i);
+        } else {
+            ++i;
+        }
+    for (const Aparte &a : servidos)
+        if (a.Quien)
+            a.Hecho(e);
+    // A page asked for before the last turn is not shown.
+    const auto esperado = [&] { return std::find(esperados_.begin(), esperados_.end(), p); };
+    if (esperado() == esperados_.end())
+        return;
+    // Behind a password: asked once per document (the source keeps it in
+    // memory), again only when wrong. Another page of the screen that
+    // comes meanwhile is asked for again with the answer.
+    if (e && FaltaClave(e->Razon)) {
+        if (pidiendoClave_)
+            return;
+        const bool incorrecta = e->Razon == Motivo::ClaveIncorrecta;
+        pidiendoClave_ = true;
+        const QString clave = modComDlg::PedirTexto(
+            nullptr, TextoIdioma(incorrecta ? MensajeClaveIncorrecta : MensajeClave), true);
+        pidiendoClave_ = false;
+        // The prompt's own events may have turned the page meanwhile.
+        if (esperado() == esperados_.end())
+            return;
+        if (!clave.isEmpty()) {
+            doc_.PonerClave(clave);
+            PedirAlPool();
+            return;
+        }
+    }
+    esperados_.erase(esperado());
+    llegadas_[p.Pagina] = e;
+    if (e && e->Lista())
+        AnotarTamano(p.Pagina, e->Imagen);
+    if (!esperados_.empty()) {
+        if (e && FaltaClave(e->Razon))
+            PedirAlPool(); // those left out while it was asked
+        return;
+    }
+    const auto hecho = std::exchange(alListo_, nullptr);
+    DejarDeEsperar();
+    if (hecho)
+        hecho();
+}
+
+void EstadoVista::Colocar(int pagina, bool leida)
+{
     if (!leida) {
         // A broken page leaves an empty screen and the reader free to go on.
         VaciarPicture(imagen_);
@@ -212,7 +325,35 @@ bool EstadoVista::VerImagen(int pagina)
     emit PaginaMostrada(pagina, true);
     OlvidarPartes();
     paginaCargada_ = true;
-    return leida;
+}
+
+void EstadoVista::Componer(int pagina)
+{
+    if (modoAjuste_ == Modo::DosPaginas && bEmparejar_) {
+        // The pages read may be double pages and change the pairs: the
+        // spread is sought again with their sizes (each round learns some).
+        const pliegos::Pliego p = pliegos::PliegoDe(Pliegos(), pagina);
+        std::vector<PedidoPagina> faltan;
+        for (int q : {p.Primera, p.Segunda})
+            if (q && !llegadas_.count(q))
+                faltan.push_back(PedidoPara(q, imagen2_));
+        if (!faltan.empty() && ++rondas_ < 3) {
+            pliego_ = p;
+            paginaPliego_ = p.Primera;
+            PonerPagina(p.Ultima());
+            Esperar(std::move(faltan), [this, pagina] { Componer(pagina); });
+            return;
+        }
+    }
+    const bool leida = CargarPaginaEn(pagina, imagen_);
+    Colocar(pagina, leida);
+    if (EsContinuo())
+        Apilar(modoAjuste_);
+    if (std::exchange(desdeAbajo_, false) && imagen_.Height >= Escala().SH) {
+        imagen_.Top = Escala().SH - imagen_.Height - 100; // its bottom end first
+        DibujaForm();
+    }
+    emit PaginaHecha(pagina, leida);
 }
 
 bool EstadoVista::IrAPagina(int pagina)
@@ -220,10 +361,36 @@ bool EstadoVista::IrAPagina(int pagina)
     if (!doc_.EsPagina(pagina))
         return false;
     PonerPagina(pagina);
-    const bool leida = VerImagen(paginaActual_);
-    if (EsContinuo())
-        ActivaContinuo();
-    return leida;
+    desdeAbajo_ = false;
+    if (!doc_.Fuente())
+        return false;
+    Marcar(pagina);
+    llegadas_.clear();
+    rondas_ = 0;
+    std::vector<PedidoPagina> pedidos{PedidoPara(pagina, imagen_)};
+    // What a turn leaves as the current page is set now, so that turns
+    // made before the pages come step whole spreads.
+    if (modoAjuste_ == Modo::DosPaginas && bEmparejar_) {
+        const pliegos::Pliego p = pliegos::PliegoDe(Pliegos(), pagina);
+        for (int q : {p.Primera, p.Segunda})
+            if (q)
+                pedidos.push_back(PedidoPara(q, imagen2_));
+        pliego_ = p;
+        paginaPliego_ = p.Primera;
+        PonerPagina(p.Ultima());
+        bAvanzandoAntes_ = true;
+    } else if (modoAjuste_ == Modo::DosPaginas) {
+        const int segunda = int(bAvanzando_ ? pagina + 1 : pagina - 1);
+        pedidos.push_back(PedidoPara(segunda, imagen2_));
+        pliego_ = {};
+        paginaPliego_ = pagina;
+        PonerPagina(segunda);
+        bAvanzandoAntes_ = bAvanzando_;
+    } else if (EsContinuo()) {
+        pedidos.push_back(PedidoPara(doc_.PaginaVecina(pagina, 1), imagen2_));
+    }
+    Esperar(std::move(pedidos), [this, pagina] { Componer(pagina); });
+    return true;
 }
 
 void EstadoVista::ElegirPagina(int pagina)
@@ -533,17 +700,24 @@ void EstadoVista::DejarDosPaginas()
 
 void EstadoVista::ActivaContinuo()
 {
-    const diseno::Rect actual = RectDe(imagen_);
-    CopiarPicture(imagen2_, imagen_);
-    VerImagen(doc_.PaginaVecina(paginaActual_, 1));
-    imagen2_.Left = imagen_.Left;
-    imagen2_.Width = imagen_.Width;
-    imagen2_.Height = imagen_.Height;
-    IntercambiarPicture(imagen_, imagen2_);
-    PonerRect(imagen_, actual);
+    // The page below is laid out by the mode the call comes in.
+    const Modo modo = modoAjuste_;
+    VaciarPicture(imagen2_);
+    llegadas_.clear();
+    Esperar({PedidoPara(doc_.PaginaVecina(paginaActual_, 1), imagen2_)}, [this, modo] {
+        Apilar(modo);
+        paginaCargada_ = true;
+        emit PaginaHecha(paginaActual_, true);
+    });
+}
+
+void EstadoVista::Apilar(Modo modo)
+{
+    if (!CargarPaginaEn(doc_.PaginaVecina(paginaActual_, 1), imagen2_))
+        VaciarPicture(imagen2_);
+    PonerRect(imagen2_, diseno::SegunModo(modo, NaturalDe(imagen2_), Escala()));
     ApilarDebajo(imagen2_, imagen_);
     DibujaDosPaginas();
-    // The label named the page stacked below while it was loaded.
     emit PaginaMostrada(paginaActual_, false);
 }
 
@@ -663,30 +837,54 @@ void EstadoVista::PonerContinua(ControlImagen &c) const
 
 void EstadoVista::PasoContinuo(std::int32_t nuevoTop)
 {
-    const diseno::Ventana v = Escala();
     if (doc_.NumeroPaginas() < 1)
         return;
     const bool subiendo = nuevoTop > imagen_.Top;
     imagen_.Top = nuevoTop;
     ApilarDebajo(imagen2_, imagen_);
-    if (paginaCargada_ && imagen_.Top < -(imagen_.Height + diseno::HuecoContinuo)) {
+    Seguir(subiendo);
+    emit PaginaMostrada(paginaActual_, false);
+    DibujaDosPaginas();
+}
+
+void EstadoVista::Seguir(bool subiendo)
+{
+    if (!paginaCargada_)
+        return;
+    // A page not made yet is asked for; the window goes on scrolling and
+    // the step is taken when it comes.
+    const auto esperar = [this, subiendo](int pagina, const ControlImagen &destino) {
+        if (Llegada(pagina, destino))
+            return false;
+        llegadas_.clear();
+        Esperar({PedidoPara(pagina, destino)}, [this, subiendo] {
+            paginaCargada_ = true;
+            Seguir(subiendo);
+            emit PaginaMostrada(paginaActual_, false);
+            DibujaDosPaginas();
+            emit PaginaHecha(paginaActual_, true);
+        });
+        return true;
+    };
+    if (imagen_.Top < -(imagen_.Height + diseno::HuecoContinuo)) {
         // The current page has left the window: its successor takes its
         // place and the one after it is stacked below.
-        PonerPagina(doc_.PaginaVecina(paginaActual_, 1));
+        const int siguiente = doc_.PaginaVecina(paginaActual_, 1);
+        if (esperar(doc_.PaginaVecina(siguiente, 1), imagen2_))
+            return;
+        PonerPagina(siguiente);
         imagen_ = imagen2_; // picture and place
-        paginaCargada_ = false;
-        if (CargarPaginaEn(doc_.PaginaVecina(paginaActual_, 1), imagen2_))
+        if (CargarPaginaEn(doc_.PaginaVecina(siguiente, 1), imagen2_))
             PonerContinua(imagen2_);
-        paginaCargada_ = true;
         ApilarDebajo(imagen2_, imagen_);
-    } else if (paginaCargada_ && subiendo && imagen2_.Top >= v.SH
-               && imagen_.Top >= -diseno::HuecoContinuo) {
+    } else if (subiendo && imagen2_.Top >= Escala().SH && imagen_.Top >= -diseno::HuecoContinuo) {
         // Scrolled up to the top of the current page: the previous page
         // comes in above it. (Below the window alone is not enough: the next
         // page of a page taller than the window is always there.)
         const int anterior = doc_.PaginaVecina(paginaActual_, -1);
         ControlImagen previa;
-        paginaCargada_ = false;
+        if (esperar(anterior, previa))
+            return;
         if (CargarPaginaEn(anterior, previa)) {
             const std::int32_t top2 = imagen2_.Top;
             imagen2_ = imagen_; // the current page moves down to second place
@@ -696,10 +894,7 @@ void EstadoVista::PasoContinuo(std::int32_t nuevoTop)
             imagen_.Top = imagen2_.Top - diseno::HuecoContinuo - imagen_.Height;
             PonerPagina(anterior);
         }
-        paginaCargada_ = true;
     }
-    emit PaginaMostrada(paginaActual_, false);
-    DibujaDosPaginas();
 }
 
 void EstadoVista::MoverPaginas(std::int32_t left, std::int32_t top)
@@ -759,9 +954,7 @@ void EstadoVista::RuedaEnPagina(bool abajo)
         if (!paginaCargada_)
             return;
         IrAPagina(doc_.PaginaVecina(paginaActual_, -1));
-        if (imagen_.Height >= v.SH)
-            imagen_.Top = v.SH - imagen_.Height - 100; // its bottom end first
-        DibujaForm();
+        desdeAbajo_ = true; // its bottom end first, once it is there
     } else if (abajo && v.SH - imagen_.Height >= imagen_.Top) {
         if (paginaCargada_)
             IrAPagina(doc_.PaginaVecina(paginaActual_, 1));

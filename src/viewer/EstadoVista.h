@@ -9,11 +9,15 @@
 #include "viewer/Pliegos.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
+#include <vector>
 
 // A holder's natural size and its place, as the layout arithmetic takes them.
 diseno::Natural NaturalDe(const ControlImagen &c);
@@ -26,6 +30,7 @@ public:
     using Modo = diseno::Modo;
 
     explicit EstadoVista(Documento &documento, QObject *parent = nullptr);
+    ~EstadoVista() override;
 
     Documento &Doc() { return doc_; }
     const Documento &Doc() const { return doc_; }
@@ -80,19 +85,25 @@ public:
     PedidoPagina PedidoEn(int pagina, const Medida &m) const;
     // The window painted: read-ahead held back for a first page starts.
     void PaginaPintada();
-    // Every "go to page": `pagina` becomes the current page and is shown
-    // (a spread leaves the current page on its second page, as a turn does);
-    // continuous mode is built again on the same mode under it. False when
-    // the page could not be read; a page the document does not have changes
-    // nothing.
+    // Every "go to page": `pagina` becomes the current page and is asked
+    // for; it is shown when it comes (PaginaHecha), a spread leaving the
+    // current page on its second page as a turn does, continuous mode built
+    // again on the same mode under it. False when there is nothing to read;
+    // a page the document does not have changes nothing.
     bool IrAPagina(int pagina);
     // The current page without showing it: a document opened to be shown
     // at a page of its own.
     void ElegirPagina(int pagina);
     void PasarPagina(bool adelante, bool primeraOUltima);
-    // Loads page `pagina` into `destino`; false (target untouched) when it
-    // cannot be read or decoded.
+    // Page `pagina` into `destino` when it has come from the pool (or is in
+    // its cache); false (target untouched) when it is not there or could
+    // not be read, `fallo_` saying why. Never waits.
     bool CargarPaginaEn(int pagina, ControlImagen &destino);
+    // For a tool window: `pedido` made on the pool besides the pages the
+    // view awaits, `hecho` called with it once it is there (never inside
+    // this call), unless `quien` has gone or another document opened.
+    void PedirAparte(const PedidoPagina &pedido, QObject *quien,
+                     std::function<void(const std::shared_ptr<const PaginaPreparada> &)> hecho);
     // A page that failed, with the file it is about.
     ErrorLectura FalloDePagina(int pagina, Motivo razon) const;
 
@@ -175,6 +186,9 @@ signals:
     void DibujoPedido(bool dosPaginas);
     // `nueva`: a page load, which also shows the page number by the OSD mode.
     void PaginaMostrada(int pagina, bool nueva);
+    // A page IrAPagina asked for is on the screen, or could not be read;
+    // also when continuous mode has the page it waited for.
+    void PaginaHecha(int pagina, bool leida);
     void PaginaCambiada(int pagina);
     void ModoCambiado(diseno::Modo modo);
     void ReferenciaPedida(bool mostrar, bool reiniciarReloj);
@@ -185,7 +199,20 @@ signals:
     void ColorCambiado();
 
 private:
-    bool VerImagen(int pagina);
+    // Every page shown is asked of the pool and the call ends; the screen
+    // is laid out once all the pages it needs have come (`listo`), and a
+    // turn meanwhile only changes the pages awaited.
+    void Esperar(std::vector<PedidoPagina> pedidos, std::function<void()> listo);
+    void AlLlegar(const PedidoPagina &p, const std::shared_ptr<const PaginaPreparada> &e);
+    void DejarDeEsperar();
+    std::shared_ptr<const PaginaPreparada> Llegada(int pagina, const ControlImagen &destino) const;
+    void Componer(int pagina);             // the page asked for by IrAPagina, with its partners
+    void Marcar(int pagina);               // a page load starts: read-ahead, skimming
+    void Colocar(int pagina, bool leida);  // the page loaded (or not) is laid out and said
+    void Apilar(Modo modo);                // the next page below the current one (continuous mode)
+    void Seguir(bool subiendo);            // continuous mode: a page left or came in at the top
+    // The busy pointer shows when a page keeps the reader waiting this long.
+    static constexpr std::chrono::milliseconds EsperaOcupado{120};
     void PonerPagina(int pagina);
     void PonerModos(Modo modo, Modo anterior);
     PedidoPagina PedidoPara(int pagina, const ControlImagen &destino) const;
@@ -214,6 +241,21 @@ private:
     bool bAvanzandoAntes_ = true;
     bool paginaCargada_ = true;
     Motivo fallo_ = Motivo::Ninguno; // why the last page load failed
+    std::vector<PedidoPagina> esperados_; // asked of the pool, not yet come
+    std::map<int, std::shared_ptr<const PaginaPreparada>> llegadas_; // come, for the screen awaited
+    std::function<void()> alListo_;
+    struct Aparte {
+        PedidoPagina Pedido;
+        QPointer<QObject> Quien;
+        std::function<void(const std::shared_ptr<const PaginaPreparada> &)> Hecho;
+    };
+    std::vector<Aparte> apartes_;
+    void PedirAlPool();
+    int rondas_ = 0;                 // of a spread by shape that learns its pages' sizes
+    bool pidiendoClave_ = false;
+    QTimer ocupado_;                 // the busy pointer, after a moment's wait
+    bool punteroOcupado_ = false;
+    bool desdeAbajo_ = false;        // the page on its way shows its bottom end first
     ControlImagen imagen_;
     // Not a stretching holder: a PNG second page keeps its own size, not the
     // size of the page shown there before.

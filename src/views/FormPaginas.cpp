@@ -100,17 +100,34 @@ void FormPaginas::CargarVecina(int caja, int pagina)
     p.Modo = diseno::Modo::Pantalla;
     p.Ventana = {previas::AnchoMaximo, previas::AltoCaja};
     p.PixelesPorTwip = devicePixelRatioF() / Twips;
-    const auto preparada = comandos_.Doc().Preparador().Obtener(p);
-    // A page that does not come out of memory keeps the previous picture.
-    if (preparada && preparada->Lista())
-        CopiarPicture(PB[caja], preparada->Imagen);
+    paginaCaja_[caja] = pagina;
+    // From memory when it is there, else shown when it comes; one that
+    // cannot be read keeps the previous picture.
+    if (const auto preparada = comandos_.Doc().Preparador().Buscar(p)) {
+        if (preparada->Lista())
+            CopiarPicture(PB[caja], preparada->Imagen);
+        return;
+    }
+    comandos_.Vista().PedirAparte(p, this, [this, caja, pagina](const std::shared_ptr<const PaginaPreparada> &e) {
+        if (paginaCaja_[caja] != pagina || !e || !e->Lista())
+            return; // turned since
+        CopiarPicture(PB[caja], e->Imagen);
+        ColocarPrevias();
+        PintarPrevias();
+    });
 }
 
 void FormPaginas::ActualizarPrevias()
 {
     const Documento &doc = comandos_.Doc();
-    if (!comandos_.Vista().Imagen().Picture.isNull())
-        CopiarPicture(PB[0], comandos_.Vista().Imagen());
+    // The view's own picture, unless the page turned to is still on its way.
+    if (!comandos_.Vista().PaginaCargada()) {
+        CargarVecina(0, PaginaPrevia);
+    } else {
+        paginaCaja_[0] = PaginaPrevia;
+        if (!comandos_.Vista().Imagen().Picture.isNull())
+            CopiarPicture(PB[0], comandos_.Vista().Imagen());
+    }
     CargarVecina(1, doc.PaginaVecina(PaginaPrevia, -1));
     CargarVecina(2, doc.PaginaVecina(PaginaPrevia, 1));
     ColocarPrevias();

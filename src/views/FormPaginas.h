@@ -71,4 +71,5 @@ private:
     void PintarPrevias();
 
     Comandos &comandos_;
+    int paginaCaja_[3] = {}; // the page each box shows or awaits
 };

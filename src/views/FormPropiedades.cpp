@@ -241,23 +241,31 @@ void FormPropiedades::PonerPagina(int pagina)
 void FormPropiedades::PonerPrevia(int pagina)
 {
     const qreal escala = devicePixelRatioF();
-    // Decoded again at the preview's size, from memory; the main window's
-    // picture when the page does not come out that way.
+    // Decoded again at the preview's size on the pool.
     PedidoPagina p;
     p.Pagina = pagina;
     p.Modo = diseno::Modo::Pantalla;
     p.Ventana = {CajaPrevia.width() * Twips, CajaPrevia.height() * Twips};
     p.PixelesPorTwip = escala / Twips;
-    QImage picture;
-    QSize natural;
-    if (const auto preparada = comandos_.Doc().Preparador().Obtener(p);
-        preparada && preparada->Lista()) {
-        picture = preparada->Imagen.Picture;
-        natural = TamanoNatural(preparada->Imagen);
-    } else {
-        picture = comandos_.Vista().Imagen().Picture;
-        natural = TamanoNatural(comandos_.Vista().Imagen());
+    const auto preparada = comandos_.Doc().Preparador().Buscar(p);
+    if (preparada && preparada->Lista()) {
+        PintarPrevia(preparada->Imagen);
+        return;
     }
+    // Until it is made (or when it cannot be), the main window's picture.
+    PintarPrevia(comandos_.Vista().Imagen());
+    if (!preparada)
+        comandos_.Vista().PedirAparte(p, this, [this](const std::shared_ptr<const PaginaPreparada> &e) {
+            if (e && e->Lista())
+                PintarPrevia(e->Imagen);
+        });
+}
+
+void FormPropiedades::PintarPrevia(const ControlImagen &c)
+{
+    const qreal escala = devicePixelRatioF();
+    const QImage picture = c.Picture;
+    const QSize natural = TamanoNatural(c);
     if (picture.isNull() || natural.isEmpty()) {
         PB->clear();
         return;

@@ -4,6 +4,7 @@
 // three file dates, the read state in the collection, the file's icon and a
 // preview of the page. A button asks the desktop for its own properties
 // dialog of the file. Any key closes it.
+#include "imaging/ControlImagen.h"
 #include "views/VentanaModal.h"
 
 #include <QDateTime>
@@ -76,6 +77,7 @@ protected:
 
 private:
     void PonerPrevia(int pagina);
+    void PintarPrevia(const ControlImagen &c);
 
     Comandos &comandos_;
 };

@@ -12,6 +12,7 @@
 #include <QDirIterator>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -46,6 +47,12 @@ protected:
     {
         f.reset();
     }
+    // The view once the page asked for is on the screen.
+    EstadoVista &Vista() const
+    {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return f->Vista().PaginaCargada(); }, 30000));
+        return f->Vista();
+    }
     // A comic c.cbz of pages p1.jpg ... (see PaginasNumeradas) in tmp.
     QString EscribirComic(int paginas, const std::function<QByteArray(int)> &pagina,
                           const QString &extension = "jpg", int cifras = 1)
@@ -59,6 +66,7 @@ protected:
                     int cifras = 1)
     {
         f->AbrirArchivo(EscribirComic(paginas, pagina, extension, cifras), true);
+        Vista();
     }
     std::unique_ptr<Form1> f;
     int salidas = 0;

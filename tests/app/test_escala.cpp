@@ -60,7 +60,7 @@ TEST_F(Escala, EveryModePlacesThePageInLogicalPixels)
     ASSERT_EQ(f->devicePixelRatioF(), factor) << "QT_SCALE_FACTOR did not reach the window";
     Abrir(QSize(1200, 1800));
     // Mode 1: the page fitted to the height, centred.
-    EXPECT_EQ(Rect(f->Vista().Imagen()), std::tuple(2985, 0, 6030, 9000));
+    EXPECT_EQ(Rect(Vista().Imagen()), std::tuple(2985, 0, 6030, 9000));
     SuperficieDensa();
     EXPECT_EQ(En(198, 300), QColor(Qt::black));
     EXPECT_EQ(En(201, 300), Colores[0]);
@@ -69,19 +69,19 @@ TEST_F(Escala, EveryModePlacesThePageInLogicalPixels)
     EXPECT_EQ(En(602, 300), QColor(Qt::black));
     // The page is decoded for the device pixels it covers: sharp, not
     // stretched up from a logical-sized copy.
-    EXPECT_GE(f->Vista().Imagen().Picture.width(), std::lrint(402 * factor) - 1);
+    EXPECT_GE(Vista().Imagen().Picture.width(), std::lrint(402 * factor) - 1);
 
     // Mode 3: the whole width, from the top.
     f->Form_KeyUp('3', 0);
-    EXPECT_EQ(Rect(f->Vista().Imagen()), std::tuple(0, 0, 12000, 18000));
+    EXPECT_EQ(Rect(Vista().Imagen()), std::tuple(0, 0, 12000, 18000));
     EXPECT_EQ(En(0.5, 0.5), Colores[0]);
     EXPECT_EQ(En(799.5, 599.5), Colores[0]);
 
     // Mode 8: two pages, each fitted into its half.
     f->Form_KeyUp('1', 0);
     f->Form_KeyUp('8', 0);
-    EXPECT_EQ(Rect(f->Vista().Imagen()), std::tuple(0, 0, 6000, 9000));
-    EXPECT_EQ(Rect(f->Vista().Imagen2()), std::tuple(6000, 0, 6000, 9000));
+    EXPECT_EQ(Rect(Vista().Imagen()), std::tuple(0, 0, 6000, 9000));
+    EXPECT_EQ(Rect(Vista().Imagen2()), std::tuple(6000, 0, 6000, 9000));
     SuperficieDensa();
     EXPECT_EQ(En(10, 10), Colores[0]);
     EXPECT_EQ(En(399.5, 590), Colores[0]);
@@ -93,9 +93,9 @@ TEST_F(Escala, ContinuousModeStacksInLogicalPixels)
 {
     // Wide pages: fitted to the width, 400 px high, 100 px from the top.
     Abrir(QSize(1200, 600));
-    EXPECT_EQ(Rect(f->Vista().Imagen()), std::tuple(0, 1500, 12000, 6000));
+    EXPECT_EQ(Rect(Vista().Imagen()), std::tuple(0, 1500, 12000, 6000));
     f->Form_KeyUp('7', 0);
-    EXPECT_EQ(Rect(f->Vista().Imagen2()), std::tuple(0, 7800, 12000, 6000));
+    EXPECT_EQ(Rect(Vista().Imagen2()), std::tuple(0, 7800, 12000, 6000));
     SuperficieDensa();
     EXPECT_EQ(En(400, 98), QColor(Qt::black));
     EXPECT_EQ(En(400, 101), Colores[0]);
@@ -112,7 +112,7 @@ TEST_F(Escala, DragPictureSwipeAndNavigatorHaveDevicePixels)
     // A swipe on a page that fits: both snapshots are the whole surface.
     QTest::mousePress(f.get(), Qt::LeftButton, {}, QPoint(600, 300));
     QTest::mouseRelease(f.get(), Qt::LeftButton, {}, QPoint(100, 300));
-    EXPECT_EQ(f->Vista().PaginaActual(), 2);
+    EXPECT_EQ(Vista().PaginaActual(), 2);
     for (QLabel *h : f->PBH) {
         EXPECT_EQ(h->pixmap().size(), dispositivo);
         EXPECT_EQ(h->pixmap().devicePixelRatio(), factor);
@@ -129,7 +129,7 @@ TEST_F(Escala, DragPictureSwipeAndNavigatorHaveDevicePixels)
     EXPECT_EQ(f->PBZ->pixmap().devicePixelRatio(), factor);
     QTest::mouseMove(f.get(), QPoint(400, 200));
     EXPECT_EQ(f->PBZ->geometry(), QRect(0, -100, 800, 1200));
-    EXPECT_EQ(f->Vista().Imagen().Top, -1500);
+    EXPECT_EQ(Vista().Imagen().Top, -1500);
     QTest::mouseRelease(f.get(), Qt::LeftButton, {}, QPoint(400, 200));
     EXPECT_EQ(En(400, 300), Colores[1]);
 

@@ -31,53 +31,34 @@ protected:
 
 TEST_F(Diseno1, TwoPageSpreadForwardAndBack)
 {
-    f->Vista().PonerDosPaginas();
+    Vista().PonerDosPaginas();
     f->AbrirArchivo(tmp.filePath("c.cbz"), false);
-    f->Vista().IrAPagina(4);
-    EXPECT_EQ(f->Vista().PaginaActual(), 5);
+    Vista().IrAPagina(4);
+    EXPECT_EQ(Vista().PaginaActual(), 5);
     EXPECT_EQ(En(200, 300), Colores[3]); // page 4 on the left
     EXPECT_EQ(En(600, 300), Colores[4]); // page 5 on the right
     // Back: the direction changes, so the page moves one first (5 to 4), then
     // the turn to 3; the spread still reads left to right, 2 then 3.
-    f->Vista().PasarPagina(false, false);
-    EXPECT_EQ(f->Vista().PaginaActual(), 2);
+    Vista().PasarPagina(false, false);
+    EXPECT_EQ(Vista().PaginaActual(), 2);
     EXPECT_EQ(En(200, 300), Colores[1]);
     EXPECT_EQ(En(600, 300), Colores[2]);
-    EXPECT_FALSE(f->Vista().bAvanzandoAntes());
+    EXPECT_FALSE(Vista().bAvanzandoAntes());
     // Zoomed, the two pages stay side by side in that order.
     f->Form_KeyUp('Z', 0);
-    EXPECT_EQ(f->Vista().Imagen2().Left + f->Vista().Imagen2().Width, f->Vista().Imagen().Left);
-    const int junta = f->Vista().Imagen().Left / 15;
+    EXPECT_EQ(Vista().Imagen2().Left + Vista().Imagen2().Width, Vista().Imagen().Left);
+    const int junta = Vista().Imagen().Left / 15;
     EXPECT_EQ(En(junta - 2, 300), Colores[1]);
     EXPECT_EQ(En(junta + 1, 300), Colores[2]);
     // Before page 1 there is no second page: page 1 keeps its right half.
-    f->Vista().IrAPagina(1);
-    EXPECT_EQ(f->Vista().PaginaActual(), 0);
+    Vista().IrAPagina(1);
+    EXPECT_EQ(Vista().PaginaActual(), 0);
     EXPECT_EQ(En(200, 300), QColor(Qt::black));
     EXPECT_EQ(En(600, 300), Colores[0]);
     // A new window size keeps the halves.
     f->resize(1000, 600);
-    f->Vista().RehacerDiseno();
-    EXPECT_EQ(f->Vista().Imagen().Left, 1000 * 15 / 2 + 750); // centred in its half
-}
-
-TEST_F(Diseno1, ContinuousModeStacksTheNextPage300TwipsBelow)
-{
-    f->AbrirArchivo(tmp.filePath("c.cbz"), true);
-    f->Vista().CambiarModo(diseno::Modo::Ancho); // fit the width: 800 x 1200 px, taller than the window
-    f->Vista().IrAPagina(2);
-    f->Vista().PonerContinuo(diseno::Modo::Ancho);
-    EXPECT_EQ(f->Vista().PaginaActual(), 2);
-    EXPECT_EQ(f->Vista().Imagen().Picture.pixelColor(0, 0), Colores[1]);
-    EXPECT_EQ(f->Vista().Imagen2().Picture.pixelColor(0, 0), Colores[2]);
-    EXPECT_EQ(f->Vista().Imagen2().Top, f->Vista().Imagen().Top + f->Vista().Imagen().Height + 300);
-    // Scrolled to the join: the gap of 20 px shows the background.
-    f->Vista().PasoContinuo(-(f->Vista().Imagen().Height - 600 * 15 + 300 * 15));
-    const int finPagina = (f->Vista().Imagen().Top + f->Vista().Imagen().Height) / 15;
-    EXPECT_EQ(En(400, finPagina - 5), Colores[1]);
-    EXPECT_EQ(En(400, finPagina + 10), QColor(Qt::black));
-    EXPECT_EQ(En(400, finPagina + 25), Colores[2]);
-    EXPECT_TRUE(f->Vista().InfoPagina().startsWith(" | Mode: 3 - Continuous mode: On"));
+    Vista().RehacerDiseno();
+    EXPECT_EQ(Vista().Imagen().Left, 1000 * 15 / 2 + 750); // centred in its half
 }
 
 TEST_F(Diseno1, ZoomKeepsTheCentreAndMode1CentresSmallPages)
@@ -85,18 +66,18 @@ TEST_F(Diseno1, ZoomKeepsTheCentreAndMode1CentresSmallPages)
     std::vector<prueba::EntradaNueva> pequena{{"p.png", PaginaDeColor(3, QSize(200, 100))}};
     ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("s.cbz"), pequena));
     f->AbrirArchivo(tmp.filePath("s.cbz"), true);
-    EXPECT_EQ(f->Vista().PorcentajeZoom(), 100);
+    EXPECT_EQ(Vista().PorcentajeZoom(), 100);
     EXPECT_EQ(En(400, 300), Colores[2]);
     EXPECT_EQ(En(299, 249), QColor(Qt::black));
     EXPECT_EQ(En(301, 251), Colores[2]);
     for (int i = 0; i < 10; ++i)
-        f->Vista().AplicaZoom(10);
-    EXPECT_EQ(f->Vista().PorcentajeZoom(), 260); // 1.1^10, step by step
+        Vista().AplicaZoom(10);
+    EXPECT_EQ(Vista().PorcentajeZoom(), 260); // 1.1^10, step by step
 
-    EXPECT_NEAR(f->Vista().Imagen().Left + f->Vista().Imagen().Width / 2.0, 400 * 15, 20);
+    EXPECT_NEAR(Vista().Imagen().Left + Vista().Imagen().Width / 2.0, 400 * 15, 20);
     EXPECT_EQ(En(150, 300), Colores[2]); // 518 px wide about the centre
     EXPECT_EQ(En(130, 300), QColor(Qt::black));
-    f->Vista().ActualizaReferencia(true);
+    Vista().ActualizaReferencia(true);
     EXPECT_FALSE(f->PBRef->isHidden());
     EXPECT_EQ(f->PBRef->width(), 100);
 }

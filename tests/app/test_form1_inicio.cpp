@@ -36,12 +36,7 @@ protected:
         modIdioma::Idioma = "esp";
     }
     QString Ini() const { return casa.filePath("tavelo.ini"); }
-    void EscribirIni(const QByteArray &datos)
-    {
-        QFile f(Ini());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(datos);
-    }
+    void EscribirIni(const QByteArray &datos) { prueba::EscribirBytes(Ini(), datos); }
     QString Leer(const char *seccion, const char *clave)
     {
         return modIni::LeerIni(Ini(), seccion, clave, "<none>");

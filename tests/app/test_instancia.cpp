@@ -168,8 +168,8 @@ TEST_F(Entrega, ASecondStartHandsItsDocumentOverAndOneWithoutChangesNothing)
     ASSERT_TRUE(Recibidas(1));
     EXPECT_EQ(recibidas, QStringList{comic}); // the start without one sent nothing
     EXPECT_EQ(f->Doc().RutaActual, comic);
-    EXPECT_EQ(f->Vista().PaginaActual(), 1);
-    EXPECT_EQ(prueba::NumeroDe(f->Vista().Imagen()), 1);
+    EXPECT_EQ(Vista().PaginaActual(), 1);
+    EXPECT_EQ(prueba::NumeroDe(Vista().Imagen()), 1);
     // A later start never takes the lock from the running viewer.
     EXPECT_TRUE(primera->EsLaPrimera());
 }
@@ -185,7 +185,7 @@ TEST_F(Entrega, WhatIsNotAPathIsIgnored)
     Enviar(primera->Direccion(), comic.toUtf8() + '\n');
     ASSERT_TRUE(Recibidas(1));
     EXPECT_EQ(recibidas, QStringList{comic});
-    EXPECT_EQ(prueba::NumeroDe(f->Vista().Imagen()), 3);
+    EXPECT_EQ(prueba::NumeroDe(Vista().Imagen()), 3);
 }
 
 TEST(InstanciaUnica, ASocketLeftByACrashIsCleanedUp)

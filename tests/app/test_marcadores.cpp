@@ -52,6 +52,13 @@ protected:
     }
     QByteArray Archivo() const { return prueba::LeerBytes(casa.filePath("tavelo.tvl")); }
     void EscribirArchivo(const QByteArray &datos) { prueba::EscribirBytes(casa.filePath("tavelo.tvl"), datos); }
+    // The view once the page on its way is shown (what was pressed meanwhile done).
+    EstadoVista &V() const
+    {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return f->Vista().PaginaCargada(); }, 30000));
+        return f->Vista();
+    }
+    void Tecla(int tecla, int mayusculas = 0) { f->Form_KeyUp(tecla, mayusculas), V(); }
     QString A() const { return comics.filePath("a.cbz"); }
     QString B() const { return comics.filePath("b.cbz"); }
 
@@ -67,11 +74,11 @@ TEST_F(Marcadores, AddTwiceKeepsOneRecordAndTheResumeRecord)
 {
     f->Doc().Marcadores[0] = {A(), "2"};
     f->AbrirArchivo(A(), true);
-    f->Vista().IrAPagina(3);
-    f->Form_KeyUp('M', 0);
-    EXPECT_EQ(f->Vista().UltimoMensaje(), "Bookmark: page 3");
-    f->Vista().IrAPagina(5);
-    f->Form_KeyUp('M', 0);
+    V().IrAPagina(3);
+    Tecla('M');
+    EXPECT_EQ(V().UltimoMensaje(), "Bookmark: page 3");
+    V().IrAPagina(5);
+    Tecla('M');
     ASSERT_EQ(f->Doc().Marcadores.size(), 2);
     EXPECT_EQ(f->Doc().Marcadores[1].Marcador, "5");
     EXPECT_EQ(f->Doc().Marcadores[0].Ruta, A()); // the resume record stays
@@ -79,13 +86,13 @@ TEST_F(Marcadores, AddTwiceKeepsOneRecordAndTheResumeRecord)
     EXPECT_FALSE(f->SHMarcador->isHidden());
     EXPECT_EQ(f->LBMarcador->property("Tag").toString(), "5");
     // The left button goes to it; the right button removes it.
-    f->Vista().IrAPagina(1);
+    V().IrAPagina(1);
     QMouseEvent izq(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(f->LBMarcador, &izq);
-    EXPECT_EQ(f->Vista().PaginaActual(), 5);
+    EXPECT_EQ(V().PaginaActual(), 5);
     QMouseEvent der(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::RightButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(f->LBMarcador, &der);
-    EXPECT_EQ(f->Vista().UltimoMensaje(), "Bookmark removed");
+    EXPECT_EQ(V().UltimoMensaje(), "Bookmark removed");
     EXPECT_TRUE(f->LBMarcador->isHidden());
     EXPECT_EQ(f->Doc().Marcadores[1].Marcador, "");
 }
@@ -93,11 +100,11 @@ TEST_F(Marcadores, AddTwiceKeepsOneRecordAndTheResumeRecord)
 TEST_F(Marcadores, ARemovedBookmarkListsUntilTheNextStart)
 {
     f->AbrirArchivo(A(), true);
-    f->Form_KeyUp('M', 0);
+    Tecla('M');
     f->AbrirArchivo(B(), true);
-    f->Vista().IrAPagina(4);
-    f->Form_KeyUp('M', 0);
-    f->Form_KeyUp('M', teclas::ShiftMask);
+    V().IrAPagina(4);
+    Tecla('M');
+    Tecla('M', teclas::ShiftMask);
     {
         FormMarcadores lista(f.get(), f->Doc().Marcadores);
         EXPECT_EQ(lista.Lista->count(), 2); // the removed one still lists
@@ -136,26 +143,26 @@ TEST_F(Marcadores, FilesReadAtStartDropVanishedPathsAndKeepCaseTwins)
 TEST_F(Marcadores, TheListOpensTheChosenBookmarkAndARemovedOneAtPage1)
 {
     f->AbrirArchivo(A(), true);
-    f->Vista().IrAPagina(6);
-    f->Form_KeyUp('M', 0);
+    V().IrAPagina(6);
+    Tecla('M');
     f->AbrirArchivo(B(), true);
     auto &d = DialogosDePrueba::Actuales();
     d.respuestasModal = {QDialog::Accepted};
     d.llamadas.clear();
-    f->Form_KeyUp('L', 0);
+    Tecla('L');
     EXPECT_EQ(d.llamadas, QStringList{"MostrarModal:FormMarcadores"});
     EXPECT_EQ(f->Doc().RutaActual, A());
-    EXPECT_EQ(f->Vista().PaginaActual(), 6);
-    f->Form_KeyUp('M', teclas::ShiftMask);
+    EXPECT_EQ(V().PaginaActual(), 6);
+    Tecla('M', teclas::ShiftMask);
     f->AbrirArchivo(B(), true);
     d.respuestasModal = {QDialog::Accepted};
-    f->Form_KeyUp('L', 0);
+    Tecla('L');
     EXPECT_EQ(f->Doc().RutaActual, A());
-    EXPECT_EQ(f->Vista().PaginaActual(), 1);
+    EXPECT_EQ(V().PaginaActual(), 1);
     // Closed without a choice: nothing opens.
     f->AbrirArchivo(B(), true);
     d.respuestasModal = {QDialog::Rejected};
-    f->Form_KeyUp('L', 0);
+    Tecla('L');
     EXPECT_EQ(f->Doc().RutaActual, B());
 
     FormMarcadores lista(f.get(), f->Doc().Marcadores);
@@ -166,13 +173,13 @@ TEST_F(Marcadores, TheListOpensTheChosenBookmarkAndARemovedOneAtPage1)
 TEST_F(Marcadores, AnUnwritableProgramFolderLosesNothingInMemory)
 {
     f->AbrirArchivo(A(), true);
-    f->Form_KeyUp('M', 0);
+    Tecla('M');
     f->AbrirArchivo(B(), true);
     const QByteArray antes = Archivo();
     // A folder nobody can write to, not even root.
     qputenv("TAVELO_HOME", "/proc/self");
-    f->Vista().IrAPagina(3);
-    f->Form_KeyUp('M', 0);
+    V().IrAPagina(3);
+    Tecla('M');
     f->AbrirArchivo(A(), true); // the write fails silently
     qputenv("TAVELO_HOME", QFile::encodeName(casa.path()));
     ASSERT_EQ(f->Doc().Marcadores.size(), 3);

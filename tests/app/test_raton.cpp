@@ -59,7 +59,7 @@ TEST_F(Raton, ClicksAndSwipesTurnByTheSideTheyStandFor)
     // Without a document a double click reopens the last one at its page.
     f->Doc().Marcadores[0] = {EscribirComic(5, [](int i) { return prueba::PaginaNumero(i, {400, 300}); }), "3"};
     doble(100);
-    EXPECT_EQ(f->Vista().PaginaActual(), 3);
+    EXPECT_EQ(Vista().PaginaActual(), 3);
     Abrir(5, QSize(400, 300));
     const struct {
         const char *gesto;
@@ -73,12 +73,12 @@ TEST_F(Raton, ClicksAndSwipesTurnByTheSideTheyStandFor)
         {"to the right: the previous page", 3000, 3000 + 700, 1},
     };
     for (const auto &c : casos) {
-        const int antes = f->Vista().PaginaActual();
+        const int antes = Vista().PaginaActual();
         if (c.x1 < 0)
             doble(c.x0);
         else
             Arrastrar(c.x0, 3000, c.x1, 3000);
-        EXPECT_EQ(f->Vista().PaginaActual(), c.pagina) << c.gesto;
+        EXPECT_EQ(Vista().PaginaActual(), c.pagina) << c.gesto;
         // A swipe slides the new screen in, and the slide ends.
         EXPECT_EQ(f->tmrMovH.isActive(), c.x1 >= 0 && c.pagina != antes) << c.gesto;
         for (int i = 0; i < 200 && f->tmrMovH.isActive(); ++i)
@@ -92,18 +92,18 @@ TEST_F(Raton, AWidePageDragsAcrossOnlyWithinItsEdgesFreelyWithShift)
 {
     Abrir(2, QSize(1600, 400)); // mode 1 fits it: use 100 %
     f->Form_KeyUp('2', 0);
-    ASSERT_EQ(f->Vista().Imagen().Width, 24000);
-    const int top = f->Vista().Imagen().Top;
+    ASSERT_EQ(Vista().Imagen().Width, 24000);
+    const int top = Vista().Imagen().Top;
     Arrastrar(6000, 3000, 1000, 1000);
-    EXPECT_EQ(f->Vista().Imagen().Left, -5000);
-    EXPECT_EQ(f->Vista().Imagen().Top, top); // not taller: no vertical move
+    EXPECT_EQ(Vista().Imagen().Left, -5000);
+    EXPECT_EQ(Vista().Imagen().Top, top); // not taller: no vertical move
     Arrastrar(6000, 3000, -30000, 3000);
-    EXPECT_EQ(f->Vista().Imagen().Left, 12000 - 24000); // never past the right edge
+    EXPECT_EQ(Vista().Imagen().Left, 12000 - 24000); // never past the right edge
     Arrastrar(6000, 3000, 90000, 3000);
-    EXPECT_EQ(f->Vista().Imagen().Left, 0);
+    EXPECT_EQ(Vista().Imagen().Left, 0);
     Arrastrar(6000, 3000, 7000, 5000, Qt::ShiftModifier);
-    EXPECT_EQ(f->Vista().Imagen().Left, 1000);
-    EXPECT_EQ(f->Vista().Imagen().Top, top + 2000);
+    EXPECT_EQ(Vista().Imagen().Left, 1000);
+    EXPECT_EQ(Vista().Imagen().Top, top + 2000);
     EXPECT_TRUE(f->PBZ->isHidden());
 }
 
@@ -111,76 +111,53 @@ TEST_F(Raton, WheelInMode2WalksATallPageThenTurns)
 {
     Abrir(3, QSize(800, 1000)); // 15000 twips tall in a 9000-twip window
     f->Form_KeyUp('2', 0);
-    ASSERT_EQ(f->Vista().Imagen().Top, 0);
+    ASSERT_EQ(Vista().Imagen().Top, 0);
     std::vector<int> tops;
     for (int i = 0; i < 7; ++i) {
         Rueda(-120);
-        tops.push_back(f->Vista().Imagen().Top);
+        tops.push_back(Vista().Imagen().Top);
     }
     // The notch that would pass the bottom leaves a 500-twip gap; the next
     // shows the next page from its top.
     EXPECT_EQ(tops, (std::vector<int>{-1000, -2000, -3000, -4000, -5000, -6500, 0}));
-    EXPECT_EQ(f->Vista().PaginaActual(), 2); // the 7th notch showed the next page
+    EXPECT_EQ(Vista().PaginaActual(), 2); // the 7th notch showed the next page
     // Up at the top of a page: the previous page, its bottom end first.
-    f->Vista().MoverPagina(f->Vista().Imagen().Left, 0);
+    Vista().MoverPagina(Vista().Imagen().Left, 0);
     Rueda(120);
-    EXPECT_EQ(f->Vista().PaginaActual(), 1);
-    EXPECT_EQ(f->Vista().Imagen().Top, 9000 - 15000 - 100);
+    EXPECT_EQ(Vista().PaginaActual(), 1);
+    EXPECT_EQ(Vista().Imagen().Top, 9000 - 15000 - 100);
 }
 
 TEST_F(Raton, ZoomWheelOsdOffAndSmallSteps)
 {
     Abrir(3, QSize(400, 300));
     Enviar(QEvent::MouseButtonPress, 100, 100, Qt::MiddleButton);
-    EXPECT_EQ(f->Vista().UltimoMensaje(), "Mousewheel in mode zoom");
+    EXPECT_EQ(Vista().UltimoMensaje(), "Mousewheel in mode zoom");
     Rueda(-120);
-    EXPECT_EQ(f->Vista().PorcentajeZoom(), 90);
-    EXPECT_EQ(f->Vista().UltimoMensaje(), "Zoom - [90%]");
+    EXPECT_EQ(Vista().PorcentajeZoom(), 90);
+    EXPECT_EQ(Vista().UltimoMensaje(), "Zoom - [90%]");
     Enviar(QEvent::MouseButtonPress, 100, 100, Qt::MiddleButton);
-    EXPECT_EQ(f->Vista().UltimoMensaje(), "Mousewheel in mode page");
+    EXPECT_EQ(Vista().UltimoMensaje(), "Mousewheel in mode page");
     // Touchpad steps add up to notches.
     for (int i = 0; i < 4; ++i)
         Rueda(-30);
-    EXPECT_EQ(f->Vista().PaginaActual(), 2);
+    EXPECT_EQ(Vista().PaginaActual(), 2);
     Rueda(-60);
-    EXPECT_EQ(f->Vista().PaginaActual(), 2);
+    EXPECT_EQ(Vista().PaginaActual(), 2);
     Rueda(-60);
-    EXPECT_EQ(f->Vista().PaginaActual(), 3);
+    EXPECT_EQ(Vista().PaginaActual(), 3);
     // OSD off: the page label is hidden and the wheel does nothing.
     f->Form_KeyUp('O', 0);
     f->Form_KeyUp('O', 0);
     ASSERT_TRUE(f->LBPag->isHidden());
     Rueda(-120);
-    EXPECT_EQ(f->Vista().PaginaActual(), 3);
+    EXPECT_EQ(Vista().PaginaActual(), 3);
 
     MouseWheel rueda(f.get());
     EXPECT_EQ(rueda.Acumular(100), 0);
     EXPECT_EQ(rueda.Acumular(100), 1);
     EXPECT_EQ(rueda.Acumular(-200), -1);
     EXPECT_EQ(rueda.Acumular(240), 2);
-}
-
-TEST_F(Raton, ContinuousModeRunsFromPageToPage)
-{
-    Abrir(4, QSize(400, 300));
-    f->Form_KeyUp('7', 0);
-    ASSERT_EQ(f->Vista().ModoAjuste(), diseno::Modo::Continuo);
-    const int alto = f->Vista().Imagen().Height;
-    const int top0 = f->Vista().Imagen().Top;
-    int notches = 0;
-    while (f->Vista().PaginaActual() == 1 && notches < 50) {
-        Rueda(-120);
-        ++notches;
-    }
-    EXPECT_EQ(f->Vista().PaginaActual(), 2);
-    // Until the page has left the window by its height and the 300-twip gap.
-    EXPECT_EQ(notches, (top0 + alto + 300) / 1000 + 1);
-    EXPECT_EQ(f->Vista().Imagen2().Top, f->Vista().Imagen().Top + f->Vista().Imagen().Height + 300);
-    // Back up: page 1 comes in above.
-    for (int i = 0; i < 30 && f->Vista().PaginaActual() == 2; ++i)
-        Rueda(120);
-    EXPECT_EQ(f->Vista().PaginaActual(), 1);
-    EXPECT_EQ(f->Vista().Imagen2().Top, f->Vista().Imagen().Top + f->Vista().Imagen().Height + 300);
 }
 
 TEST_F(Raton, PageNumberBox)
@@ -200,13 +177,13 @@ TEST_F(Raton, PageNumberBox)
         EXPECT_EQ(tb->selectedText(), malo);
     }
     f->Form_KeyUp(' ', 0); // keys are ignored while the box is open
-    EXPECT_EQ(f->Vista().PaginaActual(), 1);
+    EXPECT_EQ(Vista().PaginaActual(), 1);
     tb->clear();
     QTest::keyClicks(tb, "4x");
     EXPECT_EQ(tb->text(), "4");
     QTest::keyClick(tb, Qt::Key_Return);
     EXPECT_FALSE(tb->isVisible());
-    EXPECT_EQ(f->Vista().PaginaActual(), 4);
+    EXPECT_EQ(Vista().PaginaActual(), 4);
     EXPECT_FALSE(f->ImAbrir->isHidden());
 }
 
@@ -215,23 +192,23 @@ TEST_F(Raton, ContinuousModeOverPagesTallerThanTheWindow)
     Abrir(6, QSize(1240, 1754));
     f->Form_KeyUp('3', 0);
     f->Form_KeyUp('7', 0);
-    const int alto = f->Vista().Imagen().Height; // 16974 twips in a 9000-twip window
+    const int alto = Vista().Imagen().Height; // 16974 twips in a 9000-twip window
     // Down through page 1: it stays the current page until it has left.
     for (int i = 0; i < 17; ++i)
         Rueda(-120);
-    EXPECT_EQ(f->Vista().PaginaActual(), 1);
-    EXPECT_EQ(f->Vista().Imagen().Top, -17000);
+    EXPECT_EQ(Vista().PaginaActual(), 1);
+    EXPECT_EQ(Vista().Imagen().Top, -17000);
     for (int i = 0; i < 3; ++i)
         Rueda(-120);
-    EXPECT_EQ(f->Vista().PaginaActual(), 2);
-    EXPECT_EQ(f->Vista().Imagen().Top, -20000 + alto + 300);
+    EXPECT_EQ(Vista().PaginaActual(), 2);
+    EXPECT_EQ(Vista().Imagen().Top, -20000 + alto + 300);
     // Up inside page 2 keeps it; up to its top brings page 1 above.
     Rueda(120);
-    EXPECT_EQ(f->Vista().PaginaActual(), 2);
-    for (int i = 0; i < 5 && f->Vista().PaginaActual() == 2; ++i)
+    EXPECT_EQ(Vista().PaginaActual(), 2);
+    for (int i = 0; i < 5 && Vista().PaginaActual() == 2; ++i)
         Rueda(120);
-    EXPECT_EQ(f->Vista().PaginaActual(), 1);
-    EXPECT_EQ(f->Vista().Imagen2().Top, f->Vista().Imagen().Top + alto + 300);
+    EXPECT_EQ(Vista().PaginaActual(), 1);
+    EXPECT_EQ(Vista().Imagen2().Top, Vista().Imagen().Top + alto + 300);
 }
 
 // Moves with no button held, the way the window system delivers them.
@@ -247,17 +224,17 @@ TEST_F(Raton, MovesWithoutAButtonReachTheWindow)
     // Mode 6: a move away from the centre makes the page drift towards it.
     f->Form_KeyUp('2', 0);
     f->Form_KeyUp('6', 0);
-    f->Vista().tmrDinamico.stop();
-    ASSERT_EQ(f->Vista().Imagen().Left, 0);
+    Vista().tmrDinamico.stop();
+    ASSERT_EQ(Vista().Imagen().Left, 0);
     QTest::mouseMove(ventana, QPoint(790, 590));
-    EXPECT_EQ(f->Vista().RatonX(), 790 * 15);
-    EXPECT_TRUE(f->Vista().tmrDinamico.isActive());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return f->Vista().Imagen().Left < 0 && f->Vista().Imagen().Top < 0; }));
+    EXPECT_EQ(Vista().RatonX(), 790 * 15);
+    EXPECT_TRUE(Vista().tmrDinamico.isActive());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Vista().Imagen().Left < 0 && Vista().Imagen().Top < 0; }));
 
     // OSD mode 2: the controls appear near them and go away from them.
     f->Form_KeyUp('1', 0);
     f->Form_KeyUp('O', 0);
-    ASSERT_EQ(f->Vista().ModoOSD(), 2);
+    ASSERT_EQ(Vista().ModoOSD(), 2);
     EXPECT_TRUE(f->ImCerrar->isHidden());
     const QRect cerrar = f->ImCerrar->geometry();
     QTest::mouseMove(ventana, cerrar.bottomLeft() + QPoint(-15, 15)); // within 300 twips
@@ -290,14 +267,14 @@ TEST_F(Raton, NoToolWindowLeavesTheWheelDead)
     // Held down on the main window, the button keeps the wheel from turning.
     Boton(principal, {400, 300}, QEvent::MouseButtonPress);
     Rueda(-120);
-    EXPECT_EQ(f->Vista().PaginaActual(), 1);
+    EXPECT_EQ(Vista().PaginaActual(), 1);
     // A modal window opened over the press takes its release: the press is
     // over for the main window.
     QEvent bloqueada(QEvent::WindowBlocked);
     QCoreApplication::sendEvent(f.get(), &bloqueada);
     EXPECT_FALSE(f->bDesplazando);
     Rueda(-120);
-    EXPECT_EQ(f->Vista().PaginaActual(), 2);
+    EXPECT_EQ(Vista().PaginaActual(), 2);
     Boton(principal, {400, 300}, QEvent::MouseButtonRelease);
 
     // Shift+P, a double click on page 5's name: the list closes with the
@@ -313,10 +290,10 @@ TEST_F(Raton, NoToolWindowLeavesTheWheelDead)
         return lista.result();
     };
     f->Form_KeyUp('P', teclas::ShiftMask);
-    EXPECT_EQ(f->Vista().PaginaActual(), 5);
+    EXPECT_EQ(Vista().PaginaActual(), 5);
     EXPECT_EQ(QGuiApplication::mouseButtons(), Qt::NoButton);
     Rueda(-120);
-    EXPECT_EQ(f->Vista().PaginaActual(), 6);
+    EXPECT_EQ(Vista().PaginaActual(), 6);
 
     // A window gone between a press and its release: the application still
     // takes the button as held; the main window knows better.
@@ -329,6 +306,6 @@ TEST_F(Raton, NoToolWindowLeavesTheWheelDead)
     }
     ASSERT_EQ(QGuiApplication::mouseButtons(), Qt::LeftButton);
     Rueda(-120);
-    EXPECT_EQ(f->Vista().PaginaActual(), 7);
+    EXPECT_EQ(Vista().PaginaActual(), 7);
     Boton(principal, {400, 300}, QEvent::MouseButtonRelease);
 }

@@ -4,6 +4,7 @@
 #include "viewer/Teclas.h"
 #include "views/FormInfo.h"
 
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -21,7 +22,7 @@ protected:
         f->MostrarMensaje({});
     }
     void Tecla(int codigo, int mayus = 0) { f->Form_KeyUp(codigo, mayus); }
-    EstadoVista &V() { return f->Vista(); }
+    EstadoVista &V() { return Vista(); }
 };
 
 } // namespace
@@ -366,6 +367,7 @@ TEST_F(Teclado, MessagesFitTheWindow)
     const QString largo = QString("pagina_") + QString(120, 'x') + ".jpg";
     ASSERT_TRUE(prueba::EscribirZip(tmp.filePath(largo + ".cbz"), {{largo, prueba::PaginaNumero(1, {400, 300})}}));
     f->AbrirArchivo(tmp.filePath(largo + ".cbz"), true);
+    V();
     auto dentro = [&] {
         const QRect r = f->LBInfo->geometry();
         EXPECT_TRUE(f->rect().contains(r)) << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
@@ -468,4 +470,20 @@ TEST_F(Teclado, EachComicIsRememberedAndAMangaReadsRightToLeft)
     f->AbrirArchivo(manga, true);
     EXPECT_FALSE(V().bDerechaAIzquierda());
     EXPECT_EQ(V().UltimoMensaje(), "Page 3 of 5 · left to right");
+}
+
+TEST_F(Teclado, QuickTurnsEndOnTheLastPageAskedWithoutPaintingEachOne)
+{
+    AbrirComic(40, [](int i) { return prueba::PaginaMarcada(i); }, "jpg", 2);
+    Vista();
+    QSignalSpy hechas(&f->Vista(), &EstadoVista::PaginaHecha);
+    // Faster than any page is made: each key only changes the page awaited.
+    for (int i = 0; i < 30; ++i)
+        QTest::keyClick(f.get(), Qt::Key_PageDown);
+    EXPECT_EQ(f->Vista().PaginaActual(), 31);
+    EXPECT_FALSE(f->Vista().PaginaCargada());
+    EXPECT_EQ(prueba::NumeroDe(Vista().Imagen()), 31);
+    EXPECT_EQ(f->LBPag->text(), "31/40");
+    ASSERT_EQ(hechas.count(), 1);
+    EXPECT_EQ(hechas[0][0].toInt(), 31);
 }

@@ -22,8 +22,8 @@ protected:
         f->AbrirArchivo(tmp.filePath(nombre), true);
         ASSERT_EQ(f->Doc().NumeroPaginas(), n);
         if (pagina != 1)
-            f->Vista().IrAPagina(int(pagina));
-        ASSERT_EQ(NumeroDe(f->Vista().Imagen()), pagina);
+            Vista().IrAPagina(int(pagina));
+        ASSERT_EQ(NumeroDe(Vista().Imagen()), pagina);
     }
     // The top-level window of that name, shown or not.
     static QWidget *Ventana(const QString &nombre)

@@ -31,12 +31,12 @@ protected:
     // at the size it is shown at.
     void Abrir(QSize tamano, diseno::Modo modo = diseno::Modo::Pantalla, const char *formato = "PNG")
     {
-        f->Vista().CambiarModo(modo);
+        Vista().CambiarModo(modo);
         const QString nombre = QStringLiteral("p1.") + QString::fromLatin1(formato).toLower();
         ASSERT_TRUE(EscribirZip(tmp.filePath("c.cbz"), {{nombre, PaginaCuartos(tamano, formato)}}));
         f->AbrirArchivo(tmp.filePath("c.cbz"), true);
-        ASSERT_FALSE(f->Vista().Imagen().Picture.isNull());
-        f->Vista().MostrarMensaje({});
+        ASSERT_FALSE(Vista().Imagen().Picture.isNull());
+        Vista().MostrarMensaje({});
     }
     // Presses `tecla` on the main window and runs `accion` on the window it
     // opens, of type V; false when no window opened.
@@ -53,6 +53,7 @@ protected:
                 accion(*v);
             return ventana.result();
         }};
+        Vista(); // keys wait for the page on its way
         f->Form_KeyUp(tecla, mayusculas);
         d.alMostrarModal.clear();
         return abierta;

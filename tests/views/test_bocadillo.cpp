@@ -47,27 +47,21 @@ TEST_F(Bocadillo, TheSlideAcceleratesUpAndRightAndStopsInTheCorner)
 {
     const diseno::Ventana pantalla{28800, 16200}, ventana{2250, 1770};
     bocadillo::Movimiento m{12000, 7000, 0, 0};
-    EXPECT_FALSE(bocadillo::Paso(m, pantalla, ventana)); // the first tick only gathers speed
-    EXPECT_EQ(m.Left, 12000);
-    EXPECT_EQ(m.Top, 7000);
-    EXPECT_FALSE(bocadillo::Paso(m, pantalla, ventana));
-    EXPECT_EQ(m.Left, 12040);
-    EXPECT_EQ(m.Top, 6970);
-    EXPECT_FALSE(bocadillo::Paso(m, pantalla, ventana));
-    EXPECT_EQ(m.Left, 12120);
-    EXPECT_EQ(m.Top, 6910);
+    const std::pair<int, int> pasos[] = {{12000, 7000}, {12040, 6970}, {12120, 6910}}; // the first only gathers speed
+    for (const auto &[left, top] : pasos) {
+        EXPECT_FALSE(bocadillo::Paso(m, pantalla, ventana));
+        EXPECT_EQ(std::pair(m.Left, m.Top), std::pair(left, top));
+    }
     int ticks = 3;
     while (!bocadillo::Paso(m, pantalla, ventana))
         ++ticks;
-    EXPECT_EQ(m.Left, 28800 - 2250 - 100);
-    EXPECT_EQ(m.Top, 0);
+    EXPECT_EQ(std::pair(m.Left, m.Top), std::pair(28800 - 2250 - 100, 0));
     EXPECT_LT(ticks, 40);
     // Past the right edge first: the same corner.
     bocadillo::Movimiento cerca{26000, 15000, 0, 0};
     while (!bocadillo::Paso(cerca, pantalla, ventana)) {
     }
-    EXPECT_EQ(cerca.Left, 28800 - 2250 - 100);
-    EXPECT_EQ(cerca.Top, 0);
+    EXPECT_EQ(std::pair(cerca.Left, cerca.Top), std::pair(28800 - 2250 - 100, 0));
 }
 
 TEST_F(Bocadillo, QHidesTheViewerAndADoubleClickBringsItBackAsItWas)
@@ -89,8 +83,8 @@ TEST_F(Bocadillo, QHidesTheViewerAndADoubleClickBringsItBackAsItWas)
     QTest::mouseDClick(globo->LBInv, Qt::LeftButton);
     QTest::mouseRelease(globo->LBInv, Qt::LeftButton); // the viewer comes back with it
     EXPECT_TRUE(f->isVisible());
-    EXPECT_EQ(f->Vista().PaginaActual(), 3);
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 3);
+    EXPECT_EQ(Vista().PaginaActual(), 3);
+    EXPECT_EQ(NumeroDe(Vista().Imagen()), 3);
     // Gone once the loop turns.
     EXPECT_TRUE(QTest::qWaitFor([&] { return Ventana("FormBocadillo") == nullptr; }, 2000));
 }
@@ -100,10 +94,7 @@ TEST_F(Bocadillo, ADropOpensTheFirstFileItTakesAndIgnoresOthers)
     AbrirComic(2);
     ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("otro.cbz"), {{"a.jpg", prueba::PaginaMarcada(7)}}));
     ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("tercero.cbz"), {{"a.jpg", prueba::PaginaMarcada(9)}}));
-    QFile texto(tmp.filePath("nota.txt"));
-    ASSERT_TRUE(texto.open(QIODevice::WriteOnly));
-    texto.write("x");
-    texto.close();
+    prueba::EscribirBytes(tmp.filePath("nota.txt"), "x");
     f->Form_KeyUp('M', 0); // a bookmark label that the drop hides
     FormBocadillo *globo = Minimizar();
     ASSERT_NE(globo, nullptr);
@@ -116,7 +107,7 @@ TEST_F(Bocadillo, ADropOpensTheFirstFileItTakesAndIgnoresOthers)
     EXPECT_TRUE(f->isVisible());
     EXPECT_FALSE(globo->isVisible());
     EXPECT_EQ(f->Doc().RutaActual, tmp.filePath("otro.cbz"));
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 7);
+    EXPECT_EQ(NumeroDe(Vista().Imagen()), 7);
     EXPECT_TRUE(f->Ordenes().Marcador.isEmpty());
 }
 
@@ -124,14 +115,11 @@ TEST_F(Bocadillo, EveryTypeTheOpenDialogOffersIsTaken)
 {
     AbrirComic(1);
     const QString png = tmp.filePath("dibujo.png");
-    QFile archivo(png);
-    ASSERT_TRUE(archivo.open(QIODevice::WriteOnly));
-    archivo.write(prueba::PaginaMarcada(5, "PNG"));
-    archivo.close();
+    prueba::EscribirBytes(png, prueba::PaginaMarcada(5, "PNG"));
     FormBocadillo *globo = Minimizar();
     ASSERT_NE(globo, nullptr);
     EXPECT_TRUE(Soltar(*globo, {png}));
     EXPECT_TRUE(f->isVisible());
     EXPECT_EQ(f->Doc().NumeroPaginas(), 1);
-    EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 5);
+    EXPECT_EQ(NumeroDe(Vista().Imagen()), 5);
 }

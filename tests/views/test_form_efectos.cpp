@@ -114,12 +114,6 @@ TEST_F(Efectos, ThreeBrightnessClicksThenOneUndo)
     EXPECT_TRUE(Desplazada(imagen.Picture, Pagina(), -10));
     QTest::mouseClick(panel->ImCerrar, Qt::MiddleButton);
     EXPECT_EQ(imagen.Picture, Pagina());
-    // The left button closes, keeping the effects.
-    Clic(12);
-    const QImage gris = imagen.Picture;
-    QTest::mouseClick(panel->ImCerrar, Qt::LeftButton);
-    EXPECT_FALSE(panel->isVisible());
-    EXPECT_EQ(imagen.Picture, gris);
 }
 
 TEST_F(Efectos, OnlyEAndEscapeClose)

@@ -95,13 +95,12 @@ TEST_F(Guardar, QualityLabelStepsByFiveWrapsAndRepeatsWhenHeld)
     EXPECT_EQ(ventana->tmrPor->interval(), 300);
     QTest::mousePress(ventana->LBPor, Qt::LeftButton);
     EXPECT_TRUE(ventana->tmrPor->isActive());
-    ventana->tmrPor_Timer();
-    ventana->tmrPor_Timer();
-    EXPECT_EQ(ventana->LBPor->text(), "85");
-    ventana->tmrPor_Timer();
-    EXPECT_EQ(ventana->LBPor->text(), "90");
-    ventana->tmrPor_Timer();
-    EXPECT_EQ(ventana->LBPor->text(), "95");
+    vistos.clear();
+    for (int i = 0; i < 4; ++i) {
+        ventana->tmrPor_Timer();
+        vistos << ventana->LBPor->text();
+    }
+    EXPECT_EQ(vistos, (QStringList{"85", "85", "90", "95"}));
     QTest::mouseRelease(ventana->LBPor, Qt::LeftButton);
     EXPECT_FALSE(ventana->tmrPor->isActive());
     EXPECT_EQ(ventana->LBPor->text(), "100") << "the release is one more click";

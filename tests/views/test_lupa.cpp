@@ -53,8 +53,8 @@ TEST_F(Lupa, ZoomRunsFrom1xTo20xAndTheTitleShowsTheFactor)
 TEST_F(Lupa, ItMagnifiesWhatLiesAroundThePointerAndNothingOverItself)
 {
     Abrir({400, 300}); // red, green, blue, yellow quarters in the middle of 800 x 600
-    f->Vista().PonerColorFondo(0x00FFFFFF);
-    f->Vista().DibujaForm();
+    Vista().PonerColorFondo(0x00FFFFFF);
+    Vista().DibujaForm();
     // Offscreen there is no screen to read: the main window is the source.
     EXPECT_EQ(lupa::CapturaDeLaPlataforma(), lupa::Captura::VentanaPrincipal);
     ASSERT_TRUE(ConVentana<FormLupa>(F9, [&](FormLupa &l) {

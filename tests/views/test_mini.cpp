@@ -34,13 +34,11 @@ protected:
     // upright), shown at page 1.
     void Comic(int n, QSize tamano = {60, 80}, const QString &nombre = "c.cbz")
     {
-        std::vector<prueba::EntradaNueva> paginas;
-        for (int i = 1; i <= n; ++i)
-            paginas.push_back({QStringLiteral("p%1.jpg").arg(i, 2, 10, QChar('0')),
-                               prueba::PaginaNumero(i, i == 1 ? tamano : QSize(60, 80))});
-        ASSERT_TRUE(prueba::EscribirZip(tmp.filePath(nombre), paginas));
+        ASSERT_TRUE(prueba::EscribirZip(tmp.filePath(nombre), prueba::PaginasNumeradas(n, [&](int i) {
+            return prueba::PaginaNumero(i, i == 1 ? tamano : QSize(60, 80));
+        }, "jpg", 2)));
         f->AbrirArchivo(tmp.filePath(nombre), true);
-        ASSERT_EQ(f->Doc().NumeroPaginas(), n);
+        ASSERT_EQ(Vista().Doc().NumeroPaginas(), n);
     }
     // F10; `accion` runs once the grid is complete (or comes from the cache).
     bool ConMini(const std::function<void(FormMini &)> &accion, bool esperar = true)
@@ -63,11 +61,8 @@ protected:
 
 TEST(MiniGeometria, TheGridSideFramesAndBoxes)
 {
-    EXPECT_EQ(mini::Lado(0), 0);
-    EXPECT_EQ(mini::Lado(1), 1);
-    EXPECT_EQ(mini::Lado(7), 3);
-    EXPECT_EQ(mini::Lado(9), 3);
-    EXPECT_EQ(mini::Lado(10), 4);
+    EXPECT_EQ((std::vector{mini::Lado(0), mini::Lado(1), mini::Lado(7), mini::Lado(9), mini::Lado(10)}),
+              (std::vector{0, 1, 3, 3, 4}));
     // 800 x 600: 12000 x 9000 twips.
     const Rejilla diez = mini::CalcularRejilla(10, {12000, 9000});
     EXPECT_EQ(diez.Lado, 4);
@@ -136,7 +131,7 @@ TEST_F(Mini, OnePageFillsTheWindowLessTheMarginsOverTheDarkenedScreen)
 TEST_F(Mini, TenPagesFillAFourByFourGridInPageOrderWithAHoverFrame)
 {
     Comic(10);
-    f->Vista().IrAPagina(6);
+    Vista().IrAPagina(6);
     std::vector<int> orden;
     ASSERT_TRUE(ConVentana<FormMini>(F10, [&](FormMini &v) {
         v.AlColocar = [&](int i) { orden.push_back(i); };
@@ -232,7 +227,7 @@ TEST_F(Mini, ClosingAFreshGridWritesTheCacheWhichTheSameArchiveUsesUntilTouched)
 {
     Comic(7);
     f->Form_KeyUp(' ', 0);
-    ASSERT_EQ(f->Vista().PaginaActual(), 2);
+    ASSERT_EQ(Vista().PaginaActual(), 2);
     std::vector<Rect> fichas;
     QColor fondoCerrar, fondoAnillo;
     QPoint cerrar, anillo;
@@ -247,8 +242,8 @@ TEST_F(Mini, ClosingAFreshGridWritesTheCacheWhichTheSameArchiveUsesUntilTouched)
         v.ImCerrar->click();
     }));
     // The close button: the current page stays.
-    EXPECT_EQ(f->Vista().PaginaActual(), 2);
-    EXPECT_FALSE(f->Vista().Imagen().Picture.isNull());
+    EXPECT_EQ(Vista().PaginaActual(), 2);
+    EXPECT_FALSE(Vista().Imagen().Picture.isNull());
 
     const QString base = Base();
     EXPECT_EQ(base, modGeneral::CarpetaTemporal() + "xc.cbz");
@@ -279,9 +274,8 @@ TEST_F(Mini, ClosingAFreshGridWritesTheCacheWhichTheSameArchiveUsesUntilTouched)
         QTest::mouseDClick(&v, Qt::LeftButton, {}, Centro(v.LBI[5]));
         QTest::mouseRelease(&v, Qt::LeftButton, {}, Centro(v.LBI[5]));
     }));
-    EXPECT_EQ(f->Vista().PaginaActual(), 5);
-    EXPECT_EQ(f->Vista().PaginaActual(), 5);
-    EXPECT_FALSE(f->Vista().Imagen().Picture.isNull());
+    EXPECT_EQ(Vista().PaginaActual(), 5);
+    EXPECT_FALSE(Vista().Imagen().Picture.isNull());
 
     // Touched: built afresh; reload over a cached grid does the same.
     QFile archivo(tmp.filePath("c.cbz"));
@@ -305,11 +299,8 @@ TEST_F(Mini, ClosingAFreshGridWritesTheCacheWhichTheSameArchiveUsesUntilTouched)
 
 TEST_F(Mini, AFolderWithOneMorePictureIsBuiltAfresh)
 {
-    QDir().mkpath(tmp.filePath("Vol1"));
     const auto pagina = [&](int i) {
-        QFile p(tmp.filePath(QStringLiteral("Vol1/p%1.jpg").arg(i)));
-        ASSERT_TRUE(p.open(QIODevice::WriteOnly));
-        p.write(prueba::PaginaNumero(i, {60, 80}));
+        prueba::EscribirBytes(tmp.filePath(QStringLiteral("Vol1/p%1.jpg").arg(i)), prueba::PaginaNumero(i, {60, 80}));
     };
     for (int i = 1; i <= 3; ++i)
         pagina(i);
@@ -374,8 +365,7 @@ TEST_F(Mini, ADoubleClickWhileLoadingChoosesThePageAndWritesNoCache)
         EXPECT_TRUE(v.Cancelado);
         EXPECT_EQ(v.result(), QDialog::Accepted);
     }));
-    EXPECT_EQ(f->Vista().PaginaActual(), 1);
-    EXPECT_EQ(f->Vista().PaginaActual(), 1);
+    EXPECT_EQ(Vista().PaginaActual(), 1);
     EXPECT_FALSE(QFile::exists(Base() + ".tvl"));
     EXPECT_FALSE(QFile::exists(Base() + ".jpg"));
 }

@@ -15,10 +15,15 @@ namespace {
 
 class Previas : public prueba::PruebaDocumentos {
 protected:
-    // What the three previews show: previous, current, next.
-    static std::array<int, 3> Muestran(const FormPaginas &v)
+    // What the three previews show: previous, current, next (those not in
+    // memory a moment later).
+    std::array<int, 3> Muestran(const FormPaginas &v)
     {
-        return {NumeroDe(v.PB[1]), NumeroDe(v.PB[0]), NumeroDe(v.PB[2])};
+        const auto ahora = [&] { return std::array<int, 3>{NumeroDe(v.PB[1]), NumeroDe(v.PB[0]), NumeroDe(v.PB[2])}; };
+        const Documento &d = f->Doc();
+        const std::array<int, 3> vecinas{d.PaginaVecina(v.PaginaPrevia, -1), v.PaginaPrevia, d.PaginaVecina(v.PaginaPrevia, 1)};
+        QTest::qWaitFor([&] { return ahora() == vecinas; }, 5000);
+        return ahora();
     }
     bool ConPrevias(const std::function<void(FormPaginas &)> &accion)
     {
@@ -51,7 +56,7 @@ TEST_F(Previas, TheNeighboursWrapAroundAndEachBoxKeepsItsPagesProportions)
         EXPECT_NEAR(v.frameGeometry().bottom() + 1, pantalla.height() - previas::SobreFondo / 15, 1);
         EXPECT_NEAR(v.windowOpacity(), 0.85, 0.005);
     }));
-    f->Vista().IrAPagina(4);
+    Vista().IrAPagina(4);
     ASSERT_TRUE(ConPrevias([&](FormPaginas &v) {
         EXPECT_EQ(Muestran(v), (std::array<int, 3>{3, 4, 1})); // the last page: page 1 on the right
     }));
@@ -81,28 +86,28 @@ TEST_F(Previas, KeysAndClicksTurnBothWindowsInStep)
     AbrirComic(5, 2);
     ASSERT_TRUE(ConPrevias([&](FormPaginas &v) {
         QTest::keyClick(&v, Qt::Key_Space);
-        EXPECT_EQ(f->Vista().PaginaActual(), 3);
-        EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 3);
+        EXPECT_EQ(Vista().PaginaActual(), 3);
+        EXPECT_EQ(NumeroDe(Vista().Imagen()), 3);
         EXPECT_EQ(v.PaginaPrevia, 3);
         EXPECT_EQ(Muestran(v), (std::array<int, 3>{2, 3, 4}));
         QTest::mouseClick(v.PBv[2], Qt::LeftButton); // next
-        EXPECT_EQ(f->Vista().PaginaActual(), 4);
+        EXPECT_EQ(Vista().PaginaActual(), 4);
         EXPECT_EQ(Muestran(v), (std::array<int, 3>{3, 4, 5}));
         QTest::mouseClick(v.PBv[1], Qt::LeftButton); // previous
         QTest::keyClick(&v, Qt::Key_PageUp);
         QTest::keyClick(&v, Qt::Key_Backspace);
-        EXPECT_EQ(f->Vista().PaginaActual(), 1);
+        EXPECT_EQ(Vista().PaginaActual(), 1);
         QTest::keyClick(&v, Qt::Key_Backspace); // wraps in both windows
-        EXPECT_EQ(f->Vista().PaginaActual(), 5);
+        EXPECT_EQ(Vista().PaginaActual(), 5);
         EXPECT_EQ(Muestran(v), (std::array<int, 3>{4, 5, 1}));
         // A key of the main window's own goes to it; the previews stay.
         QTest::keyClick(&v, Qt::Key_3);
-        EXPECT_EQ(f->Vista().ModoAjuste(), diseno::Modo::Ancho);
+        EXPECT_EQ(Vista().ModoAjuste(), diseno::Modo::Ancho);
         EXPECT_TRUE(v.isVisible());
         QTest::keyClick(&v, Qt::Key_Escape);
         EXPECT_FALSE(v.isVisible());
     }));
-    EXPECT_EQ(f->Vista().PaginaActual(), 5);
+    EXPECT_EQ(Vista().PaginaActual(), 5);
     ASSERT_TRUE(ConPrevias([&](FormPaginas &v) {
         QTest::keyClick(&v, Qt::Key_P);
         EXPECT_FALSE(v.isVisible());
@@ -137,11 +142,11 @@ TEST_F(Previas, TheListShowsTheClickedPageAndClosesOnADoubleClick)
         EXPECT_NEAR(l.windowOpacity(), 0.85, 0.005);
         const QRect primera = l.Lista->visualItemRect(l.Lista->item(0));
         QTest::mouseClick(l.Lista->viewport(), Qt::LeftButton, {}, primera.center());
-        EXPECT_EQ(f->Vista().PaginaActual(), 1);
-        EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 1);
+        EXPECT_EQ(Vista().PaginaActual(), 1);
+        EXPECT_EQ(NumeroDe(Vista().Imagen()), 1);
         EXPECT_TRUE(l.isVisible());
         QTest::keyClick(l.Lista, Qt::Key_Down); // the keys walk the pages too
-        EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 2);
+        EXPECT_EQ(NumeroDe(Vista().Imagen()), 2);
         const QRect cuarta = l.Lista->visualItemRect(l.Lista->item(3));
         QTest::mouseClick(l.Lista->viewport(), Qt::LeftButton, {}, cuarta.center());
         QTest::mouseDClick(l.Lista->viewport(), Qt::LeftButton, {}, cuarta.center());
@@ -149,17 +154,17 @@ TEST_F(Previas, TheListShowsTheClickedPageAndClosesOnADoubleClick)
         QTest::mouseRelease(l.Lista->viewport(), Qt::LeftButton, {}, cuarta.center());
         EXPECT_FALSE(l.isVisible());
     }, ShiftMask));
-    EXPECT_EQ(f->Vista().PaginaActual(), 4);
-    EXPECT_EQ(f->Vista().PaginaActual(), 4);
+    EXPECT_EQ(Vista().PaginaActual(), 4);
+    EXPECT_EQ(Vista().PaginaActual(), 4);
 }
 
 TEST_F(Previas, OpeningTheListShowsTheCurrentPageAgain)
 {
     AbrirComic(3, 2);
     // Scrolled away from the page's origin: the list's selection lays it out anew.
-    f->Vista().MoverPagina(-40, f->Vista().Imagen().Top);
+    Vista().MoverPagina(-40, Vista().Imagen().Top);
     ASSERT_TRUE(ConVentana<FormListaPag>('P', [&](FormListaPag &) {
-        EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 2);
-        EXPECT_NE(f->Vista().Imagen().Left, -40);
+        EXPECT_EQ(NumeroDe(Vista().Imagen()), 2);
+        EXPECT_NE(Vista().Imagen().Left, -40);
     }, ShiftMask));
 }

@@ -43,7 +43,7 @@ TEST_F(Partes, TheWindowFollowsThePagesShapeWithin3QuartersOfTheScreen)
 TEST_F(Partes, DSwitchesTheOrderAndRestartsTheCountdownWhichClosesOnItsFourthTick)
 {
     Abrir({2000, 1000});
-    ASSERT_FALSE(f->Vista().Partes().bPartesAbajo);
+    ASSERT_FALSE(Vista().Partes().bPartesAbajo);
     ASSERT_TRUE(ConVentana<FormPartes>('D', [&](FormPartes &p) {
         p.tmrTempo.stop();
         const diseno::Ventana t = p.Tamano();
@@ -59,7 +59,7 @@ TEST_F(Partes, DSwitchesTheOrderAndRestartsTheCountdownWhichClosesOnItsFourthTic
         EXPECT_EQ(p.cuentaPartes, 2);
 
         QTest::keyClick(&p, Qt::Key_D);
-        EXPECT_TRUE(f->Vista().Partes().bPartesAbajo);
+        EXPECT_TRUE(Vista().Partes().bPartesAbajo);
         EXPECT_EQ(p.cuentaPartes, 0);
         // "Down - Right": an N down the left column, then the right one.
         EXPECT_EQ(p.LBTitulo->text(), "Pass parts: Down - Right");
@@ -70,14 +70,14 @@ TEST_F(Partes, DSwitchesTheOrderAndRestartsTheCountdownWhichClosesOnItsFourthTic
         EXPECT_EQ(p.Recorrido.Flecha, QRectF(W / 8 - 52.5, H / 8, 105, 750));
 
         QTest::keyClick(&p, Qt::Key_D);
-        EXPECT_FALSE(f->Vista().Partes().bPartesAbajo);
+        EXPECT_FALSE(Vista().Partes().bPartesAbajo);
         for (int i = 0; i < 3; ++i)
             p.tmrTempo_Timer();
         EXPECT_TRUE(p.isVisible());
         p.tmrTempo_Timer();
         EXPECT_FALSE(p.isVisible());
     }));
-    EXPECT_EQ(f->Vista().UltimoMensaje(), "Pass parts: Right - Down");
+    EXPECT_EQ(Vista().UltimoMensaje(), "Pass parts: Right - Down");
 }
 
 TEST_F(Partes, ThePathIsDrawnOverThePage)
@@ -100,7 +100,7 @@ TEST_F(Partes, ThePathIsDrawnOverThePage)
 TEST_F(Partes, AnyOtherKeyOrAPressClosesAndTheOrderIsAnnounced)
 {
     Abrir({2000, 1000});
-    f->Vista().PonerPartesAbajo(true);
+    Vista().PonerPartesAbajo(true);
     ASSERT_TRUE(ConVentana<FormPartes>('D', [&](FormPartes &p) {
         // A key held since the main window: its release alone closes nothing.
         QTest::keyRelease(&p, Qt::Key_Shift);
@@ -108,7 +108,7 @@ TEST_F(Partes, AnyOtherKeyOrAPressClosesAndTheOrderIsAnnounced)
         QTest::keyClick(&p, Qt::Key_Escape);
         EXPECT_FALSE(p.isVisible());
     }));
-    EXPECT_EQ(f->Vista().UltimoMensaje(), "Pass parts: Down - Right");
+    EXPECT_EQ(Vista().UltimoMensaje(), "Pass parts: Down - Right");
     EXPECT_EQ(salidas, 0);
     for (Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton})
         ASSERT_TRUE(ConVentana<FormPartes>('D', [&](FormPartes &p) {
@@ -119,5 +119,5 @@ TEST_F(Partes, AnyOtherKeyOrAPressClosesAndTheOrderIsAnnounced)
             QTest::mouseRelease(p.PB, b, {}, QPoint(100, 100));
             EXPECT_FALSE(p.isVisible());
         }));
-    EXPECT_TRUE(f->Vista().Partes().bPartesAbajo);
+    EXPECT_TRUE(Vista().Partes().bPartesAbajo);
 }

@@ -46,26 +46,16 @@ protected:
     }
 };
 
-// A zone five and a half hours east of UTC for as long as it lives.
-class ZonaHoraria {
-public:
-    explicit ZonaHoraria(const char *tz) : antes_(qgetenv("TZ")), habia_(qEnvironmentVariableIsSet("TZ"))
-    {
-        qputenv("TZ", tz);
-        ::tzset();
-    }
+// A time zone for as long as it lives.
+struct ZonaHoraria {
+    explicit ZonaHoraria(const char *tz) { qputenv("TZ", tz); ::tzset(); }
     ~ZonaHoraria()
     {
-        if (habia_)
-            qputenv("TZ", antes_);
-        else
-            qunsetenv("TZ");
+        habia ? qputenv("TZ", antes) : qunsetenv("TZ");
         ::tzset();
     }
-
-private:
-    QByteArray antes_;
-    bool habia_;
+    const QByteArray antes = qgetenv("TZ");
+    const bool habia = qEnvironmentVariableIsSet("TZ");
 };
 
 } // namespace
@@ -77,17 +67,12 @@ TEST_F(Propiedades, AnArchiveSaysPagesAndPageAndItsReadState)
     Estados({{"otro.cbz", "1", {}}, {"MI COMIC.CBZ", "2", {}}});
     const Ficha c = Tarjeta();
     EXPECT_EQ(c.Ruta, tmp.filePath("Mi Comic.cbz"));
-    EXPECT_EQ(c.Texto[Tipo], "cbz");
     EXPECT_EQ(c.Texto[Tamano], modGeneral::TextoTamano(QFileInfo(c.Ruta).size()));
-    EXPECT_EQ(c.Texto[Dimensiones], "102 x 150 pixels");
-    EXPECT_EQ(c.Texto[Nombre], "Mi Comic");
-    EXPECT_EQ(c.Texto[Carpeta], tmp.path() + "/");
-    EXPECT_EQ(c.Texto[Posicion], "Comic 1 of 1");
-    EXPECT_EQ(c.Texto[Paginas], "3 pages");
-    EXPECT_EQ(c.Texto[Marcador], "Bookmark in page 2");
-    EXPECT_EQ(c.Texto[Estado], "Reading...");
+    EXPECT_EQ((QStringList{c.Texto[Tipo], c.Texto[Dimensiones], c.Texto[Nombre], c.Texto[Carpeta], c.Texto[Posicion],
+                           c.Texto[Paginas], c.Texto[Marcador], c.Texto[Estado], c.Texto[Serie] + c.Texto[Ano] + c.Texto[Creditos]}),
+              (QStringList{"cbz", "102 x 150 pixels", "Mi Comic", tmp.path() + "/", "Comic 1 of 1", "3 pages",
+                           "Bookmark in page 2", "Reading...", ""})); // no ComicInfo.xml
     EXPECT_EQ(c.EstadoLectura, 2);
-    EXPECT_EQ(c.Texto[Serie] + c.Texto[Ano] + c.Texto[Creditos], ""); // no ComicInfo.xml
 
     Estados({{"mi comic.cbz", "1", {}}});
     EXPECT_EQ(Tarjeta().Texto[Estado], "Read");
@@ -103,7 +88,6 @@ TEST_F(Propiedades, AComicInfoGivesSeriesYearAndCreditsAndTheTitleOnOpening)
     const char *xml = "<ComicInfo><Title>Rayo</Title><Series>Flash</Series><Number>7</Number><Year>1950</Year>"
                       "<Writer>Ana</Writer><Penciller>Luis</Penciller></ComicInfo>";
     ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("ci.cbz"), {{"p1.jpg", prueba::PaginaMarcada(1)}, {"ComicInfo.xml", xml}}));
-    f->show();
     f->AbrirArchivo(tmp.filePath("ci.cbz"), true);
     EXPECT_EQ(f->Doc().NumeroPaginas(), 1); // the ComicInfo.xml is no page
     EXPECT_EQ(f->Vista().UltimoMensaje(), "Flash #7 \u2014 Rayo");
@@ -134,14 +118,10 @@ TEST_F(Propiedades, AnEncryptedPdfAsksItsPasswordOnOpeningUntilItIsRight)
 TEST_F(Propiedades, APictureFolderSaysImagesAndImageAndTheRealFileOfAnyExtension)
 {
     const QString carpeta = tmp.filePath("fotos");
-    QDir().mkpath(carpeta);
     const QStringList nombres{"a.png", "page.jpeg", "z.jpg"};
     const char *formatos[] = {"PNG", "JPG", "JPG"};
-    for (int i = 0; i < 3; ++i) {
-        QFile p(carpeta + "/" + nombres[i]);
-        ASSERT_TRUE(p.open(QIODevice::WriteOnly));
-        p.write(prueba::PaginaMarcada(i + 1, formatos[i]));
-    }
+    for (int i = 0; i < 3; ++i)
+        prueba::EscribirBytes(carpeta + "/" + nombres[i], prueba::PaginaMarcada(i + 1, formatos[i]));
     // A known modification time, to find it on the card.
     const QDateTime cuando(QDate(2023, 3, 14), QTime(15, 9), Qt::LocalTime);
     {
@@ -151,15 +131,12 @@ TEST_F(Propiedades, APictureFolderSaysImagesAndImageAndTheRealFileOfAnyExtension
     }
     f->show();
     f->AbrirArchivo(carpeta + "/page.jpeg", true);
-    ASSERT_EQ(f->Vista().PaginaActual(), 2);
+    ASSERT_EQ(Vista().PaginaActual(), 2);
     f->Form_KeyUp('M', 0);
     const Ficha c = Tarjeta();
     EXPECT_EQ(c.Ruta, carpeta + "/page.jpeg");
-    EXPECT_EQ(c.Texto[Tipo], "jpeg");
-    EXPECT_EQ(c.Texto[Nombre], "page");
-    EXPECT_EQ(c.Texto[Posicion], "Image 2 of 3");
-    EXPECT_EQ(c.Texto[Paginas], "3 images");
-    EXPECT_EQ(c.Texto[Marcador], "Bookmark in image 2");
+    EXPECT_EQ((QStringList{c.Texto[Tipo], c.Texto[Nombre], c.Texto[Posicion], c.Texto[Paginas], c.Texto[Marcador]}),
+              (QStringList{"jpeg", "page", "Image 2 of 3", "3 images", "Bookmark in image 2"}));
     EXPECT_EQ(c.Texto[Tamano], modGeneral::TextoTamano(QFileInfo(c.Ruta).size()));
     EXPECT_EQ(c.Texto[Modificado], "· Modified: " + TextoFecha(cuando));
     EXPECT_TRUE(c.Texto[Modificado].contains("14")) << c.Texto[Modificado].toStdString();

@@ -25,7 +25,7 @@ protected:
     {
         return {(c.Left + c.Width / 2.0) / 15, (c.Top + c.Height / 2.0) / 15};
     }
-    diseno::Rect Imagen() const { return RectDe(f->Vista().Imagen()); }
+    diseno::Rect Imagen() const { return RectDe(Vista().Imagen()); }
 };
 
 } // namespace
@@ -160,19 +160,6 @@ TEST_F(Zoom, APageNarrowerThanTheScreenScrollsOnlyDownwardsAndStaysCentred)
         const QImage pb = z.PB->grab().toImage();
         EXPECT_EQ(pb.pixelColor(98, 250), QColor(255, 128, 128));
     }));
-}
-
-TEST_F(Zoom, AReducedPageIsCompletedWhenTheZoomNeedsItsPixels)
-{
-    f->show();
-    Abrir({2400, 1800}, Modo::Pantalla, "JPG"); // fit to the screen: held at 800 x 600
-    ASSERT_FALSE(f->Vista().Imagen().Natural.isEmpty());
-    ASSERT_TRUE(ConVentana<FormZoom>(F8, [&](FormZoom &z) {
-        QTest::keyClick(&z, Qt::Key_Z);
-        EXPECT_TRUE(z.Cuadro.Visible);
-    }));
-    EXPECT_TRUE(f->Vista().Imagen().Natural.isEmpty());
-    EXPECT_EQ(f->Vista().Imagen().Picture.size(), QSize(2400, 1800));
 }
 
 TEST_F(Zoom, TheWheelZoomsAndTheRightButtonEscapeAndF8Close)
