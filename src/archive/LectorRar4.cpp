@@ -260,12 +260,26 @@ bool LeerDatosRar(ar_archive *ar, QByteArray &datos, std::uint64_t maximo)
     return true;
 }
 
-// Our header walk chooses the entries; unarr, which only goes forward, is
-// opened at the first one wanted and moved on to each next one.
+// Our header walk chooses the entries; unarr is opened at the first one
+// wanted. In a solid archive it goes forward only, entry after entry; in
+// another it goes straight to the header of the entry wanted, either way.
 class PasoRar4 final : public Cursor {
 public:
-    explicit PasoRar4(const Fuente &f) : fuente_(f), lista_(Recorrer(f).lista) {}
+    explicit PasoRar4(const Fuente &f) : fuente_(f)
+    {
+        Recorrido r = Recorrer(f);
+        lista_ = std::move(r.lista);
+        solido_ = r.solido;
+    }
     bool Vacio() const { return lista_.empty(); }
+
+    bool Saltar(int indice) override
+    {
+        if (solido_ || (abierto_ && !ar_) || static_cast<std::size_t>(indice) > lista_.size())
+            return false;
+        siguiente_ = static_cast<std::size_t>(indice);
+        return true;
+    }
 
     bool Siguiente(const Coincide &coincide, LectorEnOrden::Leida &leida, std::uint64_t maximo) override
     {
@@ -302,6 +316,12 @@ private:
             if (flujo_)
                 ar_.reset(ar_open_rar_archive(flujo_.get()));
         }
+        if (ar_ && !solido_ && actual_ != desplazamiento) {
+            if (ar_parse_entry_at(ar_.get(), desplazamiento))
+                actual_ = ar_entry_get_offset(ar_.get());
+            else
+                ar_.reset();
+        }
         while (ar_ && actual_ < desplazamiento) {
             if (!ar_parse_entry(ar_.get())) {
                 ar_.reset();
@@ -309,11 +329,15 @@ private:
             }
             actual_ = ar_entry_get_offset(ar_.get());
         }
-        return ar_ && actual_ == desplazamiento && LeerDatosRar(ar_.get(), datos, maximo);
+        const bool leida = ar_ && actual_ == desplazamiento && LeerDatosRar(ar_.get(), datos, maximo);
+        if (!solido_)
+            actual_ = -1; // its data is spent: read again, it is parsed again
+        return leida;
     }
 
     Fuente fuente_;
     std::vector<EntradaRar4> lista_;
+    bool solido_ = false;
     std::size_t siguiente_ = 0;
     bool abierto_ = false;
     std::unique_ptr<ar_stream, CerrarFlujo> flujo_; // before the archive, which reads from it
