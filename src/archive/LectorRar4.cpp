@@ -6,8 +6,9 @@
 #include <unarr.h>
 
 #include <array>
-#include <memory>
 #include <cstring>
+#include <memory>
+#include <mutex>
 
 namespace archivo::detalle {
 
@@ -232,6 +233,14 @@ Recorrido Recorrer(const Fuente &fuente)
     return r;
 }
 
+// unarr turns each entry's DOS time into a file time through gmtime's one
+// buffer for the whole process: headers are parsed one thread at a time.
+std::mutex &CerrojoCabeceras()
+{
+    static std::mutex m;
+    return m;
+}
+
 struct CerrarFlujo {
     void operator()(ar_stream *s) const { ar_close(s); }
 };
@@ -313,9 +322,11 @@ private:
 #else
                 flujo_.reset(ar_open_file(QFile::encodeName(fuente_.Ruta).constData()));
 #endif
+            const std::lock_guard l(CerrojoCabeceras());
             if (flujo_)
                 ar_.reset(ar_open_rar_archive(flujo_.get()));
         }
+        std::unique_lock l(CerrojoCabeceras());
         if (ar_ && !solido_ && actual_ != desplazamiento) {
             if (ar_parse_entry_at(ar_.get(), desplazamiento))
                 actual_ = ar_entry_get_offset(ar_.get());
@@ -329,6 +340,7 @@ private:
             }
             actual_ = ar_entry_get_offset(ar_.get());
         }
+        l.unlock();
         const bool leida = ar_ && actual_ == desplazamiento && LeerDatosRar(ar_.get(), datos, maximo);
         if (!solido_)
             actual_ = -1; // its data is spent: read again, it is parsed again
