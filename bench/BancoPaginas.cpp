@@ -297,6 +297,21 @@ int HijoHojear(const QString &ruta, int modo)
     return 0;
 }
 
+// A child: the last page straight after the first one shows, as a reader
+// jumping to the end of a comic just opened.
+int HijoUltima(const QString &ruta)
+{
+    Form1 f;
+    if (!Mostrar(f))
+        return 1;
+    const Pantallazo x(f);
+    if (HastaVerla(f, x, [&] { f.AbrirArchivo(ruta, true); }, 1) < 0)
+        return 1;
+    const int ultima = int(f.Doc().Paginas.size()) - 1;
+    Resultado("ultima", std::vector<double>{HastaVerla(f, x, [&] { f.Vista().IrAPagina(ultima); }, ultima)});
+    return 0;
+}
+
 // A PDF of the drawn pages, each filling a page of its shape, as a scanned
 // comic's PDF holds them.
 bool EscribirPdf(const QString &ruta, const Paginas &paginas, QSize tamano)
@@ -367,7 +382,13 @@ int Padre(int argc, char **argv)
     avance(QStringLiteral("JPEG pages: %1 MB on average").arg(bytes / double(n) / 1e6, 0, 'f', 2));
     const QString deflate = raiz + "/deflate.cbz", stored = raiz + "/stored.cbz", pngs = raiz + "/png.cbz";
     const QString carpeta = raiz + "/carpeta/", otro = raiz + "/otro.cbz";
-    bool escrito = EscribirZip(deflate, jpg, true) && EscribirZip(stored, jpg, false) && EscribirZip(pngs, png, true);
+    // The same pages as RAR 5 comics: stored with their CRCs (read where
+    // they lie), and without (left to libarchive, as packed pages are),
+    // solid and not.
+    const QString cbr = raiz + "/stored.cbr", sinCrc = raiz + "/nocrc.cbr", solido = raiz + "/solid.cbr";
+    bool escrito = EscribirZip(deflate, jpg, true) && EscribirZip(stored, jpg, false) && EscribirZip(pngs, png, true)
+                   && constructores::EscribirRar5(cbr, jpg) && constructores::EscribirRar5(sinCrc, jpg, false, true)
+                   && constructores::EscribirRar5(solido, jpg, true, true);
     // The document shown between opens: plain grey pages, no page's colour.
     QImage gris(600, 850, QImage::Format_RGB32);
     gris.fill(QColor(128, 128, 128));
@@ -428,6 +449,10 @@ int Padre(int argc, char **argv)
             decodificadorAvifJxl::Decodificar(datos, modPNG::BytesMaximosPicture, Plazo(), i);
         }));
     const double refPdf = Mediana(sueloPdf), refJxl = Mediana(sueloJxl);
+    // The solid CBR unpacked once, in order: what a jump to its end may cost.
+    const double pasada = Ms([&] {
+        archivo::LeerEntradas(solido, [](const QString &) { return true; }, [](const QString &, const QByteArray &) {});
+    });
     const Decodificada muestra = Suelo(jpg.front().Datos);
 
     // Each child has its own settings and temporary folders.
@@ -440,6 +465,9 @@ int Padre(int argc, char **argv)
     };
     std::vector<Documento> documentos = {{"deflated CBZ", "deflate", deflate, refDirecto, refSuelo, {}, {}},
                                          {"stored CBZ", "stored", stored, refDirecto, refSuelo, {}, {}},
+                                         {"stored CBR", "cbr", cbr, refDirecto, refSuelo, {}, {}},
+                                         {"CBR, no CRC", "nocrc", sinCrc, refDirecto, refSuelo, {}, {}},
+                                         {"solid CBR", "solid", solido, refDirecto, refSuelo, {}, {}},
                                          {"folder", "folder", carpeta + "p001.jpg", refDirecto, refSuelo, {}, {}},
                                          {"PNG CBZ", "png", pngs, refDirectoPng, refSueloPng, {}, {}},
                                          {"PDF", "pdf", pdfRuta, refPdf, refPdf, {}, {}},
@@ -453,6 +481,16 @@ int Padre(int argc, char **argv)
     for (int m : {1, 8}) {
         avance(QStringLiteral("deflated CBZ: skimming in mode %1").arg(m));
         hojear[m] = Hijo({"--hijo", "hojear", deflate, QString::number(m)}, entornoHijo("hojear"));
+    }
+    // CBRs against the stored CBZ of the same pages: skimming, and the last
+    // page straight after the open.
+    constexpr int Mismas = 4;
+    Medidas hojearMismas[Mismas], ultima[Mismas];
+    const QString mismas[Mismas] = {stored, cbr, sinCrc, solido};
+    for (int i = 0; i < Mismas; ++i) {
+        avance(QStringLiteral("%1: skimming, the last page").arg(mismas[i]));
+        hojearMismas[i] = Hijo({"--hijo", "hojear", mismas[i], "1"}, entornoHijo("hojear"));
+        ultima[i] = Hijo({"--hijo", "ultima", mismas[i], "1"}, entornoHijo("ultima"));
     }
 
     // The program itself started on the comic, against the same on a 100 x 100
@@ -569,6 +607,29 @@ int Padre(int argc, char **argv)
     std::printf("  %-52s %7.0f MB                   target 350 MB %s\n", "peak resident while skimming", picoHojear,
                 veredicto(picoHojear, 350));
 
+    // Same pages, same run: each CBR figure over the stored CBZ's.
+    const Documento &zip = documentos[1];
+    std::printf("\nCBR against the stored CBZ of the same pages (x CBZ; target 1.10)\n");
+    std::printf("  %-12s %22s %22s %22s %22s\n", "", "cold turn", "reading turn", "skimming", "last page after open");
+    for (int i = 1; i < Mismas; ++i) {
+        const Documento &d = documentos[std::size_t(1 + i)];
+        const auto par = [](double v, double ref) {
+            char b[64];
+            std::snprintf(b, sizeof b, "%6.1f ms (%5.2f x)", v, ref > 0 ? v / ref : 0.0);
+            return std::string(b);
+        };
+        std::printf("  %-12s %22s %22s %22s %22s\n", d.nombre, par(d.leer("frio"), zip.leer("frio")).c_str(),
+                    par(d.leer("lectura"), zip.leer("lectura")).c_str(),
+                    par(hojearMismas[i]("hojear"), hojearMismas[0]("hojear")).c_str(),
+                    par(ultima[i]("ultima"), ultima[0]("ultima")).c_str());
+    }
+    std::printf("  the solid CBR unpacked once by libarchive %.1f ms: its last page after the open %.2f x (that\n"
+                "  unpacking + the CBZ's last page after the open)\n", pasada,
+                ultima[3]("ultima") / (pasada + ultima[0]("ultima")));
+    linea("skimming, stored CBR (median turn)", hojearMismas[1]("hojear"), 1.1);
+    linea("skimming, CBR without CRCs (median turn)", hojearMismas[2]("hojear"), 1.1);
+    linea("skimming, solid CBR (median turn)", hojearMismas[3]("hojear"), 1.1);
+
     std::printf("\nMedians: of 5 opens, each after another document; of cold turns, a key straight after a\n"
                 "jump to a page not seen before; of reading turns, after %d ms on the previous page; of quick\n"
                 "turns, straight after a reading turn. x ref: over the straightforward path / over the floor.\n"
@@ -589,6 +650,7 @@ int main(int argc, char **argv)
         const QString ruta = QFile::decodeName(argv[3]);
         const int r = argv[2] == std::string("abrir")    ? HijoAbrir(ruta, QFile::decodeName(argv[4]))
                       : argv[2] == std::string("hojear") ? HijoHojear(ruta, std::atoi(argv[4]))
+                      : argv[2] == std::string("ultima") ? HijoUltima(ruta)
                       : argc >= 6                     ? HijoLeer(ruta, std::atoi(argv[4]), argv[5] == std::string("1"))
                                                       : 2;
         std::fflush(stdout);

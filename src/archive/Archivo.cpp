@@ -230,6 +230,11 @@ bool LectorEnOrden::Siguiente(const Coincide &coincide, Leida &leida, std::uint6
     return false;
 }
 
+bool LectorEnOrden::Saltar(int indice)
+{
+    return cursor_ && indice >= 0 && cursor_->Saltar(indice);
+}
+
 std::uint32_t FechaDosDe(std::int64_t segundosUnix)
 {
     const QDateTime local = QDateTime::fromSecsSinceEpoch(segundosUnix).toLocalTime();

@@ -4,12 +4,14 @@
 // given name. The format is chosen by the file's signature, never by its
 // extension.
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace archivo {
@@ -134,10 +136,49 @@ public:
     // false when it is damaged, undecryptable or larger than `maximo`.
     // False at the end of the archive, or of the part that can be read.
     bool Siguiente(const Coincide &coincide, Leida &leida, std::uint64_t maximo = TamanoMaximoEntrada);
+    // The next Siguiente looks at the entries from `indice` on, before or
+    // after the current one, where the format lets the reader move there
+    // without walking from the start: a non-solid RAR 4. False otherwise
+    // (the reader stays where it was).
+    bool Saltar(int indice);
 
 private:
     LectorEnOrden(const detalle::Fuente &f, const PedirClave &pedirClave, const QString &clave);
     std::unique_ptr<detalle::Cursor> cursor_;
+};
+
+namespace detalle {
+// Where an entry's data lies as it is: not packed, not encrypted, whole in
+// this volume, with its CRC32. Desde -1: not so.
+struct TramoRar5 {
+    qint64 Desde = -1;
+    qint64 Tamano = 0;
+    std::uint32_t Crc = 0;
+};
+}
+
+// The entries of a RAR 5 archive stored as they are, read where they lie:
+// one positioned read through the archive kept open, checked against its
+// CRC32 (libarchive neither goes to an entry nor checks a stored one's CRC).
+class GuardadasRar5 {
+public:
+    // Null when no entry is stored so, or the file headers are not the
+    // `entradas` entries listed.
+    static std::unique_ptr<GuardadasRar5> Abrir(const QString &ruta, std::size_t entradas);
+
+    enum class Resultado { Bien, Rota, Otra }; // Otra: not stored so, for the general reader
+    // Entry `indice` of the listing. Safe from any thread.
+    Resultado Leer(int indice, QByteArray &datos) const;
+    bool Guardada(int indice) const
+    {
+        return indice >= 0 && static_cast<std::size_t>(indice) < tramos_.size()
+               && tramos_[std::size_t(indice)].Desde >= 0;
+    }
+
+private:
+    std::vector<detalle::TramoRar5> tramos_;
+    mutable std::mutex m_;
+    mutable QFile archivo_;
 };
 
 // DOS packed date and time (local time) of a Unix time stamp.

@@ -1,5 +1,9 @@
 #include "archive/Lectores.h"
 
+#include <zlib.h>
+
+#include <algorithm>
+
 namespace archivo::detalle {
 
 namespace {
@@ -18,7 +22,8 @@ bool LeerVint(const QByteArray &b, qsizetype &pos, std::uint64_t &valor)
 }
 
 enum : std::uint64_t { CabeceraPrincipal = 1, CabeceraArchivo = 2, CabeceraCifrado = 4, CabeceraFin = 5 };
-enum : std::uint64_t { ConExtra = 0x01, ConDatos = 0x02 };
+enum : std::uint64_t { ConExtra = 0x01, ConDatos = 0x02, DeLaAnterior = 0x08, SigueEnOtra = 0x10 };
+enum : std::uint64_t { EsCarpeta = 0x01, ConHora = 0x02, ConCrc = 0x04 };
 enum : std::uint64_t { ExtraCifrado = 0x01 };
 enum : std::uint64_t { ArchivoSolido = 0x04 };
 
@@ -65,6 +70,32 @@ bool Cabecera(LectorFuente &f, qint64 pos, std::uint64_t &tipo, QByteArray &cab,
     return cab.size() == static_cast<qsizetype>(tamano) && LeerVint(cab, q, tipo);
 }
 
+// Where the data of the file header `cab` (read up to `q`) lies, when it is
+// stored as it is.
+TramoRar5 Tramo(const QByteArray &cab, qsizetype q, std::uint64_t banderas, std::uint64_t datos, qint64 desde,
+                bool cifrado)
+{
+    std::uint64_t archivo = 0, tamano = 0, atributos = 0, compresion = 0;
+    if (cifrado || (banderas & (DeLaAnterior | SigueEnOtra)) || !LeerVint(cab, q, archivo)
+        || !LeerVint(cab, q, tamano) || !LeerVint(cab, q, atributos) || (archivo & EsCarpeta) || !(archivo & ConCrc)
+        || tamano != datos)
+        return {};
+    if (archivo & ConHora)
+        q += 4;
+    if (q + 4 > cab.size())
+        return {};
+    TramoRar5 t;
+    for (int i = 3; i >= 0; --i)
+        t.Crc = (t.Crc << 8) | static_cast<unsigned char>(cab[q + i]);
+    q += 4;
+    constexpr std::uint64_t Metodo = 0x0380; // bits 7 to 9: 0, stored
+    if (!LeerVint(cab, q, compresion) || (compresion & Metodo))
+        return {};
+    t.Desde = desde;
+    t.Tamano = static_cast<qint64>(datos);
+    return t;
+}
+
 } // namespace
 
 // libarchive reads encrypted RAR 5 data as if it were plain and may hand back
@@ -100,9 +131,11 @@ CabecerasRar5 LeerCabecerasRar5(const Fuente &fuente)
         std::uint64_t banderasArchivo = 0;
         if (tipo == CabeceraPrincipal && LeerVint(cab, q, banderasArchivo))
             r.Solido = banderasArchivo & ArchivoSolido;
-        if (tipo == CabeceraArchivo)
-            r.Cifrados.push_back(ExtraCifrada(cab, extra));
         const qint64 finCabecera = comienzo + cab.size();
+        if (tipo == CabeceraArchivo) {
+            r.Cifrados.push_back(ExtraCifrada(cab, extra));
+            r.Tramos.push_back(Tramo(cab, q, banderas, datos, finCabecera, r.Cifrados.back()));
+        }
         if (datos > static_cast<std::uint64_t>(total - finCabecera))
             break; // data past the end of the file
         pos = finCabecera + static_cast<qint64>(datos);
@@ -111,3 +144,44 @@ CabecerasRar5 LeerCabecerasRar5(const Fuente &fuente)
 }
 
 } // namespace archivo::detalle
+
+namespace archivo {
+
+std::unique_ptr<GuardadasRar5> GuardadasRar5::Abrir(const QString &ruta, std::size_t entradas)
+{
+    detalle::CabecerasRar5 c = detalle::LeerCabecerasRar5({ruta, nullptr});
+    if (c.Tramos.size() != entradas
+        || std::none_of(c.Tramos.begin(), c.Tramos.end(), [](const detalle::TramoRar5 &t) { return t.Desde >= 0; }))
+        return nullptr;
+    auto g = std::make_unique<GuardadasRar5>();
+    g->tramos_ = std::move(c.Tramos);
+    g->archivo_.setFileName(ruta);
+    if (!g->archivo_.open(QIODevice::ReadOnly))
+        return nullptr;
+    return g;
+}
+
+GuardadasRar5::Resultado GuardadasRar5::Leer(int indice, QByteArray &datos) const
+{
+    if (!Guardada(indice))
+        return Resultado::Otra;
+    const detalle::TramoRar5 &t = tramos_[std::size_t(indice)];
+    if (static_cast<std::uint64_t>(t.Tamano) > TamanoMaximoEntrada)
+        return Resultado::Otra;
+    {
+        const std::lock_guard l(m_);
+        datos.resize(t.Tamano);
+        if (!archivo_.seek(t.Desde) || archivo_.read(datos.data(), t.Tamano) != t.Tamano) {
+            datos.clear();
+            return Resultado::Rota;
+        }
+    }
+    if (crc32_z(crc32(0, nullptr, 0), reinterpret_cast<const Bytef *>(datos.constData()), std::size_t(datos.size()))
+        != t.Crc) {
+        datos.clear();
+        return Resultado::Rota;
+    }
+    return Resultado::Bien;
+}
+
+} // namespace archivo

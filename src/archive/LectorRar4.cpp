@@ -6,8 +6,9 @@
 #include <unarr.h>
 
 #include <array>
-#include <memory>
 #include <cstring>
+#include <memory>
+#include <mutex>
 
 namespace archivo::detalle {
 
@@ -232,6 +233,14 @@ Recorrido Recorrer(const Fuente &fuente)
     return r;
 }
 
+// unarr turns each entry's DOS time into a file time through gmtime's one
+// buffer for the whole process: headers are parsed one thread at a time.
+std::mutex &CerrojoCabeceras()
+{
+    static std::mutex m;
+    return m;
+}
+
 struct CerrarFlujo {
     void operator()(ar_stream *s) const { ar_close(s); }
 };
@@ -260,12 +269,26 @@ bool LeerDatosRar(ar_archive *ar, QByteArray &datos, std::uint64_t maximo)
     return true;
 }
 
-// Our header walk chooses the entries; unarr, which only goes forward, is
-// opened at the first one wanted and moved on to each next one.
+// Our header walk chooses the entries; unarr is opened at the first one
+// wanted. In a solid archive it goes forward only, entry after entry; in
+// another it goes straight to the header of the entry wanted, either way.
 class PasoRar4 final : public Cursor {
 public:
-    explicit PasoRar4(const Fuente &f) : fuente_(f), lista_(Recorrer(f).lista) {}
+    explicit PasoRar4(const Fuente &f) : fuente_(f)
+    {
+        Recorrido r = Recorrer(f);
+        lista_ = std::move(r.lista);
+        solido_ = r.solido;
+    }
     bool Vacio() const { return lista_.empty(); }
+
+    bool Saltar(int indice) override
+    {
+        if (solido_ || (abierto_ && !ar_) || static_cast<std::size_t>(indice) > lista_.size())
+            return false;
+        siguiente_ = static_cast<std::size_t>(indice);
+        return true;
+    }
 
     bool Siguiente(const Coincide &coincide, LectorEnOrden::Leida &leida, std::uint64_t maximo) override
     {
@@ -299,8 +322,16 @@ private:
 #else
                 flujo_.reset(ar_open_file(QFile::encodeName(fuente_.Ruta).constData()));
 #endif
+            const std::lock_guard l(CerrojoCabeceras());
             if (flujo_)
                 ar_.reset(ar_open_rar_archive(flujo_.get()));
+        }
+        std::unique_lock l(CerrojoCabeceras());
+        if (ar_ && !solido_ && actual_ != desplazamiento) {
+            if (ar_parse_entry_at(ar_.get(), desplazamiento))
+                actual_ = ar_entry_get_offset(ar_.get());
+            else
+                ar_.reset();
         }
         while (ar_ && actual_ < desplazamiento) {
             if (!ar_parse_entry(ar_.get())) {
@@ -309,11 +340,16 @@ private:
             }
             actual_ = ar_entry_get_offset(ar_.get());
         }
-        return ar_ && actual_ == desplazamiento && LeerDatosRar(ar_.get(), datos, maximo);
+        l.unlock();
+        const bool leida = ar_ && actual_ == desplazamiento && LeerDatosRar(ar_.get(), datos, maximo);
+        if (!solido_)
+            actual_ = -1; // its data is spent: read again, it is parsed again
+        return leida;
     }
 
     Fuente fuente_;
     std::vector<EntradaRar4> lista_;
+    bool solido_ = false;
     std::size_t siguiente_ = 0;
     bool abierto_ = false;
     std::unique_ptr<ar_stream, CerrarFlujo> flujo_; // before the archive, which reads from it

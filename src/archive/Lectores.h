@@ -41,6 +41,7 @@ class Cursor {
 public:
     virtual ~Cursor() = default;
     virtual bool Siguiente(const Coincide &coincide, LectorEnOrden::Leida &leida, std::uint64_t maximo) = 0;
+    virtual bool Saltar(int) { return false; }
 };
 
 // ZIP, RAR 5, 7z and tar, through libarchive.
@@ -51,6 +52,7 @@ std::unique_ptr<Cursor> CursorLibarchive(const Fuente &f, Formato formato, const
 // What the file headers of a RAR 5 archive say that libarchive does not.
 struct CabecerasRar5 {
     std::vector<bool> Cifrados;    // for each file header, in order: is its data encrypted
+    std::vector<TramoRar5> Tramos; // for each file header, in order: where its data lies stored
     bool Solido = false;
     bool NombresCifrados = false;
 };

@@ -1,12 +1,18 @@
 #include "documento/FuentePaginas.h"
 
 #include "archive/IndiceZip.h"
+#include "documento/Cuadrilla.h"
 #include "imaging/DocumentoPdf.h"
 #include "shell/modGeneral.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstdlib>
+#include <map>
 
 namespace {
 
@@ -74,6 +80,7 @@ public:
         bool recibida = false;
         std::atomic<bool> basta{false}; // the rest of the archive is not walked
         const QString clave = Clave();
+        ContarApertura();
         const archivo::Lectura l = archivo::LeerEntradas(
             Ruta(), [&](const QString &n) { return n == nombre && ++vistas == ocurrencias; },
             [&](const QString &, const QByteArray &b) {
@@ -103,6 +110,7 @@ public:
         if (porNombre.isEmpty())
             return;
         QHash<QString, int> vistas;
+        ContarApertura();
         archivo::LeerEntradas(
             Ruta(), [&](const QString &n) { return porNombre.contains(n) && ++vistas[n] == ocurrencias_.value(n); },
             [&](const QString &n, const QByteArray &datos) {
@@ -137,79 +145,85 @@ protected:
     QHash<QString, quint64> tamanos_;  // the unpacked size of a name's last entry
 };
 
-class FuenteRar final : public FuenteArchivo {
+// RAR, 7-Zip and tar comics, read through passes kept going through the
+// archive in its own order: a page after a pass's place continues it, one
+// before it starts a new pass, unless the reader can jump there (a
+// non-solid RAR 4). A solid archive unpacks every entry before the one
+// asked for, so its one pass keeps the pages it goes by, those nearest the
+// reader first, within the budget: a page is unpacked once while it is
+// kept, and one that is not costs one forward pass, never a pass per page.
+// A 7z or tar keeps pages the same way. Another RAR keeps no page and a pass
+// for each worker of the pool, so two pages are read at once. RAR 5 entries
+// stored as they are, solid or not, are read where they lie.
+class FuentePasadas final : public FuenteArchivo {
 public:
-    explicit FuenteRar(const QString &ruta) : FuenteArchivo(ruta, ClaseDocumento::Rar) {}
-
-private:
-    bool Acepta(archivo::Formato f) const override
-    {
-        return f == archivo::Formato::Rar4 || f == archivo::Formato::Rar5;
-    }
-};
-
-// 7-Zip and tar comics, read by the general reader. A solid 7z unpacks
-// every entry before the one asked for, so one pass is kept going through
-// the archive, in its own order, and the pages it passes stay in memory
-// while they fit the budget: each page is then unpacked once. A page behind
-// the pass and not kept starts a new pass.
-class FuenteLibre final : public FuenteArchivo {
-public:
-    FuenteLibre(const QString &ruta, std::size_t presupuesto)
-        : FuenteArchivo(ruta, ClaseDocumento::Libre), presupuesto_(presupuesto)
+    FuentePasadas(const QString &ruta, ClaseDocumento clase, std::size_t presupuesto)
+        : FuenteArchivo(ruta, clase), presupuesto_(presupuesto)
     {
     }
 
     Motivo Leer(const QString &nombre, QByteArray &datos) const override
     {
-        if (!paginas_.contains(nombre))
-            return FuenteArchivo::Leer(nombre, datos);
+        const auto u = ultimas_.constFind(nombre);
+        if (u == ultimas_.constEnd())
+            return Motivo::NoEsta;
         if (tamanos_.value(nombre) > archivo::TamanoMaximoEntrada)
             return Motivo::DemasiadoGrande;
-        const std::lock_guard l(pasada_);
-        if (const auto i = guardadas_.constFind(nombre); i != guardadas_.constEnd()) {
-            datos = *i;
-            return Motivo::Ninguno;
-        }
-        const int buscada = ultimas_.value(nombre);
-        if (!lector_ || buscada <= posicion_) {
-            lector_ = std::make_unique<archivo::LectorEnOrden>(Ruta(), archivo::PedirClave{}, Clave());
-            posicion_ = -1;
-        }
-        const auto esPagina = [this](const QString &n) { return paginas_.contains(n); };
-        archivo::LectorEnOrden::Leida e;
-        while (lector_->Siguiente(esPagina, e)) {
-            posicion_ = e.Indice;
-            const bool ultima = e.Indice == ultimas_.value(e.Nombre);
-            if (e.Entera && ultima && bytes_ + std::size_t(e.Datos.size()) <= presupuesto_) {
-                guardadas_.insert(e.Nombre, e.Datos);
-                bytes_ += std::size_t(e.Datos.size());
+        const int buscada = *u;
+        if (directas_) {
+            switch (directas_->Leer(buscada, datos)) {
+            case archivo::GuardadasRar5::Resultado::Bien:
+                return Motivo::Ninguno;
+            case archivo::GuardadasRar5::Resultado::Rota:
+                return Motivo::Roto;
+            case archivo::GuardadasRar5::Resultado::Otra:
+                break;
             }
-            if (e.Indice < buscada)
-                continue;
-            if (e.Entera && e.Indice == buscada) {
-                datos = e.Datos;
+        }
+        std::unique_lock l(m_);
+        if (buscada != centro_)
+            atras_ = buscada < centro_;
+        centro_ = buscada;
+        ++esperando_;
+        Pase *p = nullptr;
+        for (;;) {
+            if (const auto g = guardadas_.find(buscada); g != guardadas_.end()) {
+                --esperando_;
+                datos = g->second;
                 return Motivo::Ninguno;
             }
-            break;
+            if ((p = Libre(buscada)))
+                break;
+            cv_.wait(l);
         }
-        const bool cifrada = e.Cifrada;
-        lector_.reset();
-        // libarchive decrypts no 7z: said as the archive's encryption.
-        return cifrada ? Motivo::CifradoRar : Motivo::Roto;
+        --esperando_;
+        p->Ocupado = true;
+        l.unlock();
+        const Motivo m = Avanzar(*p, buscada, nombre, datos);
+        l.lock();
+        p->Ocupado = false;
+        cv_.notify_all();
+        return m;
     }
 
     void LeerVarias(const QStringList &nombres, const Recibir &recibir,
                     const std::atomic<bool> *cancelar) const override
     {
+        // Without a solid block to unpack each page is read where it is.
+        if (!guardar_ || (directas_ && !adelantar_)) {
+            FuentePaginas::LeerVarias(nombres, recibir, cancelar);
+            return;
+        }
         // What the pass kept, then the rest in one pass of its own.
         QStringList resto;
         QList<int> lugares;
         for (int i = 0; i < nombres.size(); ++i) {
             QByteArray datos;
             {
-                const std::lock_guard l(pasada_);
-                datos = guardadas_.value(nombres[i]);
+                const std::lock_guard l(m_);
+                const auto g = guardadas_.find(ultimas_.value(nombres[i], -1));
+                if (g != guardadas_.end())
+                    datos = g->second;
             }
             if (!datos.isEmpty()) {
                 recibir(i, datos);
@@ -222,10 +236,51 @@ public:
             FuenteArchivo::LeerVarias(resto, [&](int i, const QByteArray &d) { recibir(lugares[i], d); }, cancelar);
     }
 
+    void Adelantar(const std::atomic<bool> &detener) const override
+    {
+        if (!adelantar_ || pases_.empty())
+            return;
+        std::unique_lock l(m_);
+        Pase &p = pases_.front();
+        for (;;) {
+            // A page asked for goes first.
+            cv_.wait(l, [&] { return detener || (!p.Ocupado && esperando_ == 0); });
+            if (detener)
+                return;
+            const auto siguiente = std::upper_bound(enOrden_.begin(), enOrden_.end(), p.Posicion);
+            if (siguiente == enOrden_.end() || guardadas_.count(*siguiente) || !Cabe(*siguiente))
+                return;
+            p.Ocupado = true;
+            l.unlock();
+            if (!p.Lector)
+                Abrir(p);
+            archivo::LectorEnOrden::Leida e;
+            const bool paso = p.Lector->Siguiente(
+                [this](const QString &n) { return paginas_.contains(n); }, e);
+            l.lock();
+            p.Ocupado = false;
+            cv_.notify_all();
+            if (!paso) {
+                p.Lector.reset();
+                return;
+            }
+            p.Posicion = e.Indice;
+            if (e.Entera && ultimas_.value(e.Nombre) == e.Indice)
+                Guardar(e.Indice, e.Datos);
+        }
+    }
+
 private:
+    struct Pase {
+        std::unique_ptr<archivo::LectorEnOrden> Lector;
+        int Posicion = -1; // the place of the last entry it read
+        bool Ocupado = false;
+    };
+
     bool Acepta(archivo::Formato f) const override
     {
-        return f == archivo::Formato::SieteZip || f == archivo::Formato::Tar;
+        const bool rar = f == archivo::Formato::Rar4 || f == archivo::Formato::Rar5;
+        return Clase() == ClaseDocumento::Rar ? rar : f == archivo::Formato::SieteZip || f == archivo::Formato::Tar;
     }
 
     void Indexar(const archivo::Descripcion &a) override
@@ -239,15 +294,138 @@ private:
         for (int i = 0; i < int(a.Entradas.size()); ++i)
             if (a.Entradas[std::size_t(i)].Regular)
                 ultimas_[a.Entradas[std::size_t(i)].Nombre] = i;
+        enOrden_.clear();
+        tamanoDe_.clear();
+        for (auto i = ultimas_.constBegin(); i != ultimas_.constEnd(); ++i)
+            if (paginas_.contains(i.key())) {
+                enOrden_.push_back(i.value());
+                tamanoDe_[i.value()] = a.Entradas[std::size_t(i.value())].Tamano;
+            }
+        std::sort(enOrden_.begin(), enOrden_.end());
+        guardar_ = Clase() != ClaseDocumento::Rar || a.Solido;
+        directas_.reset();
+        if (a.Tipo == archivo::Formato::Rar5)
+            directas_ = archivo::GuardadasRar5::Abrir(Ruta(), a.Entradas.size());
+        adelantar_ = a.Solido && std::any_of(enOrden_.begin(), enOrden_.end(), [&](int i) {
+                         return !directas_ || !directas_->Guardada(i);
+                     });
+        pases_ = std::vector<Pase>(guardar_ ? 1 : Cuadrilla::ObrerosMaximos);
+    }
+
+    // With the lock held: a free pass to read entry `buscada` with, the
+    // one nearest before it first; else the one furthest behind, which
+    // starts again. Null while every pass is busy.
+    Pase *Libre(int buscada) const
+    {
+        Pase *antes = nullptr, *otro = nullptr;
+        for (Pase &p : pases_) {
+            if (p.Ocupado)
+                continue;
+            if (p.Lector && p.Posicion < buscada && (!antes || p.Posicion > antes->Posicion))
+                antes = &p;
+            if (!otro || p.Posicion < otro->Posicion)
+                otro = &p;
+        }
+        return antes ? antes : otro;
+    }
+
+    void Abrir(Pase &p) const
+    {
+        p.Lector = std::make_unique<archivo::LectorEnOrden>(Ruta(), archivo::PedirClave{}, Clave());
+        p.Posicion = -1;
+        ContarApertura();
+    }
+
+    // The pass, held by this thread alone, taken on to entry `buscada`.
+    Motivo Avanzar(Pase &p, int buscada, const QString &nombre, QByteArray &datos) const
+    {
+        if (p.Lector && p.Posicion >= buscada && p.Lector->Saltar(buscada))
+            p.Posicion = buscada - 1;
+        else if (!p.Lector || p.Posicion >= buscada)
+            Abrir(p);
+        const auto coincide = [&](const QString &n) { return n == nombre || (guardar_ && paginas_.contains(n)); };
+        archivo::LectorEnOrden::Leida e;
+        while (p.Lector->Siguiente(coincide, e)) {
+            p.Posicion = e.Indice;
+            if (guardar_ && e.Entera && ultimas_.value(e.Nombre) == e.Indice) {
+                const std::lock_guard l(m_);
+                Guardar(e.Indice, e.Datos);
+            }
+            if (e.Indice < buscada)
+                continue;
+            if (e.Entera && e.Indice == buscada) {
+                datos = std::move(e.Datos);
+                return Motivo::Ninguno;
+            }
+            break;
+        }
+        const bool cifrada = e.Cifrada;
+        p.Lector.reset();
+        p.Posicion = -1;
+        // No RAR reading takes a password, and libarchive decrypts no 7z:
+        // either is said as the archive's encryption.
+        return cifrada ? Motivo::CifradoRar : Motivo::Roto;
+    }
+
+    // With the lock held: how far an entry is from the page last asked for,
+    // those behind the way the reader goes counting twice.
+    int Lejos(int indice) const
+    {
+        const int d = std::abs(indice - centro_);
+        return (atras_ ? indice > centro_ : indice < centro_) ? 2 * d + 1 : d;
+    }
+
+    // With the lock held: whether the entry would be kept, in the room left
+    // or in that of pages further from the reader.
+    bool Cabe(int indice) const
+    {
+        const std::size_t n = std::size_t(tamanoDe_.value(indice));
+        if (n > presupuesto_)
+            return false;
+        return bytes_ + n <= presupuesto_ || (!guardadas_.empty() && Lejano() > Lejos(indice));
+    }
+
+    int Lejano() const
+    {
+        return std::max(Lejos(guardadas_.begin()->first), Lejos(std::prev(guardadas_.end())->first));
+    }
+
+    // With the lock held: keeps a page the pass went by, making room by
+    // letting go the pages further from the reader than it.
+    void Guardar(int indice, const QByteArray &d) const
+    {
+        const std::size_t n = std::size_t(d.size());
+        if (n > presupuesto_ || guardadas_.count(indice))
+            return;
+        while (bytes_ + n > presupuesto_) {
+            if (guardadas_.empty() || Lejano() <= Lejos(indice))
+                return;
+            // Of two as far, the later goes: a pass comes from the start.
+            const auto f = Lejos(guardadas_.begin()->first) > Lejos(std::prev(guardadas_.end())->first)
+                               ? guardadas_.begin()
+                               : std::prev(guardadas_.end());
+            bytes_ -= std::size_t(f->second.size());
+            guardadas_.erase(f);
+        }
+        guardadas_.emplace(indice, d);
+        bytes_ += n;
     }
 
     const std::size_t presupuesto_;
-    QSet<QString> paginas_; // what the pass reads
-    QHash<QString, int> ultimas_; // the place of a name's last entry in the listing
-    mutable std::mutex pasada_;
-    mutable std::unique_ptr<archivo::LectorEnOrden> lector_;
-    mutable int posicion_ = -1; // the place of the last entry the pass read
-    mutable QHash<QString, QByteArray> guardadas_;
+    QSet<QString> paginas_;        // what a keeping pass reads
+    QHash<QString, int> ultimas_;  // the place of a name's last entry in the listing
+    std::vector<int> enOrden_;     // the places of the pages' entries, in archive order
+    QHash<int, quint64> tamanoDe_; // their unpacked sizes
+    std::unique_ptr<archivo::GuardadasRar5> directas_; // RAR 5 entries stored as they are
+    bool guardar_ = true;          // passes keep the pages they go by
+    bool adelantar_ = false;       // one block for all: worth unpacking ahead
+    mutable std::mutex m_;
+    mutable std::condition_variable cv_;
+    mutable std::vector<Pase> pases_;
+    mutable int esperando_ = 0;    // pages waiting for a pass
+    mutable int centro_ = 0;       // the place of the page last asked for
+    mutable bool atras_ = false;   // it came before the one asked for earlier
+    mutable std::map<int, QByteArray> guardadas_; // by place
     mutable std::size_t bytes_ = 0;
 };
 
@@ -432,11 +610,11 @@ std::shared_ptr<FuentePaginas> FuentePaginas::Para(const QString &ruta, const QS
     }
     switch (paginas::ClaseDe(extMayusculas)) {
     case ClaseDocumento::Rar:
-        return std::make_shared<FuenteRar>(ruta);
+        return std::make_shared<FuentePasadas>(ruta, ClaseDocumento::Rar, presupuesto);
     case ClaseDocumento::Zip:
         return std::make_shared<FuenteZip>(ruta);
     case ClaseDocumento::Libre:
-        return std::make_shared<FuenteLibre>(ruta, presupuesto);
+        return std::make_shared<FuentePasadas>(ruta, ClaseDocumento::Libre, presupuesto);
     case ClaseDocumento::Pdf:
         return std::make_shared<FuentePdf>(ruta);
     case ClaseDocumento::Imagenes:
@@ -450,12 +628,12 @@ std::shared_ptr<FuentePaginas> FuentePaginas::ParaContenido(const QString &ruta)
     switch (archivo::FormatoDe(ruta)) {
     case archivo::Formato::Rar4:
     case archivo::Formato::Rar5:
-        return std::make_shared<FuenteRar>(ruta);
+        return std::make_shared<FuentePasadas>(ruta, ClaseDocumento::Rar, PresupuestoPasada);
     case archivo::Formato::Zip:
         return std::make_shared<FuenteZip>(ruta);
     case archivo::Formato::SieteZip:
     case archivo::Formato::Tar:
-        return std::make_shared<FuenteLibre>(ruta, PresupuestoPasada);
+        return std::make_shared<FuentePasadas>(ruta, ClaseDocumento::Libre, PresupuestoPasada);
     case archivo::Formato::Ninguno:
         break;
     }

@@ -22,12 +22,12 @@
 
 class FuentePaginas {
 public:
-    // The page bytes a 7z or tar source keeps from its pass: half the
-    // decoded pages' budget, packed pages being far smaller.
+    // The page bytes a solid RAR, 7z or tar source keeps from its pass:
+    // half the decoded pages' budget, packed pages being far smaller.
     static constexpr std::size_t PresupuestoPasada = 80u * 1024 * 1024;
 
     // The source for a document path: a folder's pictures, else chosen by
-    // the upper-cased extension. `presupuesto`: what a 7z or tar pass keeps.
+    // the upper-cased extension. `presupuesto`: the bytes a pass may keep.
     static std::shared_ptr<FuentePaginas> Para(const QString &ruta, const QString &extMayusculas,
                                                std::size_t presupuesto = PresupuestoPasada);
     // An archive read as what its content is, RAR, ZIP, 7z or tar, whatever its name
@@ -68,6 +68,16 @@ public:
     virtual void LeerVarias(const QStringList &nombres, const Recibir &recibir,
                             const std::atomic<bool> *cancelar) const;
 
+    // Work later pages will need, done ahead on a worker of the pool: a
+    // solid archive's pass, keeping the pages it unpacks within the budget.
+    // Returns when there is no more room, at the end, or once `detener` is
+    // set (a later call goes on from there). Safe from any thread.
+    virtual void Adelantar(const std::atomic<bool> &detener) const { (void)detener; }
+
+    // How many times the archive was opened to read pages (tests and the
+    // benchmark).
+    int Aperturas() const { return aperturas_; }
+
     // The password the pages behind one are read with from now on.
     void PonerClave(const QString &clave);
 
@@ -78,8 +88,10 @@ public:
 protected:
     FuentePaginas(QString ruta, paginas::ClaseDocumento clase) : ruta_(std::move(ruta)), clase_(clase) {}
     QString Clave() const;
+    void ContarApertura() const { ++aperturas_; }
 
 private:
+    mutable std::atomic<int> aperturas_{0};
     QString ruta_;
     paginas::ClaseDocumento clase_;
     mutable std::mutex m_;

@@ -107,6 +107,19 @@ void PreparadorPaginas::Abrir(const Contenido &d)
         return;
     doc_ = d;
     OlvidarConCerrojo();
+    // What the new document's source can do ahead (a solid archive's
+    // unpacking), below the read-ahead; the previous one's stops.
+    cuadrilla_.Retirar(adelanto_);
+    adelanto_.reset();
+    if (d.Fuente && !salir_) {
+        Cuadrilla::Opciones o;
+        o.Cedible = true;
+        o.Reanudable = true;
+        adelanto_ = cuadrilla_.Encargar(
+            Cuadrilla::Prioridad::Miniatura, [f = d.Fuente](Cuadrilla::Trabajo &t) { f->Adelantar(t.Detener()); },
+            std::move(o));
+        Recordar(adelanto_);
+    }
 }
 
 void PreparadorPaginas::Olvidar()

@@ -153,6 +153,7 @@ private:
     std::vector<PedidoPagina> pedidos_;      // asked by Pedir, not yet handed over
     std::vector<MarchaPtr> marchas_;
     std::vector<Cuadrilla::Ficha> fichas_;   // jobs given to the pool, perhaps not done
+    Cuadrilla::Ficha adelanto_;              // the source's work ahead
     int tirones_ = 0;                        // read-ahead jobs queued or running
     int centro_ = 1;
     bool salir_ = false;

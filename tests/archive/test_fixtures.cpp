@@ -11,9 +11,11 @@
 #include <QCryptographicHash>
 #include <QDirIterator>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -124,6 +126,34 @@ TEST(Fixtures, SolidRar4AndRar5PagesComeOutInAnyOrder)
                           [&](const QString &, const QByteArray &d) { pagina = d; });
     EXPECT_TRUE(pagina.startsWith("\x89PNG"));
     EXPECT_EQ(Md5(pagina), "505e306ac5f3a0956b709d680fcff5c0");
+}
+
+TEST(Fixtures, OurRar5ArchivesReadLikeRealOnesOfTheSameFiles)
+{
+    NECESITA_FIXTURES();
+    QTemporaryDir tmp;
+    for (const char *f : {"komga/rar5.rar", "komga/rar5-solid.rar", "libarchive/test_read_format_rar5_stored.rar",
+                          "libarchive/test_read_format_rar5_multiple_files_solid.rar"}) {
+        const archivo::Descripcion real = archivo::Describir(Fixture(f));
+        std::vector<EntradaNueva> entradas;
+        archivo::LeerEntradas(Fixture(f), [](const QString &) { return true; },
+                              [&](const QString &n, const QByteArray &d) { entradas.push_back({n, d}); });
+        ASSERT_EQ(entradas.size(), real.Entradas.size()) << f;
+        const QString nuestro = tmp.filePath("r.cbr");
+        ASSERT_TRUE(prueba::EscribirRar5(nuestro, entradas, real.Solido)) << f;
+        const archivo::Descripcion d = archivo::Describir(nuestro);
+        EXPECT_EQ(d.Tipo, archivo::Formato::Rar5) << f;
+        ASSERT_EQ(d.Entradas.size(), entradas.size()) << f;
+        EXPECT_EQ(std::tie(d.Solido, d.Completo, d.NombresCifrados), std::tie(real.Solido, real.Completo, real.NombresCifrados)) << f;
+        for (std::size_t i = 0; i < entradas.size(); ++i) {
+            const archivo::Entrada &a = d.Entradas[i], &b = real.Entradas[i];
+            EXPECT_EQ(std::tie(a.Nombre, a.Tamano, a.Regular, a.Bloque), std::tie(b.Nombre, b.Tamano, b.Regular, b.Bloque)) << f;
+            QByteArray datos;
+            archivo::LeerEntradas(nuestro, [&](const QString &n) { return n == a.Nombre; },
+                                  [&](const QString &, const QByteArray &x) { datos = x; });
+            EXPECT_EQ(datos, entradas[i].Datos) << f << " " << a.Nombre;
+        }
+    }
 }
 
 TEST(Fixtures, NamesAreUnicodeWhateverTheirEncoding)

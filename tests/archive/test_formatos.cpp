@@ -1,4 +1,4 @@
-// 7z and tar archives made by 7-Zip, GNU tar and bsdtar: signatures, lists,
+// 7z and tar archives made by 7-Zip, GNU tar and bsdtar, and our own RAR 5: signatures, lists,
 // blocks, the reader in archive order, damage and passwords; and what a
 // ComicInfo.xml says, from real tagged comics and from hostile ones.
 #include "Constructores.h"
@@ -63,6 +63,8 @@ TEST_F(Formatos, ArchivesOfTheRealToolsListAndReadLikeZip)
         {"gnu.cbt", [](auto &r, auto &e) { return EscribirTar(r, e); }, Formato::Tar, false},
         {"v7.cbr", [](auto &r, auto &e) { return EscribirTar(r, e, "tar", {"--format=v7"}); }, Formato::Tar, false},
         {"bsd.tar", [](auto &r, auto &e) { return EscribirTar(r, e, "bsdtar"); }, Formato::Tar, false},
+        {"r5.cbr", [](auto &r, auto &e) { return EscribirRar5(r, e); }, Formato::Rar5, false},
+        {"r5s.cbr", [](auto &r, auto &e) { return EscribirRar5(r, e, true); }, Formato::Rar5, true},
     };
     for (const Caso &c : casos) {
         const QString ruta = Ruta(c.nombre);

@@ -24,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <thread>
 #include <string>
 
 using prueba::EntradaNueva;
@@ -331,6 +332,71 @@ TEST_F(Documentos, RarEncryptionIsSaidPlainlyForEveryPage)
         EXPECT_EQ(d.Fuente()->Leer(d.Paginas[1], datos), Motivo::CifradoRar) << n;
         d.PonerClave("test"); // even with the right one: no library here decrypts RAR
         EXPECT_EQ(d.Fuente()->Leer(d.Paginas[1], datos), Motivo::CifradoRar) << n;
+    }
+}
+
+TEST_F(Documentos, CbrPagesAreReadWhereTheyAreWithoutWalkingFromTheStartOnEachPage)
+{
+    // Twelve pages of one size; a budget of three and a half of them.
+    constexpr int Largo = 4000, N = 12;
+    const auto entradas = prueba::PaginasNumeradas(N, [](int i) { return Pagina(i).leftJustified(Largo, '\0'); }, "jpg", 2);
+    // Entries without a CRC are left to libarchive, the others read where they lie.
+    ASSERT_TRUE(prueba::EscribirRar4(Ruta("r4.cbr"), entradas));
+    ASSERT_TRUE(prueba::EscribirRar5(Ruta("r5.cbr"), entradas));
+    ASSERT_TRUE(prueba::EscribirRar5(Ruta("r5sincrc.cbr"), entradas, false, true));
+    ASSERT_TRUE(prueba::EscribirRar5(Ruta("solido.cbr"), entradas, true, true));
+    std::vector<int> idaYVuelta, vuelta{3, 2, 1, 4};
+    for (int i = 1; i <= N; ++i)
+        idaYVuelta.push_back(i);
+    for (int i = N; i >= 1; --i)
+        idaYVuelta.push_back(i);
+    struct Caso {
+        const char *archivo;
+        bool adelantar; // the background pass first
+        const std::vector<int> &paginas;
+        int aperturas;
+    };
+    // RAR 4 jumps back on a second pass; RAR 5 opens again to go back; a
+    // solid archive unpacks once per window of three pages kept going back,
+    // and its background pass stops at the budget's end.
+    for (const Caso &c : {Caso{"r4.cbr", false, idaYVuelta, 2}, Caso{"r5.cbr", true, idaYVuelta, 0},
+                          Caso{"r5sincrc.cbr", false, idaYVuelta, 1 + N},
+                          Caso{"solido.cbr", false, idaYVuelta, 4}, Caso{"solido.cbr", true, vuelta, 1}}) {
+        const auto f = FuentePaginas::Para(Ruta(c.archivo), "CBR", 3 * Largo + Largo / 2);
+        ASSERT_EQ(f->Listar().Paginas.size(), N) << c.archivo;
+        const std::atomic<bool> no{false};
+        if (c.adelantar)
+            f->Adelantar(no);
+        for (int p : c.paginas) {
+            QByteArray datos;
+            EXPECT_EQ(f->Leer(entradas[std::size_t(p - 1)].Nombre, datos), Motivo::Ninguno) << c.archivo << " " << p;
+            EXPECT_EQ(datos, entradas[std::size_t(p - 1)].Datos) << c.archivo << " " << p;
+        }
+        EXPECT_EQ(f->Aperturas(), c.aperturas) << c.archivo;
+    }
+    // Two workers at once, from both ends; a damaged page is said as such
+    // and the others still read.
+    for (const char *n : {"r4.cbr", "r5.cbr"}) {
+        QByteArray danado = prueba::LeerBytes(Ruta(n));
+        danado[danado.indexOf(entradas[4].Datos) + 200] ^= 1;
+        Escribir(QString("danado-") + n, danado);
+    }
+    for (const char *n : {"r5sincrc.cbr", "solido.cbr", "danado-r4.cbr", "danado-r5.cbr"}) {
+        const auto f = FuentePaginas::Para(Ruta(n), "CBR", 3 * Largo);
+        f->Listar();
+        std::atomic<int> mal{0};
+        const auto leer = [&](int desde, int paso) {
+            for (int p = desde; p >= 1 && p <= N; p += paso) {
+                QByteArray datos;
+                const bool roto = QString(n).startsWith("danado") && p == 5;
+                mal += f->Leer(entradas[std::size_t(p - 1)].Nombre, datos) != (roto ? Motivo::Roto : Motivo::Ninguno)
+                       || (!roto && datos != entradas[std::size_t(p - 1)].Datos);
+            }
+        };
+        std::thread otro(leer, N, -1);
+        leer(1, 1);
+        otro.join();
+        EXPECT_EQ(mal, 0) << n;
     }
 }
 

@@ -166,6 +166,87 @@ bool EscribirRar4(const QString &ruta, const std::vector<EntradaNueva> &entradas
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(salida) == salida.size();
 }
 
+namespace {
+
+// RAR 5 numbers: 7 bits a byte, low bits first, the high bit saying more follow.
+void PonerVint(QByteArray &b, std::uint64_t v)
+{
+    do {
+        char c = static_cast<char>(v & 0x7F);
+        v >>= 7;
+        if (v)
+            c = static_cast<char>(c | 0x80);
+        b.append(c);
+    } while (v);
+}
+
+// A RAR 5 header: the CRC32 of its size and body, its size, its body.
+QByteArray Cabecera5(const QByteArray &cuerpo)
+{
+    QByteArray tamano;
+    PonerVint(tamano, std::uint64_t(cuerpo.size()));
+    QByteArray b;
+    Poner(b, Crc32(tamano + cuerpo), 4);
+    return b + tamano + cuerpo;
+}
+
+} // namespace
+
+QByteArray Rar5Guardado(const std::vector<EntradaNueva> &entradas, bool solido, bool sinCrc)
+{
+    constexpr std::uint64_t Principal = 1, Archivo = 2, Fin = 5;              // header types
+    constexpr std::uint64_t ConDatos = 0x02, SaltarSiDesconocida = 0x04;     // header flags
+    constexpr std::uint64_t EsCarpeta = 0x01, ConHora = 0x02, ConCrc = 0x04; // file flags
+    constexpr std::uint64_t Solida = 0x04, Unix = 1;
+    QByteArray salida("Rar!\x1a\x07\x01\x00", 8);
+    QByteArray principal;
+    PonerVint(principal, Principal);
+    PonerVint(principal, 0);
+    PonerVint(principal, solido ? Solida : 0);
+    salida += Cabecera5(principal);
+    for (const EntradaNueva &e : entradas) {
+        if (e.tipo == EntradaNueva::Enlace)
+            return {};
+        const bool carpeta = e.tipo == EntradaNueva::Carpeta;
+        const QByteArray datos = carpeta ? QByteArray() : e.Datos;
+        const QByteArray nombre = e.Nombre.toUtf8();
+        QByteArray c;
+        PonerVint(c, Archivo);
+        PonerVint(c, ConDatos);
+        PonerVint(c, std::uint64_t(datos.size()));
+        PonerVint(c, (carpeta ? EsCarpeta : 0) | ConHora | (sinCrc ? 0 : ConCrc));
+        PonerVint(c, std::uint64_t(datos.size()));  // unpacked
+        PonerVint(c, carpeta ? 040755 : 0100644);   // Unix mode
+        Poner(c, 1700000000, 4);
+        if (!sinCrc)
+            Poner(c, Crc32(datos), 4);
+        // Version 0, stored: no entry takes data from the one before (libarchive
+        // refuses a stored entry marked so), whatever the archive's flag.
+        PonerVint(c, 0);
+        PonerVint(c, Unix);
+        PonerVint(c, std::uint64_t(nombre.size()));
+        c += nombre;
+        salida += Cabecera5(c) + datos;
+    }
+    QByteArray fin;
+    PonerVint(fin, Fin);
+    PonerVint(fin, SaltarSiDesconocida);
+    PonerVint(fin, 0); // the last volume
+    return salida + Cabecera5(fin);
+}
+
+bool EscribirRar5(const QString &ruta, const std::vector<EntradaNueva> &entradas, bool solido, bool sinCrc)
+{
+    const QByteArray bytes = Rar5Guardado(entradas, solido, sinCrc);
+    const QString parcial = ruta + ".part";
+    QFile f(parcial);
+    if (bytes.isEmpty() || !f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        return false;
+    f.close();
+    QFile::remove(ruta);
+    return QFile::rename(parcial, ruta);
+}
+
 ZipCrudo ZipGuardado(const std::vector<EntradaNueva> &entradas, bool descriptores)
 {
     constexpr std::uint32_t FechaDos = 0x5B8E6000;

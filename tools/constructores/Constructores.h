@@ -1,6 +1,6 @@
 #pragma once
 // What the tests, the benchmarks and the sample comic are built from: ZIP
-// archives through libarchive, stored RAR 4 archives written by hand (for
+// archives through libarchive, stored RAR 4 and RAR 5 archives written by hand (for
 // cases the real fixtures lack), plain pages, and archives, pictures and
 // PDFs made by the real tools tools/setup-debian.sh installs (7z, GNU tar,
 // bsdtar, avifenc, cjxl, qpdf).
@@ -33,6 +33,15 @@ bool EscribirZip(const QString &ruta, const std::vector<EntradaNueva> &entradas,
 // Names are stored as UTF-8 bytes from a Unix host, with "\" between folders as
 // RAR 4 does.
 bool EscribirRar4(const QString &ruta, const std::vector<EntradaNueva> &entradas);
+
+// A stored RAR 5 archive written by hand: files and folders (no links), each
+// with its time and, unless `sinCrc` (as when RAR hashes with BLAKE2
+// instead), its CRC32; `solido` sets the archive's solid flag (stored entries
+// themselves take nothing from the ones before). Written beside `ruta` and
+// renamed over it.
+QByteArray Rar5Guardado(const std::vector<EntradaNueva> &entradas, bool solido = false, bool sinCrc = false);
+bool EscribirRar5(const QString &ruta, const std::vector<EntradaNueva> &entradas, bool solido = false,
+                  bool sinCrc = false);
 
 // Pieces of a stored RAR 4 archive for hostile cases: the signature and main
 // header, then file blocks whose 64-bit sizes may lie about the data after them.
