@@ -61,25 +61,6 @@ TEST_F(Diseno1, TwoPageSpreadForwardAndBack)
     EXPECT_EQ(Vista().Imagen().Left, 1000 * 15 / 2 + 750); // centred in its half
 }
 
-TEST_F(Diseno1, ContinuousModeStacksTheNextPage300TwipsBelow)
-{
-    f->AbrirArchivo(tmp.filePath("c.cbz"), true);
-    Vista().CambiarModo(diseno::Modo::Ancho); // fit the width: 800 x 1200 px, taller than the window
-    Vista().IrAPagina(2);
-    Vista().PonerContinuo(diseno::Modo::Ancho);
-    EXPECT_EQ(Vista().PaginaActual(), 2);
-    EXPECT_EQ(Vista().Imagen().Picture.pixelColor(0, 0), Colores[1]);
-    EXPECT_EQ(Vista().Imagen2().Picture.pixelColor(0, 0), Colores[2]);
-    EXPECT_EQ(Vista().Imagen2().Top, Vista().Imagen().Top + Vista().Imagen().Height + 300);
-    // Scrolled to the join: the gap of 20 px shows the background.
-    Vista().PasoContinuo(-(Vista().Imagen().Height - 600 * 15 + 300 * 15));
-    const int finPagina = (Vista().Imagen().Top + Vista().Imagen().Height) / 15;
-    EXPECT_EQ(En(400, finPagina - 5), Colores[1]);
-    EXPECT_EQ(En(400, finPagina + 10), QColor(Qt::black));
-    EXPECT_EQ(En(400, finPagina + 25), Colores[2]);
-    EXPECT_TRUE(Vista().InfoPagina().startsWith(" | Mode: 3 - Continuous mode: On"));
-}
-
 TEST_F(Diseno1, ZoomKeepsTheCentreAndMode1CentresSmallPages)
 {
     std::vector<prueba::EntradaNueva> pequena{{"p.png", PaginaDeColor(3, QSize(200, 100))}};

@@ -160,29 +160,6 @@ TEST_F(Raton, ZoomWheelOsdOffAndSmallSteps)
     EXPECT_EQ(rueda.Acumular(240), 2);
 }
 
-TEST_F(Raton, ContinuousModeRunsFromPageToPage)
-{
-    Abrir(4, QSize(400, 300));
-    f->Form_KeyUp('7', 0);
-    ASSERT_EQ(Vista().ModoAjuste(), diseno::Modo::Continuo);
-    const int alto = Vista().Imagen().Height;
-    const int top0 = Vista().Imagen().Top;
-    int notches = 0;
-    while (Vista().PaginaActual() == 1 && notches < 50) {
-        Rueda(-120);
-        ++notches;
-    }
-    EXPECT_EQ(Vista().PaginaActual(), 2);
-    // Until the page has left the window by its height and the 300-twip gap.
-    EXPECT_EQ(notches, (top0 + alto + 300) / 1000 + 1);
-    EXPECT_EQ(Vista().Imagen2().Top, Vista().Imagen().Top + Vista().Imagen().Height + 300);
-    // Back up: page 1 comes in above.
-    for (int i = 0; i < 30 && Vista().PaginaActual() == 2; ++i)
-        Rueda(120);
-    EXPECT_EQ(Vista().PaginaActual(), 1);
-    EXPECT_EQ(Vista().Imagen2().Top, Vista().Imagen().Top + Vista().Imagen().Height + 300);
-}
-
 TEST_F(Raton, PageNumberBox)
 {
     Abrir(5, QSize(400, 300));
