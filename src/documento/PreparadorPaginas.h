@@ -79,7 +79,8 @@ public:
 
     // Blocking: the page as requested, from the cache, or made on a worker
     // at the highest priority while the calling thread waits. Null only for
-    // a page outside the document.
+    // a page outside the document. Never on the interface thread (the
+    // window asks with Pedir); for the benchmark, tests and other threads.
     Entrada Obtener(const PedidoPagina &p);
 
     // Non-blocking: the page as requested when the cache holds it.

@@ -291,14 +291,10 @@ TEST_F(Documentos, NextAndPreviousComicWrapAround)
 
 TEST_F(Documentos, ReopeningAtAPageAndStaleRecords)
 {
-    std::vector<EntradaNueva> paginas;
-    for (int i = 1; i <= 5; ++i)
-        paginas.push_back({QString("p%1.jpg").arg(i), Pagina(i)});
-    ASSERT_TRUE(prueba::EscribirZip(Ruta("c.cbz"), paginas));
+    ASSERT_TRUE(prueba::EscribirZip(Ruta("c.cbz"), prueba::PaginasNumeradas(5, [](int i) { return Pagina(i); })));
     EXPECT_TRUE(f->bAbrirMarcador(Ruta("c.cbz"), 4));
     EXPECT_EQ(Vista().PaginaActual(), 4);
     EXPECT_EQ(NumeroDe(Vista().Imagen()), 4);
-    EXPECT_EQ(Vista().PaginaActual(), 4);
     // A page the document no longer has opens it at page 1.
     EXPECT_TRUE(f->bAbrirMarcador(Ruta("c.cbz"), 12));
     EXPECT_EQ(Vista().PaginaActual(), 1);
@@ -359,7 +355,6 @@ TEST_F(Documentos, WhileAHandedOverPageIsMadeTheHelpOpensAtOnce)
     AbrirComic(2, [](int i) { return Pagina(i); });
     f->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(f.get()));
-    ASSERT_EQ(NumeroDe(Vista().Imagen()), 1);
     QImage grande(9000, 9000, QImage::Format_Grayscale8);
     grande.fill(90);
     ASSERT_TRUE(prueba::EscribirZip(Ruta("grande.cbz"), {{"p1.png", prueba::Codificar(grande, "PNG", -1)}}));
@@ -384,8 +379,6 @@ TEST_F(Documentos, WhileAHandedOverPageIsMadeTheHelpOpensAtOnce)
     }};
     reloj.start();
     QTest::keyClick(f.get(), Qt::Key_F1);
-    EXPECT_GE(tardo, 0); // it opened
-    EXPECT_LT(tardo, 200);
+    EXPECT_TRUE(tardo >= 0 && tardo < 200) << tardo; // it opened at once
     EXPECT_EQ(TamanoNatural(Vista().Imagen()), QSize(9000, 9000));
-    EXPECT_EQ(f->Doc().RutaActual, Ruta("grande.cbz"));
 }

@@ -179,9 +179,7 @@ TEST_F(Entrega, WhatIsNotAPathIsIgnored)
     QTemporaryDir t;
     const QString comic = t.filePath("c.cbz");
     ASSERT_TRUE(prueba::EscribirZip(comic, {{"01.jpg", prueba::PaginaMarcada(3)}}));
-    Enviar(primera->Direccion(), "hola\n");
     Enviar(primera->Direccion(), QByteArray(InstanciaUnica::MaximoMensaje + 10, 'a'));
-    Enviar(primera->Direccion(), t.path().toUtf8() + '\n');
     Enviar(primera->Direccion(), comic.toUtf8() + '\n');
     ASSERT_TRUE(Recibidas(1));
     EXPECT_EQ(recibidas, QStringList{comic});

@@ -475,7 +475,6 @@ TEST_F(Teclado, EachComicIsRememberedAndAMangaReadsRightToLeft)
 TEST_F(Teclado, QuickTurnsEndOnTheLastPageAskedWithoutPaintingEachOne)
 {
     AbrirComic(40, [](int i) { return prueba::PaginaMarcada(i); }, "jpg", 2);
-    Vista();
     QSignalSpy hechas(&f->Vista(), &EstadoVista::PaginaHecha);
     // Faster than any page is made: each key only changes the page awaited.
     for (int i = 0; i < 30; ++i)

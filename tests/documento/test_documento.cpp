@@ -305,10 +305,8 @@ TEST_F(Documentos, APasswordIsAskedOncePerDocumentAndKeptInMemoryOnly)
         dialogos.llamadas.clear();
         dialogos.respuestasTexto = c.respuestas;
         // Forwards and back: only the first page asks.
-        for (int pagina : {1, 2, 3, 2, 1}) {
-            v.IrAPagina(pagina);
-            Esperar(v);
-        }
+        for (int pagina : {1, 2, 3, 2, 1})
+            v.IrAPagina(pagina), Esperar(v);
         QStringList preguntas;
         for (const QString &l : dialogos.llamadas)
             preguntas << l.section(':', 1, -2);
@@ -565,10 +563,8 @@ TEST_F(Documentos, EightPngPagesOfHugeChunksTurnedQuicklyStayWithinMemory)
     EstadoVista v(d);
     v.PonerVentana({800 * 15, 600 * 15}, 1.0 / 15);
     PicoDesdeAntesMb();
-    for (int i = 0; i < 8; ++i) {
-        v.PasarPagina(true, false);
-        Esperar(v);
-    }
+    for (int i = 0; i < 8; ++i)
+        v.PasarPagina(true, false), Esperar(v);
     d.Preparador().EsperarInactivo();
     EXPECT_LT(PicoDesdeAntesMb(), 512);
 }

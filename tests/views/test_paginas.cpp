@@ -20,9 +20,8 @@ protected:
     std::array<int, 3> Muestran(const FormPaginas &v)
     {
         const auto ahora = [&] { return std::array<int, 3>{NumeroDe(v.PB[1]), NumeroDe(v.PB[0]), NumeroDe(v.PB[2])}; };
-        const Documento &d = f->Doc();
-        const std::array<int, 3> vecinas{d.PaginaVecina(v.PaginaPrevia, -1), v.PaginaPrevia, d.PaginaVecina(v.PaginaPrevia, 1)};
-        QTest::qWaitFor([&] { return ahora() == vecinas; }, 5000);
+        const int p = v.PaginaPrevia;
+        (void)QTest::qWaitFor([&] { return ahora() == std::array<int, 3>{f->Doc().PaginaVecina(p, -1), p, f->Doc().PaginaVecina(p, 1)}; }, 5000);
         return ahora();
     }
     bool ConPrevias(const std::function<void(FormPaginas &)> &accion)
