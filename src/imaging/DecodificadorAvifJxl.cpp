@@ -102,17 +102,25 @@ Resultado DecodificarAvif(const QByteArray &datos, std::uint64_t bytesMaximos, c
 // ---- JPEG XL
 
 // libjxl's work split into groups, run one after the other on this thread,
-// each only while the plazo allows.
+// each only while the plazo allows. The runner never fails once started:
+// this libjxl aborts the process when some of its stages see a runner fail,
+// so a page out of time skips the rest of its groups and is dropped at the end.
+struct CorridaJxl {
+    const Plazo *plazo;
+    bool saltada = false;
+};
+
 JxlParallelRetCode EnOrden(void *opaco, void *jxl, JxlParallelRunInit iniciar, JxlParallelRunFunction hacer,
                            std::uint32_t desde, std::uint32_t hasta)
 {
-    const auto *plazo = static_cast<const Plazo *>(opaco);
+    auto *corrida = static_cast<CorridaJxl *>(opaco);
     if (iniciar(jxl, 1) != 0)
         return -1;
-    for (std::uint32_t i = desde; i < hasta; ++i) {
-        if (plazo->Agotado())
-            return -1;
-        hacer(jxl, i, 0);
+    for (std::uint32_t i = desde; i < hasta && !corrida->saltada; ++i) {
+        if (corrida->plazo->Agotado())
+            corrida->saltada = true;
+        else
+            hacer(jxl, i, 0);
     }
     return 0;
 }
@@ -125,8 +133,9 @@ Resultado DecodificarJxl(const QByteArray &datos, std::uint64_t bytesMaximos, co
 {
     std::unique_ptr<JxlDecoder, CerrarJxl> d(JxlDecoderCreate(nullptr));
     const auto fallo = [&] { return plazo.Cancelado() ? Resultado::Cancelado : Resultado::Error; };
+    CorridaJxl corrida{&plazo};
     if (!d || JxlDecoderSubscribeEvents(d.get(), JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE) != JXL_DEC_SUCCESS
-        || JxlDecoderSetParallelRunner(d.get(), EnOrden, const_cast<Plazo *>(&plazo)) != JXL_DEC_SUCCESS
+        || JxlDecoderSetParallelRunner(d.get(), EnOrden, &corrida) != JXL_DEC_SUCCESS
         || JxlDecoderSetInput(d.get(), reinterpret_cast<const std::uint8_t *>(datos.constData()),
                               std::size_t(datos.size()))
                != JXL_DEC_SUCCESS)
@@ -159,8 +168,8 @@ Resultado DecodificarJxl(const QByteArray &datos, std::uint64_t bytesMaximos, co
             break;
         }
         case JXL_DEC_FULL_IMAGE:
-            if (plazo.Cancelado())
-                return Resultado::Cancelado;
+            if (corrida.saltada || plazo.Cancelado())
+                return fallo();
             i.convertTo(alfa ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
             imagen = std::move(i);
             return Resultado::Hecho;

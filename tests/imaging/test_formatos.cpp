@@ -115,6 +115,32 @@ TEST(AvifJxl, SizeDeadlineCancelAndDamageStopThem)
     EXPECT_EQ(aj::Decodificar(PaginaDeColor(Qt::red, {10, 10}, "PNG"), 1 << 20, Plazo(), i), aj::Resultado::Otro);
 }
 
+TEST(AvifJxl, AJxlPageCancelledAtAnyStageEndsCleanly)
+{
+    // Cut at points spread over a whole decode, some land in stages where
+    // a failing runner used to abort the process.
+    QImage grande(1600, 2400, QImage::Format_RGB32);
+    for (int y = 0; y < grande.height(); ++y)
+        for (int x = 0; x < grande.width(); ++x)
+            grande.setPixel(x, y, qRgb(x * 7 % 256, y * 3 % 256, (x ^ y) % 256));
+    const QByteArray datos = CodificarJxl({grande}, true);
+    ASSERT_FALSE(datos.isEmpty());
+    QImage i;
+    const auto inicio = std::chrono::steady_clock::now();
+    ASSERT_EQ(aj::Decodificar(datos, 1u << 30, Plazo(), i), aj::Resultado::Hecho);
+    const auto entero = std::chrono::steady_clock::now() - inicio;
+    for (int k = 0; k < 24; ++k) {
+        std::atomic<bool> cancelado{false};
+        std::thread cortar([&] {
+            std::this_thread::sleep_for(entero * k / 24);
+            cancelado = true;
+        });
+        const auto r = aj::Decodificar(datos, 1u << 30, Plazo(&cancelado), i);
+        cortar.join();
+        EXPECT_TRUE(r == aj::Resultado::Cancelado || r == aj::Resultado::Hecho) << k;
+    }
+}
+
 TEST(Animaciones, EveryAnimatedFormatShowsItsFirstFrame)
 {
     const std::vector<QImage> cuadros{Pagina(Qt::red, Qt::red), Pagina(Qt::blue, Qt::blue)};
