@@ -198,10 +198,10 @@ void EstadoVista::Marcar(int pagina)
     const auto ahora = std::chrono::steady_clock::now();
     hojeando_ = ahora - ultimaCarga_ < PausaDeHojeo;
     ultimaCarga_ = ahora;
-    // A document's first page goes on the screen before anything is read
-    // ahead (the display server needs the cores for its first paint); after
-    // that, the next pages are made while this one is.
-    if (std::exchange(primeraPagina_, false)) {
+    // A document's first page, and a page already made, go on the screen
+    // before anything is read ahead (the display server needs the cores to
+    // paint them); a page still to make has the next ones made beside it.
+    if (std::exchange(primeraPagina_, false) || doc_.Preparador().Buscar(PedidoPara(pagina, imagen_))) {
         paginaPendiente_ = pagina;
         anticipoPendiente_.start();
     } else {
