@@ -546,10 +546,7 @@ void EstadoVista::VerDosPaginas(int pagina)
     PonerPagina(segunda);
     bAvanzandoAntes_ = bAvanzando_;
     ColocarPliego();
-    if (imagen2_.Picture.isNull())
-        DibujaForm();
-    else
-        DibujaDosPaginas();
+    DibujaSegunModo();
 }
 
 void EstadoVista::VerPliego(int pagina)
@@ -585,10 +582,7 @@ void EstadoVista::VerPliego(int pagina)
     PonerPagina(p.Ultima());
     bAvanzandoAntes_ = true;
     ColocarPliego();
-    if (imagen2_.Picture.isNull())
-        DibujaForm();
-    else
-        DibujaDosPaginas();
+    DibujaSegunModo();
 }
 
 std::vector<pliegos::Pliego> EstadoVista::Pliegos() const
@@ -739,10 +733,7 @@ void EstadoVista::RehacerDiseno()
         AplicaLayout(modoAjuste_);
         return;
     }
-    if (imagen2_.Picture.isNull())
-        DibujaForm();
-    else
-        DibujaDosPaginas();
+    DibujaSegunModo();
 }
 
 void EstadoVista::AplicaZoom(int paso)
