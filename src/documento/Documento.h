@@ -66,8 +66,9 @@ public:
     static Candidato Listar(const QString &ruta, const QString &leerComo = {}, const QString &clave = {});
     // The same as a job of the decode pool, at the highest priority:
     // ListadoHecho follows on this object's thread. A new request drops the
-    // one before (its listing is never delivered).
-    void PedirListado(const QString &ruta, const QString &leerComo = {});
+    // one before (its listing is never delivered); one for the document
+    // listed ahead (Adelantar) takes that listing.
+    void PedirListado(const QString &ruta, const QString &leerComo = {}, const QString &clave = {});
     // Makes a listed candidate the open document. One without pages changes
     // nothing: the open document, its pages and its source stay as they
     // were, and the answer says why.
@@ -75,11 +76,11 @@ public:
     // Lists `ruta` here and adopts it: one without pages leaves the open
     // document as it was.
     Apertura Abrir(const QString &ruta, const QString &leerComo = {}, const QString &clave = {});
-    // The document the program starts on, listed now and its first page
-    // given to the workers (as `pedido` lays it out) while the window is
-    // still being built. Nothing of it shows until Abrir takes it over,
-    // which it does for the same path read as its own kind.
-    void Adelantar(const QString &ruta, const std::function<PedidoPagina(int)> &pedido);
+    // The document the program starts on, listed by the pool and its first
+    // page given to the workers (as `pedido` lays it out) while the window
+    // is still being built. Nothing of it shows until it is asked for
+    // (PedirListado or Abrir) for the same path read as its own kind.
+    void Adelantar(const QString &ruta, std::function<PedidoPagina(int)> pedido);
 
     // What the open comic's ComicInfo.xml says (Leida false: nothing), and
     // its cover page.
@@ -117,8 +118,17 @@ signals:
 
 private:
     Apertura Tomar(const Candidato &c);
+    static bool EsAdelanto(const Candidato &c, const QString &ruta, const QString &leerComo, const QString &clave);
+    // Lists on the pool; `llega` takes the listing here unless a later
+    // request came first.
+    void Encargar(const QString &ruta, const QString &leerComo, const QString &clave,
+                  std::function<void(Candidato)> llega);
+    void Entregar(Candidato c);
+    int OlvidarListados(); // drops what is on its way; the new request's number
 
     std::optional<Candidato> adelanto_;
+    QString adelantando_;        // the start's document, on its way
+    bool adelantoPedido_ = false; // ... and asked for meanwhile
     std::unique_ptr<MemoriaComics> memoria_;
     std::shared_ptr<SeriesComics> series_;
     std::shared_ptr<FuentePaginas> fuente_;

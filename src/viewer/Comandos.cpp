@@ -47,6 +47,7 @@ Comandos::Comandos(Documento &documento, EstadoVista &vista, Pantalla *pantalla,
     tmrPaseFotos.setInterval(5000);
     connect(&tmrPaseFotos, &QTimer::timeout, this, &Comandos::tmrPaseFotos_Timer);
     connect(&vista_, &EstadoVista::PaginaHecha, this, &Comandos::Soltar);
+    connect(&doc_, &Documento::ListadoHecho, this, [this](const Candidato &c) { EnTurno([this, c] { Listado(c); }); });
     RegistrarBasicos();
 }
 
@@ -121,14 +122,16 @@ void Comandos::Soltar()
 {
     // Commands that work without a document (help, open, exit) need no
     // page either: they go as soon as nothing is held before them.
+    // Whatever else waits for a document on its way.
     while (!retenidos_.empty()
-           && (vista_.PaginaCargada() || EsPaso(retenidos_.front()) || SinPagina(retenidos_.front()))) {
+           && (SinPagina(retenidos_.front())
+               || (!apertura_ && (vista_.PaginaCargada() || EsPaso(retenidos_.front()))))) {
         const QString nombre = retenidos_.front();
         retenidos_.pop_front();
         EnTurno([this, nombre] { Correr(nombre); });
     }
     // The automatic show turns from a page on the screen.
-    if (pasoEsperando_ && !pasoEnCola_ && retenidos_.empty() && vista_.PaginaCargada()) {
+    if (pasoEsperando_ && !pasoEnCola_ && retenidos_.empty() && !apertura_ && vista_.PaginaCargada()) {
         pasoEnCola_ = true;
         EnTurno([this] {
             pasoEsperando_ = pasoEnCola_ = false;
@@ -407,7 +410,7 @@ void Comandos::AbrirArchivo(const QString &ruta, bool mostrar)
     AbrirComo(ruta, mostrar, QString());
 }
 
-bool Comandos::AbrirComo(const QString &ruta, bool mostrar, const QString &leerComo)
+void Comandos::AbrirComo(const QString &ruta, bool mostrar, const QString &leerComo, Despues luego, bool reparacion)
 {
     emit Abriendo(true);
     if (bRecordarPagina)
@@ -424,31 +427,52 @@ bool Comandos::AbrirComo(const QString &ruta, bool mostrar, const QString &leerC
                                           paginas::FiltroAbrir(TextoIdioma(6)));
         if (elegida.isEmpty()) {
             emit Abriendo(false);
-            return false;
+            if (luego)
+                luego(false);
+            return;
         }
     }
+    // The listing is the pool's; what was asked for before and is still on
+    // its way is dropped with its sequel.
+    apertura_ = Apertura{elegida, leerComo, mostrar, reparacion, std::move(luego)};
+    vista_.EsperarDocumento(true);
+    doc_.PedirListado(elegida, leerComo);
+}
 
-    const QString antes = doc_.RutaActual;
-    Documento::Apertura apertura = doc_.Abrir(elegida, leerComo);
+void Comandos::Listado(const Candidato &c)
+{
+    if (!apertura_ || c.Ruta != apertura_->Ruta)
+        return;
     // An encrypted PDF cannot count its pages without its password: asked
     // here, once, and again only when it was wrong.
-    while (FaltaClave(apertura.Razon)) {
+    if (FaltaClave(c.Listado.Razon)) {
         const QString clave = modComDlg::PedirTexto(
-            nullptr, TextoIdioma(apertura.Razon == Motivo::ClaveIncorrecta ? 1231 : 1230), true);
-        if (clave.isEmpty())
-            break;
-        apertura = doc_.Abrir(elegida, leerComo, clave);
+            nullptr, TextoIdioma(c.Listado.Razon == Motivo::ClaveIncorrecta ? 1231 : 1230), true);
+        if (!clave.isEmpty()) {
+            doc_.PedirListado(c.Ruta, apertura_->LeerComo, clave);
+            return;
+        }
     }
+    const Apertura a = *std::exchange(apertura_, std::nullopt);
+    const auto terminar = [&](bool abierto) {
+        vista_.EsperarDocumento(false);
+        emit Abriendo(false);
+        if (a.Luego)
+            a.Luego(abierto);
+        Soltar(); // what was held for the document
+    };
+    const Documento::Apertura apertura = doc_.Adoptar(c);
     if (apertura.Razon != Motivo::Ninguno) {
         // Nothing of the open document changed: it stays at its page, and
         // its path stays the one the settings keep.
-        emit Abriendo(false);
-        const QString ext = modGeneral::ExtensionDeRuta(elegida).toUpper();
-        if (apertura.SinEntradas && paginas::EsExtensionComic(ext) && RepararExtension(elegida, ext))
-            return doc_.RutaActual != antes;
+        const QString ext = modGeneral::ExtensionDeRuta(a.Ruta).toUpper();
+        if (!a.Reparacion && apertura.SinEntradas && paginas::EsExtensionComic(ext)
+            && RepararExtension(a.Ruta, ext, a.Luego))
+            return;
         vista_.PonerSegundosMensaje(5); // two lines to read
-        MostrarMensaje(AvisoDe({apertura.Razon, elegida}));
-        return false;
+        MostrarMensaje(AvisoDe({apertura.Razon, a.Ruta}));
+        terminar(false);
+        return;
     }
     vista_.ElegirPagina(apertura.Inicial);
     MostrarMarcador(doc_.MarcadorDe(doc_.RutaActual));
@@ -458,7 +482,7 @@ bool Comandos::AbrirComo(const QString &ruta, bool mostrar, const QString &leerC
 
     vista_.OcultarNumeroPagina(); // no page number until the page is there
     bool leida = true;
-    if (mostrar)
+    if (a.Mostrar)
         leida = vista_.IrAPagina(vista_.PaginaActual());
     doc_.NombreActual = modGeneral::NombreDeRuta(doc_.RutaActual);
     // A first page that could not be read keeps its loading error on screen.
@@ -469,8 +493,7 @@ bool Comandos::AbrirComo(const QString &ruta, bool mostrar, const QString &leerC
                        : doc_.NombreActual.isEmpty() ? doc_.RutaActual
                                                      : doc_.NombreActual);
     }
-    emit Abriendo(false);
-    return true;
+    terminar(true);
 }
 
 RecuerdoComic Comandos::Clave() const
@@ -523,53 +546,49 @@ QString Comandos::AplicarRecuerdo(int &pagina)
     return partes.join(QStringLiteral(" · "));
 }
 
-bool Comandos::RepararExtension(const QString &ruta, const QString &extension)
+bool Comandos::RepararExtension(const QString &ruta, const QString &extension, const Despues &luego)
 {
-    if (bReparando)
-        return false;
     const QString nueva = ExtensionSegunContenido(ruta, extension);
     if (nueva.isEmpty())
         return false;
     const QString destino = ruta.left(ruta.size() - 3) + nueva;
-    bReparando = true;
     // Like a move, a rename never replaces a file already there. Without
     // the new name the archive is read where it is, as what it is.
     if (QFile::rename(ruta, destino)) {
-        AbrirArchivo(destino, true);
-        if (doc_.RutaActual == destino)
-            MostrarMensaje(TextoIdioma(201));
+        AbrirComo(destino, true, QString(), [this, destino, luego](bool abierto) {
+            if (doc_.RutaActual == destino)
+                MostrarMensaje(TextoIdioma(201));
+            if (luego)
+                luego(abierto);
+        }, true);
     } else {
-        AbrirComo(ruta, true, nueva);
+        AbrirComo(ruta, true, nueva, luego, true);
     }
-    bReparando = false;
     return true;
 }
 
-bool Comandos::bAbrirMarcador(const QString &ruta, int pagina)
+bool Comandos::bAbrirMarcador(const QString &ruta, int pagina, Despues luego)
 {
     if (!modGeneral::ExisteRuta(ruta))
         return false;
     OcultarMarcador();
-    if (!AbrirComo(ruta, false, QString())) {
-        bPaginaIlegible = true; // its failure stays on screen
-        return true;
-    }
-    // A record from when the document had more pages opens it at the start.
-    if (!doc_.EsPagina(pagina))
-        pagina = 1;
-    bPaginaIlegible = !vista_.IrAPagina(pagina);
+    AbrirComo(ruta, false, QString(), [this, pagina, luego](bool abierto) {
+        // A record from when the document had more pages opens it at the start.
+        const bool leida = abierto && vista_.IrAPagina(doc_.EsPagina(pagina) ? pagina : 1);
+        if (luego)
+            luego(leida); // a failure stays on screen
+    });
     return true;
 }
 
 bool Comandos::AbrirUltimo(bool anunciar)
 {
     const RegistroMarcador ultimo = doc_.Marcadores.value(0);
-    if (ultimo.Ruta.isEmpty())
-        return false;
-    const bool abierto = bAbrirMarcador(ultimo.Ruta, configuracion::NumeroDePagina(ultimo.Marcador));
-    if (abierto && anunciar && !bPaginaIlegible)
-        MostrarMensaje(TextoIdioma(8));
-    return abierto;
+    return !ultimo.Ruta.isEmpty()
+           && bAbrirMarcador(ultimo.Ruta, configuracion::NumeroDePagina(ultimo.Marcador), [this, anunciar](bool leida) {
+                  if (leida && anunciar)
+                      MostrarMensaje(TextoIdioma(8));
+              });
 }
 
 void Comandos::SiguienteComic(int paso)

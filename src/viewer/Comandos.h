@@ -15,6 +15,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QWidget;
@@ -91,10 +92,15 @@ public:
     // it has scrolled the page itself.
     QString PasoRueda(bool abajo);
 
-    // Documents. An empty path asks with the open dialog.
+    // Documents, listed by the pool: the window reacts when the listing
+    // comes, and input meanwhile waits for it. An empty path asks with the
+    // open dialog.
+    using Despues = std::function<void(bool)>; // given whether it opened, or its page could be read
     void AbrirArchivo(const QString &ruta, bool mostrar);
-    bool bAbrirMarcador(const QString &ruta, int pagina);
+    // False when the path is not there; `luego` follows once the page is asked for.
+    bool bAbrirMarcador(const QString &ruta, int pagina, Despues luego = {});
     bool AbrirUltimo(bool anunciar);
+    bool AbriendoDocumento() const { return apertura_.has_value(); }
     void SiguienteComic(int paso);
     // The command line's document, else the last one at its page.
     void AbrirDocumentoInicial(const QString &lineaComandos);
@@ -151,10 +157,20 @@ private:
     void Cerrar(unsigned banderas, const Ejecucion &e);
     // A CBR or CBZ that is the other kind, renamed and opened; false when it
     // is neither.
-    bool RepararExtension(const QString &ruta, const QString &extension);
+    bool RepararExtension(const QString &ruta, const QString &extension, const Despues &luego);
     // Opening, with the kind of document to read it as (empty: by its name);
-    // false when it failed and the open document stayed as it was.
-    bool AbrirComo(const QString &ruta, bool mostrar, const QString &leerComo);
+    // `luego` is told false when it failed and the open document stayed as
+    // it was. A repair is not repaired again.
+    void AbrirComo(const QString &ruta, bool mostrar, const QString &leerComo, Despues luego = {},
+                   bool reparacion = false);
+    void Listado(const Candidato &c); // the rest of an opening, once listed
+    struct Apertura {
+        QString Ruta, LeerComo;
+        bool Mostrar = true;
+        bool Reparacion = false;
+        Despues Luego;
+    };
+    std::optional<Apertura> apertura_; // the document on its way
     void MostrarMarcador(const QString &pagina);
     // The comic just opened takes what it was left with; the page to show
     // and the message that says so, when there is one.
@@ -173,6 +189,4 @@ private:
     bool enCurso_ = false;
     bool pasoEsperando_ = false; // a tick of the automatic show waits for the page
     bool pasoEnCola_ = false;    // ... and then its turn
-    bool bReparando = false;
-    bool bPaginaIlegible = false; // the page bAbrirMarcador showed could not be read
 };

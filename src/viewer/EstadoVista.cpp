@@ -237,6 +237,16 @@ void EstadoVista::DejarDeEsperar()
         QGuiApplication::restoreOverrideCursor();
 }
 
+void EstadoVista::EsperarDocumento(bool esperando)
+{
+    if (esperando) {
+        if (!punteroOcupado_ && !ocupado_.isActive())
+            ocupado_.start();
+    } else if (esperados_.empty()) {
+        DejarDeEsperar();
+    }
+}
+
 void EstadoVista::Esperar(std::vector<PedidoPagina> pedidos, std::function<void()> listo)
 {
     std::vector<PedidoPagina> faltan;

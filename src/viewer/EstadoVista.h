@@ -42,6 +42,9 @@ public:
     bool bAvanzando() const { return bAvanzando_; }
     bool bAvanzandoAntes() const { return bAvanzandoAntes_; } // the direction the last spread was read in
     bool PaginaCargada() const { return paginaCargada_; }    // false while a page load is under way
+    // The busy pointer for a document being listed, as for a page; a page
+    // still on its way keeps it when the listing ends.
+    void EsperarDocumento(bool esperando);
     // The holders of the page and of the second (two-page mode) or next
     // (continuous mode) page; they change only through the operations below.
     const ControlImagen &Imagen() const { return imagen_; }

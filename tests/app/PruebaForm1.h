@@ -47,11 +47,22 @@ protected:
     {
         f.reset();
     }
-    // The view once the page asked for is on the screen.
+    // The view once the document and the page asked for are on the screen.
     EstadoVista &Vista() const
     {
-        EXPECT_TRUE(QTest::qWaitFor([&] { return f->Vista().PaginaCargada(); }, 30000));
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return !f->Ordenes().AbriendoDocumento() && f->Vista().PaginaCargada(); }, 30000));
         return f->Vista();
+    }
+    // Opened as the window does, once listed (its page may be on its way).
+    void AbrirListado(const QString &ruta) const
+    {
+        f->AbrirArchivo(ruta, true);
+        Listado();
+    }
+    void Listado() const
+    {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !f->Ordenes().AbriendoDocumento(); }, 30000));
     }
     // A comic c.cbz of pages p1.jpg ... (see PaginasNumeradas) in tmp.
     QString EscribirComic(int paginas, const std::function<QByteArray(int)> &pagina,
@@ -65,7 +76,7 @@ protected:
     void AbrirComic(int paginas, const std::function<QByteArray(int)> &pagina, const QString &extension = "jpg",
                     int cifras = 1)
     {
-        f->AbrirArchivo(EscribirComic(paginas, pagina, extension, cifras), true);
+        AbrirListado(EscribirComic(paginas, pagina, extension, cifras));
         Vista();
     }
     std::unique_ptr<Form1> f;

@@ -71,7 +71,7 @@ TEST_F(Documentos, AComicOpensAtItsFirstPageWithItsName)
 {
     ASSERT_TRUE(prueba::EscribirZip(Ruta("c.cbz"), {{"p10.jpg", Pagina(10)}, {"p2.jpg", Pagina(2)},
                                                     {"img/P1.JPG", Pagina(1)}}));
-    f->AbrirArchivo(Ruta("c.cbz"), true);
+    AbrirListado(Ruta("c.cbz"));
     EXPECT_EQ(Vista().PaginaActual(), 1);
     EXPECT_EQ(NumeroDe(Vista().Imagen()), 1);
     EXPECT_EQ(f->LBPag->text(), "1/3");
@@ -84,7 +84,7 @@ TEST_F(Documentos, AComicOpensAtItsFirstPageWithItsName)
 TEST_F(Documentos, MisnamedComicsAreRepairedBothWays)
 {
     ASSERT_TRUE(prueba::EscribirRar4(Ruta("rar.cbz"), {{"p1.jpg", Pagina(1)}, {"p2.jpg", Pagina(2)}}));
-    f->AbrirArchivo(Ruta("rar.cbz"), true);
+    AbrirListado(Ruta("rar.cbz"));
     EXPECT_FALSE(QFile::exists(Ruta("rar.cbz")));
     EXPECT_EQ(f->Doc().RutaActual, Ruta("rar.cbr"));
     EXPECT_EQ(Paginas().size(), 2);
@@ -92,14 +92,14 @@ TEST_F(Documentos, MisnamedComicsAreRepairedBothWays)
     EXPECT_EQ(Vista().UltimoMensaje(), "The error was repaired automatically");
 
     ASSERT_TRUE(prueba::EscribirZip(Ruta("zip.cbr"), {{"p3.jpg", Pagina(3)}}));
-    f->AbrirArchivo(Ruta("zip.cbr"), true);
+    AbrirListado(Ruta("zip.cbr"));
     EXPECT_EQ(f->Doc().RutaActual, Ruta("zip.cbz"));
     EXPECT_EQ(NumeroDe(Vista().Imagen()), 3);
     EXPECT_EQ(Vista().UltimoMensaje(), "The error was repaired automatically");
 
     // Not an archive at all: the loading error, the file left where it is.
     Escribir(Ruta("texto.cbz"), "not an archive");
-    f->AbrirArchivo(Ruta("texto.cbz"), true);
+    AbrirListado(Ruta("texto.cbz"));
     EXPECT_EQ(Vista().UltimoMensaje(), "Loading error\nNot a comic or a picture: texto.cbz");
     EXPECT_EQ(f->Doc().RutaActual, Ruta("zip.cbz"));
     EXPECT_TRUE(QFile::exists(Ruta("texto.cbz")));
@@ -107,7 +107,7 @@ TEST_F(Documentos, MisnamedComicsAreRepairedBothWays)
     // archive is read where it is, by its content, and nothing more is said.
     ASSERT_TRUE(prueba::EscribirRar4(Ruta("dos.cbz"), {{"p1.jpg", Pagina(1)}}));
     Escribir(Ruta("dos.cbr"), "keep me");
-    f->AbrirArchivo(Ruta("dos.cbz"), true);
+    AbrirListado(Ruta("dos.cbz"));
     EXPECT_EQ(f->Doc().RutaActual, Ruta("dos.cbz"));
     EXPECT_EQ(NumeroDe(Vista().Imagen()), 1);
     EXPECT_EQ(f->LBPag->text(), "1/1");
@@ -117,7 +117,7 @@ TEST_F(Documentos, MisnamedComicsAreRepairedBothWays)
     EXPECT_EQ(keep.readAll(), "keep me");
     ASSERT_TRUE(prueba::EscribirZip(Ruta("tres.cbr"), {{"p4.jpg", Pagina(4)}, {"p5.jpg", Pagina(5)}}));
     ASSERT_TRUE(prueba::EscribirZip(Ruta("tres.cbz"), {{"p6.jpg", Pagina(6)}}));
-    f->AbrirArchivo(Ruta("tres.cbr"), true);
+    AbrirListado(Ruta("tres.cbr"));
     EXPECT_EQ(f->Doc().RutaActual, Ruta("tres.cbr"));
     EXPECT_EQ(Paginas(), QStringList({"p4.jpg", "p5.jpg"}));
     EXPECT_EQ(Vista().UltimoMensaje(), "tres.cbr");
@@ -131,7 +131,7 @@ TEST_F(Documentos, ABrokenPageShowsTheLoadingErrorAndReadingGoesOn)
     cortada.truncate(cortada.size() / 3);
     ASSERT_TRUE(prueba::EscribirZip(Ruta("c.cbz"), {{"p1.jpg", Pagina(1)}, {"p2.jpg", "not a picture"},
                                                     {"p3.png", cortada}, {"p4.jpg", Pagina(4)}}));
-    f->AbrirArchivo(Ruta("c.cbz"), true);
+    AbrirListado(Ruta("c.cbz"));
     for (int p : {2, 3}) {
         Vista().IrAPagina(p);
         EXPECT_EQ(Vista().UltimoMensaje(), QString("Loading error\nThis page cannot be shown: c.cbz (p%1.%2)")
@@ -158,7 +158,7 @@ TEST_F(Documentos, AFailedOpenLeavesTheViewerAsItWas)
     Escribir(Ruta("mac/._a.jpg"), Pagina(1));
     const QString fixtures = prueba::CarpetaFixtures();
     const QString cifrado = fixtures + "/libarchive/test_read_format_rar5_encrypted_filenames.rar";
-    f->AbrirArchivo(Ruta("c.cbz"), true);
+    AbrirListado(Ruta("c.cbz"));
     Vista().IrAPagina(2);
     auto &dialogos = DialogosDePrueba::Actuales();
     using Abrir = std::function<void(const QString &)>;
@@ -223,12 +223,12 @@ TEST_F(Documentos, AFolderOpensAsItsPictures)
     Escribir(Ruta("pics/a.jpg"), Pagina(1));
     Escribir(Ruta("pics/sub.cbz/c.jpg"), Pagina(3)); // a folder whatever its name
     f->Ordenes().AbrirDocumentoInicial('"' + Ruta("pics") + '"');
-    EXPECT_EQ(Paginas(), QStringList({"a.jpg", "b.jpg"}));
     EXPECT_EQ(Vista().PaginaActual(), 1);
+    EXPECT_EQ(Paginas(), QStringList({"a.jpg", "b.jpg"}));
     EXPECT_EQ(NumeroDe(Vista().Imagen()), 1);
     EXPECT_EQ(f->Doc().RutaActual, Ruta("pics/"));
     EXPECT_EQ(Vista().UltimoMensaje(), Ruta("pics/"));
-    f->AbrirArchivo(Ruta("pics/sub.cbz"), true);
+    AbrirListado(Ruta("pics/sub.cbz"));
     EXPECT_EQ(Paginas(), QStringList({"c.jpg"}));
     EXPECT_FALSE(f->Doc().EsComprimido);
 }
@@ -236,7 +236,7 @@ TEST_F(Documentos, AFolderOpensAsItsPictures)
 TEST_F(Documentos, AnUnreadableFirstPageKeepsTheLoadingError)
 {
     ASSERT_TRUE(prueba::EscribirZip(Ruta("cerrado.cbz"), {{"p1.jpg", Pagina(1)}}, "aes256", "clave"));
-    f->AbrirArchivo(Ruta("cerrado.cbz"), true); // the password is asked and not given
+    AbrirListado(Ruta("cerrado.cbz")); // the password is asked and not given
     EXPECT_TRUE(Vista().Imagen().Picture.isNull());
     EXPECT_EQ(f->LBPag->text(), "1/1");
     const QString sinClave = "Loading error\nThis page is protected by a password: cerrado.cbz (p1.jpg)";
@@ -255,7 +255,7 @@ TEST_F(Documentos, AnUnreadableFirstPageKeepsTheLoadingError)
     if (fixtures.isEmpty())
         GTEST_SKIP() << "no archive fixtures";
     ASSERT_TRUE(QFile::copy(fixtures + "/sharpcompress/Rar5.encrypted_filesOnly.rar", Ruta("rar5.cbr")));
-    f->AbrirArchivo(Ruta("rar5.cbr"), true);
+    AbrirListado(Ruta("rar5.cbr"));
     EXPECT_TRUE(Vista().UltimoMensaje().startsWith(
         "Loading error\nThis archive is encrypted and cannot be opened: rar5.cbr ("));
     EXPECT_EQ(f->LBPag->text(), "1/1");
@@ -272,19 +272,20 @@ TEST_F(Documentos, NextAndPreviousComicWrapAround)
         else
             ASSERT_TRUE(prueba::EscribirZip(ruta, {{"p.jpg", Pagina(numero)}}));
     }
-    f->AbrirArchivo(Ruta("serie/c.zip"), true);
+    AbrirListado(Ruta("serie/c.zip"));
     f->Ordenes().SiguienteComic(1);
-    EXPECT_EQ(f->Doc().NombreActual, "a.cbz");
     EXPECT_EQ(NumeroDe(Vista().Imagen()), 1);
+    EXPECT_EQ(f->Doc().NombreActual, "a.cbz");
     f->Ordenes().SiguienteComic(-1);
+    Listado();
     f->Ordenes().SiguienteComic(-1);
-    EXPECT_EQ(f->Doc().NombreActual, "b.cbr");
     EXPECT_EQ(NumeroDe(Vista().Imagen()), 2);
+    EXPECT_EQ(f->Doc().NombreActual, "b.cbr");
 
     // Alone in its folder: nothing happens.
     QDir().mkpath(Ruta("solo"));
     ASSERT_TRUE(prueba::EscribirZip(Ruta("solo/x.cbz"), {{"p.jpg", Pagina(7)}}));
-    f->AbrirArchivo(Ruta("solo/x.cbz"), true);
+    AbrirListado(Ruta("solo/x.cbz"));
     f->Ordenes().SiguienteComic(1);
     EXPECT_EQ(f->Doc().NombreActual, "x.cbz");
 }
@@ -315,7 +316,7 @@ TEST_F(Documentos, TheOpenDialogAndItsCancel)
     ASSERT_TRUE(prueba::EscribirZip(Ruta("c.cbz"), {{"p.jpg", Pagina(5)}}));
     // No document yet: the folder that holds the home folder.
     d.respuestasTexto = {""};
-    f->AbrirArchivo(QString(), true);
+    AbrirListado(QString());
     ASSERT_EQ(d.llamadas.size(), 1);
     const QStringList partes = d.llamadas[0].split('|');
     EXPECT_EQ(partes[0], "DialogoAbrir:" + modGeneral::CarpetaDeRuta(QDir::homePath()));
@@ -326,11 +327,11 @@ TEST_F(Documentos, TheOpenDialogAndItsCancel)
     EXPECT_FALSE(f->LBAbriendo->isVisible());
 
     d.respuestasTexto = {Ruta("c.cbz")};
-    f->AbrirArchivo(QString(), true);
+    AbrirListado(QString());
     EXPECT_EQ(NumeroDe(Vista().Imagen()), 5);
     d.llamadas.clear();
     d.respuestasTexto = {""};
-    f->AbrirArchivo(QString(), true);
+    AbrirListado(QString());
     EXPECT_TRUE(d.llamadas.value(0).startsWith("DialogoAbrir:" + tmp.path() + "/|"));
     EXPECT_EQ(f->Doc().RutaActual, Ruta("c.cbz"));
 }
@@ -359,6 +360,7 @@ TEST_F(Documentos, WhileAHandedOverPageIsMadeTheHelpOpensAtOnce)
     grande.fill(90);
     ASSERT_TRUE(prueba::EscribirZip(Ruta("grande.cbz"), {{"p1.png", prueba::Codificar(grande, "PNG", -1)}}));
     f->AbrirEntregado(Ruta("grande.cbz"));
+    Listado();
     // The page is on its way; the one before stays on the screen meanwhile.
     EXPECT_FALSE(f->Vista().PaginaCargada());
     EXPECT_EQ(NumeroDe(f->Vista().Imagen()), 1);

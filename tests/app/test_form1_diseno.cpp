@@ -65,7 +65,7 @@ TEST_F(Diseno1, ZoomKeepsTheCentreAndMode1CentresSmallPages)
 {
     std::vector<prueba::EntradaNueva> pequena{{"p.png", PaginaDeColor(3, QSize(200, 100))}};
     ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("s.cbz"), pequena));
-    f->AbrirArchivo(tmp.filePath("s.cbz"), true);
+    AbrirListado(tmp.filePath("s.cbz"));
     EXPECT_EQ(Vista().PorcentajeZoom(), 100);
     EXPECT_EQ(En(400, 300), Colores[2]);
     EXPECT_EQ(En(299, 249), QColor(Qt::black));

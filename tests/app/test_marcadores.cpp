@@ -53,7 +53,12 @@ protected:
     QByteArray Archivo() const { return prueba::LeerBytes(casa.filePath("tavelo.tvl")); }
     void EscribirArchivo(const QByteArray &datos) { prueba::EscribirBytes(casa.filePath("tavelo.tvl"), datos); }
     // The view once the page on its way is shown (what was pressed meanwhile done).
-    EstadoVista &V() const { return (void)QTest::qWaitFor([&] { return f->Vista().PaginaCargada(); }, 30000), f->Vista(); }
+    EstadoVista &V() const
+    {
+        (void)QTest::qWaitFor([&] { return !f->Ordenes().AbriendoDocumento() && f->Vista().PaginaCargada(); }, 30000);
+        return f->Vista();
+    }
+    void AbrirListado(const QString &ruta) { f->AbrirArchivo(ruta, true), V(); }
     void Tecla(int tecla, int mayusculas = 0) { f->Form_KeyUp(tecla, mayusculas), V(); }
     QString A() const { return comics.filePath("a.cbz"); }
     QString B() const { return comics.filePath("b.cbz"); }
@@ -69,7 +74,7 @@ protected:
 TEST_F(Marcadores, AddTwiceKeepsOneRecordAndTheResumeRecord)
 {
     f->Doc().Marcadores[0] = {A(), "2"};
-    f->AbrirArchivo(A(), true);
+    AbrirListado(A());
     V().IrAPagina(3);
     Tecla('M');
     EXPECT_EQ(V().UltimoMensaje(), "Bookmark: page 3");
@@ -95,9 +100,9 @@ TEST_F(Marcadores, AddTwiceKeepsOneRecordAndTheResumeRecord)
 
 TEST_F(Marcadores, ARemovedBookmarkListsUntilTheNextStart)
 {
-    f->AbrirArchivo(A(), true);
+    AbrirListado(A());
     Tecla('M');
-    f->AbrirArchivo(B(), true);
+    AbrirListado(B());
     V().IrAPagina(4);
     Tecla('M');
     Tecla('M', teclas::ShiftMask);
@@ -105,12 +110,12 @@ TEST_F(Marcadores, ARemovedBookmarkListsUntilTheNextStart)
         FormMarcadores lista(f.get(), f->Doc().Marcadores);
         EXPECT_EQ(lista.Lista->count(), 2); // the removed one still lists
     }
-    f->AbrirArchivo(A(), true); // writes the file
+    AbrirListado(A()); // writes the file
     EXPECT_EQ(Archivo(), "\"" + A().toUtf8() + "\",\"1\"\r\n");
     // Reading it at the next start shows the label for a's bookmark.
     Arrancar();
     EXPECT_EQ(f->Doc().Marcadores.size(), 2);
-    f->AbrirArchivo(A(), true);
+    AbrirListado(A());
     EXPECT_FALSE(f->LBMarcador->isHidden());
     EXPECT_EQ(f->LBMarcador->property("Tag").toString(), "1");
 }
@@ -132,16 +137,16 @@ TEST_F(Marcadores, FilesReadAtStartDropVanishedPathsAndKeepCaseTwins)
     FormMarcadores lista(f.get(), f->Doc().Marcadores);
     EXPECT_EQ(lista.Lista->item(1)->text(), carpeta); // a picture folder lists as its path
     EXPECT_EQ(lista.Lista->item(0)->text(), "a.cbz");
-    f->AbrirArchivo(A(), true);
+    AbrirListado(A());
     EXPECT_EQ(f->LBMarcador->property("Tag").toString(), "6"); // the first one wins
 }
 
 TEST_F(Marcadores, TheListOpensTheChosenBookmarkAndARemovedOneAtPage1)
 {
-    f->AbrirArchivo(A(), true);
+    AbrirListado(A());
     V().IrAPagina(6);
     Tecla('M');
-    f->AbrirArchivo(B(), true);
+    AbrirListado(B());
     auto &d = DialogosDePrueba::Actuales();
     d.respuestasModal = {QDialog::Accepted};
     d.llamadas.clear();
@@ -150,13 +155,13 @@ TEST_F(Marcadores, TheListOpensTheChosenBookmarkAndARemovedOneAtPage1)
     EXPECT_EQ(f->Doc().RutaActual, A());
     EXPECT_EQ(V().PaginaActual(), 6);
     Tecla('M', teclas::ShiftMask);
-    f->AbrirArchivo(B(), true);
+    AbrirListado(B());
     d.respuestasModal = {QDialog::Accepted};
     Tecla('L');
     EXPECT_EQ(f->Doc().RutaActual, A());
     EXPECT_EQ(V().PaginaActual(), 1);
     // Closed without a choice: nothing opens.
-    f->AbrirArchivo(B(), true);
+    AbrirListado(B());
     d.respuestasModal = {QDialog::Rejected};
     Tecla('L');
     EXPECT_EQ(f->Doc().RutaActual, B());
@@ -168,15 +173,15 @@ TEST_F(Marcadores, TheListOpensTheChosenBookmarkAndARemovedOneAtPage1)
 
 TEST_F(Marcadores, AnUnwritableProgramFolderLosesNothingInMemory)
 {
-    f->AbrirArchivo(A(), true);
+    AbrirListado(A());
     Tecla('M');
-    f->AbrirArchivo(B(), true);
+    AbrirListado(B());
     const QByteArray antes = Archivo();
     // A folder nobody can write to, not even root.
     qputenv("TAVELO_HOME", "/proc/self");
     V().IrAPagina(3);
     Tecla('M');
-    f->AbrirArchivo(A(), true); // the write fails silently
+    AbrirListado(A()); // the write fails silently
     qputenv("TAVELO_HOME", QFile::encodeName(casa.path()));
     ASSERT_EQ(f->Doc().Marcadores.size(), 3);
     EXPECT_EQ(f->Doc().Marcadores[2].Marcador, "3");

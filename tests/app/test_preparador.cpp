@@ -46,7 +46,7 @@ protected:
         ruta = dir.filePath("comic.cbz");
         ASSERT_TRUE(prueba::EscribirZip(ruta, Comic(tamano)));
         f->show();
-        f->AbrirArchivo(ruta, true);
+        AbrirListado(ruta);
         Vista();
     }
     int PaginaEnPantalla() const { return PaginaDe(f->Superficie().pixelColor(f->Superficie().width() / 2, 20)); }

@@ -153,7 +153,7 @@ TEST_F(Teclado, WhatArrivesDuringACommandWaitsItsTurn)
     } casos[] = {
         {"two ticks of the automatic show, one kept", [&] { f->Ordenes().tmrPaseFotos_Timer(); f->Ordenes().tmrPaseFotos_Timer(); },
          [&] { return V().PaginaActual() == 2; }},
-        {"a document handed over", [&] { f->AbrirEntregado(otro); }, [&] { return f->Doc().RutaActual == otro; }},
+        {"a document handed over", [&] { f->AbrirEntregado(otro); }, [&] { return Listado(), f->Doc().RutaActual == otro; }},
         {"a key", [&] { Tecla(Qt::Key_PageDown); }, [&] { return V().PaginaActual() == 2; }},
         {"a bar button", [&] { static_cast<QToolButton *>(f->LBBarra[3])->click(); },
          [&] { return V().PaginaActual() == 4; }},
@@ -366,7 +366,7 @@ TEST_F(Teclado, MessagesFitTheWindow)
 {
     const QString largo = QString("pagina_") + QString(120, 'x') + ".jpg";
     ASSERT_TRUE(prueba::EscribirZip(tmp.filePath(largo + ".cbz"), {{largo, prueba::PaginaNumero(1, {400, 300})}}));
-    f->AbrirArchivo(tmp.filePath(largo + ".cbz"), true);
+    AbrirListado(tmp.filePath(largo + ".cbz"));
     V();
     auto dentro = [&] {
         const QRect r = f->LBInfo->geometry();
@@ -455,19 +455,19 @@ TEST_F(Teclado, EachComicIsRememberedAndAMangaReadsRightToLeft)
     ASSERT_TRUE(prueba::EscribirZip(manga, paginas));
     ASSERT_TRUE(prueba::EscribirZip(otro, prueba::PaginasNumeradas(2, [](int i) { return prueba::PaginaNumero(i, {400, 300}); })));
     f->Ordenes().bRecordarPagina = true;
-    f->AbrirArchivo(manga, true);
+    AbrirListado(manga);
     EXPECT_TRUE(V().bDerechaAIzquierda());
     EXPECT_EQ(V().UltimoMensaje(), "Direction: right to left");
     Tecla(Qt::Key_Space);
     Tecla(Qt::Key_Space);
-    f->AbrirArchivo(otro, true);
+    AbrirListado(otro);
     EXPECT_FALSE(V().bDerechaAIzquierda());
-    f->AbrirArchivo(manga, true);
+    AbrirListado(manga);
     EXPECT_EQ(V().PaginaActual(), 3);
     EXPECT_EQ(V().UltimoMensaje(), "Page 3 of 5 · right to left");
     Tecla(Qt::Key_J); // the reader's choice outweighs the comic's
-    f->AbrirArchivo(otro, true);
-    f->AbrirArchivo(manga, true);
+    AbrirListado(otro);
+    AbrirListado(manga);
     EXPECT_FALSE(V().bDerechaAIzquierda());
     EXPECT_EQ(V().UltimoMensaje(), "Page 3 of 5 · left to right");
 }
@@ -485,4 +485,20 @@ TEST_F(Teclado, QuickTurnsEndOnTheLastPageAskedWithoutPaintingEachOne)
     EXPECT_EQ(f->LBPag->text(), "31/40");
     ASSERT_EQ(hechas.count(), 1);
     EXPECT_EQ(hechas[0][0].toInt(), 31);
+}
+
+// An opening asks the pool for the listing and ends: the comic before stays
+// on the screen, and what is pressed meanwhile acts on the new one.
+TEST_F(Teclado, KeysPressedWhileAComicIsListedActOnIt)
+{
+    AbrirComic(3, [](int i) { return prueba::PaginaMarcada(i); });
+    const QString otro = tmp.filePath("otro.cbz");
+    ASSERT_TRUE(prueba::EscribirZip(otro, prueba::PaginasNumeradas(5, [](int i) { return prueba::PaginaMarcada(10 + i); })));
+    f->AbrirArchivo(otro, true);
+    EXPECT_TRUE(f->Ordenes().AbriendoDocumento());
+    QTest::keyClick(f.get(), Qt::Key_PageDown);
+    QTest::keyClick(f.get(), Qt::Key_PageDown);
+    EXPECT_EQ(f->Doc().NumeroPaginas(), 3);
+    EXPECT_EQ(prueba::NumeroDe(Vista().Imagen()), 13);
+    EXPECT_EQ(f->Doc().RutaActual, otro);
 }

@@ -94,7 +94,7 @@ TEST_F(Ventanas, ADoubleClickInTheCollectionOpensTheComicHere)
     };
     f->Form_KeyUp(Qt::Key_F1 + 4, 0);
     EXPECT_TRUE(d.llamadas.contains("MostrarModal:FormColeccion"));
-    EXPECT_EQ(f->Doc().RutaActual, raiz + "/Hero 01.cbz");
     EXPECT_EQ(prueba::NumeroDe(Vista().Imagen()), 7);
+    EXPECT_EQ(f->Doc().RutaActual, raiz + "/Hero 01.cbz");
     EXPECT_EQ(Vista().PaginaActual(), 1);
 }

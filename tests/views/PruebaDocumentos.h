@@ -19,7 +19,7 @@ protected:
             e.push_back({QStringLiteral("dir/p%1.jpg").arg(k, 2, 10, QChar(u'0')), PaginaMarcada(k)});
         ASSERT_TRUE(EscribirZip(tmp.filePath(nombre), e));
         f->show();
-        f->AbrirArchivo(tmp.filePath(nombre), true);
+        AbrirListado(tmp.filePath(nombre));
         ASSERT_EQ(f->Doc().NumeroPaginas(), n);
         if (pagina != 1)
             Vista().IrAPagina(int(pagina));

@@ -34,7 +34,7 @@ protected:
         Vista().CambiarModo(modo);
         const QString nombre = QStringLiteral("p1.") + QString::fromLatin1(formato).toLower();
         ASSERT_TRUE(EscribirZip(tmp.filePath("c.cbz"), {{nombre, PaginaCuartos(tamano, formato)}}));
-        f->AbrirArchivo(tmp.filePath("c.cbz"), true);
+        AbrirListado(tmp.filePath("c.cbz"));
         ASSERT_FALSE(Vista().Imagen().Picture.isNull());
         Vista().MostrarMensaje({});
     }

@@ -106,8 +106,8 @@ TEST_F(Bocadillo, ADropOpensTheFirstFileItTakesAndIgnoresOthers)
     EXPECT_TRUE(Soltar(*globo, {tmp.filePath("otro.cbz"), tmp.filePath("tercero.cbz")}));
     EXPECT_TRUE(f->isVisible());
     EXPECT_FALSE(globo->isVisible());
-    EXPECT_EQ(f->Doc().RutaActual, tmp.filePath("otro.cbz"));
     EXPECT_EQ(NumeroDe(Vista().Imagen()), 7);
+    EXPECT_EQ(f->Doc().RutaActual, tmp.filePath("otro.cbz"));
     EXPECT_TRUE(f->Ordenes().Marcador.isEmpty());
 }
 

@@ -37,7 +37,7 @@ protected:
         ASSERT_TRUE(prueba::EscribirZip(tmp.filePath(nombre), prueba::PaginasNumeradas(n, [&](int i) {
             return prueba::PaginaNumero(i, i == 1 ? tamano : QSize(60, 80));
         }, "jpg", 2)));
-        f->AbrirArchivo(tmp.filePath(nombre), true);
+        AbrirListado(tmp.filePath(nombre));
         ASSERT_EQ(Vista().Doc().NumeroPaginas(), n);
     }
     // F10; `accion` runs once the grid is complete (or comes from the cache).
@@ -304,13 +304,13 @@ TEST_F(Mini, AFolderWithOneMorePictureIsBuiltAfresh)
     };
     for (int i = 1; i <= 3; ++i)
         pagina(i);
-    f->AbrirArchivo(tmp.filePath("Vol1/p1.jpg"), true);
+    AbrirListado(tmp.filePath("Vol1/p1.jpg"));
     ASSERT_EQ(f->Doc().NumeroPaginas(), 3);
     ASSERT_TRUE(ConMini([](FormMini &v) { v.ImCerrar->click(); }));
     EXPECT_TRUE(QFile::exists(Base() + ".tvl"));
     ASSERT_TRUE(ConMini([](FormMini &v) { EXPECT_TRUE(v.DesdeCache); }));
     pagina(4);
-    f->AbrirArchivo(tmp.filePath("Vol1/p1.jpg"), true);
+    AbrirListado(tmp.filePath("Vol1/p1.jpg"));
     ASSERT_TRUE(ConMini([](FormMini &v) {
         EXPECT_FALSE(v.DesdeCache);
         EXPECT_EQ(v.Shficha.size(), 5u);
@@ -338,7 +338,7 @@ TEST_F(Mini, ADamagedPageKeepsAnEmptyFrameAndNoPageFileIsLeft)
     ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("d.cbz"), {{"p1.jpg", prueba::PaginaNumero(1, {60, 80})},
                                                             {"p2.jpg", "not a picture"},
                                                             {"p3.png", prueba::PaginaNumero(3, {90, 60}, "PNG")}}));
-    f->AbrirArchivo(tmp.filePath("d.cbz"), true);
+    AbrirListado(tmp.filePath("d.cbz"));
     ASSERT_TRUE(ConMini([](FormMini &v) {
         EXPECT_TRUE(v.CargaCompleta);
         EXPECT_TRUE(v.Shficha[2].Visible);

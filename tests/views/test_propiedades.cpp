@@ -88,7 +88,7 @@ TEST_F(Propiedades, AComicInfoGivesSeriesYearAndCreditsAndTheTitleOnOpening)
     const char *xml = "<ComicInfo><Title>Rayo</Title><Series>Flash</Series><Number>7</Number><Year>1950</Year>"
                       "<Writer>Ana</Writer><Penciller>Luis</Penciller></ComicInfo>";
     ASSERT_TRUE(prueba::EscribirZip(tmp.filePath("ci.cbz"), {{"p1.jpg", prueba::PaginaMarcada(1)}, {"ComicInfo.xml", xml}}));
-    f->AbrirArchivo(tmp.filePath("ci.cbz"), true);
+    AbrirListado(tmp.filePath("ci.cbz"));
     EXPECT_EQ(f->Doc().NumeroPaginas(), 1); // the ComicInfo.xml is no page
     EXPECT_EQ(f->Vista().UltimoMensaje(), "Flash #7 \u2014 Rayo");
     const Ficha c = Tarjeta();
@@ -105,7 +105,7 @@ TEST_F(Propiedades, AnEncryptedPdfAsksItsPasswordOnOpeningUntilItIsRight)
     dialogos.llamadas.clear();
     dialogos.respuestasTexto = {"mala", "secreta"};
     f->show();
-    f->AbrirArchivo(tmp.filePath("k.pdf"), true);
+    AbrirListado(tmp.filePath("k.pdf"));
     EXPECT_EQ(f->Doc().NumeroPaginas(), 2);
     EXPECT_EQ(dialogos.llamadas.filter("PedirTexto"), QStringList({"PedirTexto:Please Enter The Password!:1",
                                               "PedirTexto:The password was wrong. Please enter it again::1"}));
@@ -130,7 +130,7 @@ TEST_F(Propiedades, APictureFolderSaysImagesAndImageAndTheRealFileOfAnyExtension
         ASSERT_TRUE(p.setFileTime(cuando, QFileDevice::FileModificationTime));
     }
     f->show();
-    f->AbrirArchivo(carpeta + "/page.jpeg", true);
+    AbrirListado(carpeta + "/page.jpeg");
     ASSERT_EQ(Vista().PaginaActual(), 2);
     f->Form_KeyUp('M', 0);
     const Ficha c = Tarjeta();
