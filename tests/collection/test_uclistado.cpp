@@ -49,8 +49,6 @@ TEST(ucListado, ThousandsOfItemsScrollWithinTheList)
     c.uc.setList(c.Nombres(5000), QStringList(5000, "0"));
     EXPECT_TRUE(c.uc.VScroll->isVisible());
     EXPECT_EQ(c.uc.findChildren<QWidget *>().size(), 2); // the surface and the scroll bar
-    c.uc.ScrollManual(-1);
-    EXPECT_EQ(c.uc.PrimeraFila(), 0);
     c.uc.ScrollManual(3);
     EXPECT_EQ(c.uc.PrimeraFila(), 3);
     EXPECT_EQ(c.uc.VScroll->value(), 3);

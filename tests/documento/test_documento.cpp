@@ -341,11 +341,9 @@ TEST_F(Documentos, CbrPagesAreReadWhereTheyAreWithoutWalkingFromTheStartOnEachPa
     ASSERT_TRUE(prueba::EscribirRar5(Ruta("r5.cbr"), entradas));
     ASSERT_TRUE(prueba::EscribirRar5(Ruta("r5sincrc.cbr"), entradas, false, true));
     ASSERT_TRUE(prueba::EscribirRar5(Ruta("solido.cbr"), entradas, true, true));
-    std::vector<int> idaYVuelta, vuelta{3, 2, 1, 4};
-    for (int i = 1; i <= N; ++i)
-        idaYVuelta.push_back(i);
-    for (int i = N; i >= 1; --i)
-        idaYVuelta.push_back(i);
+    std::vector<int> idaYVuelta, vuelta{3, 2, 1, 4}; // 1 ... N, then N ... 1
+    for (int i = 1; i <= 2 * N; ++i)
+        idaYVuelta.push_back(i <= N ? i : 2 * N + 1 - i);
     struct Caso {
         const char *archivo;
         bool adelantar; // the background pass first
