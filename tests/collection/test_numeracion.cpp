@@ -45,7 +45,9 @@ TEST(Numeracion, RepeatedNumbersListTheFirstAndEndWithTheLast)
     // A lowest number above 10000 leaves the first empty.
     const QStringList s{"S 10000.cbz", "S 10001.cbz", "S 10002.cbz"};
     const std::tuple<QStringList, Seleccion, const char *, const char *> casos[] = {
-        {f, {2, 2}, "X 01 b.cbz", "X 02 b.cbz"}, {s.mid(1), {2, 5}, "", "S 10002.cbz"}, {s, {2, 5}, "S 10000.cbz", "S 10002.cbz"}};
+        {f, {2, 2}, "X 01 b.cbz", "X 02 b.cbz"},
+        {s.mid(1), {2, 5}, "", "S 10002.cbz"},
+        {s, {2, 5}, "S 10000.cbz", "S 10002.cbz"}};
     for (const auto &[archivos, sel, primero, ultimo] : casos) {
         const auto l = GenerarLista(archivos, archivos[0], sel, Opcion::Tengo, Falta);
         ASSERT_TRUE(l) << primero;

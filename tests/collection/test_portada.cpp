@@ -25,9 +25,10 @@ TEST(Portada, TheFrontPageOfEachKindOfComicAtTheBoxSize)
 {
     QTemporaryDir t;
     const auto ruta = [&](const char *n) { return t.filePath(n); };
-    ASSERT_TRUE(prueba::EscribirZip(ruta("c.cbz"), {{"p10.jpg", prueba::PaginaDeColor(prueba::Rojo, {40, 40}, "JPG")},
-                                                    {"P02.jpeg", prueba::PaginaDeColor(Qt::green, {1200, 1800}, "JPG")},
-                                                    {"p03.webp", prueba::PaginaDeColor(prueba::Rojo, {40, 40}, "WEBP")}}));
+    ASSERT_TRUE(prueba::EscribirZip(
+        ruta("c.cbz"), {{"p10.jpg", prueba::PaginaDeColor(prueba::Rojo, {40, 40})},
+                        {"P02.jpeg", prueba::PaginaDeColor(Qt::green, {1200, 1800})},
+                        {"p03.webp", prueba::PaginaDeColor(prueba::Rojo, {40, 40}, "WEBP")}}));
     ASSERT_TRUE(prueba::Escribir7z(
         ruta("c.cb7"), {{"p1.jpg", prueba::PaginaDeColor(prueba::Rojo, {40, 60})},
                         {"p2.jpg", prueba::PaginaDeColor(Qt::green, {40, 60})},

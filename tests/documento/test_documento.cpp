@@ -406,7 +406,8 @@ TEST_F(Documentos, APassOverManyPagesStopsAtTheNextEntryWhenCancelled)
         const Candidato c = Documento::Listar(Ruta(n));
         std::atomic<bool> cancelar{false};
         int recibidas = 0;
-        c.Fuente->LeerVarias(c.Listado.Paginas, [&](int, const QByteArray &) { cancelar = ++recibidas > 0; }, &cancelar);
+        const auto recibir = [&](int, const QByteArray &) { cancelar = ++recibidas > 0; };
+        c.Fuente->LeerVarias(c.Listado.Paginas, recibir, &cancelar);
         EXPECT_EQ(recibidas, 1) << n;
     }
 }
