@@ -55,7 +55,7 @@ TEST(Jpeg, TheDctScaleIsTheSmallestThatStillCovers)
         EXPECT_EQ(jpg::EscalaDct({2480, 3508}, pedido), escala) << pedido.width();
         EXPECT_EQ(jpg::EscalaRapida(escala), rapida) << escala;
     }
-    for (int n : {2, 5, 6})
+    for (int n : {2, 4, 5, 6})
         EXPECT_EQ(jpg::EscalaRapida(n), n);
 }
 
