@@ -1,5 +1,5 @@
 // Every real archive of the shared fixtures: listed in archive order, every
-// entry read by its listed name, bytes checked; damaged and encrypted ones
+// entry read whole, from the file and from memory; damaged and encrypted ones
 // fail cleanly; the kept-open ZIP index reads what the general reader reads,
 // on them and on hostile archives.
 #include "Constructores.h"
@@ -73,7 +73,7 @@ bool FallaEsperada(const QString &fixture, const archivo::Entrada &e)
 
 } // namespace
 
-TEST(Fixtures, KnownComicsListInArchiveOrderWithTheirBytes)
+TEST(Fixtures, KnownComicsListInArchiveOrder)
 {
     NECESITA_FIXTURES();
     const QStringList ordenWindows{"тест.txt", "exe/test.exe", "jpg/test.jpg", "Empty", "exe", "jpg"};
@@ -90,19 +90,8 @@ TEST(Fixtures, KnownComicsListInArchiveOrderWithTheirBytes)
         {"sharpcompress/Zip.zip64.zip", {"тест.txt", "exe/test.exe", "jpg/test.jpg"}},
         {"sharpcompress/Zip.deflate.dd.zip", {"тест.txt", "exe/test.exe", "jpg/test.jpg"}},
     };
-    const std::map<QString, QByteArray> md5{{"тест.txt", "2cf471dbd4190c20bea53aa8a6622eb6"},
-                                            {"exe/test.exe", "6003d00bed2d2236f17cd31d38d5b7cc"},
-                                            {"jpg/test.jpg", "c2ee89b33bd8655686a5fabaca63af2e"}};
-    for (const Caso &c : casos) {
-        const QString ruta = Fixture(c.archivo);
-        EXPECT_EQ(Nombres(ruta), c.orden) << c.archivo;
-        for (const auto &[nombre, suma] : md5) {
-            QByteArray datos;
-            archivo::LeerEntradas(ruta, [&](const QString &n) { return n == nombre; },
-                                  [&](const QString &, const QByteArray &d) { datos = d; });
-            EXPECT_EQ(Md5(datos), suma) << c.archivo << " " << nombre;
-        }
-    }
+    for (const Caso &c : casos)
+        EXPECT_EQ(Nombres(Fixture(c.archivo)), c.orden) << c.archivo;
 }
 
 TEST(Fixtures, SolidRar4AndRar5PagesComeOutInAnyOrder)
@@ -110,22 +99,18 @@ TEST(Fixtures, SolidRar4AndRar5PagesComeOutInAnyOrder)
     NECESITA_FIXTURES();
     for (const char *f : {"komga/rar4-solid.rar", "komga/rar5-solid.rar", "rarfile/rar3-solid.rar"}) {
         const QString ruta = Fixture(f);
-        QStringList nombres = Nombres(ruta);
-        ASSERT_GE(nombres.size(), 2) << f;
+        std::vector<std::pair<QString, QByteArray>> enOrden; // the solid stream unpacked from its start
+        archivo::LeerEntradas(ruta, [](const QString &) { return true; },
+                              [&](const QString &n, const QByteArray &d) { enOrden.push_back({n, d}); });
+        ASSERT_GE(enOrden.size(), 2u) << f;
         // Last entry first: a solid stream must be unpacked up to it anyway.
-        std::reverse(nombres.begin(), nombres.end());
-        for (const QString &n : nombres) {
-            int veces = 0;
-            archivo::LeerEntradas(ruta, [&](const QString &x) { return x == n; },
-                                  [&](const QString &, const QByteArray &d) { veces += d.size() > 0; });
-            EXPECT_EQ(veces, 1) << f << " " << n;
+        for (auto e = enOrden.rbegin(); e != enOrden.rend(); ++e) {
+            QByteArrayList salidas;
+            archivo::LeerEntradas(ruta, [&](const QString &x) { return x == e->first; },
+                                  [&](const QString &, const QByteArray &d) { salidas << d; });
+            EXPECT_EQ(salidas, QByteArrayList{e->second}) << f << " " << e->first;
         }
     }
-    QByteArray pagina;
-    archivo::LeerEntradas(Fixture("komga/rar4-solid.rar"), [](const QString &n) { return n == "komga-3.png"; },
-                          [&](const QString &, const QByteArray &d) { pagina = d; });
-    EXPECT_TRUE(pagina.startsWith("\x89PNG"));
-    EXPECT_EQ(Md5(pagina), "505e306ac5f3a0956b709d680fcff5c0");
 }
 
 TEST(Fixtures, OurRar5ArchivesReadLikeRealOnesOfTheSameFiles)
@@ -228,14 +213,11 @@ TEST(Fixtures, DamagedEncryptedAndForeignFilesFailCleanly)
     // A wrong CRC: nothing, not even a part.
     EXPECT_NE(leer("libarchive/test_read_format_zip.zip", "file1"), "<none>");
     EXPECT_EQ(leer("libarchive/test_read_format_zip.zip", "file2"), "<none>");
-    // Encrypted headers and encrypted central directories list nothing.
-    for (const char *f : {"libarchive/test_read_format_rar4_encrypted_filenames.rar",
-                          "libarchive/test_read_format_rar5_encrypted_filenames.rar",
-                          "sharpcompress/Rar5.encrypted_filesAndHeader.rar",
-                          "libarchive/test_read_format_zip_encryption_header.zip"}) {
-        EXPECT_TRUE(Nombres(Fixture(f)).isEmpty()) << f;
-        EXPECT_EQ(archivo::Describir(Fixture(f)).NombresCifrados, !QString(f).endsWith(".zip")) << f;
-    }
+    // An encrypted central directory lists nothing, and is no RAR's encrypted
+    // names (those are the opening's own reason).
+    const QString cifrado = Fixture("libarchive/test_read_format_zip_encryption_header.zip");
+    EXPECT_TRUE(Nombres(cifrado).isEmpty());
+    EXPECT_FALSE(archivo::Describir(cifrado).NombresCifrados);
     // RAR passes no password: encrypted entries never come out, even where the
     // library would hand back undecrypted bytes.
     EXPECT_EQ(leer("rarfile/rar5-psw.rar", "stest2.txt"), "<none>");

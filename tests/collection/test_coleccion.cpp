@@ -37,26 +37,21 @@ TEST(ListarComics, RootThenEachSubfolderByNameDeeperFoldersNot)
     EXPECT_EQ(coleccion::SubcarpetasDe(r), (QStringList{"alfa", "Beta", "carpeta.cbz"}));
 }
 
-TEST(EstadosColeccion, MatchedByNameInAnyFolderWithoutRegardToCase)
+TEST(EstadosColeccion, MatchedByNameInAnyFolderWithoutRegardToCaseAndChangedOnEveryRecordOfTheName)
 {
     QList<ItemComic> lista{{"Hero 01.cbr", "0", "/c/Hero 01.cbr"},
                            {"hero 01.CBR", "0", "/c/otra/hero 01.CBR"},
                            {"Hero 02.cbz", "0", "/c/Hero 02.cbz"},
                            {"Ñandú.cbz", "0", "/c/Ñandú.cbz"}};
-    const QList<ItemComic> estados{{"HERO 01.cbr", "2", {}}, {"hero 01.cbr", "1", {}}, {"ñANDÚ.CBZ", "2", {}}};
+    QList<ItemComic> estados{{"HERO 01.cbr", "2", {}}, {"hero 01.cbr", "1", {}}, {"ñANDÚ.CBZ", "2", {}}};
     coleccion::AplicarEstados(lista, estados);
     // The same name in two folders shares one state; the last record wins.
     EXPECT_EQ(Nombres(lista, &ItemComic::Estado), QStringList({"1", "1", "0", "2"}));
-}
-
-TEST(EstadosColeccion, ChangeUpdatesEveryRecordOfTheNameOrAppendsOne)
-{
-    QList<ItemComic> estados{{"Hero 01.cbr", "2", {}}, {"HERO 01.CBR", "1", {}}};
-    coleccion::CambiarEstado(estados, "hero 01.cbr", 0);
-    EXPECT_EQ(Nombres(estados, &ItemComic::Estado), QStringList({"0", "0"}));
+    coleccion::CambiarEstado(estados, "Hero 01.CBR", 0);
+    EXPECT_EQ(Nombres(estados, &ItemComic::Estado), QStringList({"0", "0", "2"}));
     coleccion::CambiarEstado(estados, "Nuevo, \"El\".CBZ", 2);
-    ASSERT_EQ(estados.size(), 3);
-    EXPECT_EQ(estados[2], (ItemComic{"nuevo, \"el\".cbz", "2", {}}));
+    ASSERT_EQ(estados.size(), 4);
+    EXPECT_EQ(estados[3], (ItemComic{"nuevo, \"el\".cbz", "2", {}}));
 }
 
 TEST(ArchivoEstados, RecordsAboveZeroWrittenQuotedAndReadBack)
@@ -74,17 +69,11 @@ TEST(ArchivoEstados, RecordsAboveZeroWrittenQuotedAndReadBack)
     EXPECT_EQ(leidos[1].Estado, "2");
     EXPECT_EQ(std::vector({coleccion::ValorEstado(" 2 "), coleccion::ValorEstado("1x"), coleccion::ValorEstado("")}),
               std::vector({2, 1, 0}));
-}
-
-TEST(ArchivoEstados, AFileOfMoreRecordsThanA16BitCountIsReadWhole)
-{
+    // More records than a 16-bit count holds are read whole.
     QList<ItemComic> muchos;
     for (int i = 0; i < 40000; ++i)
         muchos << ItemComic{QStringLiteral("comic %1.cbz").arg(i), "1", {}};
-    const QList<ItemComic> leidos = coleccion::LeerEstados(coleccion::EscribirEstados(muchos));
-    ASSERT_EQ(leidos.size(), 40000);
-    EXPECT_EQ(leidos.constLast().Nombre, "comic 39999.cbz");
-    EXPECT_EQ(leidos[32767].Nombre, "comic 32767.cbz");
+    EXPECT_EQ(coleccion::LeerEstados(coleccion::EscribirEstados(muchos)), muchos);
 }
 
 TEST(ArchivoEstados, SavedOverTheOldFileAndAnUnreadableOneIsReported)

@@ -18,63 +18,47 @@ TEST(Portada, BoxSizeKeepsTheAspect)
     EXPECT_EQ(portada::TamanoEnCaja({}, 100), QSize());
 }
 
-TEST(Portada, TheFirstPictureInPageOrderFromMemoryAtTheBoxSize)
+// The first picture in page order (a comic of ".jpeg" pages has one), the
+// ComicInfo front cover, a PDF's first page at 150 dpi, each at the box size;
+// nothing without a readable picture.
+TEST(Portada, TheFrontPageOfEachKindOfComicAtTheBoxSize)
 {
     QTemporaryDir t;
-    const QString cbz = t.filePath("c.cbz");
+    const auto ruta = [&](const char *n) { return t.filePath(n); };
     ASSERT_TRUE(prueba::EscribirZip(
-        cbz, {{"p10.jpg", prueba::PaginaDeColor(prueba::Rojo, {40, 40}, "JPG")},
-              {"info.txt", "hola"},
-              {"__MACOSX/", {}, EntradaNueva::Carpeta},
-              {"__MACOSX/._P02.jpeg", "basura"},
-              {"._P02.jpeg", "basura"},
-              {"P02.jpeg", prueba::PaginaDeColor(QColor(10, 200, 10), {1200, 1800}, "JPG")},
-              {"p03.webp", prueba::PaginaDeColor(prueba::Rojo, {40, 40}, "WEBP")},
-              {"carpeta.jpg/", {}, EntradaNueva::Carpeta}}));
-    EXPECT_EQ(portada::PaginasDeArchivo(cbz), (QStringList{"P02.jpeg", "p03.webp", "p10.jpg"}));
-
-    const auto p = portada::LeerPortada(cbz, 150);
-    ASSERT_TRUE(p);
-    EXPECT_EQ(p->Entrada, "P02.jpeg"); // a comic of ".jpeg" pages has a front page
-    EXPECT_EQ(p->Paginas, 3);
-    EXPECT_EQ(p->Natural, QSize(1200, 1800));
-    EXPECT_EQ(p->Imagen.size(), QSize(100, 150));
-    EXPECT_GT(QColor(p->Imagen.pixel(50, 75)).green(), 150);
-}
-
-TEST(Portada, TheComicInfoFrontCoverAndAPdfFirstPageDrawnAtTheBoxSize)
-{
-    QTemporaryDir t;
-    const QString cb7 = t.filePath("c.cb7");
+        ruta("c.cbz"), {{"p10.jpg", prueba::PaginaDeColor(prueba::Rojo, {40, 40})},
+                        {"P02.jpeg", prueba::PaginaDeColor(Qt::green, {1200, 1800})},
+                        {"p03.webp", prueba::PaginaDeColor(prueba::Rojo, {40, 40}, "WEBP")}}));
     ASSERT_TRUE(prueba::Escribir7z(
-        cb7, {{"p1.jpg", prueba::PaginaDeColor(prueba::Rojo, {40, 60})},
-              {"p2.jpg", prueba::PaginaDeColor(QColor(0, 0, 250), {40, 60})},
-              {"ComicInfo.xml", "<ComicInfo><Series>Flash</Series><Number>7</Number>"
-                                "<Pages><Page Image=\"1\" Type=\"FrontCover\"/></Pages></ComicInfo>"}}));
-    auto p = portada::LeerPortada(cb7, 100);
-    ASSERT_TRUE(p);
-    EXPECT_EQ(p->Entrada, "p2.jpg");
-    EXPECT_EQ(p->Paginas, 2);
-    EXPECT_EQ(p->Serie, "Flash #7");
-    const QString pdf = t.filePath("c.pdf");
-    ASSERT_TRUE(prueba::EscribirPdf(pdf, {{QSizeF(300, 600), QColor(0, 0, 250)}, {QSizeF(300, 300), prueba::Rojo}}));
-    p = portada::LeerPortada(pdf, 100);
-    ASSERT_TRUE(p);
-    EXPECT_EQ(p->Paginas, 2);
-    EXPECT_EQ(p->Natural, QSize(625, 1250)); // at 150 dpi
-    EXPECT_EQ(p->Imagen.size(), QSize(50, 100));
-    EXPECT_GT(QColor(p->Imagen.pixel(25, 50)).blue(), 200);
-    EXPECT_EQ(p->Serie, "");
-}
-
-TEST(Portada, NothingWithoutAReadablePicture)
-{
-    QTemporaryDir t;
-    ASSERT_TRUE(prueba::EscribirZip(t.filePath("sin.cbz"), {{"leeme.txt", "x"}}));
-    ASSERT_TRUE(prueba::EscribirZip(t.filePath("roto.cbz"), {{"01.jpg", "no es un jpeg"}}));
-    prueba::Vacio(t.filePath("vacio.cbr"));
+        ruta("c.cb7"), {{"p1.jpg", prueba::PaginaDeColor(prueba::Rojo, {40, 60})},
+                        {"p2.jpg", prueba::PaginaDeColor(Qt::green, {40, 60})},
+                        {"ComicInfo.xml", "<ComicInfo><Series>Flash</Series><Number>7</Number>"
+                                          "<Pages><Page Image=\"1\" Type=\"FrontCover\"/></Pages></ComicInfo>"}}));
+    ASSERT_TRUE(prueba::EscribirPdf(ruta("c.pdf"), {{QSizeF(300, 600), Qt::green}, {QSizeF(300, 300), prueba::Rojo}}));
+    EXPECT_EQ(portada::PaginasDeArchivo(ruta("c.cbz")), (QStringList{"P02.jpeg", "p03.webp", "p10.jpg"}));
+    const struct {
+        const char *nombre;
+        int caja;
+        const char *entrada; // "" for a PDF
+        int paginas;
+        QSize natural, imagen; // the picture is green
+        const char *serie;
+    } casos[] = {{"c.cbz", 150, "P02.jpeg", 3, {1200, 1800}, {100, 150}, ""},
+                 {"c.cb7", 100, "p2.jpg", 2, {40, 60}, {40, 60}, "Flash #7"}, // never enlarged
+                 {"c.pdf", 100, "", 2, {625, 1250}, {50, 100}, ""}};
+    for (const auto &c : casos) {
+        const auto p = portada::LeerPortada(ruta(c.nombre), c.caja);
+        ASSERT_TRUE(p) << c.nombre;
+        EXPECT_TRUE(p->Entrada == c.entrada || !*c.entrada) << c.nombre;
+        EXPECT_EQ(std::tuple(p->Paginas, p->Natural, p->Imagen.size(), p->Serie),
+                  std::tuple(c.paginas, c.natural, c.imagen, QString(c.serie))) << c.nombre;
+        EXPECT_TRUE(prueba::Cerca(p->Imagen.pixel(p->Imagen.rect().center()), Qt::green, 60)) << c.nombre;
+    }
+    ASSERT_TRUE(prueba::EscribirZip(ruta("sin.cbz"), {{"leeme.txt", "x"}}));
+    ASSERT_TRUE(prueba::EscribirZip(ruta("roto.cbz"), {{"01.jpg", "no es un jpeg"}}));
+    prueba::Vacio(ruta("vacio.cbr"));
     for (const char *n : {"sin.cbz", "roto.cbz", "no existe.cbz", "vacio.cbr"})
-        EXPECT_FALSE(portada::LeerPortada(t.filePath(n), 100)) << n;
+        EXPECT_FALSE(portada::LeerPortada(ruta(n), 100)) << n;
 }
 
 TEST(Portada, TheViewerTheMiniPagesAndTheCoversCountTheSamePages)

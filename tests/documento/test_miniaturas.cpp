@@ -40,29 +40,24 @@ std::vector<CargaMiniaturas::Miniatura> TodasLas(CargaMiniaturas &c)
 
 } // namespace
 
-TEST(Miniatura, JpegAndPngComeAtExactlyTheAskedSizeWithTheirNaturalSize)
+TEST(Miniatura, PicturesComeAtExactlyTheAskedSizeWithTheirNaturalSize)
 {
-    const QByteArray jpeg = prueba::PaginaNumero(1, {400, 600}, "JPG");
-    miniatura::Resultado r = miniatura::Decodificar(Origen(jpeg, "p.jpg"), [](QSize) { return QSize(53, 79); });
-    EXPECT_EQ(r.Imagen.size(), QSize(53, 79));
-    EXPECT_EQ(r.Natural, QSize(400, 600));
-    // Smaller than the page asks: made larger, still exactly that size.
-    r = miniatura::Decodificar(Origen(jpeg, "p.jpg"), [](QSize) { return QSize(500, 700); });
-    EXPECT_EQ(r.Imagen.size(), QSize(500, 700));
-
-    // A PNG with transparent parts comes over white, as the page loader gives it.
+    // Smaller than the page asks: made larger, still exactly that size; a PNG
+    // with transparent parts over white, as the page loader gives it; BMP has
+    // no scaled reading: decoded whole, reduced.
     QImage transparente(300, 200, QImage::Format_ARGB32);
     transparente.fill(Qt::transparent);
-    r = miniatura::Decodificar(Origen(Codificar(transparente, "PNG"), "p.PNG"), [](QSize n) { return n / 4; });
-    EXPECT_EQ(r.Natural, QSize(300, 200));
-    ASSERT_EQ(r.Imagen.size(), QSize(75, 50));
-    EXPECT_EQ(r.Imagen.pixelColor(30, 20), QColor(Qt::white));
-    // Other formats too (BMP has no scaled reading: decoded whole, reduced).
-    r = miniatura::Decodificar(Origen(prueba::PaginaNumero(2, {120, 90}, "BMP"), "p.bmp"), [](QSize) {
-        return QSize(40, 30);
-    });
-    EXPECT_EQ(r.Imagen.size(), QSize(40, 30));
-    EXPECT_EQ(r.Natural, QSize(120, 90));
+    const std::tuple<QByteArray, const char *, QSize, QSize> casos[] = {
+        {prueba::PaginaNumero(1, {400, 600}, "JPG"), "p.jpg", {53, 79}, {400, 600}},
+        {prueba::PaginaNumero(1, {400, 600}, "JPG"), "p.jpg", {500, 700}, {400, 600}},
+        {Codificar(transparente, "PNG"), "p.PNG", {75, 50}, {300, 200}},
+        {prueba::PaginaNumero(2, {120, 90}, "BMP"), "p.bmp", {40, 30}, {120, 90}}};
+    for (const auto &[datos, nombre, pedido, natural] : casos) {
+        const auto r = miniatura::Decodificar(Origen(datos, nombre), [&](QSize) { return pedido; });
+        ASSERT_EQ(r.Imagen.size(), pedido) << nombre;
+        EXPECT_EQ(r.Natural, natural) << nombre;
+        EXPECT_TRUE(QString(nombre) != "p.PNG" || r.Imagen.pixelColor(30, 20) == QColor(Qt::white));
+    }
 }
 
 TEST(Miniatura, DamagedBytesGiveNoPictureAndCancellingStops)
@@ -119,7 +114,8 @@ TEST_F(Carga, EveryKindOfDocumentComesBackInPageOrderWithDamagedPagesEmpty)
             EXPECT_EQ(todas[i].Pagina, int(i) + 1) << n;
         EXPECT_EQ(todas[0].Imagen.size(), QSize(12, 16)) << n;
         EXPECT_EQ(todas[1].Imagen.size(), QSize(16, 12)) << n;
-        EXPECT_EQ(todas[1].Natural, QSize(80, 60)) << n;
+        for (std::size_t i = 0; i < todas.size(); ++i) // every page of that name
+            EXPECT_TRUE(d.Paginas[int(i) + 1] != "p2.png" || todas[i].Natural == QSize(80, 60)) << n << " " << i;
         EXPECT_TRUE(todas.back().Imagen.isNull()) << n;
         auto cancelada = Cargar();
         cancelada->Cancelar();

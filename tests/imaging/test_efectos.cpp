@@ -203,12 +203,7 @@ TEST(Efectos, FiltersMatchThePlainReferenceInOneBandOrMany)
         const QImage saturada = Aplicar(cinco, [paso](ccEfectos &e) {
             paso > 0 ? e.SaturacionMas(paso) : e.SaturacionMenos(paso);
         });
-        for (int y = 0; y < cinco.height(); ++y) {
-            const QRgb simd = saturada.pixel(0, y), uno = saturada.pixel(4, y);
-            ASSERT_LE(std::abs(qRed(simd) - qRed(uno)), 1) << y;
-            ASSERT_LE(std::abs(qGreen(simd) - qGreen(uno)), 1) << y;
-            ASSERT_LE(std::abs(qBlue(simd) - qBlue(uno)), 1) << y;
-        }
+        EXPECT_LE(prueba::Diferencias(saturada.copy(0, 0, 1, 400), saturada.copy(4, 0, 1, 400)).first, 1) << paso;
     }
 }
 
@@ -244,12 +239,6 @@ TEST(Efectos, GreyScaleByLuminanceKeepsAlpha)
     EXPECT_EQ(gris.pixel(1, 0), qRgba(149, 149, 149, 255));
     EXPECT_EQ(qAlpha(gris.pixel(2, 0)), 0);
     EXPECT_EQ(qRed(gris.pixel(2, 0)), 29);
-    const QImage imagen = Aplicar(Prueba(), [](ccEfectos &e) { e.EscalaGrises(); });
-    for (int y = 0; y < imagen.height(); ++y)
-        for (int x = 0; x < imagen.width(); ++x) {
-            const QRgb c = imagen.pixel(x, y);
-            ASSERT_TRUE(qRed(c) == qGreen(c) && qGreen(c) == qBlue(c));
-        }
 }
 
 TEST(Efectos, ThePageFileIsNeverTouched)

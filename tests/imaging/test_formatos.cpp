@@ -3,7 +3,6 @@
 // qpdf wrote.
 #include "Constructores.h"
 #include "imaging/DecodificadorAvifJxl.h"
-#include "imaging/DecodificadorJpeg.h"
 #include "imaging/DocumentoPdf.h"
 #include "imaging/modPNG.h"
 
@@ -195,19 +194,6 @@ TEST_F(Pdf, PasswordsAndDamagedFilesAreToldApart)
     prueba::EscribirBytes(Ruta("jpeg.pdf"), PaginaDeColor(Qt::red, {10, 10}));
     for (const char *n : {"basura.pdf", "cortado.pdf", "jpeg.pdf", "ninguno.pdf"})
         Abrir(n, {}, pdf::Apertura::Danado);
-}
-
-TEST_F(Pdf, ATallPageComesReducedWithinThePictureLimit)
-{
-    ASSERT_TRUE(EscribirPdf(Ruta("alta.pdf"), {{{2000, 30000}, Qt::blue}}));
-    const auto d = Abrir("alta.pdf", {}, pdf::Apertura::Abierto);
-    ASSERT_TRUE(d);
-    QImage i;
-    ASSERT_EQ(d->Dibujar(0, {2000, 30000}, nullptr, i), pdf::DocumentoPdf::Resultado::Hecho);
-    EXPECT_EQ(i.size(), decodificadorJpeg::AjustarAlLimite({2000, 30000}, modPNG::BytesMaximosPicture));
-    EXPECT_LE(std::uint64_t(i.sizeInBytes()), modPNG::BytesMaximosPicture);
-    EXPECT_LT(i.width(), 2000);
-    EXPECT_TRUE(Color(i, {i.width() / 2, i.height() - 1}, Qt::blue, 2));
 }
 
 TEST_F(Pdf, TwoThreadsDrawAtOnceAndACancelledPageStops)

@@ -47,15 +47,15 @@ QByteArray ConOrientacion6(const QByteArray &jpeg)
 
 TEST(Jpeg, TheDctScaleIsTheSmallestThatStillCovers)
 {
-    EXPECT_EQ(jpg::EscalaDct({2480, 3508}, {764, 1080}), 3); // 930 x 1316
-    EXPECT_EQ(jpg::EscalaDct({2480, 3508}, {1920, 2716}), 7);
-    EXPECT_EQ(jpg::EscalaDct({2480, 3508}, {2400, 3400}), 8);
-    EXPECT_EQ(jpg::EscalaDct({2480, 3508}, {100, 100}), 1);
-    EXPECT_EQ(jpg::EscalaDct({2480, 3508}, {}), 8);
-    // Decoded at the faster scale above it, where there is one.
-    EXPECT_EQ(jpg::EscalaRapida(3), 4);
-    EXPECT_EQ(jpg::EscalaRapida(7), 8);
-    for (int n : {1, 2, 4, 5, 6, 8})
+    // The scale in eighths for each asked size (764 x 1080: 930 x 1316), and
+    // the faster one above it where there is one.
+    const std::tuple<QSize, int, int> casos[] = {{{764, 1080}, 3, 4}, {{1920, 2716}, 7, 8}, {{2400, 3400}, 8, 8},
+                                                 {{100, 100}, 1, 1}, {{}, 8, 8}};
+    for (const auto &[pedido, escala, rapida] : casos) {
+        EXPECT_EQ(jpg::EscalaDct({2480, 3508}, pedido), escala) << pedido.width();
+        EXPECT_EQ(jpg::EscalaRapida(escala), rapida) << escala;
+    }
+    for (int n : {2, 4, 5, 6})
         EXPECT_EQ(jpg::EscalaRapida(n), n);
 }
 
@@ -99,11 +99,6 @@ TEST(Jpeg, GreyUnusualDamagedAndOversizedPages)
     const QByteArray datos = Codificar(Dibujo({300, 400}));
     EXPECT_EQ(jpg::Decodificar(ConOrientacion6(datos), {}, 1u << 30, Plazo(), s), jpg::Resultado::Otro);
     EXPECT_EQ(jpg::Decodificar(datos.left(40), {}, 1u << 30, Plazo(), s), jpg::Resultado::Error);
-    QByteArray basura = datos;
-    for (qsizetype i = 200; i < basura.size(); i += 3)
-        basura[i] = char(0xff);
-    const jpg::Resultado r = jpg::Decodificar(basura, {}, 1u << 30, Plazo(), s); // no crash either way
-    EXPECT_TRUE(r == jpg::Resultado::Hecho || r == jpg::Resultado::Error);
     // Over the memory limit the decoder's own scaling brings it down to fit.
     ASSERT_EQ(jpg::Decodificar(datos, {}, 300 * 400 * 4 - 1, Plazo(), s), jpg::Resultado::Hecho);
     EXPECT_EQ(s.Natural, QSize(300, 400));
@@ -140,18 +135,6 @@ TEST(Jpeg, PagesFromMemoryKeepTheLoadersRulesAndCompleteToEveryPixel)
     ASSERT_TRUE(modPNG::CargarPagina(Origen(ConOrientacion6(Codificar(original)), "c.jpg"), mitad, girada));
     EXPECT_EQ(TamanoNatural(girada), QSize(1200, 800));
     EXPECT_EQ(girada.Picture.size(), QSize(300, 200));
-
-    // PNG pages keep their own rule: over white, at a stretching holder's size.
-    QImage alfa(40, 40, QImage::Format_ARGB32);
-    alfa.fill(Qt::transparent);
-    ControlImagen png;
-    png.Stretch = true;
-    png.Width = 20 * 15;
-    png.Height = 10 * 15;
-    ASSERT_TRUE(modPNG::CargarPagina(Origen(Codificar(alfa, "PNG"), "x.PNG"), mitad, png));
-    EXPECT_EQ(png.Picture.size(), QSize(20, 10));
-    EXPECT_EQ(png.Picture.pixel(3, 3), qRgb(255, 255, 255));
-    EXPECT_TRUE(png.Natural.isEmpty());
 
     // A name that is not a page: the loaders' errors, the holder untouched.
     ControlImagen mala = c;
