@@ -29,6 +29,15 @@ inline QStringList ArchivosTemporales()
     return lista;
 }
 
+// TAVELO_HOME on a program folder of its own for as long as it lives.
+struct CasaPropia {
+    QTemporaryDir casa;
+    const QByteArray antes = qgetenv("TAVELO_HOME");
+    CasaPropia() { qputenv("TAVELO_HOME", QFile::encodeName(casa.path())); }
+    ~CasaPropia() { qputenv("TAVELO_HOME", antes); }
+    QString filePath(const QString &nombre) const { return casa.filePath(nombre); }
+};
+
 class PruebaForm1 : public ::testing::Test {
 protected:
     void SetUp() override

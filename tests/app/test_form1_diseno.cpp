@@ -1,12 +1,6 @@
 // The window applying the layouts: what lands on its surface, in every mode
 // that composes more than one page.
-#include "Constructores.h"
 #include "PruebaForm1.h"
-#include "shell/modIdioma.h"
-#include "app/Form1.h"
-
-#include <gtest/gtest.h>
-
 
 namespace {
 

@@ -5,13 +5,8 @@
 
 #include "app/PruebaForm1.h"
 
-#include <QDir>
-#include <QFile>
 #include <QLocalSocket>
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
@@ -25,6 +20,14 @@ namespace {
 QStringList Cerrojos()
 {
     return QDir(modGeneral::CarpetaTemporal()).entryList({"*.lock*"}, QDir::Files | QDir::Hidden);
+}
+
+// A comic of one page marked `marca` in `t`.
+QString Comic(const QTemporaryDir &t, int marca = 1, const QString &nombre = "c.cbz")
+{
+    const QString comic = t.filePath(nombre);
+    EXPECT_TRUE(prueba::EscribirZip(comic, {{"01.jpg", prueba::PaginaMarcada(marca)}}));
+    return comic;
 }
 
 } // namespace
@@ -115,8 +118,7 @@ void Enviar(const QString &direccion, const QByteArray &bytes)
 TEST(InstanciaUnica, OnlyAnExistingFileByItsAbsolutePathIsAMessage)
 {
     QTemporaryDir t;
-    const QString comic = t.filePath("Un cómic ñ.cbz");
-    ASSERT_TRUE(prueba::EscribirZip(comic, {{"01.jpg", prueba::PaginaMarcada(1)}}));
+    const QString comic = Comic(t, 1, "Un cómic ñ.cbz");
     EXPECT_EQ(RutaEntregada(comic.toUtf8() + '\n'), comic);
     EXPECT_EQ(RutaEntregada(comic.toUtf8()), ""); // no end of line
     EXPECT_EQ(RutaEntregada("Un cómic ñ.cbz\n"), ""); // relative
@@ -177,8 +179,7 @@ TEST_F(Entrega, ASecondStartHandsItsDocumentOverAndOneWithoutChangesNothing)
 TEST_F(Entrega, WhatIsNotAPathIsIgnored)
 {
     QTemporaryDir t;
-    const QString comic = t.filePath("c.cbz");
-    ASSERT_TRUE(prueba::EscribirZip(comic, {{"01.jpg", prueba::PaginaMarcada(3)}}));
+    const QString comic = Comic(t, 3);
     Enviar(primera->Direccion(), QByteArray(InstanciaUnica::MaximoMensaje + 10, 'a'));
     Enviar(primera->Direccion(), comic.toUtf8() + '\n');
     ASSERT_TRUE(Recibidas(1));
@@ -207,8 +208,7 @@ TEST(InstanciaUnica, ASocketLeftByACrashIsCleanedUp)
     InstanciaUnica nueva(carpeta);
     ASSERT_TRUE(nueva.EsLaPrimera());
     QTemporaryDir t;
-    const QString comic = t.filePath("c.cbz");
-    ASSERT_TRUE(prueba::EscribirZip(comic, {{"01.jpg", prueba::PaginaMarcada(1)}}));
+    const QString comic = Comic(t);
     QStringList recibidas;
     QObject::connect(&nueva, &InstanciaUnica::DocumentoRecibido, [&](const QString &r) { recibidas << r; });
     Enviar(nueva.Direccion(), comic.toUtf8() + '\n');
@@ -232,8 +232,7 @@ TEST(InstanciaUnica, SilentConnectionsAreDroppedAndDoNotStopAHandOver)
             mudas.back()->write("/tmp/a.cbz");
     }
     QTemporaryDir t;
-    const QString comic = t.filePath("c.cbz");
-    ASSERT_TRUE(prueba::EscribirZip(comic, {{"01.jpg", prueba::PaginaMarcada(1)}}));
+    const QString comic = Comic(t);
     Enviar(primera.Direccion(), comic.toUtf8() + '\n');
     EXPECT_EQ(recibidas, QStringList{comic});
     EXPECT_TRUE(QTest::qWaitFor([&] {

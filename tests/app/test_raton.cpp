@@ -1,17 +1,11 @@
 // The mouse and the wheel on a real window (offscreen), with synthesized
 // events at exact twip positions.
-#include "Constructores.h"
 #include "PruebaForm1.h"
 #include "shell/MouseWheel.h"
-#include "shell/modIdioma.h"
-#include "app/Form1.h"
 #include "views/FormListaPag.h"
 
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTest>
-#include <gtest/gtest.h>
-
 
 namespace {
 

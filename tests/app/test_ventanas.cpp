@@ -7,9 +7,7 @@
 #include "views/FormEfectos.h"
 #include "views/FormGuardar.h"
 
-#include <QDir>
 #include <QRadioButton>
-#include <QTest>
 #include <QToolButton>
 
 using namespace teclas;
@@ -31,19 +29,15 @@ protected:
 
 TEST_F(Ventanas, TheEffectsPanelWorksOnTheShownPageOnly)
 {
+    // (Adding up and undoing: the panel's own test.)
     auto &d = DialogosDePrueba::Actuales();
-    const QImage original = Vista().Imagen().Picture;
     const int brillo = Brillo();
     QString mensajeAlAbrir;
     d.alMostrarModal << [&](QDialog &ventana) {
         mensajeAlAbrir = Vista().UltimoMensaje();
         auto &panel = dynamic_cast<FormEfectos &>(ventana);
-        for (int i = 0; i < 3; ++i)
-            QTest::mouseClick(panel.Imagen[0], Qt::LeftButton); // brightness (+)
-        EXPECT_NEAR(Brillo(), brillo + 30, 2);
-        QTest::mouseClick(panel.ImCerrar, Qt::RightButton); // undo
-        EXPECT_EQ(Vista().Imagen().Picture, original);
-        QTest::mouseClick(panel.Imagen[0], Qt::LeftButton);
+        QTest::mouseClick(panel.Imagen[0], Qt::LeftButton); // brightness (+)
+        EXPECT_NEAR(Brillo(), brillo + 10, 2); // on the view at once
         QTest::mouseClick(panel.ImCerrar, Qt::LeftButton); // close, keeping it
         return panel.result();
     };

@@ -1,6 +1,6 @@
 // The balloon shown while the viewer is hidden: its slide, a double click
 // back and documents dropped on it.
-#include "PruebaDocumentos.h"
+#include "PruebaVentanas.h"
 #include "views/FormBocadillo.h"
 
 #include <QDropEvent>
@@ -13,7 +13,7 @@ using prueba::NumeroDe;
 
 namespace {
 
-class Bocadillo : public prueba::PruebaDocumentos {
+class Bocadillo : public prueba::PruebaVentanas {
 protected:
     FormBocadillo *Minimizar()
     {
@@ -109,17 +109,4 @@ TEST_F(Bocadillo, ADropOpensTheFirstFileItTakesAndIgnoresOthers)
     EXPECT_EQ(f->Doc().RutaActual, tmp.filePath("otro.cbz"));
     EXPECT_EQ(NumeroDe(Vista().Imagen()), 7);
     EXPECT_TRUE(f->Ordenes().Marcador.isEmpty());
-}
-
-TEST_F(Bocadillo, EveryTypeTheOpenDialogOffersIsTaken)
-{
-    AbrirComic(1);
-    const QString png = tmp.filePath("dibujo.png");
-    prueba::EscribirBytes(png, prueba::PaginaMarcada(5, "PNG"));
-    FormBocadillo *globo = Minimizar();
-    ASSERT_NE(globo, nullptr);
-    EXPECT_TRUE(Soltar(*globo, {png}));
-    EXPECT_TRUE(f->isVisible());
-    EXPECT_EQ(f->Doc().NumeroPaginas(), 1);
-    EXPECT_EQ(NumeroDe(Vista().Imagen()), 5);
 }

@@ -10,6 +10,7 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPainter>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -34,10 +35,7 @@ QImage Pantalla()
 {
     QImage i(300, 200, QImage::Format_RGB32);
     i.fill(qRgb(10, 120, 30));
-    const QImage pagina = Pagina();
-    for (int y = 55; y < 145; ++y)
-        for (int x = 90; x < 210; ++x)
-            i.setPixel(x, y, pagina.pixel(x - 90, y - 55));
+    QPainter(&i).drawImage(90, 55, Pagina());
     return i;
 }
 
