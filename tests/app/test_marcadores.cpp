@@ -60,11 +60,9 @@ TEST_F(Marcadores, AddTwiceKeepsOneRecordAndTheResumeRecord)
     EXPECT_EQ(f->LBMarcador->property("Tag").toString(), "5");
     // The left button goes to it; the right button removes it.
     V().IrAPagina(1);
-    QMouseEvent izq(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(f->LBMarcador, &izq);
+    prueba::Raton(f->LBMarcador, QEvent::MouseButtonRelease, {2, 2});
     EXPECT_EQ(V().PaginaActual(), 5);
-    QMouseEvent der(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::RightButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(f->LBMarcador, &der);
+    prueba::Raton(f->LBMarcador, QEvent::MouseButtonRelease, {2, 2}, Qt::RightButton);
     EXPECT_EQ(V().UltimoMensaje(), "Bookmark removed");
     EXPECT_TRUE(f->LBMarcador->isHidden());
     EXPECT_EQ(f->Doc().Marcadores[1].Marcador, "");

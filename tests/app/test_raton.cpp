@@ -19,10 +19,7 @@ protected:
     void Enviar(QEvent::Type tipo, double xTwips, double yTwips, Qt::MouseButton boton,
                 Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
-        const QPointF p(xTwips / 15.0, yTwips / 15.0);
-        const Qt::MouseButtons botones = tipo == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(boton);
-        QMouseEvent e(tipo, p, f->mapToGlobal(p), tipo == QEvent::MouseMove ? Qt::NoButton : boton, botones, mods);
-        QCoreApplication::sendEvent(f.get(), &e);
+        prueba::Raton(f.get(), tipo, {xTwips / 15.0, yTwips / 15.0}, boton, mods);
     }
     void Arrastrar(double x0, double y0, double x1, double y1, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {

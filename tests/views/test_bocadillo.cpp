@@ -3,10 +3,7 @@
 #include "PruebaVentanas.h"
 #include "views/FormBocadillo.h"
 
-#include <QDropEvent>
-#include <QMimeData>
 #include <QScreen>
-#include <QUrl>
 
 using namespace teclas;
 using prueba::NumeroDe;
@@ -22,23 +19,7 @@ protected:
         EXPECT_NE(globo, nullptr);
         return globo;
     }
-    // Drops `rutas` on the balloon; whether it took them.
-    static bool Soltar(FormBocadillo &globo, const QStringList &rutas)
-    {
-        QMimeData datos;
-        QList<QUrl> urls;
-        for (const QString &r : rutas)
-            urls << QUrl::fromLocalFile(r);
-        datos.setUrls(urls);
-        const QPointF centro = QRectF(globo.LBInv->rect()).center();
-        QDragEnterEvent entra(centro.toPoint(), Qt::CopyAction, &datos, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(globo.LBInv, &entra);
-        if (!entra.isAccepted())
-            return false;
-        QDropEvent suelta(centro, Qt::CopyAction, &datos, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(globo.LBInv, &suelta);
-        return suelta.isAccepted();
-    }
+    static bool Soltar(FormBocadillo &globo, const QStringList &rutas) { return prueba::Soltar(globo.LBInv, rutas); }
 };
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <QWheelEvent>
 
 using diseno::Modo;
+using prueba::Raton;
 
 namespace {
 
@@ -13,13 +14,6 @@ constexpr int F8 = Qt::Key_F1 + 7;
 
 class Zoom : public prueba::PruebaVentanas {
 protected:
-    static void Raton(QWidget *w, QEvent::Type tipo, QPointF pos, Qt::MouseButton boton = Qt::LeftButton)
-    {
-        const Qt::MouseButtons botones = tipo == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(boton);
-        QMouseEvent e(tipo, pos, w->mapToGlobal(pos), tipo == QEvent::MouseMove ? Qt::NoButton : boton, botones,
-                      Qt::NoModifier);
-        QCoreApplication::sendEvent(w, &e);
-    }
     static QPointF Centro(const zoom::Marco &c)
     {
         return {(c.Left + c.Width / 2.0) / 15, (c.Top + c.Height / 2.0) / 15};
