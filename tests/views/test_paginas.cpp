@@ -125,7 +125,7 @@ TEST_F(Previas, QClosesThePreviewsAndTheMainWindowThenHidesItself)
     EXPECT_TRUE(globo->isVisible());
 }
 
-TEST_F(Previas, TheListShowsTheClickedPageAndClosesOnADoubleClick)
+TEST_F(Previas, TheListShowsTheClickedPage)
 {
     AbrirComic(4, 3);
     ASSERT_TRUE(ConVentana<FormListaPag>('P', [&](FormListaPag &l) {
@@ -142,14 +142,8 @@ TEST_F(Previas, TheListShowsTheClickedPageAndClosesOnADoubleClick)
         EXPECT_TRUE(l.isVisible());
         QTest::keyClick(l.Lista, Qt::Key_Down); // the keys walk the pages too
         EXPECT_EQ(NumeroDe(Vista().Imagen()), 2);
-        const QRect cuarta = l.Lista->visualItemRect(l.Lista->item(3));
-        QTest::mouseClick(l.Lista->viewport(), Qt::LeftButton, {}, cuarta.center());
-        QTest::mouseDClick(l.Lista->viewport(), Qt::LeftButton, {}, cuarta.center());
-        EXPECT_TRUE(l.isVisible()); // until the release that follows
-        QTest::mouseRelease(l.Lista->viewport(), Qt::LeftButton, {}, cuarta.center());
-        EXPECT_FALSE(l.isVisible());
     }, ShiftMask));
-    EXPECT_EQ(Vista().PaginaActual(), 4);
+    // A double click closes it with its release: Raton.NoToolWindowLeavesTheWheelDead.
 }
 
 TEST_F(Previas, OpeningTheListShowsTheCurrentPageAgain)
