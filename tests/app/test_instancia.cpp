@@ -59,9 +59,7 @@ TEST(InstanciaUnica, ALockLeftByADeadProcessDoesNotStopTheNextStart)
         InstanciaUnica viva(carpeta);
         ASSERT_TRUE(viva.EsLaPrimera());
         ruta = modGeneral::CarpetaTemporal() + Cerrojos().value(0);
-        QFile f(ruta);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        contenido = f.readAll();
+        contenido = prueba::LeerBytes(ruta);
         viva.Soltar();
     }
     // The same lock as a process that crashed left it: its PID is gone.
@@ -72,12 +70,7 @@ TEST(InstanciaUnica, ALockLeftByADeadProcessDoesNotStopTheNextStart)
     ASSERT_TRUE(muerto.waitForFinished());
     const qsizetype fin = contenido.indexOf('\n');
     ASSERT_GT(fin, 0);
-    contenido = QByteArray::number(pid) + contenido.mid(fin);
-    {
-        QFile f(ruta);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(contenido);
-    }
+    prueba::EscribirBytes(ruta, QByteArray::number(pid) + contenido.mid(fin));
     {
         InstanciaUnica nueva(carpeta);
         EXPECT_TRUE(nueva.EsLaPrimera());
