@@ -21,7 +21,8 @@ protected:
     void SetUp() override
     {
         for (const char *n : {"a.cbz", "b.cbz"})
-            ASSERT_TRUE(prueba::EscribirZip(tmp.filePath(n), prueba::PaginasNumeradas(8, [](int) { return Pagina(); })));
+            ASSERT_TRUE(
+                prueba::EscribirZip(tmp.filePath(n), prueba::PaginasNumeradas(8, [](int) { return Pagina(); })));
         PruebaForm1::SetUp();
     }
     // A new start of the viewer, as after an exit.
