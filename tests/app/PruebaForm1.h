@@ -11,6 +11,7 @@
 #include <QBuffer>
 #include <QDirIterator>
 #include <QImage>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -28,6 +29,42 @@ inline QStringList ArchivosTemporales()
         lista << it.next();
     return lista;
 }
+
+// A mouse event sent straight to `w`, at `p` in its coordinates.
+inline void Raton(QWidget *w, QEvent::Type tipo, QPointF p, Qt::MouseButton boton = Qt::LeftButton,
+                  Qt::KeyboardModifiers mods = Qt::NoModifier)
+{
+    const Qt::MouseButtons botones = tipo == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(boton);
+    QMouseEvent e(tipo, p, w->mapToGlobal(p), tipo == QEvent::MouseMove ? Qt::NoButton : boton, botones, mods);
+    QCoreApplication::sendEvent(w, &e);
+}
+
+// `rutas` dragged from the desktop and dropped on `w`; whether it took them.
+inline bool Soltar(QWidget *w, const QStringList &rutas)
+{
+    QMimeData datos;
+    QList<QUrl> urls;
+    for (const QString &r : rutas)
+        urls << QUrl::fromLocalFile(r);
+    datos.setUrls(urls);
+    const QPointF centro = QRectF(w->rect()).center();
+    QDragEnterEvent entra(centro.toPoint(), Qt::CopyAction, &datos, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &entra);
+    if (!entra.isAccepted())
+        return false;
+    QDropEvent suelta(centro, Qt::CopyAction, &datos, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &suelta);
+    return suelta.isAccepted();
+}
+
+// TAVELO_HOME on a program folder of its own for as long as it lives.
+struct CasaPropia {
+    QTemporaryDir casa;
+    const QByteArray antes = qgetenv("TAVELO_HOME");
+    CasaPropia() { qputenv("TAVELO_HOME", QFile::encodeName(casa.path())); }
+    ~CasaPropia() { qputenv("TAVELO_HOME", antes); }
+    QString filePath(const QString &nombre) const { return casa.filePath(nombre); }
+};
 
 class PruebaForm1 : public ::testing::Test {
 protected:

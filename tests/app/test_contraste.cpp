@@ -9,11 +9,9 @@
 #include "viewer/Teclas.h"
 
 #include <QAbstractButton>
-#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QStyleOptionButton>
-#include <QTest>
 #include <QToolButton>
 
 using namespace teclas;

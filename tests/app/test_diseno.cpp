@@ -17,17 +17,6 @@ Natural Px(int w, int h)
 
 } // namespace
 
-TEST(Diseno, Mode1KeepsSmallPagesAndFitsWideOnesAcross)
-{
-    const Rect r = SegunModo(Modo(1), Px(400, 300), Pantalla);
-    EXPECT_EQ(r, (Rect{(15360 - 6000) / 2, (11520 - 4500) / 2, 6000, 4500}));
-    // A wide one fills the width.
-    const Rect ancha = SegunModo(Modo(1), Px(3000, 1000), Pantalla);
-    EXPECT_EQ(ancha.Width, Pantalla.SW);
-    EXPECT_EQ(ancha.Left, 0);
-    EXPECT_EQ(ancha.Top, Entero((11520 - ancha.Height) / 2.0));
-}
-
 TEST(Diseno, PanoramaInModes3And4AndTheOtherFits)
 {
     const Natural panorama = Px(4000, 1000);
@@ -49,18 +38,11 @@ TEST(Diseno, PanoramaInModes3And4AndTheOtherFits)
     EXPECT_EQ(AjustaReal(Px(2000, 2000), Pantalla, true), (Rect{7680 - 15000, 5760 - 15000, 30000, 30000}));
 }
 
-TEST(Diseno, HalvesOfATwoPageSpread)
+TEST(Diseno, AWidePageInItsHalfOfASpread)
 {
-    const Natural pagina = Px(1200, 1800);
-    const Rect izq = AjustaMitad(pagina, Pantalla, 0);
-    const Rect der = AjustaMitad(pagina, Pantalla, Pantalla.SW / 2);
-    EXPECT_EQ(izq.Height, Pantalla.SH);
-    EXPECT_EQ(izq.Width, 7680);
-    EXPECT_EQ(der.Left - izq.Left, Pantalla.SW / 2);
-    // A wide page in its half: the half's width, centred vertically.
-    const Rect ancha = AjustaMitad(Px(3000, 1000), Pantalla, 0);
-    EXPECT_EQ(ancha.Width, Pantalla.SW / 2);
-    EXPECT_EQ(ancha.Top, Entero((Pantalla.SH - ancha.Height) / 2.0));
+    // An upright page fills its half's height (the window's test); a wide
+    // one the half's width, centred vertically.
+    EXPECT_EQ(AjustaMitad(Px(3000, 1000), Pantalla, Pantalla.SW / 2), (Rect{7680, 4480, 7680, 2560}));
 }
 
 TEST(Diseno, PartsOfAPageOneWindowWide)

@@ -2,14 +2,8 @@
 // QT_SCALE_FACTOR unset, 1.25, 1.5 and 2: every run expects the same page
 // rectangles in twips (logical pixels), and a surface in device pixels with
 // the page painted at the matching device pixels.
-#include "Constructores.h"
 #include "PruebaForm1.h"
-#include "app/Form1.h"
 #include "views/FormMini.h"
-#include "views/Navegador.h"
-
-#include <QTest>
-#include <gtest/gtest.h>
 
 #include <cmath>
 

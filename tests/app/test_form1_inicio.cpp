@@ -1,21 +1,10 @@
-#include "shell/modGeneral.h"
-#include "shell/modIdioma.h"
-#include "viewer/Configuracion.h"
-#include "app/Form1.h"
-#include "views/Navegador.h"
+// The main window's start: the language, the settings read and written back,
+// and what the command line skips.
+#include "PruebaForm1.h"
 #include "viewer/modIni.h"
 
-#include "Constructores.h"
-
-#include <QBuffer>
-#include <QDir>
-#include <QFile>
 #include <QLocale>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
-
 
 namespace {
 
@@ -24,14 +13,11 @@ class InicioForm1 : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        anteriorHome = qgetenv("TAVELO_HOME");
-        qputenv("TAVELO_HOME", QFile::encodeName(casa.path()));
         Comandos::FinDelProceso() = [] {};
         QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
     }
     void TearDown() override
     {
-        qputenv("TAVELO_HOME", anteriorHome);
         QLocale::setDefault(QLocale::system());
         modIdioma::Idioma = "esp";
     }
@@ -42,28 +28,10 @@ protected:
         return modIni::LeerIni(Ini(), seccion, clave, "<none>");
     }
 
-    QTemporaryDir casa;
-    QByteArray anteriorHome;
+    prueba::CasaPropia casa;
 };
 
 } // namespace
-
-TEST_F(InicioForm1, FirstStartWithSpanishLocale)
-{
-    Form1 f;
-    f.resize(800, 600);
-    f.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-    EXPECT_EQ(modIdioma::Idioma, "esp");
-    EXPECT_EQ(f.Vista().ColorFondo(), 0);
-    EXPECT_FALSE(f.Vista().BarraVisible());
-    EXPECT_FALSE(f.PBBarra->isVisible());
-    EXPECT_TRUE(f.LBInfo->isVisible());
-    EXPECT_EQ(f.LBInfo->text(), "F1 para obtener ayuda");
-    EXPECT_EQ(f.Vista().UltimoMensaje(), "F1 para obtener ayuda");
-    EXPECT_EQ(f.ImCerrar->toolTip(), "Izquierdo: Cerrar | Derecho: Minimizar");
-    EXPECT_EQ(f.PBRef->pos(), QPoint(20, 20));
-}
 
 TEST_F(InicioForm1, LocaleDecidesOnlyWhenTheSettingIsEmpty)
 {

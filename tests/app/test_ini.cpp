@@ -80,4 +80,3 @@ TEST(Ini, FileIsCreatedOnFirstWriteAndNeverLeftHalfWritten)
     EXPECT_TRUE(despues == "[Config]\nIdioma=esp\n" || despues == "[Config]\nIdioma=ing\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"nuevo.ini"});
 }
-

@@ -5,13 +5,8 @@
 
 #include "app/PruebaForm1.h"
 
-#include <QDir>
-#include <QFile>
 #include <QLocalSocket>
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
@@ -25,6 +20,14 @@ namespace {
 QStringList Cerrojos()
 {
     return QDir(modGeneral::CarpetaTemporal()).entryList({"*.lock*"}, QDir::Files | QDir::Hidden);
+}
+
+// A comic of one page marked `marca` in `t`.
+QString Comic(const QTemporaryDir &t, int marca = 1, const QString &nombre = "c.cbz")
+{
+    const QString comic = t.filePath(nombre);
+    EXPECT_TRUE(prueba::EscribirZip(comic, {{"01.jpg", prueba::PaginaMarcada(marca)}}));
+    return comic;
 }
 
 } // namespace
@@ -56,9 +59,7 @@ TEST(InstanciaUnica, ALockLeftByADeadProcessDoesNotStopTheNextStart)
         InstanciaUnica viva(carpeta);
         ASSERT_TRUE(viva.EsLaPrimera());
         ruta = modGeneral::CarpetaTemporal() + Cerrojos().value(0);
-        QFile f(ruta);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        contenido = f.readAll();
+        contenido = prueba::LeerBytes(ruta);
         viva.Soltar();
     }
     // The same lock as a process that crashed left it: its PID is gone.
@@ -69,12 +70,7 @@ TEST(InstanciaUnica, ALockLeftByADeadProcessDoesNotStopTheNextStart)
     ASSERT_TRUE(muerto.waitForFinished());
     const qsizetype fin = contenido.indexOf('\n');
     ASSERT_GT(fin, 0);
-    contenido = QByteArray::number(pid) + contenido.mid(fin);
-    {
-        QFile f(ruta);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(contenido);
-    }
+    prueba::EscribirBytes(ruta, QByteArray::number(pid) + contenido.mid(fin));
     {
         InstanciaUnica nueva(carpeta);
         EXPECT_TRUE(nueva.EsLaPrimera());
@@ -115,8 +111,7 @@ void Enviar(const QString &direccion, const QByteArray &bytes)
 TEST(InstanciaUnica, OnlyAnExistingFileByItsAbsolutePathIsAMessage)
 {
     QTemporaryDir t;
-    const QString comic = t.filePath("Un cómic ñ.cbz");
-    ASSERT_TRUE(prueba::EscribirZip(comic, {{"01.jpg", prueba::PaginaMarcada(1)}}));
+    const QString comic = Comic(t, 1, "Un cómic ñ.cbz");
     EXPECT_EQ(RutaEntregada(comic.toUtf8() + '\n'), comic);
     EXPECT_EQ(RutaEntregada(comic.toUtf8()), ""); // no end of line
     EXPECT_EQ(RutaEntregada("Un cómic ñ.cbz\n"), ""); // relative
@@ -177,8 +172,7 @@ TEST_F(Entrega, ASecondStartHandsItsDocumentOverAndOneWithoutChangesNothing)
 TEST_F(Entrega, WhatIsNotAPathIsIgnored)
 {
     QTemporaryDir t;
-    const QString comic = t.filePath("c.cbz");
-    ASSERT_TRUE(prueba::EscribirZip(comic, {{"01.jpg", prueba::PaginaMarcada(3)}}));
+    const QString comic = Comic(t, 3);
     Enviar(primera->Direccion(), QByteArray(InstanciaUnica::MaximoMensaje + 10, 'a'));
     Enviar(primera->Direccion(), comic.toUtf8() + '\n');
     ASSERT_TRUE(Recibidas(1));
@@ -207,8 +201,7 @@ TEST(InstanciaUnica, ASocketLeftByACrashIsCleanedUp)
     InstanciaUnica nueva(carpeta);
     ASSERT_TRUE(nueva.EsLaPrimera());
     QTemporaryDir t;
-    const QString comic = t.filePath("c.cbz");
-    ASSERT_TRUE(prueba::EscribirZip(comic, {{"01.jpg", prueba::PaginaMarcada(1)}}));
+    const QString comic = Comic(t);
     QStringList recibidas;
     QObject::connect(&nueva, &InstanciaUnica::DocumentoRecibido, [&](const QString &r) { recibidas << r; });
     Enviar(nueva.Direccion(), comic.toUtf8() + '\n');
@@ -232,8 +225,7 @@ TEST(InstanciaUnica, SilentConnectionsAreDroppedAndDoNotStopAHandOver)
             mudas.back()->write("/tmp/a.cbz");
     }
     QTemporaryDir t;
-    const QString comic = t.filePath("c.cbz");
-    ASSERT_TRUE(prueba::EscribirZip(comic, {{"01.jpg", prueba::PaginaMarcada(1)}}));
+    const QString comic = Comic(t);
     Enviar(primera.Direccion(), comic.toUtf8() + '\n');
     EXPECT_EQ(recibidas, QStringList{comic});
     EXPECT_TRUE(QTest::qWaitFor([&] {

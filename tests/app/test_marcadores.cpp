@@ -1,21 +1,12 @@
 // Bookmarks: the file, adding and removing, the list window, and their life
 // across starts.
-#include "Constructores.h"
-#include "DialogosDePrueba.h"
-#include "shell/modIdioma.h"
+#include "PruebaForm1.h"
 #include "documento/ArchivoMarcadores.h"
-#include "app/Form1.h"
 #include "views/FormMarcadores.h"
 #include "viewer/Teclas.h"
 
-#include <QDir>
-#include <QFile>
 #include <QListWidget>
-#include <QTest>
-#include <QTemporaryDir>
 #include <QToolButton>
-#include <gtest/gtest.h>
-
 
 namespace {
 
@@ -24,23 +15,15 @@ QByteArray Pagina()
     return prueba::PaginaDeColor(Qt::gray, {200, 300});
 }
 
-class Marcadores : public ::testing::Test {
+// Over a program folder of its own, with two comics of eight pages.
+class Marcadores : public prueba::PruebaForm1 {
 protected:
     void SetUp() override
     {
-        anterior = qgetenv("TAVELO_HOME");
-        qputenv("TAVELO_HOME", QFile::encodeName(casa.path()));
-        Comandos::FinDelProceso() = [] {};
         for (const char *n : {"a.cbz", "b.cbz"})
-            ASSERT_TRUE(prueba::EscribirZip(comics.filePath(n),
-                                            prueba::PaginasNumeradas(8, [](int) { return Pagina(); })));
-        Arrancar();
-    }
-    void TearDown() override
-    {
-        f.reset();
-        qputenv("TAVELO_HOME", anterior);
-        DialogosDePrueba::Actuales().respuestasModal.clear();
+            ASSERT_TRUE(
+                prueba::EscribirZip(tmp.filePath(n), prueba::PaginasNumeradas(8, [](int) { return Pagina(); })));
+        PruebaForm1::SetUp();
     }
     // A new start of the viewer, as after an exit.
     void Arrancar()
@@ -51,22 +34,12 @@ protected:
         modIdioma::Idioma = "ing";
     }
     QByteArray Archivo() const { return prueba::LeerBytes(casa.filePath("tavelo.tvl")); }
-    void EscribirArchivo(const QByteArray &datos) { prueba::EscribirBytes(casa.filePath("tavelo.tvl"), datos); }
-    // The view once the page on its way is shown (what was pressed meanwhile done).
-    EstadoVista &V() const
-    {
-        (void)QTest::qWaitFor([&] { return !f->Ordenes().AbriendoDocumento() && f->Vista().PaginaCargada(); }, 30000);
-        return f->Vista();
-    }
-    void AbrirListado(const QString &ruta) { f->AbrirArchivo(ruta, true), V(); }
+    EstadoVista &V() const { return Vista(); }
     void Tecla(int tecla, int mayusculas = 0) { f->Form_KeyUp(tecla, mayusculas), V(); }
-    QString A() const { return comics.filePath("a.cbz"); }
-    QString B() const { return comics.filePath("b.cbz"); }
+    QString A() const { return tmp.filePath("a.cbz"); }
+    QString B() const { return tmp.filePath("b.cbz"); }
 
-    QTemporaryDir casa;
-    QTemporaryDir comics;
-    QByteArray anterior;
-    std::unique_ptr<Form1> f;
+    prueba::CasaPropia casa;
 };
 
 } // namespace
@@ -88,11 +61,9 @@ TEST_F(Marcadores, AddTwiceKeepsOneRecordAndTheResumeRecord)
     EXPECT_EQ(f->LBMarcador->property("Tag").toString(), "5");
     // The left button goes to it; the right button removes it.
     V().IrAPagina(1);
-    QMouseEvent izq(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(f->LBMarcador, &izq);
+    prueba::Raton(f->LBMarcador, QEvent::MouseButtonRelease, {2, 2});
     EXPECT_EQ(V().PaginaActual(), 5);
-    QMouseEvent der(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::RightButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(f->LBMarcador, &der);
+    prueba::Raton(f->LBMarcador, QEvent::MouseButtonRelease, {2, 2}, Qt::RightButton);
     EXPECT_EQ(V().UltimoMensaje(), "Bookmark removed");
     EXPECT_TRUE(f->LBMarcador->isHidden());
     EXPECT_EQ(f->Doc().Marcadores[1].Marcador, "");
@@ -122,15 +93,16 @@ TEST_F(Marcadores, ARemovedBookmarkListsUntilTheNextStart)
 
 TEST_F(Marcadores, FilesReadAtStartDropVanishedPathsAndKeepCaseTwins)
 {
-    const QString carpeta = comics.filePath("pics/");
+    const QString carpeta = tmp.filePath("pics/");
     prueba::EscribirBytes(carpeta + "x.jpg", Pagina());
-    QDir().mkpath(comics.filePath("vacia"));
-    QFile::copy(A(), comics.filePath("A.CBZ")); // a twin differing only in case
+    QDir().mkpath(tmp.filePath("vacia"));
+    QFile::copy(A(), tmp.filePath("A.CBZ")); // a twin differing only in case
     const QByteArray a = A().toUtf8();
     QByteArray mayus = a;
     mayus.replace("a.cbz", "A.CBZ");
-    EscribirArchivo("\"" + a + "\",\"6\"\r\n\"/gone/x.cbz\",\"2\"\r\n\"" + carpeta.toUtf8() + "\",\"1\"\r\n\""
-                    + comics.filePath("vacia/").toUtf8() + "\",\"1\"\r\n\"" + mayus + "\",\"2\"\r\n");
+    prueba::EscribirBytes(casa.filePath("tavelo.tvl"),
+                          "\"" + a + "\",\"6\"\r\n\"/gone/x.cbz\",\"2\"\r\n\"" + carpeta.toUtf8() + "\",\"1\"\r\n\""
+                              + tmp.filePath("vacia/").toUtf8() + "\",\"1\"\r\n\"" + mayus + "\",\"2\"\r\n");
     Arrancar();
     ASSERT_EQ(f->Doc().Marcadores.size(), 4); // a, pics/, A.CBZ; the gone file and the empty folder dropped
     EXPECT_EQ(f->Doc().Marcadores[2].Ruta, carpeta);
@@ -182,7 +154,7 @@ TEST_F(Marcadores, AnUnwritableProgramFolderLosesNothingInMemory)
     V().IrAPagina(3);
     Tecla('M');
     AbrirListado(A()); // the write fails silently
-    qputenv("TAVELO_HOME", QFile::encodeName(casa.path()));
+    qputenv("TAVELO_HOME", QFile::encodeName(casa.casa.path()));
     ASSERT_EQ(f->Doc().Marcadores.size(), 3);
     EXPECT_EQ(f->Doc().Marcadores[2].Marcador, "3");
     EXPECT_EQ(Archivo(), antes);

@@ -1,13 +1,9 @@
 // The window reading with the page pipeline: fast keys, every mode, reduced
 // pages, and no page file ever written.
-#include "Constructores.h"
 #include "PruebaForm1.h"
 #include "documento/PreparadorPaginas.h"
 
 #include <QKeyEvent>
-#include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
 
 #include <thread>
 

@@ -1,17 +1,11 @@
 // The mouse and the wheel on a real window (offscreen), with synthesized
 // events at exact twip positions.
-#include "Constructores.h"
 #include "PruebaForm1.h"
 #include "shell/MouseWheel.h"
-#include "shell/modIdioma.h"
-#include "app/Form1.h"
 #include "views/FormListaPag.h"
 
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTest>
-#include <gtest/gtest.h>
-
 
 namespace {
 
@@ -25,10 +19,7 @@ protected:
     void Enviar(QEvent::Type tipo, double xTwips, double yTwips, Qt::MouseButton boton,
                 Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
-        const QPointF p(xTwips / 15.0, yTwips / 15.0);
-        const Qt::MouseButtons botones = tipo == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(boton);
-        QMouseEvent e(tipo, p, f->mapToGlobal(p), tipo == QEvent::MouseMove ? Qt::NoButton : boton, botones, mods);
-        QCoreApplication::sendEvent(f.get(), &e);
+        prueba::Raton(f.get(), tipo, {xTwips / 15.0, yTwips / 15.0}, boton, mods);
     }
     void Arrastrar(double x0, double y0, double x1, double y1, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {

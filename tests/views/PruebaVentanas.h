@@ -2,7 +2,9 @@
 // What the tool-window tests share: the real main window over a generated
 // comic, and a way to act on a window while the dispatcher holds it modal.
 #include "app/PruebaForm1.h"
+#include "viewer/Teclas.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QPainter>
 
@@ -37,6 +39,29 @@ protected:
         AbrirListado(tmp.filePath("c.cbz"));
         ASSERT_FALSE(Vista().Imagen().Picture.isNull());
         Vista().MostrarMensaje({});
+    }
+    // A comic of `n` pages that tell by their width which they are
+    // (PaginaMarcada), open at `pagina`.
+    void AbrirComic(int n, int pagina = 1, const QString &nombre = QStringLiteral("c.cbz"))
+    {
+        std::vector<EntradaNueva> e;
+        for (int k = 1; k <= n; ++k)
+            e.push_back({QStringLiteral("dir/p%1.jpg").arg(k, 2, 10, QChar(u'0')), PaginaMarcada(k)});
+        ASSERT_TRUE(EscribirZip(tmp.filePath(nombre), e));
+        f->show();
+        AbrirListado(tmp.filePath(nombre));
+        ASSERT_EQ(f->Doc().NumeroPaginas(), n);
+        if (pagina != 1)
+            Vista().IrAPagina(int(pagina));
+        ASSERT_EQ(NumeroDe(Vista().Imagen()), pagina);
+    }
+    // The top-level window of that name, shown or not.
+    static QWidget *Ventana(const QString &nombre)
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->objectName() == nombre)
+                return w;
+        return nullptr;
     }
     // Presses `tecla` on the main window and runs `accion` on the window it
     // opens, of type V; false when no window opened.

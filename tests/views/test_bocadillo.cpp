@@ -1,19 +1,16 @@
 // The balloon shown while the viewer is hidden: its slide, a double click
 // back and documents dropped on it.
-#include "PruebaDocumentos.h"
+#include "PruebaVentanas.h"
 #include "views/FormBocadillo.h"
 
-#include <QDropEvent>
-#include <QMimeData>
 #include <QScreen>
-#include <QUrl>
 
 using namespace teclas;
 using prueba::NumeroDe;
 
 namespace {
 
-class Bocadillo : public prueba::PruebaDocumentos {
+class Bocadillo : public prueba::PruebaVentanas {
 protected:
     FormBocadillo *Minimizar()
     {
@@ -22,23 +19,7 @@ protected:
         EXPECT_NE(globo, nullptr);
         return globo;
     }
-    // Drops `rutas` on the balloon; whether it took them.
-    static bool Soltar(FormBocadillo &globo, const QStringList &rutas)
-    {
-        QMimeData datos;
-        QList<QUrl> urls;
-        for (const QString &r : rutas)
-            urls << QUrl::fromLocalFile(r);
-        datos.setUrls(urls);
-        const QPointF centro = QRectF(globo.LBInv->rect()).center();
-        QDragEnterEvent entra(centro.toPoint(), Qt::CopyAction, &datos, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(globo.LBInv, &entra);
-        if (!entra.isAccepted())
-            return false;
-        QDropEvent suelta(centro, Qt::CopyAction, &datos, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(globo.LBInv, &suelta);
-        return suelta.isAccepted();
-    }
+    static bool Soltar(FormBocadillo &globo, const QStringList &rutas) { return prueba::Soltar(globo.LBInv, rutas); }
 };
 
 } // namespace
@@ -109,17 +90,4 @@ TEST_F(Bocadillo, ADropOpensTheFirstFileItTakesAndIgnoresOthers)
     EXPECT_EQ(NumeroDe(Vista().Imagen()), 7);
     EXPECT_EQ(f->Doc().RutaActual, tmp.filePath("otro.cbz"));
     EXPECT_TRUE(f->Ordenes().Marcador.isEmpty());
-}
-
-TEST_F(Bocadillo, EveryTypeTheOpenDialogOffersIsTaken)
-{
-    AbrirComic(1);
-    const QString png = tmp.filePath("dibujo.png");
-    prueba::EscribirBytes(png, prueba::PaginaMarcada(5, "PNG"));
-    FormBocadillo *globo = Minimizar();
-    ASSERT_NE(globo, nullptr);
-    EXPECT_TRUE(Soltar(*globo, {png}));
-    EXPECT_TRUE(f->isVisible());
-    EXPECT_EQ(f->Doc().NumeroPaginas(), 1);
-    EXPECT_EQ(NumeroDe(Vista().Imagen()), 5);
 }

@@ -168,4 +168,3 @@ TEST_F(Efectos, WithoutAPageAClickDoesNothing)
     EXPECT_EQ(relayouts, 0);
     EXPECT_TRUE(mensajes.isEmpty());
 }
-

