@@ -152,6 +152,13 @@ TEST(Jpeg, PagesFromMemoryKeepTheLoadersRulesAndCompleteToEveryPixel)
     EXPECT_EQ(png.Picture.size(), QSize(20, 10));
     EXPECT_EQ(png.Picture.pixel(3, 3), qRgb(255, 255, 255));
     EXPECT_TRUE(png.Natural.isEmpty());
+    // Without one, reduced like the others, and completed over white too.
+    ControlImagen reducida;
+    ASSERT_TRUE(modPNG::CargarPagina(Origen(Codificar(alfa, "PNG"), "x.png"), mitad, reducida));
+    EXPECT_EQ(reducida.Picture.size(), QSize(10, 10));
+    ASSERT_TRUE(modPNG::Completar(reducida));
+    EXPECT_EQ(reducida.Picture.size(), QSize(40, 40));
+    EXPECT_EQ(reducida.Picture.pixel(3, 3), qRgb(255, 255, 255));
 
     // A name that is not a page: the loaders' errors, the holder untouched.
     ControlImagen mala = c;
