@@ -271,9 +271,16 @@ bool CargarPagina(const std::shared_ptr<const OrigenPicture> &origen,
         if (r == Resultado::Cancelado)
             return false;
         PonerSobreBlanco(r == Resultado::Hecho ? std::move(d.imagen) : QImage(), origen->Nombre, destino);
+        if (destino.Stretch) {
+            // Only a picture reduced to fit in memory is held smaller than
+            // it is; decoding it again would give no more.
+            if (d.natural != d.tope)
+                destino.Natural = d.natural;
+            return true;
+        }
         // Held at the size it is shown at, as other pages are: a page-sized
         // picture per cached page was what filled the memory budget.
-        const QSize mostrado = tamanoMostrado && !destino.Stretch ? tamanoMostrado(d.natural) : QSize();
+        const QSize mostrado = tamanoMostrado ? tamanoMostrado(d.natural) : QSize();
         const QSize tiene = destino.Picture.size();
         if (!mostrado.isEmpty() && mostrado.width() <= tiene.width() && mostrado.height() <= tiene.height()
             && mostrado != tiene)
