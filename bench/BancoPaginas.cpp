@@ -369,9 +369,10 @@ int Padre(int argc, char **argv)
 
     const QString raiz = dir.isEmpty() ? temporal.path() : QDir(dir).absolutePath();
     QDir().mkpath(raiz);
-    // PNG and WebP comics long enough to skim and to fill the page budget;
-    // PDF and JPEG XL a quarter of the JPEG pages.
-    const int nPng = std::max(3, n / 4), nImagen = std::max(Hojeadas / 2, n / 4);
+    // PNG and WebP comics long enough for every skimming key, so that the
+    // reader outruns the read-ahead; PDF and JPEG XL a quarter of the JPEG
+    // pages.
+    const int nPng = std::max(3, n / 4), nImagen = std::max(Hojeadas + 1, n / 4);
     avance(QStringLiteral("drawing %1 pages of 2480 x 3508 (JPEG q90) and %2 of 1600 x 2400 (PNG, WebP)")
                .arg(n).arg(nImagen));
     const Paginas jpg = Generar(n, TamanoJpeg, "JPG", 90, "jpg");
