@@ -114,7 +114,7 @@ QByteArray LeerArchivo(const QString &ruta)
     return f.readAll();
 }
 
-void PonerSobreBlanco(const QImage &original, const QString &ruta, ControlImagen &destino)
+void PonerSobreBlanco(QImage original, const QString &ruta, ControlImagen &destino)
 {
     if (original.isNull())
         throw ErrorLectura(Motivo::NoDecodificable, ruta);
@@ -125,6 +125,20 @@ void PonerSobreBlanco(const QImage &original, const QString &ruta, ControlImagen
                        int(std::nearbyint(destino.Height / twips)));
         if (tamano.isEmpty())
             tamano = original.size();
+    }
+    if (tamano == original.size() && original.depth() == 32) {
+        // Made opaque in place: no second page-sized picture beside the
+        // decoded one on each worker.
+        if (original.hasAlphaChannel()) {
+            QPainter p(&original);
+            p.setCompositionMode(QPainter::CompositionMode_DestinationOver);
+            p.fillRect(original.rect(), Qt::white);
+        }
+        original.convertTo(QImage::Format_RGB32);
+        VaciarPicture(destino);
+        destino.Picture = std::move(original);
+        destino.Tipo = TipoPicture::Bitmap;
+        return;
     }
     QImage resultado(tamano, QImage::Format_RGB32);
     resultado.fill(Qt::white); // transparent parts come out white
@@ -256,11 +270,22 @@ bool CargarPagina(const std::shared_ptr<const OrigenPicture> &origen,
         const Resultado r = Decodificar(datos, origen->Nombre, plazo, d);
         if (r == Resultado::Cancelado)
             return false;
-        PonerSobreBlanco(r == Resultado::Hecho ? d.imagen : QImage(), origen->Nombre, destino);
-        // Only a picture reduced to fit in memory is held smaller than it is;
-        // decoding it again would give no more.
-        if (d.natural != d.tope)
-            destino.Natural = d.natural;
+        PonerSobreBlanco(r == Resultado::Hecho ? std::move(d.imagen) : QImage(), origen->Nombre, destino);
+        if (destino.Stretch) {
+            // Only a picture reduced to fit in memory is held smaller than
+            // it is; decoding it again would give no more.
+            if (d.natural != d.tope)
+                destino.Natural = d.natural;
+            return true;
+        }
+        // Held at the size it is shown at, as other pages are: a page-sized
+        // picture per cached page was what filled the memory budget.
+        const QSize mostrado = tamanoMostrado ? tamanoMostrado(d.natural) : QSize();
+        const QSize tiene = destino.Picture.size();
+        if (!mostrado.isEmpty() && mostrado.width() <= tiene.width() && mostrado.height() <= tiene.height()
+            && mostrado != tiene)
+            destino.Picture = destino.Picture.scaled(mostrado, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        PonerNatural(d, origen, destino);
         return true;
     }
     decodificadorJpeg::Salida salida;

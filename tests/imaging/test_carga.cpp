@@ -152,12 +152,13 @@ TEST_F(Carga, HugePicturesComeReducedToFitWithTheirRealSize)
     comprobar(c);
     modPNG::CargarPicture(Ruta("enorme.png"), c);
     comprobar(c);
-    // As a page: nothing more to decode later, the real size stays.
+    // As a page: held at the size it is shown at; completed, as large as
+    // memory allows, the real size kept.
     ControlImagen pagina;
     ASSERT_TRUE(modPNG::CargarPagina(prueba::Origen(prueba::LeerBytes(Ruta("enorme.png")), "enorme.png"),
                                      [](QSize n) { return n / 8; }, pagina));
-    comprobar(pagina);
-    EXPECT_FALSE(pagina.Origen);
+    EXPECT_EQ(pagina.Picture.size(), real / 8);
+    EXPECT_EQ(TamanoNatural(pagina), real);
     EXPECT_TRUE(modPNG::Completar(pagina));
     comprobar(pagina);
 

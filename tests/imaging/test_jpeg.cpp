@@ -129,6 +129,15 @@ TEST(Jpeg, PagesFromMemoryKeepTheLoadersRulesAndCompleteToEveryPixel)
     EXPECT_EQ(bmp.Picture.size(), QSize(200, 300));
     ASSERT_TRUE(modPNG::Completar(bmp));
     EXPECT_EQ(bmp.Picture, original);
+    // A PNG page too, completed over white.
+    QImage transparente(40, 40, QImage::Format_ARGB32);
+    transparente.fill(Qt::transparent);
+    ControlImagen reducida;
+    ASSERT_TRUE(modPNG::CargarPagina(Origen(Codificar(transparente, "PNG"), "x.png"), mitad, reducida));
+    EXPECT_EQ(reducida.Picture.size(), QSize(10, 10));
+    ASSERT_TRUE(modPNG::Completar(reducida));
+    EXPECT_EQ(reducida.Picture.size(), QSize(40, 40));
+    EXPECT_EQ(reducida.Picture.pixel(3, 3), qRgb(255, 255, 255));
 
     // A turned camera picture comes upright, whole or reduced.
     ControlImagen girada;
