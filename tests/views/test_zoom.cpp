@@ -23,16 +23,11 @@ protected:
 
 } // namespace
 
-TEST_F(Zoom, TheWindowTakesThePagesProportionsAtTheTopRightCorner)
+TEST_F(Zoom, TheWindowTakesThePagesProportions)
 {
     Abrir({2400, 1600}); // landscape, r = 1.5
     ASSERT_TRUE(ConVentana<FormZoom>(F8, [](FormZoom &z) {
         EXPECT_EQ(z.Nav(), (diseno::Ventana{4500, 3000})); // 300 x 200
-        // 300 twips from the screen's top right corner.
-        const QRect pantalla = z.screen()->geometry();
-        EXPECT_EQ(z.geometry().right() + 1, pantalla.right() + 1 - 20);
-        EXPECT_EQ(z.geometry().top(), 20);
-        EXPECT_EQ(z.LBTitulo->text(), "Zoom");
     }));
     Abrir({1200, 1800}); // portrait: the height stays, the width is 2/3 of it
     ASSERT_TRUE(ConVentana<FormZoom>(F8, [](FormZoom &z) { EXPECT_EQ(z.PB->size(), QSize(200, 300)); }));
@@ -62,12 +57,6 @@ TEST_F(Zoom, ZShrinksTheFrameAboutItsCentreAndMagnifiesTheViewWithinLimits)
     ASSERT_TRUE(ConVentana<FormZoom>(F8, [&](FormZoom &z) {
         ASSERT_TRUE(z.Cuadro.Visible);
         EXPECT_EQ(z.Cuadro, (diseno::Rect{0, 0, 1500, 1125}));
-        // The frame in light red, three pixels wide, on the miniature.
-        const QImage pb = z.PB->grab().toImage();
-        EXPECT_EQ(pb.pixelColor(1, 40), QColor(255, 128, 128));
-        EXPECT_EQ(pb.pixelColor(98, 40), QColor(255, 128, 128));
-        EXPECT_NE(pb.pixelColor(96, 40), QColor(255, 128, 128));
-
         QTest::keyClick(&z, Qt::Key_Z);
         EXPECT_EQ(z.Cuadro, (diseno::Rect{250, 188, 1000, 750}));
         EXPECT_EQ(Imagen().Height, 27000 * 3 / 2);
@@ -143,9 +132,6 @@ TEST_F(Zoom, APageNarrowerThanTheScreenScrollsOnlyDownwardsAndStaysCentred)
         EXPECT_EQ(Imagen(), (diseno::Rect{1500, -18000, 9000, 27000})); // the bottom, still centred
         EXPECT_EQ(En(50, 300), QColor(Qt::black));
         EXPECT_EQ(En(150, 300), QColor(Qt::blue));
-        // The frame is drawn at the miniature's edges.
-        const QImage pb = z.PB->grab().toImage();
-        EXPECT_EQ(pb.pixelColor(98, 250), QColor(255, 128, 128));
     }));
 }
 
