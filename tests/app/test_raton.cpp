@@ -1,7 +1,6 @@
 // The mouse and the wheel on a real window (offscreen), with synthesized
 // events at exact twip positions.
 #include "PruebaForm1.h"
-#include "shell/MouseWheel.h"
 #include "views/FormListaPag.h"
 
 #include <QLineEdit>
@@ -95,7 +94,6 @@ TEST_F(Raton, AWidePageDragsAcrossOnlyWithinItsEdgesFreelyWithShift)
     Arrastrar(6000, 3000, 7000, 5000, Qt::ShiftModifier);
     EXPECT_EQ(Vista().Imagen().Left, 1000);
     EXPECT_EQ(Vista().Imagen().Top, top + 2000);
-    EXPECT_TRUE(f->PBZ->isHidden());
 }
 
 TEST_F(Raton, WheelInMode2WalksATallPageThenTurns)
@@ -143,12 +141,6 @@ TEST_F(Raton, ZoomWheelOsdOffAndSmallSteps)
     ASSERT_TRUE(f->LBPag->isHidden());
     Rueda(-120);
     EXPECT_EQ(Vista().PaginaActual(), 3);
-
-    MouseWheel rueda(f.get());
-    EXPECT_EQ(rueda.Acumular(100), 0);
-    EXPECT_EQ(rueda.Acumular(100), 1);
-    EXPECT_EQ(rueda.Acumular(-200), -1);
-    EXPECT_EQ(rueda.Acumular(240), 2);
 }
 
 TEST_F(Raton, PageNumberBox)

@@ -76,10 +76,8 @@ TEST_F(Guardar, QualityLabelStepsByFiveWrapsAndRepeatsWhenHeld)
         vistos << ventana->LBPor->text();
     }
     EXPECT_EQ(vistos, (QStringList{"90", "95", "100", "5"})) << "from 85";
-    EXPECT_FALSE(ventana->tmrPor->isActive());
     // Held, it repeats from the third tick.
     SetUp();
-    EXPECT_EQ(ventana->tmrPor->interval(), 300);
     QTest::mousePress(ventana->LBPor, Qt::LeftButton);
     EXPECT_TRUE(ventana->tmrPor->isActive());
     vistos.clear();

@@ -66,17 +66,6 @@ TEST_F(Info, AClickOnACommandOrAKeyClosesTheWindowAndRunsIt)
     EXPECT_EQ(Vista().PaginaActual(), 1);
 }
 
-TEST_F(Info, TheBiggerMoveIsSentWithShift)
-{
-    // A page larger than the window at 100 %: the arrows scroll it.
-    Abrir({3000, 3000}, diseno::Modo::Real);
-    const int arriba = Vista().Imagen().Top;
-    ASSERT_TRUE(ConInfo([&](FormInfo &v) { QTest::mouseClick(v.LBInfo[20], Qt::LeftButton); }));
-    EXPECT_EQ(Vista().Imagen().Top, arriba - 100);
-    ASSERT_TRUE(ConInfo([&](FormInfo &v) { QTest::mouseClick(v.LBInfo[21], Qt::LeftButton); }));
-    EXPECT_EQ(Vista().Imagen().Top, arriba - 1100);
-}
-
 TEST_F(Info, IChangesTheLanguageOfBothWindowsInPlace)
 {
     ASSERT_TRUE(ConInfo([&](FormInfo &v) {
