@@ -48,11 +48,6 @@ TEST_F(Info, AClickOnACommandOrAKeyClosesTheWindowAndRunsIt)
     // The key cap is as good as the title.
     ASSERT_TRUE(ConInfo([&](FormInfo &v) { QTest::mouseClick(v.LBOrden[7], Qt::LeftButton); }));
     EXPECT_EQ(Vista().PaginaActual(), 2);
-    // The direction of movement and two pages both toggle two pages.
-    ASSERT_TRUE(ConInfo([&](FormInfo &v) { QTest::mouseClick(v.LBInfo[33], Qt::LeftButton); }));
-    EXPECT_EQ(Vista().ModoAjuste(), diseno::Modo::DosPaginas);
-    ASSERT_TRUE(ConInfo([&](FormInfo &v) { QTest::mouseClick(v.LBInfo[40], Qt::LeftButton); }));
-    EXPECT_EQ(Vista().ModoAjuste(), diseno::Modo::Pantalla);
     // Any other key closes it and goes to the main window, but Shift alone does not.
     ASSERT_TRUE(ConInfo([&](FormInfo &v) {
         QTest::keyClick(&v, Qt::Key_Shift);
@@ -61,9 +56,6 @@ TEST_F(Info, AClickOnACommandOrAKeyClosesTheWindowAndRunsIt)
         EXPECT_FALSE(v.isVisible());
     }));
     EXPECT_EQ(Vista().PaginaActual(), 1); // Shift+Space: the first page
-    Vista().IrAPagina(2);
-    ASSERT_TRUE(ConInfo([&](FormInfo &v) { QTest::keyClick(&v, Qt::Key_Backspace); }));
-    EXPECT_EQ(Vista().PaginaActual(), 1);
 }
 
 TEST_F(Info, IChangesTheLanguageOfBothWindowsInPlace)

@@ -134,14 +134,3 @@ TEST_F(Previas, TheListShowsTheClickedPage)
     }, ShiftMask));
     // A double click closes it with its release: Raton.NoToolWindowLeavesTheWheelDead.
 }
-
-TEST_F(Previas, OpeningTheListShowsTheCurrentPageAgain)
-{
-    AbrirComic(3, 2);
-    // Scrolled away from the page's origin: the list's selection lays it out anew.
-    Vista().MoverPagina(-40, Vista().Imagen().Top);
-    ASSERT_TRUE(ConVentana<FormListaPag>('P', [&](FormListaPag &) {
-        EXPECT_EQ(NumeroDe(Vista().Imagen()), 2);
-        EXPECT_NE(Vista().Imagen().Left, -40);
-    }, ShiftMask));
-}
