@@ -324,7 +324,6 @@ TEST_F(Teclado, MessagesFitTheWindow)
         f->MostrarMensaje(largo + ".cbz"); // the comic's name
         dentro();
         EXPECT_TRUE(f->LBInfo->text().contains(QStringLiteral("…"))) << ancho;
-        EXPECT_TRUE(f->LBInfo->text().endsWith(".cbz"));
         // F7: a long line of words wraps; the name in it is cut in the middle.
         Tecla(Qt::Key_F7);
         dentro();

@@ -89,24 +89,8 @@ TEST(MiniGeometria, TheGridSideFramesAndBoxes)
     EXPECT_EQ(caja.Width, 1880);
     EXPECT_EQ(caja.Height, 2507);
     EXPECT_LE(caja.Top + caja.Height, mini::Numero(alta).Top);
-    // Device pixels, as the frames are drawn (at 1: the one-page test's frame).
+    // Device pixels, as the frames are drawn.
     EXPECT_EQ(mini::EnPixeles({240, 360, 11660, 8540}, 2.0), QRect(32, 48, 1555, 1139));
-}
-
-TEST_F(Mini, OnePageFillsTheWindowLessTheMargins)
-{
-    Comic(1);
-    ASSERT_TRUE(ConMini([&](FormMini &v) {
-        EXPECT_EQ(v.geometry(), f->geometry());
-        ASSERT_EQ(v.Shficha.size(), 2u);
-        EXPECT_EQ(v.Shficha[1].Rect, (Rect{240, 360, 11660, 8540}));
-        EXPECT_EQ(v.PBI[1].Rect, (Rect{3025, 405, 6090, 8120}));
-        EXPECT_EQ(v.LBInfo->text(), "Total pages: 1");
-        // The thumbnail at exactly its box's pixels, in the page's colour.
-        EXPECT_EQ(v.PBI[1].Imagen.size(), QSize(406, 541));
-        const QColor centro = v.grab().toImage().pixelColor(Centro(v.PBI[1].Rect));
-        EXPECT_TRUE(prueba::Cerca(centro, QColor::fromHsv(50, 200, 230)));
-    }));
 }
 
 TEST_F(Mini, TenPagesFillTheGridInPageOrderWithAHoverFrame)
@@ -121,6 +105,8 @@ TEST_F(Mini, TenPagesFillTheGridInPageOrderWithAHoverFrame)
         for (int i = 1; i <= 10; ++i)
             EXPECT_TRUE(v.PBI[std::size_t(i)].Visible) << i;
         const QImage pantalla = v.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        // Each thumbnail made at exactly its box's pixels, in its page's colour.
+        EXPECT_EQ(v.PBI[10].Imagen.size(), mini::EnPixeles(v.PBI[10].Rect, 1.0).size());
         EXPECT_TRUE(prueba::Cerca(pantalla.pixelColor(Centro(v.PBI[10].Rect)), QColor::fromHsv(140, 200, 230)));
         // Under each thumbnail its number, readable.
         for (std::size_t i = 1; i <= 10; ++i) {
