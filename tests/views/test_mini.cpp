@@ -290,17 +290,6 @@ TEST_F(Mini, ADoubleClickWhileLoadingChoosesThePageAndWritesNoCache)
     EXPECT_FALSE(QFile::exists(Base() + ".jpg"));
 }
 
-TEST_F(Mini, WithoutPagesTheWindowSaysSoAndShowsNoGrid)
-{
-    FormMini v(f->Ordenes());
-    v.show();
-    EXPECT_EQ(v.LBInfo->text(), "Total pages: 0");
-    EXPECT_EQ(v.Shficha.size(), 1u);
-    EXPECT_FALSE(v.CargaCompleta);
-    v.reject();
-    EXPECT_EQ(v.PaginaElegida, -1);
-}
-
 TEST_F(Mini, ClosingDuringASlowWalkReturnsAtOnce)
 {
     Comic(20);
