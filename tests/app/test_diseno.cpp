@@ -142,7 +142,5 @@ TEST(Diseno, NavigatorFrameAndPageInformation)
     EXPECT_EQ(InfoPagina(Modo(1), Modo(1), false, Px(1200, 1800), mitad, "p01.jpg"),
               " | Mode: 1 | Pass parts: Right - Down | Image Real: 1200x1800px | Image Actual: 600x900px"
               " | Zoom: 50% | Name: p01.jpg | ");
-    EXPECT_TRUE(InfoPagina(Modo(7), Modo(3), true, Px(1200, 1800), mitad, "x")
-                    .startsWith(" | Mode: 3 - Continuous mode: On | Pass parts: Down - Right | "));
     modIdioma::Idioma = "esp";
 }

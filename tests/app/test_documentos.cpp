@@ -35,8 +35,6 @@ TEST_F(Documentos, AComicOpensAtItsFirstPageWithItsName)
     EXPECT_EQ(NumeroDe(Vista().Imagen()), 1);
     EXPECT_EQ(f->LBPag->text(), "1/3");
     EXPECT_EQ(Vista().UltimoMensaje(), "c.cbz");
-    EXPECT_EQ(f->Doc().NombreActual, "c.cbz");
-    EXPECT_EQ(f->Doc().ExtActual, "CBZ");
 }
 
 TEST_F(Documentos, MisnamedComicsAreRepairedBothWays)
@@ -256,9 +254,7 @@ TEST_F(Documentos, TheOpenDialogAndItsCancel)
     d.respuestasTexto = {""};
     AbrirListado(QString());
     ASSERT_EQ(d.llamadas.size(), 1);
-    const QStringList partes = d.llamadas[0].split('|');
-    EXPECT_EQ(partes[0], "DialogoAbrir:" + modGeneral::CarpetaDeRuta(QDir::homePath()));
-    EXPECT_EQ(partes[1], "Select a File");
+    EXPECT_TRUE(d.llamadas[0].startsWith("DialogoAbrir:" + modGeneral::CarpetaDeRuta(QDir::homePath()) + "|"));
     EXPECT_TRUE(d.llamadas[0].contains("*.webp")) << d.llamadas[0].toStdString(); // the filter made whole
     EXPECT_EQ(f->Doc().RutaActual, ""); // restored on cancel
     EXPECT_FALSE(f->LBAbriendo->isVisible());

@@ -57,7 +57,6 @@ TEST_F(Marcadores, AddTwiceKeepsOneRecordAndTheResumeRecord)
     EXPECT_EQ(f->Doc().Marcadores[1].Marcador, "5");
     EXPECT_EQ(f->Doc().Marcadores[0].Ruta, A()); // the resume record stays
     EXPECT_FALSE(f->LBMarcador->isHidden());
-    EXPECT_FALSE(f->SHMarcador->isHidden());
     EXPECT_EQ(f->LBMarcador->property("Tag").toString(), "5");
     // The left button goes to it; the right button removes it.
     V().IrAPagina(1);
@@ -137,10 +136,6 @@ TEST_F(Marcadores, TheListOpensTheChosenBookmarkAndARemovedOneAtPage1)
     d.respuestasModal = {QDialog::Rejected};
     Tecla('L');
     EXPECT_EQ(f->Doc().RutaActual, B());
-
-    FormMarcadores lista(f.get(), f->Doc().Marcadores);
-    EXPECT_EQ(lista.ImCerrar->toolTip(), "Exit");
-    EXPECT_EQ(lista.LBTitulo->text(), "List of bookmarks");
 }
 
 TEST_F(Marcadores, AnUnwritableProgramFolderLosesNothingInMemory)

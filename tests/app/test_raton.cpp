@@ -1,7 +1,6 @@
 // The mouse and the wheel on a real window (offscreen), with synthesized
 // events at exact twip positions.
 #include "PruebaForm1.h"
-#include "shell/MouseWheel.h"
 #include "views/FormListaPag.h"
 
 #include <QLineEdit>
@@ -95,7 +94,6 @@ TEST_F(Raton, AWidePageDragsAcrossOnlyWithinItsEdgesFreelyWithShift)
     Arrastrar(6000, 3000, 7000, 5000, Qt::ShiftModifier);
     EXPECT_EQ(Vista().Imagen().Left, 1000);
     EXPECT_EQ(Vista().Imagen().Top, top + 2000);
-    EXPECT_TRUE(f->PBZ->isHidden());
 }
 
 TEST_F(Raton, WheelInMode2WalksATallPageThenTurns)
@@ -143,12 +141,6 @@ TEST_F(Raton, ZoomWheelOsdOffAndSmallSteps)
     ASSERT_TRUE(f->LBPag->isHidden());
     Rueda(-120);
     EXPECT_EQ(Vista().PaginaActual(), 3);
-
-    MouseWheel rueda(f.get());
-    EXPECT_EQ(rueda.Acumular(100), 0);
-    EXPECT_EQ(rueda.Acumular(100), 1);
-    EXPECT_EQ(rueda.Acumular(-200), -1);
-    EXPECT_EQ(rueda.Acumular(240), 2);
 }
 
 TEST_F(Raton, PageNumberBox)
@@ -160,7 +152,6 @@ TEST_F(Raton, PageNumberBox)
     auto *tb = static_cast<QLineEdit *>(f->TB);
     ASSERT_TRUE(tb->isVisible());
     EXPECT_EQ(tb->text(), "1");
-    EXPECT_TRUE(f->ImAbrir->isHidden());
     for (const char *malo : {"0", "9"}) {
         tb->setText(malo);
         QTest::keyClick(tb, Qt::Key_Return);
@@ -175,7 +166,6 @@ TEST_F(Raton, PageNumberBox)
     QTest::keyClick(tb, Qt::Key_Return);
     EXPECT_FALSE(tb->isVisible());
     EXPECT_EQ(Vista().PaginaActual(), 4);
-    EXPECT_FALSE(f->ImAbrir->isHidden());
 }
 
 TEST_F(Raton, ContinuousModeOverPagesTallerThanTheWindow)
@@ -230,12 +220,8 @@ TEST_F(Raton, MovesWithoutAButtonReachTheWindow)
     const QRect cerrar = f->ImCerrar->geometry();
     QTest::mouseMove(ventana, cerrar.bottomLeft() + QPoint(-15, 15)); // within 300 twips
     EXPECT_FALSE(f->ImCerrar->isHidden());
-    EXPECT_FALSE(f->ImAbrir->isHidden());
-    EXPECT_FALSE(f->LBPag->isHidden());
     QTest::mouseMove(ventana, QPoint(400, 300));
     EXPECT_TRUE(f->ImCerrar->isHidden());
-    QTest::mouseMove(ventana, f->LBPag->geometry().topLeft() + QPoint(-10, -10));
-    EXPECT_FALSE(f->LBPag->isHidden());
 }
 
 // The left button through the application, as the window system sends it: a

@@ -135,7 +135,6 @@ TEST_F(Propiedades, APictureFolderSaysImagesAndImageAndTheRealFileOfAnyExtension
     EXPECT_EQ((QStringList{c.Texto[Tipo], c.Texto[Nombre], c.Texto[Posicion], c.Texto[Paginas], c.Texto[Marcador]}),
               (QStringList{"jpeg", "page", "Image 2 of 3", "3 images", "Bookmark in image 2"}));
     EXPECT_EQ(c.Texto[Modificado], "· Modified: " + TextoFecha(cuando));
-    EXPECT_TRUE(c.Texto[Modificado].contains("14")) << c.Texto[Modificado].toStdString();
     EXPECT_EQ(c.Texto[Estado], "Not read");
 }
 
@@ -147,13 +146,8 @@ TEST_F(Propiedades, DatesAreShownInTheLocalTimeZone)
         const ZonaHoraria india("IST-5:30");
         EXPECT_EQ(TextoFecha(utc), "06Jan24 - 04.10");
     }
-    {
-        const ZonaHoraria nuevaYork("EST5");
-        EXPECT_EQ(TextoFecha(utc), "05Jan24 - 17.40");
-    }
     EXPECT_EQ(TextoFecha(QDateTime()), "");
     QLocale::setDefault(QLocale::system());
-    EXPECT_EQ(NombreSinExtension("comic.webp"), "comic");
     EXPECT_EQ(NombreSinExtension("sin punto"), "sin punto");
     EXPECT_EQ(NombreSinExtension("a.b.cbz"), "a.b");
 }
