@@ -5,6 +5,7 @@
 #include "viewer/modIni.h"
 
 #include <QDialog>
+#include <QGuiApplication>
 #include <QElapsedTimer>
 
 namespace {
@@ -315,5 +316,10 @@ TEST_F(Documentos, WhileAHandedOverPageIsMadeTheHelpOpensAtOnce)
     reloj.start();
     QTest::keyClick(f.get(), Qt::Key_F1);
     EXPECT_TRUE(tardo >= 0 && tardo < 200) << tardo; // it opened at once
+    // The busy pointer while the page is still being made, and not after.
+    const auto ocupado = [] { return QGuiApplication::overrideCursor() != nullptr; };
+    QTest::qWait(150);
+    EXPECT_TRUE(f->Vista().PaginaCargada() || ocupado());
     EXPECT_EQ(TamanoNatural(Vista().Imagen()), QSize(9000, 9000));
+    EXPECT_FALSE(ocupado());
 }
