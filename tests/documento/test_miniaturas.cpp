@@ -6,7 +6,6 @@
 #include "documento/CargaMiniaturas.h"
 #include "documento/Documento.h"
 #include "imaging/Miniatura.h"
-#include "shell/modGeneral.h"
 
 #include <QDir>
 #include <QFile>
@@ -143,18 +142,10 @@ TEST(CacheMini, TheIndexHasTheKeyThenOneLineOfFourNumbersPerPage)
     EXPECT_FALSE(cacheMini::LeerIndice(texto, QStringLiteral("7/12/26 10:11:13"), 2));
     EXPECT_FALSE(cacheMini::LeerIndice(texto, QStringLiteral("7/12/26 10:11:12"), 3));
     EXPECT_FALSE(cacheMini::LeerIndice("k\r\n 1  2  x  4 \r\n", QStringLiteral("k"), 1));
-    EXPECT_FALSE(cacheMini::LeerIndice("k\r\n 1  2  3 \r\n", QStringLiteral("k"), 1));
-    EXPECT_FALSE(cacheMini::LeerIndice("k", QStringLiteral("k"), 0));
 }
 
-TEST_F(Carga, TheFilesAreNamedInLowerCaseAndAnyPictureOfAFolderChangesTheKey)
+TEST_F(Carga, AnyPictureOfAFolderChangesTheKey)
 {
-    ASSERT_TRUE(prueba::EscribirZip(Ruta("Hero 01.CBZ"), {{"p1.jpg", prueba::PaginaNumero(1, {60, 80})}}));
-    d.Abrir(Ruta("Hero 01.CBZ"));
-    d.NombreActual = QStringLiteral("Hero 01.CBZ");
-    EXPECT_EQ(cacheMini::RutaCacheMini(d), modGeneral::CarpetaTemporal() + "xhero 01.cbz");
-
-    // A folder: a picture replaced changes the key.
     QDir().mkpath(Ruta("Vol1"));
     const auto escribir = [&](const QString &n, const QDateTime &t) {
         QFile f(Ruta("Vol1/" + n));
@@ -167,8 +158,6 @@ TEST_F(Carga, TheFilesAreNamedInLowerCaseAndAnyPictureOfAFolderChangesTheKey)
     escribir("a.jpg", t0);
     escribir("b.jpg", t0);
     d.Abrir(Ruta("Vol1/a.jpg"));
-    EXPECT_EQ(cacheMini::RutaCacheMini(d),
-              modGeneral::CarpetaTemporal() + "x" + Ruta("Vol1/").toLower().remove('/').remove(':'));
     const QString claveCarpeta = cacheMini::ClaveCacheMini(d);
     escribir("b.jpg", QDateTime::currentDateTime().addDays(1)); // replaced by a newer picture
     EXPECT_NE(cacheMini::ClaveCacheMini(d), claveCarpeta);
