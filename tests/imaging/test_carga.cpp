@@ -84,14 +84,11 @@ TEST_F(Carga, PngComesOutOverWhiteAtTheHolderSize)
 TEST_F(Carga, ExtensionChoosesTheLoader)
 {
     const QImage alfa = Transparente(40, 40);
-    Guardar(alfa, "a.png", "PNG");
     Guardar(alfa, "b.PNG", "PNG");
     Guardar(alfa, "c.jpg", "PNG"); // a PNG under a JPEG name
-    for (const char *n : {"a.png", "b.PNG"}) {
-        ControlImagen c;
-        modPNG::CargarSegunExtension(Ruta(n), c);
-        EXPECT_EQ(c.Picture.pixel(5, 35), qRgb(255, 255, 255)) << n;
-    }
+    ControlImagen png;
+    modPNG::CargarSegunExtension(Ruta("b.PNG"), png);
+    EXPECT_EQ(png.Picture.pixel(5, 35), qRgb(255, 255, 255));
     ControlImagen estandar;
     modPNG::CargarSegunExtension(Ruta("c.jpg"), estandar);
     EXPECT_EQ(qAlpha(estandar.Picture.pixel(5, 35)), 0); // as it is, not over white
