@@ -139,8 +139,10 @@ TEST(AvifJxl, AJxlPageCancelledAtAnyStageEndsCleanly)
 TEST(Animaciones, EveryAnimatedFormatShowsItsFirstFrame)
 {
     const std::vector<QImage> cuadros{Pagina(Qt::red, Qt::red), Pagina(Qt::blue, Qt::blue)};
-    const std::pair<const char *, QByteArray> casos[]{{"a.gif", GifAnimado(cuadros)}, {"a.webp", WebpAnimado(cuadros)},
-                                                      {"a.avif", CodificarAvif(cuadros)}, {"a.jxl", CodificarJxl(cuadros)}};
+    const std::pair<const char *, QByteArray> casos[]{{"a.gif", GifAnimado(cuadros)},
+                                                      {"a.webp", WebpAnimado(cuadros)},
+                                                      {"a.avif", CodificarAvif(cuadros)},
+                                                      {"a.jxl", CodificarJxl(cuadros)}};
     for (const auto &[nombre, datos] : casos) {
         ASSERT_FALSE(datos.isEmpty()) << nombre;
         EXPECT_TRUE(Color(Cargar(datos, nombre).Picture, {50, 75}, Qt::red)) << nombre;
