@@ -132,14 +132,6 @@ TEST_F(Coleccion, WithoutAFolderACancelledPickerChangesNothingAndAChosenOneReads
         f.CierraFormColeccion();
         EXPECT_EQ(Estados(), "\"zeta.cbr\",\"2\"\r\n");
         EXPECT_EQ(documento.RutaColeccion, "");
-        // The picker through the folder button, cancelled again.
-        FormColeccion g(nullptr, documento, Apuntar());
-        QTest::mouseClick(g.ImAbrir, Qt::LeftButton);
-        EXPECT_EQ(dialogos.llamadas.size(), 3);
-        EXPECT_TRUE(g.RaizColeccion.isEmpty());
-        prueba::Escritorio escritorio;
-        QTest::mouseClick(g.ImAbrir, Qt::RightButton); // no folder to show yet
-        EXPECT_TRUE(escritorio.abiertas.isEmpty());
     }
     dialogos.llamadas.clear();
     dialogos.respuestasTexto << raiz;
@@ -224,7 +216,6 @@ TEST_F(Coleccion, TheSelectionStripTakesOnlyTheFrontPageBoxOnce)
     ASSERT_EQ(f.PBPrefe.size(), 2);
     EXPECT_FALSE(f.AgregarSeleccion(f.PBPrefe[0]));
     EXPECT_EQ(f.PBPrefe[0]->Tag, raiz + "/Hero 01.cbz");
-    EXPECT_EQ(f.PBPrefe[0]->toolTip(), "Hero 01.cbz");
     EXPECT_EQ(f.PBPrefe[1]->Tag, raiz + "/hero 02.cbz");
 }
 

@@ -123,11 +123,6 @@ TEST_F(Documentos, ArchivesListTheirPictureEntriesInPageOrder)
 
 TEST_F(Documentos, AnOpeningThatFindsNoPageSaysWhy)
 {
-    // Mac leftovers in a folder are no pages either.
-    Escribir("mac/._a.jpg", "Mac OS X resource fork");
-    Escribir("mac/a.jpg", Pagina(1));
-    EXPECT_EQ(Documento::Listar(Ruta("mac/._a.jpg")).Listado.Paginas, QStringList({"a.jpg"}));
-
     ASSERT_TRUE(prueba::EscribirZip(Ruta("texto.cbz"), {{"readme.txt", "x"}}));
     ASSERT_TRUE(prueba::EscribirZip(Ruta("entero.cbz"), prueba::PaginasNumeradas(3, [](int i) { return Pagina(i); })));
     Escribir("cortado.cbz", prueba::LeerBytes(Ruta("entero.cbz")).left(200));
@@ -269,14 +264,6 @@ TEST_F(Documentos, ACandidateThatFailsLeavesTheOpenDocumentAsItWas)
     EXPECT_EQ(d.Fuente(), fuente);
     EXPECT_EQ(abiertos.count(), 0);
     EXPECT_EQ(Leida(3), 3); // its pages still come
-
-    const Candidato b = Documento::Listar(Ruta("b.cbz"));
-    ASSERT_TRUE(b.Abrible());
-    EXPECT_EQ(d.Adoptar(b).Razon, Motivo::Ninguno);
-    EXPECT_EQ(d.RutaActual, Ruta("b.cbz"));
-    EXPECT_EQ(d.NumeroPaginas(), 2);
-    EXPECT_EQ(Leida(2), 12);
-    EXPECT_EQ(abiertos.count(), 1);
 }
 
 TEST_F(Documentos, APasswordIsAskedOncePerDocumentAndKeptInMemoryOnly)
