@@ -188,8 +188,6 @@ TEST(FormatoTar, KnownByItsHeaderChecksumNotByChance)
     EXPECT_EQ(archivo::FormatoDeDatos(mal), Formato::Ninguno);
     EXPECT_EQ(archivo::FormatoDeDatos(sellar(cabecera).left(511)), Formato::Ninguno);
     EXPECT_EQ(archivo::FormatoDeDatos(QByteArray(10240, '\0')), Formato::Ninguno);
-    EXPECT_EQ(archivo::ExtensionComic(Formato::Tar), "cbt");
-    EXPECT_EQ(archivo::ExtensionComic(Formato::SieteZip), "cb7");
 }
 
 TEST(ComicInfo, FieldsAreReadCheckedAndCut)

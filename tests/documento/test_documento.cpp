@@ -93,7 +93,6 @@ TEST(Paginas, RulesOfThePageList)
               "All |*.bmp;*.jpg;*.jpeg;*.webp;*.avif;*.jxl;*.gif|Graphic|*.jpg;*.jpeg;*.webp;*.avif;*.jxl|");
     EXPECT_EQ(FiltroAbrir("C|*.cbz;*.zip|"), "C|*.cbz;*.cb7;*.cbt;*.pdf;*.zip;*.7z;*.tar|");
     EXPECT_EQ(ClaseDe("CBT"), ClaseDocumento::Libre);
-    EXPECT_EQ(ClaseDe("7Z"), ClaseDocumento::Libre);
 }
 
 TEST_F(Documentos, ArchivesListTheirPictureEntriesInPageOrder)

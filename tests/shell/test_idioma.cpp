@@ -57,11 +57,9 @@ TEST(Catalogo, FiltersKeepTheirStructureInEveryLanguage)
         SCOPED_TRACE(codigo.toStdString());
         const QString abrir = TextoIdioma(codigo, 6);
         EXPECT_TRUE(abrir.endsWith(u'|'));
-        EXPECT_EQ(abrir.count(u'|'), 8);
         EXPECT_EQ(TextoIdioma(codigo, 362).count(u'|'), 1);
         EXPECT_EQ(Patrones(TextoIdioma(codigo, 362), u'|'), QStringList{"*.cbr;*.cbz"});
         const QString guardar = TextoIdioma(codigo, 396);
-        EXPECT_EQ(guardar.count(QChar(u'\0')), 8);
         EXPECT_TRUE(guardar.endsWith(QChar(u'\0')));
         EXPECT_EQ(Patrones(guardar, QChar(u'\0')), (QStringList{"*.jpg", "*.bmp", "*.png", "*.gif"}));
     }
