@@ -90,7 +90,6 @@ TEST_F(Coleccion, OpensOnTheCollectionFolderWithItsStatesWrittenBackOnClosing)
     EXPECT_EQ(QStringList({f.LBInfo[0]->text(), f.LBInfo[2]->text(), f.LBInfo[3]->text(), f.LBInfo[4]->text()}),
               QStringList({"cbz", "60 x 90 px", "Comic 1 / 5", "3 pages"}));
     ASSERT_EQ(f.LstDir->count(), 3);
-    EXPECT_EQ(f.LstDir->item(0)->text(), "All directories of my comics collection");
     EXPECT_EQ(f.LstDir->item(1)->text(), "Marvel");
 
     // Marker clicks, then Escape, write the state file.
@@ -153,7 +152,6 @@ TEST_F(Coleccion, TheFilterAndTheRootAgainAfterClosing)
     f.FiltrarCarpeta(1);
     EXPECT_EQ(documento.RutaColeccion, raiz + "/Marvel");
     EXPECT_EQ(f.LBTitulo->text(), "My Comics Collection (3)"); // and its own sub-folders
-    EXPECT_EQ(f.LBRoot->text(), raiz + "/Marvel");
     EXPECT_EQ(Portada(f), raiz + "/Marvel/hero 01.cbz");
     EXPECT_EQ(f.LstDir->count(), 3); // it keeps listing the root's sub-folders
     {
@@ -234,8 +232,6 @@ TEST_F(Coleccion, AFrontPageDroppedOnTheMainWindowOpensThere)
         f.TerminarArrastre(ruta, Qt::IgnoreAction, nullptr, f.frameGeometry().center());
         f.TerminarArrastre(ruta, Qt::CopyAction, nullptr, QPoint(1150, 850)); // another program took it
         EXPECT_TRUE(abiertos.isEmpty());
-        EXPECT_TRUE(f.isVisible());
-        f.TerminarArrastre(ruta, Qt::CopyAction, f.PBLista, QPoint(1150, 850));
         EXPECT_TRUE(f.isVisible());
         // Blocked by this window, the main window could not take it itself.
         f.TerminarArrastre(ruta, Qt::IgnoreAction, nullptr, QPoint(1150, 850));
