@@ -4,13 +4,6 @@
 
 using namespace listado;
 
-TEST(Filas, AsManyAsFitSpacedByHeightPlus40)
-{
-    EXPECT_EQ(TopesFilas(885), (QList<int>{40, 335, 630}));
-    EXPECT_EQ(TopesFilas(884), (QList<int>{40, 335}));
-    EXPECT_EQ(TopesFilas(100), QList<int>{40}); // the first row is always there
-}
-
 TEST(Scroll, SeventyThousandHiddenItemsGiveFactorThree)
 {
     // 2950 twips show 10 rows: the last index 70010 leaves 70000 hidden.

@@ -87,8 +87,6 @@ TEST(Paginas, RulesOfThePageList)
     QStringList n{"b.jpg", "A.jpg", "a.jpg", "10.jpg", "9.jpg"};
     Ordenar(n);
     EXPECT_EQ(n, QStringList({"10.jpg", "9.jpg", "A.jpg", "a.jpg", "b.jpg"}));
-    EXPECT_EQ(PosicionVecina(2, 1, 3), 0);
-    EXPECT_EQ(PosicionVecina(0, -1, 3), 2);
     EXPECT_EQ(FiltroAbrir("All |*.bmp;*.jpg;*.gif|Graphic|*.jpg|"),
               "All |*.bmp;*.jpg;*.jpeg;*.webp;*.avif;*.jxl;*.gif|Graphic|*.jpg;*.jpeg;*.webp;*.avif;*.jxl|");
     EXPECT_EQ(FiltroAbrir("C|*.cbz;*.zip|"), "C|*.cbz;*.cb7;*.cbt;*.pdf;*.zip;*.7z;*.tar|");
