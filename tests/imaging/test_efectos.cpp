@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -95,6 +96,10 @@ TEST(Efectos, SaturationKeepsGreysAndLightness)
         for (int x = 0; x < original.width(); x += 5) {
             const QColor o(original.pixel(x, y)), m(mas.pixel(x, y));
             EXPECT_NEAR(m.lightnessF(), o.lightnessF(), 0.01);
+            if (o.hslSaturationF() > 0.1) {
+                const double giro = std::abs(m.hslHueF() - o.hslHueF());
+                EXPECT_LT(std::min(giro, 1.0 - giro), 0.02);
+            }
             if (x >= original.width() / 2) { // the grey squares
                 EXPECT_EQ(mas.pixel(x, y), original.pixel(x, y));
             }
