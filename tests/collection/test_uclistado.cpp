@@ -88,7 +88,7 @@ TEST(ucListado, ThreeMarkerClicksComeBackWithThreeEvents)
     EXPECT_EQ(c.uc.TooltipMarcador(2), noLeido);
 }
 
-TEST(ucListado, NamesClick
+TEST(ucListado, NamesClick)
 {
     Control c;
     c.uc.setList(c.Nombres(30), QStringList(30, "0"));
