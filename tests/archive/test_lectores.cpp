@@ -1,11 +1,9 @@
-// The readers over archives the tests write: the contracts of the RAR and ZIP
-// interfaces, and hostile or damaged input.
+// The readers over archives the tests write: where entries are written, the
+// kept-open ZIP index, and hostile or damaged input.
 #include "Constructores.h"
 #include "archive/Archivo.h"
 #include "archive/EscrituraSegura.h"
 #include "archive/IndiceZip.h"
-#include "archive/ccZip.h"
-#include "archive/modUnRAR.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -48,63 +46,10 @@ struct Carpetas : ::testing::Test {
     void SetUp() override { QDir().mkpath(destino()); }
 };
 
-const std::vector<EntradaNueva> Comic{
-    {"img/", {}, EntradaNueva::Carpeta},
-    {"img/01.jpg", "pagina uno"},
-    {"notes.txt", "notas"},
-};
-
 } // namespace
 
 using Zip = Carpetas;
-using Rar = Carpetas;
 using Hostil = Carpetas;
-
-TEST_F(Zip, ListsFoldersAndFiles)
-{
-    const QString cbz = Ruta("c.cbz");
-    ASSERT_TRUE(prueba::EscribirZip(cbz, Comic));
-    ccZip zip;
-    zip.Init(cbz);
-    EXPECT_EQ(zip.Name(), cbz);
-    EXPECT_EQ(zip.Count(), 3);
-    EXPECT_EQ(zip.GetFile(2), "img/01.jpg");
-    EXPECT_EQ(zip.GetFile(0), "");
-    EXPECT_EQ(zip.GetFile(zip.Count() + 1), "");
-    // A new Init starts over; a missing file lists nothing.
-    zip.Init(Ruta("none.cbz"));
-    EXPECT_EQ(zip.Count(), 0);
-    EXPECT_EQ(zip.Name(), Ruta("none.cbz"));
-}
-
-TEST_F(Rar, ContractOfTheList)
-{
-    const QString cbr = Ruta("c.cbr");
-    ASSERT_TRUE(prueba::EscribirRar4(cbr, {{"img", {}, EntradaNueva::Carpeta},
-                                           {"img/01.jpg", "uno"},
-                                           {"Page.jpg", "mayusculas"},
-                                           {"page.jpg", "minusculas"},
-                                           {"dup.jpg", "primero"},
-                                           {"dup.jpg", "segundo"}}));
-    modUnRAR::EntradasRar lista;
-    modUnRAR::ListarRAR(cbr, lista);
-    ASSERT_EQ(lista.size(), 6u);
-    EXPECT_EQ(lista[0].FileName, "img");
-    EXPECT_EQ(lista[0].Flags & 0xE0, 0xE0u);
-    EXPECT_EQ(lista[1].FileName, "img/01.jpg");
-    EXPECT_EQ(lista[1].UnpSize, 3u);
-    EXPECT_EQ(lista[1].HostOS, 3u);
-    EXPECT_EQ(lista[1].FileTime, 0x5B8E6000u);
-
-    // A missing or foreign file leaves the caller's list as it was.
-    modUnRAR::EntradasRar previa(2);
-    previa[1].FileName = "kept";
-    modUnRAR::ListarRAR(Ruta("none.cbr"), previa);
-    EscribirBytes(Ruta("text.cbr"), "not an archive at all");
-    modUnRAR::ListarRAR(Ruta("text.cbr"), previa);
-    ASSERT_EQ(previa.size(), 2u);
-    EXPECT_EQ(previa[1].FileName, "kept");
-}
 
 TEST_F(Hostil, NamesNeverLeaveTheDestinationNorFollowItsLinks)
 {
@@ -201,14 +146,6 @@ TEST(EscrituraSegura, PathsBelowTheDestination)
         {"/t/", "/", ""},                        {"", "a", ""}};
     for (const auto &[destino, nombre, ruta] : casos)
         EXPECT_EQ(archivo::RutaDentroDe(destino, nombre), ruta) << destino << " " << nombre;
-}
-
-TEST(Archivo, DosTimesOfUnixTimes)
-{
-    const QDateTime t(QDate(2011, 7, 5), QTime(14, 30, 59));
-    // Years since 1980, month, day, hour, minute, seconds / 2.
-    EXPECT_EQ(archivo::FechaDosDe(t.toSecsSinceEpoch()), (31u << 25) | (7u << 21) | (5u << 16) | (14u << 11) | (30u << 5) | 29u);
-    EXPECT_EQ(archivo::FechaDosDe(0) >> 25, 0u); // before 1980: the first DOS day
 }
 
 TEST_F(Zip, TheKeptOpenIndexChecksEveryEntryAndStandsAsideWhenUnsure)

@@ -4,20 +4,12 @@
 
 using namespace listado;
 
-TEST(Filas, AsManyAsFitSpacedByHeightPlus40)
-{
-    EXPECT_EQ(TopesFilas(885), (QList<int>{40, 335, 630}));
-    EXPECT_EQ(TopesFilas(884), (QList<int>{40, 335}));
-    EXPECT_EQ(TopesFilas(100), QList<int>{40}); // the first row is always there
-}
-
 TEST(Scroll, SeventyThousandHiddenItemsGiveFactorThree)
 {
     // 2950 twips show 10 rows: the last index 70010 leaves 70000 hidden.
     const Scroll s = ConfigurarScroll(70010, 2950);
     EXPECT_EQ(s.Factor, 3);
     EXPECT_EQ(s.Maximo, 23334); // 70001 / 3, nearest
-    EXPECT_EQ(s.CambioGrande, 10);
     EXPECT_EQ(ConfigurarScroll(32767 + 10, 2950).Factor, 1);
     EXPECT_EQ(ConfigurarScroll(32768 + 10, 2950).Factor, 2);
     EXPECT_EQ(ConfigurarScroll(14, 2950), (Scroll{1, 5, 10}));
@@ -43,9 +35,7 @@ TEST(Scroll, ManualScrollClampsAtBothEndsAndMovesOneItemAtAnyFactor)
 
 TEST(EstadosLectura, AnUnknownStateIsNotRead)
 {
-    EXPECT_EQ(SiguienteEstado(Leyendo), NoLeido);
     EXPECT_EQ(SiguienteEstado(7), NoLeido);
-    EXPECT_EQ(EstadoMostrado(7), NoLeido);
     EXPECT_EQ(EstadoMostrado(-1), NoLeido);
     EXPECT_EQ(EstadoMostrado(2), Leyendo);
 }

@@ -45,20 +45,6 @@ QByteArray ConOrientacion6(const QByteArray &jpeg)
 
 } // namespace
 
-TEST(Jpeg, TheDctScaleIsTheSmallestThatStillCovers)
-{
-    // The scale in eighths for each asked size (764 x 1080: 930 x 1316), and
-    // the faster one above it where there is one.
-    const std::tuple<QSize, int, int> casos[] = {{{764, 1080}, 3, 4}, {{1920, 2716}, 7, 8}, {{2400, 3400}, 8, 8},
-                                                 {{100, 100}, 1, 1}, {{}, 8, 8}};
-    for (const auto &[pedido, escala, rapida] : casos) {
-        EXPECT_EQ(jpg::EscalaDct({2480, 3508}, pedido), escala) << pedido.width();
-        EXPECT_EQ(jpg::EscalaRapida(escala), rapida) << escala;
-    }
-    for (int n : {2, 4, 5, 6})
-        EXPECT_EQ(jpg::EscalaRapida(n), n);
-}
-
 TEST(Jpeg, ReducedPagesComeAtExactlyTheShownSizeAndWholeOnesAsTheStandardLoaderGivesThem)
 {
     const QImage original = Dibujo({1200, 1700});

@@ -36,6 +36,4 @@ TEST(Dialogos, AnswersAreTrimmed)
     auto &d = DialogosDePrueba::Actuales();
     d.respuestasTexto = {"  /comics/a.cbz  "};
     EXPECT_EQ(DialogoAbrir(nullptr, "/comics", "t", "C|*.cbz|"), "/comics/a.cbz");
-    d.respuestasColor = {0x00ff00};
-    EXPECT_EQ(ElegirColor(nullptr), 0x00ff00);
 }
