@@ -57,57 +57,38 @@ Candidato Documento::Listar(const QString &ruta, const QString &leerComo, const 
     return c;
 }
 
-void Documento::Encargar(const QString &ruta, const QString &leerComo, const QString &clave,
-                         std::function<void(Candidato)> llega)
-{
-    const int serie = OlvidarListados();
-    Documento *yo = this; // only inside what the mailbox delivers
-    listado_ = cuadrilla_.Encargar(
-        Cuadrilla::Prioridad::Esperada,
-        [buzon = buzon_, yo, ruta, leerComo, clave, serie, llega = std::move(llega)](Cuadrilla::Trabajo &) {
-            Candidato c = Listar(ruta, leerComo, clave);
-            buzon->Enviar([yo, c = std::move(c), serie, llega] {
-                if (serie == yo->listados_)
-                    llega(c);
-            });
-        });
-}
-
 int Documento::OlvidarListados()
 {
-    adelantando_.clear();
-    adelantoPedido_ = false;
     cuadrilla_.Retirar(listado_);
     return ++listados_;
 }
 
-void Documento::Entregar(Candidato c)
+std::optional<Candidato> Documento::TomarAdelanto(const QString &ruta, const QString &leerComo,
+                                                  const QString &clave)
 {
-    const int serie = OlvidarListados();
-    Documento *yo = this;
-    buzon_->Enviar([yo, c = std::move(c), serie] {
-        if (serie == yo->listados_)
-            emit yo->ListadoHecho(c);
-    });
-}
-
-bool Documento::EsAdelanto(const Candidato &c, const QString &ruta, const QString &leerComo, const QString &clave)
-{
-    return c.Ruta == ruta && leerComo.isEmpty() && clave.isEmpty();
+    std::optional<Candidato> a = std::exchange(adelanto_, std::nullopt);
+    if (a && (a->Ruta != ruta || !leerComo.isEmpty() || !clave.isEmpty()))
+        a.reset();
+    return a;
 }
 
 void Documento::PedirListado(const QString &ruta, const QString &leerComo, const QString &clave)
 {
-    if (!adelantando_.isEmpty() && adelantando_ == ruta && leerComo.isEmpty() && clave.isEmpty()) {
-        adelantoPedido_ = true; // its listing answers
+    const int serie = OlvidarListados();
+    Documento *yo = this; // only inside what the mailbox delivers
+    const auto entregar = [yo, serie](const Candidato &c) {
+        if (serie == yo->listados_)
+            emit yo->ListadoHecho(c);
+    };
+    if (std::optional<Candidato> a = TomarAdelanto(ruta, leerComo, clave)) {
+        buzon_->Enviar([entregar, c = std::move(*a)] { entregar(c); }); // a turn later, like any listing
         return;
     }
-    std::optional<Candidato> a = std::exchange(adelanto_, std::nullopt);
-    if (a && EsAdelanto(*a, ruta, leerComo, clave)) {
-        Entregar(std::move(*a)); // a turn of the loop later, like any listing
-        return;
-    }
-    Encargar(ruta, leerComo, clave, [this](const Candidato &c) { emit ListadoHecho(c); });
+    listado_ = cuadrilla_.Encargar(Cuadrilla::Prioridad::Esperada,
+                                   [buzon = buzon_, entregar, ruta, leerComo, clave](Cuadrilla::Trabajo &) {
+                                       Candidato c = Listar(ruta, leerComo, clave);
+                                       buzon->Enviar([entregar, c = std::move(c)] { entregar(c); });
+                                   });
 }
 
 Documento::Apertura Documento::Adoptar(const Candidato &c)
@@ -124,8 +105,7 @@ Documento::Apertura Documento::Adoptar(const Candidato &c)
 Documento::Apertura Documento::Abrir(const QString &ruta, const QString &leerComo, const QString &clave)
 {
     OlvidarListados();
-    std::optional<Candidato> a = std::exchange(adelanto_, std::nullopt);
-    if (a && EsAdelanto(*a, ruta, leerComo, clave))
+    if (std::optional<Candidato> a = TomarAdelanto(ruta, leerComo, clave))
         return Adoptar(*a);
     return Adoptar(Listar(ruta, leerComo, clave));
 }
@@ -157,21 +137,17 @@ Documento::Apertura Documento::Tomar(const Candidato &c)
     return a;
 }
 
-void Documento::Adelantar(const QString &ruta, std::function<PedidoPagina(int)> pedido)
+void Documento::Adelantar(const QString &ruta, const std::function<PedidoPagina(int)> &pedido)
 {
-    Encargar(ruta, {}, {}, [this, pedido = std::move(pedido)](Candidato c) {
-        const bool esperado = std::exchange(adelantoPedido_, false);
-        adelantando_.clear();
-        if (c.Abrible()) {
-            preparador_.Abrir({c.Fuente, QStringList{QString()} + c.Listado.Paginas});
-            preparador_.Anticipar({pedido(c.Listado.Inicial)});
-        }
-        if (esperado)
-            emit ListadoHecho(c);
-        else if (c.Abrible())
-            adelanto_ = std::move(c); // one without pages is listed again and says what is wrong
-    });
-    adelantando_ = ruta;
+    // Listed here, before the window exists and takes any input: the pool
+    // then makes the first page while the window is being built, which a
+    // listing that came back through the event loop would only start after.
+    Candidato c = Listar(ruta);
+    if (!c.Abrible())
+        return; // listed again when asked for, and says what is wrong
+    preparador_.Abrir({c.Fuente, QStringList{QString()} + c.Listado.Paginas});
+    preparador_.Anticipar({pedido(c.Listado.Inicial)});
+    adelanto_ = std::move(c);
 }
 
 void Documento::PonerClave(const QString &clave)

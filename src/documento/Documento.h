@@ -76,11 +76,11 @@ public:
     // Lists `ruta` here and adopts it: one without pages leaves the open
     // document as it was.
     Apertura Abrir(const QString &ruta, const QString &leerComo = {}, const QString &clave = {});
-    // The document the program starts on, listed by the pool and its first
-    // page given to the workers (as `pedido` lays it out) while the window
-    // is still being built. Nothing of it shows until it is asked for
+    // The document the program starts on, listed now and its first page
+    // given to the workers (as `pedido` lays it out) while the window is
+    // still being built. Nothing of it shows until it is asked for
     // (PedirListado or Abrir) for the same path read as its own kind.
-    void Adelantar(const QString &ruta, std::function<PedidoPagina(int)> pedido);
+    void Adelantar(const QString &ruta, const std::function<PedidoPagina(int)> &pedido);
 
     // What the open comic's ComicInfo.xml says (Leida false: nothing), and
     // its cover page.
@@ -118,17 +118,11 @@ signals:
 
 private:
     Apertura Tomar(const Candidato &c);
-    static bool EsAdelanto(const Candidato &c, const QString &ruta, const QString &leerComo, const QString &clave);
-    // Lists on the pool; `llega` takes the listing here unless a later
-    // request came first.
-    void Encargar(const QString &ruta, const QString &leerComo, const QString &clave,
-                  std::function<void(Candidato)> llega);
-    void Entregar(Candidato c);
+    // The start's document, when it is the one asked for; dropped either way.
+    std::optional<Candidato> TomarAdelanto(const QString &ruta, const QString &leerComo, const QString &clave);
     int OlvidarListados(); // drops what is on its way; the new request's number
 
     std::optional<Candidato> adelanto_;
-    QString adelantando_;        // the start's document, on its way
-    bool adelantoPedido_ = false; // ... and asked for meanwhile
     std::unique_ptr<MemoriaComics> memoria_;
     std::shared_ptr<SeriesComics> series_;
     std::shared_ptr<FuentePaginas> fuente_;
