@@ -121,8 +121,8 @@ bool Comandos::SinPagina(const QString &nombre) const
 void Comandos::Soltar()
 {
     // Commands that work without a document (help, open, exit) need no
-    // page either: they go as soon as nothing is held before them.
-    // Whatever else waits for a document on its way.
+    // page either: they go as soon as nothing is held before them. The
+    // rest also wait for a document on its way.
     while (!retenidos_.empty()
            && (SinPagina(retenidos_.front())
                || (!apertura_ && (vista_.PaginaCargada() || EsPaso(retenidos_.front()))))) {

@@ -123,7 +123,8 @@ TEST_F(Teclado, WhatArrivesDuringACommandWaitsItsTurn)
     } casos[] = {
         {"two ticks of the automatic show, one kept", [&] { f->Ordenes().tmrPaseFotos_Timer(); f->Ordenes().tmrPaseFotos_Timer(); },
          [&] { return V().PaginaActual() == 2; }},
-        {"a document handed over", [&] { f->AbrirEntregado(otro); }, [&] { return Listado(), f->Doc().RutaActual == otro; }},
+        {"a document handed over", [&] { f->AbrirEntregado(otro); },
+         [&] { return Listado(), f->Doc().RutaActual == otro; }},
         {"a key", [&] { Tecla(Qt::Key_PageDown); }, [&] { return V().PaginaActual() == 2; }},
         {"a bar button", [&] { static_cast<QToolButton *>(f->LBBarra[3])->click(); },
          [&] { return V().PaginaActual() == 4; }},
@@ -417,7 +418,8 @@ TEST_F(Teclado, KeysPressedWhileAComicIsListedActOnIt)
 {
     AbrirComic(3, [](int i) { return prueba::PaginaMarcada(i); });
     const QString otro = tmp.filePath("otro.cbz");
-    ASSERT_TRUE(prueba::EscribirZip(otro, prueba::PaginasNumeradas(5, [](int i) { return prueba::PaginaMarcada(10 + i); })));
+    const auto pagina = [](int i) { return prueba::PaginaMarcada(10 + i); };
+    ASSERT_TRUE(prueba::EscribirZip(otro, prueba::PaginasNumeradas(5, pagina)));
     f->AbrirArchivo(otro, true);
     EXPECT_TRUE(f->Ordenes().AbriendoDocumento());
     QTest::keyClick(f.get(), Qt::Key_PageDown);
