@@ -123,7 +123,7 @@ void FormBocadillo::Abrir(const QString &ruta)
         comandos.OcultarMarcador();
         if (yo)
             yo->MostrarPrincipal();
-        // Opening lets events run: the balloon closes, and may go, only after.
+        // The balloon closes, and may go, once the opening is asked for.
         comandos.AbrirArchivo(ruta, true);
         if (yo)
             yo->Cerrar();
