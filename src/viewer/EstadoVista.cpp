@@ -49,10 +49,7 @@ constexpr int MensajeClaveIncorrecta = 1231; // "The password was wrong. Please 
 
 EstadoVista::EstadoVista(Documento &documento, QObject *parent) : QObject(parent), doc_(documento)
 {
-    // Read-ahead held back for a first page starts once that page is
-    // painted, or after this long without a paint (a hidden window).
     anticipoPendiente_.setSingleShot(true);
-    anticipoPendiente_.setInterval(250);
     connect(&anticipoPendiente_, &QTimer::timeout, this, [this] {
         AnticiparVecinas(paginaPendiente_);
     });
@@ -188,8 +185,10 @@ void EstadoVista::AnticiparVecinas(int pagina)
 
 void EstadoVista::PaginaPintada()
 {
+    // Not yet: the frame still goes to the display server, which needs a
+    // core; started workers would make a quick next turn wait for it.
     if (anticipoPendiente_.isActive() && paginaCargada_)
-        AnticiparVecinas(paginaPendiente_);
+        anticipoPendiente_.start(0);
 }
 
 void EstadoVista::Marcar(int pagina)
@@ -203,7 +202,7 @@ void EstadoVista::Marcar(int pagina)
     // paint them); a page still to make has the next ones made beside it.
     if (std::exchange(primeraPagina_, false) || doc_.Preparador().Buscar(PedidoPara(pagina, imagen_))) {
         paginaPendiente_ = pagina;
-        anticipoPendiente_.start();
+        anticipoPendiente_.start(EsperaAnticipo);
     } else {
         AnticiparVecinas(pagina);
     }
