@@ -224,7 +224,9 @@ int HijoLeer(const QString &ruta, int modo, bool entero)
     const auto saltarA = [&](int p) { f.Vista().IrAPagina(p); };
     std::vector<double> saltos, frios;
     for (int c = 3; c + paso < paginas && int(saltos.size()) < Saltos; c += 2 * paso) {
-        // Nothing made ahead before may serve the jump.
+        // Nothing made ahead before may serve the jump; the turn's own
+        // read-ahead starts after its frame is shown, so it is let start first.
+        Esperar(Reposo);
         f.Doc().Preparador().Olvidar();
         Esperar(Reposo);
         saltos.push_back(HastaVerla(f, x, [&] { saltarA(c); }, c));
