@@ -38,8 +38,7 @@
 
 namespace {
 
-constexpr int Carpetas = 200;
-constexpr int PorCarpeta = 25;      // 5,000 comics
+constexpr int PorCarpeta = 25;      // comics in each sub-folder
 constexpr int EstadosGuardados = 2500;
 constexpr qint64 BytesPortada = 2 * 1024 * 1024;
 constexpr int Vueltas = 15;
@@ -146,9 +145,12 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir temporal;
     QString raiz = temporal.path();
+    int carpetas = 200; // 5,000 comics
     for (int i = 1; i + 1 < argc; ++i)
         if (QByteArray(argv[i]) == "--dir")
             raiz = QString::fromLocal8Bit(argv[i + 1]);
+        else if (QByteArray(argv[i]) == "--comics")
+            carpetas = std::max(1, QByteArray(argv[i + 1]).toInt() / PorCarpeta);
     qputenv("TAVELO_HOME", QFile::encodeName(raiz + "/programa"));
     QApplication app(argc, argv);
     QDir().mkpath(raiz);
@@ -158,7 +160,7 @@ int main(int argc, char **argv)
     // read comics. Listing needs only the names.
     const QString coleccion = raiz + "/coleccion";
     QList<coleccion::ItemComic> estados;
-    for (int c = 0; c < Carpetas; ++c) {
+    for (int c = 0; c < carpetas; ++c) {
         const QString carpeta = coleccion + QStringLiteral("/Serie %1").arg(c, 3, 10, QChar('0'));
         QDir().mkpath(carpeta);
         for (int n = 1; n <= PorCarpeta; ++n) {
@@ -182,7 +184,7 @@ int main(int argc, char **argv)
 
     std::printf("Tavelo collection: %d comics in %d sub-folders, %lld records in tvlcol.tvl;\n"
                 "front page: a JPEG of 2480 x 3508, %.2f MB, first of 25 pages\n\n",
-                Carpetas * PorCarpeta, Carpetas, qlonglong(estados.size()), pagina.size() / 1048576.0);
+                carpetas * PorCarpeta, carpetas, qlonglong(estados.size()), pagina.size() / 1048576.0);
 
     // Listing.
     QList<coleccion::ItemComic> lista;

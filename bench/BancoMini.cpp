@@ -152,12 +152,13 @@ void Sondear(FormMini &v, const QElapsedTimer &reloj, std::function<bool()> paso
 // grid closed (written to the cache), and F10 again.
 int Medir(const QString &ruta)
 {
-    auto propios = std::make_unique<Dialogos>();
-    Dialogos &dialogos = *propios;
-    modComDlg::EstablecerDialogos(std::move(propios));
     Form1 f;
     if (!Mostrar(f))
         return 1;
+    // After Mostrar, which puts in its own seam that turns every window down.
+    auto propios = std::make_unique<Dialogos>();
+    Dialogos &dialogos = *propios;
+    modComDlg::EstablecerDialogos(std::move(propios));
     f.AbrirArchivo(ruta, true);
     Esperar(1500); // the page pipeline's look-ahead done
     const int n = f.Doc().NumeroPaginas();
