@@ -111,16 +111,16 @@ QStringList ListarCarpeta(const QString &carpeta, const QString &patrones)
 {
     const QStringList lista = patrones.split(QLatin1Char(';'), Qt::SkipEmptyParts);
     // "*.ext" patterns are matched by their ending: a name filter costs a
-    // wildcard match per name and pattern, a third of a large collection's
+    // wildcard match per name and pattern, half of a large collection's
     // listing.
     QStringList finales;
     for (const QString &p : lista) {
-        const QString final = p.mid(1);
-        if (!p.startsWith(u"*.") || final.contains(u'*') || final.contains(u'?') || final.contains(u'[')) {
+        const QString fin = p.mid(1);
+        if (!p.startsWith(u"*.") || fin.contains(u'*') || fin.contains(u'?') || fin.contains(u'[')) {
             finales.clear();
             break;
         }
-        finales << final;
+        finales << fin;
     }
     QDir dir(carpeta);
     QStringList nombres;

@@ -223,7 +223,7 @@ private:
     // Pages turned closer together than this are skimmed: read further ahead.
     static constexpr std::chrono::milliseconds PausaDeHojeo{250};
     static constexpr int PaginasLectura = 3, PaginasHojeo = 6; // spreads in two-page mode
-    // Read-ahead held back for a page on its way starts after this without a paint (a hidden window).
+    // Read-ahead held back until a page is painted starts after this without a paint (a hidden window).
     static constexpr std::chrono::milliseconds EsperaAnticipo{250};
     void AnticiparVecinas(int pagina);
     void PonerContinua(ControlImagen &c) const; // lays out a stacked page by the mode under it
