@@ -236,14 +236,18 @@ void EstadoVista::DejarDeEsperar()
         QGuiApplication::restoreOverrideCursor();
 }
 
+void EstadoVista::ArmarOcupado()
+{
+    if (!punteroOcupado_ && !ocupado_.isActive())
+        ocupado_.start();
+}
+
 void EstadoVista::EsperarDocumento(bool esperando)
 {
-    if (esperando) {
-        if (!punteroOcupado_ && !ocupado_.isActive())
-            ocupado_.start();
-    } else if (esperados_.empty()) {
+    if (esperando)
+        ArmarOcupado();
+    else if (esperados_.empty())
         DejarDeEsperar();
-    }
 }
 
 void EstadoVista::Esperar(std::vector<PedidoPagina> pedidos, std::function<void()> listo)
@@ -263,8 +267,7 @@ void EstadoVista::Esperar(std::vector<PedidoPagina> pedidos, std::function<void(
         hecho();
         return;
     }
-    if (!punteroOcupado_ && !ocupado_.isActive())
-        ocupado_.start();
+    ArmarOcupado();
     PedirAlPool();
 }
 

@@ -216,6 +216,7 @@ private:
     void Seguir(bool subiendo);            // continuous mode: a page left or came in at the top
     // The busy pointer shows when a page keeps the reader waiting this long.
     static constexpr std::chrono::milliseconds EsperaOcupado{120};
+    void ArmarOcupado(); // the busy pointer shows after EsperaOcupado unless already due
     void PonerPagina(int pagina);
     void PonerModos(Modo modo, Modo anterior);
     PedidoPagina PedidoPara(int pagina, const ControlImagen &destino) const;
