@@ -148,35 +148,44 @@ private:
 };
 
 namespace detalle {
-// Where an entry's data lies as it is: not packed, not encrypted, whole in
-// this volume, with its CRC32. Desde -1: not so.
+// Where one entry of a RAR 5 archive lies. Desde: its data, when stored as it
+// is, not encrypted, whole in this volume, with its CRC32; -1 not so.
+// Cabecera: its header, when it unpacks without the entries before it (a
+// non-solid single volume, not encrypted); -1 not so. Fin: its data's end.
 struct TramoRar5 {
     qint64 Desde = -1;
     qint64 Tamano = 0;
     std::uint32_t Crc = 0;
+    qint64 Cabecera = -1;
+    qint64 Fin = 0;
 };
 }
 
-// The entries of a RAR 5 archive stored as they are, read where they lie:
-// one positioned read through the archive kept open, checked against its
-// CRC32 (libarchive neither goes to an entry nor checks a stored one's CRC).
-class GuardadasRar5 {
+// The entries of a RAR 5 archive that are read where they lie, through the
+// archive kept open: a stored one is one positioned read checked against its
+// CRC32 (libarchive neither goes to an entry nor checks a stored one's CRC);
+// any other entry of a non-solid archive is its header and data, read in one
+// go behind the archive's main header and unpacked by libarchive alone.
+class DirectasRar5 {
 public:
-    // Null when no entry is stored so, or the file headers are not the
+    // Null when no entry can be read so, or the file headers are not the
     // `entradas` entries listed.
-    static std::unique_ptr<GuardadasRar5> Abrir(const QString &ruta, std::size_t entradas);
+    static std::unique_ptr<DirectasRar5> Abrir(const QString &ruta, std::size_t entradas);
 
-    enum class Resultado { Bien, Rota, Otra }; // Otra: not stored so, for the general reader
+    // Otra: not this way, or it did not come out whole this way (the general
+    // reader then reads it, and says what is wrong with it).
+    enum class Resultado { Bien, Rota, Otra };
     // Entry `indice` of the listing. Safe from any thread.
     Resultado Leer(int indice, QByteArray &datos) const;
-    bool Guardada(int indice) const
+    bool Directa(int indice) const
     {
         return indice >= 0 && static_cast<std::size_t>(indice) < tramos_.size()
-               && tramos_[std::size_t(indice)].Desde >= 0;
+               && (tramos_[std::size_t(indice)].Desde >= 0 || tramos_[std::size_t(indice)].Cabecera >= 0);
     }
 
 private:
     std::vector<detalle::TramoRar5> tramos_;
+    QByteArray principal_; // the archive's start up to its first file header
     mutable std::mutex m_;
     mutable QFile archivo_;
 };

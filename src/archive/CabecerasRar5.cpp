@@ -2,8 +2,6 @@
 
 #include <zlib.h>
 
-#include <algorithm>
-
 namespace archivo::detalle {
 
 namespace {
@@ -25,7 +23,7 @@ enum : std::uint64_t { CabeceraPrincipal = 1, CabeceraArchivo = 2, CabeceraCifra
 enum : std::uint64_t { ConExtra = 0x01, ConDatos = 0x02, DeLaAnterior = 0x08, SigueEnOtra = 0x10 };
 enum : std::uint64_t { EsCarpeta = 0x01, ConHora = 0x02, ConCrc = 0x04 };
 enum : std::uint64_t { ExtraCifrado = 0x01 };
-enum : std::uint64_t { ArchivoSolido = 0x04 };
+enum : std::uint64_t { ArchivoVolumen = 0x01, ArchivoSolido = 0x04 };
 
 constexpr std::uint64_t CabeceraMaxima = 2 * 1024 * 1024;
 
@@ -70,29 +68,40 @@ bool Cabecera(LectorFuente &f, qint64 pos, std::uint64_t &tipo, QByteArray &cab,
     return cab.size() == static_cast<qsizetype>(tamano) && LeerVint(cab, q, tipo);
 }
 
-// Where the data of the file header `cab` (read up to `q`) lies, when it is
-// stored as it is.
-TramoRar5 Tramo(const QByteArray &cab, qsizetype q, std::uint64_t banderas, std::uint64_t datos, qint64 desde,
-                bool cifrado)
+// Where the file header `cab` (read up to `q`) and its data lie. `aparte`:
+// the archive lets an entry unpack on its own.
+TramoRar5 Tramo(const QByteArray &cab, qsizetype q, std::uint64_t banderas, std::uint64_t datos, qint64 cabecera,
+                qint64 desde, bool cifrado, bool aparte)
 {
+    TramoRar5 t;
     std::uint64_t archivo = 0, tamano = 0, atributos = 0, compresion = 0;
+    std::uint32_t crc = 0;
     if (cifrado || (banderas & (DeLaAnterior | SigueEnOtra)) || !LeerVint(cab, q, archivo)
-        || !LeerVint(cab, q, tamano) || !LeerVint(cab, q, atributos) || (archivo & EsCarpeta) || !(archivo & ConCrc)
-        || tamano != datos)
-        return {};
+        || !LeerVint(cab, q, tamano) || !LeerVint(cab, q, atributos) || (archivo & EsCarpeta))
+        return t;
     if (archivo & ConHora)
         q += 4;
-    if (q + 4 > cab.size())
-        return {};
-    TramoRar5 t;
-    for (int i = 3; i >= 0; --i)
-        t.Crc = (t.Crc << 8) | static_cast<unsigned char>(cab[q + i]);
-    q += 4;
-    constexpr std::uint64_t Metodo = 0x0380; // bits 7 to 9: 0, stored
-    if (!LeerVint(cab, q, compresion) || (compresion & Metodo))
-        return {};
-    t.Desde = desde;
-    t.Tamano = static_cast<qint64>(datos);
+    if (archivo & ConCrc) {
+        if (q + 4 > cab.size())
+            return t;
+        for (int i = 3; i >= 0; --i)
+            crc = (crc << 8) | static_cast<unsigned char>(cab[q + i]);
+        q += 4;
+    }
+    // Bit 6: unpacked with the previous entries' dictionary; bits 7 to 9: the
+    // method, 0 stored.
+    constexpr std::uint64_t ConLasAnteriores = 0x40, Metodo = 0x0380;
+    if (!LeerVint(cab, q, compresion))
+        return t;
+    if (aparte && !(compresion & ConLasAnteriores)) {
+        t.Cabecera = cabecera;
+        t.Fin = desde + static_cast<qint64>(datos);
+    }
+    if ((archivo & ConCrc) && !(compresion & Metodo) && tamano == datos) {
+        t.Desde = desde;
+        t.Tamano = static_cast<qint64>(datos);
+        t.Crc = crc;
+    }
     return t;
 }
 
@@ -109,6 +118,7 @@ CabecerasRar5 LeerCabecerasRar5(const Fuente &fuente)
         return r;
     const qint64 total = f.Tamano();
     qint64 pos = 8;
+    bool volumen = false;
     while (pos < total && total - pos >= 5) {
         std::uint64_t tipo = 0, banderas = 0, extra = 0, datos = 0;
         QByteArray cab;
@@ -129,15 +139,22 @@ CabecerasRar5 LeerCabecerasRar5(const Fuente &fuente)
         if (tipo == CabeceraFin)
             break;
         std::uint64_t banderasArchivo = 0;
-        if (tipo == CabeceraPrincipal && LeerVint(cab, q, banderasArchivo))
+        if (tipo == CabeceraPrincipal && LeerVint(cab, q, banderasArchivo)) {
             r.Solido = banderasArchivo & ArchivoSolido;
+            volumen = banderasArchivo & ArchivoVolumen;
+        }
         const qint64 finCabecera = comienzo + cab.size();
+        const bool dentro = datos <= static_cast<std::uint64_t>(total - finCabecera);
         if (tipo == CabeceraArchivo) {
             r.Cifrados.push_back(ExtraCifrada(cab, extra));
-            r.Tramos.push_back(Tramo(cab, q, banderas, datos, finCabecera, r.Cifrados.back()));
+            r.Tramos.push_back(dentro ? Tramo(cab, q, banderas, datos, pos, finCabecera, r.Cifrados.back(),
+                                              r.FinPrincipal > 0 && !r.Solido && !volumen)
+                                      : TramoRar5{});
         }
-        if (datos > static_cast<std::uint64_t>(total - finCabecera))
+        if (!dentro)
             break; // data past the end of the file
+        if (tipo == CabeceraPrincipal && pos == 8)
+            r.FinPrincipal = finCabecera + static_cast<qint64>(datos);
         pos = finCabecera + static_cast<qint64>(datos);
     }
     return r;
@@ -147,25 +164,65 @@ CabecerasRar5 LeerCabecerasRar5(const Fuente &fuente)
 
 namespace archivo {
 
-std::unique_ptr<GuardadasRar5> GuardadasRar5::Abrir(const QString &ruta, std::size_t entradas)
+namespace {
+
+// The last header of an archive: its CRC32, its size, type 5 (end), flags
+// "skip if unknown", and "no volume follows".
+QByteArray FinDeArchivo()
+{
+    static const QByteArray fin = [] {
+        const QByteArray cuerpo("\x03\x05\x04\x00", 4);
+        const auto crc = crc32(0, reinterpret_cast<const Bytef *>(cuerpo.constData()), uInt(cuerpo.size()));
+        QByteArray b;
+        for (int i = 0; i < 4; ++i)
+            b += char((crc >> (8 * i)) & 0xFF);
+        return b + cuerpo;
+    }();
+    return fin;
+}
+
+} // namespace
+
+std::unique_ptr<DirectasRar5> DirectasRar5::Abrir(const QString &ruta, std::size_t entradas)
 {
     detalle::CabecerasRar5 c = detalle::LeerCabecerasRar5({ruta, nullptr});
-    if (c.Tramos.size() != entradas
-        || std::none_of(c.Tramos.begin(), c.Tramos.end(), [](const detalle::TramoRar5 &t) { return t.Desde >= 0; }))
-        return nullptr;
-    auto g = std::make_unique<GuardadasRar5>();
+    auto g = std::make_unique<DirectasRar5>();
     g->tramos_ = std::move(c.Tramos);
     g->archivo_.setFileName(ruta);
-    if (!g->archivo_.open(QIODevice::ReadOnly))
+    if (g->tramos_.size() != entradas || !g->archivo_.open(QIODevice::ReadOnly))
+        return nullptr;
+    bool alguna = false;
+    for (int i = 0; i < int(entradas); ++i)
+        alguna = alguna || g->Directa(i);
+    g->principal_ = g->archivo_.read(c.FinPrincipal);
+    if (!alguna || g->principal_.size() != c.FinPrincipal)
         return nullptr;
     return g;
 }
 
-GuardadasRar5::Resultado GuardadasRar5::Leer(int indice, QByteArray &datos) const
+DirectasRar5::Resultado DirectasRar5::Leer(int indice, QByteArray &datos) const
 {
-    if (!Guardada(indice))
+    if (!Directa(indice))
         return Resultado::Otra;
     const detalle::TramoRar5 &t = tramos_[std::size_t(indice)];
+    if (t.Desde < 0) {
+        // Its header and data behind the main header make an archive of it alone.
+        const qint64 largo = t.Fin - t.Cabecera;
+        if (static_cast<std::uint64_t>(largo) > TamanoMaximoEntrada)
+            return Resultado::Otra;
+        QByteArray sola = principal_;
+        sola.resize(principal_.size() + largo);
+        {
+            const std::lock_guard l(m_);
+            if (!archivo_.seek(t.Cabecera) || archivo_.read(sola.data() + principal_.size(), largo) != largo)
+                return Resultado::Otra;
+        }
+        sola += FinDeArchivo(); // libarchive reads ahead past the data
+        if (detalle::LeerUnicaRar5(sola, datos))
+            return Resultado::Bien;
+        datos.clear();
+        return Resultado::Otra;
+    }
     if (static_cast<std::uint64_t>(t.Tamano) > TamanoMaximoEntrada)
         return Resultado::Otra;
     {

@@ -281,6 +281,15 @@ Listado ListarLibarchive(const Fuente &f, Formato formato)
     return l;
 }
 
+bool LeerUnicaRar5(const QByteArray &bytes, QByteArray &datos)
+{
+    const LocaleUtf8DelHilo utf8;
+    Lector a = Abrir({{}, &bytes}, Formato::Rar5, nullptr, {});
+    archive_entry *e = nullptr;
+    return a && SiguienteCabecera(a.get(), Formato::Rar5, &e) && EsRegular(e)
+           && LeerDatos(a.get(), e, datos, TamanoMaximoEntrada) == Datos::Enteros;
+}
+
 std::unique_ptr<Cursor> CursorLibarchive(const Fuente &f, Formato formato, const PedirClave &pedirClave,
                                          const QString &clave)
 {

@@ -52,11 +52,15 @@ std::unique_ptr<Cursor> CursorLibarchive(const Fuente &f, Formato formato, const
 // What the file headers of a RAR 5 archive say that libarchive does not.
 struct CabecerasRar5 {
     std::vector<bool> Cifrados;    // for each file header, in order: is its data encrypted
-    std::vector<TramoRar5> Tramos; // for each file header, in order: where its data lies stored
+    std::vector<TramoRar5> Tramos; // for each file header, in order: where it lies
+    qint64 FinPrincipal = 0;       // where the main header's block ends; 0: not first
     bool Solido = false;
     bool NombresCifrados = false;
 };
 CabecerasRar5 LeerCabecerasRar5(const Fuente &f);
+// The one regular entry of the RAR 5 archive `bytes`, whole; false when it
+// does not come out so.
+bool LeerUnicaRar5(const QByteArray &bytes, QByteArray &datos);
 
 // What the header of a 7z archive says that libarchive does not.
 struct Resumen7z {

@@ -172,11 +172,11 @@ public:
         const int buscada = *u;
         if (directas_) {
             switch (directas_->Leer(buscada, datos)) {
-            case archivo::GuardadasRar5::Resultado::Bien:
+            case archivo::DirectasRar5::Resultado::Bien:
                 return Motivo::Ninguno;
-            case archivo::GuardadasRar5::Resultado::Rota:
+            case archivo::DirectasRar5::Resultado::Rota:
                 return Motivo::Roto;
-            case archivo::GuardadasRar5::Resultado::Otra:
+            case archivo::DirectasRar5::Resultado::Otra:
                 break;
             }
         }
@@ -305,9 +305,9 @@ private:
         guardar_ = Clase() != ClaseDocumento::Rar || a.Solido;
         directas_.reset();
         if (a.Tipo == archivo::Formato::Rar5)
-            directas_ = archivo::GuardadasRar5::Abrir(Ruta(), a.Entradas.size());
+            directas_ = archivo::DirectasRar5::Abrir(Ruta(), a.Entradas.size());
         adelantar_ = a.Solido && std::any_of(enOrden_.begin(), enOrden_.end(), [&](int i) {
-                         return !directas_ || !directas_->Guardada(i);
+                         return !directas_ || !directas_->Directa(i);
                      });
         pases_ = std::vector<Pase>(guardar_ ? 1 : Cuadrilla::ObrerosMaximos);
     }
@@ -416,7 +416,7 @@ private:
     QHash<QString, int> ultimas_;  // the place of a name's last entry in the listing
     std::vector<int> enOrden_;     // the places of the pages' entries, in archive order
     QHash<int, quint64> tamanoDe_; // their unpacked sizes
-    std::unique_ptr<archivo::GuardadasRar5> directas_; // RAR 5 entries stored as they are
+    std::unique_ptr<archivo::DirectasRar5> directas_; // RAR 5 entries read where they lie
     bool guardar_ = true;          // passes keep the pages they go by
     bool adelantar_ = false;       // one block for all: worth unpacking ahead
     mutable std::mutex m_;
