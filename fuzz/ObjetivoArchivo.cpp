@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 
 #include <cstdint>
 #include <cstdio>
@@ -91,6 +92,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *datos, std::size_t tam
                 }
             }
         }
+    }
+
+    // A RAR 5's entries read where they lie give the general reader's data
+    // (which stops at a link entry, so it may have less).
+    if (archivo::FormatoDeDatos(archivo) == archivo::Formato::Rar5) {
+        const QString ruta = raiz + QStringLiteral("/r5.rar");
+        {
+            QFile f(ruta);
+            if (!f.open(QIODevice::WriteOnly) || f.write(archivo) != archivo.size())
+                Fallo("cannot write", ruta);
+        }
+        if (const auto directas = archivo::DirectasRar5::Abrir(ruta, entradas.size()))
+            for (std::size_t i = 0; i < entradas.size(); ++i) {
+                const QString &n = entradas[i].Nombre;
+                bool ultima = true; // the general reader keeps the last of a name
+                for (std::size_t j = i + 1; j < entradas.size(); ++j)
+                    ultima = ultima && entradas[j].Nombre != n;
+                QByteArray propia;
+                if (directas->Leer(int(i), propia) == archivo::DirectasRar5::Resultado::Bien && ultima
+                    && general.count(n) && general[n] != propia)
+                    Fallo("a RAR 5 entry read where it lies is another page than the general reader's:", n);
+            }
+        QFile::remove(ruta);
     }
 
     QDirIterator it(raiz, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
