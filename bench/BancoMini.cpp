@@ -1,13 +1,13 @@
 // The mini pages benchmark: on a real Form1 of 1920 x 1080 under Xvfb, F10
 // over the drawn comic (100 pages of 2480 x 3508, JPEG at quality 90, in a
-// deflated CBZ), timed until the thumbnails' own colours are read back from
+// deflated CBZ, or a stored one with --stored), timed until the thumbnails' own colours are read back from
 // the X server: the first row, the whole grid, and the cached grid of the
 // next opening; and the resident memory while the grid is made, above what
 // the viewer held before F10. Against the floor, measured in the same run:
 // libjpeg-turbo alone decoding the same pages from memory at the thumbnails'
 // DCT scale, split over every core.
 //
-//   tavelo-bench-mini [runs=5] [--pages N] [--offscreen] [--dir FOLDER]
+//   tavelo-bench-mini [runs=5] [--pages N] [--stored] [--offscreen] [--dir FOLDER]
 //
 // Each run is a child process of its own (--hijo): a fresh viewer, so the
 // memory figures belong to one grid. --dir keeps the drawn comic there and
@@ -295,7 +295,7 @@ double SinVentana(const QString &comic)
 int Padre(int argc, char **argv)
 {
     int corridas = 5, n = 100;
-    bool offscreen = false;
+    bool offscreen = false, guardado = false;
     QString dir;
     for (int i = 1; i < argc; ++i) {
         const QByteArray a = argv[i];
@@ -303,12 +303,14 @@ int Padre(int argc, char **argv)
             offscreen = true;
         else if (a == "--dir" && i + 1 < argc)
             dir = QFile::decodeName(argv[++i]);
+        else if (a == "--stored")
+            guardado = true;
         else if (a == "--pages" && i + 1 < argc)
             n = std::max(4, std::atoi(argv[++i]));
         else if (a.toInt() > 0)
             corridas = a.toInt();
         else {
-            std::fprintf(stderr, "usage: tavelo-bench-mini [runs=5] [--pages N] [--offscreen] [--dir FOLDER]\n");
+            std::fprintf(stderr, "usage: tavelo-bench-mini [runs=5] [--pages N] [--stored] [--offscreen] [--dir FOLDER]\n");
             return 2;
         }
     }
@@ -319,7 +321,7 @@ int Padre(int argc, char **argv)
 
     const QString raiz = dir.isEmpty() ? temporal.path() : QDir(dir).absolutePath();
     QDir().mkpath(raiz);
-    const QString comic = raiz + QStringLiteral("/mini%1.cbz").arg(n);
+    const QString comic = raiz + QStringLiteral("/mini%1%2.cbz").arg(n).arg(guardado ? "-stored" : "");
     Paginas paginas;
     if (QFile::exists(comic)) {
         avance("reading the comic drawn before: " + comic);
@@ -329,7 +331,7 @@ int Padre(int argc, char **argv)
     if (int(paginas.size()) != n) {
         avance(QStringLiteral("drawing %1 pages of 2480 x 3508 (JPEG q90)").arg(n));
         paginas = Generar(n, TamanoJpeg, "JPG", 90, "jpg");
-        if (!EscribirZip(comic, paginas, true)) {
+        if (!EscribirZip(comic, paginas, !guardado)) {
             std::fprintf(stderr, "tavelo-bench-mini: cannot write %s\n", qPrintable(comic));
             return 1;
         }
