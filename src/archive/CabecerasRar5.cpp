@@ -2,6 +2,8 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+
 namespace archivo::detalle {
 
 namespace {
@@ -24,6 +26,9 @@ enum : std::uint64_t { ConExtra = 0x01, ConDatos = 0x02, DeLaAnterior = 0x08, Si
 enum : std::uint64_t { EsCarpeta = 0x01, ConHora = 0x02, ConCrc = 0x04 };
 enum : std::uint64_t { ExtraCifrado = 0x01 };
 enum : std::uint64_t { ArchivoVolumen = 0x01, ArchivoSolido = 0x04 };
+// Compression information: bit 6, unpacked with the previous entries'
+// dictionary; bits 7 to 9, the method (0 stored); bits 10 to 13, the window.
+enum : std::uint64_t { ConLasAnteriores = 0x40, Metodo = 0x0380, Ventana = 0x3C00 };
 
 constexpr std::uint64_t CabeceraMaxima = 2 * 1024 * 1024;
 
@@ -68,16 +73,17 @@ bool Cabecera(LectorFuente &f, qint64 pos, std::uint64_t &tipo, QByteArray &cab,
     return cab.size() == static_cast<qsizetype>(tamano) && LeerVint(cab, q, tipo);
 }
 
-// Where the file header `cab` (read up to `q`) and its data lie. `aparte`:
-// the archive lets an entry unpack on its own.
+// Where the file header `cab` (read up to `q`) and its data lie, and its
+// compression information (0 when unreadable). `aparte`: the archive lets an
+// entry unpack on its own.
 TramoRar5 Tramo(const QByteArray &cab, qsizetype q, std::uint64_t banderas, std::uint64_t datos, qint64 cabecera,
-                qint64 desde, bool cifrado, bool aparte)
+                qint64 desde, bool cifrado, bool aparte, std::uint64_t &compresion)
 {
     TramoRar5 t;
-    std::uint64_t archivo = 0, tamano = 0, atributos = 0, compresion = 0;
+    std::uint64_t archivo = 0, tamano = 0, atributos = 0;
     std::uint32_t crc = 0;
-    if (cifrado || (banderas & (DeLaAnterior | SigueEnOtra)) || !LeerVint(cab, q, archivo)
-        || !LeerVint(cab, q, tamano) || !LeerVint(cab, q, atributos) || (archivo & EsCarpeta))
+    compresion = 0;
+    if (!LeerVint(cab, q, archivo) || !LeerVint(cab, q, tamano) || !LeerVint(cab, q, atributos))
         return t;
     if (archivo & ConHora)
         q += 4;
@@ -88,10 +94,11 @@ TramoRar5 Tramo(const QByteArray &cab, qsizetype q, std::uint64_t banderas, std:
             crc = (crc << 8) | static_cast<unsigned char>(cab[q + i]);
         q += 4;
     }
-    // Bit 6: unpacked with the previous entries' dictionary; bits 7 to 9: the
-    // method, 0 stored.
-    constexpr std::uint64_t ConLasAnteriores = 0x40, Metodo = 0x0380;
-    if (!LeerVint(cab, q, compresion))
+    if (!LeerVint(cab, q, compresion)) {
+        compresion = 0;
+        return t;
+    }
+    if (cifrado || (banderas & (DeLaAnterior | SigueEnOtra)) || (archivo & EsCarpeta))
         return t;
     if (aparte && !(compresion & ConLasAnteriores)) {
         t.Cabecera = cabecera;
@@ -119,6 +126,7 @@ CabecerasRar5 LeerCabecerasRar5(const Fuente &fuente)
     const qint64 total = f.Tamano();
     qint64 pos = 8;
     bool volumen = false;
+    std::uint64_t ventana = 0; // the largest window declared so far
     while (pos < total && total - pos >= 5) {
         std::uint64_t tipo = 0, banderas = 0, extra = 0, datos = 0;
         QByteArray cab;
@@ -147,9 +155,15 @@ CabecerasRar5 LeerCabecerasRar5(const Fuente &fuente)
         const bool dentro = datos <= static_cast<std::uint64_t>(total - finCabecera);
         if (tipo == CabeceraArchivo) {
             r.Cifrados.push_back(ExtraCifrada(cab, extra));
+            std::uint64_t compresion = 0;
             r.Tramos.push_back(dentro ? Tramo(cab, q, banderas, datos, pos, finCabecera, r.Cifrados.back(),
-                                              r.FinPrincipal > 0 && !r.Solido && !volumen)
+                                              r.FinPrincipal > 0 && !r.Solido && !volumen, compresion)
                                       : TramoRar5{});
+            // An entry going on with the dictionary before it cannot need a
+            // larger window than any before it.
+            if ((compresion & ConLasAnteriores) && (compresion & Ventana) > ventana)
+                r.VentanaCreciente = true;
+            ventana = std::max(ventana, compresion & Ventana);
         }
         if (!dentro)
             break; // data past the end of the file

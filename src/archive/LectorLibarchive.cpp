@@ -45,7 +45,8 @@ const char *ClaveCallback(archive *, void *datos)
 
 Lector Abrir(const Fuente &f, Formato formato, Claves *claves, const QString &clave)
 {
-    if (formato == Formato::SieteZip && LeerResumen7z(f).Desmedido)
+    if ((formato == Formato::SieteZip && LeerResumen7z(f).Desmedido)
+        || (formato == Formato::Rar5 && LeerCabecerasRar5(f).VentanaCreciente))
         return {};
     Lector a(archive_read_new());
     if (!a)

@@ -56,6 +56,10 @@ struct CabecerasRar5 {
     qint64 FinPrincipal = 0;       // where the main header's block ends; 0: not first
     bool Solido = false;
     bool NombresCifrados = false;
+    // An entry unpacked with the dictionary before it declares a larger
+    // window than any before it: no real archive does, and libarchive (3.6)
+    // then reads freed memory, so the archive is not handed to it.
+    bool VentanaCreciente = false;
 };
 CabecerasRar5 LeerCabecerasRar5(const Fuente &f);
 // The one regular entry of the RAR 5 archive `bytes`, whole; false when it
