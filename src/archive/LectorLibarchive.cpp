@@ -45,8 +45,7 @@ const char *ClaveCallback(archive *, void *datos)
 
 Lector Abrir(const Fuente &f, Formato formato, Claves *claves, const QString &clave)
 {
-    if ((formato == Formato::SieteZip && LeerResumen7z(f).Desmedido)
-        || (formato == Formato::Rar5 && LeerCabecerasRar5(f).VentanaCreciente))
+    if (formato == Formato::SieteZip && LeerResumen7z(f).Desmedido)
         return {};
     Lector a(archive_read_new());
     if (!a)
@@ -149,10 +148,14 @@ public:
         : fuente_(f), formato_(formato), claves_{pedirClave, false, {}}, clave_(clave)
     {
         const LocaleUtf8DelHilo utf8; // names are converted while headers are read
+        if (formato == Formato::Rar5) {
+            CabecerasRar5 rar5 = LeerCabecerasRar5(f);
+            if (rar5.VentanaCreciente)
+                return;
+            // RAR readings pass no password, so encrypted RAR 5 data is never read.
+            cifrados_ = std::move(rar5.Cifrados);
+        }
         a_ = Abrir(f, formato, &claves_, clave);
-        // RAR readings pass no password, so encrypted RAR 5 data is never read.
-        if (a_ && formato == Formato::Rar5)
-            cifrados_ = LeerCabecerasRar5(f).Cifrados;
     }
 
     bool Abierto() const { return a_ != nullptr; }
@@ -255,6 +258,8 @@ Listado ListarLibarchive(const Fuente &f, Formato formato)
     if (formato == Formato::Rar5) {
         rar5 = LeerCabecerasRar5(f);
         l.NombresCifrados = rar5.NombresCifrados;
+        if (rar5.VentanaCreciente)
+            return l;
     }
     std::vector<Entrada> &entradas = l.Entradas;
     Lector a = Abrir(f, formato, nullptr, {});

@@ -58,7 +58,8 @@ struct CabecerasRar5 {
     bool NombresCifrados = false;
     // An entry unpacked with the dictionary before it declares a larger
     // window than any before it: no real archive does, and libarchive (3.6)
-    // then reads freed memory, so the archive is not handed to it.
+    // then reads freed memory, so the archive is neither listed nor read. (An
+    // archive made of one entry read where it lies cannot be so.)
     bool VentanaCreciente = false;
 };
 CabecerasRar5 LeerCabecerasRar5(const Fuente &f);
