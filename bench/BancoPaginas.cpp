@@ -429,10 +429,10 @@ int CompararCbr(int n, const QString &raiz, const QString &plataforma, const Ava
     for (const Copia &c : copias) {
         std::printf("  %-20s", c.nombre);
         for (const auto &[que, clave] : medidas) {
-            const auto de = [&](const Copia &x) -> const Medidas & {
-                return std::strcmp(clave, "hojear") == 0 ? x.hojear : std::strcmp(clave, "ultima") == 0 ? x.ultima : x.leer;
+            const auto de = [](const Copia &x, const char *k) -> const Medidas & {
+                return std::strcmp(k, "hojear") == 0 ? x.hojear : std::strcmp(k, "ultima") == 0 ? x.ultima : x.leer;
             };
-            const double v = de(c)(clave), ref = de(zip)(clave);
+            const double v = de(c, clave)(clave), ref = de(zip, clave)(clave);
             // A solid copy's last page has a target of its own, below.
             const bool suyo = &c >= &copias[solidas] && std::strcmp(clave, "ultima") == 0;
             std::printf("   %6.1f (%4.2f x) %s", v, ref > 0 ? v / ref : 0.0,

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QHash>
 #include <QFile>
 
 #include <cstdint>
@@ -103,14 +104,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *datos, std::size_t tam
             if (!f.open(QIODevice::WriteOnly) || f.write(archivo) != archivo.size())
                 Fallo("cannot write", ruta);
         }
+        QHash<QString, std::size_t> ultimas; // the general reader keeps the last of a name
+        for (std::size_t i = 0; i < entradas.size(); ++i)
+            ultimas[entradas[i].Nombre] = i;
         if (const auto directas = archivo::DirectasRar5::Abrir(ruta, entradas.size()))
             for (std::size_t i = 0; i < entradas.size(); ++i) {
                 const QString &n = entradas[i].Nombre;
-                bool ultima = true; // the general reader keeps the last of a name
-                for (std::size_t j = i + 1; j < entradas.size(); ++j)
-                    ultima = ultima && entradas[j].Nombre != n;
                 QByteArray propia;
-                if (directas->Leer(int(i), propia) == archivo::DirectasRar5::Resultado::Bien && ultima
+                if (directas->Leer(int(i), propia) == archivo::DirectasRar5::Resultado::Bien && ultimas[n] == i
                     && general.count(n) && general[n] != propia)
                     Fallo("a RAR 5 entry read where it lies is another page than the general reader's:", n);
             }

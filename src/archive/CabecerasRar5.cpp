@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace archivo::detalle {
 
@@ -224,14 +225,16 @@ DirectasRar5::Resultado DirectasRar5::Leer(int indice, QByteArray &datos) const
         const qint64 largo = t.Fin - t.Cabecera;
         if (static_cast<std::uint64_t>(largo) > TamanoMaximoEntrada)
             return Resultado::Otra;
-        QByteArray sola = principal_;
-        sola.resize(principal_.size() + largo);
+        // One buffer, sized once: the page is not copied again to add the end.
+        const QByteArray fin = FinDeArchivo(); // libarchive reads ahead past the data
+        QByteArray sola(principal_.size() + largo + fin.size(), Qt::Uninitialized);
+        std::memcpy(sola.data(), principal_.constData(), std::size_t(principal_.size()));
+        std::memcpy(sola.data() + principal_.size() + largo, fin.constData(), std::size_t(fin.size()));
         {
             const std::lock_guard l(m_);
             if (!archivo_.seek(t.Cabecera) || archivo_.read(sola.data() + principal_.size(), largo) != largo)
                 return Resultado::Otra;
         }
-        sola += FinDeArchivo(); // libarchive reads ahead past the data
         if (detalle::LeerUnicaRar5(sola, datos))
             return Resultado::Bien;
         datos.clear();

@@ -238,10 +238,8 @@ TEST(Fixtures, DamagedEncryptedAndForeignFilesFailCleanly)
     QTemporaryDir tmp;
     QByteArray rar5 = LeerBytes(Fixture("libarchive/test_read_format_rar5_compressed.rar"));
     rar5[rar5.size() - 40] = char(rar5[rar5.size() - 40] ^ 0x10);
-    QFile f(tmp.filePath("danado.rar"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(rar5) == rar5.size());
-    f.close();
-    const auto directas = archivo::DirectasRar5::Abrir(f.fileName(), 1);
+    prueba::EscribirBytes(tmp.filePath("danado.rar"), rar5);
+    const auto directas = archivo::DirectasRar5::Abrir(tmp.filePath("danado.rar"), 1);
     QByteArray d;
     ASSERT_TRUE(directas && directas->Directa(0));
     EXPECT_EQ(directas->Leer(0, d), archivo::DirectasRar5::Resultado::Otra);
